@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+namespace archive {
+
+// One entry of a directory listing.
+struct ListedFile
+{
+    QString fileName;     // without the directory
+    qint64 modifiedMsecs; // modification instant, milliseconds since the epoch (UTC)
+};
+
+// Wildcard match of a whole file name: "*" any run, "?" one character, "[...]" a set (with "!" or "^"
+// negation and ranges); letter case is ignored.
+bool wildcardMatch(const QString &pattern, const QString &name);
+
+// Makes "*", "?" and "[" stand for themselves inside a wildcard pattern.
+QString escapeWildcards(const QString &literal);
+
+// Files only (no directories, no hidden or system entries) whose names match the pattern, newest
+// modification first, equal instants in ascending case-sensitive order of file name. A missing or
+// unreadable directory lists nothing.
+QVector<ListedFile> listDirectory(const QString &directory, const QString &pattern);
+
+// Which implementation lists directories. Native reads the folder with the operating system's own
+// calls where there are any; Portable goes through QDir only. Both give the same results; tests run
+// both.
+enum class ListingBackend { Native, Portable };
+void setListingBackend(ListingBackend backend);
+ListingBackend listingBackend();
+
+} // namespace archive

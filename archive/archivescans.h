@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace archive {
+
+struct TechnologyScan
+{
+    QStringList technologies;  // distinct, ascending by case-sensitive character code
+    QString newestTechnology;  // technology of the most recently modified file
+    bool listedAnyFile = false;
+};
+
+// The four lists of the selection cascade, built from file names alone.
+TechnologyScan scanTechnologies(const QString &directory);
+QStringList scanYearMonths(const QString &directory, const QString &technology);
+QStringList scanDays(const QString &directory, const QString &technology, const QString &yearMonth);
+QStringList scanTimes(const QString &directory, const QString &technology, const QString &yearMonth,
+                      const QString &day);
+
+// The name patterns the scans list with; the technology stands for itself in each.
+QString technologyPattern();
+QString yearMonthPattern(const QString &technology);
+QString dayPattern(const QString &technology, const QString &yearMonth);
+QString timePattern(const QString &technology, const QString &yearMonth, const QString &day);
+
+} // namespace archive

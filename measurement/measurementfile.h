@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+namespace measurement {
+
+constexpr int samplesPerCurve = 160;
+constexpr double sampleStepSeconds = 0.1;
+// A longer first line is taken for a document that does not parse, so a binary or a file without a
+// line break can neither exhaust memory nor freeze the window.
+constexpr qint64 maxFirstLineBytes = 16 * 1024 * 1024;
+
+// "Нет данных": shown for a result the file marks as missing.
+QString noDataText();
+
+// The status verdict for a status code; "ОШИБКА" for every code outside the table.
+QString statusText(int code);
+bool isKnownStatusCode(int code);
+
+// What the reader noticed about a file: not shown by the viewer, reported by the archive check.
+struct ReadFindings
+{
+    bool firstLineTooLong = false;   // more than maxFirstLineBytes before the first line break
+    bool documentNotParsed = false;  // the first line is not a JSON object
+    bool spreadOverLines = false;    // not parsed, and more text follows the first line break
+    int longestCurve = 0;            // largest number of elements of a "values" array
+    bool nonStringSamples = false;   // a "values" element that is not a JSON string
+    bool nonStringResults = false;   // a result key or "Status" present with a non-string value
+    bool statusOutsideTable = false; // "Status" present, but its code is not in the status table
+};
+
+// One measurement as the viewer shows it.
+struct Measurement
+{
+    QVector<double> emf;         // samplesPerCurve samples in mV, missing samples NaN
+    QVector<double> temperature; // samplesPerCurve samples in °C, missing samples NaN
+
+    // Result texts exactly as stored. std::nullopt marks "no value" ("nan" or "32767"); an absent
+    // key or a non-string value is the empty text.
+    std::optional<QString> smelt;
+    std::optional<QString> temperatureText;
+    std::optional<QString> emfText;
+    std::optional<QString> oxidation;
+    std::optional<QString> aluminiumMass;
+    std::optional<QString> carbon;
+
+    // The status verdict; std::nullopt when the file has no "Status".
+    std::optional<QString> status;
+    std::optional<int> statusCode;
+
+    ReadFindings findings;
+};
+
+// The text a value field shows for a result: the text as stored, or "Нет данных".
+QString displayText(const std::optional<QString> &result);
+
+// Decodes the bytes of a whole file (only the first line is used) into a measurement. Never fails:
+// every fault degrades to missing data.
+Measurement parseMeasurement(const QByteArray &fileBytes);
+
+// Reads the first line of a regular file. std::nullopt when the file cannot be opened for reading
+// (missing, unreadable, a directory, a named pipe or another special file).
+std::optional<Measurement> readMeasurementFile(const QString &path);
+
+} // namespace measurement
