@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mainwindow.h"
+
+#include "archive/archivename.h"
+#include "archive/archivescans.h"
+#include "archive/cascade.h"
+#include "measurement/measurementfile.h"
+#include "measurement/plotsteps.h"
+#include "measurement/valuespanel.h"
+#include "printing/printing.h"
+#include "ui_mainwindow.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QPrinter>
+
+#include <optional>
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    plot::clearPlot(ui->customPlotSteel);
+
+    const QString defaultArchiveDir = QDir::currentPath() + QStringLiteral("/archive");
+    ui->pathToDir->setText(defaultArchiveDir);
+    archiveDir = defaultArchiveDir;
+    on_refreshButton_clicked();
+
+    plot::configureAxes(ui->customPlotSteel);
+    ui->customPlotSteel->installEventFilter(this);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::on_comboSteelTech_currentIndexChanged(const QString &arg1)
+{
+    plot::resetPlot(ui->customPlotSteel);
+    cascade::resetLists({ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
+    if (cascade::isNothingChosen(arg1))
+        return;
+    const cascade::WaitCursor busy;
+    cascade::appendEntries(ui->yearMonthCombobox, archive::scanYearMonths(ui->pathToDir->text(), arg1));
+}
+
+void MainWindow::on_timeSteel_currentIndexChanged(const QString &arg1)
+{
+    if (cascade::isNothingChosen(arg1))
+        return;
+    plot::activateRightAxis(ui->customPlotSteel);
+
+    const archive::Moment moment = archive::momentFromListTexts(ui->dayCombobox->currentText(),
+                                                                ui->yearMonthCombobox->currentText(), arg1);
+    const QString path = archive::archiveFilePath(cascade::loadDirectory(ui->pathToDir->text()),
+                                                  ui->comboSteelTech->currentText(), moment);
+    const std::optional<measurement::Measurement> loaded = measurement::readMeasurementFile(path);
+    if (!loaded)
+        return; // the previous measurement stays on show
+
+    emfValues = loaded->emf;
+    tempValues = loaded->temperature;
+    plot::displayCurves(ui->customPlotSteel, timeKeys, tempValues, emfValues);
+
+    measurement::ValueFields fields;
+    fields.smelt = ui->nameSteelSmelt;
+    fields.temperature = ui->steelTemp;
+    fields.emf = ui->steelEmf;
+    fields.oxidation = ui->steelAO;
+    fields.aluminiumMass = ui->steelAl;
+    fields.carbon = ui->steelC;
+    fields.status = ui->statusLabel;
+    measurement::showValues(fields, *loaded);
+}
+
+void MainWindow::on_pushButton_clicked()
+{
+    const QString chosen =
+        QFileDialog::getExistingDirectory(this, QString(), ui->pathToDir->text(), QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return; // cancelled
+    archiveDir = chosen;
+    ui->pathToDir->setText(chosen);
+    on_refreshButton_clicked();
+}
+
+void MainWindow::on_refreshButton_clicked()
+{
+    const cascade::WaitCursor busy;
+    cascade::resetLists({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
+    if (!QDir(archiveDir).exists())
+        return;
+    const archive::TechnologyScan scan = archive::scanTechnologies(archiveDir);
+    if (!scan.listedAnyFile)
+        return;
+
+    cascade::appendEntries(ui->comboSteelTech, scan.technologies);
+    // Each step below notifies the list's own slot, which fills the next list; the time list's slot
+    // then loads the newest measurement.
+    cascade::selectExactText(ui->comboSteelTech, scan.newestTechnology);
+    ui->yearMonthCombobox->setCurrentIndex(1);
+    ui->dayCombobox->setCurrentIndex(1);
+    ui->timeSteel->setCurrentIndex(1);
+}
+
+void MainWindow::on_pathToDir_editingFinished()
+{
+    archiveDir = ui->pathToDir->text();
+    if (!archiveDir.isEmpty())
+        on_refreshButton_clicked();
+}
+
+void MainWindow::on_yearMonthCombobox_currentIndexChanged(const QString &arg1)
+{
+    plot::resetPlot(ui->customPlotSteel);
+    cascade::resetLists({ui->dayCombobox, ui->timeSteel});
+    if (cascade::isNothingChosen(arg1))
+        return;
+    const cascade::WaitCursor busy;
+    cascade::appendEntries(ui->dayCombobox,
+                           archive::scanDays(ui->pathToDir->text(), ui->comboSteelTech->currentText(), arg1));
+}
+
+void MainWindow::on_dayCombobox_currentIndexChanged(const QString &arg1)
+{
+    plot::resetPlot(ui->customPlotSteel);
+    cascade::resetList(ui->timeSteel);
+    if (cascade::isNothingChosen(arg1))
+        return;
+    const cascade::WaitCursor busy;
+    cascade::appendEntries(ui->timeSteel,
+                           archive::scanTimes(ui->pathToDir->text(), ui->comboSteelTech->currentText(),
+                                              ui->yearMonthCombobox->currentText(), arg1));
+}
+
+void MainWindow::on_print_clicked()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printing::configurePrinter(&printer);
+    printing::runPrintPreview(&printer, this, this, SLOT(printArch(QPrinter *)));
+}
+
+void MainWindow::printArch(QPrinter *printer)
+{
+    printing::renderWorkArea(printer, this, ui->frame_2);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->customPlotSteel && event->type() != QEvent::Paint && event->type() != QEvent::Resize)
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}

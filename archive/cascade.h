@@ -3,13 +3,39 @@
 
 #include <QStringList>
 
+#include <initializer_list>
+
 class QComboBox;
 
 namespace cascade {
 
 // Removes every entry, then adds the placeholder, which becomes current.
 void resetList(QComboBox *list);
+// Resets the lists in the order given; callers pass them top to bottom, so each reset's
+// notification finds the lists below it still to be reset.
+void resetLists(std::initializer_list<QComboBox *> lists);
 // The placeholder and the empty text (a list with no current entry) both mean "nothing chosen".
 bool isNothingChosen(const QString &text);
+
+// Appends scan results behind the placeholder; the current entry stays where it is.
+void appendEntries(QComboBox *list, const QStringList &entries);
+// Makes current the first entry whose text equals text exactly (letter case included). Returns
+// false, and leaves the list alone, when there is none.
+bool selectExactText(QComboBox *list, const QString &text);
+
+// The directory the loader opens files in. An empty path field lists the working directory, so
+// the file must be looked for there too, not below the file system root.
+QString loadDirectory(const QString &pathFieldText);
+
+// Shows the busy cursor while it lives, so a long scan of a big archive visibly keeps the window
+// busy. Guards nest: the cursor returns when the outermost one ends.
+class WaitCursor
+{
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
 
 } // namespace cascade

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Draws the viewer's three images into images/: the window icon and the refresh and print button
+# symbols. Each is drawn four times larger and scaled down to 32 by 32, which smooths the curves.
+# Needs ImageMagick's convert (Debian package imagemagick). The images are committed; run this only
+# to change them.
+# SPDX-License-Identifier: GPL-3.0-or-later
+set -euo pipefail
+
+OUT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/images"
+mkdir -p "$OUT"
+
+DARK='rgb(44,61,77)'
+GREY_BLUE='rgb(91,119,143)'
+RED='rgb(232,76,61)'
+GREEN='rgb(21,159,133)'
+
+# Window icon: a red temperature curve over a time axis on the dark panel colour. BMP has no
+# transparency, so the background is solid.
+convert -size 128x128 xc:"$DARK" \
+    -fill none -stroke white -strokewidth 6 -draw "polyline 18,12 18,110 120,110" \
+    -stroke "$RED" -strokewidth 12 -draw "stroke-linejoin round polyline 24,98 44,94 58,40 74,70 90,28 116,30" \
+    -resize 32x32 -alpha off -type TrueColor "BMP3:$OUT/icon.bmp"
+
+# Refresh: an open ring, three quarters of a circle drawn as a polyline (ImageMagick closes stroked
+# arcs), with an arrow head at its end, on a transparent background.
+RING=$(awk 'BEGIN { for (a = 0; a <= 260; a += 5) { r = a * 3.14159265 / 180;
+                    printf "%.1f,%.1f ", 64 + 40 * cos(r), 64 + 40 * sin(r) } }')
+convert -size 128x128 xc:none \
+    -fill none -stroke "$GREEN" -strokewidth 16 -draw "stroke-linejoin round polyline $RING" \
+    -stroke none -fill "$GREEN" -draw "polygon 88,19 50,-2 60,50" \
+    -resize 32x32 -strip "PNG32:$OUT/refresh-32.png"
+
+# Print: paper going into a printer and a printed sheet coming out of it.
+convert -size 128x128 xc:none \
+    -stroke "$DARK" -strokewidth 5 -fill white -draw "rectangle 34,8 94,46" \
+    -fill "$GREY_BLUE" -draw "roundrectangle 8,40 120,98 10,10" \
+    -fill white -draw "rectangle 34,74 94,122" \
+    -stroke "$DARK" -strokewidth 5 -draw "line 44,90 84,90" -draw "line 44,106 84,106" \
+    -stroke none -fill "$GREEN" -draw "circle 104,56 104,62" \
+    -resize 32x32 -strip "PNG32:$OUT/unnamed.png"
