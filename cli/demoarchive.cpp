@@ -1,0 +1,446 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "demoarchive.h"
+
+#include "commandline.h"
+#include "commands.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cmath>
+
+namespace cli {
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+constexpr int fullRecording = 160;
+constexpr quint64 defaultSeed = 1;
+// The schedule (names and moments) has its own fixed seed: it must not change with --seed.
+constexpr quint64 scheduleSeed = 0x5EED0F57EE1ull;
+
+// splitmix64: small, fast, and the same sequence on every platform and library, unlike std::rand or
+// the standard distributions.
+class Random
+{
+public:
+    explicit Random(quint64 seed) : state(seed) {}
+
+    quint64 next()
+    {
+        quint64 z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    double uniform() { return double(next() >> 11) * 0x1.0p-53; }
+    double uniform(double low, double high) { return low + (high - low) * uniform(); }
+    int below(int bound) { return int(next() % quint64(bound)); }
+    int between(int low, int high) { return low + below(high - low + 1); }
+    double normal()
+    {
+        const double u1 = 1.0 - uniform(); // never 0, so the logarithm stays finite
+        const double u2 = uniform();
+        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * pi * u2);
+    }
+
+private:
+    quint64 state;
+};
+
+// What a measurement shows besides an ordinary good result.
+enum class Kind
+{
+    normal,
+    shortRecording,       // the probe was pulled out early: fewer than 160 samples
+    thermocoupleError,    // 3: temperature jumps to the converter's overflow value 32767
+    cellError,            // 4: the EMF cell gives nonsense
+    noTemperaturePlateau, // 5
+    noEmfPlateau,         // 6
+    noPlateau,            // 7
+    thermocoupleBreak,    // 9: temperature samples missing ("nan") after the break
+    highValue,            // 11
+    lowValue,             // 12
+    unknownStatus,        // a code outside the status table
+    missingStatus,        // no "Status" key
+    nanResults,           // "nan" results
+    overflowResults,      // "32767" results
+};
+
+struct Planned
+{
+    QString technology;
+    archive::Moment moment;
+    QString smelt;
+    Kind kind = Kind::normal;
+    QString status = QStringLiteral("8");
+};
+
+struct Technology
+{
+    QString name;
+    double emfLow;  // plateau range of the EMF in mV: furnace steel is barely deoxidised, ladle and
+    double emfHigh; // caster steel is killed with aluminium
+    int weight;
+};
+
+const Technology technologies[] = {
+    {QStringLiteral("DSP"), 15.0, 90.0, 4},
+    {QStringLiteral("UKP"), 150.0, 230.0, 4},
+    {QStringLiteral("MNLZ"), 140.0, 215.0, 2},
+};
+
+const Technology &technologyNamed(const QString &name)
+{
+    for (const Technology &technology : technologies) {
+        if (technology.name == name)
+            return technology;
+    }
+    return technologies[0];
+}
+
+bool existsInLocalTime(const archive::Moment &moment)
+{
+    // Qt moves a moment inside a daylight-saving gap; such a moment cannot be a file's mtime.
+    const QDateTime local(moment.date, moment.time, Qt::LocalTime);
+    return local.isValid() && local.date() == moment.date && local.time() == moment.time;
+}
+
+QVector<Planned> schedule()
+{
+    const QVector<QPair<int, int>> months = {{2023, 10}, {2023, 11}, {2024, 1}, {2024, 2},  {2024, 3},
+                                             {2024, 5},  {2024, 7},  {2024, 9}, {2024, 11}, {2025, 1}};
+    Random random(scheduleSeed);
+    int weightSum = 0;
+    for (const Technology &technology : technologies)
+        weightSum += technology.weight;
+
+    QVector<Planned> planned;
+    int melt = 41270;
+    for (const auto &month : months) {
+        QVector<int> days;
+        while (days.size() < 6) {
+            const int day = random.between(1, 28);
+            if (!days.contains(day))
+                days.append(day);
+        }
+        std::sort(days.begin(), days.end());
+        for (const int day : days) {
+            const int count = random.between(4, 8);
+            QVector<int> seconds;
+            while (seconds.size() < count) {
+                // Day and evening shifts only: keeps clear of the night hours where clocks change.
+                const int second = random.between(5 * 3600, 24 * 3600 - 1);
+                if (!seconds.contains(second))
+                    seconds.append(second);
+            }
+            std::sort(seconds.begin(), seconds.end());
+            for (const int second : seconds) {
+                Planned entry;
+                int pick = random.below(weightSum);
+                for (const Technology &technology : technologies) {
+                    if (pick < technology.weight) {
+                        entry.technology = technology.name;
+                        break;
+                    }
+                    pick -= technology.weight;
+                }
+                entry.moment = {QDate(month.first, month.second, day), QTime(0, 0).addSecs(second)};
+                melt += random.below(3) == 0 ? 0 : 1; // a melt is sometimes measured twice
+                entry.smelt = QString::number(melt);
+                if (existsInLocalTime(entry.moment))
+                    planned.append(entry);
+            }
+        }
+    }
+
+    // The unusual cases go to fixed places; the newest measurement stays an ordinary good one,
+    // since the viewer opens on it.
+    struct Special
+    {
+        Kind kind;
+        const char *status; // nullptr: no "Status" key
+    };
+    QVector<Special> specials = {
+        {Kind::thermocoupleError, "3"}, {Kind::cellError, "4"},       {Kind::noTemperaturePlateau, "5"},
+        {Kind::noEmfPlateau, "6"},      {Kind::noPlateau, "7"},       {Kind::thermocoupleBreak, "9"},
+        {Kind::highValue, "11"},        {Kind::lowValue, "12"},       {Kind::unknownStatus, "0"},
+        {Kind::unknownStatus, "10"},    {Kind::unknownStatus, "13"},  {Kind::missingStatus, nullptr},
+        {Kind::missingStatus, nullptr}, {Kind::nanResults, "8"},      {Kind::nanResults, "8"},
+        {Kind::overflowResults, "8"},   {Kind::overflowResults, "8"},
+    };
+    for (int i = 0; i < 12; ++i)
+        specials.append({Kind::shortRecording, "8"});
+
+    QVector<int> places;
+    for (int i = 0; i + 1 < planned.size(); ++i)
+        places.append(i);
+    for (int i = places.size() - 1; i > 0; --i)
+        std::swap(places[i], places[random.below(i + 1)]);
+    for (int i = 0; i < specials.size() && i < places.size(); ++i) {
+        Planned &entry = planned[places[i]];
+        entry.kind = specials[i].kind;
+        entry.status = specials[i].status ? QString::fromLatin1(specials[i].status) : QString();
+    }
+    return planned;
+}
+
+// Rise of an immersion probe: the reading holds its start value until the probe is in the melt,
+// then approaches the plateau exponentially; `bump` adds a brief overshoot.
+QVector<double> probeCurve(Random &random, int length, double start, double plateau, double delay, double tau,
+                           double noise, double bump = 0.0)
+{
+    QVector<double> curve;
+    curve.reserve(length);
+    for (int i = 0; i < length; ++i) {
+        const double t = i * 0.1;
+        double value = start;
+        if (t >= delay) {
+            const double x = (t - delay) / tau;
+            value = plateau - (plateau - start) * std::exp(-x) + bump * x * std::exp(-x);
+        }
+        curve.append(value + noise * random.normal());
+    }
+    return curve;
+}
+
+QString sampleText(double value, int decimals)
+{
+    if (std::isnan(value))
+        return QStringLiteral("nan");
+    // QString::number always writes C-locale notation, whatever the machine's locale.
+    return QString::number(value, 'f', decimals);
+}
+
+QByteArray valuesArray(const QVector<double> &curve, int decimals)
+{
+    QByteArray text = "{\"values\":[";
+    for (int i = 0; i < curve.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        text += '"' + sampleText(curve[i], decimals).toLatin1() + '"';
+    }
+    text += "]}";
+    return text;
+}
+
+QString oxidationText(double ppm)
+{
+    return QString::number(ppm, 'f', ppm >= 100.0 ? 0 : ppm >= 10.0 ? 1 : 2);
+}
+
+QByteArray measurementDocument(const Planned &entry, Random &random)
+{
+    const Technology &technology = technologyNamed(entry.technology);
+    const double temperaturePlateau = random.uniform(1530.0, 1680.0);
+    double emfPlateau = random.uniform(technology.emfLow, technology.emfHigh);
+    if (entry.kind == Kind::highValue)
+        emfPlateau = random.uniform(320.0, 380.0);
+    else if (entry.kind == Kind::lowValue)
+        emfPlateau = random.uniform(-90.0, -40.0);
+
+    int emfLength = fullRecording;
+    int temperatureLength = fullRecording;
+    if (entry.kind == Kind::shortRecording) {
+        emfLength = random.between(40, 150);
+        temperatureLength = std::min(fullRecording - 1, emfLength + random.between(-8, 8));
+    }
+
+    const double temperatureStart = random.uniform(250.0, 700.0);
+    const double temperatureDelay = random.uniform(0.2, 0.8);
+    double temperatureTau = random.uniform(0.45, 1.1);
+    if (entry.kind == Kind::noTemperaturePlateau || entry.kind == Kind::noPlateau)
+        temperatureTau = random.uniform(6.0, 9.0);
+    QVector<double> temperature = probeCurve(random, temperatureLength, temperatureStart, temperaturePlateau,
+                                             temperatureDelay, temperatureTau, random.uniform(0.2, 0.6));
+
+    const double emfStart = random.uniform(-30.0, 20.0);
+    const double emfDelay = random.uniform(0.3, 1.0);
+    double emfTau = random.uniform(0.8, 1.8);
+    double emfNoise = random.uniform(0.4, 1.5);
+    if (entry.kind == Kind::noEmfPlateau || entry.kind == Kind::noPlateau)
+        emfTau = random.uniform(7.0, 12.0);
+    if (entry.kind == Kind::cellError)
+        emfNoise = random.uniform(60.0, 120.0);
+    QVector<double> emf = probeCurve(random, emfLength, emfStart, emfPlateau, emfDelay, emfTau, emfNoise,
+                                     random.uniform(0.0, 0.3) * std::abs(emfPlateau - emfStart));
+
+    if (entry.kind == Kind::thermocoupleError || entry.kind == Kind::thermocoupleBreak) {
+        const int failure = random.between(30, 90);
+        const double failed = entry.kind == Kind::thermocoupleError ? 32767.0 : std::nan("");
+        for (int i = failure; i < temperature.size(); ++i)
+            temperature[i] = failed;
+    }
+
+    const double measuredTemperature = temperaturePlateau + 0.3 * random.normal();
+    const double measuredEmf = emfPlateau + 0.4 * random.normal();
+    // Oxygen activity falls by a decade for every ~80 mV of EMF, a little more in a hotter melt.
+    const double oxidation =
+        std::exp(6.8 - 0.0291 * (measuredEmf - 20.0) + 0.002 * (measuredTemperature - 1600.0));
+    const double aluminium = std::max(0.0, 0.22 * oxidation + random.uniform(5.0, 25.0));
+    const double carbon = entry.technology == technologies[0].name
+                              ? std::min(0.9, 24.0 / std::max(oxidation, 20.0)) // [C]·[O] equilibrium
+                              : random.uniform(0.04, 0.45);
+
+    QString temperatureText = QString::number(measuredTemperature, 'f', 0);
+    QString emfText = QString::number(measuredEmf, 'f', 1);
+    QString oxidationValue = oxidationText(oxidation);
+    QString aluminiumText = QString::number(aluminium, 'f', 0);
+    QString carbonText = QString::number(carbon, 'f', 3);
+    const QString nan = QStringLiteral("nan");
+    const QString overflow = QStringLiteral("32767");
+    switch (entry.kind) {
+    case Kind::thermocoupleError:
+        temperatureText = oxidationValue = aluminiumText = carbonText = overflow;
+        break;
+    case Kind::cellError:
+    case Kind::noEmfPlateau:
+        emfText = oxidationValue = aluminiumText = carbonText = nan;
+        break;
+    case Kind::noTemperaturePlateau:
+    case Kind::thermocoupleBreak:
+        temperatureText = oxidationValue = aluminiumText = carbonText = nan;
+        break;
+    case Kind::noPlateau:
+        temperatureText = emfText = oxidationValue = aluminiumText = carbonText = nan;
+        break;
+    case Kind::nanResults:
+        aluminiumText = carbonText = nan;
+        break;
+    case Kind::overflowResults:
+        oxidationValue = aluminiumText = overflow;
+        break;
+    default:
+        break;
+    }
+
+    QByteArray document = "{\"Archives\":[" + valuesArray(emf, 2) + ',' + valuesArray(temperature, 1) + "]";
+    const auto addText = [&document](const char *key, const QString &text) {
+        document += ",\"" + QByteArray(key) + "\":" + jsonQuoted(text).toUtf8();
+    };
+    addText("Smelt", entry.smelt);
+    addText("Temp", temperatureText);
+    addText("Eds", emfText);
+    addText("OxActivity", oxidationValue);
+    addText("MassAl", aluminiumText);
+    addText("Carbon", carbonText);
+    if (!entry.status.isNull())
+        addText("Status", entry.status);
+    document += "}\n";
+    return document;
+}
+
+} // namespace
+
+QVector<DemoFile> demoArchive(quint64 seed)
+{
+    const QVector<Planned> planned = schedule();
+    QVector<DemoFile> files;
+    files.reserve(planned.size());
+    for (int i = 0; i < planned.size(); ++i) {
+        const Planned &entry = planned[i];
+        // Each file has its own stream, so that a change to one kind of file leaves the others alone.
+        Random random(seed * 0x100000001B3ull + quint64(i) * 0x9E3779B97F4A7C15ull);
+        files.append({archive::archiveFileName(entry.technology, entry.moment), entry.moment,
+                      measurementDocument(entry, random)});
+    }
+    return files;
+}
+
+QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
+{
+    const QFileInfo info(directory);
+    if (!info.exists())
+        return QString();
+    if (!info.isDir())
+        return QStringLiteral("%1: exists and is not a folder").arg(directory);
+    QSet<QString> names;
+    for (const DemoFile &file : files)
+        names.insert(file.fileName);
+    const QFileInfoList entries =
+        QDir(directory).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        if (!entry.isFile() || entry.isSymLink() || !names.contains(entry.fileName()))
+            return QStringLiteral("%1: the folder holds \"%2\", which is not a file of the demo archive; "
+                                  "refusing to write into a folder that is not empty and not an earlier "
+                                  "demo archive")
+                .arg(directory, entry.fileName());
+    }
+    return QString();
+}
+
+QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &files)
+{
+    if (!QDir().mkpath(directory))
+        return QStringLiteral("%1: the folder cannot be created").arg(directory);
+    for (const DemoFile &demoFile : files) {
+        QFile file(directory + QLatin1Char('/') + demoFile.fileName);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+        if (file.write(demoFile.content) != demoFile.content.size() || !file.flush())
+            return QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+        // Set after the last write, which would otherwise move the time again.
+        const QDateTime modified(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime);
+        if (!file.setFileTime(modified, QFileDevice::FileModificationTime))
+            return QStringLiteral("%1: the modification time cannot be set: %2")
+                .arg(file.fileName(), file.errorString());
+        file.close();
+    }
+    return QString();
+}
+
+int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const CommandSyntax syntax{
+        QStringLiteral("demo"),
+        QStringLiteral(
+            "Writes a demo archive of made-up measurements into DIR: three technologies, measurements\n"
+            "over more than a year, each file's modification time equal to its measurement moment\n"
+            "(local time). A few files show the unusual cases: \"nan\" and \"32767\" results, every\n"
+            "status code, unknown codes, a missing status and recordings that stop early.\n"
+            "The same seed always gives the same files.\n"
+            "\n"
+            "DIR is created if it does not exist. An existing DIR must be empty or hold nothing but\n"
+            "files of an earlier demo archive (any seed); these are rewritten. Any other content\n"
+            "(another file, a folder, a hidden entry) makes the command refuse and change nothing."),
+        1, 1};
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write the archive into."));
+    const QCommandLineOption seedOption(
+        QStringLiteral("seed"), QStringLiteral("Seed of the made-up values (default %1).").arg(defaultSeed),
+        QStringLiteral("N"));
+    parser.addOption(seedOption);
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+        return *finished;
+
+    quint64 seed = defaultSeed;
+    if (parser.isSet(seedOption)) {
+        bool ok = false;
+        seed = parser.value(seedOption).toULongLong(&ok, 10);
+        if (!ok)
+            return reportFailure(
+                err, syntax.name,
+                QStringLiteral("--seed \"%1\" is not a whole number from 0 to 18446744073709551615")
+                    .arg(parser.value(seedOption)));
+    }
+
+    const QString directory = parser.positionalArguments().constFirst();
+    const QVector<DemoFile> files = demoArchive(seed);
+    const QString refusal = demoRefusal(directory, files);
+    if (!refusal.isEmpty())
+        return reportFailure(err, syntax.name, refusal);
+    const QString failure = writeDemoArchive(directory, files);
+    if (!failure.isEmpty())
+        return reportFailure(err, syntax.name, failure);
+    out << "wrote " << files.size() << " measurement files to " << directory << " (seed " << seed << ")\n";
+    out.flush();
+    return exitSuccess;
+}
+
+} // namespace cli

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "commands.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    const bool needsWidgets = argc > 1 && cli::commandNeedsWidgets(QString::fromLocal8Bit(argv[1]));
+    // Drawing needs a platform plug-in, but not a screen: without a choice of the caller's, draw offscreen.
+    if (needsWidgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application;
+    if (needsWidgets)
+        application = std::make_unique<QApplication>(argc, argv);
+    else
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("steel-archive"));
+
+    // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale.
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setCodec("UTF-8");
+    err.setCodec("UTF-8");
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const int code = cli::runCommand(arguments, out, err);
+    out.flush();
+    err.flush();
+    return code;
+}

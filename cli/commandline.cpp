@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "commandline.h"
+
+#include "commands.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
+#include <QTextStream>
+
+#include <cmath>
+
+namespace cli {
+
+namespace {
+
+const QString toolName = QStringLiteral("steel-archive");
+
+// QCommandLineParser names the running executable in its usage line; ours names the command too.
+QString commandHelpText(const QCommandLineParser &parser, const QString &command)
+{
+    QString text = parser.helpText();
+    const QStringList programArguments = QCoreApplication::arguments();
+    const QString executable = programArguments.isEmpty() ? QString() : programArguments.constFirst();
+    const QString usagePrefix = QStringLiteral("Usage: ") + executable;
+    if (!executable.isEmpty() && text.startsWith(usagePrefix))
+        text.replace(0, usagePrefix.size(),
+                     QStringLiteral("Usage: ") + toolName + QLatin1Char(' ') + command);
+    if (!text.endsWith(QLatin1Char('\n')))
+        text += QLatin1Char('\n');
+    return text;
+}
+
+} // namespace
+
+std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyntax &syntax,
+                                    const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    parser.setApplicationDescription(syntax.description);
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    if (!parser.parse(arguments)) {
+        reportFailure(err, syntax.name,
+                      parser.errorText() + QStringLiteral("; see ") + toolName + QLatin1Char(' ') +
+                          syntax.name + QStringLiteral(" --help"));
+        return exitFailure;
+    }
+    if (parser.isSet(helpOption)) {
+        out << commandHelpText(parser, syntax.name);
+        out.flush();
+        return exitSuccess;
+    }
+    const int count = parser.positionalArguments().size();
+    if (count < syntax.minPositional) {
+        reportFailure(err, syntax.name,
+                      QStringLiteral("missing argument; see ") + toolName + QLatin1Char(' ') + syntax.name +
+                          QStringLiteral(" --help"));
+        return exitFailure;
+    }
+    if (count > syntax.maxPositional) {
+        reportFailure(err, syntax.name,
+                      QStringLiteral("unexpected argument \"%1\"; see %2 %3 --help")
+                          .arg(parser.positionalArguments().at(syntax.maxPositional), toolName, syntax.name));
+        return exitFailure;
+    }
+    return std::nullopt;
+}
+
+int reportFailure(QTextStream &err, const QString &command, const QString &message)
+{
+    err << toolName << ' ' << command << ": " << message << '\n';
+    err.flush();
+    return exitFailure;
+}
+
+QString defaultArchiveDirectory()
+{
+    return QDir::currentPath() + QStringLiteral("/archive");
+}
+
+QString exactNumberText(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("nan");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    // QString::number always writes the C locale's notation, whatever the machine's locale.
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString jsonQuoted(const QString &text)
+{
+    QString quoted;
+    quoted.reserve(text.size() + 2);
+    quoted.append(QLatin1Char('"'));
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '"':
+            quoted.append(QStringLiteral("\\\""));
+            break;
+        case '\\':
+            quoted.append(QStringLiteral("\\\\"));
+            break;
+        case '\n':
+            quoted.append(QStringLiteral("\\n"));
+            break;
+        case '\r':
+            quoted.append(QStringLiteral("\\r"));
+            break;
+        case '\t':
+            quoted.append(QStringLiteral("\\t"));
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                quoted.append(QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
+            else
+                quoted.append(c);
+        }
+    }
+    quoted.append(QLatin1Char('"'));
+    return quoted;
+}
+
+} // namespace cli

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QCommandLineParser;
+class QTextStream;
+
+namespace cli {
+
+// What a command accepts besides its options, for the usage check and the help text.
+struct CommandSyntax
+{
+    QString name;        // "show"
+    QString description; // the paragraph under the usage line of --help
+    int minPositional = 0;
+    int maxPositional = 0;
+};
+
+// Adds --help, parses `arguments` (the command name first) and checks the number of positional
+// arguments. Returns the exit code when the command is already finished (help printed: success; a
+// usage error reported on `err`: failure), std::nullopt when the command goes on.
+std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyntax &syntax,
+                                    const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// Writes "steel-archive <command>: <message>" as one line on `err` and returns the failure code.
+int reportFailure(QTextStream &err, const QString &command, const QString &message);
+
+// The viewer's default archive: the working directory followed by "/archive".
+QString defaultArchiveDirectory();
+
+// Shortest text that reads back to exactly the same double ("inf", "-inf" and "nan" included).
+QString exactNumberText(double value);
+
+// Escapes a text for a JSON string literal, quotes included.
+QString jsonQuoted(const QString &text);
+
+} // namespace cli

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "commands.h"
+
+#include "commandline.h"
+
+#include <QTextStream>
+
+namespace cli {
+
+namespace {
+
+struct Command
+{
+    const char *name;
+    int (*run)(const QStringList &, QTextStream &, QTextStream &);
+    const char *summary;
+};
+
+const Command commandTable[] = {
+    {"demo", runDemo, "write a demo archive of made-up measurements into a folder"},
+};
+
+} // namespace
+
+QString toolHelpText()
+{
+    QString text = QStringLiteral("Usage: steel-archive <command> [options] [arguments]\n"
+                                  "Companion of the Velmora-Steel archive viewer: reads, checks and exports\n"
+                                  "measurement archives exactly as the viewer sees them.\n\nCommands:\n");
+    for (const Command &command : commandTable)
+        text += QStringLiteral("  %1 %2\n")
+                    .arg(QLatin1String(command.name), -8)
+                    .arg(QLatin1String(command.summary));
+    text += QStringLiteral("\n\"steel-archive <command> --help\" describes a command.\n"
+                           "Exit codes: 0 done, 1 the archive check found problems, 2 bad usage or an\n"
+                           "input that cannot be read.\n");
+    return text;
+}
+
+bool commandNeedsWidgets(const QString &command)
+{
+    return command == QLatin1String("render");
+}
+
+int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (arguments.isEmpty()) {
+        err << toolHelpText();
+        err.flush();
+        return exitFailure;
+    }
+    const QString &name = arguments.constFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        out << toolHelpText();
+        out.flush();
+        return exitSuccess;
+    }
+    for (const Command &command : commandTable) {
+        if (name == QLatin1String(command.name))
+            return command.run(arguments, out, err);
+    }
+    err << "steel-archive: unknown command \"" << name << "\"; see steel-archive --help\n";
+    err.flush();
+    return exitFailure;
+}
+
+} // namespace cli

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+namespace cli {
+
+// Exit codes of every command.
+enum ExitCode : int
+{
+    exitSuccess = 0,  // done; for check: nothing found
+    exitFindings = 1, // check found problems in the archive
+    exitFailure = 2,  // bad usage, or an input that cannot be read or an output that cannot be written
+};
+
+// Runs one command. `arguments` begins with the command name; the program name is not part of it.
+// Normal output goes to `out`, error lines and progress to `err`.
+int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// Whether the command draws and so needs a QApplication (the others run on a QCoreApplication).
+bool commandNeedsWidgets(const QString &command);
+
+// The tool's own help: the list of commands.
+QString toolHelpText();
+
+// The commands; each takes its own name followed by its arguments.
+int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runList(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+} // namespace cli
