@@ -1,0 +1,400 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/archivelisting.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/syscall.h>
+#endif
+
+namespace archive {
+
+namespace {
+
+ListingBackend currentBackend =
+#ifdef Q_OS_UNIX
+    ListingBackend::Native;
+#else
+    ListingBackend::Portable;
+#endif
+
+// ---- wildcard matching --------------------------------------------------------------------------
+// A plain glob matcher instead of a regular expression per entry: "*" any run, "?" one character,
+// "[...]" a set with "!"/"^" negation, ranges and a leading "]" taken literally; a "[" without its
+// "]" is an ordinary character. The pattern is folded once; name characters are folded as they are
+// compared. The same template serves ASCII bytes straight from the directory and decoded names.
+
+inline char16_t foldAscii(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+inline char16_t foldUnicode(char16_t c)
+{
+    return QChar::toCaseFolded(c);
+}
+
+// Whether folded name character `c` belongs to the set that starts at pattern[start] == '['.
+// `end` receives the index just after the closing "]", or -1 if the set is never closed.
+template <typename PatternChar> bool matchSet(const PatternChar *p, int plen, int start, char16_t c, int *end)
+{
+    int i = start + 1;
+    bool negate = false;
+    if (i < plen && (p[i] == '!' || p[i] == '^')) {
+        negate = true;
+        ++i;
+    }
+    bool matched = false;
+    bool first = true;
+    while (i < plen) {
+        if (p[i] == ']' && !first) {
+            *end = i + 1;
+            return matched != negate;
+        }
+        const char16_t low = char16_t(p[i]);
+        if (i + 2 < plen && p[i + 1] == '-' && p[i + 2] != ']') {
+            const char16_t high = char16_t(p[i + 2]);
+            if (low <= c && c <= high)
+                matched = true;
+            i += 3;
+        } else {
+            if (c == low)
+                matched = true;
+            ++i;
+        }
+        first = false;
+    }
+    *end = -1;
+    return false;
+}
+
+// Iterative matching with backtracking to the last "*" only: linear in practice, never exponential.
+template <typename PatternChar, typename NameChar, typename Fold>
+bool globMatch(const PatternChar *p, int plen, const NameChar *s, int slen, Fold fold)
+{
+    int pi = 0;
+    int si = 0;
+    int starP = -1;
+    int starS = 0;
+    while (si < slen) {
+        if (pi < plen) {
+            const char16_t pc = char16_t(p[pi]);
+            const char16_t sc = fold(char16_t(s[si]));
+            if (pc == u'*') {
+                starP = ++pi;
+                starS = si;
+                continue;
+            }
+            if (pc == u'?') {
+                ++pi;
+                ++si;
+                continue;
+            }
+            bool literal = true;
+            if (pc == u'[') {
+                int end = -1;
+                const bool inSet = matchSet(p, plen, pi, sc, &end);
+                if (end >= 0) {
+                    literal = false;
+                    if (inSet) {
+                        pi = end;
+                        ++si;
+                        continue;
+                    }
+                }
+            }
+            if (literal && pc == sc) {
+                ++pi;
+                ++si;
+                continue;
+            }
+        }
+        if (starP < 0)
+            return false;
+        pi = starP;
+        si = ++starS;
+    }
+    while (pi < plen && p[pi] == '*')
+        ++pi;
+    return pi == plen;
+}
+
+class CompiledPattern
+{
+public:
+    explicit CompiledPattern(const QString &pattern)
+    {
+        folded.reserve(pattern.size());
+        bool ascii = true;
+        for (const QChar c : pattern) {
+            folded.append(QChar(foldUnicode(c.unicode())));
+            if (c.unicode() >= 0x80)
+                ascii = false;
+        }
+        if (ascii)
+            asciiFolded = folded.toLatin1();
+        patternIsAscii = ascii;
+    }
+
+    bool matches(QStringView name) const
+    {
+        return globMatch(reinterpret_cast<const char16_t *>(folded.constData()), folded.size(),
+                         reinterpret_cast<const char16_t *>(name.data()), int(name.size()), foldUnicode);
+    }
+
+    // Only for a name that is plain ASCII; with a non-ASCII pattern the caller decodes instead.
+    bool matchesAscii(const char *name, int length) const
+    {
+        return globMatch(reinterpret_cast<const unsigned char *>(asciiFolded.constData()), asciiFolded.size(),
+                         reinterpret_cast<const unsigned char *>(name), length, foldAscii);
+    }
+
+    bool isAscii() const { return patternIsAscii; }
+
+private:
+    QString folded;
+    QByteArray asciiFolded;
+    bool patternIsAscii = true;
+};
+
+bool isHiddenName(QStringView name)
+{
+    return !name.isEmpty() && name.front() == u'.';
+}
+
+QString directoryToList(const QString &directory)
+{
+    // An empty path means the working directory, as it does for QDir.
+    return directory.isEmpty() ? QStringLiteral(".") : directory;
+}
+
+// ---- portable backend ---------------------------------------------------------------------------
+
+bool visitPortable(const QString &directory, const CompiledPattern &pattern, bool needTimes,
+                   const FileVisitor &visit)
+{
+    const QString path = directoryToList(directory);
+    if (!QFileInfo(path).isDir())
+        return false;
+    // Without QDir::Hidden and QDir::System, QDir leaves out hidden entries, broken links, FIFOs,
+    // sockets and devices itself; the checks below make the rules the same as the native walk's.
+    QDirIterator it(path, QDir::Files | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (isHiddenName(name) || !pattern.matches(name))
+            continue;
+        const QFileInfo info = it.fileInfo();
+        // A link to a FIFO or a socket passes QDir's own filter.
+        if (!info.isFile())
+            continue;
+        const qint64 modified = needTimes ? info.lastModified().toMSecsSinceEpoch() : 0;
+        visit(name, modified);
+    }
+    return true;
+}
+
+// ---- native backend -----------------------------------------------------------------------------
+
+#ifdef Q_OS_UNIX
+
+qint64 modifiedMsecsOf(const struct stat &status)
+{
+    // Whole milliseconds rounded down, as QFileInfo gives them, so both backends agree exactly.
+#if defined(Q_OS_DARWIN)
+    const struct timespec &t = status.st_mtimespec;
+#else
+    const struct timespec &t = status.st_mtim;
+#endif
+    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+class NativeWalker
+{
+public:
+    NativeWalker(int directoryFd, const CompiledPattern &pattern, bool needTimes, const FileVisitor &visit)
+        : fd(directoryFd), pattern(pattern), needTimes(needTimes), visit(visit)
+    {}
+
+    void entry(const char *name, int length, unsigned char type)
+    {
+        if (length == 0 || name[0] == '.')
+            return;
+        // The entry type from the directory is enough to drop directories, FIFOs, sockets and
+        // devices without a status call; links and unknown types are followed below.
+        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
+            return;
+
+        bool ascii = true;
+        for (int i = 0; i < length; ++i) {
+            if (static_cast<unsigned char>(name[i]) >= 0x80) {
+                ascii = false;
+                break;
+            }
+        }
+
+        QStringView view;
+        if (ascii && pattern.isAscii() && length <= int(sizeof(wide) / sizeof(wide[0]))) {
+            if (!pattern.matchesAscii(name, length))
+                return;
+            for (int i = 0; i < length; ++i)
+                wide[i] = char16_t(static_cast<unsigned char>(name[i]));
+            view = QStringView(wide, length);
+        } else {
+            const QByteArray raw = QByteArray::fromRawData(name, length);
+            decoded = QFile::decodeName(raw);
+            if (!pattern.matches(decoded))
+                return;
+            // A name that is not valid in the file-name encoding decodes to a different name, under
+            // which the file could never be opened again; QDir leaves such entries out as well.
+            if (QFile::encodeName(decoded) != raw)
+                return;
+            view = decoded;
+        }
+
+        qint64 modified = 0;
+        if (type != DT_REG || needTimes) {
+            struct stat status;
+            // Follows links: a link counts as the file it points at, with that file's time.
+            if (::fstatat(fd, name, &status, 0) != 0 || !S_ISREG(status.st_mode))
+                return;
+            modified = needTimes ? modifiedMsecsOf(status) : 0;
+        }
+        visit(view, modified);
+    }
+
+private:
+    int fd;
+    const CompiledPattern &pattern;
+    bool needTimes;
+    const FileVisitor &visit;
+    char16_t wide[1024];
+    QString decoded;
+};
+
+bool visitNative(const QString &directory, const CompiledPattern &pattern, bool needTimes,
+                 const FileVisitor &visit)
+{
+    const QByteArray path = QFile::encodeName(directoryToList(directory));
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    NativeWalker walker(fd, pattern, needTimes, visit);
+
+#ifdef Q_OS_LINUX
+    // One big buffer per read: a folder of 100,000 names comes in a few dozen system calls
+    // instead of the thousands that readdir's small buffer needs.
+    struct LinuxDirent64
+    {
+        quint64 d_ino;
+        qint64 d_off;
+        unsigned short d_reclen;
+        unsigned char d_type;
+        char d_name[1];
+    };
+    constexpr size_t bufferSize = 256 * 1024;
+    std::unique_ptr<char[]> buffer(new char[bufferSize]);
+    for (;;) {
+        const long bytes = ::syscall(SYS_getdents64, fd, buffer.get(), bufferSize);
+        if (bytes <= 0)
+            break;
+        for (long offset = 0; offset < bytes;) {
+            const auto *entry = reinterpret_cast<const LinuxDirent64 *>(buffer.get() + offset);
+            walker.entry(entry->d_name, int(qstrlen(entry->d_name)), entry->d_type);
+            offset += entry->d_reclen;
+        }
+    }
+    ::close(fd);
+#else
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    while (const struct dirent *entry = ::readdir(dir))
+        walker.entry(entry->d_name, int(qstrlen(entry->d_name)), entry->d_type);
+    ::closedir(dir);
+#endif
+    return true;
+}
+
+#endif // Q_OS_UNIX
+
+} // namespace
+
+bool wildcardMatch(const QString &pattern, const QString &name)
+{
+    return CompiledPattern(pattern).matches(name);
+}
+
+QString escapeWildcards(const QString &literal)
+{
+    QString out;
+    out.reserve(literal.size());
+    for (const QChar c : literal) {
+        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('[')) {
+            out.append(QLatin1Char('['));
+            out.append(c);
+            out.append(QLatin1Char(']'));
+        } else {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
+                         const FileVisitor &visit)
+{
+    const CompiledPattern compiled(pattern);
+#ifdef Q_OS_UNIX
+    if (currentBackend == ListingBackend::Native)
+        return visitNative(directory, compiled, needTimes, visit);
+#endif
+    return visitPortable(directory, compiled, needTimes, visit);
+}
+
+QVector<ListedFile> listDirectory(const QString &directory, const QString &pattern)
+{
+    QVector<ListedFile> files;
+    forEachMatchingFile(directory, pattern, true, [&files](QStringView name, qint64 modified) {
+        files.append(ListedFile{name.toString(), modified});
+    });
+    std::sort(files.begin(), files.end(), [](const ListedFile &a, const ListedFile &b) {
+        if (a.modifiedMsecs != b.modifiedMsecs)
+            return a.modifiedMsecs > b.modifiedMsecs;
+        return a.fileName < b.fileName;
+    });
+    return files;
+}
+
+void setListingBackend(ListingBackend backend)
+{
+#ifdef Q_OS_UNIX
+    currentBackend = backend;
+#else
+    // Only the portable walk exists here.
+    Q_UNUSED(backend);
+    currentBackend = ListingBackend::Portable;
+#endif
+}
+
+ListingBackend listingBackend()
+{
+    return currentBackend;
+}
+
+} // namespace archive

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QVector>
+
+#include <functional>
 
 namespace archive {
 
@@ -25,10 +28,23 @@ QString escapeWildcards(const QString &literal);
 // unreadable directory lists nothing.
 QVector<ListedFile> listDirectory(const QString &directory, const QString &pattern);
 
+// The one walk over a directory that listDirectory and the scans share, so that every listing rule
+// (files only, no hidden entries, the pattern, case ignored) exists once. Calls `visit` for each
+// matching file in directory order, with the name (valid during the call only) and, if `needTimes`,
+// its modification instant (0 otherwise). Reading modification times costs one status call per
+// matching file; name-only callers skip them. Returns false if the directory could not be read.
+using FileVisitor = std::function<void(QStringView fileName, qint64 modifiedMsecs)>;
+bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
+                         const FileVisitor &visit);
+
 // Which implementation lists directories. Native reads the folder with the operating system's own
 // calls where there are any; Portable goes through QDir only. Both give the same results; tests run
 // both.
-enum class ListingBackend { Native, Portable };
+enum class ListingBackend
+{
+    Native,
+    Portable
+};
 void setListingBackend(ListingBackend backend);
 ListingBackend listingBackend();
 

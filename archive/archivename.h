@@ -3,6 +3,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringView>
 #include <QTime>
 
 namespace archive {
@@ -41,6 +42,13 @@ QString timeText(const Moment &moment);      // "hh:mm:ss"
 
 // The moment rebuilt from the three list texts, joined as "dd.yyyy.MM hh:mm:ss".
 Moment momentFromListTexts(const QString &day, const QString &yearMonth, const QString &time);
+
+// The same rules on a name already in memory, without allocating: the listing's hot path applies
+// them to every matching directory entry.
+QStringView baseNameView(QStringView fileName);
+QStringView technologyView(QStringView fileName);
+Moment momentOfName(QStringView fileName);
+Moment parseNameMoment(QStringView text);
 
 // "steel_" + technology + "-" + moment + ".json"; an invalid moment writes as the empty text.
 QString archiveFileName(const QString &technology, const Moment &moment);

@@ -8,8 +8,8 @@ namespace archive {
 
 struct TechnologyScan
 {
-    QStringList technologies;  // distinct, ascending by case-sensitive character code
-    QString newestTechnology;  // technology of the most recently modified file
+    QStringList technologies; // distinct, ascending by case-sensitive character code
+    QString newestTechnology; // technology of the most recently modified file
     bool listedAnyFile = false;
 };
 
