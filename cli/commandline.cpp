@@ -6,6 +6,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTextStream>
 
@@ -119,6 +121,47 @@ QString jsonQuoted(const QString &text)
     }
     quoted.append(QLatin1Char('"'));
     return quoted;
+}
+
+QString unreadableReason(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("no such file");
+    if (info.isDir())
+        return QStringLiteral("is a folder, not a file");
+    if (!info.isFile())
+        return QStringLiteral("is not a regular file");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot be opened for reading: ") + file.errorString();
+    return QStringLiteral("cannot be read");
+}
+
+QString unlistableFolderReason(const QString &directory)
+{
+    const QFileInfo info(directory.isEmpty() ? QStringLiteral(".") : directory);
+    if (!info.exists())
+        return QStringLiteral("no such folder");
+    if (!info.isDir())
+        return QStringLiteral("is not a folder");
+    if (!info.isReadable() || !info.isExecutable())
+        return QStringLiteral("the folder cannot be read");
+    return QString();
+}
+
+QString momentDisplayText(const QDate &date, const QTime &time)
+{
+    if (!date.isValid() || !time.isValid())
+        return QStringLiteral("?");
+    const QLatin1Char zero('0');
+    return QStringLiteral("%1-%2-%3 %4:%5:%6")
+        .arg(date.year(), 4, 10, zero)
+        .arg(date.month(), 2, 10, zero)
+        .arg(date.day(), 2, 10, zero)
+        .arg(time.hour(), 2, 10, zero)
+        .arg(time.minute(), 2, 10, zero)
+        .arg(time.second(), 2, 10, zero);
 }
 
 } // namespace cli

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 #include <optional>
 
@@ -37,5 +39,18 @@ QString exactNumberText(double value);
 
 // Escapes a text for a JSON string literal, quotes included.
 QString jsonQuoted(const QString &text);
+
+} // namespace cli
+
+namespace cli {
+
+// Why a file cannot be read, for an error line: "no such file", "is a folder", the system's reason.
+QString unreadableReason(const QString &path);
+
+// Checks that an archive folder can be listed; returns the empty text, or the reason why not.
+QString unlistableFolderReason(const QString &directory);
+
+// "yyyy-MM-dd hh:mm:ss" for a valid moment, whatever the machine's locale; "?" otherwise.
+QString momentDisplayText(const QDate &date, const QTime &time);
 
 } // namespace cli

@@ -17,6 +17,12 @@ struct Command
 };
 
 const Command commandTable[] = {
+    {"ls", runList, "list an archive as the viewer's selection lists show it"},
+    {"show", runShow, "show a measurement's values as the viewer's values panel does"},
+    {"export", runExport, "write a measurement's two curves as CSV"},
+    {"render", runRender, "draw a measurement's plot as the viewer does, into a PNG or PDF"},
+    {"check", runCheck, "report archive files the viewer would show wrongly or not at all"},
+    {"find", runFind, "list the measurements that meet given conditions"},
     {"demo", runDemo, "write a demo archive of made-up measurements into a folder"},
 };
 

@@ -1,0 +1,194 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "measurementcommands.h"
+
+#include "commandline.h"
+#include "commands.h"
+
+#include <QCommandLineParser>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cmath>
+
+namespace cli {
+
+CurveSummary summarizeCurve(const QVector<double> &samples)
+{
+    CurveSummary summary;
+    for (const double sample : samples) {
+        if (std::isnan(sample))
+            continue;
+        ++summary.samples;
+        if (!std::isfinite(sample))
+            continue;
+        if (!summary.minimum || sample < *summary.minimum)
+            summary.minimum = sample;
+        if (!summary.maximum || sample > *summary.maximum)
+            summary.maximum = sample;
+    }
+    return summary;
+}
+
+QString statusDisplayText(const measurement::Measurement &measurement)
+{
+    return measurement.status.value_or(QString());
+}
+
+std::optional<measurement::Measurement> readShownMeasurement(const QString &command, const QString &path,
+                                                             QTextStream &err)
+{
+    std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
+    if (!read) {
+        reportFailure(err, command, path + QStringLiteral(": ") + unreadableReason(path));
+        return std::nullopt;
+    }
+    if (read->findings.documentNotParsed) {
+        // The viewer would show empty fields and no curves; an export of that would pass for data.
+        const QString why =
+            read->findings.firstLineTooLong  ? QStringLiteral("its first line is too long to be a "
+                                                               "measurement")
+            : read->findings.spreadOverLines ? QStringLiteral("the document is spread over several "
+                                                              "lines; only the first line is read")
+                                             : QStringLiteral("the first line is not a JSON object");
+        reportFailure(err, command, path + QStringLiteral(": not a measurement file: ") + why);
+        return std::nullopt;
+    }
+    return read;
+}
+
+QString csvText(const measurement::Measurement &measurement)
+{
+    QString text = QStringLiteral("time_s,emf_mV,temperature_C\n");
+    const auto cell = [](const QVector<double> &curve, int i) {
+        return i < curve.size() && !std::isnan(curve[i]) ? exactNumberText(curve[i]) : QString();
+    };
+    for (int i = 0; i < measurement::samplesPerCurve; ++i) {
+        // Written from the sample number, not from i * 0.1, which is not exactly a tenth.
+        text += QStringLiteral("%1.%2,").arg(i / 10).arg(i % 10);
+        text += cell(measurement.emf, i) + QLatin1Char(',') + cell(measurement.temperature, i) +
+                QLatin1Char('\n');
+    }
+    return text;
+}
+
+namespace {
+
+const QString fileArgumentHelp = QStringLiteral("An archive measurement file.");
+const QString unreadableHelp =
+    QStringLiteral("A file that cannot be read, or whose first line is not a JSON object (the viewer shows\n"
+                   "empty fields for it), is an error.");
+
+QJsonObject curveJson(const CurveSummary &summary)
+{
+    return QJsonObject{{QStringLiteral("samples"), summary.samples},
+                       {QStringLiteral("min"),
+                        summary.minimum ? QJsonValue(*summary.minimum) : QJsonValue(QJsonValue::Null)},
+                       {QStringLiteral("max"),
+                        summary.maximum ? QJsonValue(*summary.maximum) : QJsonValue(QJsonValue::Null)}};
+}
+
+QString curveLine(const CurveSummary &summary, const QString &unit)
+{
+    QString line = QStringLiteral("%1 samples").arg(summary.samples);
+    if (summary.minimum)
+        line += QStringLiteral(", %1 .. %2 %3")
+                    .arg(exactNumberText(*summary.minimum), exactNumberText(*summary.maximum), unit);
+    return line;
+}
+
+} // namespace
+
+int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const CommandSyntax syntax{
+        QStringLiteral("show"),
+        QStringLiteral("Shows a measurement file's values as the viewer's values panel does: the texts as\n"
+                       "stored, \"Нет данных\" for \"nan\" and \"32767\", nothing for a missing key, the\n"
+                       "status verdict (nothing without \"Status\"). For each curve: the number of stored\n"
+                       "samples (those that are not \"nan\") and the span of their values.\n") +
+            unreadableHelp,
+        1, 1};
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp);
+    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the values as JSON."));
+    parser.addOption(jsonOption);
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+        return *finished;
+
+    const QString path = parser.positionalArguments().constFirst();
+    const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
+    if (!read)
+        return exitFailure;
+    const measurement::Measurement &m = *read;
+    const CurveSummary emf = summarizeCurve(m.emf);
+    const CurveSummary temperature = summarizeCurve(m.temperature);
+
+    if (parser.isSet(jsonOption)) {
+        const QJsonObject shown{{QStringLiteral("file"), path},
+                                {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
+                                {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
+                                {QStringLiteral("oxidation"), measurement::displayText(m.oxidation)},
+                                {QStringLiteral("emf"), measurement::displayText(m.emfText)},
+                                {QStringLiteral("aluminiumMass"), measurement::displayText(m.aluminiumMass)},
+                                {QStringLiteral("carbon"), measurement::displayText(m.carbon)},
+                                {QStringLiteral("status"), statusDisplayText(m)},
+                                {QStringLiteral("statusCode"),
+                                 m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)},
+                                {QStringLiteral("emfCurve"), curveJson(emf)},
+                                {QStringLiteral("temperatureCurve"), curveJson(temperature)}};
+        out << QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Indented));
+    } else {
+        out << "melt:               " << measurement::displayText(m.smelt) << '\n'
+            << QStringLiteral("temperature, °C:    ") << measurement::displayText(m.temperatureText) << '\n'
+            << "oxidation, ppm:     " << measurement::displayText(m.oxidation) << '\n'
+            << "EMF, mV:            " << measurement::displayText(m.emfText) << '\n'
+            << "aluminium mass, kg: " << measurement::displayText(m.aluminiumMass) << '\n'
+            << "carbon, %:          " << measurement::displayText(m.carbon) << '\n'
+            << "status:             " << statusDisplayText(m) << '\n'
+            << "EMF curve:          " << curveLine(emf, QStringLiteral("mV")) << '\n'
+            << "temperature curve:  " << curveLine(temperature, QStringLiteral("°C")) << '\n';
+    }
+    out.flush();
+    return exitSuccess;
+}
+
+int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const CommandSyntax syntax{
+        QStringLiteral("export"),
+        QStringLiteral("Writes the two curves of a measurement file as CSV: a header line\n"
+                       "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
+                       "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly\n"
+                       "the number the viewer draws.\n") +
+            unreadableHelp,
+        1, 1};
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp);
+    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
+                                          QStringLiteral("Write the CSV to OUT instead of standard output."),
+                                          QStringLiteral("OUT.csv"));
+    parser.addOption(outputOption);
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+        return *finished;
+
+    const QString path = parser.positionalArguments().constFirst();
+    const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
+    if (!read)
+        return exitFailure;
+    const QString csv = csvText(*read);
+    if (!parser.isSet(outputOption)) {
+        out << csv;
+        out.flush();
+        return exitSuccess;
+    }
+    // All or nothing: a failed write must not leave a truncated CSV that looks complete.
+    QSaveFile file(parser.value(outputOption));
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
+        return reportFailure(err, syntax.name, file.fileName() + QStringLiteral(": ") + file.errorString());
+    return exitSuccess;
+}
+
+} // namespace cli

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "measurement/measurementfile.h"
+
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+class QTextStream;
+
+namespace cli {
+
+// What a curve holds: the samples that are not NaN, and the span of the finite ones.
+struct CurveSummary
+{
+    int samples = 0;
+    std::optional<double> minimum;
+    std::optional<double> maximum;
+};
+CurveSummary summarizeCurve(const QVector<double> &samples);
+
+// The status field's text: the verdict, or empty when the file has no "Status".
+QString statusDisplayText(const measurement::Measurement &measurement);
+
+// Reads a file for a command that shows one measurement. A file that cannot be opened, or whose
+// first line is not a JSON object, is reported on `err` (one line naming the file and the reason)
+// and gives std::nullopt.
+std::optional<measurement::Measurement> readShownMeasurement(const QString &command, const QString &path,
+                                                             QTextStream &err);
+
+// The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
+QString csvText(const measurement::Measurement &measurement);
+
+} // namespace cli

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "commandline.h"
+#include "commands.h"
+#include "measurementcommands.h"
+
+#include "archive/archivename.h"
+#include "measurement/plotsteps.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <qcustomplot.h>
+
+namespace cli {
+
+namespace {
+
+constexpr int defaultWidth = 1000;
+constexpr int defaultHeight = 600;
+constexpr int smallestSide = 100;
+constexpr int largestSide = 10000;
+
+QString captionText(const QString &path, const measurement::Measurement &m)
+{
+    const archive::Moment moment = archive::momentOfFile(path);
+    QStringList parts;
+    parts << QStringLiteral("Плавка: ") + measurement::displayText(m.smelt)
+          << QStringLiteral("Технология: ") + archive::technologyOfFile(path)
+          << QStringLiteral("Время: ") + momentDisplayText(moment.date, moment.time);
+    if (m.status)
+        parts << QStringLiteral("Статус: ") + *m.status;
+    return parts.join(QStringLiteral("    "));
+}
+
+} // namespace
+
+int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const CommandSyntax syntax{
+        QStringLiteral("render"),
+        QStringLiteral(
+            "Draws the curves of a measurement file exactly as the viewer's plot does (same axes,\n"
+            "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
+            "moment from the file name, and status. The output's format follows its suffix: .png\n"
+            "for an image, .pdf for a one-page document.\n"
+            "A file that cannot be read, or whose first line is not a JSON object, is an error."),
+        1, 1};
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An archive measurement file."));
+    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
+                                          QStringLiteral("The picture to write (required)."),
+                                          QStringLiteral("OUT.png|OUT.pdf"));
+    const QCommandLineOption sizeOption(
+        QStringLiteral("size"),
+        QStringLiteral("Size in pixels (PDF: points), %1 to %2 each (default %3x%4).")
+            .arg(smallestSide)
+            .arg(largestSide)
+            .arg(defaultWidth)
+            .arg(defaultHeight),
+        QStringLiteral("WxH"));
+    parser.addOption(outputOption);
+    parser.addOption(sizeOption);
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+        return *finished;
+
+    if (!parser.isSet(outputOption))
+        return reportFailure(err, syntax.name, QStringLiteral("-o OUT.png or -o OUT.pdf is required"));
+    const QString output = parser.value(outputOption);
+    const QString suffix = QFileInfo(output).suffix().toLower();
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
+        return reportFailure(
+            err, syntax.name,
+            output + QStringLiteral(": unknown picture format; the name must end in .png or .pdf"));
+
+    int width = defaultWidth;
+    int height = defaultHeight;
+    if (parser.isSet(sizeOption)) {
+        static const QRegularExpression sizePattern(QStringLiteral("^([0-9]{1,9})x([0-9]{1,9})$"));
+        const QRegularExpressionMatch match = sizePattern.match(parser.value(sizeOption));
+        width = match.hasMatch() ? match.captured(1).toInt() : 0;
+        height = match.hasMatch() ? match.captured(2).toInt() : 0;
+        if (width < smallestSide || width > largestSide || height < smallestSide || height > largestSide)
+            return reportFailure(err, syntax.name,
+                                 QStringLiteral("--size \"%1\" is not WxH with both sides from %2 to %3")
+                                     .arg(parser.value(sizeOption))
+                                     .arg(smallestSide)
+                                     .arg(largestSide));
+    }
+
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
+
+    const QString path = parser.positionalArguments().constFirst();
+    const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
+    if (!read)
+        return exitFailure;
+
+    // The same steps, in the same order, as the window: construction, then the load of a measurement.
+    QCustomPlot plot;
+    plot.resize(width, height);
+    plot::clearPlot(&plot);
+    plot::configureAxes(&plot);
+    plot.plotLayout()->insertRow(0);
+    plot.plotLayout()->addElement(
+        0, 0, new QCPTextElement(&plot, captionText(path, *read), QFont(QStringLiteral("Open Sans"), 10)));
+    plot::activateRightAxis(&plot);
+    QVector<double> timeKeys;
+    plot::displayCurves(&plot, timeKeys, read->temperature, read->emf);
+
+    const bool saved = suffix == QLatin1String("png") ? plot.savePng(output, width, height)
+                                                      : plot.savePdf(output, width, height);
+    if (!saved)
+        return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written"));
+    return exitSuccess;
+}
+
+} // namespace cli
