@@ -28,17 +28,16 @@ QStringList withPlaceholder(const QStringList &entries)
 }
 
 // Answers the next modal dialog once it is up. The dialog runs an event loop of its own, in which
-// this timer fires; it keeps looking until the dialog is there.
-void answerNextDialog(std::function<void(QDialog *)> answer)
+// this timer fires; it keeps looking until the dialog is there. The timer belongs to owner.
+void answerNextDialog(QObject *owner, std::function<void(QDialog *)> answer)
 {
-    auto *timer = new QTimer;
+    auto *timer = new QTimer(owner);
     timer->setInterval(20);
     QObject::connect(timer, &QTimer::timeout, [timer, answer] {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
         timer->stop();
-        timer->deleteLater();
         answer(dialog);
     });
     timer->start();
@@ -99,6 +98,7 @@ private slots:
     void emptyMonthEntryActsAsPlaceholder();
 
     void returnWithUnchangedPathRefreshesBackToNewest();
+    void leavingPathFieldRefreshes();
     void emptiedPathStoresEmptyDirectoryWithoutRefresh();
     void emptyPathLoadsFromWorkingDirectory();
     void browseCancelledChangesNothing();
@@ -487,6 +487,30 @@ void SelectionCascadeTest::returnWithUnchangedPathRefreshesBackToNewest()
     QCOMPARE(loadedFile(window.get()), QStringLiteral("steel_K1-2019_03_07-09_00_00.json"));
 }
 
+void SelectionCascadeTest::leavingPathFieldRefreshes()
+{
+    // GIVEN a shown window with a time chosen by hand and the keyboard focus in the path field
+    fixture::WorkingFolder folder;
+    const std::unique_ptr<MainWindow> window = openFourFileArchive(folder);
+    QVERIFY(window);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QComboBox *times = fixture::list(window.get(), "timeSteel");
+    times->setCurrentIndex(2);
+    QCOMPARE(loadedFile(window.get()), QStringLiteral("steel_K1-2019_03_07-14_05_09.json"));
+    QLineEdit *field = fixture::pathField(window.get());
+    field->setFocus(Qt::TabFocusReason);
+    QVERIFY(field->hasFocus());
+
+    // WHEN the focus moves on to a list
+    fixture::list(window.get(), "comboSteelTech")->setFocus(Qt::TabFocusReason);
+
+    // THEN editing counts as finished: a full refresh returns to the newest measurement
+    QCOMPARE(times->currentIndex(), 1);
+    QCOMPARE(loadedFile(window.get()), QStringLiteral("steel_K1-2019_03_07-09_00_00.json"));
+}
+
 void SelectionCascadeTest::emptiedPathStoresEmptyDirectoryWithoutRefresh()
 {
     fixture::WorkingFolder folder;
@@ -537,7 +561,7 @@ void SelectionCascadeTest::browseCancelledChangesNothing()
     const QStringList months = fixture::entries(fixture::list(window.get(), "yearMonthCombobox"));
 
     bool answered = false;
-    answerNextDialog([&answered](QDialog *dialog) {
+    answerNextDialog(window.get(), [&answered](QDialog *dialog) {
         answered = true;
         dialog->reject();
     });
@@ -565,7 +589,7 @@ void SelectionCascadeTest::browseAcceptedStoresDirectoryAndRefreshes()
                              fixture::at(0)));
 
     QString startedIn;
-    answerNextDialog([&](QDialog *dialog) {
+    answerNextDialog(window.get(), [&](QDialog *dialog) {
         auto *fileDialog = qobject_cast<QFileDialog *>(dialog);
         if (!fileDialog) {
             dialog->reject();
