@@ -59,6 +59,15 @@ public:
         setModified(name, modifiedMsecs);
     }
 
+    // Entries "minute name", e.g. "3 steel_K1-2019_03_07-14_05_09.json".
+    void addFiles(const QStringList &entries)
+    {
+        for (const QString &entry : entries) {
+            const int space = entry.indexOf(QLatin1Char(' '));
+            addFile(entry.mid(space + 1), minutes(entry.left(space).toInt()));
+        }
+    }
+
     void setModified(const QString &name, qint64 modifiedMsecs)
     {
         QFile file(filePath(name));

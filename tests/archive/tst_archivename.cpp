@@ -39,41 +39,26 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<Moment>("expected");
 
-        const Moment invalid;
-        QTest::newRow("ordinary") << QStringLiteral("2019_03_07-14_05_09") << moment(2019, 3, 7, 14, 5, 9);
-        QTest::newRow("inside a daylight-saving gap")
-            << QStringLiteral("2024_03_31-02_30_00") << moment(2024, 3, 31, 2, 30, 0);
-        QTest::newRow("inside a repeated hour")
-            << QStringLiteral("2023_10_29-02_30_00") << moment(2023, 10, 29, 2, 30, 0);
-        QTest::newRow("leap day") << QStringLiteral("2020_02_29-00_00_00") << moment(2020, 2, 29, 0, 0, 0);
-        QTest::newRow("leap day of a century year")
-            << QStringLiteral("2000_02_29-23_59_59") << moment(2000, 2, 29, 23, 59, 59);
-        QTest::newRow("first year") << QStringLiteral("0001_01_01-00_00_00") << moment(1, 1, 1, 0, 0, 0);
-        QTest::newRow("last year") << QStringLiteral("9999_12_31-23_59_59")
-                                   << moment(9999, 12, 31, 23, 59, 59);
-        QTest::newRow("no such day") << QStringLiteral("2019_02_30-10_00_00") << invalid;
-        QTest::newRow("no leap day in 1900") << QStringLiteral("1900_02_29-10_00_00") << invalid;
-        QTest::newRow("year zero") << QStringLiteral("0000_01_01-00_00_00") << invalid;
-        QTest::newRow("month 13") << QStringLiteral("2019_13_01-00_00_00") << invalid;
-        QTest::newRow("month 00") << QStringLiteral("2019_00_01-00_00_00") << invalid;
-        QTest::newRow("day 00") << QStringLiteral("2019_01_00-00_00_00") << invalid;
-        QTest::newRow("hour 24") << QStringLiteral("2019_03_07-24_00_00") << invalid;
-        QTest::newRow("minute 60") << QStringLiteral("2019_03_07-14_60_00") << invalid;
-        QTest::newRow("leap second") << QStringLiteral("2016_12_31-23_59_60") << invalid;
-        QTest::newRow("dashes for underscores") << QStringLiteral("2019-03-07-14-05-09") << invalid;
-        QTest::newRow("underscore for the dash") << QStringLiteral("2019_03_07_14_05_09") << invalid;
-        QTest::newRow("short field") << QStringLiteral("2019_3_07-14_05_09") << invalid;
-        QTest::newRow("short field padded to length") << QStringLiteral("2019_3_07-14_05_09x") << invalid;
-        QTest::newRow("space in a field") << QStringLiteral("2019_ 3_07-14_05_09") << invalid;
-        QTest::newRow("leading space") << QStringLiteral(" 019_03_07-14_05_09") << invalid;
-        QTest::newRow("plus sign") << QStringLiteral("+019_03_07-14_05_09") << invalid;
-        QTest::newRow("minus sign") << QStringLiteral("-019_03_07-14_05_09") << invalid;
-        QTest::newRow("signed month") << QStringLiteral("2019_+3_07-14_05_09") << invalid;
-        QTest::newRow("arabic-indic digits") << QStringLiteral("٢٠١٩_03_07-14_05_09") << invalid;
-        QTest::newRow("fullwidth digits") << QStringLiteral("２０１９_03_07-14_05_09") << invalid;
-        QTest::newRow("one character too many") << QStringLiteral("2019_03_07-14_05_099") << invalid;
-        QTest::newRow("one character too few") << QStringLiteral("2019_03_07-14_05_0") << invalid;
-        QTest::newRow("empty") << QString() << invalid;
+        const auto valid = [](const char *text, Moment expected) {
+            QTest::newRow(text) << QString::fromUtf8(text) << expected;
+        };
+        const auto invalid = [](const char *text) {
+            QTest::newRow(text) << QString::fromUtf8(text) << Moment();
+        };
+        valid("2019_03_07-14_05_09", moment(2019, 3, 7, 14, 5, 9));
+        valid("2024_03_31-02_30_00", moment(2024, 3, 31, 2, 30, 0));  // daylight-saving gap in Berlin
+        valid("2023_10_29-02_30_00", moment(2023, 10, 29, 2, 30, 0)); // repeated hour in Berlin
+        valid("2000_02_29-23_59_59", moment(2000, 2, 29, 23, 59, 59));
+        valid("0001_01_01-00_00_00", moment(1, 1, 1, 0, 0, 0));
+        valid("9999_12_31-23_59_59", moment(9999, 12, 31, 23, 59, 59));
+        for (const char *text :
+             {"2019_02_30-10_00_00",     "1900_02_29-10_00_00",  "0000_01_01-00_00_00", "2019_13_01-00_00_00",
+              "2019_00_01-00_00_00",     "2019_01_00-00_00_00",  "2019_03_07-24_00_00", "2019_03_07-14_60_00",
+              "2016_12_31-23_59_60",     "2019-03-07-14-05-09",  "2019_03_07_14_05_09", "2019_3_07-14_05_09",
+              "2019_3_07-14_05_09x",     "2019_ 3_07-14_05_09",  " 019_03_07-14_05_09", "+019_03_07-14_05_09",
+              "-019_03_07-14_05_09",     "2019_+3_07-14_05_09",  "2019_03_07-+4_05_09", "٢٠١٩_03_07-14_05_09",
+              "２０１９_03_07-14_05_09", "2019_03_07-14_05_099", "2019_03_07-14_05_0",  ""})
+            invalid(text);
     }
 
     void parseNameMoment()
@@ -95,46 +80,26 @@ private slots:
         QTest::addColumn<QString>("technology");
         QTest::addColumn<QString>("momentText");
 
-        QTest::newRow("ordinary") << QStringLiteral("steel_K1-2019_03_07-14_05_09.json")
-                                  << QStringLiteral("steel_K1-2019_03_07-14_05_09") << QStringLiteral("K1")
-                                  << QStringLiteral("2019_03_07-14_05_09");
-        QTest::newRow("with directory") << QStringLiteral("/data/a_b-c.d/steel_K1-2019_03_07-14_05_09.json")
-                                        << QStringLiteral("steel_K1-2019_03_07-14_05_09")
-                                        << QStringLiteral("K1") << QStringLiteral("2019_03_07-14_05_09");
-        QTest::newRow("second extension") << QStringLiteral("steel_K1-2019_03_07-14_05_09.old.json")
-                                          << QStringLiteral("steel_K1-2019_03_07-14_05_09")
-                                          << QStringLiteral("K1") << QStringLiteral("2019_03_07-14_05_09");
-        QTest::newRow("upper case") << QStringLiteral("STEEL_K1-2019_03_07-14_05_09.JSON")
-                                    << QStringLiteral("STEEL_K1-2019_03_07-14_05_09") << QStringLiteral("K1")
-                                    << QStringLiteral("2019_03_07-14_05_09");
-        QTest::newRow("underscore in technology")
-            << QStringLiteral("steel_A_B-2019_03_07-14_05_09.json")
-            << QStringLiteral("steel_A_B-2019_03_07-14_05_09") << QStringLiteral("A")
-            << QStringLiteral("2019_03_07-14_05_09");
-        QTest::newRow("dash in technology") << QStringLiteral("steel_A-B-2019_03_07-14_05_09.json")
-                                            << QStringLiteral("steel_A-B-2019_03_07-14_05_09")
-                                            << QStringLiteral("A") << QStringLiteral("2019_03_07-14_05_09");
-        QTest::newRow("dot in technology") << QStringLiteral("steel_A.B-2019_03_07-14_05_09.json")
-                                           << QStringLiteral("steel_A") << QStringLiteral("A") << QString();
-        QTest::newRow("no moment") << QStringLiteral("steel_x.json") << QStringLiteral("steel_x")
-                                   << QStringLiteral("x") << QString();
-        QTest::newRow("empty technology") << QStringLiteral("steel_-2019_03_07-14_05_09.json")
-                                          << QStringLiteral("steel_-2019_03_07-14_05_09") << QString()
-                                          << QStringLiteral("2019_03_07-14_05_09");
-        QTest::newRow("empty field after steel") << QStringLiteral("steel__K-2019_03_07-14_05_09.json")
-                                                 << QStringLiteral("steel__K-2019_03_07-14_05_09")
-                                                 << QString() << QStringLiteral("2019_03_07-14_05_09");
-        QTest::newRow("no underscore at all")
-            << QStringLiteral("steel.json") << QStringLiteral("steel") << QString() << QString();
-        QTest::newRow("base name exactly a moment")
-            << QStringLiteral("2019_03_07-14_05_09.json") << QStringLiteral("2019_03_07-14_05_09")
-            << QStringLiteral("03") << QStringLiteral("2019_03_07-14_05_09");
-        QTest::newRow("nothing before the dot")
-            << QStringLiteral(".json") << QString() << QString() << QString();
-        QTest::newRow("cyrillic technology")
-            << QStringLiteral("steel_Ковш-2019_03_07-14_05_09.json")
-            << QStringLiteral("steel_Ковш-2019_03_07-14_05_09") << QStringLiteral("Ковш")
-            << QStringLiteral("2019_03_07-14_05_09");
+        const auto row = [](const char *fileName, const char *baseName, const char *technology,
+                            const char *moment) {
+            QTest::newRow(fileName) << QString::fromUtf8(fileName) << QString::fromUtf8(baseName)
+                                    << QString::fromUtf8(technology) << QString::fromUtf8(moment);
+        };
+        const char *const m = "2019_03_07-14_05_09";
+        row("steel_K1-2019_03_07-14_05_09.json", "steel_K1-2019_03_07-14_05_09", "K1", m);
+        row("/data/a_b-c.d/steel_K1-2019_03_07-14_05_09.json", "steel_K1-2019_03_07-14_05_09", "K1", m);
+        row("steel_K1-2019_03_07-14_05_09.old.json", "steel_K1-2019_03_07-14_05_09", "K1", m);
+        row("STEEL_K1-2019_03_07-14_05_09.JSON", "STEEL_K1-2019_03_07-14_05_09", "K1", m);
+        row("steel_A_B-2019_03_07-14_05_09.json", "steel_A_B-2019_03_07-14_05_09", "A", m);
+        row("steel_A-B-2019_03_07-14_05_09.json", "steel_A-B-2019_03_07-14_05_09", "A", m);
+        row("steel_A.B-2019_03_07-14_05_09.json", "steel_A", "A", "");
+        row("steel_x.json", "steel_x", "x", "");
+        row("steel_-2019_03_07-14_05_09.json", "steel_-2019_03_07-14_05_09", "", m);
+        row("steel__K-2019_03_07-14_05_09.json", "steel__K-2019_03_07-14_05_09", "", m);
+        row("steel.json", "steel", "", "");
+        row("2019_03_07-14_05_09.json", "2019_03_07-14_05_09", "03", m);
+        row(".json", "", "", "");
+        row("steel_Ковш-2019_03_07-14_05_09.json", "steel_Ковш-2019_03_07-14_05_09", "Ковш", m);
     }
 
     void fileNameParts()
