@@ -149,13 +149,12 @@ QVector<double> readCurve(const QJsonArray &archives, int index, ReadFindings &f
     const QJsonArray values = archives.at(index).toObject().value(QStringLiteral("values")).toArray();
     findings.longestCurve = qMax(findings.longestCurve, int(values.size()));
     // Elements past the record's capacity are ignored: they have no place on the time axis.
-    int position = 0;
-    for (const QJsonValue value : values) {
+    const int used = qMin(int(values.size()), samplesPerCurve);
+    for (int i = 0; i < used; ++i) {
+        const QJsonValue value = values.at(i);
         if (!value.isString())
             findings.nonStringSamples = true;
-        if (position < samplesPerCurve)
-            samples[position] = stringOf(value).toDouble();
-        ++position;
+        samples[i] = stringOf(value).toDouble();
     }
     return samples;
 }

@@ -29,7 +29,7 @@ struct ReadFindings
     bool documentNotParsed = false;  // the first line is not a JSON object
     bool spreadOverLines = false;    // not parsed, and more text follows the first line break
     int longestCurve = 0;            // largest number of elements of a "values" array
-    bool nonStringSamples = false;   // a "values" element that is not a JSON string
+    bool nonStringSamples = false;   // one of the first 160 "values" elements is not a JSON string
     bool nonStringResults = false;   // a result key or "Status" present with a non-string value
     bool statusOutsideTable = false; // "Status" present, but its code is not in the status table
 };

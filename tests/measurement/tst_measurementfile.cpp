@@ -119,10 +119,10 @@ void TestMeasurementFile::onlyTheFirstLineIsTheDocument_data()
                                       << "1563.40" << false;
     QTest::newRow("CRLF") << doc + "\r\n" + withKey("Temp", "\"2\"") << "1563.40" << false;
     QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + doc << "1563.40" << false;
-    QTest::newRow("UTF-16LE") << utf16(QStringLiteral("{\"Temp\":\"Ж\"}\r\n{"), QSysInfo::LittleEndian) << "Ж"
-                              << false;
-    QTest::newRow("UTF-16BE") << utf16(QStringLiteral("{\"Temp\":\"Ж\"}\n"), QSysInfo::BigEndian) << "Ж"
-                              << false;
+    // U+010A has the byte of a line feed in its encoding; only a whole code unit ends the line.
+    const QString wide = QStringLiteral("{\"Temp\":\"\u010A\"}\r\n{");
+    QTest::newRow("UTF-16LE") << utf16(wide, QSysInfo::LittleEndian) << QStringLiteral("\u010A") << false;
+    QTest::newRow("UTF-16BE") << utf16(wide, QSysInfo::BigEndian) << QStringLiteral("\u010A") << false;
     QTest::newRow("indented") << QByteArray("{\n  \"Temp\": \"1563.40\"\n}\n") << "" << true;
     QTest::newRow("empty first line") << "\n" + doc << "" << true;
     QTest::newRow("empty file") << QByteArray() << "" << false;
@@ -255,23 +255,25 @@ void TestMeasurementFile::curveSamples_data()
     QTest::addColumn<QVector<double>>("emfHead");
     QTest::addColumn<int>("emfCount");
     QTest::addColumn<int>("temperatureCount");
+    QTest::addColumn<bool>("nonStringSamples");
 
     const QByteArray hundred = sampleArray(100);
     QTest::newRow("100 samples, rest missing")
-        << curves(hundred, hundred) << QVector<double>{0, 1, 2} << 100 << 100;
-    QTest::newRow("more than 160: first 160 kept")
-        << curves(sampleArray(200), "[]") << QVector<double>{0, 1} << 160 << 0;
+        << curves(hundred, hundred) << QVector<double>{0, 1, 2} << 100 << 100 << false;
+    QTest::newRow("more than 160: first 160 kept, rest ignored")
+        << curves(sampleArray(200).chopped(1) + ",7]", "[]") << QVector<double>{0, 1} << 160 << 0 << false;
     QTest::newRow("one Archives element")
-        << withKey("Archives", R"([{"values":["5"]}])") << QVector<double>{5} << 1 << 0;
+        << withKey("Archives", R"([{"values":["5"]}])") << QVector<double>{5} << 1 << 0 << false;
     QTest::newRow("texts") << curves(R"(["32767","-1.5","1e3","nan","abc",""])", R"(["1"])")
-                           << QVector<double>{32767, -1.5, 1000, qQNaN(), 0, 0} << 6 << 1;
+                           << QVector<double>{32767, -1.5, 1000, qQNaN(), 0, 0} << 6 << 1 << false;
     QTest::newRow("non-string samples are 0")
-        << curves(R"([7,null,{},[],true])", "[]") << QVector<double>{0, 0, 0, 0, 0} << 5 << 0;
+        << curves(R"([7,null,{},[],true])", "[]") << QVector<double>{0, 0, 0, 0, 0} << 5 << 0 << true;
     QTest::newRow("Archives not an array")
-        << withKey("Archives", R"({"values":["1"]})") << QVector<double>{} << 0 << 0;
+        << withKey("Archives", R"({"values":["1"]})") << QVector<double>{} << 0 << 0 << false;
     QTest::newRow("element not an object")
-        << withKey("Archives", R"([["1"],["1"]])") << QVector<double>{} << 0 << 0;
-    QTest::newRow("values not an array") << curves(R"("1")", R"({"0":"1"})") << QVector<double>{} << 0 << 0;
+        << withKey("Archives", R"([["1"],["1"]])") << QVector<double>{} << 0 << 0 << false;
+    QTest::newRow("values not an array")
+        << curves(R"("1")", R"({"0":"1"})") << QVector<double>{} << 0 << 0 << false;
 }
 
 void TestMeasurementFile::curveSamples()
@@ -280,10 +282,12 @@ void TestMeasurementFile::curveSamples()
     QFETCH(QVector<double>, emfHead);
     QFETCH(int, emfCount);
     QFETCH(int, temperatureCount);
+    QFETCH(bool, nonStringSamples);
 
     const Measurement m = measurement::parseMeasurement(bytes);
     QCOMPARE(m.emf.size(), measurement::samplesPerCurve);
     QCOMPARE(m.temperature.size(), measurement::samplesPerCurve);
+    QCOMPARE(m.findings.nonStringSamples, nonStringSamples);
     for (int i = 0; i < emfHead.size(); ++i) {
         if (std::isnan(emfHead.at(i)))
             QVERIFY(std::isnan(m.emf.at(i)));
