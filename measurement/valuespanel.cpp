@@ -7,30 +7,39 @@ namespace measurement {
 
 namespace {
 
-void showResult(QLabel *field, const std::optional<QString> &result)
+void setPlainText(QLabel *field, const QString &text)
 {
-    if (result)
-        field->setText(*result);
+    if (!field)
+        return;
+    // Texts come from archive files: a label's automatic rich-text detection would render markup
+    // such as "<b>" or "<img src=...>" instead of showing the text as stored.
+    field->setTextFormat(Qt::PlainText);
+    field->setText(text);
 }
 
 } // namespace
 
 void showValues(const ValueFields &fields, const Measurement &measurement)
 {
-    // Every field starts from "no data", so nothing of the previous measurement can remain on show.
-    for (QLabel *field : {fields.smelt, fields.temperature, fields.emf, fields.oxidation,
-                          fields.aluminiumMass, fields.carbon})
-        field->setText(noDataText());
-    fields.status->clear();
+    const std::pair<QLabel *, const std::optional<QString> *> results[] = {
+        {fields.smelt, &measurement.smelt},
+        {fields.temperature, &measurement.temperatureText},
+        {fields.emf, &measurement.emfText},
+        {fields.oxidation, &measurement.oxidation},
+        {fields.aluminiumMass, &measurement.aluminiumMass},
+        {fields.carbon, &measurement.carbon}};
 
-    showResult(fields.smelt, measurement.smelt);
-    showResult(fields.temperature, measurement.temperatureText);
-    showResult(fields.emf, measurement.emfText);
-    showResult(fields.oxidation, measurement.oxidation);
-    showResult(fields.aluminiumMass, measurement.aluminiumMass);
-    showResult(fields.carbon, measurement.carbon);
+    // Every field starts from "no data", so nothing of the previous measurement can remain on show.
+    for (const auto &[field, result] : results)
+        setPlainText(field, noDataText());
+    setPlainText(fields.status, QString());
+
+    for (const auto &[field, result] : results) {
+        if (*result)
+            setPlainText(field, **result);
+    }
     if (measurement.status)
-        fields.status->setText(*measurement.status);
+        setPlainText(fields.status, *measurement.status);
 }
 
 } // namespace measurement

@@ -16,6 +16,7 @@ private slots:
     void init();
     void fieldsShowStoredTextsExactly();
     void nothingOfThePreviousMeasurementRemains();
+    void markupInFileTextsIsNotRendered();
 
 private:
     QStringList texts() const;
@@ -63,6 +64,15 @@ void TestValuesPanel::nothingOfThePreviousMeasurementRemains()
     // A document that does not parse shows empty fields rather than "no data".
     measurement::showValues(fields, measurement::parseMeasurement("{\n\"Smelt\": \"A-17\"\n}"));
     QCOMPARE(texts(), QStringList(QVector<QString>(7).toList()));
+}
+
+void TestValuesPanel::markupInFileTextsIsNotRendered()
+{
+    measurement::showValues(fields,
+                            measurement::parseMeasurement(R"({"Smelt":"<b>A-17</b>","Temp":"<img src=x>"})"));
+    QCOMPARE(fields.smelt->text(), QStringLiteral("<b>A-17</b>"));
+    QCOMPARE(fields.smelt->textFormat(), Qt::PlainText);
+    QCOMPARE(fields.temperature->textFormat(), Qt::PlainText);
 }
 
 QTEST_MAIN(TestValuesPanel)
