@@ -17,7 +17,6 @@ void configurePrinter(QPrinter *printer)
 {
     if (!printer)
         return;
-    // Orientation first: the margins are then taken as left, top, right, bottom of the landscape page.
     printer->setPageOrientation(QPageLayout::Landscape);
     printer->setPageMargins(QMarginsF(5, 5, 10, 10), QPageLayout::Millimeter);
 }

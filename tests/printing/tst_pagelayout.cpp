@@ -27,31 +27,32 @@ void TestPageLayout::fitsWindowOntoPage_data()
     // Where the window's top-left corner lands: the work area is drawn from there.
     QTest::addColumn<QPointF>("windowOrigin");
 
-    QTest::newRow("height-limited window centred across") << QSize(1000, 800) << QRect(0, 0, 4000, 2800) << 3.5
-                                                           << QPointF(2000, 1400) << QPointF(-500, -400)
-                                                           << QPointF(250, 0);
+    QTest::newRow("height-limited window centred across")
+        << QSize(1000, 800) << QRect(0, 0, 4000, 2800) << 3.5 << QPointF(2000, 1400) << QPointF(-500, -400)
+        << QPointF(250, 0);
     // 4000 / 1600 = 2.5; 1500 high on 2800 leaves 650 above and below.
-    QTest::newRow("width-limited window centred vertically") << QSize(1600, 600) << QRect(0, 0, 4000, 2800) << 2.5
-                                                             << QPointF(2000, 1400) << QPointF(-800, -300)
-                                                             << QPointF(0, 650);
+    QTest::newRow("width-limited window centred vertically")
+        << QSize(1600, 600) << QRect(0, 0, 4000, 2800) << 2.5 << QPointF(2000, 1400) << QPointF(-800, -300)
+        << QPointF(0, 650);
     QTest::newRow("equal scales") << QSize(1000, 700) << QRect(0, 0, 4000, 2800) << 4.0 << QPointF(2000, 1400)
                                   << QPointF(-500, -350) << QPointF(0, 0);
     // 2800 / 300 = 9.333...; 400 * 9.333 = 3733.3 wide on 4000.
-    QTest::newRow("small window enlarged") << QSize(400, 300) << QRect(0, 0, 4000, 2800) << 2800.0 / 300
-                                           << QPointF(2000, 1400) << QPointF(-200, -150)
-                                           << QPointF(2000 - 200 * 2800.0 / 300, 0);
-    QTest::newRow("large window reduced") << QSize(8000, 6000) << QRect(0, 0, 4000, 2800) << 2800.0 / 6000
-                                          << QPointF(2000, 1400) << QPointF(-4000, -3000)
-                                          << QPointF(2000 - 4000 * 2800.0 / 6000, 0);
+    QTest::newRow("small window enlarged")
+        << QSize(400, 300) << QRect(0, 0, 4000, 2800) << 2800.0 / 300 << QPointF(2000, 1400)
+        << QPointF(-200, -150) << QPointF(2000 - 200 * 2800.0 / 300, 0);
+    QTest::newRow("large window reduced")
+        << QSize(8000, 6000) << QRect(0, 0, 4000, 2800) << 2800.0 / 6000 << QPointF(2000, 1400)
+        << QPointF(-4000, -3000) << QPointF(2000 - 4000 * 2800.0 / 6000, 0);
     // The half width is truncated: -500, not -500.5.
-    QTest::newRow("odd window width truncated") << QSize(1001, 800) << QRect(0, 0, 4000, 2800) << 3.5
-                                                << QPointF(2000, 1400) << QPointF(-500, -400) << QPointF(250, 0);
-    QTest::newRow("odd window height truncated") << QSize(1000, 801) << QRect(0, 0, 4000, 2800) << 2800.0 / 801
-                                                 << QPointF(2000, 1400) << QPointF(-500, -400)
-                                                 << QPointF(2000 - 500 * 2800.0 / 801, 1400 - 400 * 2800.0 / 801);
-    QTest::newRow("odd page size truncated") << QSize(1000, 800) << QRect(0, 0, 4001, 2801) << 2801.0 / 800
-                                             << QPointF(2000, 1400) << QPointF(-500, -400)
-                                             << QPointF(2000 - 500 * 2801.0 / 800, 1400 - 400 * 2801.0 / 800);
+    QTest::newRow("odd window width truncated")
+        << QSize(1001, 800) << QRect(0, 0, 4000, 2800) << 3.5 << QPointF(2000, 1400) << QPointF(-500, -400)
+        << QPointF(250, 0);
+    QTest::newRow("odd window height truncated")
+        << QSize(1000, 801) << QRect(0, 0, 4000, 2800) << 2800.0 / 801 << QPointF(2000, 1400)
+        << QPointF(-500, -400) << QPointF(2000 - 500 * 2800.0 / 801, 1400 - 400 * 2800.0 / 801);
+    QTest::newRow("odd page size truncated")
+        << QSize(1000, 800) << QRect(0, 0, 4001, 2801) << 2801.0 / 800 << QPointF(2000, 1400)
+        << QPointF(-500, -400) << QPointF(2000 - 500 * 2801.0 / 800, 1400 - 400 * 2801.0 / 800);
     // A4 landscape at 1200 dpi inside margins of 14 and 28 points, with the window's default size.
     QTest::newRow("page rect away from the origin")
         << QSize(996, 735) << QRect(233, 233, 13333, 9217) << 9217.0 / 735 << QPointF(6899, 4841)
