@@ -2,6 +2,7 @@
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
+#include "measurementcommands.h"
 
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
@@ -55,8 +56,7 @@ QVector<Finding> contentFindings(const QString &directory, const QString &fileNa
                 "the first line is longer than %1 bytes: the viewer shows empty fields and no curves")
                 .arg(measurement::maxFirstLineBytes));
     else if (f.spreadOverLines)
-        add(QStringLiteral("the document is spread over several lines: the viewer reads only the first line "
-                           "and shows empty fields and no curves"));
+        add(notOneLineText() + QStringLiteral(": the viewer shows empty fields and no curves"));
     else if (f.documentNotParsed)
         add(QStringLiteral(
             "the first line is not a JSON object: the viewer shows empty fields and no curves"));

@@ -86,6 +86,8 @@ QString exactNumberText(double value)
         return QStringLiteral("nan");
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    if (value == 0.0 && std::signbit(value))
+        return QStringLiteral("-0"); // QString::number drops the sign of negative zero
     // QString::number always writes the C locale's notation, whatever the machine's locale.
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }

@@ -8,12 +8,28 @@
 #include <cstdio>
 #include <memory>
 
+namespace {
+
+QtMessageHandler qtHandler = nullptr;
+
+// Drawing offscreen outside a desktop session makes Qt note a missing runtime folder, which it then
+// replaces itself. It says nothing about the command, and stderr is kept for our own error line.
+void filterMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    qtHandler(type, context, message);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     const bool needsWidgets = argc > 1 && cli::commandNeedsWidgets(QString::fromLocal8Bit(argv[1]));
     // Drawing needs a platform plug-in, but not a screen: without a choice of the caller's, draw offscreen.
     if (needsWidgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtHandler = qInstallMessageHandler(filterMessages);
     std::unique_ptr<QCoreApplication> application;
     if (needsWidgets)
         application = std::make_unique<QApplication>(argc, argv);

@@ -15,6 +15,13 @@
 
 namespace cli {
 
+QString notOneLineText()
+{
+    return QStringLiteral(
+        "the first line is not a JSON object, and more lines follow (a document spread over "
+        "several lines is read as its first line only)");
+}
+
 CurveSummary summarizeCurve(const QVector<double> &samples)
 {
     CurveSummary summary;
@@ -48,10 +55,8 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
     if (read->findings.documentNotParsed) {
         // The viewer would show empty fields and no curves; an export of that would pass for data.
         const QString why =
-            read->findings.firstLineTooLong  ? QStringLiteral("its first line is too long to be a "
-                                                               "measurement")
-            : read->findings.spreadOverLines ? QStringLiteral("the document is spread over several "
-                                                              "lines; only the first line is read")
+            read->findings.firstLineTooLong ? QStringLiteral("its first line is too long to be a measurement")
+            : read->findings.spreadOverLines ? notOneLineText()
                                              : QStringLiteral("the first line is not a JSON object");
         reportFailure(err, command, path + QStringLiteral(": not a measurement file: ") + why);
         return std::nullopt;

@@ -30,6 +30,9 @@ QString statusDisplayText(const measurement::Measurement &measurement);
 std::optional<measurement::Measurement> readShownMeasurement(const QString &command, const QString &path,
                                                              QTextStream &err);
 
+// Why a document that did not parse and has more lines was not read: those lines may be its rest.
+QString notOneLineText();
+
 // The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
 QString csvText(const measurement::Measurement &measurement);
 

@@ -1,0 +1,733 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "clitestsupport.h"
+
+#include "archive/archivescans.h"
+#include "measurement/measurementfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace {
+
+QDateTime utc(int year, int month, int day, int hour = 12)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, 0), Qt::UTC);
+}
+
+QJsonObject jsonObject(const QString &text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+bool sameDouble(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Files readable by nobody are still readable for root, so such cases only run for other users.
+bool runsAsRoot()
+{
+    return geteuid() == 0;
+}
+
+} // namespace
+
+class CliCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir root;
+    QString searchDir;
+
+    QString freshFolder(const QString &name)
+    {
+        const QString path = root.filePath(name);
+        QDir(path).removeRecursively();
+        QDir().mkpath(path);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(root.isValid());
+        searchDir = freshFolder(QStringLiteral("search"));
+        const auto results = [](const char *smelt, const char *temp, const char *eds, const char *status) {
+            QByteArray keys =
+                QByteArray("\"Smelt\":\"") + smelt + "\",\"Temp\":\"" + temp + "\",\"Eds\":\"" + eds + '"';
+            if (status)
+                keys += QByteArray(",\"Status\":\"") + status + '"';
+            return measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), keys);
+        };
+        writeFile(searchDir, QStringLiteral("steel_K1-2024_01_10-08_00_00.json"),
+                  results("A-100", "1600", "150.5", "8"));
+        writeFile(searchDir, QStringLiteral("steel_K1-2024_01_11-09_00_00.json"),
+                  results("a-101", "nan", "32767", "10"));
+        writeFile(searchDir, QStringLiteral("steel_k1-2024_01_12-10_00_00.json"),
+                  results("B-200", "1650.5", "-20", "7"));
+        writeFile(searchDir, QStringLiteral("steel_UKP-2024_01_12-23_59_59.json"),
+                  results("B-201", "1700x", "200", nullptr));
+        writeFile(searchDir, QStringLiteral("steel_UKP-2024_02_01-00_00_00.json"),
+                  results("C-300", "1580", "180", "abc"));
+        writeFile(searchDir, QStringLiteral("steel_x.json"), results("A-999", "1600", "1", "8"));
+    }
+
+    // ---- dispatch and usage
+
+    void helpIsAvailableForEveryCommand_data()
+    {
+        QTest::addColumn<QString>("command");
+        for (const char *command : {"ls", "show", "export", "render", "check", "find", "demo"})
+            QTest::newRow(command) << QString::fromLatin1(command);
+    }
+
+    void helpIsAvailableForEveryCommand()
+    {
+        QFETCH(QString, command);
+        const CommandResult result = runTool({command, QStringLiteral("--help")});
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.out.startsWith(QStringLiteral("Usage: steel-archive ") + command),
+                 qPrintable(result.out));
+        QVERIFY(result.err.isEmpty());
+        QVERIFY2(
+            runTool({QStringLiteral("--help")}).out.contains(QLatin1Char(' ') + command + QLatin1Char(' ')),
+            "listed in the tool's help");
+    }
+
+    void unknownOrMissingCommandIsAUsageError()
+    {
+        const CommandResult unknown = runProgram({QStringLiteral("lsit")});
+        QCOMPARE(unknown.exitCode, 2);
+        QVERIFY(unknown.err.contains(QLatin1String("lsit")));
+        QCOMPARE(runProgram({}).exitCode, 2);
+    }
+
+    // ---- ls
+
+    void listShowsTheSelectionListsOfTheViewer()
+    {
+        const QString dir = freshFolder(QStringLiteral("ls"));
+        // The 09:00 file was modified later than the 14:05 one: the time list goes by modification.
+        writeFile(dir, QStringLiteral("steel_K1-2019_03_07-09_00_00.json"), goodMeasurement(),
+                  utc(2019, 3, 8));
+        writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement(),
+                  utc(2019, 3, 7));
+        writeFile(dir, QStringLiteral("steel_K1-2019_02_28-08_00_00.json"), goodMeasurement(),
+                  utc(2019, 2, 28));
+        writeFile(dir, QStringLiteral("steel_UKP-2020_01_02-03_04_05.json"), goodMeasurement(),
+                  utc(2020, 1, 2));
+        writeFile(dir, QStringLiteral("steel_K1-2019_02_30-14_05_09.json"), goodMeasurement(),
+                  utc(2018, 1, 1));
+
+        const CommandResult result = runTool({QStringLiteral("ls"), dir, QStringLiteral("--json")});
+
+        QCOMPARE(result.exitCode, 0);
+        const QJsonObject listing = jsonObject(result.out);
+        QCOMPARE(listing.value(QStringLiteral("newestTechnology")).toString(), QStringLiteral("UKP"));
+        QStringList technologies;
+        QJsonObject k1;
+        for (const QJsonValue &value : listing.value(QStringLiteral("technologies")).toArray()) {
+            const QJsonObject technology = value.toObject();
+            technologies.append(technology.value(QStringLiteral("technology")).toString());
+            if (technologies.last() == QLatin1String("K1"))
+                k1 = technology;
+        }
+        QCOMPARE(technologies, archive::scanTechnologies(dir).technologies);
+        const QJsonArray months = k1.value(QStringLiteral("months")).toArray();
+        QCOMPARE(months.size(), 3);
+        QCOMPARE(months[0].toObject().value(QStringLiteral("month")).toString(), QStringLiteral("2019.03"));
+        QCOMPARE(months[1].toObject().value(QStringLiteral("month")).toString(), QStringLiteral("2019.02"));
+        const QJsonObject march7 =
+            months[0].toObject().value(QStringLiteral("days")).toArray().at(0).toObject();
+        QCOMPARE(march7.value(QStringLiteral("day")).toString(), QStringLiteral("07"));
+        QCOMPARE(march7.value(QStringLiteral("times")).toArray(),
+                 QJsonArray({QStringLiteral("09:00:00"), QStringLiteral("14:05:09")}));
+        // A date that does not exist gives an empty month that leads nowhere (and, since its name
+        // begins like February's, an empty day under 2019.02 too).
+        QCOMPARE(months[2].toObject().value(QStringLiteral("month")).toString(), QString());
+        QVERIFY(months[2].toObject().value(QStringLiteral("days")).toArray().isEmpty());
+
+        const QString text = runTool({QStringLiteral("ls"), dir}).out;
+        QVERIFY2(text.contains(QLatin1String("\nUKP (newest)\n")) ||
+                     text.startsWith(QLatin1String("UKP (newest)\n")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("\n    07: 09:00:00 14:05:09\n")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("\n  2019.02\n    28: 08:00:00\n    (empty)\n  (empty)\n")),
+                 qPrintable(text));
+    }
+
+    void listOfAnEmptyFolderListsNothing()
+    {
+        const QString dir = freshFolder(QStringLiteral("empty"));
+        const CommandResult text = runTool({QStringLiteral("ls"), dir});
+        QCOMPARE(text.exitCode, 0);
+        QCOMPARE(text.out, QString());
+        const CommandResult json = runTool({QStringLiteral("ls"), dir, QStringLiteral("--json")});
+        QVERIFY(jsonObject(json.out).value(QStringLiteral("technologies")).toArray().isEmpty());
+    }
+
+    void listDefaultsToTheArchiveInTheWorkingDirectory()
+    {
+        const QString work = freshFolder(QStringLiteral("work"));
+        QDir().mkpath(work + QStringLiteral("/archive"));
+        writeFile(work + QStringLiteral("/archive"), QStringLiteral("steel_K7-2021_05_06-07_08_09.json"),
+                  goodMeasurement());
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work));
+        const CommandResult result = runTool({QStringLiteral("ls")});
+        QDir::setCurrent(previous);
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.out.startsWith(QLatin1String("K7 (newest)\n  2021.05\n    06: 07:08:09\n")),
+                 qPrintable(result.out));
+    }
+
+    void folderCommandsRejectAMissingFolder_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("isFile");
+        for (const char *command : {"ls", "check", "find"}) {
+            QTest::addRow("%s, missing", command) << QString::fromLatin1(command) << false;
+            QTest::addRow("%s, a file", command) << QString::fromLatin1(command) << true;
+        }
+    }
+
+    void folderCommandsRejectAMissingFolder()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, isFile);
+        const QString path = isFile ? writeFile(root.path(), QStringLiteral("not-a-folder"), "x")
+                                    : root.filePath(QStringLiteral("no-such-folder"));
+        const CommandResult result = runTool({command, path});
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(path) && result.err.contains(isFile ? "not a folder" : "no such folder"),
+                 qPrintable(result.err));
+    }
+
+    // ---- show
+
+    void showGivesWhatTheValuesPanelShows_data()
+    {
+        QTest::addColumn<QByteArray>("results");
+        QTest::addColumn<QString>("temperature");
+        QTest::addColumn<QString>("smelt");
+        QTest::addColumn<QString>("status");
+        const QString noData = measurement::noDataText();
+        QTest::newRow("ordinary, trailing zero kept")
+            << QByteArray("\"Smelt\":\"4711\",\"Temp\":\"1563.40\",\"Status\":\"8\"")
+            << QStringLiteral("1563.40") << QStringLiteral("4711") << measurement::statusText(8);
+        QTest::newRow("no-value marks")
+            << QByteArray("\"Smelt\":\"32767\",\"Temp\":\"nan\",\"Eds\":\"32767\",\"Status\":\"7\"") << noData
+            << noData << measurement::statusText(7);
+        QTest::newRow("look-alikes of the marks")
+            << QByteArray("\"Smelt\":\" 32767\",\"Temp\":\"NaN\",\"Eds\":\"32767.0\",\"Status\":\"3\"")
+            << QStringLiteral("NaN") << QStringLiteral(" 32767") << measurement::statusText(3);
+        QTest::newRow("missing keys") << QByteArray("\"Eds\":\"12\"") << QString() << QString() << QString();
+        QTest::newRow("numbers instead of strings") << QByteArray("\"Smelt\":4711,\"Temp\":1600,\"Status\":8")
+                                                    << QString() << QString() << measurement::statusText(0);
+        QTest::newRow("code outside the table")
+            << QByteArray("\"Status\":\"10\"") << QString() << QString() << measurement::statusText(10);
+        QTest::newRow("status in letters")
+            << QByteArray("\"Status\":\"abc\"") << QString() << QString() << measurement::statusText(0);
+    }
+
+    void showGivesWhatTheValuesPanelShows()
+    {
+        QFETCH(QByteArray, results);
+        QFETCH(QString, temperature);
+        QFETCH(QString, smelt);
+        QFETCH(QString, status);
+        const QByteArray bytes = measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), results);
+        const QString path = writeFile(freshFolder(QStringLiteral("show")), QStringLiteral("m.json"), bytes);
+
+        const CommandResult result = runTool({QStringLiteral("show"), path, QStringLiteral("--json")});
+
+        QCOMPARE(result.exitCode, 0);
+        const QJsonObject shown = jsonObject(result.out);
+        QCOMPARE(shown.value(QStringLiteral("temperature")).toString(), temperature);
+        QCOMPARE(shown.value(QStringLiteral("smelt")).toString(), smelt);
+        QCOMPARE(shown.value(QStringLiteral("status")).toString(), status);
+        // Every field as the viewer's reader gives it for the same bytes.
+        const measurement::Measurement m = measurement::parseMeasurement(bytes);
+        QCOMPARE(shown.value(QStringLiteral("emf")).toString(), measurement::displayText(m.emfText));
+        QCOMPARE(shown.value(QStringLiteral("oxidation")).toString(), measurement::displayText(m.oxidation));
+        QCOMPARE(shown.value(QStringLiteral("aluminiumMass")).toString(),
+                 measurement::displayText(m.aluminiumMass));
+        QCOMPARE(shown.value(QStringLiteral("carbon")).toString(), measurement::displayText(m.carbon));
+
+        const QString text = runTool({QStringLiteral("show"), path}).out;
+        QVERIFY2(text.contains(QStringLiteral("\ntemperature, °C:    ") + temperature + QLatin1Char('\n')),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("\nstatus:             ") + status + QLatin1Char('\n')),
+                 qPrintable(text));
+    }
+
+    void showCountsStoredSamplesAndTheirSpan()
+    {
+        QStringList emf = ramp(100, -3, 1.25);
+        emf[5] = QStringLiteral("nan");
+        const QByteArray bytes = measurementDocument(emf, {}, goodResults());
+        const QString path = writeFile(freshFolder(QStringLiteral("span")), QStringLiteral("m.json"), bytes);
+
+        const CommandResult result = runTool({QStringLiteral("show"), path, QStringLiteral("--json")});
+
+        const QJsonObject curve = jsonObject(result.out).value(QStringLiteral("emfCurve")).toObject();
+        QCOMPARE(curve.value(QStringLiteral("samples")).toInt(), 99);
+        QCOMPARE(curve.value(QStringLiteral("min")).toDouble(), -3.0);
+        QCOMPARE(curve.value(QStringLiteral("max")).toDouble(), -3 + 99 * 1.25);
+        const QJsonObject empty = jsonObject(result.out).value(QStringLiteral("temperatureCurve")).toObject();
+        QCOMPARE(empty.value(QStringLiteral("samples")).toInt(), 0);
+        QVERIFY(empty.value(QStringLiteral("min")).isNull());
+        const QString text = runTool({QStringLiteral("show"), path}).out;
+        QVERIFY2(text.contains(QLatin1String("EMF curve:          99 samples, -3 .. 120.75 mV\n")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("temperature curve:  0 samples\n")), qPrintable(text));
+    }
+
+    // ---- bad input for the commands that read one file
+
+    void fileCommandsRejectUnreadableInput_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        const QByteArray indented = "{\n  \"Smelt\": \"1\",\n  \"Temp\": \"1600\"\n}\n";
+        for (const char *command : {"show", "export", "render"}) {
+            const QString name = QString::fromLatin1(command);
+            QTest::addRow("%s, missing file", command)
+                << name << QStringLiteral("missing.json") << QByteArray() << QStringLiteral("no such file");
+            QTest::addRow("%s, a folder", command)
+                << name << QStringLiteral("folder.json") << QByteArray() << QStringLiteral("folder");
+            QTest::addRow("%s, not JSON", command)
+                << name << QStringLiteral("garbage.json") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)
+                << QStringLiteral("not a JSON object");
+            QTest::addRow("%s, empty file", command) << name << QStringLiteral("empty.json") << QByteArray("")
+                                                     << QStringLiteral("not a JSON object");
+            QTest::addRow("%s, several lines", command)
+                << name << QStringLiteral("indented.json") << indented << QStringLiteral("several lines");
+        }
+    }
+
+    void fileCommandsRejectUnreadableInput()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        const QString dir = freshFolder(QStringLiteral("bad"));
+        const QString path = dir + QLatin1Char('/') + fileName;
+        if (fileName == QLatin1String("folder.json"))
+            QVERIFY(QDir().mkpath(path));
+        else if (fileName != QLatin1String("missing.json"))
+            writeFile(dir, fileName, content);
+        const QString output = dir + QStringLiteral("/out.png");
+        QStringList arguments{command, path};
+        if (command != QLatin1String("show"))
+            arguments << QStringLiteral("-o") << output;
+
+        // render runs as the real program: it needs its own QApplication.
+        const CommandResult result =
+            command == QLatin1String("render") ? runProgram(arguments) : runTool(arguments);
+
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(path) && result.err.contains(reason), qPrintable(result.err));
+        QVERIFY(!QFileInfo::exists(output));
+    }
+
+    void unreadableFileIsAnError()
+    {
+        if (runsAsRoot())
+            QSKIP("root reads every file");
+        const QString path =
+            writeFile(freshFolder(QStringLiteral("locked")), QStringLiteral("m.json"), goodMeasurement());
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        const CommandResult result = runTool({QStringLiteral("show"), path});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(path) && result.err.contains(QLatin1String("cannot be opened")),
+                 qPrintable(result.err));
+    }
+
+    // ---- export
+
+    void exportWritesEverySampleSoItReadsBackExactly()
+    {
+        QStringList emf = ramp(100, 0.1, 0.1);
+        emf[1] = QStringLiteral("1603.4000000000001");
+        emf[2] = QStringLiteral("-0");
+        emf[3] = QStringLiteral("1e-300");
+        emf[4] = QStringLiteral("nan");
+        emf[5] = QStringLiteral("abc"); // not a number: the viewer draws 0
+        emf[6] = QStringLiteral("32767");
+        emf[7] = QStringLiteral("0.30000000000000004");
+        const QByteArray bytes = measurementDocument(emf, ramp(160, 1500.05, 0.7), goodResults());
+        const QString path =
+            writeFile(freshFolder(QStringLiteral("export")), QStringLiteral("m.json"), bytes);
+        const measurement::Measurement m = measurement::parseMeasurement(bytes);
+
+        const CommandResult result = runTool({QStringLiteral("export"), path});
+
+        QCOMPARE(result.exitCode, 0);
+        const QStringList lines = result.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 162); // header, 160 rows, and the empty text after the last line break
+        QCOMPARE(lines.first(), QStringLiteral("time_s,emf_mV,temperature_C"));
+        QCOMPARE(lines.last(), QString());
+        for (int i = 0; i < 160; ++i) {
+            const QStringList cells = lines[i + 1].split(QLatin1Char(','));
+            QCOMPARE(cells.size(), 3);
+            QCOMPARE(cells[0], QStringLiteral("%1.%2").arg(i / 10).arg(i % 10));
+            const QVector<double> *curves[] = {&m.emf, &m.temperature};
+            for (int c = 0; c < 2; ++c) {
+                const double expected = curves[c]->at(i);
+                if (std::isnan(expected)) {
+                    QVERIFY2(cells[c + 1].isEmpty(), qPrintable(lines[i + 1]));
+                    continue;
+                }
+                bool ok = false;
+                const double written = cells[c + 1].toDouble(&ok);
+                QVERIFY2(ok && sameDouble(written, expected), qPrintable(lines[i + 1]));
+            }
+        }
+    }
+
+    void exportWritesTheSameToAFile()
+    {
+        const QString dir = freshFolder(QStringLiteral("export-file"));
+        const QString path = writeFile(dir, QStringLiteral("m.json"), goodMeasurement());
+        const QString output = dir + QStringLiteral("/curves.csv");
+        const CommandResult toFile = runTool({QStringLiteral("export"), path, QStringLiteral("-o"), output});
+        QCOMPARE(toFile.exitCode, 0);
+        QCOMPARE(toFile.out, QString());
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()), runTool({QStringLiteral("export"), path}).out);
+    }
+
+    void exportLeavesAnExistingOutputAloneOnFailure()
+    {
+        const QString dir = freshFolder(QStringLiteral("export-keep"));
+        const QString output = writeFile(dir, QStringLiteral("curves.csv"), "earlier export\n");
+        const CommandResult missing = runTool(
+            {QStringLiteral("export"), dir + QStringLiteral("/missing.json"), QStringLiteral("-o"), output});
+        QCOMPARE(missing.exitCode, 2);
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("earlier export\n"));
+
+        const QString input = writeFile(dir, QStringLiteral("m.json"), goodMeasurement());
+        const QString nowhere = dir + QStringLiteral("/no-such-folder/curves.csv");
+        const CommandResult unwritable =
+            runTool({QStringLiteral("export"), input, QStringLiteral("-o"), nowhere});
+        QCOMPARE(unwritable.exitCode, 2);
+        QVERIFY2(unwritable.err.contains(nowhere), qPrintable(unwritable.err));
+    }
+
+    // ---- render
+
+    void renderDrawsBothCurvesIntoAPngOfTheRequestedSize()
+    {
+        const QString dir = freshFolder(QStringLiteral("render"));
+        const QString path =
+            writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
+        const QString output = dir + QStringLiteral("/plot.png");
+        // No platform given: the program must choose one that needs no screen.
+        const CommandResult result =
+            runProgram({QStringLiteral("render"), path, QStringLiteral("-o"), output,
+                        QStringLiteral("--size"), QStringLiteral("640x360")},
+                       {QStringLiteral("QT_QPA_PLATFORM="), QStringLiteral("DISPLAY="),
+                        QStringLiteral("WAYLAND_DISPLAY=")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QImage image(output);
+        QCOMPARE(image.size(), QSize(640, 360));
+        int temperaturePixels = 0, emfPixels = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                temperaturePixels += pixel == qRgb(232, 76, 61) ? 1 : 0;
+                emfPixels += pixel == qRgb(43, 62, 76) ? 1 : 0;
+            }
+        }
+        QVERIFY2(temperaturePixels > 200, qPrintable(QString::number(temperaturePixels)));
+        QVERIFY2(emfPixels > 200, qPrintable(QString::number(emfPixels)));
+    }
+
+    void renderWritesAOnePagePdf()
+    {
+        const QString dir = freshFolder(QStringLiteral("render-pdf"));
+        const QString path =
+            writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
+        const QString output = dir + QStringLiteral("/plot.pdf");
+        const CommandResult result =
+            runProgram({QStringLiteral("render"), path, QStringLiteral("-o"), output});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray pdf = file.readAll();
+        QVERIFY(pdf.startsWith("%PDF-"));
+        QCOMPARE(QString::fromLatin1(pdf.constData(), pdf.size())
+                     .count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b(?!s)"))),
+                 1);
+    }
+
+    void renderRejectsBadRequests_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("mentioned");
+        QTest::newRow("no output") << QStringList{} << QStringLiteral("-o");
+        QTest::newRow("unknown format")
+            << QStringList{QStringLiteral("-o"), QStringLiteral("plot.jpg")} << QStringLiteral("plot.jpg");
+        for (const char *size : {"0x100", "640", "640x", "99999x100", "640x360x2", "axb", "-640x360"})
+            QTest::addRow("size %s", size) << QStringList{QStringLiteral("-o"), QStringLiteral("plot.png"),
+                                                          QStringLiteral("--size"), QString::fromLatin1(size)}
+                                           << QString::fromLatin1(size);
+    }
+
+    void renderRejectsBadRequests()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, mentioned);
+        const QString dir = freshFolder(QStringLiteral("render-bad"));
+        const QString path = writeFile(dir, QStringLiteral("m.json"), goodMeasurement());
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir);
+        const CommandResult result = runTool(QStringList{QStringLiteral("render"), path} + options);
+        QDir::setCurrent(previous);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(mentioned), qPrintable(result.err));
+        QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("m.json")});
+    }
+
+    // ---- check
+
+    void checkReportsWhatTheViewerShowsWrongly_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        const QByteArray good = goodMeasurement();
+        QTest::newRow("upper-case name")
+            << QStringLiteral("STEEL_K1-2019_03_07-14_05_09.JSON") << good << QStringLiteral("lower case");
+        QTest::newRow(".old.json twin")
+            << QStringLiteral("steel_K1-2019_03_07-09_00_00.old.json") << good
+            << QStringLiteral("shares its base name with steel_K1-2019_03_07-09_00_00.json");
+        QTest::newRow("technology with _") << QStringLiteral("steel_A_B-2019_03_07-14_05_09.json") << good
+                                           << QStringLiteral("technology \"A_B\" is read as \"A\"");
+        QTest::newRow("technology with -") << QStringLiteral("steel_A-B-2019_03_07-14_05_09.json") << good
+                                           << QStringLiteral("technology \"A-B\" is read as \"A\"");
+        QTest::newRow("technology with .") << QStringLiteral("steel_A.B-2019_03_07-14_05_09.json") << good
+                                           << QStringLiteral("reads only \"steel_A\"");
+        QTest::newRow("no such date") << QStringLiteral("steel_K1-2019_02_30-14_05_09.json") << good
+                                      << QStringLiteral("\"2019_02_30-14_05_09\" is not a real date");
+        QTest::newRow("no moment") << QStringLiteral("steel_x.json") << good
+                                   << QStringLiteral("not a real date");
+        QTest::newRow("empty technology") << QStringLiteral("steel_-2019_03_07-14_05_09.json") << good
+                                          << QStringLiteral("technology is empty");
+        QTest::newRow("technologies differing in letter case")
+            << QStringLiteral("steel_k1-2019_03_08-10_00_00.json") << good
+            << QStringLiteral("lists of technology \"K1\" also lead to this file of technology \"k1\"");
+        QTest::newRow("several lines")
+            << QStringLiteral("steel_K1-2019_03_08-10_00_00.json") << QByteArray("{\n\"Temp\": \"1600\"\n}\n")
+            << QStringLiteral("several lines");
+        QTest::newRow("not JSON") << QStringLiteral("steel_K1-2019_03_08-10_00_00.json")
+                                  << QByteArray("garbage") << QStringLiteral("not a JSON object");
+        QTest::newRow("more than 160 samples")
+            << QStringLiteral("steel_K1-2019_03_08-10_00_00.json")
+            << measurementDocument(ramp(170, 0, 1), ramp(160, 500, 5), goodResults())
+            << QStringLiteral("holds 170 samples");
+        QTest::newRow("number as sample")
+            << QStringLiteral("steel_K1-2019_03_08-10_00_00.json")
+            << QByteArray("{\"Archives\":[{\"values\":[\"1\",2]},{\"values\":[\"1500\"]}],\"Status\":\"8\"}")
+            << QStringLiteral("draws it as 0");
+        QTest::newRow("number as result")
+            << QStringLiteral("steel_K1-2019_03_08-10_00_00.json")
+            << measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), "\"Temp\":1600")
+            << QStringLiteral("not a JSON string");
+        QTest::newRow("status outside the table")
+            << QStringLiteral("steel_K1-2019_03_08-10_00_00.json")
+            << measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), goodResults("10"))
+            << QStringLiteral("status code 10 is not in the status table");
+    }
+
+    void checkReportsWhatTheViewerShowsWrongly()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        const QString dir = freshFolder(QStringLiteral("check"));
+        writeFile(dir, QStringLiteral("steel_K1-2019_03_07-09_00_00.json"), goodMeasurement());
+        writeFile(dir, fileName, content);
+
+        const CommandResult result = runTool({QStringLiteral("check"), dir});
+
+        QCOMPARE(result.exitCode, 1);
+        const QStringList lines = result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY2(lines.last().startsWith(QLatin1String("checked 2 files: ")), qPrintable(result.out));
+        bool reported = false;
+        for (const QString &line : lines.mid(0, lines.size() - 1))
+            reported = reported || (line.startsWith(fileName + QLatin1String(": ")) && line.contains(reason));
+        QVERIFY2(reported, qPrintable(result.out));
+    }
+
+    void checkPassesAnArchiveTheViewerShowsRightly()
+    {
+        const QString dir = freshFolder(QStringLiteral("clean"));
+        writeFile(dir, QStringLiteral("steel_K1-2019_03_07-09_00_00.json"), goodMeasurement());
+        writeFile(dir, QStringLiteral("steel_UKP-2019_03_07-09_00_00.json"), goodMeasurement());
+        // Wildcard characters stand for themselves in the viewer's patterns, and K does not see K1.
+        writeFile(dir, QStringLiteral("steel_K-2019_03_07-10_00_00.json"), goodMeasurement());
+        writeFile(dir, QStringLiteral("steel_K[1]-2019_03_07-11_00_00.json"), goodMeasurement());
+        writeFile(dir, QStringLiteral("steel_K1-2019_03_07-12_00_00.json"),
+                  measurementDocument(ramp(160, 0, 1), ramp(100, 500, 5), goodResults("12")));
+        const CommandResult result = runTool({QStringLiteral("check"), dir});
+        QCOMPARE(result.out, QStringLiteral("checked 5 files: nothing found\n"));
+        QCOMPARE(result.exitCode, 0);
+    }
+
+    void checkFindsOnlyTheIntendedOddCodesInTheDemo()
+    {
+        const QString dir = root.filePath(QStringLiteral("demo"));
+        QCOMPARE(runTool({QStringLiteral("demo"), dir}).exitCode, 0);
+        const CommandResult result = runTool({QStringLiteral("check"), dir});
+        QCOMPARE(result.exitCode, 1);
+        const QStringList lines = result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &line : lines.mid(0, lines.size() - 1))
+            QVERIFY2(line.contains(QLatin1String(": status code ")), qPrintable(line));
+    }
+
+    void checkReportsAnUnreadableFile()
+    {
+        if (runsAsRoot())
+            QSKIP("root reads every file");
+        const QString dir = freshFolder(QStringLiteral("check-locked"));
+        const QString path =
+            writeFile(dir, QStringLiteral("steel_K1-2019_03_07-09_00_00.json"), goodMeasurement());
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        const CommandResult result = runTool({QStringLiteral("check"), dir});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.out.startsWith(QLatin1String("steel_K1-2019_03_07-09_00_00.json: cannot be read")),
+                 qPrintable(result.out));
+    }
+
+    // ---- find
+
+    void findListsMatchesLatestFirst_data()
+    {
+        QTest::addColumn<QStringList>("conditions");
+        QTest::addColumn<QStringList>("expected");
+        const QString k1a = QStringLiteral("steel_K1-2024_01_10-08_00_00.json");
+        const QString k1b = QStringLiteral("steel_K1-2024_01_11-09_00_00.json");
+        const QString k1lower = QStringLiteral("steel_k1-2024_01_12-10_00_00.json");
+        const QString ukpA = QStringLiteral("steel_UKP-2024_01_12-23_59_59.json");
+        const QString ukpB = QStringLiteral("steel_UKP-2024_02_01-00_00_00.json");
+        const QString noMoment = QStringLiteral("steel_x.json");
+        const auto args = [](std::initializer_list<const char *> list) {
+            QStringList out;
+            for (const char *a : list)
+                out << QString::fromUtf8(a);
+            return out;
+        };
+        QTest::newRow("everything; no moment last")
+            << QStringList{} << QStringList{ukpB, ukpA, k1lower, k1b, k1a, noMoment};
+        QTest::newRow("melt part, case ignored") << args({"--melt", "a-10"}) << QStringList{k1b, k1a};
+        QTest::newRow("technology exactly") << args({"--technology", "K1"}) << QStringList{k1b, k1a};
+        QTest::newRow("from, inclusive")
+            << args({"--from", "2024-01-12"}) << QStringList{ukpB, ukpA, k1lower};
+        QTest::newRow("to, inclusive") << args({"--to", "2024-01-11"}) << QStringList{k1b, k1a};
+        QTest::newRow("one day") << args({"--from", "2024-01-12", "--to", "2024-01-12"})
+                                 << QStringList{ukpA, k1lower};
+        QTest::newRow("status code") << args({"--status", "8"}) << QStringList{k1a, noMoment};
+        QTest::newRow("code outside the table") << args({"--status", "10"}) << QStringList{k1b};
+        QTest::newRow("verdict text") << args({"--status", "ОШИБКА"}) << QStringList{ukpB, k1b};
+        QTest::newRow("verdict with spaces") << args({"--status", "НЕТ ПЛ."}) << QStringList{k1lower};
+        QTest::newRow("temperature range, inclusive")
+            << args({"--temp", "1600:1650.5"}) << QStringList{k1lower, k1a, noMoment};
+        QTest::newRow("temperature, open upper bound") << args({"--temp", "1640:"}) << QStringList{k1lower};
+        QTest::newRow("no-value marks and words never match")
+            << args({"--temp", ":"}) << QStringList{ukpB, k1lower, k1a, noMoment};
+        QTest::newRow("negative EMF") << args({"--emf", "-50:0"}) << QStringList{k1lower};
+        QTest::newRow("32767 is no EMF") << args({"--emf", "100:"}) << QStringList{ukpB, ukpA, k1a};
+        QTest::newRow("all conditions together")
+            << args({"--technology", "UKP", "--emf", "190:", "--from", "2024-01-01"}) << QStringList{ukpA};
+        QTest::newRow("nothing matches") << args({"--melt", "Z"}) << QStringList{};
+    }
+
+    void findListsMatchesLatestFirst()
+    {
+        QFETCH(QStringList, conditions);
+        QFETCH(QStringList, expected);
+        const CommandResult result =
+            runTool(QStringList{QStringLiteral("find"), searchDir, QStringLiteral("--json")} + conditions);
+        QCOMPARE(result.exitCode, 0);
+        QStringList found;
+        for (const QJsonValue &value : QJsonDocument::fromJson(result.out.toUtf8()).array())
+            found.append(value.toObject().value(QStringLiteral("file")).toString());
+        QCOMPARE(found, expected);
+    }
+
+    void findWritesOneLinePerMeasurement()
+    {
+        const CommandResult result =
+            runTool({QStringLiteral("find"), searchDir, QStringLiteral("--melt"), QStringLiteral("101")});
+        QCOMPARE(result.out, QStringLiteral("2024-01-11 09:00:00\tK1\ta-101\t") + measurement::noDataText() +
+                                 QLatin1Char('\t') + measurement::statusText(10) +
+                                 QStringLiteral("\tsteel_K1-2024_01_11-09_00_00.json\n"));
+    }
+
+    void findRejectsBadConditions_data()
+    {
+        QTest::addColumn<QStringList>("conditions");
+        QTest::newRow("month 13") << QStringList{QStringLiteral("--from"), QStringLiteral("2024-13-01")};
+        QTest::newRow("short date") << QStringList{QStringLiteral("--to"), QStringLiteral("2024-1-5")};
+        QTest::newRow("dotted date") << QStringList{QStringLiteral("--from"), QStringLiteral("05.01.2024")};
+        QTest::newRow("one number") << QStringList{QStringLiteral("--temp"), QStringLiteral("1600")};
+        QTest::newRow("reversed range") << QStringList{QStringLiteral("--temp"), QStringLiteral("1700:1600")};
+        QTest::newRow("words") << QStringList{QStringLiteral("--emf"), QStringLiteral("low:high")};
+        QTest::newRow("three bounds") << QStringList{QStringLiteral("--emf"), QStringLiteral("1:2:3")};
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--smelt"), QStringLiteral("1")};
+    }
+
+    void findRejectsBadConditions()
+    {
+        QFETCH(QStringList, conditions);
+        const CommandResult result = runTool(QStringList{QStringLiteral("find"), searchDir} + conditions);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+    }
+
+    void findSkipsAnUnreadableFile()
+    {
+        if (runsAsRoot())
+            QSKIP("root reads every file");
+        const QString dir = freshFolder(QStringLiteral("find-locked"));
+        writeFile(dir, QStringLiteral("steel_K1-2019_03_07-09_00_00.json"), goodMeasurement());
+        const QString locked =
+            writeFile(dir, QStringLiteral("steel_K1-2019_03_07-10_00_00.json"), goodMeasurement());
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
+        const CommandResult result = runTool({QStringLiteral("find"), dir});
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY(result.out.endsWith(QLatin1String("\tsteel_K1-2019_03_07-09_00_00.json\n")));
+        QCOMPARE(result.out.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(locked), qPrintable(result.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliCommandsTest)
+#include "tst_clicommands.moc"
