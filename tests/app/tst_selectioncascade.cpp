@@ -189,6 +189,8 @@ void SelectionCascadeTest::refreshOnSingleFileArchive()
     QCOMPARE(fixture::list(window.get(), "timeSteel")->currentText(), QStringLiteral("14:05:09"));
     QCOMPARE(loadedFile(window.get()), QStringLiteral("steel_K1-2019_03_07-14_05_09.json"));
     QCOMPARE(fixture::label(window.get(), "steelTemp")->text(), QStringLiteral("1563.40"));
+    // The busy cursor of the refresh and of each nested scan is gone again.
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 void SelectionCascadeTest::refreshSelectsNewest_data()
