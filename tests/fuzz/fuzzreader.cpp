@@ -92,8 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(showsEmptyFile(m));
 
     // Only the first line is read: whatever follows the first line break cannot change what is shown,
-    // and "\r\n" ends the line as "\n" does.
-    const int lineBreak = bytes.indexOf('\n');
+    // and "\r\n" ends the line as "\n" does. In UTF-16 and UTF-32 (chosen by a byte-order mark) a 0x0A
+    // byte can be half of another character, so there the line is not cut at the byte.
+    const bool wideText = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff") ||
+                          bytes.startsWith(QByteArray("\0\0\xfe\xff", 4));
+    const int lineBreak = wideText ? -1 : bytes.indexOf('\n');
     if (lineBreak >= 0) {
         QByteArray firstLine = bytes.left(lineBreak);
         const measurement::Measurement other =

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archivefixture.h"
 
+#include "commands.h"
 #include "mainwindow.h"
 
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QLabel>
+#include <QTextStream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -125,6 +127,17 @@ QMap<QString, QString> snapshot(const QString &root)
         entries.insert(path.mid(root.size()), description);
     }
     return entries;
+}
+
+ToolRun runTool(const QStringList &arguments)
+{
+    ToolRun run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.exitCode = cli::runCommand(arguments, out, err);
+    out.flush();
+    err.flush();
+    return run;
 }
 
 Viewer::Viewer(MainWindow *window)

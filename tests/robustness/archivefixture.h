@@ -33,6 +33,15 @@ bool writeSparseFile(const QString &path, const QByteArray &head, qint64 size, q
 // size, permissions, modification time to the nanosecond, link target and a hash of its content.
 QMap<QString, QString> snapshot(const QString &root);
 
+// One run of a steel-archive command, in this process.
+struct ToolRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+ToolRun runTool(const QStringList &arguments);
+
 // The window's widgets, found by their fixed object names.
 struct Viewer
 {

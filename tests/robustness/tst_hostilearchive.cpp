@@ -10,6 +10,7 @@
 
 #include "archive/archivename.h"
 #include "mainwindow.h"
+#include "measurement/measurementfile.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -81,6 +82,37 @@ private:
     {
         QDir::setCurrent(temporary->path());
         return std::make_unique<MainWindow>();
+    }
+
+    // One folder holding every kind of trouble at once; adds the named pipes in it to pipes.
+    void buildEveryHostileEntry(QStringList &pipes)
+    {
+        const auto add = [&](const QString &name, const QByteArray &content, int age) {
+            return fixture::writeFile(inArchive(name), content, instant(age));
+        };
+        QVERIFY(add(QStringLiteral("steel_K1-2019_03_07-10_00_00.json"), QByteArray(), 10));
+        QVERIFY(add(QStringLiteral("steel_K1-2019_03_08-10_00_00.json"), QByteArray("\x01\xff{[", 4), 20));
+        QVERIFY(add(QStringLiteral("STEEL_K1-2019_03_08-11_00_00.JSON"),
+                    fixture::measurementLine(QStringLiteral("upper")), 30));
+        QVERIFY(
+            fixture::makeFifo(inArchive(QStringLiteral("steel_K1-2019_03_08-11_00_00.json")), instant(31)));
+        pipes << inArchive(QStringLiteral("steel_K1-2019_03_08-11_00_00.json"));
+        QVERIFY(
+            fixture::makeFifo(inArchive(QStringLiteral("steel_K2-2019_03_08-12_00_00.json")), instant(40)));
+        pipes << inArchive(QStringLiteral("steel_K2-2019_03_08-12_00_00.json"));
+        QVERIFY(QDir().mkdir(inArchive(QStringLiteral("steel_K3-2019_03_08-12_00_00.json"))));
+        QVERIFY(fixture::makeSymlink(inArchive(QStringLiteral("nowhere")),
+                                     inArchive(QStringLiteral("steel_K4-2019_03_08-12_00_00.json"))));
+        QVERIFY(
+            add(QStringLiteral("steel_x.json"), fixture::measurementLine(QStringLiteral("no moment")), 50));
+        QVERIFY(add(QStringLiteral("steel_-2019_02_30-10_00_00.json"),
+                    fixture::measurementLine(QStringLiteral("no day")), 60));
+        QVERIFY(add(QStringLiteral("steel_K 5-2019_03_09-10_00_00.old.json"),
+                    fixture::measurementLine(QStringLiteral("old")), 70));
+        QVERIFY(fixture::writeSparseFile(inArchive(QStringLiteral("steel_K1-2019_03_09-10_00_00.json")), "{",
+                                         qint64(64) * 1024 * 1024, instant(80)));
+        QVERIFY(add(QStringLiteral("steel_K1*-2019_03_09-10_00_00.json"),
+                    fixture::measurementLine(QStringLiteral("star")), 90));
     }
 
 private slots:
@@ -356,33 +388,9 @@ private slots:
     void everyHostileEntryAtOnce()
     {
         QStringList pipes;
-        const auto add = [&](const QString &name, const QByteArray &content, int age) {
-            return fixture::writeFile(inArchive(name), content, instant(age));
-        };
-        QVERIFY(add(QStringLiteral("steel_K1-2019_03_07-10_00_00.json"), QByteArray(), 10));
-        QVERIFY(add(QStringLiteral("steel_K1-2019_03_08-10_00_00.json"), QByteArray("\x01\xff{[", 4), 20));
-        QVERIFY(add(QStringLiteral("STEEL_K1-2019_03_08-11_00_00.JSON"),
-                    fixture::measurementLine(QStringLiteral("upper")), 30));
-        QVERIFY(
-            fixture::makeFifo(inArchive(QStringLiteral("steel_K1-2019_03_08-11_00_00.json")), instant(31)));
-        pipes << inArchive(QStringLiteral("steel_K1-2019_03_08-11_00_00.json"));
-        QVERIFY(
-            fixture::makeFifo(inArchive(QStringLiteral("steel_K2-2019_03_08-12_00_00.json")), instant(40)));
-        pipes << inArchive(QStringLiteral("steel_K2-2019_03_08-12_00_00.json"));
-        QVERIFY(QDir().mkdir(inArchive(QStringLiteral("steel_K3-2019_03_08-12_00_00.json"))));
-        QVERIFY(fixture::makeSymlink(inArchive(QStringLiteral("nowhere")),
-                                     inArchive(QStringLiteral("steel_K4-2019_03_08-12_00_00.json"))));
-        QVERIFY(
-            add(QStringLiteral("steel_x.json"), fixture::measurementLine(QStringLiteral("no moment")), 50));
-        QVERIFY(add(QStringLiteral("steel_-2019_02_30-10_00_00.json"),
-                    fixture::measurementLine(QStringLiteral("no day")), 60));
-        QVERIFY(add(QStringLiteral("steel_K 5-2019_03_09-10_00_00.old.json"),
-                    fixture::measurementLine(QStringLiteral("old")), 70));
-        QVERIFY(fixture::writeSparseFile(inArchive(QStringLiteral("steel_K1-2019_03_09-10_00_00.json")), "{",
-                                         qint64(64) * 1024 * 1024, instant(80)));
-        QVERIFY(add(QStringLiteral("steel_K1*-2019_03_09-10_00_00.json"),
-                    fixture::measurementLine(QStringLiteral("star")), 90));
-
+        buildEveryHostileEntry(pipes);
+        if (QTest::currentTestFailed())
+            return;
         fixture::PipeGuard guard(pipes);
         const auto window = openViewer();
         const fixture::Viewer viewer(window.get());
@@ -395,6 +403,50 @@ private slots:
         QTest::mouseClick(window->findChild<QWidget *>(QStringLiteral("refreshButton")), Qt::LeftButton);
         QCOMPARE(viewer.technology->currentText(), QStringLiteral("K1*"));
         QCOMPARE(viewer.smelt->text(), QStringLiteral("star"));
+    }
+
+    void commandLineToolAnswersOnHostileArchive()
+    {
+        QStringList pipes;
+        buildEveryHostileEntry(pipes);
+        if (QTest::currentTestFailed())
+            return;
+        QTemporaryDir output;
+        QVERIFY(output.isValid());
+
+        fixture::PipeGuard guard(pipes);
+        QCOMPARE(fixture::runTool({QStringLiteral("ls"), archive}).exitCode, 0);
+        QCOMPARE(fixture::runTool({QStringLiteral("ls"), archive, QStringLiteral("--json")}).exitCode, 0);
+        QCOMPARE(fixture::runTool({QStringLiteral("find"), archive}).exitCode, 0);
+        // The empty, the broken and the cut-off files are problems the check must name.
+        const fixture::ToolRun check = fixture::runTool({QStringLiteral("check"), archive});
+        QCOMPARE(check.exitCode, 1);
+        QVERIFY2(check.out.contains(QStringLiteral("steel_K1-2019_03_07-10_00_00.json")),
+                 qPrintable(check.out));
+
+        // Every entry given by name, whatever it is: a measurement is shown, anything else refused with the
+        // exit code for unreadable input.
+        const QStringList names =
+            QDir(archive).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        QVERIFY(names.size() >= 12);
+        for (const QString &name : names) {
+            const QString path = inArchive(name);
+            const auto read = measurement::readMeasurementFile(path);
+            const bool measurementFile = read && !read->findings.documentNotParsed;
+            const QString csv = output.filePath(QStringLiteral("out.csv"));
+            const QString png = output.filePath(QStringLiteral("out.png"));
+            for (const QStringList &command :
+                 {QStringList{QStringLiteral("show"), path},
+                  QStringList{QStringLiteral("show"), path, QStringLiteral("--json")},
+                  QStringList{QStringLiteral("export"), path, QStringLiteral("-o"), csv},
+                  QStringList{QStringLiteral("render"), path, QStringLiteral("-o"), png}}) {
+                const int exitCode = fixture::runTool(command).exitCode;
+                QVERIFY2(exitCode == (measurementFile ? 0 : 2),
+                         qPrintable(command.join(QLatin1Char(' ')) + QStringLiteral(" -> ") +
+                                    QString::number(exitCode)));
+            }
+        }
+        QVERIFY2(!guard.finish(), "steel-archive blocked on a named pipe");
     }
 };
 

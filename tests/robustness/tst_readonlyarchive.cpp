@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer only reads the archive. This drives it through everything it does with a folder -- start-up,
-// refreshes, a typed path, every measurement of every list, a printed page -- and proves that not one byte,
-// permission or modification time changed, that nothing was added or removed, and (on Linux) that no file
-// in the archive was even opened for writing.
+// refreshes, a typed path, every measurement of every list, a printed page -- and the command-line tool
+// through its reading commands, and proves that not one byte, permission or modification time changed,
+// that nothing was added or removed, and (on Linux) that no file in the archive was even opened for
+// writing.
 
 #include "archivefixture.h"
 
@@ -169,6 +170,27 @@ private slots:
             QVERIFY(QMetaObject::invokeMethod(&window, "printArch", Qt::DirectConnection,
                                               Q_ARG(QPrinter *, &printer)));
             QVERIFY(QFileInfo(output.filePath(QStringLiteral("page.pdf"))).size() > 0);
+        }
+
+        // The command-line companion reads the same folder; only its own outputs may be written, elsewhere.
+        const QString measurementFile = archive + QStringLiteral("/steel_K1-2019_03_07-09_00_00.json");
+        const QList<QStringList> commands{
+            {QStringLiteral("ls"), archive},
+            {QStringLiteral("ls"), archive, QStringLiteral("--json")},
+            {QStringLiteral("check"), archive},
+            {QStringLiteral("find"), archive, QStringLiteral("--melt"), QStringLiteral("K1")},
+            {QStringLiteral("show"), measurementFile},
+            {QStringLiteral("export"), measurementFile, QStringLiteral("-o"),
+             output.filePath(QStringLiteral("m.csv"))},
+            {QStringLiteral("render"), measurementFile, QStringLiteral("-o"),
+             output.filePath(QStringLiteral("m.png"))},
+            {QStringLiteral("render"), measurementFile, QStringLiteral("-o"),
+             output.filePath(QStringLiteral("m.pdf"))},
+        };
+        for (const QStringList &command : commands) {
+            const fixture::ToolRun run = fixture::runTool(command);
+            QVERIFY2(run.exitCode == 0 || (command.first() == QLatin1String("check") && run.exitCode == 1),
+                     qPrintable(command.join(QLatin1Char(' ')) + QStringLiteral(": ") + run.err));
         }
 
         QCOMPARE(fixture::snapshot(archive), before);
