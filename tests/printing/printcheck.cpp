@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPageLayout>
 #include <QPointer>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -66,6 +68,31 @@ QRect colourBounds(const QImage &image, const QColor &colour, int tolerance)
         }
     }
     return bounds;
+}
+
+bool isNear(const QRect &actual, const QRectF &expected)
+{
+    return qAbs(actual.left() - expected.left()) <= 2 && qAbs(actual.top() - expected.top()) <= 2 &&
+           qAbs(actual.right() + 1 - expected.right()) <= 2 &&
+           qAbs(actual.bottom() + 1 - expected.bottom()) <= 2;
+}
+
+QString describe(const QRectF &rect)
+{
+    return QStringLiteral("(%1, %2) %3 x %4")
+        .arg(rect.x())
+        .arg(rect.y())
+        .arg(rect.width())
+        .arg(rect.height());
+}
+
+bool hasLandscapeMargins(QPrinter *printer)
+{
+    const QPageLayout layout = printer->pageLayout();
+    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
+    return layout.orientation() == QPageLayout::Landscape && qFuzzyCompare(margins.left(), 5.0) &&
+           qFuzzyCompare(margins.top(), 5.0) && qFuzzyCompare(margins.right(), 10.0) &&
+           qFuzzyCompare(margins.bottom(), 10.0);
 }
 
 ModalAnswerer::ModalAnswerer(std::function<void(QWidget *)> inspect, QObject *parent)

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QPrinter;
 class QTimer;
 class QWidget;
 
@@ -27,6 +28,13 @@ QImage rasterisePdf(const QString &pdfPath, int dpi);
 
 // The bounding box of the pixels within tolerance of colour on every channel; empty if there are none.
 QRect colourBounds(const QImage &image, const QColor &colour, int tolerance = 10);
+
+// Within two image pixels on every side: room for the smoothing of the rasteriser.
+bool isNear(const QRect &actual, const QRectF &expected);
+QString describe(const QRectF &rect);
+
+// The page set-up every preview starts with: landscape, margins 5, 5, 10, 10 mm.
+bool hasLandscapeMargins(QPrinter *printer);
 
 // Answers the next modal window without a person: once one is up, inspect is called with it and the
 // window is then closed, so the nested event loop that opened it always ends.

@@ -80,21 +80,6 @@ QString printToPdf(const QTemporaryDir &dir, const StandInWindow &standIn)
     return path;
 }
 
-bool hasLandscapeMargins(QPrinter *printer)
-{
-    const QMarginsF margins = printer->pageLayout().margins(QPageLayout::Millimeter);
-    return printer->pageLayout().orientation() == QPageLayout::Landscape &&
-           qFuzzyCompare(margins.left(), 5.0) && qFuzzyCompare(margins.top(), 5.0) &&
-           qFuzzyCompare(margins.right(), 10.0) && qFuzzyCompare(margins.bottom(), 10.0);
-}
-
-bool near(const QRect &actual, const QRectF &expected)
-{
-    return qAbs(actual.left() - expected.left()) <= 2 && qAbs(actual.top() - expected.top()) <= 2 &&
-           qAbs(actual.right() + 1 - expected.right()) <= 2 &&
-           qAbs(actual.bottom() + 1 - expected.bottom()) <= 2;
-}
-
 } // namespace
 
 class TestPrinting : public QObject
@@ -170,19 +155,10 @@ void TestPrinting::printsWorkAreaAloneScaledAndCentred()
     QVERIFY2(colourBounds(page, topBarColour).isEmpty(), "the top bar is printed");
     // The work area is drawn from the window's corner, not from its own place below the top bar.
     const QRect workArea = colourBounds(page, workAreaColour);
-    QVERIFY2(near(workArea, toImage(onPage(QRect(QPoint(0, 0), standIn.workArea->size())))),
-             qPrintable(QStringLiteral("work area at %1,%2 %3x%4")
-                            .arg(workArea.x())
-                            .arg(workArea.y())
-                            .arg(workArea.width())
-                            .arg(workArea.height())));
+    QVERIFY2(isNear(workArea, toImage(onPage(QRect(QPoint(0, 0), standIn.workArea->size())))),
+             qPrintable(describe(workArea)));
     const QRect field = colourBounds(page, valueFieldColour);
-    QVERIFY2(near(field, toImage(onPage(standIn.valueField->geometry()))),
-             qPrintable(QStringLiteral("value field at %1,%2 %3x%4")
-                            .arg(field.x())
-                            .arg(field.y())
-                            .arg(field.width())
-                            .arg(field.height())));
+    QVERIFY2(isNear(field, toImage(onPage(standIn.valueField->geometry()))), qPrintable(describe(field)));
 }
 
 void TestPrinting::windowWithoutExtentLeavesPageBlank_data()

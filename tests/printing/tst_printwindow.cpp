@@ -18,19 +18,6 @@ const QColor topBarColour(255, 0, 255);
 const QColor oxidationFieldColour(21, 159, 133);
 const QColor temperatureFieldColour(232, 76, 61);
 
-bool hasLandscapeMargins(QPrinter *printer)
-{
-    const QMarginsF margins = printer->pageLayout().margins(QPageLayout::Millimeter);
-    return printer->pageLayout().orientation() == QPageLayout::Landscape &&
-           qFuzzyCompare(margins.left(), 5.0) && qFuzzyCompare(margins.top(), 5.0) &&
-           qFuzzyCompare(margins.right(), 10.0) && qFuzzyCompare(margins.bottom(), 10.0);
-}
-
-QString describe(const QRect &rect)
-{
-    return QStringLiteral("%1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
-}
-
 } // namespace
 
 class TestPrintWindow : public QObject
@@ -123,11 +110,8 @@ void TestPrintWindow::printsWorkAreaWithoutTopBar()
     const QRectF expected((windowOrigin + QPointF(oxidation->mapTo(workArea, QPoint(0, 0))) * s) / 24,
                           QSizeF(oxidation->size()) * s / 24);
     const QRect found = colourBounds(page, oxidationFieldColour);
-    QVERIFY2(qAbs(found.left() - expected.left()) <= 2 && qAbs(found.top() - expected.top()) <= 2 &&
-                 qAbs(found.right() + 1 - expected.right()) <= 2 &&
-                 qAbs(found.bottom() + 1 - expected.bottom()) <= 2,
-             qPrintable(QStringLiteral("oxidation field at %1, expected near %2")
-                            .arg(describe(found), describe(expected.toRect()))));
+    QVERIFY2(isNear(found, expected),
+             qPrintable(describe(found) + QStringLiteral(", expected ") + describe(expected)));
     // The temperature field sits two rows above it in the same column.
     const QRect temperature =
         colourBounds(page.copy(found.left(), 0, found.width(), found.top()), temperatureFieldColour);
