@@ -63,18 +63,27 @@ RefreshChoice refresh(const QString &directory)
     return choice;
 }
 
-double medianMsecs(int runs, const std::function<void()> &work)
+// Runs the measured tasks in turns rather than one after the other, so that a busy moment of the
+// machine (other builds, the page cache) weighs on all of them alike; each gets its median.
+std::vector<double> medianMsecs(int runs, const std::vector<std::function<void()>> &tasks)
 {
-    work(); // warm the caches once, so every size is measured in the same state
-    std::vector<double> samples;
+    std::vector<std::vector<double>> samples(tasks.size());
+    for (const auto &task : tasks)
+        task(); // warm the caches once, so every size is measured in the same state
     for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        samples.push_back(double(timer.nsecsElapsed()) / 1e6);
+        for (size_t t = 0; t < tasks.size(); ++t) {
+            QElapsedTimer timer;
+            timer.start();
+            tasks[t]();
+            samples[t].push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
     }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    std::vector<double> medians;
+    for (auto &taskSamples : samples) {
+        std::sort(taskSamples.begin(), taskSamples.end());
+        medians.push_back(taskSamples[taskSamples.size() / 2]);
+    }
+    return medians;
 }
 
 #ifdef Q_OS_UNIX
@@ -168,7 +177,7 @@ int main(int argc, char **argv)
     return 0;
 #else
     QList<int> sizes;
-    int runs = 5;
+    int runs = 7;
     QString parent = QDir::tempPath();
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -213,26 +222,33 @@ int main(int argc, char **argv)
                                    archive::dayPattern(choice.technology, choice.yearMonth),
                                    archive::timePattern(choice.technology, choice.yearMonth, choice.day)};
 
-        const double refreshMs = medianMsecs(runs, [&] { refresh(directory); });
-        const double floorMs = medianMsecs(runs, [&] {
+        const auto refreshNative = [&] { refresh(directory); };
+        const auto floor = [&] {
             for (const QString &pattern : patterns)
                 floorListing(nativeDirectory, pattern);
-        });
-        const double lsMs = medianMsecs(runs, [&] {
-            QProcess ls;
-            ls.setStandardOutputFile(QProcess::nullDevice());
-            ls.start(QStringLiteral("ls"), {QStringLiteral("-t"), directory});
-            ls.waitForFinished(-1);
-        });
+        };
+        const auto ls = [&] {
+            QProcess process;
+            process.setStandardOutputFile(QProcess::nullDevice());
+            process.start(QStringLiteral("ls"), {QStringLiteral("-t"), directory});
+            process.waitForFinished(-1);
+        };
+        const std::vector<double> medians = medianMsecs(runs, {refreshNative, floor, ls});
+        const double refreshMs = medians[0];
+        const double floorMs = medians[1];
+        const double lsMs = medians[2];
+
+        // The portable walk and QDir are far slower; they run on the smaller folders only.
         QString portable = QStringLiteral("-");
         if (size <= 100000) {
             archive::setListingBackend(archive::ListingBackend::Portable);
-            portable = QString::number(medianMsecs(runs, [&] { refresh(directory); }), 'f', 1);
+            portable = QString::number(medianMsecs(runs, {refreshNative}).front(), 'f', 1);
             archive::setListingBackend(archive::ListingBackend::Native);
         }
         QString qdir = QStringLiteral("-");
         if (size <= 10000)
-            qdir = QString::number(medianMsecs(runs, [&] { qdirRefresh(directory, patterns); }), 'f', 1);
+            qdir = QString::number(medianMsecs(runs, {[&] { qdirRefresh(directory, patterns); }}).front(),
+                                   'f', 1);
 
         out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                    .arg(size, 7)
