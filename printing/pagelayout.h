@@ -17,6 +17,7 @@ struct PageFit
 };
 
 // The smaller of the two scales keeps the window's aspect ratio; halves are truncating integer halves.
+// A window or page rectangle without width or height gives scale 0: there is nothing to draw.
 PageFit fitWindowToPage(const QSize &window, const QRect &pageRect);
 
 } // namespace printing

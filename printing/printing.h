@@ -11,7 +11,8 @@ namespace printing {
 void configurePrinter(QPrinter *printer);
 
 // Opens the modal print preview of printer with window as parent (flags Qt::Window, at (100, 100),
-// 800 by 600); page requests are connected to receiver's printSlot. Returns when the preview closes.
+// 800 by 600); page requests are connected to receiver's printSlot. Returns when the preview closes;
+// the dialog is deleted then, so repeated previews do not pile up under the window.
 void runPrintPreview(QPrinter *printer, QWidget *window, QObject *receiver, const char *printSlot);
 
 // Draws workArea on one page: the window's rectangle fitted onto the printable area and centred on it.

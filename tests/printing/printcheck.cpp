@@ -21,8 +21,12 @@ QString runTool(const QString &program, const QStringList &arguments)
     QProcess process;
     process.start(program, arguments);
     // No deadline of our own: the test runner's time-out ends a tool that hangs.
-    if (!process.waitForFinished(-1) || process.exitCode() != 0)
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        qWarning("%s did not run (it comes with poppler-utils): %s", qPrintable(program),
+                 qPrintable(process.errorString()));
         return QString();
+    }
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
