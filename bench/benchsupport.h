@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+//
+// What the benchmarks share: a large archive folder made of empty files with believable names and
+// modification times, the window's refresh as four scans, the least the system must do for the same
+// four listings, and medians of tasks measured in turns.
+#pragma once
+
+#include "archive/archivename.h"
+#include "archive/archivescans.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace bench {
+
+inline const char *const technologies[] = {"K1", "K2", "AL", "DS", "OX"};
+constexpr int technologyCount = 5;
+// 20 minutes apart: 72 measurements a day over all technologies, so 100,000 files span ~4 years.
+constexpr qint64 secondsBetweenMeasurements = 20 * 60;
+constexpr qint64 firstMeasurement = 1483228800; // 2017-01-01 00:00 UTC
+
+struct RefreshChoice
+{
+    QString technology;
+    QString yearMonth;
+    QString day;
+    int times = 0;
+};
+
+// The four scans as the window's refresh runs them: the newest technology, its first month, that
+// month's first day, that day's times.
+inline RefreshChoice refresh(const QString &directory)
+{
+    RefreshChoice choice;
+    const archive::TechnologyScan scan = archive::scanTechnologies(directory);
+    choice.technology = scan.newestTechnology;
+    const QStringList months = archive::scanYearMonths(directory, choice.technology);
+    choice.yearMonth = months.value(0);
+    const QStringList days = archive::scanDays(directory, choice.technology, choice.yearMonth);
+    choice.day = days.value(0);
+    choice.times = archive::scanTimes(directory, choice.technology, choice.yearMonth, choice.day).size();
+    return choice;
+}
+
+// The name patterns of the four listings a refresh that ends in `choice` makes.
+inline QStringList refreshPatterns(const RefreshChoice &choice)
+{
+    return {archive::technologyPattern(), archive::yearMonthPattern(choice.technology),
+            archive::dayPattern(choice.technology, choice.yearMonth),
+            archive::timePattern(choice.technology, choice.yearMonth, choice.day)};
+}
+
+// Runs the measured tasks in turns rather than one after the other, so that a busy moment of the
+// machine (other builds, the page cache) weighs on all of them alike; each gets its median.
+inline std::vector<double> medianMsecs(int runs, const std::vector<std::function<void()>> &tasks)
+{
+    std::vector<std::vector<double>> samples(tasks.size());
+    for (const auto &task : tasks)
+        task(); // warm the caches once, so every size is measured in the same state
+    for (int i = 0; i < runs; ++i) {
+        for (size_t t = 0; t < tasks.size(); ++t) {
+            QElapsedTimer timer;
+            timer.start();
+            tasks[t]();
+            samples[t].push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+    }
+    std::vector<double> medians;
+    for (auto &taskSamples : samples) {
+        std::sort(taskSamples.begin(), taskSamples.end());
+        medians.push_back(taskSamples[taskSamples.size() / 2]);
+    }
+    return medians;
+}
+
+#ifdef Q_OS_UNIX
+
+// Files spread evenly over the technologies, one every 20 minutes from 2017 on, each modified a few
+// seconds after the moment in its name.
+inline bool createArchive(const QString &directory, int count)
+{
+    const QByteArray base = QFile::encodeName(directory) + '/';
+    for (int i = 0; i < count; ++i) {
+        const qint64 seconds = firstMeasurement + qint64(i) * secondsBetweenMeasurements;
+        const QDateTime at = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+        const archive::Moment moment{at.date(), at.time()};
+        const QString name =
+            archive::archiveFileName(QString::fromLatin1(technologies[i % technologyCount]), moment);
+        const QByteArray path = base + QFile::encodeName(name);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return false;
+        const struct timespec times[2] = {{time_t(seconds + 7), 0}, {time_t(seconds + 7), 0}};
+        const bool stamped = ::futimens(fd, times) == 0;
+        ::close(fd);
+        if (!stamped)
+            return false;
+    }
+    return true;
+}
+
+// The least the system must do for one listing: read the folder once and ask for the status of every
+// matching file. Patterns here are all "prefix*suffix".
+inline int floorListing(const QByteArray &directory, const QString &pattern)
+{
+    const QByteArray bytes = pattern.toUtf8();
+    const int star = bytes.indexOf('*');
+    const QByteArray prefix = bytes.left(star);
+    const QByteArray suffix = bytes.mid(star + 1);
+    DIR *dir = ::opendir(directory.constData());
+    if (!dir)
+        return 0;
+    const int fd = ::dirfd(dir);
+    int matched = 0;
+    while (const struct dirent *entry = ::readdir(dir)) {
+        const size_t length = std::strlen(entry->d_name);
+        if (length < size_t(prefix.size() + suffix.size()))
+            continue;
+        if (::strncasecmp(entry->d_name, prefix.constData(), size_t(prefix.size())) != 0 ||
+            ::strncasecmp(entry->d_name + length - size_t(suffix.size()), suffix.constData(),
+                          size_t(suffix.size())) != 0)
+            continue;
+        struct stat status;
+        if (::fstatat(fd, entry->d_name, &status, 0) == 0)
+            ++matched;
+    }
+    ::closedir(dir);
+    return matched;
+}
+
+// The floor of a whole refresh: the same four listings at the least cost.
+inline void floorRefresh(const QByteArray &directory, const QStringList &patterns)
+{
+    for (const QString &pattern : patterns)
+        floorListing(directory, pattern);
+}
+
+#endif // Q_OS_UNIX
+
+} // namespace bench
