@@ -48,7 +48,7 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (!seen && event->type() == QEvent::Paint &&
+        if (!seen && event->type() == QEvent::Paint && watched->isWidgetType() &&
             watched->objectName() == QLatin1String("customPlotSteel")) {
             seen = true;
             // The parent times the whole process; this figure leaves out loading and tearing down.
