@@ -38,3 +38,19 @@ convert -size 128x128 xc:none \
     -stroke "$DARK" -strokewidth 5 -draw "line 44,90 84,90" -draw "line 44,106 84,106" \
     -stroke none -fill "$GREEN" -draw "circle 104,56 104,62" \
     -resize 32x32 -strip "PNG32:$OUT/unnamed.png"
+
+# Application icon for the Windows executable's resource (only the desktop shell shows it): the window
+# icon's drawing at 256 by 256, 32 bits per pixel.
+convert -size 256x256 xc:"$DARK" \
+    -fill none -stroke white -strokewidth 12 -draw "polyline 36,24 36,220 240,220" \
+    -stroke "$RED" -strokewidth 24 -draw "stroke-linejoin round polyline 48,196 88,188 116,80 148,140 180,56 232,60" \
+    -alpha on -depth 8 "PNG32:$OUT/.icon-256.png"
+# ImageMagick's own ICO writer turns the picture into a palette image, so the file is put together
+# here: a one-entry icon directory (256 by 256, 32 bits per pixel) followed by the PNG.
+python3 - "$OUT/.icon-256.png" "$OUT/steel-viewer.ico" <<'PY'
+import struct, sys
+png = open(sys.argv[1], 'rb').read()
+header = struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', 0, 0, 0, 0, 1, 32, len(png), 22)
+open(sys.argv[2], 'wb').write(header + png)
+PY
+rm -f "$OUT/.icon-256.png"
