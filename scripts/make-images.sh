@@ -42,7 +42,7 @@ convert -size 128x128 xc:none \
 # Application icon for the Windows executable's resource (only the desktop shell shows it): the window
 # icon's drawing at 256 by 256, 32 bits per pixel.
 convert -size 256x256 xc:"$DARK" \
-    -fill none -stroke white -strokewidth 12 -draw "polyline 36,24 36,220 240,220" \
+    -fill none -stroke white -strokewidth 12 -draw "line 36,24 36,220" -draw "line 36,220 240,220" \
     -stroke "$RED" -strokewidth 24 -draw "stroke-linejoin round polyline 48,196 88,188 116,80 148,140 180,56 232,60" \
     -alpha on -depth 8 "PNG32:$OUT/.icon-256.png"
 # ImageMagick's own ICO writer turns the picture into a palette image, so the file is put together
