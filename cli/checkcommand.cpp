@@ -197,14 +197,11 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1};
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Archive folder."),
-                                 QStringLiteral("[DIR]"));
+    addArchiveDirectoryArgument(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
 
-    const QString directory = parser.positionalArguments().isEmpty()
-                                  ? defaultArchiveDirectory()
-                                  : parser.positionalArguments().constFirst();
+    const QString directory = archiveDirectoryArgument(parser);
     const QString reason = unlistableFolderReason(directory);
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);

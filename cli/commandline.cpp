@@ -80,6 +80,18 @@ QString defaultArchiveDirectory()
     return QDir::currentPath() + QStringLiteral("/archive");
 }
 
+void addArchiveDirectoryArgument(QCommandLineParser &parser)
+{
+    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Archive folder."),
+                                 QStringLiteral("[DIR]"));
+}
+
+QString archiveDirectoryArgument(const QCommandLineParser &parser)
+{
+    const QStringList positional = parser.positionalArguments();
+    return positional.isEmpty() ? defaultArchiveDirectory() : positional.constFirst();
+}
+
 QString exactNumberText(double value)
 {
     if (std::isnan(value))

@@ -34,6 +34,11 @@ int reportFailure(QTextStream &err, const QString &command, const QString &messa
 // The viewer's default archive: the working directory followed by "/archive".
 QString defaultArchiveDirectory();
 
+// The optional DIR argument of the commands that read a whole archive.
+void addArchiveDirectoryArgument(QCommandLineParser &parser);
+// That argument as given, or the viewer's default archive when it is left out.
+QString archiveDirectoryArgument(const QCommandLineParser &parser);
+
 // Shortest text that reads back to exactly the same double ("inf", "-inf" and "nan" included).
 QString exactNumberText(double value);
 

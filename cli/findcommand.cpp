@@ -155,8 +155,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1};
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Archive folder."),
-                                 QStringLiteral("[DIR]"));
+    addArchiveDirectoryArgument(parser);
     const QCommandLineOption meltOption(QStringLiteral("melt"), QStringLiteral("Part of the melt number."),
                                         QStringLiteral("TEXT"));
     const QCommandLineOption technologyOption(QStringLiteral("technology"), QStringLiteral("Technology."),
@@ -212,9 +211,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
                     .arg(option->names().constFirst(), parser.value(*option)));
     }
 
-    const QString directory = parser.positionalArguments().isEmpty()
-                                  ? defaultArchiveDirectory()
-                                  : parser.positionalArguments().constFirst();
+    const QString directory = archiveDirectoryArgument(parser);
     const QString reason = unlistableFolderReason(directory);
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
