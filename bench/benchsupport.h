@@ -12,12 +12,14 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -35,6 +37,36 @@ constexpr int technologyCount = 5;
 // 20 minutes apart: 72 measurements a day over all technologies, so 100,000 files span ~4 years.
 constexpr qint64 secondsBetweenMeasurements = 20 * 60;
 constexpr qint64 firstMeasurement = 1483228800; // 2017-01-01 00:00 UTC
+
+// The options both benchmarks take: [--runs N] [--dir PARENT] [SIZE...].
+struct Options
+{
+    QList<int> sizes;
+    int runs = 7;
+    QString parent;
+};
+
+// Parses the arguments after the program name; std::nullopt on anything unknown.
+inline std::optional<Options> parseOptions(const QStringList &args, const QList<int> &defaultSizes,
+                                           const QString &defaultParent)
+{
+    Options options;
+    options.parent = defaultParent;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--runs") && i + 1 < args.size()) {
+            options.runs = std::max(1, args.at(++i).toInt());
+        } else if (args.at(i) == QLatin1String("--dir") && i + 1 < args.size()) {
+            options.parent = args.at(++i);
+        } else if (args.at(i).toInt() > 0) {
+            options.sizes.append(args.at(i).toInt());
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (options.sizes.isEmpty())
+        options.sizes = defaultSizes;
+    return options;
+}
 
 struct RefreshChoice
 {

@@ -71,24 +71,15 @@ int main(int argc, char **argv)
     out << "refreshbench measures the floor with POSIX calls and runs on Unix only\n";
     return 0;
 #else
-    QList<int> sizes;
-    int runs = 7;
-    QString parent = QDir::tempPath();
-    const QStringList args = app.arguments().mid(1);
-    for (int i = 0; i < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--runs") && i + 1 < args.size()) {
-            runs = std::max(1, args.at(++i).toInt());
-        } else if (args.at(i) == QLatin1String("--dir") && i + 1 < args.size()) {
-            parent = args.at(++i);
-        } else if (args.at(i).toInt() > 0) {
-            sizes.append(args.at(i).toInt());
-        } else {
-            out << "usage: refreshbench [--runs N] [--dir PARENT] [SIZE...]\n";
-            return 2;
-        }
+    const std::optional<bench::Options> options =
+        bench::parseOptions(app.arguments().mid(1), {1000, 10000, 100000, 300000}, QDir::tempPath());
+    if (!options) {
+        out << "usage: refreshbench [--runs N] [--dir PARENT] [SIZE...]\n";
+        return 2;
     }
-    if (sizes.isEmpty())
-        sizes = {1000, 10000, 100000, 300000};
+    const QList<int> &sizes = options->sizes;
+    const int runs = options->runs;
+    const QString &parent = options->parent;
 
     out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                .arg(QStringLiteral("files"), 7)

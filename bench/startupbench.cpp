@@ -148,24 +148,15 @@ int runParent(int argc, char **argv)
     out << "startupbench measures the floor with POSIX calls and runs on Unix only\n";
     return 0;
 #else
-    QList<int> sizes;
-    int runs = 7;
-    QString parent = QDir::tempPath();
-    const QStringList args = app.arguments().mid(1);
-    for (int i = 0; i < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--runs") && i + 1 < args.size()) {
-            runs = std::max(1, args.at(++i).toInt());
-        } else if (args.at(i) == QLatin1String("--dir") && i + 1 < args.size()) {
-            parent = args.at(++i);
-        } else if (args.at(i).toInt() > 0) {
-            sizes.append(args.at(i).toInt());
-        } else {
-            out << "usage: startupbench [--runs N] [--dir PARENT] [SIZE...]\n";
-            return 2;
-        }
+    const std::optional<bench::Options> options =
+        bench::parseOptions(app.arguments().mid(1), {100000}, QDir::tempPath());
+    if (!options) {
+        out << "usage: startupbench [--runs N] [--dir PARENT] [SIZE...]\n";
+        return 2;
     }
-    if (sizes.isEmpty())
-        sizes = {100000};
+    const QList<int> &sizes = options->sizes;
+    const int runs = options->runs;
+    const QString &parent = options->parent;
 
     QTemporaryDir root(parent + QStringLiteral("/startupbench-XXXXXX"));
     const QString emptyPlace = root.path() + QStringLiteral("/empty");
