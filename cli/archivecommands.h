@@ -3,8 +3,8 @@
 
 #include "archive/archivename.h"
 #include "measurement/measurementfile.h"
+#include "searchoptions.h"
 
-#include <QDate>
 #include <QString>
 #include <QVector>
 
@@ -33,29 +33,6 @@ CheckReport checkArchive(const QString &directory,
 
 // What is wrong with a file's name, or the empty text when it follows the grammar exactly.
 QString nameProblem(const QString &fileName);
-
-// An inclusive range of numbers; a missing bound is open.
-struct NumberRange
-{
-    std::optional<double> minimum;
-    std::optional<double> maximum;
-    bool contains(double value) const;
-};
-// "MIN:MAX", either side may be empty; std::nullopt for anything else or MIN > MAX.
-std::optional<NumberRange> parseNumberRange(const QString &text);
-
-// The conditions of a search; each given one must hold.
-struct SearchCriteria
-{
-    std::optional<QString> melt;       // part of the melt number, letter case ignored
-    std::optional<QString> technology; // the technology of the file name, exactly
-    std::optional<QDate> from;         // moment on or after this day
-    std::optional<QDate> to;           // moment on or before this day
-    std::optional<int> statusCode;     // "Status" present with this code
-    std::optional<QString> statusText; // the status verdict exactly as shown
-    std::optional<NumberRange> temperature;
-    std::optional<NumberRange> emf;
-};
 
 struct FoundMeasurement
 {
