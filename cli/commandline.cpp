@@ -117,6 +117,12 @@ QString jsonQuoted(const QString &text)
         case '\\':
             quoted.append(QStringLiteral("\\\\"));
             break;
+        case '\b':
+            quoted.append(QStringLiteral("\\b"));
+            break;
+        case '\f':
+            quoted.append(QStringLiteral("\\f"));
+            break;
         case '\n':
             quoted.append(QStringLiteral("\\n"));
             break;

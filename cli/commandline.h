@@ -42,7 +42,7 @@ QString archiveDirectoryArgument(const QCommandLineParser &parser);
 // Shortest text that reads back to exactly the same double ("inf", "-inf" and "nan" included).
 QString exactNumberText(double value);
 
-// Escapes a text for a JSON string literal, quotes included.
+// Escapes a text for a JSON string literal, quotes included, exactly as QJsonDocument writes it.
 QString jsonQuoted(const QString &text);
 
 } // namespace cli
