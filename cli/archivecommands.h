@@ -5,6 +5,7 @@
 #include "measurement/measurementfile.h"
 #include "searchoptions.h"
 
+#include <QCommandLineOption>
 #include <QString>
 #include <QVector>
 
@@ -26,10 +27,20 @@ struct CheckReport
     QVector<Finding> findings; // ordered by file name, then as found
 };
 
-// Checks every archive file of the directory (each read once). `progress`, when given, is called
-// after each file with the number done and the total.
-CheckReport checkArchive(const QString &directory,
-                         const std::function<void(int done, int total)> &progress = nullptr);
+// How the archive-wide commands read an archive.
+struct ArchiveReading
+{
+    bool useIndex = true; // take unchanged files from the index and keep what is read in it
+    std::function<void(qint64 done, qint64 total)> progress;
+};
+
+// Checks every archive file of the directory (each read at most once).
+CheckReport checkArchive(const QString &directory, const ArchiveReading &reading = {});
+
+// What the check finds in the content of a measurement that could be read, in the order found.
+QStringList contentFindingTexts(const measurement::Measurement &read);
+// Names the rules of contentFindingTexts for the index: change it whenever they change.
+QString contentRulesVersion();
 
 // What is wrong with a file's name, or the empty text when it follows the grammar exactly.
 QString nameProblem(const QString &fileName);
@@ -39,13 +50,19 @@ struct FoundMeasurement
     QString fileName;
     QString technology;
     archive::Moment moment;
-    measurement::Measurement measurement;
+    measurement::MeasurementDigest digest;
 };
 
 // The measurements of the directory that meet every condition, latest moment first (names whose
 // moment does not parse last); each file is read at most once. Names of matching-by-name files that
 // could not be read are added to `unreadable`.
 QVector<FoundMeasurement> findMeasurements(const QString &directory, const SearchCriteria &criteria,
-                                           QStringList *unreadable = nullptr);
+                                           QStringList *unreadable = nullptr,
+                                           const ArchiveReading &reading = {});
+
+// The --no-index option of the commands that read a whole archive, and the help text's paragraph on
+// the index.
+QCommandLineOption noIndexOption();
+QString indexHelpText();
 
 } // namespace cli

@@ -5,7 +5,9 @@
 #include "measurementcommands.h"
 
 #include "archive/archivelisting.h"
+#include "archive/archivereader.h"
 #include "archive/archivescans.h"
+#include "archive/measurementindex.h"
 
 #include <QCommandLineParser>
 #include <QHash>
@@ -13,12 +15,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace cli {
 
@@ -39,42 +35,9 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-QVector<Finding> contentFindings(const QString &directory, const QString &fileName)
+QString unreadableFinding(const QString &path)
 {
-    QVector<Finding> findings;
-    const auto add = [&](const QString &reason) { findings.append({fileName, reason}); };
-    const QString path = directory + QLatin1Char('/') + fileName;
-    const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
-    if (!read) {
-        add(QStringLiteral("cannot be read (%1): the viewer shows nothing for it")
-                .arg(unreadableReason(path)));
-        return findings;
-    }
-    const measurement::ReadFindings &f = read->findings;
-    if (f.firstLineTooLong)
-        add(QStringLiteral(
-                "the first line is longer than %1 bytes: the viewer shows empty fields and no curves")
-                .arg(measurement::maxFirstLineBytes));
-    else if (f.spreadOverLines)
-        add(notOneLineText() + QStringLiteral(": the viewer shows empty fields and no curves"));
-    else if (f.documentNotParsed)
-        add(QStringLiteral(
-            "the first line is not a JSON object: the viewer shows empty fields and no curves"));
-    if (f.longestCurve > measurement::samplesPerCurve)
-        add(QStringLiteral("a \"values\" array holds %1 samples: the viewer shows only the first %2")
-                .arg(f.longestCurve)
-                .arg(measurement::samplesPerCurve));
-    if (f.nonStringSamples)
-        add(QStringLiteral("a curve sample is not a JSON string: the viewer draws it as 0"));
-    if (f.nonStringResults)
-        add(QStringLiteral("a result or \"Status\" value is not a JSON string: the viewer shows the field "
-                           "empty (a status as \"%1\")")
-                .arg(measurement::statusText(0)));
-    if (f.statusOutsideTable && read->statusCode)
-        add(QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
-                .arg(*read->statusCode)
-                .arg(measurement::statusText(*read->statusCode)));
-    return findings;
+    return QStringLiteral("cannot be read (%1): the viewer shows nothing for it").arg(unreadableReason(path));
 }
 
 // Files that the lists of another technology lead to as well: the scans' patterns ignore letter case,
@@ -111,6 +74,60 @@ QVector<Finding> crossTechnologyFindings(const QStringList &fileNames)
 
 } // namespace
 
+QString contentRulesVersion()
+{
+    return QStringLiteral("content-findings-1");
+}
+
+QStringList contentFindingTexts(const measurement::Measurement &read)
+{
+    QStringList findings;
+    const auto add = [&findings](const QString &reason) { findings.append(reason); };
+    const measurement::ReadFindings &f = read.findings;
+    if (f.firstLineTooLong)
+        add(QStringLiteral(
+                "the first line is longer than %1 bytes: the viewer shows empty fields and no curves")
+                .arg(measurement::maxFirstLineBytes));
+    else if (f.spreadOverLines)
+        add(notOneLineText() + QStringLiteral(": the viewer shows empty fields and no curves"));
+    else if (f.documentNotParsed)
+        add(QStringLiteral(
+            "the first line is not a JSON object: the viewer shows empty fields and no curves"));
+    if (f.longestCurve > measurement::samplesPerCurve)
+        add(QStringLiteral("a \"values\" array holds %1 samples: the viewer shows only the first %2")
+                .arg(f.longestCurve)
+                .arg(measurement::samplesPerCurve));
+    if (f.nonStringSamples)
+        add(QStringLiteral("a curve sample is not a JSON string: the viewer draws it as 0"));
+    if (f.nonStringResults)
+        add(QStringLiteral("a result or \"Status\" value is not a JSON string: the viewer shows the field "
+                           "empty (a status as \"%1\")")
+                .arg(measurement::statusText(0)));
+    if (f.statusOutsideTable && read.statusCode)
+        add(QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
+                .arg(*read.statusCode)
+                .arg(measurement::statusText(*read.statusCode)));
+    return findings;
+}
+
+QCommandLineOption noIndexOption()
+{
+    return QCommandLineOption(QStringLiteral("no-index"),
+                              QStringLiteral("Read every file; neither use nor update the index."));
+}
+
+QString indexHelpText()
+{
+    return QStringLiteral("What was read is kept in an index, so that the next question about an unchanged\n"
+                          "or slightly changed archive reads only the files that changed (size, times or\n"
+                          "inode differ); the answer is the same with or without it. The index lives in\n"
+                          "%1/, one SQLite file per archive folder, never in the archive;\n"
+                          "together they may take %2 GiB, beyond which the least recently used go.\n"
+                          "--no-index reads every file and leaves the index alone.\n")
+        .arg(archive::MeasurementIndex::cacheFolder())
+        .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
+}
+
 QString nameProblem(const QString &fileName)
 {
     if (followsGrammar(fileName))
@@ -137,13 +154,24 @@ QString nameProblem(const QString &fileName)
                          .arg(quoted(written), quoted(archive::technologyOfFile(fileName)));
 }
 
-CheckReport checkArchive(const QString &directory, const std::function<void(int, int)> &progress)
+CheckReport checkArchive(const QString &directory, const ArchiveReading &reading)
 {
-    const QVector<archive::ListedFile> listed =
-        archive::listDirectory(directory, archive::technologyPattern());
+    archive::ArchiveReadOptions options;
+    options.useIndex = reading.useIndex;
+    options.progress = reading.progress;
+    options.rulesVersion = contentRulesVersion();
+    options.findings = contentFindingTexts;
     QStringList fileNames;
-    for (const archive::ListedFile &file : listed)
+    QHash<QString, QStringList> contentByFile;
+    const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
+    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
         fileNames.append(file.fileName);
+        if (!file.digest)
+            contentByFile.insert(file.fileName,
+                                 {unreadableFinding(folder + QLatin1Char('/') + file.fileName)});
+        else if (!file.digest->findings.isEmpty())
+            contentByFile.insert(file.fileName, file.digest->findings);
+    });
     std::sort(fileNames.begin(), fileNames.end());
 
     QHash<QString, QStringList> namesByBase;
@@ -171,9 +199,8 @@ CheckReport checkArchive(const QString &directory, const std::function<void(int,
                                 "same time once per file and opens only %2")
                      .arg(others.join(QStringLiteral(", ")), archive::baseNameOf(fileName) + suffix)});
         }
-        report.findings += contentFindings(directory, fileName);
-        if (progress)
-            progress(i + 1, fileNames.size());
+        for (const QString &reason : contentByFile.value(fileName))
+            report.findings.append({fileName, reason});
     }
     report.findings += crossTechnologyFindings(fileNames);
     std::stable_sort(report.findings.begin(), report.findings.end(),
@@ -193,11 +220,13 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "files of another (K1 and k1), files sharing a base name (.old.json twins), files that\n"
             "cannot be read, documents that are not one JSON object on the first line, \"values\"\n"
             "arrays of more than 160 samples, values that are not JSON strings, status codes\n"
-            "outside the status table. A summary follows. Exit code 1 if anything was found.\n"
-            "DIR defaults to the folder \"archive\" in the working directory."),
+            "outside the status table. A summary follows. Exit code 1 if anything was found.\n") +
+            indexHelpText() +
+            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
         0, 1};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
+    parser.addOption(noIndexOption());
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
 
@@ -206,16 +235,10 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 
-    // Progress only for a person watching; a stream into a string or a redirected stderr gets none.
-    const bool showProgress = !err.string() && isatty(2);
-    const auto progress = [&err](int done, int total) {
-        if (done % 100 == 0 || done == total) {
-            err << "\rchecked " << done << '/' << total << (done == total ? "\r\x1b[K" : "");
-            err.flush();
-        }
-    };
-    const CheckReport report =
-        checkArchive(directory, showProgress ? std::function<void(int, int)>(progress) : nullptr);
+    ArchiveReading reading;
+    reading.useIndex = !parser.isSet(noIndexOption());
+    reading.progress = terminalProgress(err, QStringLiteral("checked"));
+    const CheckReport report = checkArchive(directory, reading);
 
     QStringList concerned;
     for (const Finding &finding : report.findings) {

@@ -13,6 +13,12 @@
 
 #include <cmath>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace cli {
 
 namespace {
@@ -90,6 +96,16 @@ QString archiveDirectoryArgument(const QCommandLineParser &parser)
 {
     const QStringList positional = parser.positionalArguments();
     return positional.isEmpty() ? defaultArchiveDirectory() : positional.constFirst();
+}
+
+std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QString &verb)
+{
+    if (err.string() || !isatty(2))
+        return nullptr;
+    return [&err, verb](qint64 done, qint64 total) {
+        err << '\r' << verb << ' ' << done << '/' << total << " files" << (done == total ? "\r\x1b[K" : "");
+        err.flush();
+    };
 }
 
 QString exactNumberText(double value)

@@ -4,8 +4,7 @@
 #include "commands.h"
 #include "measurementcommands.h"
 
-#include "archive/archivelisting.h"
-#include "archive/archivescans.h"
+#include "archive/archivereader.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -19,24 +18,28 @@
 namespace cli {
 
 QVector<FoundMeasurement> findMeasurements(const QString &directory, const SearchCriteria &criteria,
-                                           QStringList *unreadable)
+                                           QStringList *unreadable, const ArchiveReading &reading)
 {
     QVector<FoundMeasurement> found;
-    for (const archive::ListedFile &file : archive::listDirectory(directory, archive::technologyPattern())) {
-        const QString technology = archive::technologyOfFile(file.fileName);
-        const archive::Moment moment = archive::momentOfFile(file.fileName);
-        if (!criteria.matchesName(technology, moment))
-            continue;
-        std::optional<measurement::Measurement> read =
-            measurement::readMeasurementFile(directory + QLatin1Char('/') + file.fileName);
-        if (!read) {
+    archive::ArchiveReadOptions options;
+    options.useIndex = reading.useIndex;
+    options.progress = reading.progress;
+    // The index serves find and check alike, so what find files in it carries the check's findings.
+    options.rulesVersion = contentRulesVersion();
+    options.findings = contentFindingTexts;
+    options.wanted = [&criteria](QStringView name) {
+        return criteria.matchesName(archive::technologyView(name), archive::momentOfName(name));
+    };
+    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
+        if (!file.digest) {
             if (unreadable)
                 unreadable->append(file.fileName);
-            continue;
+            return;
         }
-        if (criteria.matchesContent(*read))
-            found.append({file.fileName, technology, moment, std::move(*read)});
-    }
+        if (criteria.matchesContent(*file.digest))
+            found.append({file.fileName, archive::technologyOfFile(file.fileName),
+                          archive::momentOfFile(file.fileName), *file.digest});
+    });
     std::sort(found.begin(), found.end(), [](const FoundMeasurement &a, const FoundMeasurement &b) {
         if (a.moment.isValid() != b.moment.isValid())
             return a.moment.isValid();
@@ -57,8 +60,9 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "line each: moment, technology, melt number, temperature, status, file name (separated\n"
             "by tabs; values as the viewer shows them).\n") +
             SearchOptions::helpText() +
-            QStringLiteral("Files that cannot be read are named on standard error and skipped.\n"
-                           "DIR defaults to the folder \"archive\" in the working directory."),
+            QStringLiteral("Files that cannot be read are named on standard error and skipped.\n") +
+            indexHelpText() +
+            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
         0, 1};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
@@ -66,6 +70,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     searchOptions.addTo(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the matches as JSON."));
     parser.addOption(jsonOption);
+    parser.addOption(noIndexOption());
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
 
@@ -80,7 +85,10 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 
     QStringList unreadable;
-    const QVector<FoundMeasurement> found = findMeasurements(directory, *criteria, &unreadable);
+    ArchiveReading reading;
+    reading.useIndex = !parser.isSet(noIndexOption());
+    reading.progress = terminalProgress(err, QStringLiteral("read"));
+    const QVector<FoundMeasurement> found = findMeasurements(directory, *criteria, &unreadable, reading);
     for (const QString &fileName : unreadable) {
         const QString path = directory + QLatin1Char('/') + fileName;
         err << "steel-archive find: " << path << ": " << unreadableReason(path) << "; skipped\n";
@@ -90,7 +98,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (parser.isSet(jsonOption)) {
         QJsonArray list;
         for (const FoundMeasurement &f : found) {
-            const measurement::Measurement &m = f.measurement;
+            const measurement::MeasurementDigest &m = f.digest;
             list.append(QJsonObject{
                 {QStringLiteral("file"), f.fileName},
                 {QStringLiteral("moment"),
@@ -99,17 +107,17 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
                 {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
                 {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
                 {QStringLiteral("emf"), measurement::displayText(m.emfText)},
-                {QStringLiteral("status"), statusDisplayText(m)},
+                {QStringLiteral("status"), m.status.value_or(QString())},
                 {QStringLiteral("statusCode"),
                  m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}});
         }
         out << QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Indented));
     } else {
         for (const FoundMeasurement &f : found) {
-            const measurement::Measurement &m = f.measurement;
+            const measurement::MeasurementDigest &m = f.digest;
             out << momentDisplayText(f.moment.date, f.moment.time) << '\t' << f.technology << '\t'
                 << measurement::displayText(m.smelt) << '\t' << measurement::displayText(m.temperatureText)
-                << '\t' << statusDisplayText(m) << '\t' << f.fileName << '\n';
+                << '\t' << m.status.value_or(QString()) << '\t' << f.fileName << '\n';
         }
     }
     out.flush();

@@ -83,7 +83,7 @@ std::optional<NumberRange> parseNumberRange(const QString &text)
     return range;
 }
 
-bool StatusCondition::accepts(const measurement::Measurement &m) const
+bool StatusCondition::accepts(const measurement::MeasurementDigest &m) const
 {
     switch (kind) {
     case Kind::code:
@@ -178,7 +178,7 @@ bool SearchCriteria::matchesName(QStringView technologyOfName, const archive::Mo
     return true;
 }
 
-bool SearchCriteria::matchesContent(const measurement::Measurement &m) const
+bool SearchCriteria::matchesContent(const measurement::MeasurementDigest &m) const
 {
     if (melt && !(m.smelt && m.smelt->contains(*melt, Qt::CaseInsensitive)))
         return false;

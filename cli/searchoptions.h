@@ -2,7 +2,7 @@
 #pragma once
 
 #include "archive/archivename.h"
-#include "measurement/measurementfile.h"
+#include "measurement/measurementdigest.h"
 
 #include <QCommandLineOption>
 #include <QString>
@@ -38,7 +38,7 @@ struct StatusCondition
     int code = 0;
     QString foldedText;
 
-    bool accepts(const measurement::Measurement &m) const;
+    bool accepts(const measurement::MeasurementDigest &m) const;
 };
 // A code, a verdict text ("нет пл" finds "НЕТ ПЛ."), "none" or "bad"; std::nullopt for a text that is
 // none of the verdicts, so that a typing error is not mistaken for an empty result.
@@ -68,7 +68,7 @@ struct SearchCriteria
 
     // The conditions that the file name alone decides, checked before a file is opened.
     bool matchesName(QStringView technologyOfName, const archive::Moment &moment) const;
-    bool matchesContent(const measurement::Measurement &m) const;
+    bool matchesContent(const measurement::MeasurementDigest &m) const;
 };
 
 // The filter options that find, report and stats share, with one reading of them.
