@@ -79,12 +79,14 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "Velmora")
 set(CPACK_PACKAGE_CONTACT "${STEEL_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer of a steel plant's measurement archive")
-set(CPACK_PACKAGE_DESCRIPTION
-    "steel-viewer shows the measurements of steel melts stored in an archive folder: the newest melt at once, "
-    "older ones through four selection lists, with the result values, a status verdict and the temperature "
-    "and EMF curves, and prints the work area on one landscape page.\n"
-    "steel-archive, its command-line companion, lists, shows, exports, renders, checks and searches an "
-    "archive exactly as the viewer sees it.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "steel-viewer shows the measurements of steel melts stored in an archive\n"
+    "folder: the newest melt at once, older ones through four selection lists,\n"
+    "with the result values, a status verdict and the temperature and EMF curves,\n"
+    "and prints the work area on one landscape page.\n"
+    "\n"
+    "steel-archive, its command-line companion, lists, shows, exports, renders,\n"
+    "checks and searches an archive exactly as the viewer sees it.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
