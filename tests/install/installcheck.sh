@@ -30,8 +30,7 @@ for file in "$bindir/steel-viewer" "$bindir/steel-archive" \
     [ -s "$prefix/$file" ] || fail "not installed: $file"
 done
 
-# The viewer, started from an empty folder, draws all three images from the installed copies; an image
-# in the working directory still comes first.
+# The viewer, started from an empty folder, draws all three images from the installed copies.
 empty="$work/empty"
 mkdir "$empty"
 report=$(cd "$empty" && QT_QPA_PLATFORM=offscreen STEEL_VIEWER_REPORT_IMAGES=1 "$prefix/$bindir/steel-viewer" 2>/dev/null) ||
@@ -40,10 +39,15 @@ for image in icon.bmp refresh-32.png unnamed.png; do
     grep -qx "$image $prefix/$datadir/$image drawn" <<<"$report" ||
         fail "the viewer does not draw the installed $image: $report"
 done
+# An image in the working directory still comes first; a file there that is no image counts as missing.
 cp "$prefix/$datadir/unnamed.png" "$empty/"
+echo "not an image" >"$empty/refresh-32.png"
 report=$(cd "$empty" && QT_QPA_PLATFORM=offscreen STEEL_VIEWER_REPORT_IMAGES=1 "$prefix/$bindir/steel-viewer" 2>/dev/null) || true
 grep -qx "unnamed.png $empty/unnamed.png drawn" <<<"$report" ||
     fail "the working directory's unnamed.png does not come first: $report"
+grep -qx "refresh-32.png $prefix/$datadir/refresh-32.png drawn" <<<"$report" ||
+    fail "a broken refresh-32.png in the working directory leaves the button blank: $report"
+rm "$empty/refresh-32.png"
 
 # The version is the project's, under both spellings.
 for option in --version -V; do
