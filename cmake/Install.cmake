@@ -42,20 +42,26 @@ endforeach()
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${STEEL_DIST_DIR}/copyright"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/steel-viewer")
 
-# The man page is made from the program's help texts whenever the program changes.
+# The man pages, gzipped as Debian installs them. steel-archive's is made from the program's help texts
+# whenever the program changes.
+set(steelManPages "${PROJECT_BINARY_DIR}/dist/steel-viewer.1.gz")
+add_custom_command(OUTPUT "${PROJECT_BINARY_DIR}/dist/steel-viewer.1.gz"
+    COMMAND gzip -9nc "${STEEL_DIST_DIR}/man/steel-viewer.1" > "${PROJECT_BINARY_DIR}/dist/steel-viewer.1.gz"
+    DEPENDS "${STEEL_DIST_DIR}/man/steel-viewer.1")
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
-    set(steelManPage "${PROJECT_BINARY_DIR}/dist/steel-archive.1.gz")
-    add_custom_command(OUTPUT "${steelManPage}"
-        COMMAND sh "${STEEL_DIST_DIR}/man/make-manpage.sh" "$<TARGET_FILE:steel-archive>" "${steelManPage}"
+    list(APPEND steelManPages "${PROJECT_BINARY_DIR}/dist/steel-archive.1.gz")
+    add_custom_command(OUTPUT "${PROJECT_BINARY_DIR}/dist/steel-archive.1.gz"
+        COMMAND sh "${STEEL_DIST_DIR}/man/make-manpage.sh" "$<TARGET_FILE:steel-archive>"
+                "${PROJECT_BINARY_DIR}/dist/steel-archive.1.gz"
         DEPENDS steel-archive "${STEEL_DIST_DIR}/man/make-manpage.sh"
         COMMENT "Writing the man page of steel-archive from its --help texts"
         VERBATIM)
-    add_custom_target(steel-archive-manpage ALL DEPENDS "${steelManPage}")
-    install(FILES "${steelManPage}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 else()
     message(WARNING "help2man not found (Debian package help2man): steel-archive gets no man page")
 endif()
+add_custom_target(steel-manpages ALL DEPENDS ${steelManPages})
+install(FILES ${steelManPages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
 # Bash completion goes where bash-completion looks for it, taken below our own prefix so that an
 # install into another prefix stays inside it.

@@ -37,6 +37,7 @@ fi
             /^\.SS / { print ".PP"; sub(/^\.SS/, ".B"); print; next }
             body { print }'
     done
+    printf '[SEE ALSO]\n.BR steel\\-viewer (1)\n'
 } >"$work/commands.h2m"
 
 h2m --name="command-line companion of the Velmora-Steel archive viewer" \

@@ -3,11 +3,13 @@
 # user meets it: the files are there, the viewer started from an empty folder draws its images, the
 # version is the project's, the man page and the completion know every command, and the desktop entry
 # and AppStream metadata pass their validators (where those are installed).
-# Usage: installcheck.sh BUILD VERSION BINDIR DATADIR COMPLETIONSDIR SHAREDIR APPID [MANPAGE]
+# Usage: installcheck.sh BUILD VERSION BINDIR DATADIR COMPLETIONSDIR SHAREDIR APPID MANPAGE...
 # SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 
-build=$1 version=$2 bindir=$3 datadir=$4 completionsdir=$5 sharedir=$6 appid=$7 manpage=${8:-}
+build=$1 version=$2 bindir=$3 datadir=$4 completionsdir=$5 sharedir=$6 appid=$7
+shift 7
+manpages=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
@@ -26,7 +28,7 @@ for file in "$bindir/steel-viewer" "$bindir/steel-archive" \
     "$completionsdir/steel-archive" \
     "$sharedir/applications/$appid.desktop" "$sharedir/metainfo/$appid.metainfo.xml" \
     "$sharedir/icons/hicolor/32x32/apps/steel-viewer.png" "$sharedir/icons/hicolor/256x256/apps/steel-viewer.png" \
-    "$sharedir/doc/steel-viewer/LICENSE" "$sharedir/doc/steel-viewer/copyright" $manpage; do
+    "$sharedir/doc/steel-viewer/LICENSE" "$sharedir/doc/steel-viewer/copyright" "${manpages[@]}"; do
     [ -s "$prefix/$file" ] || fail "not installed: $file"
 done
 
@@ -58,16 +60,17 @@ done
 commands=$("$archive" --help | sed -n '/^Commands:$/,/^$/s/^  \([a-z][a-z0-9-]*\) .*/\1/p')
 [ -n "$commands" ] || fail "no commands in steel-archive --help"
 
-# The man page has a subsection for every command and renders without warnings.
-if [ -n "$manpage" ]; then
+# The man pages render without warnings; steel-archive's has a subsection for every command.
+for manpage in "${manpages[@]}"; do
+    if command -v man >/dev/null; then
+        warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/$manpage" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "man reports for $manpage: $warnings"
+    fi
+    [[ $manpage == */steel-archive.1.gz ]] || continue
     for command in $commands; do
         zcat "$prefix/$manpage" | grep -qx "\.SS $command" || fail "the man page does not describe $command"
     done
-    if command -v man >/dev/null; then
-        warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/$manpage" 2>&1 >/dev/null)
-        [ -z "$warnings" ] || fail "man reports: $warnings"
-    fi
-fi
+done
 
 # Completion, as bash-completion loads it: commands, a command's options, a folder argument.
 if [ -f /usr/share/bash-completion/bash_completion ]; then
