@@ -37,7 +37,8 @@ QString toolHelpText()
         text += QStringLiteral("  %1 %2\n")
                     .arg(QLatin1String(command.name), -8)
                     .arg(QLatin1String(command.summary));
-    text += QStringLiteral("\n\"steel-archive <command> --help\" describes a command.\n"
+    text += QStringLiteral("\n\"steel-archive <command> --help\" describes a command;\n"
+                           "\"steel-archive --version\" (or -V) prints the version.\n"
                            "Exit codes: 0 done, 1 the archive check found problems, 2 bad usage or an\n"
                            "input that cannot be read.\n");
     return text;
@@ -58,6 +59,11 @@ int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString &name = arguments.constFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         out << toolHelpText();
+        out.flush();
+        return exitSuccess;
+    }
+    if (name == QLatin1String("--version") || name == QLatin1String("-V")) {
+        out << "steel-archive " << QStringLiteral(STEEL_VERSION) << '\n';
         out.flush();
         return exitSuccess;
     }
