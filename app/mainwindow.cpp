@@ -20,6 +20,8 @@
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
+    for (QComboBox *list : {ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel})
+        cascade::styleOpenList(list);
     plot::clearPlot(ui->customPlotSteel);
 
     const QString defaultArchiveDir = QDir::currentPath() + QStringLiteral("/archive");
