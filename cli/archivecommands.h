@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "archive/archivelisting.h"
 #include "archive/archivename.h"
 #include "measurement/measurementfile.h"
 
@@ -30,6 +31,15 @@ struct CheckReport
 // after each file with the number done and the total.
 CheckReport checkArchive(const QString &directory,
                          const std::function<void(int done, int total)> &progress = nullptr);
+
+// One finding for the whole archive when modification times disagree with the moments in the names
+// by more than a day (the name's moment taken as local time): the viewer's newest measurement and
+// its time lists follow the file times. Names the count and the first such file by name.
+std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files);
+
+// For a folder without a single archive file: says so and names the subfolders that do hold archive
+// files ("did you mean DIR/archive?"). The empty text when the folder holds archive files.
+QString noArchiveFilesText(const QString &directory);
 
 // What is wrong with a file's name, or the empty text when it follows the grammar exactly.
 QString nameProblem(const QString &fileName);

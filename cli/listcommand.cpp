@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
 
@@ -33,7 +34,9 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "the times of each day (most recently modified file first). The technology the viewer\n"
             "opens on is marked \"(newest)\". An empty entry leads no further, as in the viewer.\n"
             "DIR defaults to the folder \"archive\" in the working directory."),
-        0, 1};
+        0, 1,
+        QStringLiteral("Exit codes: 0 done; 1 DIR holds no archive file at all (the subfolders that do are\n"
+                       "named); 2 bad usage or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the lists as JSON."));
@@ -90,6 +93,13 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
         out << text;
     }
     out.flush();
+    if (!scan.listedAnyFile) {
+        const QString nothing = noArchiveFilesText(directory);
+        if (!nothing.isEmpty()) {
+            reportFailure(err, syntax.name, nothing);
+            return exitFindings;
+        }
+    }
     return exitSuccess;
 }
 
