@@ -22,6 +22,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 {
     ui->setupUi(this);
     viewerimages::completeImages(this);
+    for (QComboBox *list : {ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel})
+        cascade::styleOpenList(list);
     plot::clearPlot(ui->customPlotSteel);
 
     const QString defaultArchiveDir = QDir::currentPath() + QStringLiteral("/archive");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "archive/archivelisting.h"
 #include "archive/archivename.h"
 #include "measurement/measurementfile.h"
 #include "searchoptions.h"
@@ -41,6 +42,15 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
 QStringList contentFindingTexts(const measurement::Measurement &read);
 // Names the rules of contentFindingTexts for the index: change it whenever they change.
 QString contentRulesVersion();
+
+// One finding for the whole archive when modification times disagree with the moments in the names
+// by more than a day (the name's moment taken as local time): the viewer's newest measurement and
+// its time lists follow the file times. Names the count and the first such file by name.
+std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files);
+
+// For a folder without a single archive file: says so and names the subfolders that do hold archive
+// files ("did you mean DIR/archive?"). The empty text when the folder holds archive files.
+QString noArchiveFilesText(const QString &directory);
 
 // What is wrong with a file's name, or the empty text when it follows the grammar exactly.
 QString nameProblem(const QString &fileName);

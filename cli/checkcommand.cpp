@@ -10,6 +10,8 @@
 #include "archive/measurementindex.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
+#include <QDir>
 #include <QHash>
 #include <QMap>
 #include <QTextStream>
@@ -38,6 +40,83 @@ QString quoted(const QString &text)
 QString unreadableFinding(const QString &path)
 {
     return QStringLiteral("cannot be read (%1): the viewer shows nothing for it").arg(unreadableReason(path));
+}
+
+QString samplesText(const measurement::OddSamples &odd)
+{
+    return odd.count == 1
+               ? QStringLiteral("a curve sample \"%1\"").arg(odd.firstText)
+               : QStringLiteral("%1 curve samples such as \"%2\"").arg(odd.count).arg(odd.firstText);
+}
+
+// What the viewer makes of each kind of odd curve sample; checked against the reader's conversion.
+QString oddSamplesReason(measurement::SampleOddity oddity)
+{
+    using measurement::SampleOddity;
+    switch (oddity) {
+    case SampleOddity::decimalComma:
+        return QStringLiteral("written with a decimal comma: the viewer draws such samples as 0");
+    case SampleOddity::emptyText:
+        return QStringLiteral("empty: the viewer draws such samples as 0, not as a gap");
+    case SampleOddity::notANumber:
+        return QStringLiteral("not a number: the viewer draws such samples as 0, not as a gap (only \"nan\" "
+                              "marks a missing sample)");
+    case SampleOddity::nanSpelling:
+        return QStringLiteral(
+            "a misspelt missing-sample mark: the viewer happens to leave a gap, but the mark "
+            "is \"nan\" exactly");
+    case SampleOddity::paddedNumber:
+        return QStringLiteral("a number with spaces around it: the viewer ignores the spaces, but the "
+                              "archive format has none");
+    case SampleOddity::notFinite:
+        return QStringLiteral(
+            "not a finite number: the viewer cannot fit the axis to the curve and keeps the "
+            "previous measurement's range, so the curve may lie outside it");
+    case SampleOddity::noValueMark:
+        return QStringLiteral("32767: the viewer draws such samples as the value 32767 (only in a result "
+                              "does it mean no value), which squeezes the rest of the curve flat");
+    }
+    return QString();
+}
+
+// Result texts that look like a missing value but are not one of the two marks the viewer knows,
+// so the field shows them as they stand instead of "Нет данных".
+bool looksLikeNoValue(const QString &text)
+{
+    static const QStringList words{QStringLiteral("nan"),  QStringLiteral("-nan"), QStringLiteral("+nan"),
+                                   QStringLiteral("null"), QStringLiteral("none"), QStringLiteral("n/a"),
+                                   QStringLiteral("-"),    QStringLiteral("--"),   QStringLiteral("?")};
+    const QString word = text.trimmed().toLower();
+    if (word.isEmpty() || words.contains(word))
+        return true;
+    bool isNumber = false;
+    const double value = text.toDouble(&isNumber);
+    return isNumber && value == 32767.0;
+}
+
+QStringList resultFindings(const measurement::Measurement &m)
+{
+    const std::pair<const char *, const std::optional<QString> *> results[] = {
+        {"Smelt", &m.smelt},          {"Temp", &m.temperatureText}, {"Eds", &m.emfText},
+        {"OxActivity", &m.oxidation}, {"MassAl", &m.aluminiumMass}, {"Carbon", &m.carbon}};
+    QStringList findings;
+    for (const auto &[key, text] : results) {
+        if (!*text || !looksLikeNoValue(**text))
+            continue;
+        if ((*text)->isEmpty()) {
+            // A value that is not a string reads as empty too, and has its own finding.
+            if (!m.findings.nonStringResults)
+                findings.append(QStringLiteral("\"%1\" is empty or missing: the viewer shows an empty "
+                                               "field, not \"%2\"")
+                                    .arg(QLatin1String(key), measurement::noDataText()));
+            continue;
+        }
+        findings.append(QStringLiteral("\"%1\" is \"%2\", which looks like a missing value but is "
+                                       "neither \"nan\" nor \"32767\": the viewer shows it as it "
+                                       "stands, not \"%3\"")
+                            .arg(QLatin1String(key), **text, measurement::noDataText()));
+    }
+    return findings;
 }
 
 // Files that the lists of another technology lead to as well: the scans' patterns ignore letter case,
@@ -76,7 +155,7 @@ QVector<Finding> crossTechnologyFindings(const QStringList &fileNames)
 
 QString contentRulesVersion()
 {
-    return QStringLiteral("content-findings-1");
+    return QStringLiteral("content-findings-2");
 }
 
 QStringList contentFindingTexts(const measurement::Measurement &read)
@@ -107,6 +186,14 @@ QStringList contentFindingTexts(const measurement::Measurement &read)
         add(QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
                 .arg(*read.statusCode)
                 .arg(measurement::statusText(*read.statusCode)));
+    for (int kind = 0; kind < measurement::sampleOddityCount; ++kind) {
+        const measurement::OddSamples &odd = f.oddSamples[std::size_t(kind)];
+        if (odd.count > 0)
+            add(samplesText(odd) + (odd.count == 1 ? QStringLiteral(" is ") : QStringLiteral(" are ")) +
+                oddSamplesReason(measurement::SampleOddity(kind)));
+    }
+    if (!f.documentNotParsed)
+        findings += resultFindings(read);
     return findings;
 }
 
@@ -126,6 +213,63 @@ QString indexHelpText()
                           "--no-index reads every file and leaves the index alone.\n")
         .arg(archive::MeasurementIndex::cacheFolder())
         .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
+}
+
+std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files)
+{
+    constexpr qint64 tolerance = 24 * 60 * 60 * 1000;
+    QStringList disagreeing;
+    QHash<QString, qint64> modifiedByName;
+    int dated = 0;
+    for (const archive::ListedFile &file : files) {
+        const archive::Moment moment = archive::momentOfFile(file.fileName);
+        const QDateTime named(moment.date, moment.time, Qt::LocalTime);
+        if (!moment.isValid() || !named.isValid())
+            continue;
+        ++dated;
+        if (qAbs(file.modifiedMsecs - named.toMSecsSinceEpoch()) > tolerance) {
+            disagreeing.append(file.fileName);
+            modifiedByName.insert(file.fileName, file.modifiedMsecs);
+        }
+    }
+    if (disagreeing.isEmpty())
+        return std::nullopt;
+    std::sort(disagreeing.begin(), disagreeing.end());
+    const QString &example = disagreeing.constFirst();
+    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(modifiedByName.value(example), Qt::LocalTime);
+    return Finding{
+        example,
+        QStringLiteral("modified %1, more than a day away from the moment in its name (%2 of %3 dated "
+                       "files are so): the viewer's newest measurement and its time lists follow the "
+                       "modification times, so it may open on the wrong melt (a copy that did not keep "
+                       "the times does this)")
+            .arg(momentDisplayText(modified.date(), modified.time()))
+            .arg(disagreeing.size())
+            .arg(dated)};
+}
+
+QString noArchiveFilesText(const QString &directory)
+{
+    const auto holdsArchiveFiles = [](const QString &folder) {
+        bool any = false;
+        archive::forEachMatchingFile(folder, archive::technologyPattern(), false,
+                                     [&any](QStringView, qint64) { any = true; });
+        return any;
+    };
+    if (holdsArchiveFiles(directory))
+        return QString();
+    const QDir folder(directory.isEmpty() ? QStringLiteral(".") : directory);
+    QStringList candidates;
+    for (const QString &name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (holdsArchiveFiles(folder.filePath(name)))
+            candidates.append(folder.filePath(name));
+    }
+    QString text = QStringLiteral("no archive files (%1) in %2").arg(archive::technologyPattern(), directory);
+    if (candidates.size() == 1)
+        text += QStringLiteral("; did you mean %1?").arg(candidates.constFirst());
+    else if (!candidates.isEmpty())
+        text += QStringLiteral("; did you mean one of %1?").arg(candidates.join(QStringLiteral(", ")));
+    return text;
 }
 
 QString nameProblem(const QString &fileName)
@@ -162,10 +306,12 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
     options.rulesVersion = contentRulesVersion();
     options.findings = contentFindingTexts;
     QStringList fileNames;
+    QVector<archive::ListedFile> listed;
     QHash<QString, QStringList> contentByFile;
     const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
     archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
         fileNames.append(file.fileName);
+        listed.append({file.fileName, file.stamp.modifiedMsecs()});
         if (!file.digest)
             contentByFile.insert(file.fileName,
                                  {unreadableFinding(folder + QLatin1Char('/') + file.fileName)});
@@ -203,6 +349,8 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
             report.findings.append({fileName, reason});
     }
     report.findings += crossTechnologyFindings(fileNames);
+    if (const std::optional<Finding> times = fileTimeFinding(listed))
+        report.findings.append(*times);
     std::stable_sort(report.findings.begin(), report.findings.end(),
                      [](const Finding &a, const Finding &b) { return a.fileName < b.fileName; });
     return report;
@@ -220,10 +368,16 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "files of another (K1 and k1), files sharing a base name (.old.json twins), files that\n"
             "cannot be read, documents that are not one JSON object on the first line, \"values\"\n"
             "arrays of more than 160 samples, values that are not JSON strings, status codes\n"
-            "outside the status table. A summary follows. Exit code 1 if anything was found.\n") +
+            "outside the status table, curve samples the viewer draws otherwise than meant\n"
+            "(\"12,5\", \"\", \"-nan\", \"inf\", 32767), result texts that look like a missing value but\n"
+            "are not \"nan\" or \"32767\" (\"NaN\", \"-\", \"null\"), and modification times more than a\n"
+            "day away from the moments in the names (one summary line). A summary follows.\n") +
             indexHelpText() +
             QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
-        0, 1};
+        0, 1,
+        QStringLiteral(
+            "Exit codes: 0 nothing found; 1 findings, or no archive file in DIR at all; 2 bad usage\n"
+            "or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     parser.addOption(noIndexOption());
@@ -240,6 +394,14 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     reading.progress = terminalProgress(err, QStringLiteral("checked"));
     const CheckReport report = checkArchive(directory, reading);
 
+    if (report.filesChecked == 0) {
+        const QString nothing = noArchiveFilesText(directory);
+        if (!nothing.isEmpty()) {
+            out << "checked 0 files: " << nothing << '\n';
+            out.flush();
+            return exitFindings;
+        }
+    }
     QStringList concerned;
     for (const Finding &finding : report.findings) {
         out << finding.fileName << ": " << finding.reason << '\n';

@@ -21,6 +21,7 @@ struct CommandSyntax
     QString description; // the paragraph under the usage line of --help
     int minPositional = 0;
     int maxPositional = 0;
+    QString exitCodes; // the "Exit codes:" paragraph that ends the help text
 };
 
 // Adds --help, parses `arguments` (the command name first) and checks the number of positional
@@ -54,8 +55,21 @@ QString jsonQuoted(const QString &text);
 
 namespace cli {
 
-// Why a file cannot be read, for an error line: "no such file", "is a folder", the system's reason.
+// A reason the system gave ("Permission denied.") written to follow a colon in our lines.
+QString systemReason(const QString &errorString);
+
+// Why a file cannot be read, for an error line: "is a folder", or the system's reason ("no such file
+// or directory", "permission denied").
 QString unreadableReason(const QString &path);
+
+// "-o -": the output is standard output.
+bool isStandardOutput(const QString &output);
+// Why a command that reads the measurement file `input` must not write `output`, or the empty
+// text: the output is the input itself (however spelled, through links included), or it would land
+// in the input's folder under a name the viewer lists as an archive file.
+QString outputRefusal(const QString &input, const QString &output);
+// Why `output` cannot be written, found before anything is drawn or written, or the empty text.
+QString unwritableReason(const QString &output);
 
 // Checks that an archive folder can be listed; returns the empty text, or the reason why not.
 QString unlistableFolderReason(const QString &directory);

@@ -37,10 +37,12 @@ QString toolHelpText()
         text += QStringLiteral("  %1 %2\n")
                     .arg(QLatin1String(command.name), -8)
                     .arg(QLatin1String(command.summary));
-    text += QStringLiteral("\n\"steel-archive <command> --help\" describes a command;\n"
-                           "\"steel-archive --version\" (or -V) prints the version.\n"
-                           "Exit codes: 0 done, 1 the archive check found problems, 2 bad usage or an\n"
-                           "input that cannot be read.\n");
+    text +=
+        QStringLiteral("\n\"steel-archive <command> --help\" describes a command;\n"
+                       "\"steel-archive --version\" (or -V) prints the version.\n"
+                       "Exit codes: 0 done; 1 the archive has problems (check's findings, no archive\n"
+                       "file at all, files find had to skip); 2 bad usage, an input that cannot be read or\n"
+                       "an output that cannot or must not be written. Each command's --help has its own.\n");
     return text;
 }
 

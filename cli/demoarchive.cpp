@@ -408,8 +408,11 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "\n"
             "DIR is created if it does not exist. An existing DIR must be empty or hold nothing but\n"
             "files of an earlier demo archive (any seed); these are rewritten. Any other content\n"
-            "(another file, a folder, a hidden entry) makes the command refuse and change nothing."),
-        1, 1};
+            "(another file, a folder, a hidden entry) makes the command refuse and change nothing.\n"),
+        1, 1,
+        QStringLiteral(
+            "Exit codes: 0 written; 2 bad usage, a DIR the command refuses, or a file that cannot\n"
+            "be written.\n")};
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write the archive into."));
     const QCommandLineOption seedOption(

@@ -17,6 +17,42 @@
 
 namespace cli {
 
+namespace {
+
+// A result text for a spreadsheet cell: empty for no value, a number with the format's separator.
+QString resultCell(const std::optional<QString> &text, const CsvFormat &format)
+{
+    if (!text)
+        return QString();
+    bool isNumber = false;
+    text->toDouble(&isNumber);
+    return isNumber ? csvNumber(text->trimmed(), format) : *text;
+}
+
+QString foundCsv(const QVector<FoundMeasurement> &found, const CsvFormat &format)
+{
+    QString text =
+        csvLine({QStringLiteral("melt"), QStringLiteral("moment"), QStringLiteral("technology"),
+                 QStringLiteral("temperature_C"), QStringLiteral("emf_mV"), QStringLiteral("oxidation_ppm"),
+                 QStringLiteral("aluminium_kg"), QStringLiteral("carbon_pct"), QStringLiteral("status_code"),
+                 QStringLiteral("status"), QStringLiteral("file")},
+                format);
+    for (const FoundMeasurement &f : found) {
+        const measurement::MeasurementDigest &m = f.digest;
+        text +=
+            csvLine({resultCell(m.smelt, format),
+                     f.moment.isValid() ? momentDisplayText(f.moment.date, f.moment.time) : QString(),
+                     f.technology, resultCell(m.temperatureText, format), resultCell(m.emfText, format),
+                     resultCell(m.oxidation, format), resultCell(m.aluminiumMass, format),
+                     resultCell(m.carbon, format), m.statusCode ? QString::number(*m.statusCode) : QString(),
+                     m.status.value_or(QString()), f.fileName},
+                    format);
+    }
+    return text;
+}
+
+} // namespace
+
 QVector<FoundMeasurement> findMeasurements(const QString &directory, const SearchCriteria &criteria,
                                            QStringList *unreadable, const ArchiveReading &reading)
 {
@@ -60,19 +96,33 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "line each: moment, technology, melt number, temperature, status, file name (separated\n"
             "by tabs; values as the viewer shows them).\n") +
             SearchOptions::helpText() +
-            QStringLiteral("Files that cannot be read are named on standard error and skipped.\n") +
+            QStringLiteral(
+                "Files that cannot be read are named on standard error and skipped.\n"
+                "--csv writes every result value of each match, with a header line: melt, moment,\n"
+                "technology, temperature, EMF, oxidation, aluminium mass, carbon, status code, status,\n"
+                "file (a missing value is an empty cell). For a spreadsheet set up for Russian:\n"
+                "--csv --delimiter ';' --decimal-comma.\n") +
             indexHelpText() +
             QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
-        0, 1};
+        0, 1,
+        QStringLiteral("Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were\n"
+                       "skipped, or DIR holds no archive file at all; 2 bad usage or a folder that cannot\n"
+                       "be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the matches as JSON."));
-    parser.addOption(jsonOption);
-    parser.addOption(noIndexOption());
+    const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write the matches as CSV."));
+    parser.addOptions({jsonOption, csvOption, noIndexOption()});
+    addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
+    const std::optional<CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
+    if (!csvFormat)
+        return exitFailure;
+    if (parser.isSet(jsonOption) && parser.isSet(csvOption))
+        return reportFailure(err, syntax.name, QStringLiteral("--json and --csv exclude each other"));
 
     QString usageError;
     const std::optional<SearchCriteria> criteria = searchOptions.read(parser, &usageError);
@@ -112,6 +162,8 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
                  m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}});
         }
         out << QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Indented));
+    } else if (parser.isSet(csvOption)) {
+        out << foundCsv(found, *csvFormat);
     } else {
         for (const FoundMeasurement &f : found) {
             const measurement::MeasurementDigest &m = f.digest;
@@ -121,6 +173,15 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         }
     }
     out.flush();
+    if (!unreadable.isEmpty())
+        return exitFindings;
+    if (found.isEmpty()) {
+        const QString nothing = noArchiveFilesText(directory);
+        if (!nothing.isEmpty()) {
+            reportFailure(err, syntax.name, nothing);
+            return exitFindings;
+        }
+    }
     return exitSuccess;
 }
 

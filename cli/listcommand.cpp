@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
 
@@ -143,7 +144,9 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "the times of each day (most recently modified file first). The technology the viewer\n"
             "opens on is marked \"(newest)\". An empty entry leads no further, as in the viewer.\n"
             "DIR defaults to the folder \"archive\" in the working directory."),
-        0, 1};
+        0, 1,
+        QStringLiteral("Exit codes: 0 done; 1 DIR holds no archive file at all (the subfolders that do are\n"
+                       "named); 2 bad usage or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the lists as JSON."));
@@ -162,6 +165,13 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
     else
         writeTreeText(out, tree);
     out.flush();
+    if (!tree.listedAnyFile) {
+        const QString nothing = noArchiveFilesText(directory);
+        if (!nothing.isEmpty()) {
+            reportFailure(err, syntax.name, nothing);
+            return exitFindings;
+        }
+    }
     return exitSuccess;
 }
 

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+class QCommandLineOption;
+class QCommandLineParser;
 class QTextStream;
 
 namespace cli {
@@ -27,7 +29,27 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
 // Why a document that did not parse and has more lines was not read: those lines may be its rest.
 QString notOneLineText();
 
+// How CSV is written: "," between cells and "." in numbers, or for spreadsheets set up for Russian
+// another delimiter (";") and the decimal comma.
+struct CsvFormat
+{
+    QChar delimiter = QLatin1Char(',');
+    bool decimalComma = false;
+};
+// Adds --delimiter and --decimal-comma to a command that writes CSV.
+void addCsvFormatOptions(QCommandLineParser &parser);
+// The format those options ask for; std::nullopt after a usage error has been reported on `err`.
+std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
+                                         QTextStream &err);
+// One line of cells, each quoted where it holds the delimiter, a quote or a line break.
+QString csvLine(const QStringList &cells, const CsvFormat &format);
+// A number written in C notation, with the decimal separator the format asks for.
+QString csvNumber(const QString &cNotation, const CsvFormat &format);
+
 // The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
-QString csvText(const measurement::Measurement &measurement);
+QString csvText(const measurement::Measurement &measurement, const CsvFormat &format = CsvFormat());
+
+// The exit codes of the commands that read one measurement file.
+QString fileCommandExitCodes();
 
 } // namespace cli
