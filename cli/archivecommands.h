@@ -5,11 +5,14 @@
 #include "measurement/measurementfile.h"
 #include "searchoptions.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QVector>
 
 #include <functional>
 #include <optional>
+
+class QTextStream;
 
 namespace cli {
 
@@ -47,5 +50,24 @@ struct FoundMeasurement
 // could not be read are added to `unreadable`.
 QVector<FoundMeasurement> findMeasurements(const QString &directory, const SearchCriteria &criteria,
                                            QStringList *unreadable = nullptr);
+
+// The same search for selections too large to hold: each match is handed to `visit` as soon as it is
+// read, in no particular order, and nothing is kept.
+void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
+                       const std::function<void(FoundMeasurement &&found)> &visit,
+                       QStringList *unreadable = nullptr);
+
+// The order of every list of measurements: latest moment first, names whose moment does not parse
+// last, equal moments by file name.
+bool listedBefore(const archive::Moment &a, const QString &fileNameA, const archive::Moment &b,
+                  const QString &fileNameB);
+
+// Names each file that could not be read on `err`, one line each, as skipped.
+void reportSkippedFiles(QTextStream &err, const QString &command, const QString &directory,
+                        const QStringList &fileNames);
+
+// A found measurement as find lists it: one line of tab-separated fields (no line break), or an object.
+QString foundLine(const FoundMeasurement &found);
+QJsonObject foundJson(const FoundMeasurement &found);
 
 } // namespace cli

@@ -14,12 +14,6 @@
 
 #include <algorithm>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace cli {
 
 namespace {
@@ -206,16 +200,7 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 
-    // Progress only for a person watching; a stream into a string or a redirected stderr gets none.
-    const bool showProgress = !err.string() && isatty(2);
-    const auto progress = [&err](int done, int total) {
-        if (done % 100 == 0 || done == total) {
-            err << "\rchecked " << done << '/' << total << (done == total ? "\r\x1b[K" : "");
-            err.flush();
-        }
-    };
-    const CheckReport report =
-        checkArchive(directory, showProgress ? std::function<void(int, int)>(progress) : nullptr);
+    const CheckReport report = checkArchive(directory, terminalProgress(err, QStringLiteral("checked")));
 
     QStringList concerned;
     for (const Finding &finding : report.findings) {

@@ -13,6 +13,12 @@
 
 #include <cmath>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace cli {
 
 namespace {
@@ -162,6 +168,18 @@ QString unlistableFolderReason(const QString &directory)
     if (!info.isReadable() || !info.isExecutable())
         return QStringLiteral("the folder cannot be read");
     return QString();
+}
+
+std::function<void(int, int)> terminalProgress(QTextStream &err, const QString &what)
+{
+    if (err.string() || !isatty(2))
+        return nullptr;
+    return [&err, what](int done, int total) {
+        if (done % 100 == 0 || done == total) {
+            err << '\r' << what << ' ' << done << '/' << total << (done == total ? "\r\x1b[K" : "");
+            err.flush();
+        }
+    };
 }
 
 QString momentDisplayText(const QDate &date, const QTime &time)

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTime>
 
+#include <functional>
 #include <optional>
 
 class QCommandLineParser;
@@ -54,6 +55,10 @@ QString unreadableReason(const QString &path);
 
 // Checks that an archive folder can be listed; returns the empty text, or the reason why not.
 QString unlistableFolderReason(const QString &directory);
+
+// A progress display on standard error, "\r<what> done/total", for a person watching: none (a null
+// function) when `err` writes into a string or standard error is not a terminal.
+std::function<void(int done, int total)> terminalProgress(QTextStream &err, const QString &what);
 
 // "yyyy-MM-dd hh:mm:ss" for a valid moment, whatever the machine's locale; "?" otherwise.
 QString momentDisplayText(const QDate &date, const QTime &time);

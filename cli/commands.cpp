@@ -23,6 +23,9 @@ const Command commandTable[] = {
     {"render", runRender, "draw a measurement's plot as the viewer does, into a PNG or PDF"},
     {"check", runCheck, "report archive files the viewer would show wrongly or not at all"},
     {"find", runFind, "list the measurements that meet given conditions"},
+    {"report", runReport, "write a PDF report of the measurements that meet given conditions"},
+    {"stats", runStats, "count and summarise the measurements that meet given conditions, in groups"},
+    {"watch", runWatch, "print each new measurement as it lands in the archive, until interrupted"},
     {"demo", runDemo, "write a demo archive of made-up measurements into a folder"},
 };
 
@@ -38,14 +41,14 @@ QString toolHelpText()
                     .arg(QLatin1String(command.name), -8)
                     .arg(QLatin1String(command.summary));
     text += QStringLiteral("\n\"steel-archive <command> --help\" describes a command.\n"
-                           "Exit codes: 0 done, 1 the archive check found problems, 2 bad usage or an\n"
-                           "input that cannot be read.\n");
+                           "Exit codes: 0 done, 1 the archive check found problems or the watched folder\n"
+                           "disappeared, 2 bad usage or an input that cannot be read.\n");
     return text;
 }
 
 bool commandNeedsWidgets(const QString &command)
 {
-    return command == QLatin1String("render");
+    return command == QLatin1String("render") || command == QLatin1String("report");
 }
 
 int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)

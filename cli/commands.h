@@ -12,7 +12,7 @@ namespace cli {
 enum ExitCode : int
 {
     exitSuccess = 0,  // done; for check: nothing found
-    exitFindings = 1, // check found problems in the archive
+    exitFindings = 1, // check found problems in the archive; watch lost its folder
     exitFailure = 2,  // bad usage, or an input that cannot be read or an output that cannot be written
 };
 
@@ -34,5 +34,8 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
 } // namespace cli

@@ -48,6 +48,75 @@ QVector<FoundMeasurement> findMeasurements(const QString &directory, const Searc
     return found;
 }
 
+void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
+                       const std::function<void(FoundMeasurement &&)> &visit, QStringList *unreadable)
+{
+    const auto visitFile = [&](QStringView name, qint64) {
+        const QString fileName = name.toString();
+        const QString technology = archive::technologyOfFile(fileName);
+        const archive::Moment moment = archive::momentOfFile(fileName);
+        if (!criteria.matchesName(technology, moment))
+            return;
+        std::optional<measurement::Measurement> read =
+            measurement::readMeasurementFile(directory + QLatin1Char('/') + fileName);
+        if (!read) {
+            if (unreadable)
+                unreadable->append(fileName);
+        } else if (criteria.matchesContent(*read)) {
+            visit({fileName, technology, moment, std::move(*read)});
+        }
+    };
+    archive::forEachMatchingFile(directory, archive::technologyPattern(), false, visitFile);
+}
+
+bool listedBefore(const archive::Moment &a, const QString &fileNameA, const archive::Moment &b,
+                  const QString &fileNameB)
+{
+    if (a.isValid() != b.isValid())
+        return a.isValid();
+    if (a != b)
+        return a.date != b.date ? a.date > b.date : a.time > b.time;
+    return fileNameA < fileNameB;
+}
+
+void reportSkippedFiles(QTextStream &err, const QString &command, const QString &directory,
+                        const QStringList &fileNames)
+{
+    for (const QString &fileName : fileNames) {
+        const QString path = directory + QLatin1Char('/') + fileName;
+        err << "steel-archive " << command << ": " << path << ": " << unreadableReason(path) << "; skipped\n";
+    }
+    err.flush();
+}
+
+QString foundLine(const FoundMeasurement &found)
+{
+    const measurement::Measurement &m = found.measurement;
+    return QStringList{momentDisplayText(found.moment.date, found.moment.time),
+                       found.technology,
+                       measurement::displayText(m.smelt),
+                       measurement::displayText(m.temperatureText),
+                       statusDisplayText(m),
+                       found.fileName}
+        .join(QLatin1Char('\t'));
+}
+
+QJsonObject foundJson(const FoundMeasurement &found)
+{
+    const measurement::Measurement &m = found.measurement;
+    return QJsonObject{
+        {QStringLiteral("file"), found.fileName},
+        {QStringLiteral("moment"),
+         found.moment.isValid() ? momentDisplayText(found.moment.date, found.moment.time) : QString()},
+        {QStringLiteral("technology"), found.technology},
+        {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
+        {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
+        {QStringLiteral("emf"), measurement::displayText(m.emfText)},
+        {QStringLiteral("status"), statusDisplayText(m)},
+        {QStringLiteral("statusCode"),
+         m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}};
+}
+
 int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
@@ -81,36 +150,16 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
 
     QStringList unreadable;
     const QVector<FoundMeasurement> found = findMeasurements(directory, *criteria, &unreadable);
-    for (const QString &fileName : unreadable) {
-        const QString path = directory + QLatin1Char('/') + fileName;
-        err << "steel-archive find: " << path << ": " << unreadableReason(path) << "; skipped\n";
-    }
-    err.flush();
+    reportSkippedFiles(err, syntax.name, directory, unreadable);
 
     if (parser.isSet(jsonOption)) {
         QJsonArray list;
-        for (const FoundMeasurement &f : found) {
-            const measurement::Measurement &m = f.measurement;
-            list.append(QJsonObject{
-                {QStringLiteral("file"), f.fileName},
-                {QStringLiteral("moment"),
-                 f.moment.isValid() ? momentDisplayText(f.moment.date, f.moment.time) : QString()},
-                {QStringLiteral("technology"), f.technology},
-                {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
-                {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
-                {QStringLiteral("emf"), measurement::displayText(m.emfText)},
-                {QStringLiteral("status"), statusDisplayText(m)},
-                {QStringLiteral("statusCode"),
-                 m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}});
-        }
+        for (const FoundMeasurement &f : found)
+            list.append(foundJson(f));
         out << QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Indented));
     } else {
-        for (const FoundMeasurement &f : found) {
-            const measurement::Measurement &m = f.measurement;
-            out << momentDisplayText(f.moment.date, f.moment.time) << '\t' << f.technology << '\t'
-                << measurement::displayText(m.smelt) << '\t' << measurement::displayText(m.temperatureText)
-                << '\t' << statusDisplayText(m) << '\t' << f.fileName << '\n';
-        }
+        for (const FoundMeasurement &f : found)
+            out << foundLine(f) << '\n';
     }
     out.flush();
     return exitSuccess;

@@ -33,6 +33,9 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
 // Why a document that did not parse and has more lines was not read: those lines may be its rest.
 QString notOneLineText();
 
+// Why a file that was read is no measurement, for one whose document did not parse.
+QString unparsedReason(const measurement::ReadFindings &findings);
+
 // The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
 QString csvText(const measurement::Measurement &measurement);
 
