@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace cli {
 
@@ -150,9 +151,10 @@ QVector<double> columnWidths(const Canvas &canvas, const Table &table, double wi
     return widths;
 }
 
-void drawTableRow(QCPPainter &painter, const Canvas &canvas, const QRectF &rect,
-                  const QVector<double> &widths, const QStringList &cells, bool header, bool bold)
+void drawTableRow(QCPPainter &painter, const Canvas &canvas, QRectF rect, const QVector<double> &widths,
+                  const QStringList &cells, bool header, bool bold)
 {
+    rect.setWidth(std::accumulate(widths.cbegin(), widths.cend(), 0.0));
     if (header)
         painter.fillRect(rect, headerFill);
     const QFont font = canvas.font(8.5, header || bold);

@@ -117,10 +117,17 @@ public:
     {
         if (!watcher.addPath(directory))
             return reportFailure(err, command, directory + QStringLiteral(": cannot be watched"));
+        // The system reports no move of a watched folder to the folder's own watch, only to its parent's.
+        watcher.addPath(QFileInfo(directory).absolutePath());
         // Listed after the watch has begun, so that no file can slip in between unseen.
         known = archiveFileNames(directory);
         QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &context,
-                         [this] { folderChanged(); });
+                         [this](const QString &path) {
+                             if (path == directory)
+                                 folderChanged();
+                             else
+                                 checkFolderIsThere();
+                         });
         QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &context,
                          [this](const QString &path) { fileChanged(path); });
         const TerminationSignals terminationSignals(loop);
@@ -145,15 +152,21 @@ private:
 
     QString pathOf(const QString &fileName) const { return directory + QLatin1Char('/') + fileName; }
 
+    // A folder removed or moved away is dropped from the watch; a new one of the same name is another
+    // folder, whose changes would never arrive.
+    bool checkFolderIsThere()
+    {
+        if (watcher.directories().contains(directory) && QFileInfo(directory).isDir())
+            return true;
+        reportFailure(err, command, directory + QStringLiteral(": the folder is gone; stopped watching"));
+        loop.exit(exitFindings);
+        return false;
+    }
+
     void folderChanged()
     {
-        // A folder removed or moved away is dropped from the watch; a new one of the same name is
-        // another folder, whose changes would never arrive.
-        if (!watcher.directories().contains(directory) || !QFileInfo(directory).isDir()) {
-            reportFailure(err, command, directory + QStringLiteral(": the folder is gone; stopped watching"));
-            loop.exit(exitFindings);
+        if (!checkFolderIsThere())
             return;
-        }
         const QSet<QString> present = archiveFileNames(directory);
         for (const QString &gone : known - present)
             stopWaiting(gone);
