@@ -267,9 +267,17 @@ void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rec
     }
     ok->setName(okStatus());
     others->setName(QStringLiteral("другой статус или без статуса"));
+    bool anyPoint = false;
     for (const MeasurementFacts &f : facts) {
-        if (f.moment.isValid() && f.temperature)
+        if (f.moment.isValid() && f.temperature) {
             (f.status == okStatus() ? ok : others)->addData(chartKey(f.moment), *f.temperature);
+            anyPoint = true;
+        }
+    }
+    if (!anyPoint) {
+        drawText(painter, rect, canvas.font(10), QStringLiteral("Ни одно измерение не содержит температуры."),
+                 Qt::AlignCenter, captionColour);
+        return;
     }
     chart.rescaleAxes();
     QCPRange keys = chart.xAxis->range();

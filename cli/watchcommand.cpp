@@ -8,6 +8,7 @@
 #include "archive/archivescans.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -118,7 +119,7 @@ public:
         if (!watcher.addPath(directory))
             return reportFailure(err, command, directory + QStringLiteral(": cannot be watched"));
         // The system reports no move of a watched folder to the folder's own watch, only to its parent's.
-        watcher.addPath(QFileInfo(directory).absolutePath());
+        watcher.addPath(QFileInfo(QDir(directory).absolutePath()).path());
         // Listed after the watch has begun, so that no file can slip in between unseen.
         known = archiveFileNames(directory);
         QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &context,
@@ -149,6 +150,7 @@ private:
     QFileSystemWatcher watcher;
     QSet<QString> known;              // names present: there at the start, reported, or waited for
     QHash<QString, QTimer *> waiting; // files that do not parse yet, with their quiet timers
+    bool folderGone = false;
 
     QString pathOf(const QString &fileName) const { return directory + QLatin1Char('/') + fileName; }
 
@@ -158,6 +160,9 @@ private:
     {
         if (watcher.directories().contains(directory) && QFileInfo(directory).isDir())
             return true;
+        if (folderGone)
+            return false; // already said; the loop ends with the events still queued
+        folderGone = true;
         reportFailure(err, command, directory + QStringLiteral(": the folder is gone; stopped watching"));
         loop.exit(exitFindings);
         return false;
