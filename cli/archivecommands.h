@@ -7,11 +7,14 @@
 #include "searchoptions.h"
 
 #include <QCommandLineOption>
+#include <QJsonObject>
 #include <QString>
 #include <QVector>
 
 #include <functional>
 #include <optional>
+
+class QTextStream;
 
 namespace cli {
 
@@ -74,5 +77,24 @@ QVector<FoundMeasurement> findMeasurements(const QString &directory, const Searc
 // the index.
 QCommandLineOption noIndexOption();
 QString indexHelpText();
+
+// The same search for selections too large to hold: each match is handed to `visit` as soon as it is
+// read, in no particular order, and nothing is kept.
+void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
+                       const std::function<void(FoundMeasurement &&found)> &visit,
+                       QStringList *unreadable = nullptr, const ArchiveReading &reading = {});
+
+// The order of every list of measurements: latest moment first, names whose moment does not parse
+// last, equal moments by file name.
+bool listedBefore(const archive::Moment &a, const QString &fileNameA, const archive::Moment &b,
+                  const QString &fileNameB);
+
+// Names each file that could not be read on `err`, one line each, as skipped.
+void reportSkippedFiles(QTextStream &err, const QString &command, const QString &directory,
+                        const QStringList &fileNames);
+
+// A found measurement as find lists it: one line of tab-separated fields (no line break), or an object.
+QString foundLine(const FoundMeasurement &found);
+QJsonObject foundJson(const FoundMeasurement &found);
 
 } // namespace cli

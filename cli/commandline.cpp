@@ -116,7 +116,7 @@ std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QSt
     if (err.string() || !isatty(2))
         return nullptr;
     return [&err, verb](qint64 done, qint64 total) {
-        err << '\r' << verb << ' ' << done << '/' << total << " files" << (done == total ? "\r\x1b[K" : "");
+        err << '\r' << verb << ' ' << done << '/' << total << (done == total ? "\r\x1b[K" : "");
         err.flush();
     };
 }

@@ -41,7 +41,7 @@ void addArchiveDirectoryArgument(QCommandLineParser &parser);
 // That argument as given, or the viewer's default archive when it is left out.
 QString archiveDirectoryArgument(const QCommandLineParser &parser);
 
-// A progress line on `err` ("read 1200/100000 files") when standard error is a terminal that a person
+// A progress line on `err` ("read 1200/100000") when standard error is a terminal that a person
 // watches; no function otherwise, so that redirected output stays clean.
 std::function<void(qint64 done, qint64 total)> terminalProgress(QTextStream &err, const QString &verb);
 
@@ -73,6 +73,7 @@ QString unwritableReason(const QString &output);
 
 // Checks that an archive folder can be listed; returns the empty text, or the reason why not.
 QString unlistableFolderReason(const QString &directory);
+
 
 // "yyyy-MM-dd hh:mm:ss" for a valid moment, whatever the machine's locale; "?" otherwise.
 QString momentDisplayText(const QDate &date, const QTime &time);

@@ -23,6 +23,9 @@ const Command commandTable[] = {
     {"render", runRender, "draw a measurement's plot as the viewer does, into a PNG or PDF"},
     {"check", runCheck, "report archive files the viewer would show wrongly or not at all"},
     {"find", runFind, "list the measurements that meet given conditions"},
+    {"report", runReport, "write a PDF report of the measurements that meet given conditions"},
+    {"stats", runStats, "count and summarise the measurements that meet given conditions, in groups"},
+    {"watch", runWatch, "print each new measurement as it lands in the archive, until interrupted"},
     {"demo", runDemo, "write a demo archive of made-up measurements into a folder"},
 };
 
@@ -41,14 +44,15 @@ QString toolHelpText()
         QStringLiteral("\n\"steel-archive <command> --help\" describes a command;\n"
                        "\"steel-archive --version\" (or -V) prints the version.\n"
                        "Exit codes: 0 done; 1 the archive has problems (check's findings, no archive\n"
-                       "file at all, files find had to skip); 2 bad usage, an input that cannot be read or\n"
+                       "file at all, files find had to skip, the folder watch watched disappeared); 2 bad "
+                       "usage, an input that cannot be read or\n"
                        "an output that cannot or must not be written. Each command's --help has its own.\n");
     return text;
 }
 
 bool commandNeedsWidgets(const QString &command)
 {
-    return command == QLatin1String("render");
+    return command == QLatin1String("render") || command == QLatin1String("report");
 }
 
 int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)

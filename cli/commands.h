@@ -12,7 +12,8 @@ namespace cli {
 enum ExitCode : int
 {
     exitSuccess = 0,  // done; for check: nothing found
-    exitFindings = 1, // the archive has problems: check's findings, no archive file, files find skipped
+    exitFindings = 1, // the archive has problems: check's findings, no archive file, files find skipped;
+                      // watch lost its folder
     exitFailure = 2,  // bad usage, an input that cannot be read, an output that cannot or must not be written
 };
 
@@ -34,5 +35,8 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
 } // namespace cli

@@ -57,6 +57,24 @@ QVector<FoundMeasurement> findMeasurements(const QString &directory, const Searc
                                            QStringList *unreadable, const ArchiveReading &reading)
 {
     QVector<FoundMeasurement> found;
+    visitMeasurements(
+        directory, criteria, [&found](FoundMeasurement &&f) { found.append(std::move(f)); }, unreadable,
+        reading);
+    std::sort(found.begin(), found.end(), [](const FoundMeasurement &a, const FoundMeasurement &b) {
+        if (a.moment.isValid() != b.moment.isValid())
+            return a.moment.isValid();
+        if (a.moment != b.moment)
+            return a.moment.date != b.moment.date ? a.moment.date > b.moment.date
+                                                  : a.moment.time > b.moment.time;
+        return a.fileName < b.fileName;
+    });
+    return found;
+}
+
+void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
+                       const std::function<void(FoundMeasurement &&)> &visit, QStringList *unreadable,
+                       const ArchiveReading &reading)
+{
     archive::ArchiveReadOptions options;
     options.useIndex = reading.useIndex;
     options.progress = reading.progress;
@@ -73,18 +91,57 @@ QVector<FoundMeasurement> findMeasurements(const QString &directory, const Searc
             return;
         }
         if (criteria.matchesContent(*file.digest))
-            found.append({file.fileName, archive::technologyOfFile(file.fileName),
-                          archive::momentOfFile(file.fileName), *file.digest});
+            visit({file.fileName, archive::technologyOfFile(file.fileName),
+                   archive::momentOfFile(file.fileName), *file.digest});
     });
-    std::sort(found.begin(), found.end(), [](const FoundMeasurement &a, const FoundMeasurement &b) {
-        if (a.moment.isValid() != b.moment.isValid())
-            return a.moment.isValid();
-        if (a.moment != b.moment)
-            return a.moment.date != b.moment.date ? a.moment.date > b.moment.date
-                                                  : a.moment.time > b.moment.time;
-        return a.fileName < b.fileName;
-    });
-    return found;
+}
+
+bool listedBefore(const archive::Moment &a, const QString &fileNameA, const archive::Moment &b,
+                  const QString &fileNameB)
+{
+    if (a.isValid() != b.isValid())
+        return a.isValid();
+    if (a != b)
+        return a.date != b.date ? a.date > b.date : a.time > b.time;
+    return fileNameA < fileNameB;
+}
+
+void reportSkippedFiles(QTextStream &err, const QString &command, const QString &directory,
+                        const QStringList &fileNames)
+{
+    for (const QString &fileName : fileNames) {
+        const QString path = directory + QLatin1Char('/') + fileName;
+        err << "steel-archive " << command << ": " << path << ": " << unreadableReason(path) << "; skipped\n";
+    }
+    err.flush();
+}
+
+QString foundLine(const FoundMeasurement &found)
+{
+    const measurement::MeasurementDigest &m = found.digest;
+    return QStringList{momentDisplayText(found.moment.date, found.moment.time),
+                       found.technology,
+                       measurement::displayText(m.smelt),
+                       measurement::displayText(m.temperatureText),
+                       statusDisplayText(m),
+                       found.fileName}
+        .join(QLatin1Char('\t'));
+}
+
+QJsonObject foundJson(const FoundMeasurement &found)
+{
+    const measurement::MeasurementDigest &m = found.digest;
+    return QJsonObject{
+        {QStringLiteral("file"), found.fileName},
+        {QStringLiteral("moment"),
+         found.moment.isValid() ? momentDisplayText(found.moment.date, found.moment.time) : QString()},
+        {QStringLiteral("technology"), found.technology},
+        {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
+        {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
+        {QStringLiteral("emf"), measurement::displayText(m.emfText)},
+        {QStringLiteral("status"), statusDisplayText(m)},
+        {QStringLiteral("statusCode"),
+         m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}};
 }
 
 int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -139,38 +196,18 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     reading.useIndex = !parser.isSet(noIndexOption());
     reading.progress = terminalProgress(err, QStringLiteral("read"));
     const QVector<FoundMeasurement> found = findMeasurements(directory, *criteria, &unreadable, reading);
-    for (const QString &fileName : unreadable) {
-        const QString path = directory + QLatin1Char('/') + fileName;
-        err << "steel-archive find: " << path << ": " << unreadableReason(path) << "; skipped\n";
-    }
-    err.flush();
+    reportSkippedFiles(err, syntax.name, directory, unreadable);
 
     if (parser.isSet(jsonOption)) {
         QJsonArray list;
-        for (const FoundMeasurement &f : found) {
-            const measurement::MeasurementDigest &m = f.digest;
-            list.append(QJsonObject{
-                {QStringLiteral("file"), f.fileName},
-                {QStringLiteral("moment"),
-                 f.moment.isValid() ? momentDisplayText(f.moment.date, f.moment.time) : QString()},
-                {QStringLiteral("technology"), f.technology},
-                {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
-                {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
-                {QStringLiteral("emf"), measurement::displayText(m.emfText)},
-                {QStringLiteral("status"), m.status.value_or(QString())},
-                {QStringLiteral("statusCode"),
-                 m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}});
-        }
+        for (const FoundMeasurement &f : found)
+            list.append(foundJson(f));
         out << QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Indented));
     } else if (parser.isSet(csvOption)) {
         out << foundCsv(found, *csvFormat);
     } else {
-        for (const FoundMeasurement &f : found) {
-            const measurement::MeasurementDigest &m = f.digest;
-            out << momentDisplayText(f.moment.date, f.moment.time) << '\t' << f.technology << '\t'
-                << measurement::displayText(m.smelt) << '\t' << measurement::displayText(m.temperatureText)
-                << '\t' << m.status.value_or(QString()) << '\t' << f.fileName << '\n';
-        }
+        for (const FoundMeasurement &f : found)
+            out << foundLine(f) << '\n';
     }
     out.flush();
     if (!unreadable.isEmpty())

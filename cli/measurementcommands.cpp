@@ -22,9 +22,22 @@ QString notOneLineText()
         "several lines is read as its first line only)");
 }
 
+QString unparsedReason(const measurement::ReadFindings &findings)
+{
+    if (findings.firstLineTooLong)
+        return QStringLiteral("its first line is too long to be a measurement");
+    return findings.spreadOverLines ? notOneLineText()
+                                    : QStringLiteral("the first line is not a JSON object");
+}
+
 QString statusDisplayText(const measurement::Measurement &measurement)
 {
     return measurement.status.value_or(QString());
+}
+
+QString statusDisplayText(const measurement::MeasurementDigest &digest)
+{
+    return digest.status.value_or(QString());
 }
 
 std::optional<measurement::Measurement> readShownMeasurement(const QString &command, const QString &path,
@@ -37,11 +50,8 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
     }
     if (read->findings.documentNotParsed) {
         // The viewer would show empty fields and no curves; an export of that would pass for data.
-        const QString why =
-            read->findings.firstLineTooLong ? QStringLiteral("its first line is too long to be a measurement")
-            : read->findings.spreadOverLines ? notOneLineText()
-                                             : QStringLiteral("the first line is not a JSON object");
-        reportFailure(err, command, path + QStringLiteral(": not a measurement file: ") + why);
+        reportFailure(err, command,
+                      path + QStringLiteral(": not a measurement file: ") + unparsedReason(read->findings));
         return std::nullopt;
     }
     return read;

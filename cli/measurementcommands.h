@@ -19,6 +19,7 @@ using measurement::summarizeCurve;
 
 // The status field's text: the verdict, or empty when the file has no "Status".
 QString statusDisplayText(const measurement::Measurement &measurement);
+QString statusDisplayText(const measurement::MeasurementDigest &digest);
 
 // Reads a file for a command that shows one measurement. A file that cannot be opened, or whose
 // first line is not a JSON object, is reported on `err` (one line naming the file and the reason)
@@ -45,6 +46,8 @@ std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const
 QString csvLine(const QStringList &cells, const CsvFormat &format);
 // A number written in C notation, with the decimal separator the format asks for.
 QString csvNumber(const QString &cNotation, const CsvFormat &format);
+// Why a file that was read is no measurement, for one whose document did not parse.
+QString unparsedReason(const measurement::ReadFindings &findings);
 
 // The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
 QString csvText(const measurement::Measurement &measurement, const CsvFormat &format = CsvFormat());

@@ -8,6 +8,22 @@
 
 namespace cli {
 
+QString okStatus()
+{
+    return measurement::statusText(8);
+}
+
+std::optional<double> resultNumber(const std::optional<QString> &text)
+{
+    if (!text)
+        return std::nullopt;
+    bool ok = false;
+    const double value = text->toDouble(&ok); // C-locale notation, as the files are written
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 namespace {
 
 // The status verdicts of the table, one per code, for the help text and for telling a verdict from
@@ -25,23 +41,6 @@ QString foldedStatus(const QString &text)
     return folded;
 }
 
-QString okStatus()
-{
-    return measurement::statusText(8);
-}
-
-// A result text as a number: the no-value marks, texts that are not numbers and infinities are none.
-std::optional<double> resultNumber(const std::optional<QString> &text)
-{
-    if (!text)
-        return std::nullopt;
-    bool ok = false;
-    const double value = text->toDouble(&ok); // C-locale notation, as the files are written
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 bool inRange(const std::optional<NumberRange> &range, const std::optional<QString> &text)
 {
     if (!range)
@@ -56,6 +55,15 @@ bool momentBefore(const archive::Moment &a, const archive::Moment &b)
 }
 
 } // namespace
+
+QStringList statusVerdicts()
+{
+    QStringList verdicts;
+    for (const int code : tableCodes)
+        verdicts.append(measurement::statusText(code));
+    verdicts.append(measurement::statusText(0));
+    return verdicts;
+}
 
 bool NumberRange::contains(double value) const
 {
@@ -202,6 +210,16 @@ SearchOptions::SearchOptions()
 void SearchOptions::addTo(QCommandLineParser &parser) const
 {
     parser.addOptions({melt, technology, from, to, status, temperature, emf});
+}
+
+QVector<QPair<QString, QString>> SearchOptions::given(const QCommandLineParser &parser) const
+{
+    QVector<QPair<QString, QString>> given;
+    for (const QCommandLineOption *option : {&melt, &technology, &from, &to, &status, &temperature, &emf}) {
+        if (parser.isSet(*option))
+            given.append({option->names().constLast(), parser.value(*option)});
+    }
+    return given;
 }
 
 bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error)

@@ -5,7 +5,9 @@
 #include "measurement/measurementdigest.h"
 
 #include <QCommandLineOption>
+#include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <optional>
@@ -13,6 +15,15 @@
 class QCommandLineParser;
 
 namespace cli {
+
+// "ЕСТЬ ПЛ.": the one verdict of a good measurement.
+QString okStatus();
+
+// Every verdict a file can show: those of the table in the order of their codes, then "ОШИБКА".
+QStringList statusVerdicts();
+
+// A result text as a number: the no-value marks, texts that are not numbers and infinities are none.
+std::optional<double> resultNumber(const std::optional<QString> &text);
 
 // An inclusive range of numbers; a missing bound is open.
 struct NumberRange
@@ -80,6 +91,8 @@ public:
     // The criteria, or std::nullopt with `error` set for a usage error: a value that does not read,
     // an option given twice, or a period that ends before it starts.
     std::optional<SearchCriteria> read(const QCommandLineParser &parser, QString *error) const;
+    // The options given, as name (without dashes) and value, for a report that says what it selected.
+    QVector<QPair<QString, QString>> given(const QCommandLineParser &parser) const;
     // The help text's paragraph on the options, with the status table.
     static QString helpText();
 

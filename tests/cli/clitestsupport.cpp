@@ -19,6 +19,11 @@ CommandResult runTool(const QStringList &arguments)
     return result;
 }
 
+QString steelArchiveProgram()
+{
+    return QStringLiteral(STEEL_ARCHIVE_PROGRAM);
+}
+
 CommandResult runProgram(const QStringList &arguments, const QStringList &environment)
 {
     QProcess process;
@@ -33,7 +38,7 @@ CommandResult runProgram(const QStringList &arguments, const QStringList &enviro
             variables.insert(name, value);
     }
     process.setProcessEnvironment(variables);
-    process.start(QStringLiteral(STEEL_ARCHIVE_PROGRAM), arguments);
+    process.start(steelArchiveProgram(), arguments);
     CommandResult result;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return result;

@@ -21,6 +21,9 @@ CommandResult runTool(const QStringList &arguments);
 // the variable.
 CommandResult runProgram(const QStringList &arguments, const QStringList &environment = {});
 
+// Where the built program is, for a test that talks to it while it runs.
+QString steelArchiveProgram();
+
 // Writes a file with a chosen modification time (UTC), so listing orders never depend on the clock.
 QString writeFile(const QString &directory, const QString &fileName, const QByteArray &content,
                   const QDateTime &modified = QDateTime(QDate(2020, 1, 1), QTime(12, 0), Qt::UTC));

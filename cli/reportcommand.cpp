@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "archivestatistics.h"
+#include "commandline.h"
+#include "commands.h"
+#include "reportdocument.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace cli {
+
+namespace {
+
+// The selection in the words of the report: "технология K1", "с 2025-01-26 08:00".
+QStringList conditionTexts(const QVector<QPair<QString, QString>> &given)
+{
+    const QHash<QString, QString> captions{{QStringLiteral("melt"), QStringLiteral("плавка содержит")},
+                                           {QStringLiteral("technology"), QStringLiteral("технология")},
+                                           {QStringLiteral("from"), QStringLiteral("с")},
+                                           {QStringLiteral("to"), QStringLiteral("по")},
+                                           {QStringLiteral("status"), QStringLiteral("статус")},
+                                           {QStringLiteral("temp"), QStringLiteral("температура, °C")},
+                                           {QStringLiteral("emf"), QStringLiteral("ЭДС, мВ")}};
+    QStringList texts;
+    for (const auto &[name, value] : given)
+        texts.append(captions.value(name, name) + QLatin1Char(' ') + value);
+    return texts;
+}
+
+// The period asked for; a bound left open is that of the measurements found.
+QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFacts> &facts)
+{
+    std::optional<archive::Moment> first = criteria.from;
+    std::optional<archive::Moment> last = criteria.to;
+    for (const MeasurementFacts &f : facts) {
+        if (!f.moment.isValid())
+            continue;
+        if (!criteria.to && !last)
+            last = f.moment; // newest first
+        if (!criteria.from)
+            first = f.moment;
+    }
+    if (!first && !last)
+        return QStringLiteral("весь архив");
+    const auto text = [](const std::optional<archive::Moment> &m) {
+        return m ? momentDisplayText(m->date, m->time) : QStringLiteral("…");
+    };
+    return text(first) + QStringLiteral(" — ") + text(last);
+}
+
+} // namespace
+
+int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const CommandSyntax syntax{
+        QStringLiteral("report"),
+        QStringLiteral(
+            "Writes a PDF report (A4 landscape) of the measurements in DIR that meet every given\n"
+            "condition. The first page names the folder, the period, the selection and when the\n"
+            "report was made, and gives per technology the number of measurements, the count of each\n"
+            "status, the share with \"ЕСТЬ ПЛ.\" and the minimum, median and maximum of the\n"
+            "temperature and the EMF (the numbers of steel-archive stats), with a chart of the\n"
+            "temperature over time, green for \"ЕСТЬ ПЛ.\". Then every measurement, newest first,\n"
+            "%1 to a page: moment, technology, the values and status as the viewer's values panel\n"
+            "shows them, and the curves drawn as the viewer's plot draws them. Every page carries the\n"
+            "title and its number. With no measurement selected the report is one page saying so.\n")
+                .arg(measurementsPerReportPage) +
+            SearchOptions::helpText() +
+            QStringLiteral("Files that cannot be read are named on standard error and skipped; progress\n"
+                           "is shown on standard error when it is a terminal.\n"
+                           "DIR defaults to the folder \"archive\" in the working directory.\n"
+                           "Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder\n"
+                           "that cannot be read or a report that cannot be written."),
+        0, 1, QString()};
+    QCommandLineParser parser;
+    addArchiveDirectoryArgument(parser);
+    const SearchOptions searchOptions;
+    searchOptions.addTo(parser);
+    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
+                                          QStringLiteral("The report to write (required)."),
+                                          QStringLiteral("REPORT.pdf"));
+    parser.addOption(outputOption);
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+        return *finished;
+
+    QString usageError;
+    const std::optional<SearchCriteria> criteria = searchOptions.read(parser, &usageError);
+    if (!criteria)
+        return reportFailure(err, syntax.name, usageError);
+    if (!parser.isSet(outputOption))
+        return reportFailure(err, syntax.name, QStringLiteral("-o REPORT.pdf is required"));
+    if (givenTwice(parser, outputOption, &usageError))
+        return reportFailure(err, syntax.name, usageError);
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
+
+    const QString directory = archiveDirectoryArgument(parser);
+    const QString reason = unlistableFolderReason(directory);
+    if (!reason.isEmpty())
+        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+
+    const QVector<MeasurementFacts> facts = selectMeasurements(syntax.name, directory, *criteria, err);
+    ReportHeading heading;
+    heading.directory = QDir::cleanPath(QFileInfo(directory).absoluteFilePath());
+    heading.period = periodText(*criteria, facts);
+    heading.conditions = conditionTexts(searchOptions.given(parser));
+    heading.madeAt = QDateTime::currentDateTime();
+
+    const QString output = parser.value(outputOption);
+    const QString failure =
+        writeReport(output, heading, facts, terminalProgress(err, QStringLiteral("page")));
+    if (!failure.isEmpty())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written: ") + failure);
+    return exitSuccess;
+}
+
+} // namespace cli

@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "archivestatistics.h"
+#include "commandline.h"
+#include "commands.h"
+
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+namespace cli {
+
+namespace {
+
+const QString missingCell = QStringLiteral("-");
+
+QStringList spreadCells(const ValueSpread &spread, const QString &missing)
+{
+    QStringList cells;
+    for (const std::optional<double> &value : {spread.minimum, spread.median, spread.maximum})
+        cells << (value ? statisticText(*value) : missing);
+    return cells;
+}
+
+QStringList spreadHeader(const QString &quantity, const QString &separator)
+{
+    return {quantity + separator + QStringLiteral("min"), quantity + separator + QStringLiteral("median"),
+            quantity + separator + QStringLiteral("max")};
+}
+
+QJsonValue jsonStatistic(const std::optional<double> &value)
+{
+    // Through the text, so that JSON carries the same ten digits as the tables.
+    return value ? QJsonValue(statisticText(*value).toDouble()) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject spreadJson(const ValueSpread &spread)
+{
+    return {{QStringLiteral("count"), spread.count},
+            {QStringLiteral("min"), jsonStatistic(spread.minimum)},
+            {QStringLiteral("median"), jsonStatistic(spread.median)},
+            {QStringLiteral("max"), jsonStatistic(spread.maximum)}};
+}
+
+QJsonObject groupJson(const GroupStatistics &statistics)
+{
+    QJsonObject statuses;
+    const QStringList columns = statusColumns();
+    for (int i = 0; i < columns.size(); ++i)
+        statuses.insert(columns[i], statistics.statusCounts.value(i));
+    QJsonObject group{{QStringLiteral("measurements"), statistics.measurements},
+                      {QStringLiteral("statuses"), statuses},
+                      {QStringLiteral("okShare"), statistics.okShare()},
+                      {QStringLiteral("temperature"), spreadJson(statistics.temperature)},
+                      {QStringLiteral("emf"), spreadJson(statistics.emf)}};
+    return group;
+}
+
+QString csvCell(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+void writeCsv(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups)
+{
+    QStringList header{groupName, QStringLiteral("measurements")};
+    header << statusColumns() << QStringLiteral("ok_share")
+           << spreadHeader(QStringLiteral("temp"), QStringLiteral("_"))
+           << spreadHeader(QStringLiteral("emf"), QStringLiteral("_"));
+    out << header.join(QLatin1Char(',')) << '\n';
+    for (const GroupStatistics &g : groups) {
+        QStringList row{csvCell(g.group), QString::number(g.measurements)};
+        for (const int count : g.statusCounts)
+            row << QString::number(count);
+        row << statisticText(g.okShare()) << spreadCells(g.temperature, QString())
+            << spreadCells(g.emf, QString());
+        out << row.join(QLatin1Char(',')) << '\n';
+    }
+}
+
+// Aligned columns for a person; only the statuses that occur get a column.
+void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups,
+                const GroupStatistics &total)
+{
+    const QStringList columns = statusColumns();
+    QVector<int> shownStatuses;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (total.statusCounts.value(i) > 0)
+            shownStatuses.append(i);
+    }
+    QVector<QStringList> rows;
+    QStringList header{groupName, QStringLiteral("measurements")};
+    for (const int i : shownStatuses)
+        header << columns[i];
+    header << QStringLiteral("ok share") << spreadHeader(QStringLiteral("temp"), QStringLiteral(" "))
+           << spreadHeader(QStringLiteral("EMF"), QStringLiteral(" "));
+    rows << header;
+    QVector<GroupStatistics> shown = groups;
+    shown.append(total);
+    for (const GroupStatistics &g : shown) {
+        QStringList row{g.group, QString::number(g.measurements)};
+        for (const int i : shownStatuses)
+            row << QString::number(g.statusCounts.value(i));
+        row << shareText(g.okShare()) << spreadCells(g.temperature, missingCell)
+            << spreadCells(g.emf, missingCell);
+        rows << row;
+    }
+    QVector<int> widths(header.size(), 0);
+    for (const QStringList &row : rows) {
+        for (int c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], int(row[c].size()));
+    }
+    for (const QStringList &row : rows) {
+        QString line;
+        for (int c = 0; c < row.size(); ++c) {
+            // The group name reads from the left, the numbers line up on the right.
+            line += c == 0 ? row[c].leftJustified(widths[c])
+                           : QStringLiteral("  ") + row[c].rightJustified(widths[c]);
+        }
+        out << line << '\n';
+    }
+}
+
+} // namespace
+
+int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const CommandSyntax syntax{
+        QStringLiteral("stats"),
+        QStringLiteral(
+            "Counts the measurements in DIR that meet every given condition, in groups: the number of\n"
+            "measurements, the number with each status verdict (\"none\": no \"Status\" in the file), the\n"
+            "share with \"ЕСТЬ ПЛ.\", and the minimum, median and maximum of the temperature and the EMF\n"
+            "over the measurements whose value is a number (\"nan\", \"32767\" and other texts are left\n"
+            "out; the median of an even count is the mean of the middle two). These are the numbers of\n"
+            "the first page of steel-archive report.\n"
+            "  --by GROUP         technology (the default), day, week (ISO, yyyy-Www), month or status;\n"
+            "                     a moment that does not parse is the group \"?\".\n"
+            "  --csv              one line per group with every status column, shares as fractions.\n"
+            "  --json             an object with the groups and the total.\n"
+            "The table for a person ends with the total (\"all\") and shows the statuses that occur.\n") +
+            SearchOptions::helpText() +
+            QStringLiteral(
+                "Files that cannot be read are named on standard error and skipped.\n"
+                "DIR defaults to the folder \"archive\" in the working directory.\n"
+                "Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
+                "cannot be read."),
+        0, 1, QString()};
+    QCommandLineParser parser;
+    addArchiveDirectoryArgument(parser);
+    const SearchOptions searchOptions;
+    searchOptions.addTo(parser);
+    const QCommandLineOption byOption(QStringLiteral("by"), QStringLiteral("How to group."),
+                                      QStringLiteral("GROUP"), QStringLiteral("technology"));
+    const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write CSV."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON."));
+    parser.addOptions({byOption, csvOption, jsonOption});
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+        return *finished;
+
+    QString usageError;
+    const std::optional<SearchCriteria> criteria = searchOptions.read(parser, &usageError);
+    if (!criteria)
+        return reportFailure(err, syntax.name, usageError);
+    if (givenTwice(parser, byOption, &usageError))
+        return reportFailure(err, syntax.name, usageError);
+    const std::optional<Grouping> grouping = parseGrouping(parser.value(byOption));
+    if (!grouping)
+        return reportFailure(err, syntax.name,
+                             QStringLiteral("--by \"%1\" is none of %2")
+                                 .arg(parser.value(byOption), groupingNames().join(QStringLiteral(", "))));
+    if (parser.isSet(csvOption) && parser.isSet(jsonOption))
+        return reportFailure(err, syntax.name, QStringLiteral("--csv and --json exclude each other"));
+
+    const QString directory = archiveDirectoryArgument(parser);
+    const QString reason = unlistableFolderReason(directory);
+    if (!reason.isEmpty())
+        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+
+    const QVector<MeasurementFacts> facts = selectMeasurements(syntax.name, directory, *criteria, err);
+    const QVector<GroupStatistics> groups = groupStatistics(facts, *grouping);
+    const GroupStatistics total = totalStatistics(facts, QStringLiteral("all"));
+
+    const QString groupName = parser.value(byOption);
+    if (parser.isSet(jsonOption)) {
+        QJsonArray list;
+        for (const GroupStatistics &g : groups) {
+            QJsonObject group = groupJson(g);
+            group.insert(QStringLiteral("group"), g.group);
+            list.append(group);
+        }
+        const QJsonObject document{{QStringLiteral("groupedBy"), groupName},
+                                   {QStringLiteral("groups"), list},
+                                   {QStringLiteral("total"), groupJson(total)}};
+        out << QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    } else if (parser.isSet(csvOption)) {
+        writeCsv(out, groupName, groups);
+    } else {
+        writeTable(out, groupName, groups, total);
+    }
+    out.flush();
+    return exitSuccess;
+}
+
+} // namespace cli

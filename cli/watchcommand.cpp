@@ -1,0 +1,287 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "archivecommands.h"
+#include "commandline.h"
+#include "commands.h"
+#include "measurementcommands.h"
+
+#include "archive/archivelisting.h"
+#include "archive/archivescans.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QHash>
+#include <QJsonDocument>
+#include <QSet>
+#include <QTextStream>
+#include <QTimer>
+
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace cli {
+
+namespace {
+
+constexpr double defaultQuietSeconds = 10.0;
+constexpr double longestQuietSeconds = 3600.0;
+
+#ifdef Q_OS_UNIX
+// SIGINT and SIGTERM end the watch through the event loop: the handler only writes a byte into a
+// pipe, the one thing a signal handler may safely do, and a socket notifier reads it.
+int signalPipe[2] = {-1, -1};
+
+void writeSignalByte(int)
+{
+    const char byte = 1;
+    if (::write(signalPipe[1], &byte, 1) < 0) {
+        // The pipe is full: an earlier signal is still to be read, and that one ends the watch.
+    }
+}
+
+class TerminationSignals
+{
+public:
+    explicit TerminationSignals(QEventLoop &loop)
+    {
+        if (::pipe(signalPipe) != 0)
+            return;
+        for (const int fd : signalPipe)
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        struct sigaction action = {};
+        action.sa_handler = writeSignalByte;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, &previousInterrupt);
+        ::sigaction(SIGTERM, &action, &previousTerminate);
+        notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, &loop,
+                         [&loop] { loop.exit(exitSuccess); });
+    }
+    ~TerminationSignals()
+    {
+        if (!notifier)
+            return;
+        notifier.reset();
+        ::sigaction(SIGINT, &previousInterrupt, nullptr);
+        ::sigaction(SIGTERM, &previousTerminate, nullptr);
+        for (int &fd : signalPipe) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    TerminationSignals(const TerminationSignals &) = delete;
+    TerminationSignals &operator=(const TerminationSignals &) = delete;
+
+private:
+    std::unique_ptr<QSocketNotifier> notifier;
+    struct sigaction previousInterrupt = {};
+    struct sigaction previousTerminate = {};
+};
+#else
+// Elsewhere the console's interrupt ends the process as it always does.
+class TerminationSignals
+{
+public:
+    explicit TerminationSignals(QEventLoop &) {}
+};
+#endif
+
+QSet<QString> archiveFileNames(const QString &directory)
+{
+    QSet<QString> names;
+    archive::forEachMatchingFile(directory, archive::technologyPattern(), false,
+                                 [&names](QStringView name, qint64) { names.insert(name.toString()); });
+    return names;
+}
+
+// Reports each archive file that appears in the folder once its first line is a measurement. The
+// folder is watched through the system's change notification; a file that is still being written is
+// watched itself until it parses or has stayed unchanged for the quiet period.
+class ArchiveWatch
+{
+public:
+    ArchiveWatch(const QString &directory, bool json, int quietMsecs, QTextStream &out, QTextStream &err)
+        : directory(directory), json(json), quietMsecs(quietMsecs), out(out), err(err)
+    {}
+
+    int run()
+    {
+        if (!watcher.addPath(directory))
+            return reportFailure(err, command, directory + QStringLiteral(": cannot be watched"));
+        // The system reports no move of a watched folder to the folder's own watch, only to its parent's.
+        watcher.addPath(QFileInfo(QDir(directory).absolutePath()).path());
+        // Listed after the watch has begun, so that no file can slip in between unseen.
+        known = archiveFileNames(directory);
+        QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &context,
+                         [this](const QString &path) {
+                             if (path == directory)
+                                 folderChanged();
+                             else
+                                 checkFolderIsThere();
+                         });
+        QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &context,
+                         [this](const QString &path) { fileChanged(path); });
+        const TerminationSignals terminationSignals(loop);
+        err << "steel-archive watch: watching " << directory << " for new measurements until interrupted\n";
+        err.flush();
+        return loop.exec();
+    }
+
+private:
+    const QString command = QStringLiteral("watch");
+    const QString directory;
+    const bool json;
+    const int quietMsecs;
+    QTextStream &out;
+    QTextStream &err;
+
+    QObject context; // owns the connections and the quiet timers
+    QEventLoop loop;
+    QFileSystemWatcher watcher;
+    QSet<QString> known;              // names present: there at the start, reported, or waited for
+    QHash<QString, QTimer *> waiting; // files that do not parse yet, with their quiet timers
+    bool folderGone = false;
+
+    QString pathOf(const QString &fileName) const { return directory + QLatin1Char('/') + fileName; }
+
+    // A folder removed or moved away is dropped from the watch; a new one of the same name is another
+    // folder, whose changes would never arrive.
+    bool checkFolderIsThere()
+    {
+        if (watcher.directories().contains(directory) && QFileInfo(directory).isDir())
+            return true;
+        if (folderGone)
+            return false; // already said; the loop ends with the events still queued
+        folderGone = true;
+        reportFailure(err, command, directory + QStringLiteral(": the folder is gone; stopped watching"));
+        loop.exit(exitFindings);
+        return false;
+    }
+
+    void folderChanged()
+    {
+        if (!checkFolderIsThere())
+            return;
+        const QSet<QString> present = archiveFileNames(directory);
+        for (const QString &gone : known - present)
+            stopWaiting(gone);
+        const QSet<QString> added = present - known;
+        known = present;
+        for (const QString &fileName : added) {
+            auto *quiet = new QTimer(&context);
+            quiet->setSingleShot(true);
+            quiet->setInterval(quietMsecs);
+            QObject::connect(quiet, &QTimer::timeout, &context,
+                             [this, fileName] { tryFile(fileName, true); });
+            waiting.insert(fileName, quiet);
+            // Watched before it is read: whatever is written after the read then raises a change.
+            watcher.addPath(pathOf(fileName));
+            quiet->start();
+            tryFile(fileName, false);
+        }
+    }
+
+    void fileChanged(const QString &path)
+    {
+        const QString fileName = QFileInfo(path).fileName();
+        QTimer *quiet = waiting.value(fileName);
+        if (!quiet)
+            return;
+        quiet->start();
+        tryFile(fileName, false);
+    }
+
+    void tryFile(const QString &fileName, bool quietPeriodOver)
+    {
+        const QString path = pathOf(fileName);
+        const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
+        if (read && !read->findings.documentNotParsed) {
+            const FoundMeasurement found{fileName, archive::technologyOfFile(fileName),
+                                         archive::momentOfFile(fileName), measurement::digestOf(*read)};
+            out << (json ? QString::fromUtf8(QJsonDocument(foundJson(found)).toJson(QJsonDocument::Compact))
+                         : foundLine(found))
+                << '\n';
+            out.flush();
+            stopWaiting(fileName);
+        } else if (quietPeriodOver) {
+            const QString reason = read ? unparsedReason(read->findings) : unreadableReason(path);
+            reportFailure(err, command,
+                          QStringLiteral("%1: not a measurement after %2 s without a change: %3; skipped")
+                              .arg(path, QString::number(quietMsecs / 1000.0), reason));
+            stopWaiting(fileName);
+        }
+    }
+
+    void stopWaiting(const QString &fileName)
+    {
+        QTimer *quiet = waiting.take(fileName);
+        if (!quiet)
+            return;
+        watcher.removePath(pathOf(fileName));
+        quiet->stop();
+        quiet->deleteLater(); // it may be the timer whose timeout is being delivered
+    }
+};
+
+} // namespace
+
+int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const CommandSyntax syntax{
+        QStringLiteral("watch"),
+        QStringLiteral(
+            "Watches DIR and prints one line for each measurement file that appears in it, as find\n"
+            "lists it (tab-separated: moment, technology, melt number, temperature, status, file\n"
+            "name), as soon as its first line is a complete measurement. Files already there at the\n"
+            "start are not printed; a file renamed into DIR counts as new; deleted files are ignored.\n"
+            "A new file that does not parse yet is waited for, and named on standard error as\n"
+            "skipped once it has stayed unchanged for the quiet period without parsing.\n"
+            "Uses the system's file change notification; runs until interrupted.\n"
+            "  --json                one JSON object per line, with find's fields.\n"
+            "  --quiet-period SEC    how long an unparsed new file may stay unchanged (default %1).\n"
+            "DIR defaults to the folder \"archive\" in the working directory.\n"
+            "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage or\n"
+            "a folder that cannot be read.")
+            .arg(defaultQuietSeconds),
+        0, 1, QString()};
+    QCommandLineParser parser;
+    addArchiveDirectoryArgument(parser);
+    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON lines."));
+    const QCommandLineOption quietOption(QStringLiteral("quiet-period"),
+                                         QStringLiteral("Seconds an unparsed file may stay unchanged."),
+                                         QStringLiteral("SEC"));
+    parser.addOptions({jsonOption, quietOption});
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+        return *finished;
+
+    double quietSeconds = defaultQuietSeconds;
+    if (parser.isSet(quietOption)) {
+        bool ok = false;
+        quietSeconds = parser.value(quietOption).toDouble(&ok);
+        if (!ok || !(quietSeconds >= 0.1 && quietSeconds <= longestQuietSeconds))
+            return reportFailure(
+                err, syntax.name,
+                QStringLiteral("--quiet-period \"%1\" is not a number of seconds from 0.1 to %2")
+                    .arg(parser.value(quietOption))
+                    .arg(longestQuietSeconds));
+    }
+    const QString directory = archiveDirectoryArgument(parser);
+    const QString reason = unlistableFolderReason(directory);
+    if (!reason.isEmpty())
+        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+
+    ArchiveWatch watch(directory, parser.isSet(jsonOption), qRound(quietSeconds * 1000.0), out, err);
+    return watch.run();
+}
+
+} // namespace cli
