@@ -4,8 +4,9 @@
 #include "archive/archivelisting.h"
 #include "archive/archivename.h"
 #include "measurement/measurementfile.h"
+#include "searchoptions.h"
 
-#include <QDate>
+#include <QCommandLineOption>
 #include <QString>
 #include <QVector>
 
@@ -27,10 +28,20 @@ struct CheckReport
     QVector<Finding> findings; // ordered by file name, then as found
 };
 
-// Checks every archive file of the directory (each read once). `progress`, when given, is called
-// after each file with the number done and the total.
-CheckReport checkArchive(const QString &directory,
-                         const std::function<void(int done, int total)> &progress = nullptr);
+// How the archive-wide commands read an archive.
+struct ArchiveReading
+{
+    bool useIndex = true; // take unchanged files from the index and keep what is read in it
+    std::function<void(qint64 done, qint64 total)> progress;
+};
+
+// Checks every archive file of the directory (each read at most once).
+CheckReport checkArchive(const QString &directory, const ArchiveReading &reading = {});
+
+// What the check finds in the content of a measurement that could be read, in the order found.
+QStringList contentFindingTexts(const measurement::Measurement &read);
+// Names the rules of contentFindingTexts for the index: change it whenever they change.
+QString contentRulesVersion();
 
 // One finding for the whole archive when modification times disagree with the moments in the names
 // by more than a day (the name's moment taken as local time): the viewer's newest measurement and
@@ -44,41 +55,24 @@ QString noArchiveFilesText(const QString &directory);
 // What is wrong with a file's name, or the empty text when it follows the grammar exactly.
 QString nameProblem(const QString &fileName);
 
-// An inclusive range of numbers; a missing bound is open.
-struct NumberRange
-{
-    std::optional<double> minimum;
-    std::optional<double> maximum;
-    bool contains(double value) const;
-};
-// "MIN:MAX", either side may be empty; std::nullopt for anything else or MIN > MAX.
-std::optional<NumberRange> parseNumberRange(const QString &text);
-
-// The conditions of a search; each given one must hold.
-struct SearchCriteria
-{
-    std::optional<QString> melt;       // part of the melt number, letter case ignored
-    std::optional<QString> technology; // the technology of the file name, exactly
-    std::optional<QDate> from;         // moment on or after this day
-    std::optional<QDate> to;           // moment on or before this day
-    std::optional<int> statusCode;     // "Status" present with this code
-    std::optional<QString> statusText; // the status verdict exactly as shown
-    std::optional<NumberRange> temperature;
-    std::optional<NumberRange> emf;
-};
-
 struct FoundMeasurement
 {
     QString fileName;
     QString technology;
     archive::Moment moment;
-    measurement::Measurement measurement;
+    measurement::MeasurementDigest digest;
 };
 
 // The measurements of the directory that meet every condition, latest moment first (names whose
 // moment does not parse last); each file is read at most once. Names of matching-by-name files that
 // could not be read are added to `unreadable`.
 QVector<FoundMeasurement> findMeasurements(const QString &directory, const SearchCriteria &criteria,
-                                           QStringList *unreadable = nullptr);
+                                           QStringList *unreadable = nullptr,
+                                           const ArchiveReading &reading = {});
+
+// The --no-index option of the commands that read a whole archive, and the help text's paragraph on
+// the index.
+QCommandLineOption noIndexOption();
+QString indexHelpText();
 
 } // namespace cli

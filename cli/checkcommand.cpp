@@ -5,7 +5,9 @@
 #include "measurementcommands.h"
 
 #include "archive/archivelisting.h"
+#include "archive/archivereader.h"
 #include "archive/archivescans.h"
+#include "archive/measurementindex.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -15,12 +17,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace cli {
 
@@ -93,76 +89,33 @@ bool looksLikeNoValue(const QString &text)
     return isNumber && value == 32767.0;
 }
 
-QVector<Finding> resultFindings(const QString &fileName, const measurement::Measurement &m)
+QStringList resultFindingTexts(const measurement::Measurement &m)
 {
     const std::pair<const char *, const std::optional<QString> *> results[] = {
         {"Smelt", &m.smelt},          {"Temp", &m.temperatureText}, {"Eds", &m.emfText},
         {"OxActivity", &m.oxidation}, {"MassAl", &m.aluminiumMass}, {"Carbon", &m.carbon}};
-    QVector<Finding> findings;
+    QStringList findings;
     for (const auto &[key, text] : results) {
         if (!*text || !looksLikeNoValue(**text))
             continue;
         if ((*text)->isEmpty()) {
             // A value that is not a string reads as empty too, and has its own finding.
             if (!m.findings.nonStringResults)
-                findings.append(
-                    {fileName, QStringLiteral("\"%1\" is empty or missing: the viewer shows an empty "
-                                              "field, not \"%2\"")
-                                   .arg(QLatin1String(key), measurement::noDataText())});
+                findings.append(QStringLiteral("\"%1\" is empty or missing: the viewer shows an empty "
+                                               "field, not \"%2\"")
+                                    .arg(QLatin1String(key), measurement::noDataText()));
             continue;
         }
-        findings.append({fileName, QStringLiteral("\"%1\" is \"%2\", which looks like a missing value but is "
-                                                  "neither \"nan\" nor \"32767\": the viewer shows it as it "
-                                                  "stands, not \"%3\"")
-                                       .arg(QLatin1String(key), **text, measurement::noDataText())});
+        findings.append(QStringLiteral("\"%1\" is \"%2\", which looks like a missing value but is neither "
+                                       "\"nan\" nor \"32767\": the viewer shows it as it stands, not \"%3\"")
+                            .arg(QLatin1String(key), **text, measurement::noDataText()));
     }
     return findings;
 }
 
-QVector<Finding> contentFindings(const QString &directory, const QString &fileName)
+QString unreadableFinding(const QString &path)
 {
-    QVector<Finding> findings;
-    const auto add = [&](const QString &reason) { findings.append({fileName, reason}); };
-    const QString path = directory + QLatin1Char('/') + fileName;
-    const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
-    if (!read) {
-        add(QStringLiteral("cannot be read (%1): the viewer shows nothing for it")
-                .arg(unreadableReason(path)));
-        return findings;
-    }
-    const measurement::ReadFindings &f = read->findings;
-    if (f.firstLineTooLong)
-        add(QStringLiteral(
-                "the first line is longer than %1 bytes: the viewer shows empty fields and no curves")
-                .arg(measurement::maxFirstLineBytes));
-    else if (f.spreadOverLines)
-        add(notOneLineText() + QStringLiteral(": the viewer shows empty fields and no curves"));
-    else if (f.documentNotParsed)
-        add(QStringLiteral(
-            "the first line is not a JSON object: the viewer shows empty fields and no curves"));
-    if (f.longestCurve > measurement::samplesPerCurve)
-        add(QStringLiteral("a \"values\" array holds %1 samples: the viewer shows only the first %2")
-                .arg(f.longestCurve)
-                .arg(measurement::samplesPerCurve));
-    if (f.nonStringSamples)
-        add(QStringLiteral("a curve sample is not a JSON string: the viewer draws it as 0"));
-    if (f.nonStringResults)
-        add(QStringLiteral("a result or \"Status\" value is not a JSON string: the viewer shows the field "
-                           "empty (a status as \"%1\")")
-                .arg(measurement::statusText(0)));
-    if (f.statusOutsideTable && read->statusCode)
-        add(QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
-                .arg(*read->statusCode)
-                .arg(measurement::statusText(*read->statusCode)));
-    for (int kind = 0; kind < measurement::sampleOddityCount; ++kind) {
-        const measurement::OddSamples &odd = f.oddSamples[std::size_t(kind)];
-        if (odd.count > 0)
-            add(samplesText(odd) + (odd.count == 1 ? QStringLiteral(" is ") : QStringLiteral(" are ")) +
-                oddSamplesReason(measurement::SampleOddity(kind)));
-    }
-    if (!f.documentNotParsed)
-        findings += resultFindings(fileName, *read);
-    return findings;
+    return QStringLiteral("cannot be read (%1): the viewer shows nothing for it").arg(unreadableReason(path));
 }
 
 // Files that the lists of another technology lead to as well: the scans' patterns ignore letter case,
@@ -198,6 +151,68 @@ QVector<Finding> crossTechnologyFindings(const QStringList &fileNames)
 }
 
 } // namespace
+
+QString contentRulesVersion()
+{
+    return QStringLiteral("content-findings-2");
+}
+
+QStringList contentFindingTexts(const measurement::Measurement &read)
+{
+    QStringList findings;
+    const auto add = [&findings](const QString &reason) { findings.append(reason); };
+    const measurement::ReadFindings &f = read.findings;
+    if (f.firstLineTooLong)
+        add(QStringLiteral(
+                "the first line is longer than %1 bytes: the viewer shows empty fields and no curves")
+                .arg(measurement::maxFirstLineBytes));
+    else if (f.spreadOverLines)
+        add(notOneLineText() + QStringLiteral(": the viewer shows empty fields and no curves"));
+    else if (f.documentNotParsed)
+        add(QStringLiteral(
+            "the first line is not a JSON object: the viewer shows empty fields and no curves"));
+    if (f.longestCurve > measurement::samplesPerCurve)
+        add(QStringLiteral("a \"values\" array holds %1 samples: the viewer shows only the first %2")
+                .arg(f.longestCurve)
+                .arg(measurement::samplesPerCurve));
+    if (f.nonStringSamples)
+        add(QStringLiteral("a curve sample is not a JSON string: the viewer draws it as 0"));
+    if (f.nonStringResults)
+        add(QStringLiteral("a result or \"Status\" value is not a JSON string: the viewer shows the field "
+                           "empty (a status as \"%1\")")
+                .arg(measurement::statusText(0)));
+    if (f.statusOutsideTable && read.statusCode)
+        add(QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
+                .arg(*read.statusCode)
+                .arg(measurement::statusText(*read.statusCode)));
+    for (int kind = 0; kind < measurement::sampleOddityCount; ++kind) {
+        const measurement::OddSamples &odd = f.oddSamples[std::size_t(kind)];
+        if (odd.count > 0)
+            add(samplesText(odd) + (odd.count == 1 ? QStringLiteral(" is ") : QStringLiteral(" are ")) +
+                oddSamplesReason(measurement::SampleOddity(kind)));
+    }
+    if (!f.documentNotParsed)
+        findings += resultFindingTexts(read);
+    return findings;
+}
+
+QCommandLineOption noIndexOption()
+{
+    return QCommandLineOption(QStringLiteral("no-index"),
+                              QStringLiteral("Read every file; neither use nor update the index."));
+}
+
+QString indexHelpText()
+{
+    return QStringLiteral("What was read is kept in an index, so that the next question about an unchanged\n"
+                          "or slightly changed archive reads only the files that changed (size, times or\n"
+                          "inode differ); the answer is the same with or without it. The index lives in\n"
+                          "%1/, one SQLite file per archive folder, never in the archive;\n"
+                          "together they may take %2 GiB, beyond which the least recently used go.\n"
+                          "--no-index reads every file and leaves the index alone.\n")
+        .arg(archive::MeasurementIndex::cacheFolder())
+        .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
+}
 
 std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files)
 {
@@ -282,13 +297,26 @@ QString nameProblem(const QString &fileName)
                          .arg(quoted(written), quoted(archive::technologyOfFile(fileName)));
 }
 
-CheckReport checkArchive(const QString &directory, const std::function<void(int, int)> &progress)
+CheckReport checkArchive(const QString &directory, const ArchiveReading &reading)
 {
-    const QVector<archive::ListedFile> listed =
-        archive::listDirectory(directory, archive::technologyPattern());
+    archive::ArchiveReadOptions options;
+    options.useIndex = reading.useIndex;
+    options.progress = reading.progress;
+    options.rulesVersion = contentRulesVersion();
+    options.findings = contentFindingTexts;
     QStringList fileNames;
-    for (const archive::ListedFile &file : listed)
+    QVector<archive::ListedFile> listed;
+    QHash<QString, QStringList> contentByFile;
+    const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
+    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
         fileNames.append(file.fileName);
+        listed.append({file.fileName, file.stamp.modifiedMsecs()});
+        if (!file.digest)
+            contentByFile.insert(file.fileName,
+                                 {unreadableFinding(folder + QLatin1Char('/') + file.fileName)});
+        else if (!file.digest->findings.isEmpty())
+            contentByFile.insert(file.fileName, file.digest->findings);
+    });
     std::sort(fileNames.begin(), fileNames.end());
 
     QHash<QString, QStringList> namesByBase;
@@ -316,9 +344,8 @@ CheckReport checkArchive(const QString &directory, const std::function<void(int,
                                 "same time once per file and opens only %2")
                      .arg(others.join(QStringLiteral(", ")), archive::baseNameOf(fileName) + suffix)});
         }
-        report.findings += contentFindings(directory, fileName);
-        if (progress)
-            progress(i + 1, fileNames.size());
+        for (const QString &reason : contentByFile.value(fileName))
+            report.findings.append({fileName, reason});
     }
     report.findings += crossTechnologyFindings(fileNames);
     if (const std::optional<Finding> times = fileTimeFinding(listed))
@@ -343,14 +370,16 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "outside the status table, curve samples the viewer draws otherwise than meant\n"
             "(\"12,5\", \"\", \"-nan\", \"inf\", 32767), result texts that look like a missing value but\n"
             "are not \"nan\" or \"32767\" (\"NaN\", \"-\", \"null\"), and modification times more than a\n"
-            "day away from the moments in the names (one summary line). A summary follows.\n"
-            "DIR defaults to the folder \"archive\" in the working directory."),
+            "day away from the moments in the names (one summary line). A summary follows.\n") +
+            indexHelpText() +
+            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
         QStringLiteral(
             "Exit codes: 0 nothing found; 1 findings, or no archive file in DIR at all; 2 bad usage\n"
             "or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
+    parser.addOption(noIndexOption());
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
 
@@ -359,16 +388,10 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 
-    // Progress only for a person watching; a stream into a string or a redirected stderr gets none.
-    const bool showProgress = !err.string() && isatty(2);
-    const auto progress = [&err](int done, int total) {
-        if (done % 100 == 0 || done == total) {
-            err << "\rchecked " << done << '/' << total << (done == total ? "\r\x1b[K" : "");
-            err.flush();
-        }
-    };
-    const CheckReport report =
-        checkArchive(directory, showProgress ? std::function<void(int, int)>(progress) : nullptr);
+    ArchiveReading reading;
+    reading.useIndex = !parser.isSet(noIndexOption());
+    reading.progress = terminalProgress(err, QStringLiteral("checked"));
+    const CheckReport report = checkArchive(directory, reading);
 
     if (report.filesChecked == 0) {
         const QString nothing = noArchiveFilesText(directory);
@@ -378,6 +401,7 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             return exitFindings;
         }
     }
+
     QStringList concerned;
     for (const Finding &finding : report.findings) {
         out << finding.fileName << ": " << finding.reason << '\n';

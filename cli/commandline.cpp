@@ -16,10 +16,13 @@
 
 #include <cmath>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace cli {
@@ -106,6 +109,16 @@ QString archiveDirectoryArgument(const QCommandLineParser &parser)
     return positional.isEmpty() ? defaultArchiveDirectory() : positional.constFirst();
 }
 
+std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QString &verb)
+{
+    if (err.string() || !isatty(2))
+        return nullptr;
+    return [&err, verb](qint64 done, qint64 total) {
+        err << '\r' << verb << ' ' << done << '/' << total << " files" << (done == total ? "\r\x1b[K" : "");
+        err.flush();
+    };
+}
+
 QString exactNumberText(double value)
 {
     if (std::isnan(value))
@@ -130,6 +143,12 @@ QString jsonQuoted(const QString &text)
             break;
         case '\\':
             quoted.append(QStringLiteral("\\\\"));
+            break;
+        case '\b':
+            quoted.append(QStringLiteral("\\b"));
+            break;
+        case '\f':
+            quoted.append(QStringLiteral("\\f"));
             break;
         case '\n':
             quoted.append(QStringLiteral("\\n"));

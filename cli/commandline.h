@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTime>
 
+#include <functional>
 #include <optional>
 
 class QCommandLineParser;
@@ -40,10 +41,14 @@ void addArchiveDirectoryArgument(QCommandLineParser &parser);
 // That argument as given, or the viewer's default archive when it is left out.
 QString archiveDirectoryArgument(const QCommandLineParser &parser);
 
+// A progress line on `err` ("read 1200/100000 files") when standard error is a terminal that a person
+// watches; no function otherwise, so that redirected output stays clean.
+std::function<void(qint64 done, qint64 total)> terminalProgress(QTextStream &err, const QString &verb);
+
 // Shortest text that reads back to exactly the same double ("inf", "-inf" and "nan" included).
 QString exactNumberText(double value);
 
-// Escapes a text for a JSON string literal, quotes included.
+// Escapes a text for a JSON string literal, quotes included, exactly as QJsonDocument writes it.
 QString jsonQuoted(const QString &text);
 
 } // namespace cli

@@ -22,23 +22,6 @@ QString notOneLineText()
         "several lines is read as its first line only)");
 }
 
-CurveSummary summarizeCurve(const QVector<double> &samples)
-{
-    CurveSummary summary;
-    for (const double sample : samples) {
-        if (std::isnan(sample))
-            continue;
-        ++summary.samples;
-        if (!std::isfinite(sample))
-            continue;
-        if (!summary.minimum || sample < *summary.minimum)
-            summary.minimum = sample;
-        if (!summary.maximum || sample > *summary.maximum)
-            summary.maximum = sample;
-    }
-    return summary;
-}
-
 QString statusDisplayText(const measurement::Measurement &measurement)
 {
     return measurement.status.value_or(QString());

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "measurement/measurementfile.h"
+#include "measurement/measurementdigest.h"
 
 #include <QString>
 #include <QVector>
@@ -14,14 +14,8 @@ class QTextStream;
 
 namespace cli {
 
-// What a curve holds: the samples that are not NaN, and the span of the finite ones.
-struct CurveSummary
-{
-    int samples = 0;
-    std::optional<double> minimum;
-    std::optional<double> maximum;
-};
-CurveSummary summarizeCurve(const QVector<double> &samples);
+using measurement::CurveSummary;
+using measurement::summarizeCurve;
 
 // The status field's text: the verdict, or empty when the file has no "Status".
 QString statusDisplayText(const measurement::Measurement &measurement);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measurement/measurementfile.h"
 
+#include "archive/archivelisting.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -327,7 +329,7 @@ Measurement parseMeasurement(const QByteArray &fileBytes)
     return measurementFromLine(cutFirstLine(fileBytes, cut), cut);
 }
 
-std::optional<Measurement> readMeasurementFile(const QString &path)
+std::optional<Measurement> readMeasurementFile(const QString &path, archive::FileStamp *stamp)
 {
     if (path.isEmpty())
         return std::nullopt;
@@ -343,6 +345,8 @@ std::optional<Measurement> readMeasurementFile(const QString &path)
         ::close(fd);
         return std::nullopt;
     }
+    if (stamp)
+        *stamp = archive::stampOf(status);
     const bool complete = collectFirstLine(head, [fd](QByteArray &buffer, qint64 want) -> qint64 {
         const int oldSize = buffer.size();
         buffer.resize(oldSize + int(want));
@@ -355,8 +359,15 @@ std::optional<Measurement> readMeasurementFile(const QString &path)
     });
     ::close(fd);
 #else
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (!info.isFile())
         return std::nullopt;
+    if (stamp) {
+        *stamp = archive::FileStamp();
+        stamp->size = info.size();
+        stamp->modifiedSeconds = info.lastModified().toSecsSinceEpoch();
+        stamp->changedSeconds = info.metadataChangeTime().toSecsSinceEpoch();
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "archive/filestamp.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -86,6 +88,8 @@ Measurement parseMeasurement(const QByteArray &fileBytes);
 
 // Reads the first line of a regular file. std::nullopt when the file cannot be opened for reading
 // (missing, unreadable, a directory, a named pipe or another special file).
-std::optional<Measurement> readMeasurementFile(const QString &path);
+// `stamp`, when given, receives the file's stamp as it was when the file was opened, so that what was
+// read can be filed under the state it was read in.
+std::optional<Measurement> readMeasurementFile(const QString &path, archive::FileStamp *stamp = nullptr);
 
 } // namespace measurement

@@ -865,13 +865,23 @@ private slots:
         QTest::newRow("everything; no moment last")
             << QStringList{} << QStringList{ukpB, ukpA, k1lower, k1b, k1a, noMoment};
         QTest::newRow("melt part, case ignored") << args({"--melt", "a-10"}) << QStringList{k1b, k1a};
-        QTest::newRow("technology exactly") << args({"--technology", "K1"}) << QStringList{k1b, k1a};
+        QTest::newRow("technology, case ignored")
+            << args({"--technology", "k1"}) << QStringList{k1lower, k1b, k1a};
         QTest::newRow("from, inclusive")
             << args({"--from", "2024-01-12"}) << QStringList{ukpB, ukpA, k1lower};
         QTest::newRow("to, inclusive") << args({"--to", "2024-01-11"}) << QStringList{k1b, k1a};
         QTest::newRow("one day") << args({"--from", "2024-01-12", "--to", "2024-01-12"})
                                  << QStringList{ukpA, k1lower};
+        QTest::newRow("dotted date with a shift's times")
+            << args({"--from", "11.01.2024 09:00", "--to", "12.01.2024 10:00"}) << QStringList{k1lower, k1b};
+        QTest::newRow("a minute bound covers its minute")
+            << args({"--to", "2024-01-12 10:00"}) << QStringList{k1lower, k1b, k1a};
+        QTest::newRow("seconds exact") << args({"--from", "2024-01-12 23:59:59"}) << QStringList{ukpB, ukpA};
         QTest::newRow("status code") << args({"--status", "8"}) << QStringList{k1a, noMoment};
+        QTest::newRow("verdict without case, spaces, stops")
+            << args({"--status", "нет пл"}) << QStringList{k1lower};
+        QTest::newRow("status none") << args({"--status", "none"}) << QStringList{ukpA};
+        QTest::newRow("status bad") << args({"--status", "bad"}) << QStringList{ukpB, ukpA, k1lower, k1b};
         QTest::newRow("code outside the table") << args({"--status", "10"}) << QStringList{k1b};
         QTest::newRow("verdict text") << args({"--status", "ОШИБКА"}) << QStringList{ukpB, k1b};
         QTest::newRow("verdict with spaces") << args({"--status", "НЕТ ПЛ."}) << QStringList{k1lower};
@@ -914,7 +924,14 @@ private slots:
         QTest::addColumn<QStringList>("conditions");
         QTest::newRow("month 13") << QStringList{QStringLiteral("--from"), QStringLiteral("2024-13-01")};
         QTest::newRow("short date") << QStringList{QStringLiteral("--to"), QStringLiteral("2024-1-5")};
-        QTest::newRow("dotted date") << QStringList{QStringLiteral("--from"), QStringLiteral("05.01.2024")};
+        QTest::newRow("day that does not exist")
+            << QStringList{QStringLiteral("--to"), QStringLiteral("30.02.2024")};
+        QTest::newRow("hour 24") << QStringList{QStringLiteral("--from"), QStringLiteral("2024-01-05 24:00")};
+        QTest::newRow("from after to") << QStringList{QStringLiteral("--from"), QStringLiteral("2024-01-06"),
+                                                      QStringLiteral("--to"), QStringLiteral("2024-01-05")};
+        QTest::newRow("repeated option") << QStringList{QStringLiteral("--melt"), QStringLiteral("1"),
+                                                        QStringLiteral("--melt"), QStringLiteral("2")};
+        QTest::newRow("unknown verdict") << QStringList{QStringLiteral("--status"), QStringLiteral("fine")};
         QTest::newRow("one number") << QStringList{QStringLiteral("--temp"), QStringLiteral("1600")};
         QTest::newRow("reversed range") << QStringList{QStringLiteral("--temp"), QStringLiteral("1700:1600")};
         QTest::newRow("words") << QStringList{QStringLiteral("--emf"), QStringLiteral("low:high")};

@@ -1,0 +1,290 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "searchoptions.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace cli {
+
+namespace {
+
+// The status verdicts of the table, one per code, for the help text and for telling a verdict from
+// a typing error. "ОШИБКА" stands for every other code.
+const int tableCodes[] = {3, 4, 5, 6, 7, 8, 9, 11, 12};
+
+QString foldedStatus(const QString &text)
+{
+    QString folded;
+    folded.reserve(text.size());
+    for (const QChar c : text) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('.') && c != QChar(0x00A0))
+            folded.append(c.toCaseFolded());
+    }
+    return folded;
+}
+
+QString okStatus()
+{
+    return measurement::statusText(8);
+}
+
+// A result text as a number: the no-value marks, texts that are not numbers and infinities are none.
+std::optional<double> resultNumber(const std::optional<QString> &text)
+{
+    if (!text)
+        return std::nullopt;
+    bool ok = false;
+    const double value = text->toDouble(&ok); // C-locale notation, as the files are written
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool inRange(const std::optional<NumberRange> &range, const std::optional<QString> &text)
+{
+    if (!range)
+        return true;
+    const std::optional<double> value = resultNumber(text);
+    return value && range->contains(*value);
+}
+
+bool momentBefore(const archive::Moment &a, const archive::Moment &b)
+{
+    return a.date != b.date ? a.date < b.date : a.time < b.time;
+}
+
+} // namespace
+
+bool NumberRange::contains(double value) const
+{
+    return (!minimum || value >= *minimum) && (!maximum || value <= *maximum);
+}
+
+std::optional<NumberRange> parseNumberRange(const QString &text)
+{
+    const QStringList bounds = text.split(QLatin1Char(':'));
+    if (bounds.size() != 2)
+        return std::nullopt;
+    NumberRange range;
+    for (int i = 0; i < 2; ++i) {
+        const QString bound = bounds[i].trimmed();
+        if (bound.isEmpty())
+            continue;
+        bool ok = false;
+        const double value = bound.toDouble(&ok);
+        if (!ok || !std::isfinite(value))
+            return std::nullopt;
+        (i == 0 ? range.minimum : range.maximum) = value;
+    }
+    if (range.minimum && range.maximum && *range.minimum > *range.maximum)
+        return std::nullopt;
+    return range;
+}
+
+bool StatusCondition::accepts(const measurement::MeasurementDigest &m) const
+{
+    switch (kind) {
+    case Kind::code:
+        return m.status && m.statusCode && *m.statusCode == code;
+    case Kind::text:
+        return m.status && foldedStatus(*m.status) == foldedText;
+    case Kind::missing:
+        return !m.status;
+    case Kind::bad:
+        return !m.status || *m.status != okStatus();
+    }
+    return false;
+}
+
+std::optional<StatusCondition> parseStatusCondition(const QString &text)
+{
+    StatusCondition condition;
+    bool isCode = false;
+    condition.code = text.trimmed().toInt(&isCode, 10);
+    if (isCode)
+        return condition;
+    const QString folded = foldedStatus(text);
+    if (folded == QLatin1String("none")) {
+        condition.kind = StatusCondition::Kind::missing;
+        return condition;
+    }
+    if (folded == QLatin1String("bad")) {
+        condition.kind = StatusCondition::Kind::bad;
+        return condition;
+    }
+    condition.kind = StatusCondition::Kind::text;
+    condition.foldedText = folded;
+    if (folded == foldedStatus(measurement::statusText(0)))
+        return condition;
+    for (const int code : tableCodes) {
+        if (folded == foldedStatus(measurement::statusText(code)))
+            return condition;
+    }
+    return std::nullopt;
+}
+
+std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide side, QString *error)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(?:([0-9]{4})-([0-9]{2})-([0-9]{2})|([0-9]{2})\\.([0-9]{2})\\.([0-9]{4}))"
+                       "(?:[ T]+([0-9]{2}):([0-9]{2})(?::([0-9]{2}))?)?\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) {
+        *error = QStringLiteral("\"%1\" is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally "
+                                "followed by hh:mm or hh:mm:ss")
+                     .arg(text);
+        return std::nullopt;
+    }
+    const bool iso = match.capturedLength(1) > 0;
+    const int year = match.captured(iso ? 1 : 6).toInt();
+    const int month = match.captured(iso ? 2 : 5).toInt();
+    const int day = match.captured(iso ? 3 : 4).toInt();
+    const QDate date(year, month, day);
+    if (!date.isValid()) {
+        *error = QStringLiteral("\"%1\": the day %2 does not exist")
+                     .arg(text, iso ? QStringLiteral("%1-%2-%3")
+                                          .arg(match.captured(1), match.captured(2), match.captured(3))
+                                    : QStringLiteral("%1.%2.%3")
+                                          .arg(match.captured(4), match.captured(5), match.captured(6)));
+        return std::nullopt;
+    }
+    const bool toEnd = side == BoundSide::to;
+    if (match.capturedLength(7) == 0)
+        return archive::Moment{date, toEnd ? QTime(23, 59, 59) : QTime(0, 0, 0)};
+    const bool hasSeconds = match.capturedLength(9) > 0;
+    const int second = hasSeconds ? match.captured(9).toInt() : (toEnd ? 59 : 0);
+    const QTime time(match.captured(7).toInt(), match.captured(8).toInt(), second);
+    if (!time.isValid()) {
+        *error = QStringLiteral("\"%1\": the time of day %2:%3%4 does not exist")
+                     .arg(text, match.captured(7), match.captured(8),
+                          hasSeconds ? QLatin1Char(':') + match.captured(9) : QString());
+        return std::nullopt;
+    }
+    return archive::Moment{date, time};
+}
+
+bool SearchCriteria::matchesName(QStringView technologyOfName, const archive::Moment &moment) const
+{
+    if (technology && technologyOfName.compare(QStringView(*technology), Qt::CaseInsensitive) != 0)
+        return false;
+    if ((from || to) && !moment.isValid())
+        return false;
+    if (from && momentBefore(moment, *from))
+        return false;
+    if (to && momentBefore(*to, moment))
+        return false;
+    return true;
+}
+
+bool SearchCriteria::matchesContent(const measurement::MeasurementDigest &m) const
+{
+    if (melt && !(m.smelt && m.smelt->contains(*melt, Qt::CaseInsensitive)))
+        return false;
+    if (status && !status->accepts(m))
+        return false;
+    return inRange(temperature, m.temperatureText) && inRange(emf, m.emfText);
+}
+
+SearchOptions::SearchOptions()
+    : melt(QStringLiteral("melt"), QStringLiteral("Part of the melt number."), QStringLiteral("TEXT")),
+      technology(QStringLiteral("technology"), QStringLiteral("Technology."), QStringLiteral("T")),
+      from(QStringLiteral("from"), QStringLiteral("Start of the period."), QStringLiteral("DATE")),
+      to(QStringLiteral("to"), QStringLiteral("End of the period."), QStringLiteral("DATE")),
+      status(QStringLiteral("status"), QStringLiteral("Status code, verdict, none or bad."),
+             QStringLiteral("STATUS")),
+      temperature(QStringLiteral("temp"), QStringLiteral("Temperature range, °C."),
+                  QStringLiteral("MIN:MAX")),
+      emf(QStringLiteral("emf"), QStringLiteral("EMF range, mV."), QStringLiteral("MIN:MAX"))
+{}
+
+void SearchOptions::addTo(QCommandLineParser &parser) const
+{
+    parser.addOptions({melt, technology, from, to, status, temperature, emf});
+}
+
+bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error)
+{
+    if (parser.values(option).size() < 2)
+        return false;
+    *error = QStringLiteral("--%1 is given more than once").arg(option.names().constLast());
+    return true;
+}
+
+std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &parser, QString *error) const
+{
+    for (const QCommandLineOption *option : {&melt, &technology, &from, &to, &status, &temperature, &emf}) {
+        if (givenTwice(parser, *option, error))
+            return std::nullopt;
+    }
+    SearchCriteria criteria;
+    if (parser.isSet(melt))
+        criteria.melt = parser.value(melt);
+    if (parser.isSet(technology))
+        criteria.technology = parser.value(technology);
+    for (const auto &[option, side, bound] : {std::make_tuple(&from, BoundSide::from, &criteria.from),
+                                              std::make_tuple(&to, BoundSide::to, &criteria.to)}) {
+        if (!parser.isSet(*option))
+            continue;
+        QString why;
+        *bound = parseMomentBound(parser.value(*option), side, &why);
+        if (!*bound) {
+            *error = QStringLiteral("--%1 %2").arg(option->names().constFirst(), why);
+            return std::nullopt;
+        }
+    }
+    if (criteria.from && criteria.to && momentBefore(*criteria.to, *criteria.from)) {
+        *error =
+            QStringLiteral("--from \"%1\" lies after --to \"%2\"").arg(parser.value(from), parser.value(to));
+        return std::nullopt;
+    }
+    if (parser.isSet(status)) {
+        criteria.status = parseStatusCondition(parser.value(status));
+        if (!criteria.status) {
+            *error = QStringLiteral("--status \"%1\" is no status code, verdict, \"none\" or \"bad\" "
+                                    "(see --help for the verdicts)")
+                         .arg(parser.value(status));
+            return std::nullopt;
+        }
+    }
+    for (const auto &[option, range] :
+         {std::make_pair(&temperature, &criteria.temperature), std::make_pair(&emf, &criteria.emf)}) {
+        if (!parser.isSet(*option))
+            continue;
+        *range = parseNumberRange(parser.value(*option));
+        if (!*range) {
+            *error = QStringLiteral("--%1 \"%2\" is not a range MIN:MAX of numbers with MIN <= MAX")
+                         .arg(option->names().constFirst(), parser.value(*option));
+            return std::nullopt;
+        }
+    }
+    return criteria;
+}
+
+QString SearchOptions::helpText()
+{
+    QString text = QStringLiteral(
+        "Conditions (each given one must hold):\n"
+        "  --melt TEXT        the melt number contains TEXT, letter case ignored\n"
+        "  --technology T     the technology of the file name is T, letter case ignored\n"
+        "  --from/--to DATE   the moment in the file name lies in the period, bounds included.\n"
+        "                     DATE is yyyy-MM-dd or dd.MM.yyyy, optionally with hh:mm or hh:mm:ss\n"
+        "                     (\"26.01.2025 08:00\"); a bound covers all of the day or minute it\n"
+        "                     names, so --to 2025-01-26 includes 23:59:59 of that day.\n"
+        "  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored\n"
+        "                     (\"нет пл\" finds \"НЕТ ПЛ.\"); none: no \"Status\" in the file; bad:\n"
+        "                     everything but \"ЕСТЬ ПЛ.\", files without a status included.\n"
+        "                     Codes and their verdicts:\n");
+    for (const int code : tableCodes)
+        text +=
+            QStringLiteral("                       %1 %2\n").arg(code, 2).arg(measurement::statusText(code));
+    text += QStringLiteral("                       any other code: %1\n").arg(measurement::statusText(0));
+    text += QStringLiteral(
+        "  --temp MIN:MAX     the stored temperature is a number from MIN to MAX (inclusive;\n"
+        "  --emf MIN:MAX      likewise the EMF); either bound may be left out (\"1600:\").\n"
+        "                     \"nan\", \"32767\" and texts that are not numbers never match.\n");
+    return text;
+}
+
+} // namespace cli

@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "archive/archivename.h"
+#include "measurement/measurementdigest.h"
+
+#include <QCommandLineOption>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+class QCommandLineParser;
+
+namespace cli {
+
+// An inclusive range of numbers; a missing bound is open.
+struct NumberRange
+{
+    std::optional<double> minimum;
+    std::optional<double> maximum;
+    bool contains(double value) const;
+};
+// "MIN:MAX", either side may be empty; std::nullopt for anything else or MIN > MAX.
+std::optional<NumberRange> parseNumberRange(const QString &text);
+
+// Which statuses a search accepts.
+struct StatusCondition
+{
+    enum class Kind
+    {
+        code,    // "Status" present with this code
+        text,    // the verdict shown, compared without letter case, spaces and full stops
+        missing, // no "Status" in the file
+        bad,     // anything but "ЕСТЬ ПЛ.", a missing status included
+    };
+    Kind kind = Kind::code;
+    int code = 0;
+    QString foldedText;
+
+    bool accepts(const measurement::MeasurementDigest &m) const;
+};
+// A code, a verdict text ("нет пл" finds "НЕТ ПЛ."), "none" or "bad"; std::nullopt for a text that is
+// none of the verdicts, so that a typing error is not mistaken for an empty result.
+std::optional<StatusCondition> parseStatusCondition(const QString &text);
+
+// A bound of the search period. A date alone covers the whole day, "hh:mm" the whole minute:
+// --to 26.01.2025 includes 23:59:59 of that day.
+enum class BoundSide
+{
+    from,
+    to
+};
+// "yyyy-MM-dd" or "dd.MM.yyyy", each optionally followed by " hh:mm" or " hh:mm:ss". On failure
+// returns std::nullopt and sets `error` to why (a day that does not exist is named as such).
+std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide side, QString *error);
+
+// The conditions of a search; each given one must hold.
+struct SearchCriteria
+{
+    std::optional<QString> melt;       // part of the melt number, letter case ignored
+    std::optional<QString> technology; // the technology of the file name, letter case ignored
+    std::optional<archive::Moment> from;
+    std::optional<archive::Moment> to;
+    std::optional<StatusCondition> status;
+    std::optional<NumberRange> temperature;
+    std::optional<NumberRange> emf;
+
+    // The conditions that the file name alone decides, checked before a file is opened.
+    bool matchesName(QStringView technologyOfName, const archive::Moment &moment) const;
+    bool matchesContent(const measurement::MeasurementDigest &m) const;
+};
+
+// The filter options that find, report and stats share, with one reading of them.
+class SearchOptions
+{
+public:
+    SearchOptions();
+    void addTo(QCommandLineParser &parser) const;
+    // The criteria, or std::nullopt with `error` set for a usage error: a value that does not read,
+    // an option given twice, or a period that ends before it starts.
+    std::optional<SearchCriteria> read(const QCommandLineParser &parser, QString *error) const;
+    // The help text's paragraph on the options, with the status table.
+    static QString helpText();
+
+private:
+    QCommandLineOption melt;
+    QCommandLineOption technology;
+    QCommandLineOption from;
+    QCommandLineOption to;
+    QCommandLineOption status;
+    QCommandLineOption temperature;
+    QCommandLineOption emf;
+};
+
+// Whether a single-valued option was given more than once; `error` then says which.
+bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error);
+
+} // namespace cli
