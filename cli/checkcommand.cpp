@@ -37,6 +37,11 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+QString unreadableFinding(const QString &path)
+{
+    return QStringLiteral("cannot be read (%1): the viewer shows nothing for it").arg(unreadableReason(path));
+}
+
 QString samplesText(const measurement::OddSamples &odd)
 {
     return odd.count == 1
@@ -89,7 +94,7 @@ bool looksLikeNoValue(const QString &text)
     return isNumber && value == 32767.0;
 }
 
-QStringList resultFindingTexts(const measurement::Measurement &m)
+QStringList resultFindings(const measurement::Measurement &m)
 {
     const std::pair<const char *, const std::optional<QString> *> results[] = {
         {"Smelt", &m.smelt},          {"Temp", &m.temperatureText}, {"Eds", &m.emfText},
@@ -106,16 +111,12 @@ QStringList resultFindingTexts(const measurement::Measurement &m)
                                     .arg(QLatin1String(key), measurement::noDataText()));
             continue;
         }
-        findings.append(QStringLiteral("\"%1\" is \"%2\", which looks like a missing value but is neither "
-                                       "\"nan\" nor \"32767\": the viewer shows it as it stands, not \"%3\"")
+        findings.append(QStringLiteral("\"%1\" is \"%2\", which looks like a missing value but is "
+                                       "neither \"nan\" nor \"32767\": the viewer shows it as it "
+                                       "stands, not \"%3\"")
                             .arg(QLatin1String(key), **text, measurement::noDataText()));
     }
     return findings;
-}
-
-QString unreadableFinding(const QString &path)
-{
-    return QStringLiteral("cannot be read (%1): the viewer shows nothing for it").arg(unreadableReason(path));
 }
 
 // Files that the lists of another technology lead to as well: the scans' patterns ignore letter case,
@@ -192,7 +193,7 @@ QStringList contentFindingTexts(const measurement::Measurement &read)
                 oddSamplesReason(measurement::SampleOddity(kind)));
     }
     if (!f.documentNotParsed)
-        findings += resultFindingTexts(read);
+        findings += resultFindings(read);
     return findings;
 }
 
@@ -401,7 +402,6 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             return exitFindings;
         }
     }
-
     QStringList concerned;
     for (const Finding &finding : report.findings) {
         out << finding.fileName << ": " << finding.reason << '\n';

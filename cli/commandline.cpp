@@ -19,10 +19,12 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <unistd.h>
+#endif
+#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace cli {

@@ -38,7 +38,8 @@ QString toolHelpText()
                     .arg(QLatin1String(command.name), -8)
                     .arg(QLatin1String(command.summary));
     text +=
-        QStringLiteral("\n\"steel-archive <command> --help\" describes a command.\n"
+        QStringLiteral("\n\"steel-archive <command> --help\" describes a command;\n"
+                       "\"steel-archive --version\" (or -V) prints the version.\n"
                        "Exit codes: 0 done; 1 the archive has problems (check's findings, no archive\n"
                        "file at all, files find had to skip); 2 bad usage, an input that cannot be read or\n"
                        "an output that cannot or must not be written. Each command's --help has its own.\n");
@@ -60,6 +61,11 @@ int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString &name = arguments.constFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         out << toolHelpText();
+        out.flush();
+        return exitSuccess;
+    }
+    if (name == QLatin1String("--version") || name == QLatin1String("-V")) {
+        out << "steel-archive " << QStringLiteral(STEEL_VERSION) << '\n';
         out.flush();
         return exitSuccess;
     }

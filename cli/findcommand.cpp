@@ -113,11 +113,9 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the matches as JSON."));
-    parser.addOption(jsonOption);
     const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write the matches as CSV."));
-    parser.addOption(csvOption);
+    parser.addOptions({jsonOption, csvOption, noIndexOption()});
     addCsvFormatOptions(parser);
-    parser.addOption(noIndexOption());
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
     const std::optional<CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
