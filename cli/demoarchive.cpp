@@ -382,14 +382,14 @@ QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &file
     for (const DemoFile &demoFile : files) {
         QFile file(directory + QLatin1Char('/') + demoFile.fileName);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+            return QStringLiteral("%1: %2").arg(file.fileName(), systemReason(file.errorString()));
         if (file.write(demoFile.content) != demoFile.content.size() || !file.flush())
-            return QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+            return QStringLiteral("%1: %2").arg(file.fileName(), systemReason(file.errorString()));
         // Set after the last write, which would otherwise move the time again.
         const QDateTime modified(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime);
         if (!file.setFileTime(modified, QFileDevice::FileModificationTime))
             return QStringLiteral("%1: the modification time cannot be set: %2")
-                .arg(file.fileName(), file.errorString());
+                .arg(file.fileName(), systemReason(file.errorString()));
         file.close();
     }
     return QString();

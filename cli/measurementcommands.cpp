@@ -260,6 +260,9 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
         out.flush();
         return exitSuccess;
     }
+    const QString unwritable = unwritableReason(output);
+    if (!unwritable.isEmpty())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + unwritable);
     // All or nothing: a failed write must not leave a truncated CSV that looks complete.
     QSaveFile file(output);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())

@@ -174,6 +174,7 @@ private slots:
         QVERIFY2(result.out.startsWith(QStringLiteral("Usage: steel-archive ") + command),
                  qPrintable(result.out));
         QVERIFY(result.err.isEmpty());
+        QVERIFY2(result.out.contains(QLatin1String("\nExit codes: 0 ")), qPrintable(result.out));
         QVERIFY2(
             runTool({QStringLiteral("--help")}).out.contains(QLatin1Char(' ') + command + QLatin1Char(' ')),
             "listed in the tool's help");
