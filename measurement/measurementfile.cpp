@@ -13,6 +13,7 @@
 #include <QTextDecoder>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #if defined(Q_OS_UNIX)
@@ -147,7 +148,7 @@ QString stringOf(const QJsonValue &value)
 
 // Samples are converted exactly as the viewer always has (QString::toDouble); this only names what
 // that conversion makes of texts that are not plain numbers. Cheap for the plain ones.
-std::optional<SampleOddity> oddityOf(const QString &text, double value, bool converted)
+std::optional<SampleOddity> oddityOf(QStringView text, double value, bool converted)
 {
     if (std::isnan(value))
         return text == QLatin1String("nan") ? std::nullopt : std::optional(SampleOddity::nanSpelling);
@@ -158,7 +159,7 @@ std::optional<SampleOddity> oddityOf(const QString &text, double value, bool con
             return SampleOddity::emptyText;
         bool withPoint = false;
         if (text.contains(QLatin1Char(',')))
-            QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&withPoint);
+            text.toString().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&withPoint);
         return withPoint ? SampleOddity::decimalComma : SampleOddity::notANumber;
     }
     if (text.front().isSpace() || text.back().isSpace())
@@ -168,7 +169,62 @@ std::optional<SampleOddity> oddityOf(const QString &text, double value, bool con
     return std::nullopt;
 }
 
-QVector<double> readCurve(const QJsonArray &archives, int index, ReadFindings &findings)
+// A sample written as plainly as the plant writes them, "-12.345": at most 15 digits and no leading
+// zero. Its value is then the quotient of two doubles that hold the digits and the power of ten
+// exactly, and one division rounds it correctly, just as the general conversion does.
+std::optional<double> plainDecimal(QStringView text)
+{
+    static const double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    int i = 0;
+    const bool negative = !text.isEmpty() && text[0] == u'-';
+    i += negative ? 1 : 0;
+    qint64 digits = 0;
+    int count = 0;
+    int fraction = -1;
+    const int integerStart = i;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'.' && fraction < 0 && i > integerStart) {
+            fraction = 0;
+            continue;
+        }
+        if (c < u'0' || c > u'9' || ++count > 15)
+            return std::nullopt;
+        digits = digits * 10 + (c - u'0');
+        if (fraction >= 0)
+            ++fraction;
+    }
+    const bool leadingZero =
+        text.size() > integerStart + 1 && text[integerStart] == u'0' && text[integerStart + 1] != u'.';
+    if (count == 0 || fraction == 0 || leadingZero)
+        return std::nullopt;
+    const double value = double(digits) / powersOfTen[qMax(fraction, 0)];
+    return negative ? -value : value;
+}
+
+// One sample text as the viewer converts it, noting what is odd about it.
+double sampleValue(QStringView text, ReadFindings &findings, bool shortcut = true)
+{
+    bool converted = true;
+    const std::optional<double> plain = shortcut ? plainDecimal(text) : std::nullopt;
+    const double value = plain ? *plain : text.toDouble(&converted);
+    if (const std::optional<SampleOddity> oddity = oddityOf(text, value, converted)) {
+        OddSamples &odd = findings.oddSamples[std::size_t(*oddity)];
+        if (odd.count++ == 0)
+            odd.firstText = text.toString();
+    }
+    return value;
+}
+
+std::optional<QString> resultOf(const QString &text)
+{
+    if (text == QLatin1String("nan") || text == QLatin1String("32767"))
+        return std::nullopt;
+    return text;
+}
+
+QVector<double> readCurve(const QJsonArray &archives, int index, ReadFindings &findings, bool shortcut)
 {
     QVector<double> samples(samplesPerCurve, std::numeric_limits<double>::quiet_NaN());
     const QJsonArray values = archives.at(index).toObject().value(QStringLiteral("values")).toArray();
@@ -182,14 +238,7 @@ QVector<double> readCurve(const QJsonArray &archives, int index, ReadFindings &f
             samples[i] = 0.0;
             continue;
         }
-        const QString text = value.toString();
-        bool converted = false;
-        samples[i] = text.toDouble(&converted);
-        if (const std::optional<SampleOddity> oddity = oddityOf(text, samples[i], converted)) {
-            OddSamples &odd = findings.oddSamples[std::size_t(*oddity)];
-            if (odd.count++ == 0)
-                odd.firstText = text;
-        }
+        samples[i] = sampleValue(value.toString(), findings, shortcut);
     }
     return samples;
 }
@@ -199,19 +248,16 @@ std::optional<QString> readResult(const QJsonObject &top, const QString &key, Re
     const QJsonValue value = top.value(key);
     if (!value.isUndefined() && !value.isString())
         findings.nonStringResults = true;
-    const QString text = stringOf(value);
-    if (text == QLatin1String("nan") || text == QLatin1String("32767"))
-        return std::nullopt;
-    return text;
+    return resultOf(stringOf(value));
 }
 
-Measurement measurementFromObject(const QJsonObject &top, const ReadFindings &findings)
+Measurement measurementFromObject(const QJsonObject &top, const ReadFindings &findings, bool shortcut)
 {
     Measurement m;
     m.findings = findings;
     const QJsonArray archives = top.value(QStringLiteral("Archives")).toArray();
-    m.emf = readCurve(archives, 0, m.findings);
-    m.temperature = readCurve(archives, 1, m.findings);
+    m.emf = readCurve(archives, 0, m.findings, shortcut);
+    m.temperature = readCurve(archives, 1, m.findings, shortcut);
 
     m.smelt = readResult(top, QStringLiteral("Smelt"), m.findings);
     m.temperatureText = readResult(top, QStringLiteral("Temp"), m.findings);
@@ -233,8 +279,230 @@ Measurement measurementFromObject(const QJsonObject &top, const ReadFindings &fi
     return m;
 }
 
-Measurement measurementFromLine(const FirstLine &line, const LineCut &cut)
+// ---- the plain document's shortcut --------------------------------------------------------------
+// Archive files as the plant writes them are printable ASCII without escapes: one object of strings,
+// the curves in "Archives". Such a line is taken apart here without a JSON tree and without a text
+// per sample, and gives the very record the general route gives: the same rules (sampleValue,
+// resultOf, the status table) applied to the same texts. Any other shape (a number, true, false or
+// null, deeper nesting, a key twice, an escape, a byte outside printable ASCII) takes the general
+// route, so the shortcut never has to know how Qt treats it.
+
+struct Slice
 {
+    const char *begin = nullptr;
+    int length = 0;
+    bool operator==(const Slice &o) const
+    {
+        return length == o.length && std::memcmp(begin, o.begin, size_t(length)) == 0;
+    }
+    bool is(const char *text) const
+    {
+        return length == int(qstrlen(text)) && std::memcmp(begin, text, size_t(length)) == 0;
+    }
+    QString text() const { return QString::fromLatin1(begin, length); }
+};
+
+// A value of the accepted shapes: a string, or an array (of strings, or at the top of objects).
+struct PlainValue
+{
+    bool isArray = false;
+    Slice string;
+    QVector<Slice> strings;                                 // an array's string elements
+    QVector<QVector<std::pair<Slice, PlainValue>>> objects; // an array's object elements
+    QVector<int> order;                                     // per element: -1 string, else index into objects
+};
+
+class PlainParser
+{
+public:
+    PlainParser(const char *begin, const char *end) : p(begin), end(end) {}
+
+    bool document(QVector<std::pair<Slice, PlainValue>> *top)
+    {
+        skipSpaces();
+        if (!members(top, true))
+            return false;
+        skipSpaces();
+        return p == end;
+    }
+
+private:
+    void skipSpaces()
+    {
+        while (p < end && *p == ' ')
+            ++p;
+    }
+    bool take(char c)
+    {
+        skipSpaces();
+        if (p < end && *p == c) {
+            ++p;
+            return true;
+        }
+        return false;
+    }
+    bool string(Slice *out)
+    {
+        if (!take('"'))
+            return false;
+        const char *start = p;
+        while (p < end && *p != '"')
+            ++p;
+        if (p == end)
+            return false;
+        *out = Slice{start, int(p - start)};
+        ++p;
+        return true;
+    }
+    // An object; at the top its members may hold arrays of objects, below only arrays of strings.
+    bool members(QVector<std::pair<Slice, PlainValue>> *out, bool top)
+    {
+        if (!take('{'))
+            return false;
+        if (take('}'))
+            return true;
+        do {
+            Slice key;
+            if (!string(&key) || !take(':'))
+                return false;
+            for (const auto &member : qAsConst(*out)) {
+                if (member.first == key)
+                    return false;
+            }
+            PlainValue value;
+            skipSpaces();
+            if (p < end && *p == '[') {
+                if (!array(&value, top))
+                    return false;
+            } else if (!string(&value.string)) {
+                return false;
+            }
+            out->append({key, std::move(value)});
+        } while (take(','));
+        return take('}');
+    }
+    bool array(PlainValue *value, bool objectsAllowed)
+    {
+        value->isArray = true;
+        if (!take('['))
+            return false;
+        if (take(']'))
+            return true;
+        do {
+            skipSpaces();
+            if (objectsAllowed && p < end && *p == '{') {
+                value->objects.append(QVector<std::pair<Slice, PlainValue>>());
+                if (!members(&value->objects.last(), false))
+                    return false;
+                value->order.append(value->objects.size() - 1);
+            } else {
+                Slice element;
+                if (!string(&element))
+                    return false;
+                value->strings.append(element);
+                value->order.append(-1);
+            }
+        } while (take(','));
+        return take(']');
+    }
+
+    const char *p;
+    const char *end;
+};
+
+const PlainValue *memberOf(const QVector<std::pair<Slice, PlainValue>> &object, const char *key)
+{
+    for (const auto &member : object) {
+        if (member.first.is(key))
+            return &member.second;
+    }
+    return nullptr;
+}
+
+// Whether the local 8-bit encoding reads printable ASCII as itself, so that such a line needs no
+// decoding: true of every encoding in use, checked once all the same.
+bool localEncodingKeepsAscii()
+{
+    static const bool keeps = [] {
+        QByteArray ascii;
+        for (char c = 0x20; c < 0x7f; ++c)
+            ascii.append(c);
+        return QTextCodec::codecForLocale()->toUnicode(ascii) == QString::fromLatin1(ascii);
+    }();
+    return keeps;
+}
+
+QVector<double> plainCurve(const PlainValue *archives, int index, ReadFindings &findings)
+{
+    QVector<double> samples(samplesPerCurve, std::numeric_limits<double>::quiet_NaN());
+    const PlainValue *values = nullptr;
+    if (archives && archives->isArray && index < archives->order.size() && archives->order[index] >= 0)
+        values = memberOf(archives->objects[archives->order[index]], "values");
+    if (!values || !values->isArray)
+        return samples;
+    findings.longestCurve = qMax(findings.longestCurve, int(values->strings.size()));
+    const int used = qMin(int(values->strings.size()), samplesPerCurve);
+    char16_t wide[64];
+    for (int i = 0; i < used; ++i) {
+        const Slice &text = values->strings[i];
+        if (text.length <= int(sizeof(wide) / sizeof(wide[0]))) {
+            for (int k = 0; k < text.length; ++k)
+                wide[k] = char16_t(static_cast<unsigned char>(text.begin[k]));
+            samples[i] = sampleValue(QStringView(wide, text.length), findings);
+        } else {
+            samples[i] = sampleValue(text.text(), findings);
+        }
+    }
+    return samples;
+}
+
+std::optional<QString> plainResult(const QVector<std::pair<Slice, PlainValue>> &top, const char *key,
+                                   ReadFindings &findings)
+{
+    const PlainValue *value = memberOf(top, key);
+    if (value && value->isArray)
+        findings.nonStringResults = true;
+    return resultOf(value && !value->isArray ? value->string.text() : QString());
+}
+
+std::optional<Measurement> plainMeasurement(const QByteArray &line)
+{
+    if (!localEncodingKeepsAscii())
+        return std::nullopt;
+    for (const char c : line) {
+        if (c < 0x20 || c > 0x7e || c == '\\')
+            return std::nullopt;
+    }
+    QVector<std::pair<Slice, PlainValue>> top;
+    if (!PlainParser(line.constData(), line.constData() + line.size()).document(&top))
+        return std::nullopt;
+    Measurement m;
+    const PlainValue *archives = memberOf(top, "Archives");
+    m.emf = plainCurve(archives, 0, m.findings);
+    m.temperature = plainCurve(archives, 1, m.findings);
+    m.smelt = plainResult(top, "Smelt", m.findings);
+    m.temperatureText = plainResult(top, "Temp", m.findings);
+    m.emfText = plainResult(top, "Eds", m.findings);
+    m.oxidation = plainResult(top, "OxActivity", m.findings);
+    m.aluminiumMass = plainResult(top, "MassAl", m.findings);
+    m.carbon = plainResult(top, "Carbon", m.findings);
+    if (const PlainValue *status = memberOf(top, "Status")) {
+        if (status->isArray)
+            m.findings.nonStringResults = true;
+        const int code = (status->isArray ? QString() : status->string.text()).toInt(nullptr, 10);
+        m.statusCode = code;
+        m.status = statusText(code);
+        m.findings.statusOutsideTable = !isKnownStatusCode(code);
+    }
+    return m;
+}
+
+Measurement measurementFromLine(const FirstLine &line, const LineCut &cut, bool shortcut = true)
+{
+    if (!line.tooLong && cut.unitSize() == 1 && shortcut) {
+        if (std::optional<Measurement> plain = plainMeasurement(line.text))
+            return std::move(*plain);
+    }
     ReadFindings findings;
     QJsonObject top;
     if (line.tooLong) {
@@ -250,7 +518,7 @@ Measurement measurementFromLine(const FirstLine &line, const LineCut &cut)
     // The line break ends on a code unit boundary, so the tail decodes correctly on its own.
     if (findings.documentNotParsed && line.hasBreak)
         findings.spreadOverLines = hasVisibleText(cut.decode(line.following));
-    return measurementFromObject(top, findings);
+    return measurementFromObject(top, findings, shortcut);
 }
 
 // Collects the bytes that decide the first line: everything up to the first line break, capped just
@@ -327,6 +595,12 @@ Measurement parseMeasurement(const QByteArray &fileBytes)
 {
     const LineCut cut(fileBytes);
     return measurementFromLine(cutFirstLine(fileBytes, cut), cut);
+}
+
+Measurement parseMeasurementWithoutShortcut(const QByteArray &fileBytes)
+{
+    const LineCut cut(fileBytes);
+    return measurementFromLine(cutFirstLine(fileBytes, cut), cut, false);
 }
 
 std::optional<Measurement> readMeasurementFile(const QString &path, archive::FileStamp *stamp)

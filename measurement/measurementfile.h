@@ -85,6 +85,9 @@ QString displayText(const std::optional<QString> &result);
 // Decodes the bytes of a whole file (only the first line is used) into a measurement. Never fails:
 // every fault degrades to missing data.
 Measurement parseMeasurement(const QByteArray &fileBytes);
+// The same reading through the general JSON route alone, without the shortcut for plain ASCII
+// documents: what the shortcut is compared with.
+Measurement parseMeasurementWithoutShortcut(const QByteArray &fileBytes);
 
 // Reads the first line of a regular file. std::nullopt when the file cannot be opened for reading
 // (missing, unreadable, a directory, a named pipe or another special file).

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +34,26 @@ bool sameShown(const measurement::Measurement &a, const measurement::Measurement
            a.temperatureText == b.temperatureText && a.emfText == b.emfText && a.oxidation == b.oxidation &&
            a.aluminiumMass == b.aluminiumMass && a.carbon == b.carbon && a.status == b.status &&
            a.statusCode == b.statusCode;
+}
+
+// Everything the reader gives, down to the sign of a zero and what it noticed.
+bool sameRecord(const measurement::Measurement &a, const measurement::Measurement &b)
+{
+    const auto bitwise = [](const QVector<double> &x, const QVector<double> &y) {
+        return x.size() == y.size() &&
+               std::memcmp(x.constData(), y.constData(), sizeof(double) * size_t(x.size())) == 0;
+    };
+    const measurement::ReadFindings &f = a.findings;
+    const measurement::ReadFindings &g = b.findings;
+    bool same = sameShown(a, b) && bitwise(a.emf, b.emf) && bitwise(a.temperature, b.temperature) &&
+                f.firstLineTooLong == g.firstLineTooLong && f.documentNotParsed == g.documentNotParsed &&
+                f.spreadOverLines == g.spreadOverLines && f.longestCurve == g.longestCurve &&
+                f.nonStringSamples == g.nonStringSamples && f.nonStringResults == g.nonStringResults &&
+                f.statusOutsideTable == g.statusOutsideTable;
+    for (int k = 0; k < measurement::sampleOddityCount; ++k)
+        same = same && f.oddSamples[size_t(k)].count == g.oddSamples[size_t(k)].count &&
+               f.oddSamples[size_t(k)].firstText == g.oddSamples[size_t(k)].firstText;
+    return same;
 }
 
 void checkResult(const std::optional<QString> &result)
@@ -88,6 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<int>(size));
     const measurement::Measurement m = measurement::parseMeasurement(bytes);
     checkMeasurement(m);
+    // The shortcut for plain documents gives exactly what the general route gives.
+    FUZZ_CHECK(sameRecord(m, measurement::parseMeasurementWithoutShortcut(bytes)));
     if (m.findings.documentNotParsed)
         FUZZ_CHECK(showsEmptyFile(m));
 
