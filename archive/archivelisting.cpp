@@ -132,6 +132,9 @@ bool globMatch(const PatternChar *p, int plen, const NameChar *s, int slen, Fold
     return pi == plen;
 }
 
+} // namespace
+
+// Declared in the header, so that WildcardPattern can hold one.
 class CompiledPattern
 {
 public:
@@ -169,6 +172,8 @@ private:
     QByteArray asciiFolded;
     bool patternIsAscii = true;
 };
+
+namespace {
 
 bool isHiddenName(QStringView name)
 {
@@ -360,6 +365,17 @@ bool visitNative(const QString &directory, const CompiledPattern &pattern, bool 
 bool wildcardMatch(const QString &pattern, const QString &name)
 {
     return CompiledPattern(pattern).matches(name);
+}
+
+WildcardPattern::WildcardPattern(const QString &pattern)
+    : compiled(std::make_unique<CompiledPattern>(pattern))
+{}
+
+WildcardPattern::~WildcardPattern() = default;
+
+bool WildcardPattern::matches(QStringView name) const
+{
+    return compiled->matches(name);
 }
 
 QString escapeWildcards(const QString &literal)

@@ -8,6 +8,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -25,6 +26,20 @@ struct ListedFile
 // Wildcard match of a whole file name: "*" any run, "?" one character, "[...]" a set (with "!" or "^"
 // negation and ranges); letter case is ignored.
 bool wildcardMatch(const QString &pattern, const QString &name);
+
+class CompiledPattern;
+
+// The same match with the pattern prepared once, for many names.
+class WildcardPattern
+{
+public:
+    explicit WildcardPattern(const QString &pattern);
+    ~WildcardPattern();
+    bool matches(QStringView name) const;
+
+private:
+    std::unique_ptr<CompiledPattern> compiled;
+};
 
 // Makes "*", "?" and "[" stand for themselves inside a wildcard pattern.
 QString escapeWildcards(const QString &literal);

@@ -43,6 +43,7 @@ public:
     }
 
     int size() const { return int(entries.size()); }
+
     QByteArray bytes(int i) const
     {
         return QByteArray::fromRawData(arena.constData() + entries[size_t(i)].offset,
@@ -80,16 +81,17 @@ struct Slot
     measurement::MeasurementDigest digest;
 };
 
-void forEachInParallel(std::vector<Slot *> &work, const std::function<void(Slot &)> &job)
+// Runs job(0) .. job(count - 1) on all cores; each index once, in no particular order.
+void inParallel(size_t count, const std::function<void(size_t)> &job)
 {
-    if (work.empty())
+    if (count == 0)
         return;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t threads = std::min<size_t>(cores, work.size());
+    const size_t threads = std::min<size_t>(cores, count);
     std::atomic<size_t> next{0};
     const auto run = [&]() {
-        for (size_t i = next++; i < work.size(); i = next++)
-            job(*work[i]);
+        for (size_t i = next++; i < count; i = next++)
+            job(i);
     };
     std::vector<std::thread> helpers;
     for (size_t t = 1; t < threads; ++t)
@@ -165,7 +167,8 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
                 toRead.push_back(&slot);
         }
 
-        forEachInParallel(toRead, [&](Slot &slot) {
+        inParallel(toRead.size(), [&](size_t k) {
+            Slot &slot = *toRead[k];
             FileStamp atOpen;
             const std::optional<measurement::Measurement> m = measurement::readMeasurementFile(
                 folder + QLatin1Char('/') + listed.name(slot.index), &atOpen);

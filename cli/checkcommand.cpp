@@ -133,14 +133,13 @@ QVector<Finding> crossTechnologyFindings(const QStringList &fileNames)
     for (auto listed = filesByTechnology.cbegin(); listed != filesByTechnology.cend(); ++listed) {
         if (listed.key().isEmpty())
             continue;
-        const QString pattern = archive::yearMonthPattern(listed.key());
+        const archive::WildcardPattern pattern(archive::yearMonthPattern(listed.key()));
         for (auto other = filesByTechnology.cbegin(); other != filesByTechnology.cend(); ++other) {
             if (other.key() == listed.key())
                 continue;
             const QStringList &otherFiles = other.value();
-            const auto strayed =
-                std::find_if(otherFiles.cbegin(), otherFiles.cend(),
-                             [&](const QString &name) { return archive::wildcardMatch(pattern, name); });
+            const auto strayed = std::find_if(otherFiles.cbegin(), otherFiles.cend(),
+                                              [&](const QString &name) { return pattern.matches(name); });
             if (strayed != otherFiles.cend())
                 findings.append(
                     {*strayed, QStringLiteral("the lists of technology %1 also lead to this file of "
@@ -220,14 +219,33 @@ std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files
     constexpr qint64 tolerance = 24 * 60 * 60 * 1000;
     QStringList disagreeing;
     QHash<QString, qint64> modifiedByName;
+    // Asking the time zone costs a system call per question: a day without a change of its offset
+    // is asked once.
+    QHash<qint64, std::optional<int>> offsetOfDay;
+    const auto localMsecs = [&offsetOfDay](const archive::Moment &moment) -> std::optional<qint64> {
+        const qint64 day = moment.date.toJulianDay();
+        auto known = offsetOfDay.find(day);
+        if (known == offsetOfDay.end()) {
+            const QDateTime first(moment.date, QTime(0, 0), Qt::LocalTime);
+            const QDateTime last(moment.date, QTime(23, 59, 59), Qt::LocalTime);
+            const bool uniform =
+                first.isValid() && last.isValid() && first.offsetFromUtc() == last.offsetFromUtc();
+            known =
+                offsetOfDay.insert(day, uniform ? std::optional<int>(first.offsetFromUtc()) : std::nullopt);
+        }
+        if (*known)
+            return QDateTime(moment.date, moment.time, Qt::UTC).toMSecsSinceEpoch() - qint64(**known) * 1000;
+        const QDateTime named(moment.date, moment.time, Qt::LocalTime);
+        return named.isValid() ? std::optional<qint64>(named.toMSecsSinceEpoch()) : std::nullopt;
+    };
     int dated = 0;
     for (const archive::ListedFile &file : files) {
         const archive::Moment moment = archive::momentOfFile(file.fileName);
-        const QDateTime named(moment.date, moment.time, Qt::LocalTime);
-        if (!moment.isValid() || !named.isValid())
+        const std::optional<qint64> named = moment.isValid() ? localMsecs(moment) : std::nullopt;
+        if (!named)
             continue;
         ++dated;
-        if (qAbs(file.modifiedMsecs - named.toMSecsSinceEpoch()) > tolerance) {
+        if (qAbs(file.modifiedMsecs - *named) > tolerance) {
             disagreeing.append(file.fileName);
             modifiedByName.insert(file.fileName, file.modifiedMsecs);
         }
