@@ -130,26 +130,16 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
                            "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1};
     QCommandLineParser parser;
-    addArchiveDirectoryArgument(parser);
-    const SearchOptions searchOptions;
-    searchOptions.addTo(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the matches as JSON."));
     parser.addOption(jsonOption);
-    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+    ArchiveSearch search;
+    if (const auto finished =
+            parseSearchCommandLine(parser, SearchOptions(), syntax, arguments, out, err, &search))
         return *finished;
-
-    QString usageError;
-    const std::optional<SearchCriteria> criteria = searchOptions.read(parser, &usageError);
-    if (!criteria)
-        return reportFailure(err, syntax.name, usageError);
-
-    const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = unlistableFolderReason(directory);
-    if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+    const QString &directory = search.directory;
 
     QStringList unreadable;
-    const QVector<FoundMeasurement> found = findMeasurements(directory, *criteria, &unreadable);
+    const QVector<FoundMeasurement> found = findMeasurements(directory, search.criteria, &unreadable);
     reportSkippedFiles(err, syntax.name, directory, unreadable);
 
     if (parser.isSet(jsonOption)) {

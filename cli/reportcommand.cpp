@@ -76,20 +76,16 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
                            "that cannot be read or a report that cannot be written."),
         0, 1};
     QCommandLineParser parser;
-    addArchiveDirectoryArgument(parser);
-    const SearchOptions searchOptions;
-    searchOptions.addTo(parser);
     const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
                                           QStringLiteral("The report to write (required)."),
                                           QStringLiteral("REPORT.pdf"));
     parser.addOption(outputOption);
-    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+    const SearchOptions searchOptions;
+    ArchiveSearch search;
+    if (const auto finished =
+            parseSearchCommandLine(parser, searchOptions, syntax, arguments, out, err, &search))
         return *finished;
-
     QString usageError;
-    const std::optional<SearchCriteria> criteria = searchOptions.read(parser, &usageError);
-    if (!criteria)
-        return reportFailure(err, syntax.name, usageError);
     if (!parser.isSet(outputOption))
         return reportFailure(err, syntax.name, QStringLiteral("-o REPORT.pdf is required"));
     if (givenTwice(parser, outputOption, &usageError))
@@ -97,15 +93,11 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
 
-    const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = unlistableFolderReason(directory);
-    if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
-
-    const QVector<MeasurementFacts> facts = selectMeasurements(syntax.name, directory, *criteria, err);
+    const QVector<MeasurementFacts> facts =
+        selectMeasurements(syntax.name, search.directory, search.criteria, err);
     ReportHeading heading;
-    heading.directory = QDir::cleanPath(QFileInfo(directory).absoluteFilePath());
-    heading.period = periodText(*criteria, facts);
+    heading.directory = QDir::cleanPath(QFileInfo(search.directory).absoluteFilePath());
+    heading.period = periodText(search.criteria, facts);
     heading.conditions = conditionTexts(searchOptions.given(parser));
     heading.madeAt = QDateTime::currentDateTime();
 

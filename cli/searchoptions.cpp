@@ -222,6 +222,26 @@ QVector<QPair<QString, QString>> SearchOptions::given(const QCommandLineParser &
     return given;
 }
 
+std::optional<int> parseSearchCommandLine(QCommandLineParser &parser, const SearchOptions &options,
+                                          const CommandSyntax &syntax, const QStringList &arguments,
+                                          QTextStream &out, QTextStream &err, ArchiveSearch *search)
+{
+    addArchiveDirectoryArgument(parser);
+    options.addTo(parser);
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+        return finished;
+    QString usageError;
+    const std::optional<SearchCriteria> criteria = options.read(parser, &usageError);
+    if (!criteria)
+        return reportFailure(err, syntax.name, usageError);
+    const QString directory = archiveDirectoryArgument(parser);
+    const QString reason = unlistableFolderReason(directory);
+    if (!reason.isEmpty())
+        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+    *search = {directory, *criteria};
+    return std::nullopt;
+}
+
 bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error)
 {
     if (parser.values(option).size() < 2)

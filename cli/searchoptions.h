@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "commandline.h"
+
 #include "archive/archivename.h"
 #include "measurement/measurementfile.h"
 
@@ -13,6 +15,7 @@
 #include <optional>
 
 class QCommandLineParser;
+class QTextStream;
 
 namespace cli {
 
@@ -105,6 +108,21 @@ private:
     QCommandLineOption temperature;
     QCommandLineOption emf;
 };
+
+// What find, report and stats work on.
+struct ArchiveSearch
+{
+    QString directory;
+    SearchCriteria criteria;
+};
+
+// The start of find, report and stats, once each has added its own options to `parser`: adds the DIR
+// argument and the filters, parses the command line, reads the filters and checks that the folder can
+// be listed. Returns the exit code when the command is already finished (help shown, a usage error or
+// an unlistable folder reported), std::nullopt when it goes on with `search` filled in.
+std::optional<int> parseSearchCommandLine(QCommandLineParser &parser, const SearchOptions &options,
+                                          const CommandSyntax &syntax, const QStringList &arguments,
+                                          QTextStream &out, QTextStream &err, ArchiveSearch *search);
 
 // Whether a single-valued option was given more than once; `error` then says which.
 bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error);

@@ -152,21 +152,16 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
                 "cannot be read."),
         0, 1};
     QCommandLineParser parser;
-    addArchiveDirectoryArgument(parser);
-    const SearchOptions searchOptions;
-    searchOptions.addTo(parser);
     const QCommandLineOption byOption(QStringLiteral("by"), QStringLiteral("How to group."),
                                       QStringLiteral("GROUP"), QStringLiteral("technology"));
     const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write CSV."));
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON."));
     parser.addOptions({byOption, csvOption, jsonOption});
-    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+    ArchiveSearch search;
+    if (const auto finished =
+            parseSearchCommandLine(parser, SearchOptions(), syntax, arguments, out, err, &search))
         return *finished;
-
     QString usageError;
-    const std::optional<SearchCriteria> criteria = searchOptions.read(parser, &usageError);
-    if (!criteria)
-        return reportFailure(err, syntax.name, usageError);
     if (givenTwice(parser, byOption, &usageError))
         return reportFailure(err, syntax.name, usageError);
     const std::optional<Grouping> grouping = parseGrouping(parser.value(byOption));
@@ -177,12 +172,8 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (parser.isSet(csvOption) && parser.isSet(jsonOption))
         return reportFailure(err, syntax.name, QStringLiteral("--csv and --json exclude each other"));
 
-    const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = unlistableFolderReason(directory);
-    if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
-
-    const QVector<MeasurementFacts> facts = selectMeasurements(syntax.name, directory, *criteria, err);
+    const QVector<MeasurementFacts> facts =
+        selectMeasurements(syntax.name, search.directory, search.criteria, err);
     const QVector<GroupStatistics> groups = groupStatistics(facts, *grouping);
     const GroupStatistics total = totalStatistics(facts, QStringLiteral("all"));
 
