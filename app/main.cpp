@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow.h"
+#include "viewerimages.h"
 
 #include <QApplication>
 #include <QStringList>
+#include <QTextStream>
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +16,11 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     MainWindow window;
+    // Test hook of the install check: whether the window found its images, answered without a screen.
+    if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {
+        QTextStream out(stdout);
+        return viewerimages::reportImages(window, out);
+    }
     window.show();
     return application.exec();
 }

@@ -9,6 +9,7 @@
 #include "measurement/valuespanel.h"
 #include "printing/printing.h"
 #include "ui_mainwindow.h"
+#include "viewerimages.h"
 
 #include <QDir>
 #include <QEvent>
@@ -20,6 +21,9 @@
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
+    viewerimages::completeImages(this);
+    for (QComboBox *list : {ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel})
+        cascade::styleOpenList(list);
     plot::clearPlot(ui->customPlotSteel);
 
     const QString defaultArchiveDir = QDir::currentPath() + QStringLiteral("/archive");

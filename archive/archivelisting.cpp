@@ -184,7 +184,7 @@ QString directoryToList(const QString &directory)
 // ---- portable backend ---------------------------------------------------------------------------
 
 bool visitPortable(const QString &directory, const CompiledPattern &pattern, bool needTimes,
-                   const FileVisitor &visit)
+                   const StampVisitor &visit)
 {
     const QString path = directoryToList(directory);
     if (!QFileInfo(path).isDir())
@@ -201,8 +201,17 @@ bool visitPortable(const QString &directory, const CompiledPattern &pattern, boo
         // A link to a FIFO or a socket passes QDir's own filter.
         if (!info.isFile())
             continue;
-        const qint64 modified = needTimes ? info.lastModified().toMSecsSinceEpoch() : 0;
-        visit(name, modified);
+        FileStamp stamp;
+        if (needTimes) {
+            const qint64 modified = info.lastModified().toMSecsSinceEpoch();
+            const qint64 changed = info.metadataChangeTime().toMSecsSinceEpoch();
+            stamp.size = info.size();
+            stamp.modifiedSeconds = modified / 1000 - (modified % 1000 < 0 ? 1 : 0);
+            stamp.modifiedNanoseconds = (modified - stamp.modifiedSeconds * 1000) * 1000000;
+            stamp.changedSeconds = changed / 1000 - (changed % 1000 < 0 ? 1 : 0);
+            stamp.changedNanoseconds = (changed - stamp.changedSeconds * 1000) * 1000000;
+        }
+        visit(name, stamp);
     }
     return true;
 }
@@ -211,21 +220,33 @@ bool visitPortable(const QString &directory, const CompiledPattern &pattern, boo
 
 #ifdef Q_OS_UNIX
 
-qint64 modifiedMsecsOf(const struct stat &status)
+} // namespace
+
+FileStamp stampOf(const struct stat &status)
 {
-    // Whole milliseconds rounded down, as QFileInfo gives them, so both backends agree exactly.
 #if defined(Q_OS_DARWIN)
-    const struct timespec &t = status.st_mtimespec;
+    const struct timespec &m = status.st_mtimespec;
+    const struct timespec &c = status.st_ctimespec;
 #else
-    const struct timespec &t = status.st_mtim;
+    const struct timespec &m = status.st_mtim;
+    const struct timespec &c = status.st_ctim;
 #endif
-    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+    FileStamp stamp;
+    stamp.size = status.st_size;
+    stamp.modifiedSeconds = m.tv_sec;
+    stamp.modifiedNanoseconds = m.tv_nsec;
+    stamp.changedSeconds = c.tv_sec;
+    stamp.changedNanoseconds = c.tv_nsec;
+    stamp.inode = status.st_ino;
+    return stamp;
 }
+
+namespace {
 
 class NativeWalker
 {
 public:
-    NativeWalker(int directoryFd, const CompiledPattern &pattern, bool needTimes, const FileVisitor &visit)
+    NativeWalker(int directoryFd, const CompiledPattern &pattern, bool needTimes, const StampVisitor &visit)
         : fd(directoryFd), pattern(pattern), needTimes(needTimes), visit(visit)
     {}
 
@@ -265,28 +286,29 @@ public:
             view = decoded;
         }
 
-        qint64 modified = 0;
+        FileStamp stamp;
         if (type != DT_REG || needTimes) {
             struct stat status;
             // Follows links: a link counts as the file it points at, with that file's time.
             if (::fstatat(fd, name, &status, 0) != 0 || !S_ISREG(status.st_mode))
                 return;
-            modified = needTimes ? modifiedMsecsOf(status) : 0;
+            if (needTimes)
+                stamp = stampOf(status);
         }
-        visit(view, modified);
+        visit(view, stamp);
     }
 
 private:
     int fd;
     const CompiledPattern &pattern;
     bool needTimes;
-    const FileVisitor &visit;
+    const StampVisitor &visit;
     char16_t wide[1024];
     QString decoded;
 };
 
 bool visitNative(const QString &directory, const CompiledPattern &pattern, bool needTimes,
-                 const FileVisitor &visit)
+                 const StampVisitor &visit)
 {
     const QByteArray path = QFile::encodeName(directoryToList(directory));
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -356,8 +378,9 @@ QString escapeWildcards(const QString &literal)
     return out;
 }
 
-bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
-                         const FileVisitor &visit)
+namespace {
+
+bool walk(const QString &directory, const QString &pattern, bool needTimes, const StampVisitor &visit)
 {
     const CompiledPattern compiled(pattern);
 #ifdef Q_OS_UNIX
@@ -365,6 +388,21 @@ bool forEachMatchingFile(const QString &directory, const QString &pattern, bool 
         return visitNative(directory, compiled, needTimes, visit);
 #endif
     return visitPortable(directory, compiled, needTimes, visit);
+}
+
+} // namespace
+
+bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
+                         const FileVisitor &visit)
+{
+    return walk(directory, pattern, needTimes, [&visit, needTimes](QStringView name, const FileStamp &stamp) {
+        visit(name, needTimes ? stamp.modifiedMsecs() : 0);
+    });
+}
+
+bool forEachStampedFile(const QString &directory, const QString &pattern, const StampVisitor &visit)
+{
+    return walk(directory, pattern, true, visit);
 }
 
 QVector<ListedFile> listDirectory(const QString &directory, const QString &pattern)

@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "archive/filestamp.h"
+
 #include <QString>
 #include <QStringView>
 #include <QVector>
 
 #include <functional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace archive {
 
@@ -36,6 +42,16 @@ QVector<ListedFile> listDirectory(const QString &directory, const QString &patte
 using FileVisitor = std::function<void(QStringView fileName, qint64 modifiedMsecs)>;
 bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
                          const FileVisitor &visit);
+
+// The same walk, giving each file's full stamp (size, times to the nanosecond, inode): what the
+// index compares to decide whether a file must be read again.
+using StampVisitor = std::function<void(QStringView fileName, const FileStamp &stamp)>;
+bool forEachStampedFile(const QString &directory, const QString &pattern, const StampVisitor &visit);
+
+#ifdef Q_OS_UNIX
+// The stamp of a status the system gave.
+FileStamp stampOf(const struct stat &status);
+#endif
 
 // Which implementation lists directories. Native reads the folder with the operating system's own
 // calls where there are any; Portable goes through QDir only. Both give the same results; tests run

@@ -3,8 +3,12 @@
 
 #include "archive/archivename.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QColor>
 #include <QComboBox>
+#include <QPalette>
+#include <QStyledItemDelegate>
 
 namespace cascade {
 
@@ -37,6 +41,29 @@ bool selectExactText(QComboBox *list, const QString &text)
         return false;
     list->setCurrentIndex(index);
     return true;
+}
+
+void styleOpenList(QComboBox *list)
+{
+    // The colours are taken from the list as its own style sheet paints it, so they follow that sheet.
+    list->ensurePolished();
+    const QColor background = list->palette().color(QPalette::Button);
+    const QColor text = list->palette().color(QPalette::ButtonText);
+    const QColor current = background.darker(160);
+    const auto css = [](const QColor &colour) {
+        return QStringLiteral("rgb(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
+    };
+    // Entries drawn as items of the view, with its style sheet, on every platform style: some styles
+    // otherwise draw them as menu entries in colours of their own.
+    list->setItemDelegate(new QStyledItemDelegate(list));
+    list->view()->setStyleSheet(QStringLiteral("QAbstractItemView {\n"
+                                               "background-color: %1;\n"
+                                               "color: %2;\n"
+                                               "selection-background-color: %3;\n"
+                                               "selection-color: %2;\n"
+                                               "outline: 0;\n"
+                                               "}")
+                                    .arg(css(background), css(text), css(current)));
 }
 
 QString loadDirectory(const QString &pathFieldText)

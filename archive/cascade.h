@@ -23,6 +23,11 @@ void appendEntries(QComboBox *list, const QStringList &entries);
 // false, and leaves the list alone, when there is none.
 bool selectExactText(QComboBox *list, const QString &text);
 
+// Makes the open drop-down of a list read like the closed list: its entries in the list's own text
+// colour on the list's own background, the entry under the pointer or keyboard on a darker shade.
+// Without it the drop-down takes the list's white text onto the platform's light background.
+void styleOpenList(QComboBox *list);
+
 // The directory the loader opens files in. An empty path field lists the working directory, so
 // the file must be looked for there too, not below the file system root.
 QString loadDirectory(const QString &pathFieldText);

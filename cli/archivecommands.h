@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "archive/archivelisting.h"
 #include "archive/archivename.h"
 #include "measurement/measurementfile.h"
 #include "searchoptions.h"
 
+#include <QCommandLineOption>
 #include <QJsonObject>
 #include <QString>
 #include <QVector>
@@ -29,10 +31,29 @@ struct CheckReport
     QVector<Finding> findings; // ordered by file name, then as found
 };
 
-// Checks every archive file of the directory (each read once). `progress`, when given, is called
-// after each file with the number done and the total.
-CheckReport checkArchive(const QString &directory,
-                         const std::function<void(int done, int total)> &progress = nullptr);
+// How the archive-wide commands read an archive.
+struct ArchiveReading
+{
+    bool useIndex = true; // take unchanged files from the index and keep what is read in it
+    std::function<void(qint64 done, qint64 total)> progress;
+};
+
+// Checks every archive file of the directory (each read at most once).
+CheckReport checkArchive(const QString &directory, const ArchiveReading &reading = {});
+
+// What the check finds in the content of a measurement that could be read, in the order found.
+QStringList contentFindingTexts(const measurement::Measurement &read);
+// Names the rules of contentFindingTexts for the index: change it whenever they change.
+QString contentRulesVersion();
+
+// One finding for the whole archive when modification times disagree with the moments in the names
+// by more than a day (the name's moment taken as local time): the viewer's newest measurement and
+// its time lists follow the file times. Names the count and the first such file by name.
+std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files);
+
+// For a folder without a single archive file: says so and names the subfolders that do hold archive
+// files ("did you mean DIR/archive?"). The empty text when the folder holds archive files.
+QString noArchiveFilesText(const QString &directory);
 
 // What is wrong with a file's name, or the empty text when it follows the grammar exactly.
 QString nameProblem(const QString &fileName);
@@ -42,20 +63,29 @@ struct FoundMeasurement
     QString fileName;
     QString technology;
     archive::Moment moment;
-    measurement::Measurement measurement;
+    measurement::MeasurementDigest digest;
 };
 
 // The measurements of the directory that meet every condition, latest moment first (names whose
 // moment does not parse last); each file is read at most once. Names of matching-by-name files that
 // could not be read are added to `unreadable`.
 QVector<FoundMeasurement> findMeasurements(const QString &directory, const SearchCriteria &criteria,
-                                           QStringList *unreadable = nullptr);
+                                           QStringList *unreadable = nullptr,
+                                           const ArchiveReading &reading = {});
+
+// The --no-index option of the commands that read a whole archive, and the help text's paragraph on
+// the index.
+QCommandLineOption noIndexOption();
+QString indexHelpText();
+// How a command reads its archive: with the index unless --no-index is given, with progress on a
+// terminal that counts the files `done` ("read", "checked").
+ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err, const QString &done);
 
 // The same search for selections too large to hold: each match is handed to `visit` as soon as it is
 // read, in no particular order, and nothing is kept.
 void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
                        const std::function<void(FoundMeasurement &&found)> &visit,
-                       QStringList *unreadable = nullptr);
+                       QStringList *unreadable = nullptr, const ArchiveReading &reading = {});
 
 // The order of every list of measurements: latest moment first, names whose moment does not parse
 // last, equal moments by file name.

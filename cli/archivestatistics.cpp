@@ -58,7 +58,7 @@ bool groupBefore(const QString &a, const QString &b, Grouping grouping)
 
 MeasurementFacts factsOf(const FoundMeasurement &found)
 {
-    const measurement::Measurement &m = found.measurement;
+    const measurement::MeasurementDigest &m = found.digest;
     return {found.fileName,          found.technology, found.moment, resultNumber(m.temperatureText),
             resultNumber(m.emfText), m.status};
 }
@@ -181,15 +181,15 @@ QString shareText(double share)
     return QString::number(share * 100.0, 'f', 1) + QStringLiteral(" %");
 }
 
-QVector<MeasurementFacts> selectMeasurements(const QString &command, const QString &directory,
-                                             const SearchCriteria &criteria, QTextStream &err)
+QVector<MeasurementFacts> selectMeasurements(const QString &command, const ArchiveSearch &search,
+                                             const ArchiveReading &reading, QTextStream &err)
 {
     QVector<MeasurementFacts> facts;
     QStringList unreadable;
     visitMeasurements(
-        directory, criteria, [&facts](FoundMeasurement &&found) { facts.append(factsOf(found)); },
-        &unreadable);
-    reportSkippedFiles(err, command, directory, unreadable);
+        search.directory, search.criteria,
+        [&facts](FoundMeasurement &&found) { facts.append(factsOf(found)); }, &unreadable, reading);
+    reportSkippedFiles(err, command, search.directory, unreadable);
     sortNewestFirst(facts);
     return facts;
 }

@@ -85,7 +85,7 @@ QString shareText(double share); // "42.9 %"
 
 // The facts of the measurements that meet the criteria, newest first. Files that cannot be read are
 // named on `err`, as find names them, and skipped.
-QVector<MeasurementFacts> selectMeasurements(const QString &command, const QString &directory,
-                                             const SearchCriteria &criteria, QTextStream &err);
+QVector<MeasurementFacts> selectMeasurements(const QString &command, const ArchiveSearch &search,
+                                             const ArchiveReading &reading, QTextStream &err);
 
 } // namespace cli

@@ -5,9 +5,13 @@
 #include "measurementcommands.h"
 
 #include "archive/archivelisting.h"
+#include "archive/archivereader.h"
 #include "archive/archivescans.h"
+#include "archive/measurementindex.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
+#include <QDir>
 #include <QHash>
 #include <QMap>
 #include <QTextStream>
@@ -33,41 +37,85 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-QVector<Finding> contentFindings(const QString &directory, const QString &fileName)
+QString unreadableFinding(const QString &path)
 {
-    QVector<Finding> findings;
-    const auto add = [&](const QString &reason) { findings.append({fileName, reason}); };
-    const QString path = directory + QLatin1Char('/') + fileName;
-    const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
-    if (!read) {
-        add(QStringLiteral("cannot be read (%1): the viewer shows nothing for it")
-                .arg(unreadableReason(path)));
-        return findings;
+    return QStringLiteral("cannot be read (%1): the viewer shows nothing for it").arg(unreadableReason(path));
+}
+
+QString samplesText(const measurement::OddSamples &odd)
+{
+    return odd.count == 1
+               ? QStringLiteral("a curve sample \"%1\"").arg(odd.firstText)
+               : QStringLiteral("%1 curve samples such as \"%2\"").arg(odd.count).arg(odd.firstText);
+}
+
+// What the viewer makes of each kind of odd curve sample; checked against the reader's conversion.
+QString oddSamplesReason(measurement::SampleOddity oddity)
+{
+    using measurement::SampleOddity;
+    switch (oddity) {
+    case SampleOddity::decimalComma:
+        return QStringLiteral("written with a decimal comma: the viewer draws such samples as 0");
+    case SampleOddity::emptyText:
+        return QStringLiteral("empty: the viewer draws such samples as 0, not as a gap");
+    case SampleOddity::notANumber:
+        return QStringLiteral("not a number: the viewer draws such samples as 0, not as a gap (only \"nan\" "
+                              "marks a missing sample)");
+    case SampleOddity::nanSpelling:
+        return QStringLiteral(
+            "a misspelt missing-sample mark: the viewer happens to leave a gap, but the mark "
+            "is \"nan\" exactly");
+    case SampleOddity::paddedNumber:
+        return QStringLiteral("a number with spaces around it: the viewer ignores the spaces, but the "
+                              "archive format has none");
+    case SampleOddity::notFinite:
+        return QStringLiteral(
+            "not a finite number: the viewer cannot fit the axis to the curve and keeps the "
+            "previous measurement's range, so the curve may lie outside it");
+    case SampleOddity::noValueMark:
+        return QStringLiteral("32767: the viewer draws such samples as the value 32767 (only in a result "
+                              "does it mean no value), which squeezes the rest of the curve flat");
     }
-    const measurement::ReadFindings &f = read->findings;
-    if (f.firstLineTooLong)
-        add(QStringLiteral(
-                "the first line is longer than %1 bytes: the viewer shows empty fields and no curves")
-                .arg(measurement::maxFirstLineBytes));
-    else if (f.spreadOverLines)
-        add(notOneLineText() + QStringLiteral(": the viewer shows empty fields and no curves"));
-    else if (f.documentNotParsed)
-        add(QStringLiteral(
-            "the first line is not a JSON object: the viewer shows empty fields and no curves"));
-    if (f.longestCurve > measurement::samplesPerCurve)
-        add(QStringLiteral("a \"values\" array holds %1 samples: the viewer shows only the first %2")
-                .arg(f.longestCurve)
-                .arg(measurement::samplesPerCurve));
-    if (f.nonStringSamples)
-        add(QStringLiteral("a curve sample is not a JSON string: the viewer draws it as 0"));
-    if (f.nonStringResults)
-        add(QStringLiteral("a result or \"Status\" value is not a JSON string: the viewer shows the field "
-                           "empty (a status as \"%1\")")
-                .arg(measurement::statusText(0)));
-    if (f.statusOutsideTable && read->statusCode)
-        add(QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
-                .arg(*read->statusCode)
-                .arg(measurement::statusText(*read->statusCode)));
+    return QString();
+}
+
+// Result texts that look like a missing value but are not one of the two marks the viewer knows,
+// so the field shows them as they stand instead of "Нет данных".
+bool looksLikeNoValue(const QString &text)
+{
+    static const QStringList words{QStringLiteral("nan"),  QStringLiteral("-nan"), QStringLiteral("+nan"),
+                                   QStringLiteral("null"), QStringLiteral("none"), QStringLiteral("n/a"),
+                                   QStringLiteral("-"),    QStringLiteral("--"),   QStringLiteral("?")};
+    const QString word = text.trimmed().toLower();
+    if (word.isEmpty() || words.contains(word))
+        return true;
+    bool isNumber = false;
+    const double value = text.toDouble(&isNumber);
+    return isNumber && value == 32767.0;
+}
+
+QStringList resultFindings(const measurement::Measurement &m)
+{
+    const std::pair<const char *, const std::optional<QString> *> results[] = {
+        {"Smelt", &m.smelt},          {"Temp", &m.temperatureText}, {"Eds", &m.emfText},
+        {"OxActivity", &m.oxidation}, {"MassAl", &m.aluminiumMass}, {"Carbon", &m.carbon}};
+    QStringList findings;
+    for (const auto &[key, text] : results) {
+        if (!*text || !looksLikeNoValue(**text))
+            continue;
+        if ((*text)->isEmpty()) {
+            // A value that is not a string reads as empty too, and has its own finding.
+            if (!m.findings.nonStringResults)
+                findings.append(QStringLiteral("\"%1\" is empty or missing: the viewer shows an empty "
+                                               "field, not \"%2\"")
+                                    .arg(QLatin1String(key), measurement::noDataText()));
+            continue;
+        }
+        findings.append(QStringLiteral("\"%1\" is \"%2\", which looks like a missing value but is "
+                                       "neither \"nan\" nor \"32767\": the viewer shows it as it "
+                                       "stands, not \"%3\"")
+                            .arg(QLatin1String(key), **text, measurement::noDataText()));
+    }
     return findings;
 }
 
@@ -105,6 +153,133 @@ QVector<Finding> crossTechnologyFindings(const QStringList &fileNames)
 
 } // namespace
 
+QString contentRulesVersion()
+{
+    return QStringLiteral("content-findings-2");
+}
+
+QStringList contentFindingTexts(const measurement::Measurement &read)
+{
+    QStringList findings;
+    const auto add = [&findings](const QString &reason) { findings.append(reason); };
+    const measurement::ReadFindings &f = read.findings;
+    if (f.firstLineTooLong)
+        add(QStringLiteral(
+                "the first line is longer than %1 bytes: the viewer shows empty fields and no curves")
+                .arg(measurement::maxFirstLineBytes));
+    else if (f.spreadOverLines)
+        add(notOneLineText() + QStringLiteral(": the viewer shows empty fields and no curves"));
+    else if (f.documentNotParsed)
+        add(QStringLiteral(
+            "the first line is not a JSON object: the viewer shows empty fields and no curves"));
+    if (f.longestCurve > measurement::samplesPerCurve)
+        add(QStringLiteral("a \"values\" array holds %1 samples: the viewer shows only the first %2")
+                .arg(f.longestCurve)
+                .arg(measurement::samplesPerCurve));
+    if (f.nonStringSamples)
+        add(QStringLiteral("a curve sample is not a JSON string: the viewer draws it as 0"));
+    if (f.nonStringResults)
+        add(QStringLiteral("a result or \"Status\" value is not a JSON string: the viewer shows the field "
+                           "empty (a status as \"%1\")")
+                .arg(measurement::statusText(0)));
+    if (f.statusOutsideTable && read.statusCode)
+        add(QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
+                .arg(*read.statusCode)
+                .arg(measurement::statusText(*read.statusCode)));
+    for (int kind = 0; kind < measurement::sampleOddityCount; ++kind) {
+        const measurement::OddSamples &odd = f.oddSamples[std::size_t(kind)];
+        if (odd.count > 0)
+            add(samplesText(odd) + (odd.count == 1 ? QStringLiteral(" is ") : QStringLiteral(" are ")) +
+                oddSamplesReason(measurement::SampleOddity(kind)));
+    }
+    if (!f.documentNotParsed)
+        findings += resultFindings(read);
+    return findings;
+}
+
+QCommandLineOption noIndexOption()
+{
+    return QCommandLineOption(QStringLiteral("no-index"),
+                              QStringLiteral("Read every file; neither use nor update the index."));
+}
+
+ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err, const QString &done)
+{
+    ArchiveReading reading;
+    reading.useIndex = !parser.isSet(noIndexOption());
+    reading.progress = terminalProgress(err, done);
+    return reading;
+}
+
+QString indexHelpText()
+{
+    return QStringLiteral("What was read is kept in an index, so that the next question about an unchanged\n"
+                          "or slightly changed archive reads only the files that changed (size, times or\n"
+                          "inode differ); the answer is the same with or without it. The index lives in\n"
+                          "%1/, one SQLite file per archive folder, never in the archive;\n"
+                          "together they may take %2 GiB, beyond which the least recently used go.\n"
+                          "--no-index reads every file and leaves the index alone.\n")
+        .arg(archive::MeasurementIndex::cacheFolder())
+        .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
+}
+
+std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files)
+{
+    constexpr qint64 tolerance = 24 * 60 * 60 * 1000;
+    QStringList disagreeing;
+    QHash<QString, qint64> modifiedByName;
+    int dated = 0;
+    for (const archive::ListedFile &file : files) {
+        const archive::Moment moment = archive::momentOfFile(file.fileName);
+        const QDateTime named(moment.date, moment.time, Qt::LocalTime);
+        if (!moment.isValid() || !named.isValid())
+            continue;
+        ++dated;
+        if (qAbs(file.modifiedMsecs - named.toMSecsSinceEpoch()) > tolerance) {
+            disagreeing.append(file.fileName);
+            modifiedByName.insert(file.fileName, file.modifiedMsecs);
+        }
+    }
+    if (disagreeing.isEmpty())
+        return std::nullopt;
+    std::sort(disagreeing.begin(), disagreeing.end());
+    const QString &example = disagreeing.constFirst();
+    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(modifiedByName.value(example), Qt::LocalTime);
+    return Finding{
+        example,
+        QStringLiteral("modified %1, more than a day away from the moment in its name (%2 of %3 dated "
+                       "files are so): the viewer's newest measurement and its time lists follow the "
+                       "modification times, so it may open on the wrong melt (a copy that did not keep "
+                       "the times does this)")
+            .arg(momentDisplayText(modified.date(), modified.time()))
+            .arg(disagreeing.size())
+            .arg(dated)};
+}
+
+QString noArchiveFilesText(const QString &directory)
+{
+    const auto holdsArchiveFiles = [](const QString &folder) {
+        bool any = false;
+        archive::forEachMatchingFile(folder, archive::technologyPattern(), false,
+                                     [&any](QStringView, qint64) { any = true; });
+        return any;
+    };
+    if (holdsArchiveFiles(directory))
+        return QString();
+    const QDir folder(directory.isEmpty() ? QStringLiteral(".") : directory);
+    QStringList candidates;
+    for (const QString &name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (holdsArchiveFiles(folder.filePath(name)))
+            candidates.append(folder.filePath(name));
+    }
+    QString text = QStringLiteral("no archive files (%1) in %2").arg(archive::technologyPattern(), directory);
+    if (candidates.size() == 1)
+        text += QStringLiteral("; did you mean %1?").arg(candidates.constFirst());
+    else if (!candidates.isEmpty())
+        text += QStringLiteral("; did you mean one of %1?").arg(candidates.join(QStringLiteral(", ")));
+    return text;
+}
+
 QString nameProblem(const QString &fileName)
 {
     if (followsGrammar(fileName))
@@ -131,13 +306,26 @@ QString nameProblem(const QString &fileName)
                          .arg(quoted(written), quoted(archive::technologyOfFile(fileName)));
 }
 
-CheckReport checkArchive(const QString &directory, const std::function<void(int, int)> &progress)
+CheckReport checkArchive(const QString &directory, const ArchiveReading &reading)
 {
-    const QVector<archive::ListedFile> listed =
-        archive::listDirectory(directory, archive::technologyPattern());
+    archive::ArchiveReadOptions options;
+    options.useIndex = reading.useIndex;
+    options.progress = reading.progress;
+    options.rulesVersion = contentRulesVersion();
+    options.findings = contentFindingTexts;
     QStringList fileNames;
-    for (const archive::ListedFile &file : listed)
+    QVector<archive::ListedFile> listed;
+    QHash<QString, QStringList> contentByFile;
+    const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
+    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
         fileNames.append(file.fileName);
+        listed.append({file.fileName, file.stamp.modifiedMsecs()});
+        if (!file.digest)
+            contentByFile.insert(file.fileName,
+                                 {unreadableFinding(folder + QLatin1Char('/') + file.fileName)});
+        else if (!file.digest->findings.isEmpty())
+            contentByFile.insert(file.fileName, file.digest->findings);
+    });
     std::sort(fileNames.begin(), fileNames.end());
 
     QHash<QString, QStringList> namesByBase;
@@ -165,11 +353,12 @@ CheckReport checkArchive(const QString &directory, const std::function<void(int,
                                 "same time once per file and opens only %2")
                      .arg(others.join(QStringLiteral(", ")), archive::baseNameOf(fileName) + suffix)});
         }
-        report.findings += contentFindings(directory, fileName);
-        if (progress)
-            progress(i + 1, fileNames.size());
+        for (const QString &reason : contentByFile.value(fileName))
+            report.findings.append({fileName, reason});
     }
     report.findings += crossTechnologyFindings(fileNames);
+    if (const std::optional<Finding> times = fileTimeFinding(listed))
+        report.findings.append(*times);
     std::stable_sort(report.findings.begin(), report.findings.end(),
                      [](const Finding &a, const Finding &b) { return a.fileName < b.fileName; });
     return report;
@@ -187,11 +376,19 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "files of another (K1 and k1), files sharing a base name (.old.json twins), files that\n"
             "cannot be read, documents that are not one JSON object on the first line, \"values\"\n"
             "arrays of more than 160 samples, values that are not JSON strings, status codes\n"
-            "outside the status table. A summary follows. Exit code 1 if anything was found.\n"
-            "DIR defaults to the folder \"archive\" in the working directory."),
-        0, 1};
+            "outside the status table, curve samples the viewer draws otherwise than meant\n"
+            "(\"12,5\", \"\", \"-nan\", \"inf\", 32767), result texts that look like a missing value but\n"
+            "are not \"nan\" or \"32767\" (\"NaN\", \"-\", \"null\"), and modification times more than a\n"
+            "day away from the moments in the names (one summary line). A summary follows.\n") +
+            indexHelpText() +
+            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+        0, 1,
+        QStringLiteral(
+            "Exit codes: 0 nothing found; 1 findings, or no archive file in DIR at all; 2 bad usage\n"
+            "or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
+    parser.addOption(noIndexOption());
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
 
@@ -200,8 +397,17 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 
-    const CheckReport report = checkArchive(directory, terminalProgress(err, QStringLiteral("checked")));
+    const CheckReport report =
+        checkArchive(directory, readingOptions(parser, err, QStringLiteral("checked")));
 
+    if (report.filesChecked == 0) {
+        const QString nothing = noArchiveFilesText(directory);
+        if (!nothing.isEmpty()) {
+            out << "checked 0 files: " << nothing << '\n';
+            out.flush();
+            return exitFindings;
+        }
+    }
     QStringList concerned;
     for (const Finding &finding : report.findings) {
         out << finding.fileName << ": " << finding.reason << '\n';

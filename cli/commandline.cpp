@@ -3,6 +3,9 @@
 
 #include "commands.h"
 
+#include "archive/archivelisting.h"
+#include "archive/archivescans.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +21,11 @@
 #else
 #include <unistd.h>
 #endif
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#endif
 
 namespace cli {
 
@@ -26,9 +34,14 @@ namespace {
 const QString toolName = QStringLiteral("steel-archive");
 
 // QCommandLineParser names the running executable in its usage line; ours names the command too.
-QString commandHelpText(const QCommandLineParser &parser, const QString &command)
+QString commandHelpText(const QCommandLineParser &parser, const QString &command, const QString &exitCodes)
 {
     QString text = parser.helpText();
+    if (!exitCodes.isEmpty()) {
+        if (!text.endsWith(QLatin1Char('\n')))
+            text += QLatin1Char('\n');
+        text += QLatin1Char('\n') + exitCodes;
+    }
     const QStringList programArguments = QCoreApplication::arguments();
     const QString executable = programArguments.isEmpty() ? QString() : programArguments.constFirst();
     const QString usagePrefix = QStringLiteral("Usage: ") + executable;
@@ -49,12 +62,12 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
     const QCommandLineOption helpOption = parser.addHelpOption();
     if (!parser.parse(arguments)) {
         reportFailure(err, syntax.name,
-                      parser.errorText() + QStringLiteral("; see ") + toolName + QLatin1Char(' ') +
-                          syntax.name + QStringLiteral(" --help"));
+                      systemReason(parser.errorText()) + QStringLiteral("; see ") + toolName +
+                          QLatin1Char(' ') + syntax.name + QStringLiteral(" --help"));
         return exitFailure;
     }
     if (parser.isSet(helpOption)) {
-        out << commandHelpText(parser, syntax.name);
+        out << commandHelpText(parser, syntax.name, syntax.exitCodes);
         out.flush();
         return exitSuccess;
     }
@@ -98,6 +111,16 @@ QString archiveDirectoryArgument(const QCommandLineParser &parser)
     return positional.isEmpty() ? defaultArchiveDirectory() : positional.constFirst();
 }
 
+std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QString &verb)
+{
+    if (err.string() || !isatty(2))
+        return nullptr;
+    return [&err, verb](qint64 done, qint64 total) {
+        err << '\r' << verb << ' ' << done << '/' << total << (done == total ? "\r\x1b[K" : "");
+        err.flush();
+    };
+}
+
 QString exactNumberText(double value)
 {
     if (std::isnan(value))
@@ -123,6 +146,12 @@ QString jsonQuoted(const QString &text)
         case '\\':
             quoted.append(QStringLiteral("\\\\"));
             break;
+        case '\b':
+            quoted.append(QStringLiteral("\\b"));
+            break;
+        case '\f':
+            quoted.append(QStringLiteral("\\f"));
+            break;
         case '\n':
             quoted.append(QStringLiteral("\\n"));
             break;
@@ -143,43 +172,123 @@ QString jsonQuoted(const QString &text)
     return quoted;
 }
 
+QString systemReason(const QString &errorString)
+{
+    QString reason = errorString.trimmed();
+    while (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
+    if (!reason.isEmpty() && !(reason.size() > 1 && reason.at(1).isUpper()))
+        reason[0] = reason.at(0).toLower(); // but keep "QPainter" or "EOF" as written
+    return reason.isEmpty() ? QStringLiteral("unknown error") : reason;
+}
+
+namespace {
+
+// What the system says when it looks the path up, or the empty text when it finds it. A path
+// below a folder without search permission does not "not exist": the system says why.
+QString lookupFailure(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return systemReason(QString::fromLocal8Bit(std::strerror(errno)));
+    return QString();
+#else
+    return QFileInfo::exists(path) ? QString() : QStringLiteral("no such file or directory");
+#endif
+}
+
+#ifdef Q_OS_UNIX
+bool sameFileOnDisk(const QString &a, const QString &b)
+{
+    struct stat first, second;
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+#endif
+
+} // namespace
+
 QString unreadableReason(const QString &path)
 {
+    const QString lookup = lookupFailure(path);
+    if (!lookup.isEmpty())
+        return lookup;
     const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("no such file");
     if (info.isDir())
         return QStringLiteral("is a folder, not a file");
     if (!info.isFile())
         return QStringLiteral("is not a regular file");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot be opened for reading: ") + file.errorString();
+        return systemReason(file.errorString());
     return QStringLiteral("cannot be read");
 }
 
 QString unlistableFolderReason(const QString &directory)
 {
-    const QFileInfo info(directory.isEmpty() ? QStringLiteral(".") : directory);
-    if (!info.exists())
-        return QStringLiteral("no such folder");
+    const QString path = directory.isEmpty() ? QStringLiteral(".") : directory;
+    const QString lookup = lookupFailure(path);
+    if (!lookup.isEmpty())
+        return lookup == QLatin1String("no such file or directory") ? QStringLiteral("no such folder")
+                                                                    : lookup;
+    const QFileInfo info(path);
     if (!info.isDir())
         return QStringLiteral("is not a folder");
     if (!info.isReadable() || !info.isExecutable())
-        return QStringLiteral("the folder cannot be read");
+        return QStringLiteral("permission denied: the folder cannot be read");
     return QString();
 }
 
-std::function<void(int, int)> terminalProgress(QTextStream &err, const QString &what)
+bool isStandardOutput(const QString &output)
 {
-    if (err.string() || !isatty(2))
-        return nullptr;
-    return [&err, what](int done, int total) {
-        if (done % 100 == 0 || done == total) {
-            err << '\r' << what << ' ' << done << '/' << total << (done == total ? "\r\x1b[K" : "");
-            err.flush();
-        }
-    };
+    return output == QLatin1String("-");
+}
+
+QString outputRefusal(const QString &input, const QString &output)
+{
+    if (isStandardOutput(output))
+        return QString();
+    const QFileInfo in(input);
+    const QFileInfo out(output);
+    const QString inputPath = in.canonicalFilePath();
+    bool same = !inputPath.isEmpty() && out.canonicalFilePath() == inputPath;
+#ifdef Q_OS_UNIX
+    same = same || sameFileOnDisk(input, output); // a hard link has a path of its own
+#endif
+    if (same)
+        return QStringLiteral("is the input file %1; refusing to overwrite a measurement").arg(input);
+    const QString inputFolder = in.absoluteDir().canonicalPath();
+    if (!inputFolder.isEmpty() && out.absoluteDir().canonicalPath() == inputFolder &&
+        archive::wildcardMatch(archive::technologyPattern(), out.fileName()))
+        return QStringLiteral(
+                   "is named like an archive file (%1) in the folder of %2, where the viewer would "
+                   "list it; refusing to write it there")
+            .arg(archive::technologyPattern(), input);
+    return QString();
+}
+
+QString unwritableReason(const QString &output)
+{
+    const QFileInfo info(output);
+    if (info.isDir())
+        return QStringLiteral("is a folder, not a file");
+    const QString folder = info.absolutePath();
+    const QString lookup = lookupFailure(folder);
+    if (!lookup.isEmpty())
+        return QStringLiteral("cannot be written into %1: %2").arg(folder, lookup);
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("cannot be written: %1 is not a folder").arg(folder);
+    // Opened without truncating, so that a refusal leaves an existing file as it was.
+    const bool existed = info.exists();
+    QFile file(output);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return systemReason(file.errorString());
+    file.close();
+    if (!existed)
+        file.remove();
+    return QString();
 }
 
 QString momentDisplayText(const QDate &date, const QTime &time)

@@ -21,6 +21,7 @@ struct CommandSyntax
     QString description; // the paragraph under the usage line of --help
     int minPositional = 0;
     int maxPositional = 0;
+    QString exitCodes; // the "Exit codes:" paragraph that ends the help text
 };
 
 // Adds --help, parses `arguments` (the command name first) and checks the number of positional
@@ -40,25 +41,38 @@ void addArchiveDirectoryArgument(QCommandLineParser &parser);
 // That argument as given, or the viewer's default archive when it is left out.
 QString archiveDirectoryArgument(const QCommandLineParser &parser);
 
+// A progress line on `err` ("read 1200/100000") when standard error is a terminal that a person
+// watches; no function otherwise, so that redirected output stays clean.
+std::function<void(qint64 done, qint64 total)> terminalProgress(QTextStream &err, const QString &verb);
+
 // Shortest text that reads back to exactly the same double ("inf", "-inf" and "nan" included).
 QString exactNumberText(double value);
 
-// Escapes a text for a JSON string literal, quotes included.
+// Escapes a text for a JSON string literal, quotes included, exactly as QJsonDocument writes it.
 QString jsonQuoted(const QString &text);
 
 } // namespace cli
 
 namespace cli {
 
-// Why a file cannot be read, for an error line: "no such file", "is a folder", the system's reason.
+// A reason the system gave ("Permission denied.") written to follow a colon in our lines.
+QString systemReason(const QString &errorString);
+
+// Why a file cannot be read, for an error line: "is a folder", or the system's reason ("no such file
+// or directory", "permission denied").
 QString unreadableReason(const QString &path);
+
+// "-o -": the output is standard output.
+bool isStandardOutput(const QString &output);
+// Why a command that reads the measurement file `input` must not write `output`, or the empty
+// text: the output is the input itself (however spelled, through links included), or it would land
+// in the input's folder under a name the viewer lists as an archive file.
+QString outputRefusal(const QString &input, const QString &output);
+// Why `output` cannot be written, found before anything is drawn or written, or the empty text.
+QString unwritableReason(const QString &output);
 
 // Checks that an archive folder can be listed; returns the empty text, or the reason why not.
 QString unlistableFolderReason(const QString &directory);
-
-// A progress display on standard error, "\r<what> done/total", for a person watching: none (a null
-// function) when `err` writes into a string or standard error is not a terminal.
-std::function<void(int done, int total)> terminalProgress(QTextStream &err, const QString &what);
 
 // "yyyy-MM-dd hh:mm:ss" for a valid moment, whatever the machine's locale; "?" otherwise.
 QString momentDisplayText(const QDate &date, const QTime &time);

@@ -40,9 +40,13 @@ QString toolHelpText()
         text += QStringLiteral("  %1 %2\n")
                     .arg(QLatin1String(command.name), -8)
                     .arg(QLatin1String(command.summary));
-    text += QStringLiteral("\n\"steel-archive <command> --help\" describes a command.\n"
-                           "Exit codes: 0 done, 1 the archive check found problems or the watched folder\n"
-                           "disappeared, 2 bad usage or an input that cannot be read.\n");
+    text +=
+        QStringLiteral("\n\"steel-archive <command> --help\" describes a command;\n"
+                       "\"steel-archive --version\" (or -V) prints the version.\n"
+                       "Exit codes: 0 done; 1 the archive has problems (check's findings, no archive\n"
+                       "file at all, files find had to skip, the folder watch watched disappeared); 2 bad "
+                       "usage, an input that cannot be read or\n"
+                       "an output that cannot or must not be written. Each command's --help has its own.\n");
     return text;
 }
 
@@ -61,6 +65,11 @@ int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString &name = arguments.constFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         out << toolHelpText();
+        out.flush();
+        return exitSuccess;
+    }
+    if (name == QLatin1String("--version") || name == QLatin1String("-V")) {
+        out << "steel-archive " << QStringLiteral(STEEL_VERSION) << '\n';
         out.flush();
         return exitSuccess;
     }

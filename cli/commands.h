@@ -12,8 +12,9 @@ namespace cli {
 enum ExitCode : int
 {
     exitSuccess = 0,  // done; for check: nothing found
-    exitFindings = 1, // check found problems in the archive; watch lost its folder
-    exitFailure = 2,  // bad usage, or an input that cannot be read or an output that cannot be written
+    exitFindings = 1, // the archive has problems: check's findings, no archive file, files find skipped;
+                      // watch lost its folder
+    exitFailure = 2,  // bad usage, an input that cannot be read, an output that cannot or must not be written
 };
 
 // Runs one command. `arguments` begins with the command name; the program name is not part of it.

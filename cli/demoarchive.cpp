@@ -382,14 +382,14 @@ QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &file
     for (const DemoFile &demoFile : files) {
         QFile file(directory + QLatin1Char('/') + demoFile.fileName);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+            return QStringLiteral("%1: %2").arg(file.fileName(), systemReason(file.errorString()));
         if (file.write(demoFile.content) != demoFile.content.size() || !file.flush())
-            return QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+            return QStringLiteral("%1: %2").arg(file.fileName(), systemReason(file.errorString()));
         // Set after the last write, which would otherwise move the time again.
         const QDateTime modified(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime);
         if (!file.setFileTime(modified, QFileDevice::FileModificationTime))
             return QStringLiteral("%1: the modification time cannot be set: %2")
-                .arg(file.fileName(), file.errorString());
+                .arg(file.fileName(), systemReason(file.errorString()));
         file.close();
     }
     return QString();
@@ -408,8 +408,11 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "\n"
             "DIR is created if it does not exist. An existing DIR must be empty or hold nothing but\n"
             "files of an earlier demo archive (any seed); these are rewritten. Any other content\n"
-            "(another file, a folder, a hidden entry) makes the command refuse and change nothing."),
-        1, 1};
+            "(another file, a folder, a hidden entry) makes the command refuse and change nothing.\n"),
+        1, 1,
+        QStringLiteral(
+            "Exit codes: 0 written; 2 bad usage, a DIR the command refuses, or a file that cannot\n"
+            "be written.\n")};
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write the archive into."));
     const QCommandLineOption seedOption(

@@ -4,8 +4,7 @@
 #include "commands.h"
 #include "measurementcommands.h"
 
-#include "archive/archivelisting.h"
-#include "archive/archivescans.h"
+#include "archive/archivereader.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -18,25 +17,49 @@
 
 namespace cli {
 
+namespace {
+
+// A result text for a spreadsheet cell: empty for no value, a number with the format's separator.
+QString resultCell(const std::optional<QString> &text, const CsvFormat &format)
+{
+    if (!text)
+        return QString();
+    bool isNumber = false;
+    text->toDouble(&isNumber);
+    return isNumber ? csvNumber(text->trimmed(), format) : *text;
+}
+
+QString foundCsv(const QVector<FoundMeasurement> &found, const CsvFormat &format)
+{
+    QString text =
+        csvLine({QStringLiteral("melt"), QStringLiteral("moment"), QStringLiteral("technology"),
+                 QStringLiteral("temperature_C"), QStringLiteral("emf_mV"), QStringLiteral("oxidation_ppm"),
+                 QStringLiteral("aluminium_kg"), QStringLiteral("carbon_pct"), QStringLiteral("status_code"),
+                 QStringLiteral("status"), QStringLiteral("file")},
+                format);
+    for (const FoundMeasurement &f : found) {
+        const measurement::MeasurementDigest &m = f.digest;
+        text +=
+            csvLine({resultCell(m.smelt, format),
+                     f.moment.isValid() ? momentDisplayText(f.moment.date, f.moment.time) : QString(),
+                     f.technology, resultCell(m.temperatureText, format), resultCell(m.emfText, format),
+                     resultCell(m.oxidation, format), resultCell(m.aluminiumMass, format),
+                     resultCell(m.carbon, format), m.statusCode ? QString::number(*m.statusCode) : QString(),
+                     m.status.value_or(QString()), f.fileName},
+                    format);
+    }
+    return text;
+}
+
+} // namespace
+
 QVector<FoundMeasurement> findMeasurements(const QString &directory, const SearchCriteria &criteria,
-                                           QStringList *unreadable)
+                                           QStringList *unreadable, const ArchiveReading &reading)
 {
     QVector<FoundMeasurement> found;
-    for (const archive::ListedFile &file : archive::listDirectory(directory, archive::technologyPattern())) {
-        const QString technology = archive::technologyOfFile(file.fileName);
-        const archive::Moment moment = archive::momentOfFile(file.fileName);
-        if (!criteria.matchesName(technology, moment))
-            continue;
-        std::optional<measurement::Measurement> read =
-            measurement::readMeasurementFile(directory + QLatin1Char('/') + file.fileName);
-        if (!read) {
-            if (unreadable)
-                unreadable->append(file.fileName);
-            continue;
-        }
-        if (criteria.matchesContent(*read))
-            found.append({file.fileName, technology, moment, std::move(*read)});
-    }
+    visitMeasurements(
+        directory, criteria, [&found](FoundMeasurement &&f) { found.append(std::move(f)); }, unreadable,
+        reading);
     std::sort(found.begin(), found.end(), [](const FoundMeasurement &a, const FoundMeasurement &b) {
         if (a.moment.isValid() != b.moment.isValid())
             return a.moment.isValid();
@@ -49,24 +72,28 @@ QVector<FoundMeasurement> findMeasurements(const QString &directory, const Searc
 }
 
 void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
-                       const std::function<void(FoundMeasurement &&)> &visit, QStringList *unreadable)
+                       const std::function<void(FoundMeasurement &&)> &visit, QStringList *unreadable,
+                       const ArchiveReading &reading)
 {
-    const auto visitFile = [&](QStringView name, qint64) {
-        const QString fileName = name.toString();
-        const QString technology = archive::technologyOfFile(fileName);
-        const archive::Moment moment = archive::momentOfFile(fileName);
-        if (!criteria.matchesName(technology, moment))
-            return;
-        std::optional<measurement::Measurement> read =
-            measurement::readMeasurementFile(directory + QLatin1Char('/') + fileName);
-        if (!read) {
-            if (unreadable)
-                unreadable->append(fileName);
-        } else if (criteria.matchesContent(*read)) {
-            visit({fileName, technology, moment, std::move(*read)});
-        }
+    archive::ArchiveReadOptions options;
+    options.useIndex = reading.useIndex;
+    options.progress = reading.progress;
+    // The index serves find and check alike, so what find files in it carries the check's findings.
+    options.rulesVersion = contentRulesVersion();
+    options.findings = contentFindingTexts;
+    options.wanted = [&criteria](QStringView name) {
+        return criteria.matchesName(archive::technologyView(name), archive::momentOfName(name));
     };
-    archive::forEachMatchingFile(directory, archive::technologyPattern(), false, visitFile);
+    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
+        if (!file.digest) {
+            if (unreadable)
+                unreadable->append(file.fileName);
+            return;
+        }
+        if (criteria.matchesContent(*file.digest))
+            visit({file.fileName, archive::technologyOfFile(file.fileName),
+                   archive::momentOfFile(file.fileName), *file.digest});
+    });
 }
 
 bool listedBefore(const archive::Moment &a, const QString &fileNameA, const archive::Moment &b,
@@ -91,7 +118,7 @@ void reportSkippedFiles(QTextStream &err, const QString &command, const QString 
 
 QString foundLine(const FoundMeasurement &found)
 {
-    const measurement::Measurement &m = found.measurement;
+    const measurement::MeasurementDigest &m = found.digest;
     return QStringList{momentDisplayText(found.moment.date, found.moment.time),
                        found.technology,
                        measurement::displayText(m.smelt),
@@ -103,7 +130,7 @@ QString foundLine(const FoundMeasurement &found)
 
 QJsonObject foundJson(const FoundMeasurement &found)
 {
-    const measurement::Measurement &m = found.measurement;
+    const measurement::MeasurementDigest &m = found.digest;
     return QJsonObject{
         {QStringLiteral("file"), found.fileName},
         {QStringLiteral("moment"),
@@ -126,20 +153,42 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "line each: moment, technology, melt number, temperature, status, file name (separated\n"
             "by tabs; values as the viewer shows them).\n") +
             SearchOptions::helpText() +
-            QStringLiteral("Files that cannot be read are named on standard error and skipped.\n"
-                           "DIR defaults to the folder \"archive\" in the working directory."),
-        0, 1};
+            QStringLiteral(
+                "Files that cannot be read are named on standard error and skipped.\n"
+                "--csv writes every result value of each match, with a header line: melt, moment,\n"
+                "technology, temperature, EMF, oxidation, aluminium mass, carbon, status code, status,\n"
+                "file (a missing value is an empty cell). For a spreadsheet set up for Russian:\n"
+                "--csv --delimiter ';' --decimal-comma.\n") +
+            indexHelpText() +
+            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+        0, 1,
+        QStringLiteral("Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were\n"
+                       "skipped, or DIR holds no archive file at all; 2 bad usage or a folder that cannot\n"
+                       "be read.\n")};
     QCommandLineParser parser;
+    addArchiveDirectoryArgument(parser);
+    const SearchOptions searchOptions;
+    searchOptions.addTo(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the matches as JSON."));
-    parser.addOption(jsonOption);
+    const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write the matches as CSV."));
+    parser.addOptions({jsonOption, csvOption, noIndexOption()});
+    addCsvFormatOptions(parser);
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
+        return *finished;
+    const std::optional<CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
+    if (!csvFormat)
+        return exitFailure;
+    if (parser.isSet(jsonOption) && parser.isSet(csvOption))
+        return reportFailure(err, syntax.name, QStringLiteral("--json and --csv exclude each other"));
+
     ArchiveSearch search;
-    if (const auto finished =
-            parseSearchCommandLine(parser, SearchOptions(), syntax, arguments, out, err, &search))
+    if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
         return *finished;
     const QString &directory = search.directory;
 
     QStringList unreadable;
-    const QVector<FoundMeasurement> found = findMeasurements(directory, search.criteria, &unreadable);
+    const QVector<FoundMeasurement> found = findMeasurements(
+        directory, search.criteria, &unreadable, readingOptions(parser, err, QStringLiteral("read")));
     reportSkippedFiles(err, syntax.name, directory, unreadable);
 
     if (parser.isSet(jsonOption)) {
@@ -147,11 +196,22 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         for (const FoundMeasurement &f : found)
             list.append(foundJson(f));
         out << QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Indented));
+    } else if (parser.isSet(csvOption)) {
+        out << foundCsv(found, *csvFormat);
     } else {
         for (const FoundMeasurement &f : found)
             out << foundLine(f) << '\n';
     }
     out.flush();
+    if (!unreadable.isEmpty())
+        return exitFindings;
+    if (found.isEmpty()) {
+        const QString nothing = noArchiveFilesText(directory);
+        if (!nothing.isEmpty()) {
+            reportFailure(err, syntax.name, nothing);
+            return exitFindings;
+        }
+    }
     return exitSuccess;
 }
 

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
 
-#include "archive/archivescans.h"
+#include "archive/archivetree.h"
 
 #include <QCommandLineParser>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTextStream>
 
 namespace cli {
@@ -19,6 +17,119 @@ namespace {
 QString entryText(const QString &text)
 {
     return text.isEmpty() ? QStringLiteral("(empty)") : text;
+}
+
+QString timesLine(const QVector<int> &seconds)
+{
+    QString line;
+    line.reserve(seconds.size() * 9);
+    for (const int time : seconds) {
+        if (!line.isEmpty())
+            line += QLatin1Char(' ');
+        line += entryText(archive::timeOfDayText(time));
+    }
+    return line;
+}
+
+void writeTreeText(QTextStream &out, const archive::ArchiveTree &tree)
+{
+    for (const archive::ArchiveTree::Technology &technology : tree.technologies) {
+        out << entryText(technology.name) << (technology.name == tree.newestTechnology ? " (newest)" : "")
+            << '\n';
+        for (const archive::ArchiveTree::Month &month : technology.months) {
+            out << "  " << entryText(month.yearMonth) << '\n';
+            for (const archive::ArchiveTree::Day &day : month.days)
+                out << "    " << entryText(day.day) << (day.seconds.isEmpty() ? "" : ": ")
+                    << timesLine(day.seconds) << '\n';
+        }
+    }
+}
+
+// Written piece by piece in QJsonDocument's indented form: a document of a million times held in
+// memory would cost far more than the listing itself.
+class IndentedJson
+{
+public:
+    explicit IndentedJson(QTextStream &out) : out(out) {}
+
+    void open(const char *key, char bracket)
+    {
+        item(key);
+        out << bracket << '\n';
+        first.append(true);
+    }
+    void close(char bracket)
+    {
+        if (!first.takeLast())
+            out << '\n';
+        out << indent() << bracket;
+        if (first.isEmpty())
+            out << '\n';
+    }
+    void value(const char *key, const QString &text)
+    {
+        item(key);
+        out << jsonQuoted(text);
+    }
+    void value(const char *key, bool flag)
+    {
+        item(key);
+        out << (flag ? "true" : "false");
+    }
+
+private:
+    // Starts a member (with a key) or an array element (without); an empty container prints as
+    // "[" and "]" on two lines, as QJsonDocument writes it.
+    void item(const char *key)
+    {
+        if (first.isEmpty())
+            return;
+        if (!first.constLast())
+            out << ",\n";
+        first.last() = false;
+        out << indent();
+        if (key)
+            out << '"' << key << "\": ";
+    }
+    QString indent() const { return QString(first.size() * 4, QLatin1Char(' ')); }
+
+    QTextStream &out;
+    QVector<bool> first;
+};
+
+void writeTreeJson(QTextStream &out, const QString &directory, const archive::ArchiveTree &tree)
+{
+    IndentedJson json(out);
+    json.open(nullptr, '{');
+    json.value("directory", directory);
+    json.value("newestTechnology", tree.newestTechnology);
+    json.open("technologies", '[');
+    for (const archive::ArchiveTree::Technology &technology : tree.technologies) {
+        json.open(nullptr, '{');
+        json.open("months", '[');
+        for (const archive::ArchiveTree::Month &month : technology.months) {
+            json.open(nullptr, '{');
+            json.open("days", '[');
+            for (const archive::ArchiveTree::Day &day : month.days) {
+                json.open(nullptr, '{');
+                json.value("day", day.day);
+                json.open("times", '[');
+                for (const int time : day.seconds)
+                    json.value(nullptr, archive::timeOfDayText(time));
+                json.close(']');
+                json.close('}');
+            }
+            json.close(']');
+            json.value("month", month.yearMonth);
+            json.close('}');
+        }
+        json.close(']');
+        json.value("newest", technology.name == tree.newestTechnology);
+        json.value("technology", technology.name);
+        json.close('}');
+    }
+    json.close(']');
+    json.close('}');
 }
 
 } // namespace
@@ -33,7 +144,9 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "the times of each day (most recently modified file first). The technology the viewer\n"
             "opens on is marked \"(newest)\". An empty entry leads no further, as in the viewer.\n"
             "DIR defaults to the folder \"archive\" in the working directory."),
-        0, 1};
+        0, 1,
+        QStringLiteral("Exit codes: 0 done; 1 DIR holds no archive file at all (the subfolders that do are\n"
+                       "named); 2 bad usage or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the lists as JSON."));
@@ -46,50 +159,19 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 
-    const archive::TechnologyScan scan = archive::scanTechnologies(directory);
-    QString text;
-    QTextStream lines(&text);
-    QJsonArray technologiesJson;
-    for (const QString &technology : scan.technologies) {
-        const bool newest = technology == scan.newestTechnology;
-        lines << entryText(technology) << (newest ? " (newest)" : "") << '\n';
-        QJsonArray monthsJson;
-        const QStringList months =
-            technology.isEmpty() ? QStringList() : archive::scanYearMonths(directory, technology);
-        for (const QString &month : months) {
-            lines << "  " << entryText(month) << '\n';
-            QJsonArray daysJson;
-            const QStringList days =
-                month.isEmpty() ? QStringList() : archive::scanDays(directory, technology, month);
-            for (const QString &day : days) {
-                const QStringList times =
-                    day.isEmpty() ? QStringList() : archive::scanTimes(directory, technology, month, day);
-                QStringList shownTimes;
-                for (const QString &time : times)
-                    shownTimes.append(entryText(time));
-                lines << "    " << entryText(day) << (times.isEmpty() ? "" : ": ")
-                      << shownTimes.join(QLatin1Char(' ')) << '\n';
-                daysJson.append(QJsonObject{{QStringLiteral("day"), day},
-                                            {QStringLiteral("times"), QJsonArray::fromStringList(times)}});
-            }
-            monthsJson.append(
-                QJsonObject{{QStringLiteral("month"), month}, {QStringLiteral("days"), daysJson}});
-        }
-        technologiesJson.append(QJsonObject{{QStringLiteral("technology"), technology},
-                                            {QStringLiteral("newest"), newest},
-                                            {QStringLiteral("months"), monthsJson}});
-    }
-
-    if (parser.isSet(jsonOption)) {
-        const QJsonObject listing{{QStringLiteral("directory"), directory},
-                                  {QStringLiteral("newestTechnology"), scan.newestTechnology},
-                                  {QStringLiteral("technologies"), technologiesJson}};
-        out << QString::fromUtf8(QJsonDocument(listing).toJson(QJsonDocument::Indented));
-    } else {
-        lines.flush();
-        out << text;
-    }
+    const archive::ArchiveTree tree = archive::buildArchiveTree(directory);
+    if (parser.isSet(jsonOption))
+        writeTreeJson(out, directory, tree);
+    else
+        writeTreeText(out, tree);
     out.flush();
+    if (!tree.listedAnyFile) {
+        const QString nothing = noArchiveFilesText(directory);
+        if (!nothing.isEmpty()) {
+            reportFailure(err, syntax.name, nothing);
+            return exitFindings;
+        }
+    }
     return exitSuccess;
 }
 

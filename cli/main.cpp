@@ -13,10 +13,13 @@ namespace {
 QtMessageHandler qtHandler = nullptr;
 
 // Drawing offscreen outside a desktop session makes Qt note a missing runtime folder, which it then
-// replaces itself. It says nothing about the command, and stderr is kept for our own error line.
+// replaces itself; a picture that cannot be written makes the painter complain before render says
+// why in its own line. Neither helps the reader: stderr is kept for our own error line.
 void filterMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+    if (type == QtWarningMsg &&
+        (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")) ||
+         message.startsWith(QLatin1String("QPainter::begin"))))
         return;
     qtHandler(type, context, message);
 }

@@ -30,26 +30,14 @@ QString unparsedReason(const measurement::ReadFindings &findings)
                                     : QStringLiteral("the first line is not a JSON object");
 }
 
-CurveSummary summarizeCurve(const QVector<double> &samples)
-{
-    CurveSummary summary;
-    for (const double sample : samples) {
-        if (std::isnan(sample))
-            continue;
-        ++summary.samples;
-        if (!std::isfinite(sample))
-            continue;
-        if (!summary.minimum || sample < *summary.minimum)
-            summary.minimum = sample;
-        if (!summary.maximum || sample > *summary.maximum)
-            summary.maximum = sample;
-    }
-    return summary;
-}
-
 QString statusDisplayText(const measurement::Measurement &measurement)
 {
     return measurement.status.value_or(QString());
+}
+
+QString statusDisplayText(const measurement::MeasurementDigest &digest)
+{
+    return digest.status.value_or(QString());
 }
 
 std::optional<measurement::Measurement> readShownMeasurement(const QString &command, const QString &path,
@@ -69,19 +57,85 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
     return read;
 }
 
-QString csvText(const measurement::Measurement &measurement)
+void addCsvFormatOptions(QCommandLineParser &parser)
 {
-    QString text = QStringLiteral("time_s,emf_mV,temperature_C\n");
-    const auto cell = [](const QVector<double> &curve, int i) {
-        return i < curve.size() && !std::isnan(curve[i]) ? exactNumberText(curve[i]) : QString();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("delimiter"),
+        QStringLiteral("Separate the cells with C instead of \",\" (e.g. \";\")."), QStringLiteral("C")));
+    parser.addOption(
+        QCommandLineOption(QStringLiteral("decimal-comma"),
+                           QStringLiteral("Write numbers with \",\" as the decimal separator.")));
+}
+
+std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
+                                         QTextStream &err)
+{
+    CsvFormat format;
+    format.decimalComma = parser.isSet(QStringLiteral("decimal-comma"));
+    if (parser.isSet(QStringLiteral("delimiter"))) {
+        const QString text = parser.value(QStringLiteral("delimiter"));
+        const QChar c = text.size() == 1 ? text.at(0) : QChar();
+        // A character that can be part of a number, a quote or a line break would make cells ambiguous.
+        if (text.size() != 1 || c.isLetterOrNumber() || QStringLiteral(".\"+-\r\n").contains(c)) {
+            reportFailure(err, command,
+                          QStringLiteral("--delimiter \"%1\" is not one character that can separate cells "
+                                         "(such as \";\" or \",\")")
+                              .arg(text));
+            return std::nullopt;
+        }
+        format.delimiter = c;
+    }
+    if (format.decimalComma && format.delimiter == QLatin1Char(',')) {
+        reportFailure(
+            err, command,
+            QStringLiteral("--decimal-comma needs another delimiter than \",\", such as --delimiter ';'"));
+        return std::nullopt;
+    }
+    return format;
+}
+
+QString csvLine(const QStringList &cells, const CsvFormat &format)
+{
+    QStringList written;
+    written.reserve(cells.size());
+    for (const QString &cell : cells) {
+        const bool quote = cell.contains(format.delimiter) || cell.contains(QLatin1Char('"')) ||
+                           cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'));
+        written.append(quote ? QLatin1Char('"') +
+                                   QString(cell).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                                   QLatin1Char('"')
+                             : cell);
+    }
+    return written.join(format.delimiter) + QLatin1Char('\n');
+}
+
+QString csvNumber(const QString &cNotation, const CsvFormat &format)
+{
+    return format.decimalComma ? QString(cNotation).replace(QLatin1Char('.'), QLatin1Char(',')) : cNotation;
+}
+
+QString csvText(const measurement::Measurement &measurement, const CsvFormat &format)
+{
+    QString text = csvLine(
+        {QStringLiteral("time_s"), QStringLiteral("emf_mV"), QStringLiteral("temperature_C")}, format);
+    const auto cell = [&format](const QVector<double> &curve, int i) {
+        return i < curve.size() && !std::isnan(curve[i]) ? csvNumber(exactNumberText(curve[i]), format)
+                                                         : QString();
     };
     for (int i = 0; i < measurement::samplesPerCurve; ++i) {
         // Written from the sample number, not from i * 0.1, which is not exactly a tenth.
-        text += QStringLiteral("%1.%2,").arg(i / 10).arg(i % 10);
-        text += cell(measurement.emf, i) + QLatin1Char(',') + cell(measurement.temperature, i) +
-                QLatin1Char('\n');
+        const QString time = QStringLiteral("%1.%2").arg(i / 10).arg(i % 10);
+        text += csvLine({csvNumber(time, format), cell(measurement.emf, i), cell(measurement.temperature, i)},
+                        format);
     }
     return text;
+}
+
+QString fileCommandExitCodes()
+{
+    return QStringLiteral(
+        "Exit codes: 0 done; 2 bad usage, a file that cannot be read or is not a measurement,\n"
+        "or an output that cannot or must not be written (nothing is written then).\n");
 }
 
 namespace {
@@ -120,7 +174,7 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
                        "status verdict (nothing without \"Status\"). For each curve: the number of stored\n"
                        "samples (those that are not \"nan\") and the span of their values.\n") +
             unreadableHelp,
-        1, 1};
+        1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the values as JSON."));
@@ -172,32 +226,48 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
         QStringLiteral("Writes the two curves of a measurement file as CSV: a header line\n"
                        "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
                        "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly\n"
-                       "the number the viewer draws.\n") +
+                       "the number the viewer draws. For a spreadsheet set up for Russian:\n"
+                       "--delimiter ';' --decimal-comma.\n"
+                       "The output may not be the input file itself, nor a name the viewer would list\n"
+                       "(steel_*.json) in the input's folder.\n") +
             unreadableHelp,
-        1, 1};
+        1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp);
-    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                          QStringLiteral("Write the CSV to OUT instead of standard output."),
-                                          QStringLiteral("OUT.csv"));
+    const QCommandLineOption outputOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("Write the CSV to OUT instead of standard output (\"-\": standard output)."),
+        QStringLiteral("OUT.csv"));
     parser.addOption(outputOption);
+    addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
+    const std::optional<CsvFormat> format = csvFormatOption(parser, syntax.name, err);
+    if (!format)
+        return exitFailure;
 
     const QString path = parser.positionalArguments().constFirst();
+    const QString output = parser.isSet(outputOption) ? parser.value(outputOption) : QStringLiteral("-");
+    const QString refusal = outputRefusal(path, output);
+    if (!refusal.isEmpty())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
     if (!read)
         return exitFailure;
-    const QString csv = csvText(*read);
-    if (!parser.isSet(outputOption)) {
+    const QString csv = csvText(*read, *format);
+    if (isStandardOutput(output)) {
         out << csv;
         out.flush();
         return exitSuccess;
     }
+    const QString unwritable = unwritableReason(output);
+    if (!unwritable.isEmpty())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + unwritable);
     // All or nothing: a failed write must not leave a truncated CSV that looks complete.
-    QSaveFile file(parser.value(outputOption));
+    QSaveFile file(output);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
-        return reportFailure(err, syntax.name, file.fileName() + QStringLiteral(": ") + file.errorString());
+        return reportFailure(err, syntax.name,
+                             output + QStringLiteral(": ") + systemReason(file.errorString()));
     return exitSuccess;
 }
 

@@ -1,28 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "measurement/measurementfile.h"
+#include "measurement/measurementdigest.h"
 
 #include <QString>
 #include <QVector>
 
 #include <optional>
 
+class QCommandLineOption;
+class QCommandLineParser;
 class QTextStream;
 
 namespace cli {
 
-// What a curve holds: the samples that are not NaN, and the span of the finite ones.
-struct CurveSummary
-{
-    int samples = 0;
-    std::optional<double> minimum;
-    std::optional<double> maximum;
-};
-CurveSummary summarizeCurve(const QVector<double> &samples);
+using measurement::CurveSummary;
+using measurement::summarizeCurve;
 
 // The status field's text: the verdict, or empty when the file has no "Status".
 QString statusDisplayText(const measurement::Measurement &measurement);
+QString statusDisplayText(const measurement::MeasurementDigest &digest);
 
 // Reads a file for a command that shows one measurement. A file that cannot be opened, or whose
 // first line is not a JSON object, is reported on `err` (one line naming the file and the reason)
@@ -33,10 +30,29 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
 // Why a document that did not parse and has more lines was not read: those lines may be its rest.
 QString notOneLineText();
 
+// How CSV is written: "," between cells and "." in numbers, or for spreadsheets set up for Russian
+// another delimiter (";") and the decimal comma.
+struct CsvFormat
+{
+    QChar delimiter = QLatin1Char(',');
+    bool decimalComma = false;
+};
+// Adds --delimiter and --decimal-comma to a command that writes CSV.
+void addCsvFormatOptions(QCommandLineParser &parser);
+// The format those options ask for; std::nullopt after a usage error has been reported on `err`.
+std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
+                                         QTextStream &err);
+// One line of cells, each quoted where it holds the delimiter, a quote or a line break.
+QString csvLine(const QStringList &cells, const CsvFormat &format);
+// A number written in C notation, with the decimal separator the format asks for.
+QString csvNumber(const QString &cNotation, const CsvFormat &format);
 // Why a file that was read is no measurement, for one whose document did not parse.
 QString unparsedReason(const measurement::ReadFindings &findings);
 
 // The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
-QString csvText(const measurement::Measurement &measurement);
+QString csvText(const measurement::Measurement &measurement, const CsvFormat &format = CsvFormat());
+
+// The exit codes of the commands that read one measurement file.
+QString fileCommandExitCodes();
 
 } // namespace cli

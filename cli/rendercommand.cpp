@@ -45,9 +45,10 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "Draws the curves of a measurement file exactly as the viewer's plot does (same axes,\n"
             "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
             "moment from the file name, and status. The output's format follows its suffix: .png\n"
-            "for an image, .pdf for a one-page document.\n"
-            "A file that cannot be read, or whose first line is not a JSON object, is an error."),
-        1, 1};
+            "for an image, .pdf for a one-page document. The output may not be the input file\n"
+            "itself, nor a name the viewer would list (steel_*.json) in the input's folder.\n"
+            "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
+        1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An archive measurement file."));
     const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
@@ -69,6 +70,13 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!parser.isSet(outputOption))
         return reportFailure(err, syntax.name, QStringLiteral("-o OUT.png or -o OUT.pdf is required"));
     const QString output = parser.value(outputOption);
+    if (isStandardOutput(output))
+        return reportFailure(err, syntax.name,
+                             QStringLiteral("-o -: a picture is not written to standard output; name a .png "
+                                            "or .pdf file"));
+    const QString refusal = outputRefusal(parser.positionalArguments().constFirst(), output);
+    if (!refusal.isEmpty())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
         return reportFailure(
@@ -97,6 +105,10 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
     if (!read)
         return exitFailure;
+    // Asked before drawing: the drawing library would only say that its painter could not begin.
+    const QString unwritable = unwritableReason(output);
+    if (!unwritable.isEmpty())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + unwritable);
 
     // The same steps, in the same order, as the window: construction, then the load of a measurement.
     QCustomPlot plot;

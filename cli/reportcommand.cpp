@@ -70,20 +70,21 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
                 .arg(measurementsPerReportPage) +
             SearchOptions::helpText() +
             QStringLiteral("Files that cannot be read are named on standard error and skipped; progress\n"
-                           "is shown on standard error when it is a terminal.\n"
-                           "DIR defaults to the folder \"archive\" in the working directory.\n"
-                           "Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder\n"
-                           "that cannot be read or a report that cannot be written."),
-        0, 1};
+                           "is shown on standard error when it is a terminal.\n") +
+            indexHelpText() +
+            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+        0, 1,
+        QStringLiteral("Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder that\n"
+                       "cannot be read or a report that cannot be written.\n")};
     QCommandLineParser parser;
+    addArchiveDirectoryArgument(parser);
+    const SearchOptions searchOptions;
+    searchOptions.addTo(parser);
     const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
                                           QStringLiteral("The report to write (required)."),
                                           QStringLiteral("REPORT.pdf"));
-    parser.addOption(outputOption);
-    const SearchOptions searchOptions;
-    ArchiveSearch search;
-    if (const auto finished =
-            parseSearchCommandLine(parser, searchOptions, syntax, arguments, out, err, &search))
+    parser.addOptions({outputOption, noIndexOption()});
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
     QString usageError;
     if (!parser.isSet(outputOption))
@@ -92,9 +93,12 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return reportFailure(err, syntax.name, usageError);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
+    ArchiveSearch search;
+    if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
+        return *finished;
 
     const QVector<MeasurementFacts> facts =
-        selectMeasurements(syntax.name, search.directory, search.criteria, err);
+        selectMeasurements(syntax.name, search, readingOptions(parser, err, QStringLiteral("read")), err);
     ReportHeading heading;
     heading.directory = QDir::cleanPath(QFileInfo(search.directory).absoluteFilePath());
     heading.period = periodText(search.criteria, facts);

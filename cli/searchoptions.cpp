@@ -91,7 +91,7 @@ std::optional<NumberRange> parseNumberRange(const QString &text)
     return range;
 }
 
-bool StatusCondition::accepts(const measurement::Measurement &m) const
+bool StatusCondition::accepts(const measurement::MeasurementDigest &m) const
 {
     switch (kind) {
     case Kind::code:
@@ -186,7 +186,7 @@ bool SearchCriteria::matchesName(QStringView technologyOfName, const archive::Mo
     return true;
 }
 
-bool SearchCriteria::matchesContent(const measurement::Measurement &m) const
+bool SearchCriteria::matchesContent(const measurement::MeasurementDigest &m) const
 {
     if (melt && !(m.smelt && m.smelt->contains(*melt, Qt::CaseInsensitive)))
         return false;
@@ -222,22 +222,17 @@ QVector<QPair<QString, QString>> SearchOptions::given(const QCommandLineParser &
     return given;
 }
 
-std::optional<int> parseSearchCommandLine(QCommandLineParser &parser, const SearchOptions &options,
-                                          const CommandSyntax &syntax, const QStringList &arguments,
-                                          QTextStream &out, QTextStream &err, ArchiveSearch *search)
+std::optional<int> readArchiveSearch(const QCommandLineParser &parser, const SearchOptions &options,
+                                     const QString &command, QTextStream &err, ArchiveSearch *search)
 {
-    addArchiveDirectoryArgument(parser);
-    options.addTo(parser);
-    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
-        return finished;
     QString usageError;
     const std::optional<SearchCriteria> criteria = options.read(parser, &usageError);
     if (!criteria)
-        return reportFailure(err, syntax.name, usageError);
+        return reportFailure(err, command, usageError);
     const QString directory = archiveDirectoryArgument(parser);
     const QString reason = unlistableFolderReason(directory);
     if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+        return reportFailure(err, command, directory + QStringLiteral(": ") + reason);
     *search = {directory, *criteria};
     return std::nullopt;
 }

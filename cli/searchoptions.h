@@ -4,7 +4,7 @@
 #include "commandline.h"
 
 #include "archive/archivename.h"
-#include "measurement/measurementfile.h"
+#include "measurement/measurementdigest.h"
 
 #include <QCommandLineOption>
 #include <QPair>
@@ -52,7 +52,7 @@ struct StatusCondition
     int code = 0;
     QString foldedText;
 
-    bool accepts(const measurement::Measurement &m) const;
+    bool accepts(const measurement::MeasurementDigest &m) const;
 };
 // A code, a verdict text ("нет пл" finds "НЕТ ПЛ."), "none" or "bad"; std::nullopt for a text that is
 // none of the verdicts, so that a typing error is not mistaken for an empty result.
@@ -82,7 +82,7 @@ struct SearchCriteria
 
     // The conditions that the file name alone decides, checked before a file is opened.
     bool matchesName(QStringView technologyOfName, const archive::Moment &moment) const;
-    bool matchesContent(const measurement::Measurement &m) const;
+    bool matchesContent(const measurement::MeasurementDigest &m) const;
 };
 
 // The filter options that find, report and stats share, with one reading of them.
@@ -116,13 +116,11 @@ struct ArchiveSearch
     SearchCriteria criteria;
 };
 
-// The start of find, report and stats, once each has added its own options to `parser`: adds the DIR
-// argument and the filters, parses the command line, reads the filters and checks that the folder can
-// be listed. Returns the exit code when the command is already finished (help shown, a usage error or
-// an unlistable folder reported), std::nullopt when it goes on with `search` filled in.
-std::optional<int> parseSearchCommandLine(QCommandLineParser &parser, const SearchOptions &options,
-                                          const CommandSyntax &syntax, const QStringList &arguments,
-                                          QTextStream &out, QTextStream &err, ArchiveSearch *search);
+// The folder and the filters of find, report and stats, read once the command line is parsed (with
+// addArchiveDirectoryArgument and SearchOptions::addTo). Returns the exit code when a filter does not
+// read or the folder cannot be listed (reported on `err`), std::nullopt with `search` filled in.
+std::optional<int> readArchiveSearch(const QCommandLineParser &parser, const SearchOptions &options,
+                                     const QString &command, QTextStream &err, ArchiveSearch *search);
 
 // Whether a single-valued option was given more than once; `error` then says which.
 bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error);

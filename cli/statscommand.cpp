@@ -145,21 +145,22 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "  --json             an object with the groups and the total.\n"
             "The table for a person ends with the total (\"all\") and shows the statuses that occur.\n") +
             SearchOptions::helpText() +
-            QStringLiteral(
-                "Files that cannot be read are named on standard error and skipped.\n"
-                "DIR defaults to the folder \"archive\" in the working directory.\n"
-                "Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
-                "cannot be read."),
-        0, 1};
+            QStringLiteral("Files that cannot be read are named on standard error and skipped.\n") +
+            indexHelpText() +
+            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+        0, 1,
+        QStringLiteral("Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
+                       "cannot be read.\n")};
     QCommandLineParser parser;
+    addArchiveDirectoryArgument(parser);
+    const SearchOptions searchOptions;
+    searchOptions.addTo(parser);
     const QCommandLineOption byOption(QStringLiteral("by"), QStringLiteral("How to group."),
                                       QStringLiteral("GROUP"), QStringLiteral("technology"));
     const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write CSV."));
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON."));
-    parser.addOptions({byOption, csvOption, jsonOption});
-    ArchiveSearch search;
-    if (const auto finished =
-            parseSearchCommandLine(parser, SearchOptions(), syntax, arguments, out, err, &search))
+    parser.addOptions({byOption, csvOption, jsonOption, noIndexOption()});
+    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
     QString usageError;
     if (givenTwice(parser, byOption, &usageError))
@@ -171,9 +172,12 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                  .arg(parser.value(byOption), groupingNames().join(QStringLiteral(", "))));
     if (parser.isSet(csvOption) && parser.isSet(jsonOption))
         return reportFailure(err, syntax.name, QStringLiteral("--csv and --json exclude each other"));
+    ArchiveSearch search;
+    if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
+        return *finished;
 
     const QVector<MeasurementFacts> facts =
-        selectMeasurements(syntax.name, search.directory, search.criteria, err);
+        selectMeasurements(syntax.name, search, readingOptions(parser, err, QStringLiteral("read")), err);
     const QVector<GroupStatistics> groups = groupStatistics(facts, *grouping);
     const GroupStatistics total = totalStatistics(facts, QStringLiteral("all"));
 

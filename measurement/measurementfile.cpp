@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measurement/measurementfile.h"
 
+#include "archive/archivelisting.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -143,6 +145,29 @@ QString stringOf(const QJsonValue &value)
     return value.isString() ? value.toString() : QString();
 }
 
+// Samples are converted exactly as the viewer always has (QString::toDouble); this only names what
+// that conversion makes of texts that are not plain numbers. Cheap for the plain ones.
+std::optional<SampleOddity> oddityOf(const QString &text, double value, bool converted)
+{
+    if (std::isnan(value))
+        return text == QLatin1String("nan") ? std::nullopt : std::optional(SampleOddity::nanSpelling);
+    if (std::isinf(value))
+        return SampleOddity::notFinite;
+    if (!converted) {
+        if (text.trimmed().isEmpty())
+            return SampleOddity::emptyText;
+        bool withPoint = false;
+        if (text.contains(QLatin1Char(',')))
+            QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&withPoint);
+        return withPoint ? SampleOddity::decimalComma : SampleOddity::notANumber;
+    }
+    if (text.front().isSpace() || text.back().isSpace())
+        return SampleOddity::paddedNumber;
+    if (value == 32767.0)
+        return SampleOddity::noValueMark;
+    return std::nullopt;
+}
+
 QVector<double> readCurve(const QJsonArray &archives, int index, ReadFindings &findings)
 {
     QVector<double> samples(samplesPerCurve, std::numeric_limits<double>::quiet_NaN());
@@ -152,9 +177,19 @@ QVector<double> readCurve(const QJsonArray &archives, int index, ReadFindings &f
     const int used = qMin(int(values.size()), samplesPerCurve);
     for (int i = 0; i < used; ++i) {
         const QJsonValue value = values.at(i);
-        if (!value.isString())
+        if (!value.isString()) {
             findings.nonStringSamples = true;
-        samples[i] = stringOf(value).toDouble();
+            samples[i] = 0.0;
+            continue;
+        }
+        const QString text = value.toString();
+        bool converted = false;
+        samples[i] = text.toDouble(&converted);
+        if (const std::optional<SampleOddity> oddity = oddityOf(text, samples[i], converted)) {
+            OddSamples &odd = findings.oddSamples[std::size_t(*oddity)];
+            if (odd.count++ == 0)
+                odd.firstText = text;
+        }
     }
     return samples;
 }
@@ -294,7 +329,7 @@ Measurement parseMeasurement(const QByteArray &fileBytes)
     return measurementFromLine(cutFirstLine(fileBytes, cut), cut);
 }
 
-std::optional<Measurement> readMeasurementFile(const QString &path)
+std::optional<Measurement> readMeasurementFile(const QString &path, archive::FileStamp *stamp)
 {
     if (path.isEmpty())
         return std::nullopt;
@@ -310,6 +345,8 @@ std::optional<Measurement> readMeasurementFile(const QString &path)
         ::close(fd);
         return std::nullopt;
     }
+    if (stamp)
+        *stamp = archive::stampOf(status);
     const bool complete = collectFirstLine(head, [fd](QByteArray &buffer, qint64 want) -> qint64 {
         const int oldSize = buffer.size();
         buffer.resize(oldSize + int(want));
@@ -322,8 +359,15 @@ std::optional<Measurement> readMeasurementFile(const QString &path)
     });
     ::close(fd);
 #else
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (!info.isFile())
         return std::nullopt;
+    if (stamp) {
+        *stamp = archive::FileStamp();
+        stamp->size = info.size();
+        stamp->modifiedSeconds = info.lastModified().toSecsSinceEpoch();
+        stamp->changedSeconds = info.metadataChangeTime().toSecsSinceEpoch();
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;

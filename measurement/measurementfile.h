@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "archive/filestamp.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
 
+#include <array>
 #include <optional>
 
 namespace measurement {
@@ -22,6 +25,25 @@ QString noDataText();
 QString statusText(int code);
 bool isKnownStatusCode(int code);
 
+// Curve sample texts that the viewer draws otherwise than a reader of the file would expect.
+enum class SampleOddity
+{
+    decimalComma, // "12,5": not a number in C notation, drawn as 0
+    emptyText,    // "": drawn as 0
+    notANumber,   // "-nan", "abc": drawn as 0
+    nanSpelling,  // "NaN", " nan": read as a missing sample, though only "nan" is the mark
+    paddedNumber, // " 12": the spaces are ignored
+    notFinite,    // "inf", "1e400": no axis range can be fitted to it
+    noValueMark,  // 32767: drawn as that value, though in a result it means no value
+};
+constexpr int sampleOddityCount = int(SampleOddity::noValueMark) + 1;
+
+struct OddSamples
+{
+    int count = 0;
+    QString firstText;
+};
+
 // What the reader noticed about a file: not shown by the viewer, reported by the archive check.
 struct ReadFindings
 {
@@ -32,6 +54,7 @@ struct ReadFindings
     bool nonStringSamples = false;   // one of the first 160 "values" elements is not a JSON string
     bool nonStringResults = false;   // a result key or "Status" present with a non-string value
     bool statusOutsideTable = false; // "Status" present, but its code is not in the status table
+    std::array<OddSamples, sampleOddityCount> oddSamples; // string samples, by SampleOddity
 };
 
 // One measurement as the viewer shows it.
@@ -65,6 +88,8 @@ Measurement parseMeasurement(const QByteArray &fileBytes);
 
 // Reads the first line of a regular file. std::nullopt when the file cannot be opened for reading
 // (missing, unreadable, a directory, a named pipe or another special file).
-std::optional<Measurement> readMeasurementFile(const QString &path);
+// `stamp`, when given, receives the file's stamp as it was when the file was opened, so that what was
+// read can be filed under the state it was read in.
+std::optional<Measurement> readMeasurementFile(const QString &path, archive::FileStamp *stamp = nullptr);
 
 } // namespace measurement

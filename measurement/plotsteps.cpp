@@ -45,6 +45,14 @@ bool hasFiniteSample(const QVector<double> &values)
     return std::any_of(values.cbegin(), values.cend(), [](double v) { return std::isfinite(v); });
 }
 
+// The zero line stays in view, but the range is only ever extended to reach it: moving the lower
+// bound to zero would push an entirely negative curve (an oxygen probe's EMF) off the plot.
+void includeZero(QCPAxis *axis)
+{
+    const QCPRange range = axis->range();
+    axis->setRange(std::min(range.lower, 0.0), std::max(range.upper, 0.0));
+}
+
 // 1.2 times as wide about the unchanged centre. Done with setRange rather than setScaleRatio against
 // the axis itself: that call divides by the axis rect's pixel height, which is zero until the plot
 // has been laid out, and the first measurement is drawn before the window is shown.
@@ -123,9 +131,9 @@ void displayCurves(QCustomPlot *plot, QVector<double> &timeKeys, const QVector<d
     const bool temperatureDrawn = hasFiniteSample(tempValues);
     const bool emfDrawn = hasFiniteSample(emfValues);
     if (temperatureDrawn)
-        plot->yAxis->setRangeLower(0.0);
+        includeZero(plot->yAxis);
     if (emfDrawn)
-        plot->yAxis2->setRangeLower(0.0);
+        includeZero(plot->yAxis2);
     if (temperatureDrawn)
         widenRange(plot->yAxis);
     if (emfDrawn)

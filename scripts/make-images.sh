@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Draws the viewer's three images into images/: the window icon and the refresh and print button
-# symbols. Each is drawn four times larger and scaled down to 32 by 32, which smooths the curves.
+# symbols. Each is drawn four times larger and scaled down to 32 by 32, which smooths the curves. The
+# application icon goes into images/steel-viewer.ico and, with the window icon, into dist/icons/.
 # Needs ImageMagick's convert (Debian package imagemagick). The images are committed; run this only
 # to change them.
 # SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
 
-OUT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/images"
-mkdir -p "$OUT"
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+OUT="$ROOT/images"
+ICONS="$ROOT/dist/icons"
+mkdir -p "$OUT" "$ICONS/32x32" "$ICONS/256x256"
 
 DARK='rgb(44,61,77)'
 GREY_BLUE='rgb(91,119,143)'
@@ -20,6 +23,8 @@ convert -size 128x128 xc:"$DARK" \
     -fill none -stroke white -strokewidth 6 -draw "polyline 18,12 18,110 120,110" \
     -stroke "$RED" -strokewidth 12 -draw "stroke-linejoin round polyline 24,98 44,94 58,40 74,70 90,28 116,30" \
     -resize 32x32 -alpha off -type TrueColor "BMP3:$OUT/icon.bmp"
+# The same at 32 by 32 as the desktop menu's icon (hicolor theme, PNG).
+convert "$OUT/icon.bmp" -strip "PNG32:$ICONS/32x32/steel-viewer.png"
 
 # Refresh: an open ring, three quarters of a circle drawn as a polyline (ImageMagick closes stroked
 # arcs), with an arrow head at its end, on a transparent background.
@@ -39,18 +44,17 @@ convert -size 128x128 xc:none \
     -stroke none -fill "$GREEN" -draw "circle 104,56 104,62" \
     -resize 32x32 -strip "PNG32:$OUT/unnamed.png"
 
-# Application icon for the Windows executable's resource (only the desktop shell shows it): the window
-# icon's drawing at 256 by 256, 32 bits per pixel.
+# Application icon for the Windows executable's resource (only the desktop shell shows it) and for the
+# desktop menu (hicolor theme): the window icon's drawing at 256 by 256, 32 bits per pixel.
 convert -size 256x256 xc:"$DARK" \
     -fill none -stroke white -strokewidth 12 -draw "line 36,24 36,220" -draw "line 36,220 240,220" \
     -stroke "$RED" -strokewidth 24 -draw "stroke-linejoin round polyline 48,196 88,188 116,80 148,140 180,56 232,60" \
-    -alpha on -depth 8 "PNG32:$OUT/.icon-256.png"
+    -alpha on -depth 8 "PNG32:$ICONS/256x256/steel-viewer.png"
 # ImageMagick's own ICO writer turns the picture into a palette image, so the file is put together
 # here: a one-entry icon directory (256 by 256, 32 bits per pixel) followed by the PNG.
-python3 - "$OUT/.icon-256.png" "$OUT/steel-viewer.ico" <<'PY'
+python3 - "$ICONS/256x256/steel-viewer.png" "$OUT/steel-viewer.ico" <<'PY'
 import struct, sys
 png = open(sys.argv[1], 'rb').read()
 header = struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', 0, 0, 0, 0, 1, 32, len(png), 22)
 open(sys.argv[2], 'wb').write(header + png)
 PY
-rm -f "$OUT/.icon-256.png"

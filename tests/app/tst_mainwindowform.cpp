@@ -2,10 +2,12 @@
 // The widget tree as the window builds it: what a person sees before any archive is read.
 #include "windowfixture.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -121,6 +123,7 @@ private slots:
 
     void selectionListSettings_data();
     void selectionListSettings();
+    void openListsReadLikeTheClosedLists();
     void plotWidgetSettings();
     void windowTitleSizeAndNoBars();
     void tabOrderFollowsCreationOrder();
@@ -568,6 +571,35 @@ void MainWindowFormTest::selectionListSettings()
     QVERIFY(!list->isEditable());
     QCOMPARE(fixture::entries(list), QStringList{fixture::choose});
     QCOMPARE(list->currentIndex(), 0);
+}
+
+void MainWindowFormTest::openListsReadLikeTheClosedLists()
+{
+    // The open list as drawn: the background of an ordinary entry is the closed list's background,
+    // the current entry (under the pointer or keyboard) stands out, and the text colour is the
+    // closed list's everywhere.
+    for (const char *name : {"comboSteelTech", "yearMonthCombobox", "dayCombobox", "timeSteel"}) {
+        QComboBox *list = fixture::list(window.get(), name);
+        list->ensurePolished();
+        list->addItems({QStringLiteral("2024.01"), QStringLiteral("2023.12")});
+        QAbstractItemView *view = list->view();
+        // Laid out as the drop-down opens, but drawn without showing it.
+        view->parentWidget()->resize(200, 200);
+        view->parentWidget()->layout()->activate();
+        view->setCurrentIndex(view->model()->index(1, 0));
+        const QImage drawn = view->grab().toImage();
+        const auto backgroundOf = [&](int row) {
+            const QRect item = view->visualRect(view->model()->index(row, 0));
+            return drawn.pixelColor(
+                view->viewport()->mapTo(view, QPoint(item.right() - 2, item.center().y())));
+        };
+        const QColor closedBackground = list->palette().color(QPalette::Button);
+        QCOMPARE(closedBackground, QColor(91, 119, 143));
+        QCOMPARE(backgroundOf(2), closedBackground);
+        QVERIFY2(qAbs(qGray(backgroundOf(1).rgb()) - qGray(closedBackground.rgb())) > 30, name);
+        QCOMPARE(view->palette().color(QPalette::Text), list->palette().color(QPalette::ButtonText));
+        QCOMPARE(view->palette().color(QPalette::HighlightedText), QColor(Qt::white));
+    }
 }
 
 void MainWindowFormTest::plotWidgetSettings()

@@ -51,8 +51,8 @@ void TestPlotSteps::valueRangeIsFittedWidenedAndBounded_data()
 
     QTest::newRow("temperature 1500..1650") << false << ramp(1500, 1650) << -165.0 << 1815.0;
     QTest::newRow("temperature 0..1600") << false << ramp(0, 1600) << -160.0 << 1760.0;
-    QTest::newRow("EMF -50..200") << true << ramp(-50, 200) << -20.0 << 220.0;
-    QTest::newRow("EMF -300..-100") << true << ramp(-300, -100) << -110.0 << 10.0;
+    QTest::newRow("EMF -50..200, mixed") << true << ramp(-50, 200) << -75.0 << 225.0;
+    QTest::newRow("EMF -300..-100, negative") << true << ramp(-300, -100) << -330.0 << 30.0;
     QTest::newRow("EMF 0..0.05, narrowest") << true << ramp(0, 0.05) << -0.025 << 0.075;
     QTest::newRow("temperature 0..200000, widest") << false << ramp(0, 200000) << 0.5 << 199999.5;
 }

@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/archivereader.h"
+
+#include "archive/archivelisting.h"
+#include "archive/archivescans.h"
+#include "archive/measurementindex.h"
+
+#include <QDateTime>
+#include <QFile>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace archive {
+
+namespace {
+
+// Files read between two hand-overs: enough to keep every core busy, few enough to bound memory.
+constexpr int batchSize = 2048;
+
+// Every listed name back to back as UTF-8, with its stamp: a million names fit in a few dozen MB.
+class ListedNames
+{
+public:
+    void add(QStringView name, const FileStamp &stamp)
+    {
+        const QByteArray bytes = name.toUtf8();
+        entries.push_back({int(arena.size()), int(bytes.size()), stamp});
+        arena.append(bytes);
+    }
+
+    void sortByName()
+    {
+        std::sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
+            const int common = std::min(a.length, b.length);
+            const int order =
+                std::memcmp(arena.constData() + a.offset, arena.constData() + b.offset, size_t(common));
+            return order != 0 ? order < 0 : a.length < b.length;
+        });
+    }
+
+    int size() const { return int(entries.size()); }
+    QByteArray bytes(int i) const
+    {
+        return QByteArray::fromRawData(arena.constData() + entries[size_t(i)].offset,
+                                       entries[size_t(i)].length);
+    }
+    QString name(int i) const { return QString::fromUtf8(bytes(i)); }
+    const FileStamp &stamp(int i) const { return entries[size_t(i)].stamp; }
+
+private:
+    struct Entry
+    {
+        int offset;
+        int length;
+        FileStamp stamp;
+    };
+    QByteArray arena;
+    std::vector<Entry> entries;
+};
+
+int compareBytes(const QByteArray &a, const QByteArray &b)
+{
+    const int common = std::min(a.size(), b.size());
+    const int order = std::memcmp(a.constData(), b.constData(), size_t(common));
+    return order != 0 ? order : a.size() - b.size();
+}
+
+// One file of a batch on its way to the visitor.
+struct Slot
+{
+    int index = 0;
+    bool known = false; // the index had it under its current stamp
+    bool stale = false; // the index had it under another stamp
+    bool read = false;
+    bool fileable = false; // read unchanged and settled: may go into the index
+    measurement::MeasurementDigest digest;
+};
+
+void forEachInParallel(std::vector<Slot *> &work, const std::function<void(Slot &)> &job)
+{
+    if (work.empty())
+        return;
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t threads = std::min<size_t>(cores, work.size());
+    std::atomic<size_t> next{0};
+    const auto run = [&]() {
+        for (size_t i = next++; i < work.size(); i = next++)
+            job(*work[i]);
+    };
+    std::vector<std::thread> helpers;
+    for (size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(run);
+    run();
+    for (std::thread &helper : helpers)
+        helper.join();
+}
+
+} // namespace
+
+qint64 indexSettleMilliseconds()
+{
+    // Two seconds cover the coarsest common file-system clock (FAT). Tests that cannot wait that
+    // long name a shorter time.
+    bool ok = false;
+    const qint64 fromEnvironment = qEnvironmentVariable("STEEL_ARCHIVE_INDEX_SETTLE_MS").toLongLong(&ok);
+    return ok && fromEnvironment >= 0 ? fromEnvironment : 2000;
+}
+
+bool readArchive(const QString &directory, const ArchiveReadOptions &options,
+                 const std::function<void(const ArchiveFile &file)> &visit)
+{
+    const qint64 startNs = QDateTime::currentMSecsSinceEpoch() * 1000000;
+    const qint64 settledBeforeNs = startNs - indexSettleMilliseconds() * 1000000;
+
+    ListedNames listed;
+    const bool listable =
+        forEachStampedFile(directory, technologyPattern(), [&](QStringView name, const FileStamp &stamp) {
+            if (!options.wanted || options.wanted(name))
+                listed.add(name, stamp);
+        });
+    if (!listable)
+        return false;
+    listed.sortByName();
+
+    std::unique_ptr<MeasurementIndex> index;
+    if (options.useIndex)
+        index = MeasurementIndex::open(directory.isEmpty() ? QStringLiteral(".") : directory,
+                                       options.rulesVersion);
+    // Only a name-filtered run misses files: it must not forget rows of the files it did not list.
+    const bool listedAll = !options.wanted;
+    MeasurementIndex::Row row;
+    bool haveRow = index && index->nextRow(&row);
+
+    const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
+    std::vector<Slot> batch;
+    std::vector<Slot *> toRead;
+    for (int first = 0; first < listed.size(); first += batchSize) {
+        const int count = std::min(batchSize, listed.size() - first);
+        batch.assign(size_t(count), Slot());
+        toRead.clear();
+        for (int k = 0; k < count; ++k) {
+            Slot &slot = batch[size_t(k)];
+            slot.index = first + k;
+            const QByteArray name = listed.bytes(slot.index);
+            // Rows before this name belong to files that are gone.
+            while (haveRow && compareBytes(row.name, name) < 0) {
+                if (listedAll)
+                    index->forget(row.name);
+                haveRow = index->nextRow(&row);
+            }
+            if (haveRow && compareBytes(row.name, name) == 0) {
+                if (row.stamp == listed.stamp(slot.index)) {
+                    slot.known = slot.read = true;
+                    slot.digest = std::move(row.digest);
+                } else {
+                    slot.stale = true;
+                }
+                haveRow = index->nextRow(&row);
+            }
+            if (!slot.known)
+                toRead.push_back(&slot);
+        }
+
+        forEachInParallel(toRead, [&](Slot &slot) {
+            FileStamp atOpen;
+            const std::optional<measurement::Measurement> m = measurement::readMeasurementFile(
+                folder + QLatin1Char('/') + listed.name(slot.index), &atOpen);
+            if (!m)
+                return;
+            slot.read = true;
+            slot.digest = measurement::digestOf(*m, options.findings ? options.findings(*m) : QStringList());
+            const FileStamp &stamp = listed.stamp(slot.index);
+            const qint64 lastChangeNs =
+                std::max(stamp.modifiedSeconds * 1000000000 + stamp.modifiedNanoseconds,
+                         stamp.changedSeconds * 1000000000 + stamp.changedNanoseconds);
+            slot.fileable = atOpen == stamp && lastChangeNs < settledBeforeNs;
+        });
+
+        for (Slot &slot : batch) {
+            const QString name = listed.name(slot.index);
+            visit(ArchiveFile{name, listed.stamp(slot.index), slot.read ? &slot.digest : nullptr});
+            if (!index || slot.known)
+                continue;
+            if (slot.fileable)
+                index->store(listed.bytes(slot.index), listed.stamp(slot.index), slot.digest);
+            else if (slot.stale)
+                index->forget(listed.bytes(slot.index));
+        }
+        if (options.progress)
+            options.progress(first + count, listed.size());
+    }
+    if (index) {
+        while (haveRow && listedAll) {
+            index->forget(row.name);
+            haveRow = index->nextRow(&row);
+        }
+        index->finish();
+    }
+    return true;
+}
+
+} // namespace archive

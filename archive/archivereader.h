@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "archive/filestamp.h"
+#include "measurement/measurementdigest.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <optional>
+
+namespace archive {
+
+// How a whole archive is read for the archive-wide commands.
+struct ArchiveReadOptions
+{
+    // Take what the index knows of unchanged files and keep what is read for the next run.
+    bool useIndex = true;
+    // Names the rules behind `findings`: an index made under other rules is not used.
+    QString rulesVersion;
+    // What the archive check finds in a measurement's content; stored with the digest.
+    std::function<QStringList(const measurement::Measurement &)> findings;
+    // Decides from the name alone whether a file is wanted at all; wanted files only are opened.
+    std::function<bool(QStringView fileName)> wanted;
+    // Called now and then with the files done and the total.
+    std::function<void(qint64 done, qint64 total)> progress;
+};
+
+// One archive file as read.
+struct ArchiveFile
+{
+    QString fileName;
+    FileStamp stamp; // as listed
+    // Null when the file could not be read; valid during the visit only.
+    const measurement::MeasurementDigest *digest = nullptr;
+};
+
+// Lists the archive files of `directory` (names matching "steel_*.json" as the viewer lists them)
+// and hands every wanted one to `visit`, in ascending byte order of the UTF-8 names. Files the index
+// knows under their current stamp are not opened; the others are read in parallel on all cores.
+// Returns false if the folder could not be listed.
+bool readArchive(const QString &directory, const ArchiveReadOptions &options,
+                 const std::function<void(const ArchiveFile &file)> &visit);
+
+// How long after its last change a file is first filed in the index: a change within the file
+// system's time resolution of the moment it was read would otherwise go unseen.
+qint64 indexSettleMilliseconds();
+
+} // namespace archive

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QtGlobal>
+
+namespace archive {
+
+// What the file system says of a file's content without reading it. A file whose stamp is unchanged
+// is taken to hold what it held: a rewrite changes the change time even when the size and the
+// modification time are put back.
+struct FileStamp
+{
+    qint64 size = 0;
+    qint64 modifiedSeconds = 0;
+    qint64 modifiedNanoseconds = 0;
+    qint64 changedSeconds = 0;
+    qint64 changedNanoseconds = 0;
+    quint64 inode = 0;
+
+    // Whole milliseconds rounded down, as QFileInfo gives them.
+    qint64 modifiedMsecs() const { return modifiedSeconds * 1000 + modifiedNanoseconds / 1000000; }
+    bool operator==(const FileStamp &o) const
+    {
+        return size == o.size && modifiedSeconds == o.modifiedSeconds &&
+               modifiedNanoseconds == o.modifiedNanoseconds && changedSeconds == o.changedSeconds &&
+               changedNanoseconds == o.changedNanoseconds && inode == o.inode;
+    }
+    bool operator!=(const FileStamp &o) const { return !(*this == o); }
+};
+
+} // namespace archive

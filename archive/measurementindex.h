@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "archive/filestamp.h"
+#include "measurement/measurementdigest.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace archive {
+
+// What was read of an archive's files, kept in an SQLite file in the user's cache folder (never in
+// the archive) so that a second question about an unchanged archive need not read every file again.
+// One index per absolute archive path. A row is only ever used for a file whose stamp is exactly the
+// stamp the row was stored under. An index that is corrupt, foreign or of another format is made
+// anew; one that another run is writing is read but not written; one that cannot be opened at all is
+// simply not used.
+class MeasurementIndex
+{
+public:
+    // The index of `directory` for findings made by rules named `rulesVersion` (rows stored under
+    // other rules are dropped). std::nullopt when no index can be used; the run then reads every file.
+    static std::unique_ptr<MeasurementIndex> open(const QString &directory, const QString &rulesVersion);
+    ~MeasurementIndex();
+
+    // Where the indexes live, and how much room they may take together: beyond it the least recently
+    // used are deleted.
+    static QString cacheFolder();
+    static qint64 sizeLimitBytes();
+    // The path of the index file for an archive folder.
+    static QString indexPath(const QString &directory);
+
+    // The stored rows in ascending byte order of their UTF-8 names, one at a time.
+    struct Row
+    {
+        QByteArray name; // UTF-8
+        FileStamp stamp;
+        measurement::MeasurementDigest digest;
+    };
+    bool nextRow(Row *row); // false at the end, or when the index turned out unreadable
+
+    // Changes, written in one transaction by finish(). Dropped silently when another run holds the
+    // index for writing.
+    void store(const QByteArray &name, const FileStamp &stamp, const measurement::MeasurementDigest &digest);
+    void forget(const QByteArray &name);
+    void finish();
+
+    MeasurementIndex(const MeasurementIndex &) = delete;
+    MeasurementIndex &operator=(const MeasurementIndex &) = delete;
+
+private:
+    MeasurementIndex() = default;
+    bool prepareReading();
+    bool beginWriting();
+    void giveUpWriting();
+
+    QString path;
+    sqlite3 *reader = nullptr;
+    sqlite3 *writer = nullptr;
+    sqlite3_stmt *select = nullptr;
+    sqlite3_stmt *insert = nullptr;
+    sqlite3_stmt *remove = nullptr;
+    bool writing = false;
+    bool writeRefused = false;
+    bool readFailed = false;
+};
+
+} // namespace archive

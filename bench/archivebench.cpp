@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+//
+// The archive-wide commands of steel-archive at plant scale, each against what the system's own tools
+// need for the same folder in the same run: ls against one `ls -t`, find and check (cold: no index;
+// warm: the index current) against `grep -rlF` reading the same files. Prints wall times (medians),
+// the ratios and the peak memory of every command. Asserts nothing.
+//
+//   archivebench [--runs N] [--dir PARENT] [--program PATH] [SIZE...]   (default sizes 10000 100000)
+#include "benchsupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+#include <cstdio>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char **environ;
+
+namespace {
+
+// One run of a command with its output thrown away: wall time and peak resident memory.
+struct Run
+{
+    double msecs = 0;
+    double peakMiB = 0;
+};
+
+Run runCommand(const QStringList &command)
+{
+    std::vector<QByteArray> bytes;
+    for (const QString &part : command)
+        bytes.push_back(part.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &part : bytes)
+        argv.push_back(part.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    Run run;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        struct rusage usage;
+        wait4(pid, &status, 0, &usage);
+        run.msecs = timer.nsecsElapsed() / 1e6;
+        run.peakMiB = usage.ru_maxrss / 1024.0;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+// A real one-line measurement of about 3 KB, its curves and results varying with `i`.
+QByteArray measurementLine(int i)
+{
+    QByteArray emf;
+    QByteArray temperature;
+    for (int s = 0; s < 160; ++s) {
+        const double t = s * 0.1;
+        emf += (s ? ",\"" : "\"") +
+               QByteArray::number(150.0 + 20.0 * std::sin(t + i) - 40.0 / (1 + t), 'f', 3) + '"';
+        temperature += (s ? ",\"" : "\"") +
+                       QByteArray::number(1560.0 + (i % 90) - 1200.0 / (1.0 + 2.0 * t * t), 'f', 3) + '"';
+    }
+    const char *statuses[] = {"8", "8", "8", "7", "5", "12", "3", "8"};
+    return "{\"Archives\":[{\"values\":[" + emf + "]},{\"values\":[" + temperature + "]}],\"Smelt\":\"" +
+           QByteArray::number(40000 + i) + "\",\"Temp\":\"" + QByteArray::number(1550 + i % 120) +
+           "\",\"Eds\":\"" + QByteArray::number(120 + i % 60) + ".5\",\"OxActivity\":\"" +
+           QByteArray::number(10 + i % 30) + "\",\"MassAl\":\"0." + QByteArray::number(100 + i % 800) +
+           "\",\"Carbon\":\"0.0" + QByteArray::number(i % 90) + "\",\"Status\":\"" + statuses[i % 8] +
+           "\"}\n";
+}
+
+// Files spread over the technologies, one every few minutes over several years, each modified a few
+// seconds after the moment in its name.
+bool createArchive(const QString &directory, int count)
+{
+    if (!QDir().mkpath(directory))
+        return false;
+    const qint64 step = count >= 500000 ? 3 * 60 : 20 * 60;
+    for (int i = 0; i < count; ++i) {
+        const qint64 seconds = bench::firstMeasurement + qint64(i) * step;
+        const QDateTime moment = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+        const QString name = QStringLiteral("steel_%1-%2.json")
+                                 .arg(QLatin1String(bench::technologies[i % bench::technologyCount]),
+                                      moment.toString(QStringLiteral("yyyy_MM_dd-hh_mm_ss")));
+        const QByteArray path = QFile::encodeName(directory + QLatin1Char('/') + name);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0)
+            return false;
+        const QByteArray line = measurementLine(i);
+        const bool written = ::write(fd, line.constData(), size_t(line.size())) == line.size();
+        const struct timespec times[2] = {{time_t(seconds + 7), 0}, {time_t(seconds + 7), 0}};
+        ::futimens(fd, times);
+        ::close(fd);
+        if (!written)
+            return false;
+    }
+    return true;
+}
+
+// Medians of commands measured in turns, so that a busy moment of the machine weighs on all alike.
+std::vector<Run> medians(int runs, const std::vector<std::function<Run()>> &commands)
+{
+    std::vector<std::vector<Run>> all(commands.size());
+    for (int r = 0; r < runs; ++r) {
+        for (size_t c = 0; c < commands.size(); ++c)
+            all[c].push_back(commands[c]());
+    }
+    std::vector<Run> out;
+    for (std::vector<Run> &runsOfOne : all) {
+        std::sort(runsOfOne.begin(), runsOfOne.end(),
+                  [](const Run &a, const Run &b) { return a.msecs < b.msecs; });
+        Run median = runsOfOne[runsOfOne.size() / 2];
+        for (const Run &run : runsOfOne)
+            median.peakMiB = std::max(median.peakMiB, run.peakMiB);
+        out.push_back(median);
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QStringList args = application.arguments().mid(1);
+    QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../cli/steel-archive");
+    const int programAt = args.indexOf(QStringLiteral("--program"));
+    if (programAt >= 0 && programAt + 1 < args.size()) {
+        program = args.at(programAt + 1);
+        args.removeAt(programAt + 1);
+        args.removeAt(programAt);
+    }
+    const std::optional<bench::Options> options =
+        bench::parseOptions(args, {10000, 100000}, QDir::tempPath());
+    if (!options) {
+        std::fprintf(stderr, "usage: archivebench [--runs N] [--dir PARENT] [--program PATH] [SIZE...]\n");
+        return 2;
+    }
+    // The benchmark's indexes go to a folder of its own, removed at the end.
+    QTemporaryDir cache(options->parent + QStringLiteral("/archivebench-cache-XXXXXX"));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    // Files made a moment ago go into the index as well; a real archive's files settled long ago.
+    qputenv("STEEL_ARCHIVE_INDEX_SETTLE_MS", "0");
+
+    std::printf("%9s  %-22s %10s %10s %8s %9s\n", "files", "command", "median ms", "baseline", "ratio",
+                "peak MiB");
+    for (const int size : options->sizes) {
+        QTemporaryDir parent(options->parent + QStringLiteral("/archivebench-XXXXXX"));
+        const QString dir = parent.path() + QStringLiteral("/archive");
+        if (!createArchive(dir, size)) {
+            std::fprintf(stderr, "cannot create an archive of %d files in %s\n", size, qPrintable(dir));
+            return 1;
+        }
+        const QString melt = QString::number(40000 + size / 2);
+        const auto tool = [&](const QStringList &arguments) {
+            return runCommand(QStringList{program} + arguments);
+        };
+        const auto withoutIndex = [&](const QStringList &arguments) {
+            QDir(cache.path()).removeRecursively();
+            return tool(arguments);
+        };
+        const int runs = size >= 500000 ? std::min(options->runs, 3) : options->runs;
+        const std::vector<Run> m =
+            medians(runs, {[&] {
+                               return runCommand({"ls", "-t", dir});
+                           },
+                           [&] {
+                               return runCommand({"grep", "-rlF", "\"Smelt\":\"" + melt + "\"", dir});
+                           },
+                           [&] {
+                               return tool({"ls", dir});
+                           },
+                           [&] {
+                               return withoutIndex({"find", dir, "--melt", melt});
+                           },
+                           [&] {
+                               return withoutIndex({"check", dir});
+                           },
+                           [&] {
+                               return tool({"find", dir, "--melt", melt});
+                           },
+                           [&] {
+                               return tool({"check", dir});
+                           }});
+        const Run &lsT = m[0];
+        const Run &grep = m[1];
+        const auto line = [&](const char *what, const Run &run, const Run &baseline) {
+            std::printf("%9d  %-22s %10.0f %10.0f %8.2f %9.1f\n", size, what, run.msecs, baseline.msecs,
+                        run.msecs / baseline.msecs, run.peakMiB);
+        };
+        line("ls -t (baseline)", lsT, lsT);
+        line("grep -rlF (baseline)", grep, grep);
+        line("ls", m[2], lsT);
+        line("find --melt, cold", m[3], grep);
+        line("check, cold", m[4], grep);
+        line("find --melt, warm", m[5], grep);
+        line("check, warm", m[6], grep);
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix with "cmake --install" and checks the installed tree as a
+# user meets it: the files are there, the viewer started from an empty folder draws its images, the
+# version is the project's, the man page and the completion know every command, and the desktop entry
+# and AppStream metadata pass their validators (where those are installed).
+# Usage: installcheck.sh BUILD VERSION BINDIR DATADIR COMPLETIONSDIR SHAREDIR APPID MANPAGE...
+# SPDX-License-Identifier: GPL-3.0-or-later
+set -euo pipefail
+
+build=$1 version=$2 bindir=$3 datadir=$4 completionsdir=$5 sharedir=$6 appid=$7
+shift 7
+manpages=("$@")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix="$work/prefix"
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+archive="$prefix/$bindir/steel-archive"
+
+# Files present.
+for file in "$bindir/steel-viewer" "$bindir/steel-archive" \
+    "$datadir/icon.bmp" "$datadir/refresh-32.png" "$datadir/unnamed.png" \
+    "$completionsdir/steel-archive" \
+    "$sharedir/applications/$appid.desktop" "$sharedir/metainfo/$appid.metainfo.xml" \
+    "$sharedir/icons/hicolor/32x32/apps/steel-viewer.png" "$sharedir/icons/hicolor/256x256/apps/steel-viewer.png" \
+    "$sharedir/doc/steel-viewer/LICENSE" "$sharedir/doc/steel-viewer/copyright" "${manpages[@]}"; do
+    [ -s "$prefix/$file" ] || fail "not installed: $file"
+done
+
+# The viewer, started from an empty folder, draws all three images from the installed copies.
+empty="$work/empty"
+mkdir "$empty"
+report=$(cd "$empty" && QT_QPA_PLATFORM=offscreen STEEL_VIEWER_REPORT_IMAGES=1 "$prefix/$bindir/steel-viewer" 2>/dev/null) ||
+    fail "the viewer in an empty folder reports blank images: $report"
+for image in icon.bmp refresh-32.png unnamed.png; do
+    grep -qx "$image $prefix/$datadir/$image drawn" <<<"$report" ||
+        fail "the viewer does not draw the installed $image: $report"
+done
+# An image in the working directory still comes first; a file there that is no image counts as missing.
+cp "$prefix/$datadir/unnamed.png" "$empty/"
+echo "not an image" >"$empty/refresh-32.png"
+report=$(cd "$empty" && QT_QPA_PLATFORM=offscreen STEEL_VIEWER_REPORT_IMAGES=1 "$prefix/$bindir/steel-viewer" 2>/dev/null) || true
+grep -qx "unnamed.png $empty/unnamed.png drawn" <<<"$report" ||
+    fail "the working directory's unnamed.png does not come first: $report"
+grep -qx "refresh-32.png $prefix/$datadir/refresh-32.png drawn" <<<"$report" ||
+    fail "a broken refresh-32.png in the working directory leaves the button blank: $report"
+rm "$empty/refresh-32.png"
+
+# The version is the project's, under both spellings.
+for option in --version -V; do
+    printed=$("$archive" "$option") || fail "steel-archive $option fails"
+    [ "$printed" = "steel-archive $version" ] || fail "steel-archive $option prints \"$printed\", not $version"
+done
+
+commands=$("$archive" --help | sed -n '/^Commands:$/,/^$/s/^  \([a-z][a-z0-9-]*\) .*/\1/p')
+[ -n "$commands" ] || fail "no commands in steel-archive --help"
+
+# The man pages render without warnings; steel-archive's has a subsection for every command.
+for manpage in "${manpages[@]}"; do
+    if command -v man >/dev/null; then
+        warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/$manpage" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "man reports for $manpage: $warnings"
+    fi
+    [[ $manpage == */steel-archive.1.gz ]] || continue
+    for command in $commands; do
+        zcat "$prefix/$manpage" | grep -qx "\.SS $command" || fail "the man page does not describe $command"
+    done
+done
+
+# Completion, as bash-completion loads it: commands, a command's options, a folder argument.
+if [ -f /usr/share/bash-completion/bash_completion ]; then
+    complete_words() {
+        (cd "$empty" && PATH="$prefix/$bindir:$PATH" bash --norc -c '
+            source /usr/share/bash-completion/bash_completion
+            source "$1"; shift
+            COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+            COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+            _steel_archive steel-archive "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+            printf "%s\n" "${COMPREPLY[@]}" | sort' _ "$prefix/$completionsdir/steel-archive" "$@")
+    }
+    [ "$(complete_words steel-archive '')" = "$( (printf '%s\n' $commands --help --version) | sort)" ] ||
+        fail "completing a command gives: $(complete_words steel-archive '')"
+    [ "$(complete_words steel-archive f)" = "find" ] || fail "steel-archive f<TAB> gives: $(complete_words steel-archive f)"
+    [ "$(complete_words steel-archive export --o)" = "--output" ] ||
+        fail "steel-archive export --o<TAB> gives: $(complete_words steel-archive export --o)"
+    mkdir "$empty/archive"
+    [ "$(complete_words steel-archive ls --json '')" = "archive" ] ||
+        fail "steel-archive ls --json <TAB> gives: $(complete_words steel-archive ls --json '')"
+    [ "$(complete_words steel-archive show '')" = "$(printf 'archive\nunnamed.png')" ] ||
+        fail "steel-archive show <TAB> gives: $(complete_words steel-archive show '')"
+fi
+
+# The validators Debian's tools apply.
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$prefix/$sharedir/applications/$appid.desktop" || fail "desktop-file-validate"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$prefix/$sharedir/metainfo/$appid.metainfo.xml" >/dev/null ||
+        fail "appstreamcli validate: $(appstreamcli validate --no-net "$prefix/$sharedir/metainfo/$appid.metainfo.xml")"
+fi
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures check(s) of the installed tree failed" >&2
+    exit 1
+fi
+echo "installed tree in order"
