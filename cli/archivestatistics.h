@@ -64,7 +64,7 @@ struct GroupStatistics
     ValueSpread temperature;
     ValueSpread emf;
 
-    double okShare() const { return measurements > 0 ? double(okCount) / measurements : 0.0; }
+    double okShare() const { return measurements > 0 ? double(okCount) / measurements : 0.0; } // 0 for none
 };
 
 // The status columns of every table: the verdicts, then "none" for the files without "Status" (the

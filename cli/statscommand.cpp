@@ -51,7 +51,9 @@ QJsonObject groupJson(const GroupStatistics &statistics)
         statuses.insert(columns[i], statistics.statusCounts.value(i));
     QJsonObject group{{QStringLiteral("measurements"), statistics.measurements},
                       {QStringLiteral("statuses"), statuses},
-                      {QStringLiteral("okShare"), statistics.okShare()},
+                      {QStringLiteral("okShare"), statistics.measurements > 0
+                                                      ? QJsonValue(statistics.okShare())
+                                                      : QJsonValue(QJsonValue::Null)},
                       {QStringLiteral("temperature"), spreadJson(statistics.temperature)},
                       {QStringLiteral("emf"), spreadJson(statistics.emf)}};
     return group;
@@ -106,8 +108,8 @@ void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupS
         QStringList row{g.group, QString::number(g.measurements)};
         for (const int i : shownStatuses)
             row << QString::number(g.statusCounts.value(i));
-        row << shareText(g.okShare()) << spreadCells(g.temperature, missingCell)
-            << spreadCells(g.emf, missingCell);
+        row << (g.measurements > 0 ? shareText(g.okShare()) : missingCell)
+            << spreadCells(g.temperature, missingCell) << spreadCells(g.emf, missingCell);
         rows << row;
     }
     QVector<int> widths(header.size(), 0);
