@@ -77,6 +77,9 @@ QVector<FoundMeasurement> findMeasurements(const QString &directory, const Searc
 // the index.
 QCommandLineOption noIndexOption();
 QString indexHelpText();
+// How a command reads its archive: with the index unless --no-index is given, with progress on a
+// terminal that counts the files `done` ("read", "checked").
+ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err, const QString &done);
 
 // The same search for selections too large to hold: each match is handed to `visit` as soon as it is
 // read, in no particular order, and nothing is kept.

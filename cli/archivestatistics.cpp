@@ -181,15 +181,15 @@ QString shareText(double share)
     return QString::number(share * 100.0, 'f', 1) + QStringLiteral(" %");
 }
 
-QVector<MeasurementFacts> selectMeasurements(const QString &command, const QString &directory,
-                                             const SearchCriteria &criteria, QTextStream &err)
+QVector<MeasurementFacts> selectMeasurements(const QString &command, const ArchiveSearch &search,
+                                             const ArchiveReading &reading, QTextStream &err)
 {
     QVector<MeasurementFacts> facts;
     QStringList unreadable;
     visitMeasurements(
-        directory, criteria, [&facts](FoundMeasurement &&found) { facts.append(factsOf(found)); },
-        &unreadable);
-    reportSkippedFiles(err, command, directory, unreadable);
+        search.directory, search.criteria,
+        [&facts](FoundMeasurement &&found) { facts.append(factsOf(found)); }, &unreadable, reading);
+    reportSkippedFiles(err, command, search.directory, unreadable);
     sortNewestFirst(facts);
     return facts;
 }

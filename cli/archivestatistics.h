@@ -64,7 +64,7 @@ struct GroupStatistics
     ValueSpread temperature;
     ValueSpread emf;
 
-    double okShare() const { return measurements > 0 ? double(okCount) / measurements : 0.0; }
+    double okShare() const { return measurements > 0 ? double(okCount) / measurements : 0.0; } // 0 for none
 };
 
 // The status columns of every table: the verdicts, then "none" for the files without "Status" (the
@@ -85,7 +85,7 @@ QString shareText(double share); // "42.9 %"
 
 // The facts of the measurements that meet the criteria, newest first. Files that cannot be read are
 // named on `err`, as find names them, and skipped.
-QVector<MeasurementFacts> selectMeasurements(const QString &command, const QString &directory,
-                                             const SearchCriteria &criteria, QTextStream &err);
+QVector<MeasurementFacts> selectMeasurements(const QString &command, const ArchiveSearch &search,
+                                             const ArchiveReading &reading, QTextStream &err);
 
 } // namespace cli

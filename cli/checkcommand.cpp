@@ -202,6 +202,14 @@ QCommandLineOption noIndexOption()
                               QStringLiteral("Read every file; neither use nor update the index."));
 }
 
+ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err, const QString &done)
+{
+    ArchiveReading reading;
+    reading.useIndex = !parser.isSet(noIndexOption());
+    reading.progress = terminalProgress(err, done);
+    return reading;
+}
+
 QString indexHelpText()
 {
     return QStringLiteral("What was read is kept in an index, so that the next question about an unchanged\n"
@@ -407,10 +415,8 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 
-    ArchiveReading reading;
-    reading.useIndex = !parser.isSet(noIndexOption());
-    reading.progress = terminalProgress(err, QStringLiteral("checked"));
-    const CheckReport report = checkArchive(directory, reading);
+    const CheckReport report =
+        checkArchive(directory, readingOptions(parser, err, QStringLiteral("checked")));
 
     if (report.filesChecked == 0) {
         const QString nothing = noArchiveFilesText(directory);

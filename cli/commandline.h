@@ -74,7 +74,6 @@ QString unwritableReason(const QString &output);
 // Checks that an archive folder can be listed; returns the empty text, or the reason why not.
 QString unlistableFolderReason(const QString &directory);
 
-
 // "yyyy-MM-dd hh:mm:ss" for a valid moment, whatever the machine's locale; "?" otherwise.
 QString momentDisplayText(const QDate &date, const QTime &time);
 

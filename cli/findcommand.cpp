@@ -181,21 +181,14 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (parser.isSet(jsonOption) && parser.isSet(csvOption))
         return reportFailure(err, syntax.name, QStringLiteral("--json and --csv exclude each other"));
 
-    QString usageError;
-    const std::optional<SearchCriteria> criteria = searchOptions.read(parser, &usageError);
-    if (!criteria)
-        return reportFailure(err, syntax.name, usageError);
-
-    const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = unlistableFolderReason(directory);
-    if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+    ArchiveSearch search;
+    if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
+        return *finished;
+    const QString &directory = search.directory;
 
     QStringList unreadable;
-    ArchiveReading reading;
-    reading.useIndex = !parser.isSet(noIndexOption());
-    reading.progress = terminalProgress(err, QStringLiteral("read"));
-    const QVector<FoundMeasurement> found = findMeasurements(directory, *criteria, &unreadable, reading);
+    const QVector<FoundMeasurement> found = findMeasurements(
+        directory, search.criteria, &unreadable, readingOptions(parser, err, QStringLiteral("read")));
     reportSkippedFiles(err, syntax.name, directory, unreadable);
 
     if (parser.isSet(jsonOption)) {

@@ -70,11 +70,12 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
                 .arg(measurementsPerReportPage) +
             SearchOptions::helpText() +
             QStringLiteral("Files that cannot be read are named on standard error and skipped; progress\n"
-                           "is shown on standard error when it is a terminal.\n"
-                           "DIR defaults to the folder \"archive\" in the working directory.\n"
-                           "Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder\n"
-                           "that cannot be read or a report that cannot be written."),
-        0, 1, QString()};
+                           "is shown on standard error when it is a terminal.\n") +
+            indexHelpText() +
+            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+        0, 1,
+        QStringLiteral("Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder that\n"
+                       "cannot be read or a report that cannot be written.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
@@ -82,30 +83,25 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
                                           QStringLiteral("The report to write (required)."),
                                           QStringLiteral("REPORT.pdf"));
-    parser.addOption(outputOption);
+    parser.addOptions({outputOption, noIndexOption()});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-
     QString usageError;
-    const std::optional<SearchCriteria> criteria = searchOptions.read(parser, &usageError);
-    if (!criteria)
-        return reportFailure(err, syntax.name, usageError);
     if (!parser.isSet(outputOption))
         return reportFailure(err, syntax.name, QStringLiteral("-o REPORT.pdf is required"));
     if (givenTwice(parser, outputOption, &usageError))
         return reportFailure(err, syntax.name, usageError);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
+    ArchiveSearch search;
+    if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
+        return *finished;
 
-    const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = unlistableFolderReason(directory);
-    if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
-
-    const QVector<MeasurementFacts> facts = selectMeasurements(syntax.name, directory, *criteria, err);
+    const QVector<MeasurementFacts> facts =
+        selectMeasurements(syntax.name, search, readingOptions(parser, err, QStringLiteral("read")), err);
     ReportHeading heading;
-    heading.directory = QDir::cleanPath(QFileInfo(directory).absoluteFilePath());
-    heading.period = periodText(*criteria, facts);
+    heading.directory = QDir::cleanPath(QFileInfo(search.directory).absoluteFilePath());
+    heading.period = periodText(search.criteria, facts);
     heading.conditions = conditionTexts(searchOptions.given(parser));
     heading.madeAt = QDateTime::currentDateTime();
 

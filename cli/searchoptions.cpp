@@ -222,6 +222,21 @@ QVector<QPair<QString, QString>> SearchOptions::given(const QCommandLineParser &
     return given;
 }
 
+std::optional<int> readArchiveSearch(const QCommandLineParser &parser, const SearchOptions &options,
+                                     const QString &command, QTextStream &err, ArchiveSearch *search)
+{
+    QString usageError;
+    const std::optional<SearchCriteria> criteria = options.read(parser, &usageError);
+    if (!criteria)
+        return reportFailure(err, command, usageError);
+    const QString directory = archiveDirectoryArgument(parser);
+    const QString reason = unlistableFolderReason(directory);
+    if (!reason.isEmpty())
+        return reportFailure(err, command, directory + QStringLiteral(": ") + reason);
+    *search = {directory, *criteria};
+    return std::nullopt;
+}
+
 bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error)
 {
     if (parser.values(option).size() < 2)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "commandline.h"
+
 #include "archive/archivename.h"
 #include "measurement/measurementdigest.h"
 
@@ -13,6 +15,7 @@
 #include <optional>
 
 class QCommandLineParser;
+class QTextStream;
 
 namespace cli {
 
@@ -105,6 +108,19 @@ private:
     QCommandLineOption temperature;
     QCommandLineOption emf;
 };
+
+// What find, report and stats work on.
+struct ArchiveSearch
+{
+    QString directory;
+    SearchCriteria criteria;
+};
+
+// The folder and the filters of find, report and stats, read once the command line is parsed (with
+// addArchiveDirectoryArgument and SearchOptions::addTo). Returns the exit code when a filter does not
+// read or the folder cannot be listed (reported on `err`), std::nullopt with `search` filled in.
+std::optional<int> readArchiveSearch(const QCommandLineParser &parser, const SearchOptions &options,
+                                     const QString &command, QTextStream &err, ArchiveSearch *search);
 
 // Whether a single-valued option was given more than once; `error` then says which.
 bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error);

@@ -51,7 +51,9 @@ QJsonObject groupJson(const GroupStatistics &statistics)
         statuses.insert(columns[i], statistics.statusCounts.value(i));
     QJsonObject group{{QStringLiteral("measurements"), statistics.measurements},
                       {QStringLiteral("statuses"), statuses},
-                      {QStringLiteral("okShare"), statistics.okShare()},
+                      {QStringLiteral("okShare"), statistics.measurements > 0
+                                                      ? QJsonValue(statistics.okShare())
+                                                      : QJsonValue(QJsonValue::Null)},
                       {QStringLiteral("temperature"), spreadJson(statistics.temperature)},
                       {QStringLiteral("emf"), spreadJson(statistics.emf)}};
     return group;
@@ -106,8 +108,8 @@ void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupS
         QStringList row{g.group, QString::number(g.measurements)};
         for (const int i : shownStatuses)
             row << QString::number(g.statusCounts.value(i));
-        row << shareText(g.okShare()) << spreadCells(g.temperature, missingCell)
-            << spreadCells(g.emf, missingCell);
+        row << (g.measurements > 0 ? shareText(g.okShare()) : missingCell)
+            << spreadCells(g.temperature, missingCell) << spreadCells(g.emf, missingCell);
         rows << row;
     }
     QVector<int> widths(header.size(), 0);
@@ -145,12 +147,12 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "  --json             an object with the groups and the total.\n"
             "The table for a person ends with the total (\"all\") and shows the statuses that occur.\n") +
             SearchOptions::helpText() +
-            QStringLiteral(
-                "Files that cannot be read are named on standard error and skipped.\n"
-                "DIR defaults to the folder \"archive\" in the working directory.\n"
-                "Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
-                "cannot be read."),
-        0, 1, QString()};
+            QStringLiteral("Files that cannot be read are named on standard error and skipped.\n") +
+            indexHelpText() +
+            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+        0, 1,
+        QStringLiteral("Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
+                       "cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
@@ -159,14 +161,10 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                       QStringLiteral("GROUP"), QStringLiteral("technology"));
     const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write CSV."));
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON."));
-    parser.addOptions({byOption, csvOption, jsonOption});
+    parser.addOptions({byOption, csvOption, jsonOption, noIndexOption()});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-
     QString usageError;
-    const std::optional<SearchCriteria> criteria = searchOptions.read(parser, &usageError);
-    if (!criteria)
-        return reportFailure(err, syntax.name, usageError);
     if (givenTwice(parser, byOption, &usageError))
         return reportFailure(err, syntax.name, usageError);
     const std::optional<Grouping> grouping = parseGrouping(parser.value(byOption));
@@ -176,13 +174,12 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                  .arg(parser.value(byOption), groupingNames().join(QStringLiteral(", "))));
     if (parser.isSet(csvOption) && parser.isSet(jsonOption))
         return reportFailure(err, syntax.name, QStringLiteral("--csv and --json exclude each other"));
+    ArchiveSearch search;
+    if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
+        return *finished;
 
-    const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = unlistableFolderReason(directory);
-    if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
-
-    const QVector<MeasurementFacts> facts = selectMeasurements(syntax.name, directory, *criteria, err);
+    const QVector<MeasurementFacts> facts =
+        selectMeasurements(syntax.name, search, readingOptions(parser, err, QStringLiteral("read")), err);
     const QVector<GroupStatistics> groups = groupStatistics(facts, *grouping);
     const GroupStatistics total = totalStatistics(facts, QStringLiteral("all"));
 

@@ -249,11 +249,12 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "Uses the system's file change notification; runs until interrupted.\n"
             "  --json                one JSON object per line, with find's fields.\n"
             "  --quiet-period SEC    how long an unparsed new file may stay unchanged (default %1).\n"
-            "DIR defaults to the folder \"archive\" in the working directory.\n"
-            "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage or\n"
-            "a folder that cannot be read.")
+            "DIR defaults to the folder \"archive\" in the working directory.")
             .arg(defaultQuietSeconds),
-        0, 1, QString()};
+        0, 1,
+        QStringLiteral(
+            "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage\n"
+            "or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON lines."));
