@@ -30,14 +30,9 @@ QString unparsedReason(const measurement::ReadFindings &findings)
                                     : QStringLiteral("the first line is not a JSON object");
 }
 
-QString statusDisplayText(const measurement::Measurement &measurement)
+QString statusDisplayText(const measurement::MeasurementResults &results)
 {
-    return measurement.status.value_or(QString());
-}
-
-QString statusDisplayText(const measurement::MeasurementDigest &digest)
-{
-    return digest.status.value_or(QString());
+    return results.status.value_or(QString());
 }
 
 std::optional<measurement::Measurement> readShownMeasurement(const QString &command, const QString &path,

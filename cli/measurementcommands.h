@@ -18,8 +18,7 @@ using measurement::CurveSummary;
 using measurement::summarizeCurve;
 
 // The status field's text: the verdict, or empty when the file has no "Status".
-QString statusDisplayText(const measurement::Measurement &measurement);
-QString statusDisplayText(const measurement::MeasurementDigest &digest);
+QString statusDisplayText(const measurement::MeasurementResults &results);
 
 // Reads a file for a command that shows one measurement. A file that cannot be opened, or whose
 // first line is not a JSON object, is reported on `err` (one line naming the file and the reason)

@@ -25,14 +25,7 @@ CurveSummary summarizeCurve(const QVector<double> &samples)
 MeasurementDigest digestOf(const Measurement &m, const QStringList &findings)
 {
     MeasurementDigest d;
-    d.smelt = m.smelt;
-    d.temperatureText = m.temperatureText;
-    d.emfText = m.emfText;
-    d.oxidation = m.oxidation;
-    d.aluminiumMass = m.aluminiumMass;
-    d.carbon = m.carbon;
-    d.status = m.status;
-    d.statusCode = m.statusCode;
+    static_cast<MeasurementResults &>(d) = m;
     d.emf = summarizeCurve(m.emf);
     d.temperature = summarizeCurve(m.temperature);
     d.findings = findings;

@@ -27,26 +27,16 @@ CurveSummary summarizeCurve(const QVector<double> &samples);
 // What the archive-wide commands need of one measurement: its results and status as the viewer
 // shows them, the span of its curves and what the archive check finds in its content. Small enough
 // to keep for every file of a large archive, and what the archive's index stores.
-struct MeasurementDigest
+struct MeasurementDigest : MeasurementResults
 {
-    std::optional<QString> smelt;
-    std::optional<QString> temperatureText;
-    std::optional<QString> emfText;
-    std::optional<QString> oxidation;
-    std::optional<QString> aluminiumMass;
-    std::optional<QString> carbon;
-    std::optional<QString> status;
-    std::optional<int> statusCode;
     CurveSummary emf;
     CurveSummary temperature;
     QStringList findings; // the check's reasons about the content, in the order found
 
     bool operator==(const MeasurementDigest &o) const
     {
-        return smelt == o.smelt && temperatureText == o.temperatureText && emfText == o.emfText &&
-               oxidation == o.oxidation && aluminiumMass == o.aluminiumMass && carbon == o.carbon &&
-               status == o.status && statusCode == o.statusCode && emf == o.emf &&
-               temperature == o.temperature && findings == o.findings;
+        return MeasurementResults::operator==(o) && emf == o.emf && temperature == o.temperature &&
+               findings == o.findings;
     }
 };
 

@@ -57,12 +57,9 @@ struct ReadFindings
     std::array<OddSamples, sampleOddityCount> oddSamples; // string samples, by SampleOddity
 };
 
-// One measurement as the viewer shows it.
-struct Measurement
+// The results of a measurement as the value fields and the status field show them.
+struct MeasurementResults
 {
-    QVector<double> emf;         // samplesPerCurve samples in mV, missing samples NaN
-    QVector<double> temperature; // samplesPerCurve samples in °C, missing samples NaN
-
     // Result texts exactly as stored. std::nullopt marks "no value" ("nan" or "32767"); an absent
     // key or a non-string value is the empty text.
     std::optional<QString> smelt;
@@ -75,6 +72,20 @@ struct Measurement
     // The status verdict; std::nullopt when the file has no "Status".
     std::optional<QString> status;
     std::optional<int> statusCode;
+
+    bool operator==(const MeasurementResults &o) const
+    {
+        return smelt == o.smelt && temperatureText == o.temperatureText && emfText == o.emfText &&
+               oxidation == o.oxidation && aluminiumMass == o.aluminiumMass && carbon == o.carbon &&
+               status == o.status && statusCode == o.statusCode;
+    }
+};
+
+// One measurement as the viewer shows it.
+struct Measurement : MeasurementResults
+{
+    QVector<double> emf;         // samplesPerCurve samples in mV, missing samples NaN
+    QVector<double> temperature; // samplesPerCurve samples in °C, missing samples NaN
 
     ReadFindings findings;
 };
