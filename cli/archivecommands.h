@@ -7,6 +7,7 @@
 #include "searchoptions.h"
 
 #include <QCommandLineOption>
+#include <QHash>
 #include <QJsonObject>
 #include <QString>
 #include <QVector>
@@ -49,7 +50,19 @@ QString contentRulesVersion();
 // One finding for the whole archive when modification times disagree with the moments in the names
 // by more than a day (the name's moment taken as local time): the viewer's newest measurement and
 // its time lists follow the file times. Names the count and the first such file by name.
-std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files);
+class FileTimeSummary
+{
+public:
+    void add(const QString &fileName, qint64 modifiedMsecs);
+    std::optional<Finding> finding() const;
+
+private:
+    QHash<qint64, std::optional<int>> offsetOfDay; // seconds east of UTC, for days without a change
+    int dated = 0;
+    int disagreeing = 0;
+    QString example;
+    qint64 exampleModified = 0;
+};
 
 // For a folder without a single archive file: says so and names the subfolders that do hold archive
 // files ("did you mean DIR/archive?"). The empty text when the folder holds archive files.

@@ -121,30 +121,22 @@ QStringList resultFindings(const measurement::Measurement &m)
 
 // Files that the lists of another technology lead to as well: the scans' patterns ignore letter case,
 // so K1 and k1 see each other's files. Asked of the patterns themselves, so that the answer follows
-// the scans whatever rules they apply.
-QVector<Finding> crossTechnologyFindings(const QStringList &fileNames)
+// the scans whatever rules they apply. A file that follows the grammar begins with "steel_" + its
+// technology + "-", which is all a technology's pattern looks at: if one file of a technology
+// strays into another's lists, all of them do, and the first by name stands for them.
+QVector<Finding> crossTechnologyFindings(const QMap<QString, QString> &firstFileOfTechnology)
 {
-    QMap<QString, QStringList> filesByTechnology;
-    for (const QString &fileName : fileNames) {
-        if (followsGrammar(fileName))
-            filesByTechnology[archive::technologyOfFile(fileName)].append(fileName);
-    }
     QVector<Finding> findings;
-    for (auto listed = filesByTechnology.cbegin(); listed != filesByTechnology.cend(); ++listed) {
+    for (auto listed = firstFileOfTechnology.cbegin(); listed != firstFileOfTechnology.cend(); ++listed) {
         if (listed.key().isEmpty())
             continue;
         const archive::WildcardPattern pattern(archive::yearMonthPattern(listed.key()));
-        for (auto other = filesByTechnology.cbegin(); other != filesByTechnology.cend(); ++other) {
-            if (other.key() == listed.key())
-                continue;
-            const QStringList &otherFiles = other.value();
-            const auto strayed = std::find_if(otherFiles.cbegin(), otherFiles.cend(),
-                                              [&](const QString &name) { return pattern.matches(name); });
-            if (strayed != otherFiles.cend())
+        for (auto other = firstFileOfTechnology.cbegin(); other != firstFileOfTechnology.cend(); ++other) {
+            if (other.key() != listed.key() && pattern.matches(other.value()))
                 findings.append(
-                    {*strayed, QStringLiteral("the lists of technology %1 also lead to this file of "
-                                              "technology %2 (and maybe others of it)")
-                                   .arg(quoted(listed.key()), quoted(other.key()))});
+                    {other.value(), QStringLiteral("the lists of technology %1 also lead to this file of "
+                                                   "technology %2 (and maybe others of it)")
+                                        .arg(quoted(listed.key()), quoted(other.key()))});
         }
     }
     return findings;
@@ -222,47 +214,46 @@ QString indexHelpText()
         .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
 }
 
-std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files)
+void FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
 {
     constexpr qint64 tolerance = 24 * 60 * 60 * 1000;
-    QStringList disagreeing;
-    QHash<QString, qint64> modifiedByName;
+    const archive::Moment moment = archive::momentOfFile(fileName);
+    if (!moment.isValid())
+        return;
     // Asking the time zone costs a system call per question: a day without a change of its offset
     // is asked once.
-    QHash<qint64, std::optional<int>> offsetOfDay;
-    const auto localMsecs = [&offsetOfDay](const archive::Moment &moment) -> std::optional<qint64> {
-        const qint64 day = moment.date.toJulianDay();
-        auto known = offsetOfDay.find(day);
-        if (known == offsetOfDay.end()) {
-            const QDateTime first(moment.date, QTime(0, 0), Qt::LocalTime);
-            const QDateTime last(moment.date, QTime(23, 59, 59), Qt::LocalTime);
-            const bool uniform =
-                first.isValid() && last.isValid() && first.offsetFromUtc() == last.offsetFromUtc();
-            known =
-                offsetOfDay.insert(day, uniform ? std::optional<int>(first.offsetFromUtc()) : std::nullopt);
-        }
-        if (*known)
-            return QDateTime(moment.date, moment.time, Qt::UTC).toMSecsSinceEpoch() - qint64(**known) * 1000;
-        const QDateTime named(moment.date, moment.time, Qt::LocalTime);
-        return named.isValid() ? std::optional<qint64>(named.toMSecsSinceEpoch()) : std::nullopt;
-    };
-    int dated = 0;
-    for (const archive::ListedFile &file : files) {
-        const archive::Moment moment = archive::momentOfFile(file.fileName);
-        const std::optional<qint64> named = moment.isValid() ? localMsecs(moment) : std::nullopt;
-        if (!named)
-            continue;
-        ++dated;
-        if (qAbs(file.modifiedMsecs - *named) > tolerance) {
-            disagreeing.append(file.fileName);
-            modifiedByName.insert(file.fileName, file.modifiedMsecs);
-        }
+    const qint64 day = moment.date.toJulianDay();
+    auto known = offsetOfDay.find(day);
+    if (known == offsetOfDay.end()) {
+        const QDateTime first(moment.date, QTime(0, 0), Qt::LocalTime);
+        const QDateTime last(moment.date, QTime(23, 59, 59), Qt::LocalTime);
+        const bool uniform =
+            first.isValid() && last.isValid() && first.offsetFromUtc() == last.offsetFromUtc();
+        known = offsetOfDay.insert(day, uniform ? std::optional<int>(first.offsetFromUtc()) : std::nullopt);
     }
-    if (disagreeing.isEmpty())
+    qint64 named = 0;
+    if (*known) {
+        named = QDateTime(moment.date, moment.time, Qt::UTC).toMSecsSinceEpoch() - qint64(**known) * 1000;
+    } else {
+        const QDateTime local(moment.date, moment.time, Qt::LocalTime);
+        if (!local.isValid())
+            return;
+        named = local.toMSecsSinceEpoch();
+    }
+    ++dated;
+    if (qAbs(modifiedMsecs - named) <= tolerance)
+        return;
+    if (disagreeing++ == 0 || fileName < example) {
+        example = fileName;
+        exampleModified = modifiedMsecs;
+    }
+}
+
+std::optional<Finding> FileTimeSummary::finding() const
+{
+    if (disagreeing == 0)
         return std::nullopt;
-    std::sort(disagreeing.begin(), disagreeing.end());
-    const QString &example = disagreeing.constFirst();
-    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(modifiedByName.value(example), Qt::LocalTime);
+    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(exampleModified, Qt::LocalTime);
     return Finding{
         example,
         QStringLiteral("modified %1, more than a day away from the moment in its name (%2 of %3 dated "
@@ -270,7 +261,7 @@ std::optional<Finding> fileTimeFinding(const QVector<archive::ListedFile> &files
                        "modification times, so it may open on the wrong melt (a copy that did not keep "
                        "the times does this)")
             .arg(momentDisplayText(modified.date(), modified.time()))
-            .arg(disagreeing.size())
+            .arg(disagreeing)
             .arg(dated)};
 }
 
@@ -331,51 +322,67 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
     options.progress = reading.progress;
     options.rulesVersion = contentRulesVersion();
     options.findings = contentFindingTexts;
-    QStringList fileNames;
-    QVector<archive::ListedFile> listed;
-    QHash<QString, QStringList> contentByFile;
     const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
-    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
-        fileNames.append(file.fileName);
-        listed.append({file.fileName, file.stamp.modifiedMsecs()});
-        if (!file.digest)
-            contentByFile.insert(file.fileName,
-                                 {unreadableFinding(folder + QLatin1Char('/') + file.fileName)});
-        else if (!file.digest->findings.isEmpty())
-            contentByFile.insert(file.fileName, file.digest->findings);
-    });
-    std::sort(fileNames.begin(), fileNames.end());
-
-    QHash<QString, QStringList> namesByBase;
-    for (const QString &fileName : fileNames)
-        namesByBase[archive::baseNameOf(fileName)].append(fileName);
 
     CheckReport report;
-    report.filesChecked = fileNames.size();
-    for (int i = 0; i < fileNames.size(); ++i) {
-        const QString &fileName = fileNames[i];
-        const QString problem = nameProblem(fileName);
-        if (!problem.isEmpty())
-            report.findings.append({fileName, problem});
-        else if (archive::technologyOfFile(fileName).isEmpty())
-            report.findings.append(
-                {fileName, QStringLiteral("the technology is empty: the viewer lists an empty "
-                                          "entry that leads to no measurement")});
-        const QStringList &twins = namesByBase.value(archive::baseNameOf(fileName));
-        if (twins.size() > 1) {
-            QStringList others = twins;
-            others.removeOne(fileName);
-            report.findings.append(
-                {fileName,
-                 QStringLiteral("shares its base name with %1: the viewer shows the "
-                                "same time once per file and opens only %2")
-                     .arg(others.join(QStringLiteral(", ")), archive::baseNameOf(fileName) + suffix)});
+    QMap<QString, QString> firstFileOfTechnology;
+    FileTimeSummary fileTimes;
+    // Files sharing a base name B all begin with "B." and so come one after the other in name order:
+    // each group is complete when a file of another base name arrives.
+    struct Pending
+    {
+        QString fileName;
+        QStringList contentFindings;
+    };
+    QVector<Pending> group;
+    const auto finishGroup = [&]() {
+        for (const Pending &file : qAsConst(group)) {
+            const QString problem = nameProblem(file.fileName);
+            if (!problem.isEmpty())
+                report.findings.append({file.fileName, problem});
+            else if (archive::technologyOfFile(file.fileName).isEmpty())
+                report.findings.append(
+                    {file.fileName, QStringLiteral("the technology is empty: the viewer lists an "
+                                                   "empty entry that leads to no measurement")});
+            if (group.size() > 1) {
+                QStringList others;
+                for (const Pending &twin : qAsConst(group)) {
+                    if (twin.fileName != file.fileName)
+                        others.append(twin.fileName);
+                }
+                std::sort(others.begin(), others.end());
+                report.findings.append(
+                    {file.fileName, QStringLiteral("shares its base name with %1: the viewer shows the "
+                                                   "same time once per file and opens only %2")
+                                        .arg(others.join(QStringLiteral(", ")),
+                                             archive::baseNameOf(file.fileName) + suffix)});
+            }
+            for (const QString &reason : file.contentFindings)
+                report.findings.append({file.fileName, reason});
         }
-        for (const QString &reason : contentByFile.value(fileName))
-            report.findings.append({fileName, reason});
-    }
-    report.findings += crossTechnologyFindings(fileNames);
-    if (const std::optional<Finding> times = fileTimeFinding(listed))
+        group.clear();
+    };
+    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
+        ++report.filesChecked;
+        if (!group.isEmpty() &&
+            archive::baseNameView(group.constFirst().fileName) != archive::baseNameView(file.fileName))
+            finishGroup();
+        group.append({file.fileName, file.digest ? file.digest->findings
+                                                 : QStringList{unreadableFinding(folder + QLatin1Char('/') +
+                                                                                 file.fileName)}});
+        if (followsGrammar(file.fileName)) {
+            const QString technology = archive::technologyOfFile(file.fileName);
+            auto first = firstFileOfTechnology.find(technology);
+            if (first == firstFileOfTechnology.end())
+                firstFileOfTechnology.insert(technology, file.fileName);
+            else if (file.fileName < first.value())
+                first.value() = file.fileName;
+        }
+        fileTimes.add(file.fileName, file.stamp.modifiedMsecs());
+    });
+    finishGroup();
+    report.findings += crossTechnologyFindings(firstFileOfTechnology);
+    if (const std::optional<Finding> times = fileTimes.finding())
         report.findings.append(*times);
     std::stable_sort(report.findings.begin(), report.findings.end(),
                      [](const Finding &a, const Finding &b) { return a.fileName < b.fileName; });
