@@ -254,11 +254,13 @@ std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &director
         }
         index->reader = db;
         index->writer = openConnection(index->path, false);
-        if (verdict == Verdict::stale) {
-            if (!index->beginWriting() || !exec(index->writer, "DELETE FROM files") ||
-                !setMeta(index->writer, "rules", rulesVersion))
-                return nullptr; // rows of other rules must never be read
-        }
+        // Rows made under other rules go before anything is read; if that cannot be done now, the
+        // index is not used at all, since such rows must never be read.
+        if (verdict == Verdict::stale &&
+            !(index->writer && exec(index->writer, "BEGIN IMMEDIATE") &&
+              exec(index->writer, "DELETE FROM files") && setMeta(index->writer, "rules", rulesVersion) &&
+              exec(index->writer, "COMMIT")))
+            return nullptr;
         if (!index->prepareReading())
             return nullptr;
         return index;

@@ -4,6 +4,7 @@
 #include "clitestsupport.h"
 
 #include "archive/archivelisting.h"
+#include "archive/archivereader.h"
 #include "archive/archivescans.h"
 #include "archive/measurementindex.h"
 
@@ -224,6 +225,27 @@ private slots:
         }
         QCOMPARE(answers(dir.path(), true), fresh);
         QCOMPARE(answers(dir.path(), true), fresh);
+    }
+
+    void rowsOfOtherRulesAreNeverRead()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.path(), "steel_K1-2024_01_10-08_00_00.json", measurementWithMelt("A-1"),
+                  minutesAfter(1));
+        QTest::qWait(150);
+        const auto findingsUnder = [&](const QString &rules, const QString &finding) {
+            archive::ArchiveReadOptions options;
+            options.rulesVersion = rules;
+            options.findings = [finding](const measurement::Measurement &) { return QStringList{finding}; };
+            QStringList seen;
+            archive::readArchive(dir.path(), options, [&seen](const archive::ArchiveFile &file) {
+                seen += file.digest ? file.digest->findings : QStringList{"unreadable"};
+            });
+            return seen;
+        };
+        QCOMPARE(findingsUnder("old", "old finding"), QStringList{"old finding"});
+        QCOMPARE(findingsUnder("old", "not asked: from the index"), QStringList{"old finding"});
+        QCOMPARE(findingsUnder("new", "new finding"), QStringList{"new finding"});
     }
 
     void twoRunsAtOnceBothAnswerRight()
