@@ -241,7 +241,6 @@ std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &director
             return nullptr;
         // Readers never wait for a writer, and two runs can share the index.
         exec(db, "PRAGMA journal_mode = WAL");
-        exec(db, "PRAGMA mmap_size = 268435456");
         const Verdict verdict = inspect(db, directory, rulesVersion);
         if (verdict == Verdict::busy) {
             sqlite3_close(db);
