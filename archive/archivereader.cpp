@@ -81,25 +81,38 @@ struct Slot
     measurement::MeasurementDigest digest;
 };
 
-// Runs job(0) .. job(count - 1) on all cores; each index once, in no particular order.
-void inParallel(size_t count, const std::function<void(size_t)> &job)
+// The files of one batch being read on all cores in the background, while the caller hands over the
+// batch before it: reading never waits for the visitor or the index, nor they for reading.
+class BackgroundReading
 {
-    if (count == 0)
-        return;
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t threads = std::min<size_t>(cores, count);
+public:
+    void start(std::vector<Slot *> work, std::function<void(Slot &)> job)
+    {
+        work_ = std::move(work);
+        read = std::move(job);
+        next = 0;
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const size_t threads = std::min<size_t>(cores, work_.size());
+        for (size_t t = 0; t < threads; ++t)
+            workers.emplace_back([this] {
+                for (size_t i = next++; i < work_.size(); i = next++)
+                    read(*work_[i]);
+            });
+    }
+    void finish()
+    {
+        for (std::thread &worker : workers)
+            worker.join();
+        workers.clear();
+    }
+    ~BackgroundReading() { finish(); }
+
+private:
+    std::vector<Slot *> work_;
+    std::function<void(Slot &)> read;
     std::atomic<size_t> next{0};
-    const auto run = [&]() {
-        for (size_t i = next++; i < count; i = next++)
-            job(i);
-    };
-    std::vector<std::thread> helpers;
-    for (size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(run);
-    run();
-    for (std::thread &helper : helpers)
-        helper.join();
-}
+    std::vector<std::thread> workers;
+};
 
 } // namespace
 
@@ -138,12 +151,24 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     bool haveRow = index && index->nextRow(&row);
 
     const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
-    std::vector<Slot> batch;
-    std::vector<Slot *> toRead;
-    for (int first = 0; first < listed.size(); first += batchSize) {
+    const auto readFile = [&](Slot &slot) {
+        FileStamp atOpen;
+        const std::optional<measurement::Measurement> m =
+            measurement::readMeasurementFile(folder + QLatin1Char('/') + listed.name(slot.index), &atOpen);
+        if (!m)
+            return;
+        slot.read = true;
+        slot.digest = measurement::digestOf(*m, options.findings ? options.findings(*m) : QStringList());
+        const FileStamp &stamp = listed.stamp(slot.index);
+        const qint64 lastChangeNs = std::max(stamp.modifiedSeconds * 1000000000 + stamp.modifiedNanoseconds,
+                                             stamp.changedSeconds * 1000000000 + stamp.changedNanoseconds);
+        slot.fileable = atOpen == stamp && lastChangeNs < settledBeforeNs;
+    };
+    // Takes what the index knows for the batch's files and names the ones to read.
+    const auto prepare = [&](std::vector<Slot> &batch, int first) {
         const int count = std::min(batchSize, listed.size() - first);
         batch.assign(size_t(count), Slot());
-        toRead.clear();
+        std::vector<Slot *> toRead;
         for (int k = 0; k < count; ++k) {
             Slot &slot = batch[size_t(k)];
             slot.index = first + k;
@@ -166,26 +191,12 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
             if (!slot.known)
                 toRead.push_back(&slot);
         }
-
-        inParallel(toRead.size(), [&](size_t k) {
-            Slot &slot = *toRead[k];
-            FileStamp atOpen;
-            const std::optional<measurement::Measurement> m = measurement::readMeasurementFile(
-                folder + QLatin1Char('/') + listed.name(slot.index), &atOpen);
-            if (!m)
-                return;
-            slot.read = true;
-            slot.digest = measurement::digestOf(*m, options.findings ? options.findings(*m) : QStringList());
-            const FileStamp &stamp = listed.stamp(slot.index);
-            const qint64 lastChangeNs =
-                std::max(stamp.modifiedSeconds * 1000000000 + stamp.modifiedNanoseconds,
-                         stamp.changedSeconds * 1000000000 + stamp.changedNanoseconds);
-            slot.fileable = atOpen == stamp && lastChangeNs < settledBeforeNs;
-        });
-
+        return toRead;
+    };
+    const auto handOver = [&](std::vector<Slot> &batch) {
         for (Slot &slot : batch) {
-            const QString name = listed.name(slot.index);
-            visit(ArchiveFile{name, listed.stamp(slot.index), slot.read ? &slot.digest : nullptr});
+            visit(ArchiveFile{listed.name(slot.index), listed.stamp(slot.index),
+                              slot.read ? &slot.digest : nullptr});
             if (!index || slot.known)
                 continue;
             if (slot.fileable)
@@ -194,8 +205,23 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
                 index->forget(listed.bytes(slot.index));
         }
         if (options.progress)
-            options.progress(first + count, listed.size());
+            options.progress(batch.empty() ? 0 : batch.back().index + 1, listed.size());
+    };
+
+    std::vector<Slot> batches[2];
+    BackgroundReading reading;
+    int current = 0;
+    if (listed.size() > 0)
+        reading.start(prepare(batches[0], 0), readFile);
+    for (int first = 0; first < listed.size(); first += batchSize) {
+        reading.finish();
+        const int following = first + batchSize;
+        if (following < listed.size())
+            reading.start(prepare(batches[1 - current], following), readFile);
+        handOver(batches[current]);
+        current = 1 - current;
     }
+    reading.finish();
     if (index) {
         while (haveRow && listedAll) {
             index->forget(row.name);

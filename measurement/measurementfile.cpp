@@ -63,8 +63,13 @@ public:
     // Byte offset of the first line feed at or after `from`, or -1.
     qint64 findLineFeed(const QByteArray &bytes, qint64 from) const
     {
-        if (unit == 1)
-            return bytes.indexOf('\n', int(from));
+        if (unit == 1) {
+            // memchr rather than QByteArray::indexOf, which looks at one byte at a time.
+            if (from >= bytes.size())
+                return -1;
+            const void *found = std::memchr(bytes.constData() + from, '\n', size_t(bytes.size() - from));
+            return found ? static_cast<const char *>(found) - bytes.constData() : -1;
+        }
         for (qint64 pos = from - from % unit; pos + unit <= bytes.size(); pos += unit) {
             if (isUnit(bytes, pos, '\n'))
                 return pos;
