@@ -177,19 +177,17 @@ std::optional<SampleOddity> oddityOf(QStringView text, double value, bool conver
 // A sample written as plainly as the plant writes them, "-12.345": at most 15 digits and no leading
 // zero. Its value is then the quotient of two doubles that hold the digits and the power of ten
 // exactly, and one division rounds it correctly, just as the general conversion does.
-std::optional<double> plainDecimal(QStringView text)
+template <typename Char> std::optional<double> plainDecimal(const Char *text, int size)
 {
     static const double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    int i = 0;
-    const bool negative = !text.isEmpty() && text[0] == u'-';
-    i += negative ? 1 : 0;
+    const bool negative = size > 0 && text[0] == '-';
+    const int integerStart = negative ? 1 : 0;
     qint64 digits = 0;
     int count = 0;
     int fraction = -1;
-    const int integerStart = i;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+    for (int i = integerStart; i < size; ++i) {
+        const char16_t c = char16_t(text[i]);
         if (c == u'.' && fraction < 0 && i > integerStart) {
             fraction = 0;
             continue;
@@ -201,7 +199,7 @@ std::optional<double> plainDecimal(QStringView text)
             ++fraction;
     }
     const bool leadingZero =
-        text.size() > integerStart + 1 && text[integerStart] == u'0' && text[integerStart + 1] != u'.';
+        size > integerStart + 1 && text[integerStart] == '0' && text[integerStart + 1] != '.';
     if (count == 0 || fraction == 0 || leadingZero)
         return std::nullopt;
     const double value = double(digits) / powersOfTen[qMax(fraction, 0)];
@@ -212,7 +210,9 @@ std::optional<double> plainDecimal(QStringView text)
 double sampleValue(QStringView text, ReadFindings &findings, bool shortcut = true)
 {
     bool converted = true;
-    const std::optional<double> plain = shortcut ? plainDecimal(text) : std::nullopt;
+    const std::optional<double> plain =
+        shortcut ? plainDecimal(reinterpret_cast<const char16_t *>(text.data()), int(text.size()))
+                 : std::nullopt;
     const double value = plain ? *plain : text.toDouble(&converted);
     if (const std::optional<SampleOddity> oddity = oddityOf(text, value, converted)) {
         OddSamples &odd = findings.oddSamples[std::size_t(*oddity)];
@@ -351,10 +351,10 @@ private:
         if (!take('"'))
             return false;
         const char *start = p;
-        while (p < end && *p != '"')
-            ++p;
-        if (p == end)
+        const void *quote = std::memchr(p, '"', size_t(end - p));
+        if (!quote)
             return false;
+        p = static_cast<const char *>(quote);
         *out = Slice{start, int(p - start)};
         ++p;
         return true;
@@ -391,6 +391,8 @@ private:
         value->isArray = true;
         if (!take('['))
             return false;
+        if (!objectsAllowed)
+            value->strings.reserve(samplesPerCurve);
         if (take(']'))
             return true;
         do {
@@ -450,6 +452,13 @@ QVector<double> plainCurve(const PlainValue *archives, int index, ReadFindings &
     char16_t wide[64];
     for (int i = 0; i < used; ++i) {
         const Slice &text = values->strings[i];
+        // A plain decimal other than 32767 is nothing odd (no mark, no spaces, finite): its value is all
+        // there is to it. Every other text goes through the general rule.
+        const std::optional<double> plain = plainDecimal(text.begin, text.length);
+        if (plain && *plain != 32767.0) {
+            samples[i] = *plain;
+            continue;
+        }
         if (text.length <= int(sizeof(wide) / sizeof(wide[0]))) {
             for (int k = 0; k < text.length; ++k)
                 wide[k] = char16_t(static_cast<unsigned char>(text.begin[k]));
@@ -474,10 +483,12 @@ std::optional<Measurement> plainMeasurement(const QByteArray &line)
 {
     if (!localEncodingKeepsAscii())
         return std::nullopt;
-    for (const char c : line) {
-        if (c < 0x20 || c > 0x7e || c == '\\')
-            return std::nullopt;
-    }
+    // Without an early exit the compiler checks many bytes at a time.
+    bool plain = true;
+    for (const char c : line)
+        plain &= static_cast<unsigned char>(c - 0x20) <= 0x5e && c != '\\';
+    if (!plain)
+        return std::nullopt;
     QVector<std::pair<Slice, PlainValue>> top;
     if (!PlainParser(line.constData(), line.constData() + line.size()).document(&top))
         return std::nullopt;
