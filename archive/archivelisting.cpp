@@ -8,6 +8,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <memory>
 
 #ifdef Q_OS_UNIX
@@ -227,6 +229,21 @@ bool visitPortable(const QString &directory, const CompiledPattern &pattern, boo
 
 } // namespace
 
+int openLeavingAccessTime(const char *path, int flags)
+{
+#ifdef O_NOATIME
+    // Refused (EPERM) for files of other owners; after the first refusal it is not asked again.
+    static std::atomic<bool> refused{false};
+    if (!refused.load(std::memory_order_relaxed)) {
+        const int fd = ::open(path, flags | O_NOATIME);
+        if (fd >= 0 || errno != EPERM)
+            return fd;
+        refused.store(true, std::memory_order_relaxed);
+    }
+#endif
+    return ::open(path, flags);
+}
+
 FileStamp stampOf(const struct stat &status)
 {
 #if defined(Q_OS_DARWIN)
@@ -316,7 +333,7 @@ bool visitNative(const QString &directory, const CompiledPattern &pattern, bool 
                  const StampVisitor &visit)
 {
     const QByteArray path = QFile::encodeName(directoryToList(directory));
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = openLeavingAccessTime(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
     NativeWalker walker(fd, pattern, needTimes, visit);

@@ -66,6 +66,10 @@ bool forEachStampedFile(const QString &directory, const QString &pattern, const 
 #ifdef Q_OS_UNIX
 // The stamp of a status the system gave.
 FileStamp stampOf(const struct stat &status);
+
+// open(2) for reading an archive's folder or files that leaves their access times alone where the
+// system allows it (the caller owns them): a question about the archive should not change it.
+int openLeavingAccessTime(const char *path, int flags);
 #endif
 
 // Which implementation lists directories. Native reads the folder with the operating system's own

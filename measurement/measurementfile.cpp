@@ -627,7 +627,8 @@ std::optional<Measurement> readMeasurementFile(const QString &path, archive::Fil
 #if defined(Q_OS_UNIX)
     // Non-blocking, so that a named pipe without a writer cannot hold the window; anything but a
     // regular file is refused before a byte is read.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = archive::openLeavingAccessTime(QFile::encodeName(path).constData(),
+                                                  O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
     struct stat status;
