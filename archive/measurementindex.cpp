@@ -94,6 +94,9 @@ sqlite3 *openConnection(const QString &path, bool create)
         return nullptr;
     }
     sqlite3_busy_timeout(db, busyMilliseconds);
+    // An index is a cache: after a power failure it may lose the last run's rows, never its
+    // consistency, and a run need not wait for the disk.
+    exec(db, "PRAGMA synchronous = NORMAL");
     return db;
 }
 
