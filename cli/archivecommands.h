@@ -79,13 +79,6 @@ struct FoundMeasurement
     measurement::MeasurementDigest digest;
 };
 
-// The measurements of the directory that meet every condition, latest moment first (names whose
-// moment does not parse last); each file is read at most once. Names of matching-by-name files that
-// could not be read are added to `unreadable`.
-QVector<FoundMeasurement> findMeasurements(const QString &directory, const SearchCriteria &criteria,
-                                           QStringList *unreadable = nullptr,
-                                           const ArchiveReading &reading = {});
-
 // The --no-index option of the commands that read a whole archive, and the help text's paragraph on
 // the index.
 QCommandLineOption noIndexOption();
@@ -94,8 +87,9 @@ QString indexHelpText();
 // terminal that counts the files `done` ("read", "checked").
 ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err, const QString &done);
 
-// The same search for selections too large to hold: each match is handed to `visit` as soon as it is
-// read, in no particular order, and nothing is kept.
+// The measurements of the directory that meet every condition: each match is handed to `visit` as soon
+// as it is read, in ascending order of the names' bytes, and nothing is kept; each file is read at most
+// once. Names of matching-by-name files that could not be read are added to `unreadable`.
 void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
                        const std::function<void(FoundMeasurement &&found)> &visit,
                        QStringList *unreadable = nullptr, const ArchiveReading &reading = {});

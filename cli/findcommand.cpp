@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace cli {
 
@@ -29,47 +30,130 @@ QString resultCell(const std::optional<QString> &text, const CsvFormat &format)
     return isNumber ? csvNumber(text->trimmed(), format) : *text;
 }
 
-QString foundCsv(const QVector<FoundMeasurement> &found, const CsvFormat &format)
+QString csvHeader(const CsvFormat &format)
 {
-    QString text =
-        csvLine({QStringLiteral("melt"), QStringLiteral("moment"), QStringLiteral("technology"),
-                 QStringLiteral("temperature_C"), QStringLiteral("emf_mV"), QStringLiteral("oxidation_ppm"),
-                 QStringLiteral("aluminium_kg"), QStringLiteral("carbon_pct"), QStringLiteral("status_code"),
-                 QStringLiteral("status"), QStringLiteral("file")},
-                format);
-    for (const FoundMeasurement &f : found) {
-        const measurement::MeasurementDigest &m = f.digest;
-        text +=
-            csvLine({resultCell(m.smelt, format),
-                     f.moment.isValid() ? momentDisplayText(f.moment.date, f.moment.time) : QString(),
-                     f.technology, resultCell(m.temperatureText, format), resultCell(m.emfText, format),
-                     resultCell(m.oxidation, format), resultCell(m.aluminiumMass, format),
-                     resultCell(m.carbon, format), m.statusCode ? QString::number(*m.statusCode) : QString(),
-                     m.status.value_or(QString()), f.fileName},
-                    format);
-    }
-    return text;
+    return csvLine({QStringLiteral("melt"), QStringLiteral("moment"), QStringLiteral("technology"),
+                    QStringLiteral("temperature_C"), QStringLiteral("emf_mV"),
+                    QStringLiteral("oxidation_ppm"), QStringLiteral("aluminium_kg"),
+                    QStringLiteral("carbon_pct"), QStringLiteral("status_code"), QStringLiteral("status"),
+                    QStringLiteral("file")},
+                   format);
 }
+
+QString csvRow(const FoundMeasurement &f, const CsvFormat &format)
+{
+    const measurement::MeasurementDigest &m = f.digest;
+    return csvLine({resultCell(m.smelt, format),
+                    f.moment.isValid() ? momentDisplayText(f.moment.date, f.moment.time) : QString(),
+                    f.technology, resultCell(m.temperatureText, format), resultCell(m.emfText, format),
+                    resultCell(m.oxidation, format), resultCell(m.aluminiumMass, format),
+                    resultCell(m.carbon, format), m.statusCode ? QString::number(*m.statusCode) : QString(),
+                    m.status.value_or(QString()), f.fileName},
+                   format);
+}
+
+// One match as an element of QJsonDocument's indented array: the object's own lines, four spaces in.
+QString jsonElement(const FoundMeasurement &f)
+{
+    QByteArray object = QJsonDocument(foundJson(f)).toJson(QJsonDocument::Indented);
+    object.chop(1); // the document's closing line break
+    object.replace("\n", "\n    ");
+    return QString::fromUtf8("    " + object);
+}
+
+// The matches kept as their file names and result texts back to back, a few dozen bytes each instead
+// of a whole record, so that a search that matches a million files stays small. Everything else the
+// output shows follows from these.
+class KeptMatches
+{
+public:
+    void add(const FoundMeasurement &f)
+    {
+        Match match;
+        match.valid = f.moment.isValid();
+        match.moment =
+            match.valid ? f.moment.date.toJulianDay() * 86400 + QTime(0, 0).secsTo(f.moment.time) : 0;
+        match.offset = arena.size();
+        const measurement::MeasurementDigest &m = f.digest;
+        for (const std::optional<QString> &text :
+             {std::optional<QString>(f.fileName), m.smelt, m.temperatureText, m.emfText, m.oxidation,
+              m.aluminiumMass, m.carbon}) {
+            const QByteArray bytes = text ? text->toUtf8() : QByteArray();
+            appendNumber(text ? bytes.size() : -1);
+            arena += bytes;
+        }
+        appendNumber(m.statusCode ? 1 : 0);
+        appendNumber(m.statusCode.value_or(0));
+        matches.push_back(match);
+    }
+
+    bool isEmpty() const { return matches.empty(); }
+
+    // Each match as `render` writes it, separated by `separator`, latest moment first. Matches come in
+    // in the order of their names, which a stable sort keeps among equal moments.
+    void write(QTextStream &out, const char *separator,
+               const std::function<QString(const FoundMeasurement &)> &render)
+    {
+        std::stable_sort(matches.begin(), matches.end(), [](const Match &a, const Match &b) {
+            if (a.valid != b.valid)
+                return a.valid;
+            return a.moment > b.moment;
+        });
+        for (size_t i = 0; i < matches.size(); ++i) {
+            if (i > 0)
+                out << separator;
+            out << render(restore(matches[i]));
+        }
+    }
+
+private:
+    struct Match
+    {
+        bool valid;
+        qint64 moment;
+        int offset;
+    };
+
+    void appendNumber(qint32 number) { arena.append(reinterpret_cast<const char *>(&number), sizeof number); }
+
+    FoundMeasurement restore(const Match &match) const
+    {
+        int at = match.offset;
+        const auto number = [&]() {
+            qint32 value;
+            std::memcpy(&value, arena.constData() + at, sizeof value);
+            at += int(sizeof value);
+            return value;
+        };
+        const auto text = [&]() -> std::optional<QString> {
+            const qint32 length = number();
+            if (length < 0)
+                return std::nullopt;
+            at += length;
+            return QString::fromUtf8(arena.constData() + at - length, length);
+        };
+        FoundMeasurement f;
+        f.fileName = *text();
+        f.technology = archive::technologyOfFile(f.fileName);
+        f.moment = archive::momentOfFile(f.fileName);
+        measurement::MeasurementDigest &m = f.digest;
+        for (std::optional<QString> *result :
+             {&m.smelt, &m.temperatureText, &m.emfText, &m.oxidation, &m.aluminiumMass, &m.carbon})
+            *result = text();
+        const bool hasStatus = number() != 0;
+        const qint32 code = number();
+        if (hasStatus) {
+            m.statusCode = code;
+            m.status = measurement::statusText(code);
+        }
+        return f;
+    }
+
+    QByteArray arena;
+    std::vector<Match> matches;
+};
 
 } // namespace
-
-QVector<FoundMeasurement> findMeasurements(const QString &directory, const SearchCriteria &criteria,
-                                           QStringList *unreadable, const ArchiveReading &reading)
-{
-    QVector<FoundMeasurement> found;
-    visitMeasurements(
-        directory, criteria, [&found](FoundMeasurement &&f) { found.append(std::move(f)); }, unreadable,
-        reading);
-    std::sort(found.begin(), found.end(), [](const FoundMeasurement &a, const FoundMeasurement &b) {
-        if (a.moment.isValid() != b.moment.isValid())
-            return a.moment.isValid();
-        if (a.moment != b.moment)
-            return a.moment.date != b.moment.date ? a.moment.date > b.moment.date
-                                                  : a.moment.time > b.moment.time;
-        return a.fileName < b.fileName;
-    });
-    return found;
-}
 
 void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
                        const std::function<void(FoundMeasurement &&)> &visit, QStringList *unreadable,
@@ -187,20 +271,24 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString &directory = search.directory;
 
     QStringList unreadable;
-    const QVector<FoundMeasurement> found = findMeasurements(
-        directory, search.criteria, &unreadable, readingOptions(parser, err, QStringLiteral("read")));
+    const bool json = parser.isSet(jsonOption);
+    const bool csv = parser.isSet(csvOption);
+    KeptMatches found;
+    visitMeasurements(
+        directory, search.criteria, [&found](FoundMeasurement &&f) { found.add(f); }, &unreadable,
+        readingOptions(parser, err, QStringLiteral("read")));
     reportSkippedFiles(err, syntax.name, directory, unreadable);
 
-    if (parser.isSet(jsonOption)) {
-        QJsonArray list;
-        for (const FoundMeasurement &f : found)
-            list.append(foundJson(f));
-        out << QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Indented));
-    } else if (parser.isSet(csvOption)) {
-        out << foundCsv(found, *csvFormat);
+    if (json) {
+        // As QJsonDocument writes an array, element by element.
+        out << "[\n";
+        found.write(out, ",\n", jsonElement);
+        out << (found.isEmpty() ? "]\n" : "\n]\n");
+    } else if (csv) {
+        out << csvHeader(*csvFormat);
+        found.write(out, "", [&csvFormat](const FoundMeasurement &f) { return csvRow(f, *csvFormat); });
     } else {
-        for (const FoundMeasurement &f : found)
-            out << foundLine(f) << '\n';
+        found.write(out, "", [](const FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });
     }
     out.flush();
     if (!unreadable.isEmpty())
