@@ -131,6 +131,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     const qint64 startNs = QDateTime::currentMSecsSinceEpoch() * 1000000;
     const qint64 settledBeforeNs = startNs - indexSettleMilliseconds() * 1000000;
 
+    const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
     ListedNames listed;
     const bool listable =
         forEachStampedFile(directory, technologyPattern(), [&](QStringView name, const FileStamp &stamp) {
@@ -143,14 +144,12 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
 
     std::unique_ptr<MeasurementIndex> index;
     if (options.useIndex)
-        index = MeasurementIndex::open(directory.isEmpty() ? QStringLiteral(".") : directory,
-                                       options.rulesVersion);
+        index = MeasurementIndex::open(folder, options.rulesVersion);
     // Only a name-filtered run misses files: it must not forget rows of the files it did not list.
     const bool listedAll = !options.wanted;
     MeasurementIndex::Row row;
     bool haveRow = index && index->nextRow(&row);
 
-    const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
     const auto readFile = [&](Slot &slot) {
         FileStamp atOpen;
         const std::optional<measurement::Measurement> m =

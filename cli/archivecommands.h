@@ -67,6 +67,9 @@ private:
 // For a folder without a single archive file: says so and names the subfolders that do hold archive
 // files ("did you mean DIR/archive?"). The empty text when the folder holds archive files.
 QString noArchiveFilesText(const QString &directory);
+// For a command that found nothing: when DIR holds no archive file at all, says so on `err` with that
+// hint and gives the exit code; std::nullopt when the folder does hold archive files.
+std::optional<int> noArchiveFilesFailure(QTextStream &err, const QString &command, const QString &directory);
 
 // What is wrong with a file's name, or the empty text when it follows the grammar exactly.
 QString nameProblem(const QString &fileName);

@@ -289,6 +289,15 @@ QString noArchiveFilesText(const QString &directory)
     return text;
 }
 
+std::optional<int> noArchiveFilesFailure(QTextStream &err, const QString &command, const QString &directory)
+{
+    const QString nothing = noArchiveFilesText(directory);
+    if (nothing.isEmpty())
+        return std::nullopt;
+    reportFailure(err, command, nothing);
+    return exitFindings;
+}
+
 QString nameProblem(const QString &fileName)
 {
     if (followsGrammar(fileName))

@@ -294,11 +294,8 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!unreadable.isEmpty())
         return exitFindings;
     if (found.isEmpty()) {
-        const QString nothing = noArchiveFilesText(directory);
-        if (!nothing.isEmpty()) {
-            reportFailure(err, syntax.name, nothing);
-            return exitFindings;
-        }
+        if (const std::optional<int> failed = noArchiveFilesFailure(err, syntax.name, directory))
+            return *failed;
     }
     return exitSuccess;
 }

@@ -166,11 +166,8 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
         writeTreeText(out, tree);
     out.flush();
     if (!tree.listedAnyFile) {
-        const QString nothing = noArchiveFilesText(directory);
-        if (!nothing.isEmpty()) {
-            reportFailure(err, syntax.name, nothing);
-            return exitFindings;
-        }
+        if (const std::optional<int> failed = noArchiveFilesFailure(err, syntax.name, directory))
+            return *failed;
     }
     return exitSuccess;
 }
