@@ -445,7 +445,8 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
         group.append({file.fileName,
                       file.digest ? file.digest->findings
                                   : QStringList{unreadableFinding(
-                                        folder + QLatin1Char('/') + QFile::decodeName(file.encodedName))},
+                                        folder + QLatin1Char('/') +
+                                        (file.undecodableName ? QFile::decodeName(file.encodedName) : file.fileName))},
                       file.undecodableName});
         if (followsGrammar(file.fileName)) {
             const QString technology = archive::technologyOfFile(file.fileName);
