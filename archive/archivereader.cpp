@@ -215,11 +215,12 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     };
     const auto handOver = [&](std::vector<Slot> &batch) {
         for (Slot &slot : batch) {
-            visit(ArchiveFile{listed.name(slot.index), listed.stamp(slot.index),
-                              slot.read ? &slot.digest : nullptr, listed.undecodable(slot.index),
-                              listed.undecodable(slot.index) ? QByteArray(listed.bytes(slot.index).constData(),
-                                                                          listed.bytes(slot.index).size())
-                                                             : QByteArray()});
+            visit(ArchiveFile{
+                listed.name(slot.index), listed.stamp(slot.index), slot.read ? &slot.digest : nullptr,
+                listed.undecodable(slot.index),
+                listed.undecodable(slot.index)
+                    ? QByteArray(listed.bytes(slot.index).constData(), listed.bytes(slot.index).size())
+                    : QByteArray()});
             // Rows hold names as text: a name no text can hold is read every time.
             if (!index || slot.known || listed.undecodable(slot.index))
                 continue;
