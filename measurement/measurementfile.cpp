@@ -10,6 +10,11 @@
 #include <QJsonValue>
 #include <QTextCodec>
 #include <QTextDecoder>
+#include <QVarLengthArray>
+
+#ifdef STEEL_HAVE_FAST_FLOAT
+#include <fast_float/fast_float.h>
+#endif
 
 #include <cmath>
 #include <cstring>
@@ -281,11 +286,11 @@ Measurement measurementFromObject(const QJsonObject &top, const ReadFindings &fi
 
 // ---- the plain document's shortcut --------------------------------------------------------------
 // Archive files as the plant writes them are printable ASCII without escapes: one object of strings,
-// the curves in "Archives". Such a line is taken apart here without a JSON tree and without a text
-// per sample, and gives the very record the general route gives: the same rules (sampleValue,
-// resultOf, the status table) applied to the same texts. Any other shape (a number, true, false or
-// null, deeper nesting, a key twice, an escape, a byte outside printable ASCII) takes the general
-// route, so the shortcut never has to know how Qt treats it.
+// the curves in "Archives". Such a line is taken apart here in one pass, without a JSON tree, without
+// a text per sample and without an allocation per sample, and gives the very record the general route
+// gives: the same rules (sampleValue, resultOf, the status table) applied to the same texts. Any other
+// shape (a number, true, false or null, deeper nesting, a key twice, an escape, a byte outside
+// printable ASCII) takes the general route, so the shortcut never has to know how Qt treats it.
 
 struct Slice
 {
@@ -302,29 +307,126 @@ struct Slice
     QString text() const { return QString::fromLatin1(begin, length); }
 };
 
-// A value of the accepted shapes: a string, or an array (of strings, or at the top of objects).
-struct PlainValue
-{
-    bool isArray = false;
-    Slice string;
-    QVector<Slice> strings;                                 // an array's string elements
-    QVector<QVector<std::pair<Slice, PlainValue>>> objects; // an array's object elements
-    QVector<int> order;                                     // per element: -1 string, else index into objects
-};
+// Every power of ten a double holds exactly.
+constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr quint64 largestExactInteger = quint64(1) << 53;
 
-class PlainParser
+bool isDigit(char c)
+{
+    return static_cast<unsigned char>(c - '0') < 10;
+}
+
+// Whether `text` is a decimal written the way the general conversion surely reads as one number:
+// [-]digits[.digits][(e|E)[+|-]digits], no leading zero in the integer part. Anything else (spaces,
+// "+1", ".5", "1.", "007", "inf", "nan") is left to the general rule.
+bool isPlainNumber(const char *text, const char *end)
+{
+    const char *p = text + (text < end && *text == '-');
+    const char *integer = p;
+    while (p < end && isDigit(*p))
+        ++p;
+    if (p == integer || (p - integer > 1 && *integer == '0'))
+        return false;
+    if (p < end && *p == '.') {
+        const char *fraction = ++p;
+        while (p < end && isDigit(*p))
+            ++p;
+        if (p == fraction)
+            return false;
+    }
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < end && (*p == '+' || *p == '-'))
+            ++p;
+        const char *exponent = p;
+        while (p < end && isDigit(*p))
+            ++p;
+        if (p == exponent)
+            return false;
+    }
+    return p == end;
+}
+
+// A plain number the quick conversion does not take (more digits than a double holds, an exponent),
+// converted by fast_float, which rounds correctly as the general conversion does. Values the general
+// rule has a word about (32767, beyond the range, lost below it) are left to it.
+std::optional<double> longPlainNumber(const char *text, int length)
+{
+#ifdef STEEL_HAVE_FAST_FLOAT
+    if (!isPlainNumber(text, text + length))
+        return std::nullopt;
+    double value = 0;
+    const fast_float::from_chars_result result = fast_float::from_chars(text, text + length, value);
+    if (result.ec != std::errc() || result.ptr != text + length || !std::isfinite(value) ||
+        value == 32767.0)
+        return std::nullopt;
+    if (std::isnormal(value))
+        return value;
+    // A zero only where every digit is one: no underflow, no subnormal.
+    for (const char *p = text; p < text + length && *p != 'e' && *p != 'E'; ++p) {
+        if (isDigit(*p) && *p != '0')
+            return std::nullopt;
+    }
+    return value;
+#else
+    Q_UNUSED(text)
+    Q_UNUSED(length)
+    return std::nullopt;
+#endif
+}
+
+// The members the record is made of.
+enum PlainKey
+{
+    smeltKey,
+    temperatureKey,
+    emfKey,
+    oxidationKey,
+    aluminiumKey,
+    carbonKey,
+    statusKey,
+    archivesKey,
+    otherKey,
+};
+constexpr int resultKeyCount = statusKey + 1;
+
+PlainKey plainKeyOf(const Slice &key)
+{
+    static const char *const names[] = {"Smelt",  "Temp",   "Eds",    "OxActivity",
+                                        "MassAl", "Carbon", "Status", "Archives"};
+    for (int k = 0; k <= archivesKey; ++k) {
+        if (key.is(names[k]))
+            return PlainKey(k);
+    }
+    return otherKey;
+}
+
+// One pass over a plain line: checks its shape, converts the first two curves' samples into the
+// measurement as they pass and notes the result texts. A false return leaves a half-filled
+// measurement that the caller drops.
+class PlainReader
 {
 public:
-    PlainParser(const char *begin, const char *end) : p(begin), end(end) {}
+    PlainReader(const char *begin, const char *end, Measurement &m) : p(begin), end(end), m(m) {}
 
-    bool document(QVector<std::pair<Slice, PlainValue>> *top)
+    bool document()
     {
         skipSpaces();
-        if (!members(top, true))
+        if (!topObject())
             return false;
         skipSpaces();
         return p == end;
     }
+
+    struct Result
+    {
+        bool present = false;
+        bool isArray = false;
+        Slice text;
+    };
+    std::array<Result, resultKeyCount> results;
 
 private:
     void skipSpaces()
@@ -354,72 +456,206 @@ private:
         ++p;
         return true;
     }
-    // An object; at the top its members may hold arrays of objects, below only arrays of strings.
-    bool members(QVector<std::pair<Slice, PlainValue>> *out, bool top)
+    template <typename Keys> bool newKey(Keys &keys, Slice *key)
+    {
+        if (!string(key) || !take(':'))
+            return false;
+        for (const Slice &seen : keys) {
+            if (seen == *key)
+                return false;
+        }
+        keys.append(*key);
+        skipSpaces();
+        return true;
+    }
+
+    bool topObject()
     {
         if (!take('{'))
             return false;
         if (take('}'))
             return true;
+        QVarLengthArray<Slice, 16> keys;
         do {
             Slice key;
-            if (!string(&key) || !take(':'))
+            if (!newKey(keys, &key))
                 return false;
-            for (const auto &member : qAsConst(*out)) {
-                if (member.first == key)
-                    return false;
-            }
-            PlainValue value;
-            skipSpaces();
+            const PlainKey known = plainKeyOf(key);
+            Result *result = known < resultKeyCount ? &results[size_t(known)] : nullptr;
             if (p < end && *p == '[') {
-                if (!array(&value, top))
+                if (!(known == archivesKey ? archives() : array(true)))
                     return false;
-            } else if (!string(&value.string)) {
-                return false;
+                if (result)
+                    result->isArray = true;
+            } else {
+                Slice value;
+                if (!string(&value))
+                    return false;
+                if (result)
+                    result->text = value;
             }
-            out->append({key, std::move(value)});
+            if (result)
+                result->present = true;
         } while (take(','));
         return take('}');
     }
-    bool array(PlainValue *value, bool objectsAllowed)
+
+    // The curves are the "values" of the first two elements, where those are objects.
+    bool archives()
     {
-        value->isArray = true;
         if (!take('['))
             return false;
-        if (!objectsAllowed)
-            value->strings.reserve(samplesPerCurve);
+        if (take(']'))
+            return true;
+        int element = 0;
+        do {
+            skipSpaces();
+            if (p < end && *p == '{') {
+                QVector<double> *curve = element == 0 ? &m.emf : element == 1 ? &m.temperature : nullptr;
+                if (!object(curve))
+                    return false;
+            } else {
+                Slice ignored;
+                if (!string(&ignored))
+                    return false;
+            }
+            ++element;
+        } while (take(','));
+        return take(']');
+    }
+
+    // An object below the top: strings and arrays of strings.
+    bool object(QVector<double> *curve)
+    {
+        if (!take('{'))
+            return false;
+        if (take('}'))
+            return true;
+        QVarLengthArray<Slice, 4> keys;
+        do {
+            Slice key;
+            if (!newKey(keys, &key))
+                return false;
+            if (p < end && *p == '[') {
+                if (!(curve && key.is("values") ? samples(curve->data()) : array(false)))
+                    return false;
+            } else {
+                Slice ignored;
+                if (!string(&ignored))
+                    return false;
+            }
+        } while (take(','));
+        return take('}');
+    }
+
+    // An array that is not read: of strings, and at the top of objects too.
+    bool array(bool objectsAllowed)
+    {
+        if (!take('['))
+            return false;
         if (take(']'))
             return true;
         do {
             skipSpaces();
             if (objectsAllowed && p < end && *p == '{') {
-                value->objects.append(QVector<std::pair<Slice, PlainValue>>());
-                if (!members(&value->objects.last(), false))
+                if (!object(nullptr))
                     return false;
-                value->order.append(value->objects.size() - 1);
             } else {
-                Slice element;
-                if (!string(&element))
+                Slice ignored;
+                if (!string(&ignored))
                     return false;
-                value->strings.append(element);
-                value->order.append(-1);
             }
         } while (take(','));
         return take(']');
     }
 
+    bool samples(double *curve)
+    {
+        if (!take('['))
+            return false;
+        int count = 0;
+        if (!take(']')) {
+            do {
+                if (!take('"'))
+                    return false;
+                // Elements past the record's capacity are ignored: they have no place on the time axis.
+                if (count < samplesPerCurve) {
+                    if (!sample(&curve[count]))
+                        return false;
+                } else {
+                    const void *quote = std::memchr(p, '"', size_t(end - p));
+                    if (!quote)
+                        return false;
+                    p = static_cast<const char *>(quote) + 1;
+                }
+                ++count;
+            } while (take(','));
+            if (!take(']'))
+                return false;
+        }
+        m.findings.longestCurve = qMax(m.findings.longestCurve, count);
+        return true;
+    }
+
+    // One sample after its opening quote. A plain decimal that a double holds with its power of ten
+    // ("-12.345") is converted as it is scanned: the quotient of two exact doubles, rounded once, as
+    // the general conversion rounds. It is nothing odd (no mark, no spaces, finite) unless it is 32767.
+    // Every other text goes through longPlainNumber or the general rule.
+    bool sample(double *out)
+    {
+        const char *start = p;
+        const char *q = p;
+        const bool negative = q < end && *q == '-';
+        q += negative;
+        const char *integer = q;
+        quint64 digits = 0;
+        while (q < end && isDigit(*q))
+            digits = digits * 10 + quint64(*q++ - '0');
+        const int integerDigits = int(q - integer);
+        int fractionDigits = 0;
+        bool point = false;
+        if (q < end && *q == '.') {
+            point = true;
+            const char *fraction = ++q;
+            while (q < end && isDigit(*q))
+                digits = digits * 10 + quint64(*q++ - '0');
+            fractionDigits = int(q - fraction);
+        }
+        if (q < end && *q == '"' && integerDigits > 0 && (integerDigits == 1 || *integer != '0') &&
+            (!point || fractionDigits > 0) && integerDigits + fractionDigits <= 19 &&
+            digits <= largestExactInteger && fractionDigits <= 22) {
+            const double magnitude = double(digits) / exactPowersOfTen[fractionDigits];
+            const double value = negative ? -magnitude : magnitude;
+            if (value != 32767.0) {
+                *out = value;
+                p = q + 1;
+                return true;
+            }
+        }
+        const void *quote = std::memchr(start, '"', size_t(end - start));
+        if (!quote)
+            return false;
+        p = static_cast<const char *>(quote) + 1;
+        *out = unusualSample(start, int(static_cast<const char *>(quote) - start));
+        return true;
+    }
+
+    double unusualSample(const char *text, int length)
+    {
+        if (const std::optional<double> value = longPlainNumber(text, length))
+            return *value;
+        char16_t wide[64];
+        if (length > int(sizeof(wide) / sizeof(wide[0])))
+            return sampleValue(Slice{text, length}.text(), m.findings);
+        for (int k = 0; k < length; ++k)
+            wide[k] = char16_t(static_cast<unsigned char>(text[k]));
+        return sampleValue(QStringView(wide, length), m.findings);
+    }
+
     const char *p;
     const char *end;
+    Measurement &m;
 };
-
-const PlainValue *memberOf(const QVector<std::pair<Slice, PlainValue>> &object, const char *key)
-{
-    for (const auto &member : object) {
-        if (member.first.is(key))
-            return &member.second;
-    }
-    return nullptr;
-}
 
 // Whether the local 8-bit encoding reads printable ASCII as itself, so that such a line needs no
 // decoding: true of every encoding in use, checked once all the same.
@@ -434,44 +670,11 @@ bool localEncodingKeepsAscii()
     return keeps;
 }
 
-QVector<double> plainCurve(const PlainValue *archives, int index, ReadFindings &findings)
+std::optional<QString> plainResult(const PlainReader::Result &result, ReadFindings &findings)
 {
-    QVector<double> samples(samplesPerCurve, std::numeric_limits<double>::quiet_NaN());
-    const PlainValue *values = nullptr;
-    if (archives && archives->isArray && index < archives->order.size() && archives->order[index] >= 0)
-        values = memberOf(archives->objects[archives->order[index]], "values");
-    if (!values || !values->isArray)
-        return samples;
-    findings.longestCurve = qMax(findings.longestCurve, int(values->strings.size()));
-    const int used = qMin(int(values->strings.size()), samplesPerCurve);
-    char16_t wide[64];
-    for (int i = 0; i < used; ++i) {
-        const Slice &text = values->strings[i];
-        // A plain decimal other than 32767 is nothing odd (no mark, no spaces, finite): its value is all
-        // there is to it. Every other text goes through the general rule.
-        const std::optional<double> plain = plainDecimal(text.begin, text.length);
-        if (plain && *plain != 32767.0) {
-            samples[i] = *plain;
-            continue;
-        }
-        if (text.length <= int(sizeof(wide) / sizeof(wide[0]))) {
-            for (int k = 0; k < text.length; ++k)
-                wide[k] = char16_t(static_cast<unsigned char>(text.begin[k]));
-            samples[i] = sampleValue(QStringView(wide, text.length), findings);
-        } else {
-            samples[i] = sampleValue(text.text(), findings);
-        }
-    }
-    return samples;
-}
-
-std::optional<QString> plainResult(const QVector<std::pair<Slice, PlainValue>> &top, const char *key,
-                                   ReadFindings &findings)
-{
-    const PlainValue *value = memberOf(top, key);
-    if (value && value->isArray)
+    if (result.isArray)
         findings.nonStringResults = true;
-    return resultOf(value && !value->isArray ? value->string.text() : QString());
+    return resultOf(result.present && !result.isArray ? result.text.text() : QString());
 }
 
 std::optional<Measurement> plainMeasurement(const QByteArray &line)
@@ -484,23 +687,24 @@ std::optional<Measurement> plainMeasurement(const QByteArray &line)
         plain &= static_cast<unsigned char>(c - 0x20) <= 0x5e && c != '\\';
     if (!plain)
         return std::nullopt;
-    QVector<std::pair<Slice, PlainValue>> top;
-    if (!PlainParser(line.constData(), line.constData() + line.size()).document(&top))
-        return std::nullopt;
     Measurement m;
-    const PlainValue *archives = memberOf(top, "Archives");
-    m.emf = plainCurve(archives, 0, m.findings);
-    m.temperature = plainCurve(archives, 1, m.findings);
-    m.smelt = plainResult(top, "Smelt", m.findings);
-    m.temperatureText = plainResult(top, "Temp", m.findings);
-    m.emfText = plainResult(top, "Eds", m.findings);
-    m.oxidation = plainResult(top, "OxActivity", m.findings);
-    m.aluminiumMass = plainResult(top, "MassAl", m.findings);
-    m.carbon = plainResult(top, "Carbon", m.findings);
-    if (const PlainValue *status = memberOf(top, "Status")) {
-        if (status->isArray)
+    m.emf = QVector<double>(samplesPerCurve, std::numeric_limits<double>::quiet_NaN());
+    m.temperature = m.emf;
+    m.temperature.detach();
+    PlainReader reader(line.constData(), line.constData() + line.size(), m);
+    if (!reader.document())
+        return std::nullopt;
+    const auto &results = reader.results;
+    m.smelt = plainResult(results[smeltKey], m.findings);
+    m.temperatureText = plainResult(results[temperatureKey], m.findings);
+    m.emfText = plainResult(results[emfKey], m.findings);
+    m.oxidation = plainResult(results[oxidationKey], m.findings);
+    m.aluminiumMass = plainResult(results[aluminiumKey], m.findings);
+    m.carbon = plainResult(results[carbonKey], m.findings);
+    if (const PlainReader::Result &status = results[statusKey]; status.present) {
+        if (status.isArray)
             m.findings.nonStringResults = true;
-        const QString written = status->isArray ? QString() : status->string.text();
+        const QString written = status.isArray ? QString() : status.text.text();
         const int code = written.toInt(nullptr, 10);
         m.statusCode = code;
         m.status = statusText(code);
