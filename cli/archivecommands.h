@@ -57,6 +57,8 @@ class FileTimeSummary
 {
 public:
     void add(const QString &fileName, qint64 modifiedMsecs);
+    // The same for a name whose moment is known.
+    void add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs);
     std::optional<Finding> finding() const;
 
 private:

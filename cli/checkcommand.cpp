@@ -29,11 +29,14 @@ namespace {
 const QString prefix = QStringLiteral("steel_");
 const QString suffix = QStringLiteral(".json");
 
+bool followsGrammar(const QString &fileName, const QString &technology, const archive::Moment &moment)
+{
+    return moment.isValid() && archive::archiveFileName(technology, moment) == fileName;
+}
+
 bool followsGrammar(const QString &fileName)
 {
-    const archive::Moment moment = archive::momentOfFile(fileName);
-    return moment.isValid() &&
-           archive::archiveFileName(archive::technologyOfFile(fileName), moment) == fileName;
+    return followsGrammar(fileName, archive::technologyOfFile(fileName), archive::momentOfFile(fileName));
 }
 
 QString quoted(const QString &text)
@@ -251,8 +254,12 @@ QString indexHelpText()
 
 void FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
 {
+    add(fileName, archive::momentOfFile(fileName), modifiedMsecs);
+}
+
+void FileTimeSummary::add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs)
+{
     constexpr qint64 tolerance = 24 * 60 * 60 * 1000;
-    const archive::Moment moment = archive::momentOfFile(fileName);
     if (!moment.isValid())
         return;
     // Asking the time zone costs a system call per question: a day without a change of its offset
@@ -403,19 +410,24 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
     FileTimeSummary fileTimes;
     // Files sharing a base name B all begin with "B." and so come one after the other in name order:
     // each group is complete when a file of another base name arrives.
+    // The name rules are worked out once per name, when the file arrives.
     struct Pending
     {
         QString fileName;
         QStringList contentFindings;
         bool undecodable;
+        bool grammatical;
+        bool noTechnology;
     };
     QVector<Pending> group;
     const auto finishGroup = [&]() {
         for (const Pending &file : qAsConst(group)) {
-            const QString problem = file.undecodable ? undecodableNameProblem() : nameProblem(file.fileName);
+            const QString problem = file.undecodable   ? undecodableNameProblem()
+                                    : file.grammatical ? QString()
+                                                       : nameProblem(file.fileName);
             if (!problem.isEmpty())
                 report.findings.append({file.fileName, problem});
-            else if (archive::technologyOfFile(file.fileName).isEmpty())
+            else if (file.noTechnology)
                 report.findings.append(
                     {file.fileName, QStringLiteral("the technology is empty: the viewer lists an "
                                                    "empty entry that leads to no measurement")});
@@ -444,22 +456,24 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
             finishGroup();
         if (file.undecodableName)
             report.undecodableNames.insert(file.fileName);
+        const QString technology = archive::technologyOfFile(file.fileName);
+        const archive::Moment moment = archive::momentOfFile(file.fileName);
+        const bool grammatical = followsGrammar(file.fileName, technology, moment);
         group.append(
             {file.fileName,
              file.digest ? file.digest->findings
                          : QStringList{unreadableFinding(
                                folder + QLatin1Char('/') +
                                (file.undecodableName ? QFile::decodeName(file.encodedName) : file.fileName))},
-             file.undecodableName});
-        if (followsGrammar(file.fileName)) {
-            const QString technology = archive::technologyOfFile(file.fileName);
+             file.undecodableName, grammatical, technology.isEmpty()});
+        if (grammatical) {
             auto first = firstFileOfTechnology.find(technology);
             if (first == firstFileOfTechnology.end())
                 firstFileOfTechnology.insert(technology, file.fileName);
             else if (file.fileName < first.value())
                 first.value() = file.fileName;
         }
-        fileTimes.add(file.fileName, file.stamp.modifiedMsecs());
+        fileTimes.add(file.fileName, moment, file.stamp.modifiedMsecs());
     });
     finishGroup();
     report.findings += crossTechnologyFindings(firstFileOfTechnology);

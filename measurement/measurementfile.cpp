@@ -308,9 +308,8 @@ struct Slice
 };
 
 // Every power of ten a double holds exactly.
-constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr quint64 largestExactInteger = quint64(1) << 53;
 
 bool isDigit(char c)
@@ -359,8 +358,7 @@ std::optional<double> longPlainNumber(const char *text, int length)
         return std::nullopt;
     double value = 0;
     const fast_float::from_chars_result result = fast_float::from_chars(text, text + length, value);
-    if (result.ec != std::errc() || result.ptr != text + length || !std::isfinite(value) ||
-        value == 32767.0)
+    if (result.ec != std::errc() || result.ptr != text + length || !std::isfinite(value) || value == 32767.0)
         return std::nullopt;
     if (std::isnormal(value))
         return value;
@@ -838,13 +836,20 @@ std::optional<Measurement> readMeasurementFile(const QByteArray &encodedPath, pl
     if (stamp)
         *stamp = file.stamp();
     QByteArray head;
-    const bool complete = collectFirstLine(head, [&file](QByteArray &buffer, qint64 want) -> qint64 {
-        const int oldSize = buffer.size();
-        buffer.resize(oldSize + int(want));
-        const qint64 got = file.read(buffer.data() + oldSize, want);
-        buffer.resize(oldSize + int(qMax<qint64>(got, 0)));
-        return got;
-    });
+    // A read that has brought all the bytes the file had when it was opened ends the reading without
+    // another call to learn that nothing follows: what is read is the file as its stamp describes it.
+    // A file that says it is empty (as many a special file system's do) is read to its end.
+    const qint64 openedSize = file.stamp().size;
+    const bool complete =
+        collectFirstLine(head, [&file, openedSize](QByteArray &buffer, qint64 want) -> qint64 {
+            const int oldSize = buffer.size();
+            if (openedSize > 0 && oldSize >= openedSize)
+                return 0;
+            buffer.resize(oldSize + int(want));
+            const qint64 got = file.read(buffer.data() + oldSize, want);
+            buffer.resize(oldSize + int(qMax<qint64>(got, 0)));
+            return got;
+        });
     if (!complete)
         return std::nullopt;
     return parseMeasurement(head);
