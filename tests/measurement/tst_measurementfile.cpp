@@ -6,11 +6,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 
 #if defined(Q_OS_UNIX)
 #include <sys/resource.h>
@@ -76,6 +79,52 @@ Measurement parse(const QJsonObject &top)
     return measurement::parseMeasurement(QJsonDocument(top).toJson(QJsonDocument::Compact));
 }
 
+// A sample text of one family, drawn at random: leading zeros, signs and digit runs come up often.
+QByteArray randomSample(QRandomGenerator &random, int family)
+{
+    static const char *const words[] = {
+        "nan", "NaN",      " 1",   "1 ", "",     "32767",    "32767.0",
+        "inf", "1e400",    "12,5", "00", "0.",   "+1",       ".5",
+        "-0",  "4.9e-324", "-nan", "1e", "0e-9", "3.2767e4", "1.7976931348623159e308"};
+    if (family == 3)
+        return words[random.bounded(int(std::size(words)))];
+    const auto digits = [&random](int count) {
+        QByteArray run;
+        for (int i = 0; i < count; ++i)
+            run += char('0' + random.bounded(10));
+        return run;
+    };
+    QByteArray text = random.bounded(3) == 0 ? "-" : "";
+    if (family == 0)
+        return text + digits(1 + random.bounded(6)) + '.' + digits(1 + random.bounded(4));
+    const int length = 1 + random.bounded(family == 1 ? 40 : 20);
+    const int point = random.bounded(length + 1);
+    text += digits(point) + (point > 0 && point < length ? "." : "") + digits(length - point);
+    if (family == 2)
+        text += QByteArray(random.bounded(2) ? "e" : "E") + (random.bounded(2) ? "-" : "") +
+                QByteArray::number(random.bounded(400));
+    return text;
+}
+
+// Everything the reader gives, down to the bits of every sample and what it noticed.
+bool sameRecord(const Measurement &a, const Measurement &b)
+{
+    const auto bitwise = [](const QVector<double> &x, const QVector<double> &y) {
+        return x.size() == y.size() &&
+               std::memcmp(x.constData(), y.constData(), sizeof(double) * size_t(x.size())) == 0;
+    };
+    const measurement::ReadFindings &f = a.findings;
+    const measurement::ReadFindings &g = b.findings;
+    bool same = static_cast<const measurement::MeasurementResults &>(a) == b && bitwise(a.emf, b.emf) &&
+                bitwise(a.temperature, b.temperature) && f.documentNotParsed == g.documentNotParsed &&
+                f.longestCurve == g.longestCurve && f.nonStringSamples == g.nonStringSamples &&
+                f.nonStringResults == g.nonStringResults && f.statusWritten == g.statusWritten;
+    for (int k = 0; k < measurement::sampleOddityCount; ++k)
+        same = same && f.oddSamples[size_t(k)].count == g.oddSamples[size_t(k)].count &&
+               f.oddSamples[size_t(k)].firstText == g.oddSamples[size_t(k)].firstText;
+    return same;
+}
+
 using ResultField = std::optional<QString> Measurement::*;
 const std::pair<QString, ResultField> resultKeys[] = {{QStringLiteral("Smelt"), &Measurement::smelt},
                                                       {QStringLiteral("Temp"), &Measurement::temperatureText},
@@ -101,6 +150,8 @@ private slots:
     void statusCodesSelectTableTexts();
     void curveSamples_data();
     void curveSamples();
+    void plainDocumentsReadAsTheGeneralRouteReadsThem_data();
+    void plainDocumentsReadAsTheGeneralRouteReadsThem();
     void firstLineLengthLimitIsExact_data();
     void firstLineLengthLimitIsExact();
     void longLineWithoutBreakIsNotReadWhole();
@@ -306,6 +357,37 @@ void TestMeasurementFile::curveSamples()
         long(temperatureCount));
     if (emfCount == measurement::samplesPerCurve)
         QCOMPARE(m.emf.last(), double(measurement::samplesPerCurve - 1));
+}
+
+void TestMeasurementFile::plainDocumentsReadAsTheGeneralRouteReadsThem_data()
+{
+    QTest::addColumn<int>("family");
+    QTest::newRow("decimals as the plant writes them") << 0;
+    QTest::newRow("long digit runs") << 1;
+    QTest::newRow("exponents") << 2;
+    QTest::newRow("words, marks and odd spellings") << 3;
+}
+
+// Random plain documents of each family of samples, read with and without the shortcut for plain
+// documents: the records must agree to the bit.
+void TestMeasurementFile::plainDocumentsReadAsTheGeneralRouteReadsThem()
+{
+    QFETCH(int, family);
+    QRandomGenerator random(quint32(20170305 + family));
+    for (int document = 0; document < 200; ++document) {
+        QByteArrayList emf, temperature;
+        for (int i = random.bounded(170); i > 0; --i)
+            emf << '"' + randomSample(random, family) + '"';
+        for (int i = random.bounded(170); i > 0; --i)
+            temperature << '"' + randomSample(random, random.bounded(4)) + '"';
+        const QByteArray bytes = R"({"Archives":[{"values":[)" + emf.join(',') + R"(]},{"values":[)" +
+                                 temperature.join(',') + R"(]}],"Smelt":")" + randomSample(random, family) +
+                                 R"(","Status":")" + randomSample(random, family) + "\"}\n";
+        const Measurement shortcut = measurement::parseMeasurement(bytes);
+        QVERIFY2(!shortcut.findings.documentNotParsed, bytes.constData());
+        QVERIFY2(sameRecord(shortcut, measurement::parseMeasurementWithoutShortcut(bytes)),
+                 bytes.constData());
+    }
 }
 
 void TestMeasurementFile::firstLineLengthLimitIsExact_data()
