@@ -12,7 +12,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -127,6 +130,85 @@ private:
     std::vector<std::thread> workers;
 };
 
+// The index's rows, decoded on a thread of their own a bounded stretch ahead of the merge with the
+// listing: a warm run decodes rows while it hands over the files before them.
+class RowFeed
+{
+public:
+    explicit RowFeed(MeasurementIndex *index) : index(index)
+    {
+        if (index)
+            worker = std::thread([this] { produce(); });
+    }
+    ~RowFeed() { stop(); }
+
+    bool next(MeasurementIndex::Row *row)
+    {
+        if (taken == current.size()) {
+            current.clear();
+            taken = 0;
+            std::unique_lock<std::mutex> lock(mutex);
+            filled.wait(lock, [this] { return !chunks.empty() || ended; });
+            if (chunks.empty())
+                return false;
+            current = std::move(chunks.front());
+            chunks.pop_front();
+            emptied.notify_one();
+        }
+        *row = std::move(current[taken++]);
+        return true;
+    }
+
+    // No row is read after this: the index may be finished.
+    void stop()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        emptied.notify_all();
+        if (worker.joinable())
+            worker.join();
+    }
+
+private:
+    static constexpr size_t chunkRows = 256;
+    static constexpr size_t chunksAhead = 8;
+
+    void produce()
+    {
+        bool more = true;
+        while (more) {
+            std::vector<MeasurementIndex::Row> chunk(chunkRows);
+            size_t rows = 0;
+            while (rows < chunkRows && (more = index->nextRow(&chunk[rows])))
+                ++rows;
+            chunk.resize(rows);
+            std::unique_lock<std::mutex> lock(mutex);
+            emptied.wait(lock, [this] { return chunks.size() < chunksAhead || stopping; });
+            if (stopping)
+                break;
+            if (!chunk.empty())
+                chunks.push_back(std::move(chunk));
+            filled.notify_one();
+        }
+        std::lock_guard<std::mutex> lock(mutex);
+        ended = true;
+        filled.notify_all();
+    }
+
+    MeasurementIndex *index;
+    std::thread worker;
+    std::mutex mutex;
+    std::condition_variable filled;
+    std::condition_variable emptied;
+    std::deque<std::vector<MeasurementIndex::Row>> chunks;
+    bool ended = false;
+    bool stopping = false;
+    std::vector<MeasurementIndex::Row> current; // the consumer's own
+    size_t taken = 0;
+};
+
 } // namespace
 
 QString ArchiveFile::shownName() const
@@ -168,8 +250,9 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
         index = MeasurementIndex::open(folder, options.rulesVersion);
     // Only a name-filtered run misses files: it must not forget rows of the files it did not list.
     const bool listedAll = !options.wanted;
+    RowFeed rows(index.get());
     MeasurementIndex::Row row;
-    bool haveRow = index && index->nextRow(&row);
+    bool haveRow = index && rows.next(&row);
 
     const auto readFile = [&](Slot &slot) {
         FileStamp atOpen;
@@ -197,7 +280,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
             while (haveRow && compareBytes(row.name, name) < 0) {
                 if (listedAll)
                     index->forget(row.name);
-                haveRow = index->nextRow(&row);
+                haveRow = rows.next(&row);
             }
             if (haveRow && compareBytes(row.name, name) == 0) {
                 if (row.intact && row.stamp == listed.stamp(slot.index)) {
@@ -206,7 +289,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
                 } else {
                     slot.stale = true;
                 }
-                haveRow = index->nextRow(&row);
+                haveRow = rows.next(&row);
             }
             if (!slot.known)
                 toRead.push_back(&slot);
@@ -250,8 +333,9 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     if (index) {
         while (haveRow && listedAll) {
             index->forget(row.name);
-            haveRow = index->nextRow(&row);
+            haveRow = rows.next(&row);
         }
+        rows.stop();
         index->finish();
     }
     return true;

@@ -14,6 +14,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace archive {
@@ -282,16 +283,6 @@ std::optional<QString> optionalText(sqlite3_stmt *statement, int column)
                    sqlite3_column_bytes(statement, column) / int(sizeof(QChar)));
 }
 
-std::optional<double> optionalReal(sqlite3_stmt *statement, int column)
-{
-    if (sqlite3_column_type(statement, column) == SQLITE_NULL)
-        return std::nullopt;
-    const qint64 bits = sqlite3_column_int64(statement, column);
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 // The findings, each as its length in code units and the code units.
 QStringList findingsOf(sqlite3_stmt *statement, int column)
 {
@@ -499,34 +490,94 @@ bool MeasurementIndex::nextRow(Row *row)
         return false;
     }
     sqlite3_stmt *s = select;
-    RowChecksum checksum;
-    for (int column = 0; column < checkedColumns; ++column)
-        checksum.column(s, column);
+    // Each column is asked once: what it gives serves the checksum and the row alike. The checksum's
+    // bytes are those RowChecksum makes, gathered in a buffer kept from row to row.
+    struct Column
+    {
+        int type;
+        qint64 integer;
+        const char *data;
+        int size;
+    };
+    std::array<Column, checkedColumns> c;
+    rowBytes.clear();
+    for (int i = 0; i < checkedColumns; ++i) {
+        Column &column = c[size_t(i)];
+        column = {sqlite3_column_type(s, i), 0, nullptr, 0};
+        switch (column.type) {
+        case SQLITE_NULL:
+            rowBytes.push_back('\0');
+            break;
+        case SQLITE_INTEGER:
+            column.integer = sqlite3_column_int64(s, i);
+            rowBytes.push_back('i');
+            rowBytes.append(reinterpret_cast<const char *>(&column.integer), sizeof column.integer);
+            break;
+        case SQLITE_FLOAT: {
+            const double value = sqlite3_column_double(s, i);
+            rowBytes.push_back('r');
+            rowBytes.append(reinterpret_cast<const char *>(&value), sizeof value);
+            break;
+        }
+        default:
+            column.data = static_cast<const char *>(sqlite3_column_blob(s, i));
+            column.size = sqlite3_column_bytes(s, i);
+            rowBytes.push_back('t');
+            rowBytes.append(reinterpret_cast<const char *>(&column.size), sizeof column.size);
+            rowBytes.append(column.data ? column.data : "", size_t(column.size));
+        }
+    }
+    const QByteArray hash = QCryptographicHash::hash(
+        QByteArray::fromRawData(rowBytes.data(), int(rowBytes.size())), QCryptographicHash::Md5);
+    qint64 checksum = 0;
+    std::memcpy(&checksum, hash.constData(), sizeof checksum);
     row->intact = sqlite3_column_type(s, checkedColumns) == SQLITE_INTEGER &&
-                  sqlite3_column_int64(s, checkedColumns) == checksum.value();
-    row->name =
-        QByteArray(reinterpret_cast<const char *>(sqlite3_column_blob(s, 0)), sqlite3_column_bytes(s, 0));
-    row->stamp.size = sqlite3_column_int64(s, 1);
-    row->stamp.modifiedSeconds = sqlite3_column_int64(s, 2);
-    row->stamp.modifiedNanoseconds = sqlite3_column_int64(s, 3);
-    row->stamp.changedSeconds = sqlite3_column_int64(s, 4);
-    row->stamp.changedNanoseconds = sqlite3_column_int64(s, 5);
-    row->stamp.inode = quint64(sqlite3_column_int64(s, 6));
-    row->stamp.device = quint64(sqlite3_column_int64(s, 7));
-    row->stamp.mount = quint64(sqlite3_column_int64(s, 8));
+                  sqlite3_column_int64(s, checkedColumns) == checksum;
+    // A value of an unexpected type (a damaged row, which the checksum already tells) is converted as
+    // SQLite converts it.
+    const auto integer = [&](int i) {
+        return c[size_t(i)].type == SQLITE_INTEGER ? c[size_t(i)].integer : sqlite3_column_int64(s, i);
+    };
+    const auto text = [&](int i) -> std::optional<QString> {
+        const Column &column = c[size_t(i)];
+        if (column.type == SQLITE_NULL)
+            return std::nullopt;
+        if (column.type != SQLITE_TEXT && column.type != SQLITE_BLOB)
+            return optionalText(s, i);
+        return QString(reinterpret_cast<const QChar *>(column.data), column.size / int(sizeof(QChar)));
+    };
+    const auto real = [&](int i) -> std::optional<double> {
+        if (c[size_t(i)].type == SQLITE_NULL)
+            return std::nullopt;
+        const qint64 bits = integer(i);
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    };
+    if (c[0].type == SQLITE_TEXT || c[0].type == SQLITE_BLOB)
+        row->name = QByteArray(c[0].data, c[0].size);
+    else
+        row->name =
+            QByteArray(reinterpret_cast<const char *>(sqlite3_column_blob(s, 0)), sqlite3_column_bytes(s, 0));
+    row->stamp.size = integer(1);
+    row->stamp.modifiedSeconds = integer(2);
+    row->stamp.modifiedNanoseconds = integer(3);
+    row->stamp.changedSeconds = integer(4);
+    row->stamp.changedNanoseconds = integer(5);
+    row->stamp.inode = quint64(integer(6));
+    row->stamp.device = quint64(integer(7));
+    row->stamp.mount = quint64(integer(8));
     measurement::MeasurementDigest &d = row->digest;
-    d.smelt = optionalText(s, 9);
-    d.temperatureText = optionalText(s, 10);
-    d.emfText = optionalText(s, 11);
-    d.oxidation = optionalText(s, 12);
-    d.aluminiumMass = optionalText(s, 13);
-    d.carbon = optionalText(s, 14);
-    d.status = optionalText(s, 15);
-    d.statusCode = sqlite3_column_type(s, 16) == SQLITE_NULL
-                       ? std::nullopt
-                       : std::optional<int>(int(sqlite3_column_int64(s, 16)));
-    d.emf = {int(sqlite3_column_int64(s, 17)), optionalReal(s, 18), optionalReal(s, 19)};
-    d.temperature = {int(sqlite3_column_int64(s, 20)), optionalReal(s, 21), optionalReal(s, 22)};
+    d.smelt = text(9);
+    d.temperatureText = text(10);
+    d.emfText = text(11);
+    d.oxidation = text(12);
+    d.aluminiumMass = text(13);
+    d.carbon = text(14);
+    d.status = text(15);
+    d.statusCode = c[16].type == SQLITE_NULL ? std::nullopt : std::optional<int>(int(integer(16)));
+    d.emf = {int(integer(17)), real(18), real(19)};
+    d.temperature = {int(integer(20)), real(21), real(22)};
     d.findings = findingsOf(s, 23);
     return true;
 }

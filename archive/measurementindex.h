@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -75,6 +76,7 @@ private:
     bool writing = false;
     bool writeRefused = false;
     bool readFailed = false;
+    std::string rowBytes; // what a row's checksum is made of, kept from row to row
 };
 
 } // namespace archive
