@@ -668,6 +668,28 @@ bool localEncodingKeepsAscii()
     return keeps;
 }
 
+// Whether every byte is printable ASCII other than a backslash. Eight bytes at a time: a byte below
+// 0x20, above 0x7e or equal to 0x5c sets the high bit of its lane in the word's test (the usual
+// "has a byte less than / more than / equal to" tests, exact for the word as a whole).
+bool isPrintableAsciiWithoutEscapes(const char *text, int size)
+{
+    constexpr quint64 ones = 0x0101010101010101;
+    constexpr quint64 highs = 0x8080808080808080;
+    quint64 odd = 0;
+    int at = 0;
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, text + at, sizeof word);
+        const quint64 backslashes = word ^ (ones * 0x5c);
+        odd |= ((word - ones * 0x20) & ~word) | ((word + ones * (127 - 0x7e)) | word) |
+               ((backslashes - ones) & ~backslashes);
+    }
+    bool plain = (odd & highs) == 0;
+    for (; at < size; ++at)
+        plain &= static_cast<unsigned char>(text[at] - 0x20) <= 0x5e && text[at] != '\\';
+    return plain;
+}
+
 std::optional<QString> plainResult(const PlainReader::Result &result, ReadFindings &findings)
 {
     if (result.isArray)
@@ -679,11 +701,7 @@ std::optional<Measurement> plainMeasurement(const QByteArray &line)
 {
     if (!localEncodingKeepsAscii())
         return std::nullopt;
-    // Without an early exit the compiler checks many bytes at a time.
-    bool plain = true;
-    for (const char c : line)
-        plain &= static_cast<unsigned char>(c - 0x20) <= 0x5e && c != '\\';
-    if (!plain)
+    if (!isPrintableAsciiWithoutEscapes(line.constData(), line.size()))
         return std::nullopt;
     Measurement m;
     m.emf = QVector<double>(samplesPerCurve, std::numeric_limits<double>::quiet_NaN());
