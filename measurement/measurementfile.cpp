@@ -11,6 +11,7 @@
 #include <QTextCodec>
 #include <QTextDecoder>
 #include <QVarLengthArray>
+#include <QtAlgorithms>
 
 #ifdef STEEL_HAVE_FAST_FLOAT
 #include <fast_float/fast_float.h>
@@ -607,17 +608,13 @@ private:
         q += negative;
         const char *integer = q;
         quint64 digits = 0;
-        while (q < end && isDigit(*q))
-            digits = digits * 10 + quint64(*q++ - '0');
-        const int integerDigits = int(q - integer);
+        const int integerDigits = digitRun(q, digits);
         int fractionDigits = 0;
         bool point = false;
         if (q < end && *q == '.') {
             point = true;
-            const char *fraction = ++q;
-            while (q < end && isDigit(*q))
-                digits = digits * 10 + quint64(*q++ - '0');
-            fractionDigits = int(q - fraction);
+            ++q;
+            fractionDigits = digitRun(q, digits);
         }
         if (q < end && *q == '"' && integerDigits > 0 && (integerDigits == 1 || *integer != '0') &&
             (!point || fractionDigits > 0) && integerDigits + fractionDigits <= 19 &&
@@ -636,6 +633,42 @@ private:
         p = static_cast<const char *>(quote) + 1;
         *out = unusualSample(start, int(static_cast<const char *>(quote) - start));
         return true;
+    }
+
+    // The run of decimal digits at `q`, appended to `digits` (modulo 2^64: a run too long for the
+    // quick conversion is refused by its length); `q` moves past it. Eight bytes at a time where the
+    // line has them: the lane arithmetic relies on every byte being printable ASCII, as checked.
+    int digitRun(const char *&q, quint64 &digits) const
+    {
+        const char *const begin = q;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        constexpr quint64 ones = 0x0101010101010101;
+        constexpr quint64 highs = 0x8080808080808080;
+        static constexpr quint64 scale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+        while (end - q >= 8) {
+            quint64 word;
+            std::memcpy(&word, q, sizeof word);
+            // A lane's high bit: above '9', or below '0'.
+            const quint64 nonDigits =
+                ((word + ones * (0x7f - 0x39)) | ~((word | highs) - ones * 0x30)) & highs;
+            const int count = nonDigits ? int(qCountTrailingZeroBits(nonDigits)) / 8 : 8;
+            if (count > 0) {
+                // The digits moved to the top lanes, zeros below them, then combined pairwise.
+                quint64 value = (word - ones * 0x30) << (8 * (8 - count));
+                value = value * 10 + (value >> 8);
+                value = (((value & 0x000000FF000000FF) * (100 + (quint64(1000000) << 32))) +
+                         (((value >> 16) & 0x000000FF000000FF) * (1 + (quint64(10000) << 32)))) >>
+                        32;
+                digits = digits * scale[count] + value;
+                q += count;
+            }
+            if (count < 8)
+                return int(q - begin);
+        }
+#endif
+        while (q < end && isDigit(*q))
+            digits = digits * 10 + quint64(*q++ - '0');
+        return int(q - begin);
     }
 
     double unusualSample(const char *text, int length)
