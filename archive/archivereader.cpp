@@ -209,6 +209,98 @@ private:
     size_t taken = 0;
 };
 
+// The changes to the index, written on a thread of their own in the order given: the hand-over of
+// the files never waits for SQLite. A bounded stretch of changes is held at a time.
+class IndexWriting
+{
+public:
+    explicit IndexWriting(MeasurementIndex *index) : index(index)
+    {
+        if (index)
+            worker = std::thread([this] { write(); });
+    }
+    ~IndexWriting() { finish(); }
+
+    void store(const QByteArray &name, const FileStamp &stamp, measurement::MeasurementDigest &&digest)
+    {
+        gathered.push_back({true, name, stamp, std::move(digest)});
+        if (gathered.size() >= chunkChanges)
+            handOver();
+    }
+    void forget(const QByteArray &name)
+    {
+        gathered.push_back({false, name, FileStamp(), measurement::MeasurementDigest()});
+        if (gathered.size() >= chunkChanges)
+            handOver();
+    }
+    // Every change given is with the index after this.
+    void finish()
+    {
+        if (!worker.joinable())
+            return;
+        handOver();
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            ending = true;
+        }
+        changed.notify_all();
+        worker.join();
+    }
+
+private:
+    struct Change
+    {
+        bool store;
+        QByteArray name;
+        FileStamp stamp;
+        measurement::MeasurementDigest digest;
+    };
+    static constexpr size_t chunkChanges = 512;
+    static constexpr size_t chunksAhead = 8;
+
+    void handOver()
+    {
+        if (gathered.empty() || !worker.joinable())
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        written.wait(lock, [this] { return chunks.size() < chunksAhead; });
+        chunks.push_back(std::move(gathered));
+        gathered = {};
+        changed.notify_one();
+    }
+
+    void write()
+    {
+        for (;;) {
+            std::vector<Change> chunk;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait(lock, [this] { return !chunks.empty() || ending; });
+                if (chunks.empty())
+                    return;
+                chunk = std::move(chunks.front());
+                chunks.pop_front();
+                written.notify_one();
+            }
+            for (const Change &change : chunk) {
+                if (change.store)
+                    index->store(change.name, change.stamp, change.digest);
+                else
+                    index->forget(change.name);
+            }
+        }
+    }
+
+    MeasurementIndex *index;
+    std::thread worker;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::condition_variable written;
+    std::deque<std::vector<Change>> chunks;
+    bool ending = false;
+    std::vector<Change> gathered; // the caller's own
+};
+
 } // namespace
 
 QString ArchiveFile::shownName() const
@@ -251,6 +343,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     // Only a name-filtered run misses files: it must not forget rows of the files it did not list.
     const bool listedAll = !options.wanted;
     RowFeed rows(index.get());
+    IndexWriting writes(index.get());
     MeasurementIndex::Row row;
     bool haveRow = index && rows.next(&row);
 
@@ -279,7 +372,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
             // Rows before this name belong to files that are gone.
             while (haveRow && compareBytes(row.name, name) < 0) {
                 if (listedAll)
-                    index->forget(row.name);
+                    writes.forget(row.name);
                 haveRow = rows.next(&row);
             }
             if (haveRow && compareBytes(row.name, name) == 0) {
@@ -308,9 +401,9 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
             if (!index || slot.known || listed.undecodable(slot.index))
                 continue;
             if (slot.fileable)
-                index->store(listed.bytes(slot.index), listed.stamp(slot.index), slot.digest);
+                writes.store(listed.bytes(slot.index), listed.stamp(slot.index), std::move(slot.digest));
             else if (slot.stale)
-                index->forget(listed.bytes(slot.index));
+                writes.forget(listed.bytes(slot.index));
         }
         if (options.progress)
             options.progress(batch.empty() ? 0 : batch.back().index + 1, listed.size());
@@ -332,10 +425,11 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     reading.finish();
     if (index) {
         while (haveRow && listedAll) {
-            index->forget(row.name);
+            writes.forget(row.name);
             haveRow = rows.next(&row);
         }
         rows.stop();
+        writes.finish();
         index->finish();
     }
     return true;

@@ -29,9 +29,17 @@ namespace {
 const QString prefix = QStringLiteral("steel_");
 const QString suffix = QStringLiteral(".json");
 
+// The name is archiveFileName(technology, moment) exactly; compared piece by piece rather than built,
+// since check asks it of every file.
 bool followsGrammar(const QString &fileName, const QString &technology, const archive::Moment &moment)
 {
-    return moment.isValid() && archive::archiveFileName(technology, moment) == fileName;
+    constexpr int momentLength = 19;
+    const QStringView name(fileName);
+    const int momentAt = prefix.size() + technology.size() + 1;
+    return moment.isValid() && name.size() == momentAt + momentLength + suffix.size() &&
+           name.startsWith(prefix) && name.mid(prefix.size(), technology.size()) == technology &&
+           name.at(momentAt - 1) == u'-' && name.endsWith(suffix) &&
+           name.mid(momentAt, momentLength) == archive::nameMomentText(moment);
 }
 
 bool followsGrammar(const QString &fileName)
@@ -90,6 +98,19 @@ QString oddSamplesReason(measurement::SampleOddity oddity)
 // so the field shows them as they stand instead of "Нет данных".
 bool looksLikeNoValue(const QString &text)
 {
+    // Most results are plain decimals written as the plant writes them ("1563.40", "-0.5"): none is a
+    // word below, and one of at most 15 digits converts to 32767 only where it reads 32767.
+    const QStringView number = QStringView(text).mid(text.startsWith(u'-') ? 1 : 0);
+    const int point = int(number.indexOf(u'.'));
+    const QStringView whole = point < 0 ? number : number.left(point);
+    const QStringView fraction = point < 0 ? QStringView() : number.mid(point + 1);
+    const auto digitsOnly = [](QStringView run) {
+        return std::all_of(run.begin(), run.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    if (!whole.isEmpty() && digitsOnly(whole) && (whole.size() == 1 || whole.front() != u'0') &&
+        (point < 0 || (!fraction.isEmpty() && digitsOnly(fraction))) && whole.size() + fraction.size() <= 15)
+        return number.size() == text.size() && whole == QLatin1String("32767") &&
+               std::all_of(fraction.begin(), fraction.end(), [](QChar c) { return c == u'0'; });
     static const QStringList words{QStringLiteral("nan"),  QStringLiteral("-nan"), QStringLiteral("+nan"),
                                    QStringLiteral("null"), QStringLiteral("none"), QStringLiteral("n/a"),
                                    QStringLiteral("-"),    QStringLiteral("--"),   QStringLiteral("?")};
