@@ -7,17 +7,32 @@ namespace measurement {
 
 CurveSummary summarizeCurve(const QVector<double> &samples)
 {
-    CurveSummary summary;
+    // Plain doubles in the loop rather than the optionals: it runs for every curve of every file read.
+    int count = 0;
+    bool finite = false;
+    double low = 0;
+    double high = 0;
     for (const double sample : samples) {
         if (std::isnan(sample))
             continue;
-        ++summary.samples;
+        ++count;
         if (!std::isfinite(sample))
             continue;
-        if (!summary.minimum || sample < *summary.minimum)
-            summary.minimum = sample;
-        if (!summary.maximum || sample > *summary.maximum)
-            summary.maximum = sample;
+        if (!finite) {
+            low = high = sample;
+            finite = true;
+            continue;
+        }
+        if (sample < low)
+            low = sample;
+        if (sample > high)
+            high = sample;
+    }
+    CurveSummary summary;
+    summary.samples = count;
+    if (finite) {
+        summary.minimum = low;
+        summary.maximum = high;
     }
     return summary;
 }

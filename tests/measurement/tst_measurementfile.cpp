@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "measurement/measurementdigest.h"
 #include "measurement/measurementfile.h"
 
 #include <QDateTime>
@@ -152,6 +153,8 @@ private slots:
     void curveSamples();
     void plainDocumentsReadAsTheGeneralRouteReadsThem_data();
     void plainDocumentsReadAsTheGeneralRouteReadsThem();
+    void curveSummaries_data();
+    void curveSummaries();
     void firstLineLengthLimitIsExact_data();
     void firstLineLengthLimitIsExact();
     void longLineWithoutBreakIsNotReadWhole();
@@ -388,6 +391,42 @@ void TestMeasurementFile::plainDocumentsReadAsTheGeneralRouteReadsThem()
         QVERIFY2(sameRecord(shortcut, measurement::parseMeasurementWithoutShortcut(bytes)),
                  bytes.constData());
     }
+}
+
+void TestMeasurementFile::curveSummaries_data()
+{
+    const double nan = qQNaN();
+    const double inf = qInf();
+    QTest::addColumn<QVector<double>>("samples");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QVector<double>>("span"); // minimum and maximum, empty when there is none
+
+    QTest::newRow("missing samples only") << QVector<double>{nan, nan} << 0 << QVector<double>{};
+    QTest::newRow("gaps left out") << QVector<double>{nan, 3, nan, -2, 5} << 3 << QVector<double>{-2, 5};
+    QTest::newRow("infinities counted, not spanned")
+        << QVector<double>{inf, 1, -inf, 2} << 4 << QVector<double>{1, 2};
+    QTest::newRow("infinities only") << QVector<double>{-inf, inf} << 2 << QVector<double>{};
+    // Equal values: the first one read stands, down to the sign of a zero.
+    QTest::newRow("negative zero first") << QVector<double>{-0.0, 0.0} << 2 << QVector<double>{-0.0, -0.0};
+    QTest::newRow("positive zero first") << QVector<double>{0.0, -0.0} << 2 << QVector<double>{0.0, 0.0};
+}
+
+void TestMeasurementFile::curveSummaries()
+{
+    QFETCH(QVector<double>, samples);
+    QFETCH(int, count);
+    QFETCH(QVector<double>, span);
+
+    const measurement::CurveSummary summary = measurement::summarizeCurve(samples);
+    QCOMPARE(summary.samples, count);
+    QCOMPARE(summary.minimum.has_value(), !span.isEmpty());
+    QCOMPARE(summary.maximum.has_value(), !span.isEmpty());
+    if (span.isEmpty())
+        return;
+    QCOMPARE(summary.minimum.value(), span[0]);
+    QCOMPARE(std::signbit(*summary.minimum), std::signbit(span[0]));
+    QCOMPARE(summary.maximum.value(), span[1]);
+    QCOMPARE(std::signbit(*summary.maximum), std::signbit(span[1]));
 }
 
 void TestMeasurementFile::firstLineLengthLimitIsExact_data()
