@@ -318,6 +318,7 @@ bool isDigit(char c)
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
+#ifdef STEEL_HAVE_FAST_FLOAT
 // Whether `text` is a decimal written the way the general conversion surely reads as one number:
 // [-]digits[.digits][(e|E)[+|-]digits], no leading zero in the integer part. Anything else (spaces,
 // "+1", ".5", "1.", "007", "inf", "nan") is left to the general rule.
@@ -348,6 +349,7 @@ bool isPlainNumber(const char *text, const char *end)
     }
     return p == end;
 }
+#endif
 
 // A plain number the quick conversion does not take (more digits than a double holds, an exponent),
 // converted by fast_float, which rounds correctly as the general conversion does. Values the general
