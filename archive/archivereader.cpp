@@ -172,8 +172,10 @@ public:
     }
 
 private:
+    // Up to 64k rows ahead (some 30 MB): the rows of a large archive's first stretch are decoded while
+    // the folder is still being listed.
     static constexpr size_t chunkRows = 256;
-    static constexpr size_t chunksAhead = 8;
+    static constexpr size_t chunksAhead = 256;
 
     void produce()
     {
@@ -325,6 +327,12 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
 
     const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
     const QByteArray encodedFolder = QFile::encodeName(folder) + '/';
+    // The index is opened and its rows decoded while the folder is listed, which is mostly the
+    // system's work: the merge then finds a good stretch of them ready.
+    std::unique_ptr<MeasurementIndex> index;
+    if (options.useIndex)
+        index = MeasurementIndex::open(folder, options.rulesVersion);
+    RowFeed rows(index.get());
     ListedNames listed;
     const bool listable = forEachStampedFile(
         directory, technologyPattern(),
@@ -337,12 +345,8 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
         return false;
     listed.sortByName();
 
-    std::unique_ptr<MeasurementIndex> index;
-    if (options.useIndex)
-        index = MeasurementIndex::open(folder, options.rulesVersion);
     // Only a name-filtered run misses files: it must not forget rows of the files it did not list.
     const bool listedAll = !options.wanted;
-    RowFeed rows(index.get());
     IndexWriting writes(index.get());
     MeasurementIndex::Row row;
     bool haveRow = index && rows.next(&row);
