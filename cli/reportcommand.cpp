@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
@@ -34,7 +35,12 @@ QStringList conditionTexts(const QVector<QPair<QString, QString>> &given)
 QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFacts> &facts)
 {
     std::optional<archive::Moment> first = criteria.from;
-    std::optional<archive::Moment> last = criteria.to;
+    std::optional<archive::Moment> last;
+    if (criteria.to) {
+        // The end is excluded; names are written to the second, so the second before it is the last one in.
+        const QDateTime end = QDateTime(criteria.to->date, criteria.to->time, Qt::UTC).addSecs(-1);
+        last = archive::Moment{end.date(), end.time()};
+    }
     for (const MeasurementFacts &f : facts) {
         if (!f.moment.isValid())
             continue;

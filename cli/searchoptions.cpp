@@ -81,7 +81,8 @@ std::optional<NumberRange> parseNumberRange(const QString &text)
         if (bound.isEmpty())
             continue;
         bool ok = false;
-        const double value = bound.toDouble(&ok);
+        // A decimal comma is how a Russian desk types a fraction; the range's own separator is ':'.
+        const double value = QString(bound).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
         if (!ok || !std::isfinite(value))
             return std::nullopt;
         (i == 0 ? range.minimum : range.maximum) = value;
@@ -137,7 +138,7 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
 {
     static const QRegularExpression pattern(
         QStringLiteral("^\\s*(?:([0-9]{4})-([0-9]{2})-([0-9]{2})|([0-9]{2})\\.([0-9]{2})\\.([0-9]{4}))"
-                       "(?:[ T]+([0-9]{2}):([0-9]{2})(?::([0-9]{2}))?)?\\s*$"));
+                       "(?:[ T]+([0-9]{1,2}):([0-9]{2})(?::([0-9]{2}))?)?\\s*$"));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
         *error = QStringLiteral("\"%1\" is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally "
@@ -158,12 +159,11 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
                                           .arg(match.captured(4), match.captured(5), match.captured(6)));
         return std::nullopt;
     }
-    const bool toEnd = side == BoundSide::to;
     if (match.capturedLength(7) == 0)
-        return archive::Moment{date, toEnd ? QTime(23, 59, 59) : QTime(0, 0, 0)};
+        return archive::Moment{side == BoundSide::to ? date.addDays(1) : date, QTime(0, 0, 0)};
     const bool hasSeconds = match.capturedLength(9) > 0;
-    const int second = hasSeconds ? match.captured(9).toInt() : (toEnd ? 59 : 0);
-    const QTime time(match.captured(7).toInt(), match.captured(8).toInt(), second);
+    const QTime time(match.captured(7).toInt(), match.captured(8).toInt(),
+                     hasSeconds ? match.captured(9).toInt() : 0);
     if (!time.isValid()) {
         *error = QStringLiteral("\"%1\": the time of day %2:%3%4 does not exist")
                      .arg(text, match.captured(7), match.captured(8),
@@ -181,7 +181,7 @@ bool SearchCriteria::matchesName(QStringView technologyOfName, const archive::Mo
         return false;
     if (from && momentBefore(moment, *from))
         return false;
-    if (to && momentBefore(*to, moment))
+    if (to && !momentBefore(moment, *to))
         return false;
     return true;
 }
@@ -267,9 +267,9 @@ std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &pars
             return std::nullopt;
         }
     }
-    if (criteria.from && criteria.to && momentBefore(*criteria.to, *criteria.from)) {
-        *error =
-            QStringLiteral("--from \"%1\" lies after --to \"%2\"").arg(parser.value(from), parser.value(to));
+    if (criteria.from && criteria.to && !momentBefore(*criteria.from, *criteria.to)) {
+        *error = QStringLiteral("--from \"%1\" does not lie before --to \"%2\": the period is empty")
+                     .arg(parser.value(from), parser.value(to));
         return std::nullopt;
     }
     if (parser.isSet(status)) {
@@ -301,10 +301,14 @@ QString SearchOptions::helpText()
         "Conditions (each given one must hold):\n"
         "  --melt TEXT        the melt number contains TEXT, letter case ignored\n"
         "  --technology T     the technology of the file name is T, letter case ignored\n"
-        "  --from/--to DATE   the moment in the file name lies in the period, bounds included.\n"
-        "                     DATE is yyyy-MM-dd or dd.MM.yyyy, optionally with hh:mm or hh:mm:ss\n"
-        "                     (\"26.01.2025 08:00\"); a bound covers all of the day or minute it\n"
-        "                     names, so --to 2025-01-26 includes 23:59:59 of that day.\n"
+        "  --from DATE        the moment in the file name is DATE or later.\n"
+        "  --to DATE          the moment in the file name is before DATE; a date alone includes\n"
+        "                     its whole day (--to 2025-01-26 ends after 23:59:59), a time of day\n"
+        "                     is the first moment left out, so that the shifts --from \"26.01.2025\n"
+        "                     08:00\" --to \"26.01.2025 20:00\" and --from \"26.01.2025 20:00\" --to\n"
+        "                     \"27.01.2025 08:00\" count every measurement once.\n"
+        "                     DATE is yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or\n"
+        "                     hh:mm:ss (\"26.01.2025 8:00\").\n"
         "  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored\n"
         "                     (\"нет пл\" finds \"НЕТ ПЛ.\"); none: no \"Status\" in the file; bad:\n"
         "                     everything but \"ЕСТЬ ПЛ.\", files without a status included.\n"
@@ -315,7 +319,8 @@ QString SearchOptions::helpText()
     text += QStringLiteral("                       any other code: %1\n").arg(measurement::statusText(0));
     text += QStringLiteral(
         "  --temp MIN:MAX     the stored temperature is a number from MIN to MAX (inclusive;\n"
-        "  --emf MIN:MAX      likewise the EMF); either bound may be left out (\"1600:\").\n"
+        "  --emf MIN:MAX      likewise the EMF); either bound may be left out (\"1600:\"), and\n"
+        "                     either may have a decimal comma (\"10,5:\").\n"
         "                     \"nan\", \"32767\" and texts that are not numbers never match.\n");
     return text;
 }

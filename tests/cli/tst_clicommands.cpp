@@ -873,10 +873,11 @@ private slots:
         QTest::newRow("to, inclusive") << args({"--to", "2024-01-11"}) << QStringList{k1b, k1a};
         QTest::newRow("one day") << args({"--from", "2024-01-12", "--to", "2024-01-12"})
                                  << QStringList{ukpA, k1lower};
-        QTest::newRow("dotted date with a shift's times")
-            << args({"--from", "11.01.2024 09:00", "--to", "12.01.2024 10:00"}) << QStringList{k1lower, k1b};
-        QTest::newRow("a minute bound covers its minute")
-            << args({"--to", "2024-01-12 10:00"}) << QStringList{k1lower, k1b, k1a};
+        QTest::newRow("dotted date with a one-digit hour")
+            << args({"--from", "11.01.2024 9:00", "--to", "12.01.2024 10:00:01"})
+            << QStringList{k1lower, k1b};
+        QTest::newRow("a time of day as --to leaves that moment out")
+            << args({"--to", "2024-01-12 10:00"}) << QStringList{k1b, k1a};
         QTest::newRow("seconds exact") << args({"--from", "2024-01-12 23:59:59"}) << QStringList{ukpB, ukpA};
         QTest::newRow("status code") << args({"--status", "8"}) << QStringList{k1a, noMoment};
         QTest::newRow("verdict without case, spaces, stops")
@@ -892,6 +893,7 @@ private slots:
         QTest::newRow("no-value marks and words never match")
             << args({"--temp", ":"}) << QStringList{ukpB, k1lower, k1a, noMoment};
         QTest::newRow("negative EMF") << args({"--emf", "-50:0"}) << QStringList{k1lower};
+        QTest::newRow("decimal comma") << args({"--temp", "1650,5:1650,5"}) << QStringList{k1lower};
         QTest::newRow("32767 is no EMF") << args({"--emf", "100:"}) << QStringList{ukpB, ukpA, k1a};
         QTest::newRow("all conditions together")
             << args({"--technology", "UKP", "--emf", "190:", "--from", "2024-01-01"}) << QStringList{ukpA};
@@ -909,6 +911,57 @@ private slots:
         for (const QJsonValue &value : QJsonDocument::fromJson(result.out.toUtf8()).array())
             found.append(value.toObject().value(QStringLiteral("file")).toString());
         QCOMPARE(found, expected);
+    }
+
+    void consecutiveShiftsCountEveryMeasurementOnce_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("period");
+        QTest::addColumn<int>("count");
+        const auto period = [](const char *from, const char *to) {
+            QStringList arguments;
+            if (from)
+                arguments << QStringLiteral("--from") << QString::fromUtf8(from);
+            if (to)
+                arguments << QStringLiteral("--to") << QString::fromUtf8(to);
+            return arguments;
+        };
+        for (const char *command : {"find", "stats"}) {
+            const QString name = QString::fromLatin1(command);
+            QTest::addRow("%s: day shift", command)
+                << name << period("26.01.2025 8:00", "26.01.2025 20:00") << 2;
+            QTest::addRow("%s: night shift", command)
+                << name << period("26.01.2025 20:00", "27.01.2025 08:00") << 4;
+            QTest::addRow("%s: a date alone as --to covers its day", command)
+                << name << period(nullptr, "2025-01-26") << 6;
+            QTest::addRow("%s: seconds as --to", command)
+                << name << period(nullptr, "2025-01-26 20:00:01") << 4;
+            QTest::addRow("%s: from the moment of a melt on", command)
+                << name << period("2025-01-27 07:59:59", nullptr) << 2;
+        }
+    }
+
+    void consecutiveShiftsCountEveryMeasurementOnce()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, period);
+        QFETCH(int, count);
+        const QString dir = freshFolder(QStringLiteral("shifts"));
+        for (const char *moment :
+             {"2025_01_26-07_59_59", "2025_01_26-08_00_00", "2025_01_26-19_59_59", "2025_01_26-20_00_00",
+              "2025_01_26-20_00_01", "2025_01_26-23_59_59", "2025_01_27-07_59_59", "2025_01_27-08_00_00"})
+            writeFile(dir, QStringLiteral("steel_K1-%1.json").arg(QLatin1String(moment)), goodMeasurement());
+        const CommandResult result = runTool(
+            QStringList{command, dir, QStringLiteral("--json"), QStringLiteral("--no-index")} + period);
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QJsonDocument json = QJsonDocument::fromJson(result.out.toUtf8());
+        QCOMPARE(command == QLatin1String("find") ? json.array().size()
+                                                  : json.object()
+                                                        .value(QStringLiteral("total"))
+                                                        .toObject()
+                                                        .value(QStringLiteral("measurements"))
+                                                        .toInt(),
+                 count);
     }
 
     void findWritesOneLinePerMeasurement()
@@ -930,6 +983,11 @@ private slots:
         QTest::newRow("hour 24") << QStringList{QStringLiteral("--from"), QStringLiteral("2024-01-05 24:00")};
         QTest::newRow("from after to") << QStringList{QStringLiteral("--from"), QStringLiteral("2024-01-06"),
                                                       QStringLiteral("--to"), QStringLiteral("2024-01-05")};
+        QTest::newRow("empty period")
+            << QStringList{QStringLiteral("--from"), QStringLiteral("2024-01-05 8:00"),
+                           QStringLiteral("--to"), QStringLiteral("05.01.2024 08:00")};
+        QTest::newRow("hour without minutes")
+            << QStringList{QStringLiteral("--to"), QStringLiteral("2024-01-05 8")};
         QTest::newRow("repeated option") << QStringList{QStringLiteral("--melt"), QStringLiteral("1"),
                                                         QStringLiteral("--melt"), QStringLiteral("2")};
         QTest::newRow("unknown verdict") << QStringList{QStringLiteral("--status"), QStringLiteral("fine")};
