@@ -71,6 +71,20 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
         out.flush();
         return exitSuccess;
     }
+    // Every option of ours takes one value at most; taking the last of two would hide a typing error.
+    QStringList seen;
+    for (const QString &name : parser.optionNames()) {
+        if (seen.contains(name))
+            continue;
+        seen.append(name);
+        if (parser.values(name).size() > 1) {
+            reportFailure(err, syntax.name,
+                          QStringLiteral("%1%2 is given more than once; see %3 %4 --help")
+                              .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name,
+                                   toolName, syntax.name));
+            return exitFailure;
+        }
+    }
     const int count = parser.positionalArguments().size();
     if (count < syntax.minPositional) {
         reportFailure(err, syntax.name,

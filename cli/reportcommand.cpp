@@ -92,11 +92,8 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     parser.addOptions({outputOption, noIndexOption()});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-    QString usageError;
     if (!parser.isSet(outputOption))
         return reportFailure(err, syntax.name, QStringLiteral("-o REPORT.pdf is required"));
-    if (givenTwice(parser, outputOption, &usageError))
-        return reportFailure(err, syntax.name, usageError);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
     ArchiveSearch search;

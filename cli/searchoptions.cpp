@@ -237,20 +237,8 @@ std::optional<int> readArchiveSearch(const QCommandLineParser &parser, const Sea
     return std::nullopt;
 }
 
-bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error)
-{
-    if (parser.values(option).size() < 2)
-        return false;
-    *error = QStringLiteral("--%1 is given more than once").arg(option.names().constLast());
-    return true;
-}
-
 std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &parser, QString *error) const
 {
-    for (const QCommandLineOption *option : {&melt, &technology, &from, &to, &status, &temperature, &emf}) {
-        if (givenTwice(parser, *option, error))
-            return std::nullopt;
-    }
     SearchCriteria criteria;
     if (parser.isSet(melt))
         criteria.melt = parser.value(melt);

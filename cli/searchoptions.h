@@ -94,7 +94,7 @@ public:
     SearchOptions();
     void addTo(QCommandLineParser &parser) const;
     // The criteria, or std::nullopt with `error` set for a usage error: a value that does not read,
-    // an option given twice, or a period that ends before it starts.
+    // or a period that ends before it starts.
     std::optional<SearchCriteria> read(const QCommandLineParser &parser, QString *error) const;
     // The options given, as name (without dashes) and value, for a report that says what it selected.
     QVector<QPair<QString, QString>> given(const QCommandLineParser &parser) const;
@@ -123,8 +123,5 @@ struct ArchiveSearch
 // read or the folder cannot be listed (reported on `err`), std::nullopt with `search` filled in.
 std::optional<int> readArchiveSearch(const QCommandLineParser &parser, const SearchOptions &options,
                                      const QString &command, QTextStream &err, ArchiveSearch *search);
-
-// Whether a single-valued option was given more than once; `error` then says which.
-bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error);
 
 } // namespace cli

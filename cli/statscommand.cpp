@@ -164,9 +164,6 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
     parser.addOptions({byOption, csvOption, jsonOption, noIndexOption()});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-    QString usageError;
-    if (givenTwice(parser, byOption, &usageError))
-        return reportFailure(err, syntax.name, usageError);
     const std::optional<Grouping> grouping = parseGrouping(parser.value(byOption));
     if (!grouping)
         return reportFailure(err, syntax.name,

@@ -188,6 +188,47 @@ private slots:
         QCOMPARE(runProgram({}).exitCode, 2);
     }
 
+    void aRepeatedOptionIsAUsageErrorInEveryCommand_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // FILE: a measurement; DIR: its folder
+        const auto row = [](const char *label, std::initializer_list<const char *> list) {
+            QStringList arguments;
+            for (const char *a : list)
+                arguments << QString::fromUtf8(a);
+            QTest::newRow(label) << arguments;
+        };
+        row("export -o", {"export", "FILE", "-o", "a.csv", "-o", "b.csv"});
+        row("export -o and --output", {"export", "FILE", "-o", "a.csv", "--output", "b.csv"});
+        row("export --delimiter", {"export", "FILE", "--delimiter", ";", "--delimiter", ";"});
+        row("render --size", {"render", "FILE", "-o", "a.png", "--size", "64x64", "--size", "32x32"});
+        row("report -o", {"report", "DIR", "-o", "a.pdf", "-o", "b.pdf"});
+        row("stats --by", {"stats", "DIR", "--by", "day", "--by", "month"});
+        row("stats --to", {"stats", "DIR", "--to", "2024-01-01", "--to", "2025-01-01"});
+        row("find --technology", {"find", "DIR", "--technology", "K1", "--technology", "K2"});
+        row("watch --quiet-period", {"watch", "DIR", "--quiet-period", "1", "--quiet-period", "2"});
+        row("demo --seed", {"demo", "DIR/demo", "--seed", "1", "--seed", "2"});
+    }
+
+    void aRepeatedOptionIsAUsageErrorInEveryCommand()
+    {
+        QFETCH(QStringList, arguments);
+        const QString dir = freshFolder(QStringLiteral("repeated"));
+        const QString file =
+            writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
+        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
+        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^DIR")), dir);
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir);
+        const CommandResult result = runProgram(arguments);
+        QDir::setCurrent(previous);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(QLatin1String("given more than once")), qPrintable(result.err));
+        QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("steel_K1-2019_03_07-14_05_09.json")});
+    }
+
     // ---- ls
 
     void listShowsTheSelectionListsOfTheViewer()
