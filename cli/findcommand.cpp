@@ -241,9 +241,8 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
                 "Files that cannot be read are named on standard error and skipped.\n"
                 "--csv writes every result value of each match, with a header line: melt, moment,\n"
                 "technology, temperature, EMF, oxidation, aluminium mass, carbon, status code, status,\n"
-                "file (a missing value is an empty cell). For a spreadsheet set up for Russian:\n"
-                "--csv --delimiter ';' --decimal-comma.\n") +
-            indexHelpText() +
+                "file (a missing value is an empty cell).\n") +
+            csvFormatHelpText() + indexHelpText() +
             QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
         QStringLiteral("Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were\n"
@@ -285,7 +284,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         found.write(out, ",\n", jsonElement);
         out << (found.isEmpty() ? "]\n" : "\n]\n");
     } else if (csv) {
-        out << csvHeader(*csvFormat);
+        out << csvStart(*csvFormat) << csvHeader(*csvFormat);
         found.write(out, "", [&csvFormat](const FoundMeasurement &f) { return csvRow(f, *csvFormat); });
     } else {
         found.write(out, "", [](const FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });

@@ -2,6 +2,7 @@
 #include "archivestatistics.h"
 #include "commandline.h"
 #include "commands.h"
+#include "csvwriter.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -59,29 +60,25 @@ QJsonObject groupJson(const GroupStatistics &statistics)
     return group;
 }
 
-QString csvCell(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
-
-void writeCsv(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups)
+void writeCsv(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups,
+              const CsvFormat &format)
 {
     QStringList header{groupName, QStringLiteral("measurements")};
     header << statusColumns() << QStringLiteral("ok_share")
            << spreadHeader(QStringLiteral("temp"), QStringLiteral("_"))
            << spreadHeader(QStringLiteral("emf"), QStringLiteral("_"));
-    out << header.join(QLatin1Char(',')) << '\n';
+    out << csvStart(format) << csvLine(header, format);
+    const auto number = [&format](double value) { return csvNumber(statisticText(value), format); };
     for (const GroupStatistics &g : groups) {
-        QStringList row{csvCell(g.group), QString::number(g.measurements)};
+        QStringList row{g.group, QString::number(g.measurements)};
         for (const int count : g.statusCounts)
             row << QString::number(count);
-        row << statisticText(g.okShare()) << spreadCells(g.temperature, QString())
-            << spreadCells(g.emf, QString());
-        out << row.join(QLatin1Char(',')) << '\n';
+        row << number(g.okShare());
+        for (const ValueSpread *spread : {&g.temperature, &g.emf}) {
+            for (const std::optional<double> &value : {spread->minimum, spread->median, spread->maximum})
+                row << (value ? number(*value) : QString());
+        }
+        out << csvLine(row, format);
     }
 }
 
@@ -143,7 +140,8 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "the first page of steel-archive report.\n"
             "  --by GROUP         technology (the default), day, week (ISO, yyyy-Www), month or status;\n"
             "                     a moment that does not parse is the group \"?\".\n"
-            "  --csv              one line per group with every status column, shares as fractions.\n"
+            "  --csv              one line per group with every status column, shares as fractions;\n"
+            "                     --excel, --delimiter and --decimal-comma as for find.\n"
             "  --json             an object with the groups and the total.\n"
             "The table for a person ends with the total (\"all\") and shows the statuses that occur.\n") +
             SearchOptions::helpText() +
@@ -162,8 +160,12 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write CSV."));
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON."));
     parser.addOptions({byOption, csvOption, jsonOption, noIndexOption()});
+    addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
+    const std::optional<CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
+    if (!csvFormat)
+        return exitFailure;
     const std::optional<Grouping> grouping = parseGrouping(parser.value(byOption));
     if (!grouping)
         return reportFailure(err, syntax.name,
@@ -193,7 +195,7 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                    {QStringLiteral("total"), groupJson(total)}};
         out << QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
     } else if (parser.isSet(csvOption)) {
-        writeCsv(out, groupName, groups);
+        writeCsv(out, groupName, groups, *csvFormat);
     } else {
         writeTable(out, groupName, groups, total);
     }

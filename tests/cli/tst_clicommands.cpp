@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "clitestsupport.h"
 
+#include "archivestatistics.h"
+
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
 #include "measurement/measurementfile.h"
@@ -563,6 +565,40 @@ private slots:
             << find + QStringList{QStringLiteral("B-200")} + russian << 1
             << QStringLiteral("B-200;2024-01-12 10:00:00;k1;1650,5;-20;;;;7;") + measurement::statusText(7) +
                    QStringLiteral(";steel_k1-2024_01_12-10_00_00.json");
+        // --excel: what a spreadsheet on a Russian desktop opens right by double-click.
+        const QStringList excel{QStringLiteral("--excel")};
+        QTest::newRow("export --excel: byte-order mark, CRLF")
+            << export_ + excel << 0 << QStringLiteral("\uFEFFtime_s;emf_mV;temperature_C\r");
+        QTest::newRow("export --excel: numbers")
+            << export_ + excel << 2 << QStringLiteral("0,1;1,75;407,5\r");
+        const QStringList findOdd{QStringLiteral("find"), QStringLiteral("ODD"), QStringLiteral("--csv"),
+                                  QStringLiteral("--melt")};
+        const QString ok = measurement::statusText(8);
+        const QString oddName = QStringLiteral("steel_K1-2024_03_01-10_00_00.json");
+        QTest::newRow("find: texts that look like formulas show as text")
+            << findOdd + QStringList{QStringLiteral("=1+2")} << 1
+            << QStringLiteral("\"'=1+2\",2024-03-01 10:00:00,K1,-12.5,\"'@x\",,,,8,") + ok +
+                   QLatin1Char(',') + oddName;
+        QTest::newRow("find --excel: formula-like texts and negative numbers")
+            << findOdd + QStringList{QStringLiteral("=1+2"), QStringLiteral("--excel")} << 1
+            << QStringLiteral("\"'=1+2\";2024-03-01 10:00:00;K1;-12,5;\"'@x\";;;;8;") + ok +
+                   QLatin1Char(';') + oddName + QLatin1Char('\r');
+        QTest::newRow("find: a melt that is a number stays one")
+            << findOdd + QStringList{QStringLiteral("-7")} << 1
+            << QStringLiteral("-7,2024-03-01 11:00:00,K1,1600.5,150,,,,3,") + measurement::statusText(3) +
+                   QStringLiteral(",steel_K1-2024_03_01-11_00_00.json");
+        const QStringList stats{QStringLiteral("stats"), QStringLiteral("ODD"), QStringLiteral("--csv")};
+        QTest::newRow("stats --csv") << stats << 1
+                                     << QStringLiteral(
+                                            "K1,2,1,0,0,0,0,1,0,0,0,0,0,0.5,-12.5,794,1600.5,150,150,150");
+        QTest::newRow("stats --csv for a Russian spreadsheet")
+            << stats + russian << 1
+            << QStringLiteral("K1;2;1;0;0;0;0;1;0;0;0;0;0;0,5;-12,5;794;1600,5;150;150;150");
+        QTest::newRow("stats --excel: byte-order mark, CRLF")
+            << stats + excel << 0
+            << QStringLiteral("\uFEFFtechnology;measurements;") +
+                   cli::statusColumns().join(QLatin1Char(';')) +
+                   QStringLiteral(";ok_share;temp_min;temp_median;temp_max;emf_min;emf_median;emf_max\r");
     }
 
     void csvSuitsSpreadsheets()
@@ -574,6 +610,16 @@ private slots:
             writeFile(freshFolder(QStringLiteral("csv")), QStringLiteral("m.json"), goodMeasurement());
         arguments.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
         arguments.replaceInStrings(QRegularExpression(QStringLiteral("^DIR$")), searchDir);
+        const QString odd = freshFolder(QStringLiteral("csv-odd"));
+        writeFile(
+            odd, QStringLiteral("steel_K1-2024_03_01-10_00_00.json"),
+            measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5),
+                                "\"Smelt\":\"=1+2\",\"Temp\":\"-12.5\",\"Eds\":\"@x\",\"Status\":\"8\""));
+        writeFile(
+            odd, QStringLiteral("steel_K1-2024_03_01-11_00_00.json"),
+            measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5),
+                                "\"Smelt\":\"-7\",\"Temp\":\"1600.5\",\"Eds\":\"150\",\"Status\":\"3\""));
+        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^ODD$")), odd);
         const CommandResult result = runTool(arguments);
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         QCOMPARE(result.out.split(QLatin1Char('\n')).value(line), expected);
@@ -692,6 +738,10 @@ private slots:
         QTest::newRow("decimal comma with the comma delimiter")
             << QStringLiteral("export") << QStringList{QStringLiteral("--decimal-comma")}
             << QStringLiteral("--delimiter");
+        QTest::newRow("--excel with another delimiter")
+            << QStringLiteral("export")
+            << QStringList{QStringLiteral("--excel"), QStringLiteral("--delimiter"), QStringLiteral("|")}
+            << QStringLiteral("--excel");
         QTest::newRow("delimiter that is part of numbers")
             << QStringLiteral("export") << QStringList{QStringLiteral("--delimiter"), QStringLiteral(".")}
             << QStringLiteral("--delimiter \".\"");
