@@ -121,7 +121,10 @@ private:
             {QStringLiteral("modified 23 hours after its moment"), name(), good, 23 * 3600, QString(), none});
         files.append(
             {QStringLiteral("copied two days later"), name(), good, 48 * 3600,
-             QStringLiteral("more than a day away from the moment in its name (1 of 16 dated files are so)"),
+             QStringLiteral("more than a day away from the moment in its name (1 of 16 dated files are so): "
+                            "the viewer's newest measurement and its time lists follow the modification "
+                            "times, so it may open on the wrong melt (a copy that did not keep the times "
+                            "does this); steel-archive check --list-times lists them all"),
              none});
         return files;
     }
@@ -920,6 +923,28 @@ private slots:
             QVERIFY2(line.contains(QLatin1String(": status code ")) ||
                          line.contains(QLatin1String("the viewer draws such samples as the value 32767")),
                      qPrintable(line));
+    }
+
+    void checkListsEveryFileWhoseTimeDisagreesWithItsName()
+    {
+        const QString dir = freshFolder(QStringLiteral("check-times"));
+        const auto write = [&dir](const char *name, qint64 shiftSeconds) {
+            const QString fileName = QString::fromLatin1(name);
+            writeFile(dir, fileName, goodMeasurement(), namedMoment(fileName).addSecs(shiftSeconds));
+        };
+        write("steel_K1-2019_03_07-10_00_00.json", 0);
+        write("steel_K1-2019_03_08-10_00_00.json", 25 * 3600);
+        write("steel_K2-2019_03_07-10_00_00.json", -23 * 3600);
+        write("steel_K2-2019_03_09-10_00_00.json", -3 * 24 * 3600);
+        writeFile(dir, QStringLiteral("steel_undated.json"), goodMeasurement());
+        const CommandResult result = runTool({QStringLiteral("check"), dir, QStringLiteral("--list-times")});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.out, QStringLiteral("steel_K1-2019_03_08-10_00_00.json: named 2019-03-08 10:00:00, "
+                                            "modified 2019-03-09 11:00:00\n"
+                                            "steel_K2-2019_03_09-10_00_00.json: named 2019-03-09 10:00:00, "
+                                            "modified 2019-03-06 10:00:00\n"
+                                            "checked 4 dated files: 2 modified more than a day away from "
+                                            "the moment in their names\n"));
     }
 
     void checkReportsAnUnreadableFile()
