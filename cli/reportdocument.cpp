@@ -35,8 +35,10 @@ constexpr double headerBand = 22;
 constexpr double titleHeight = 26;
 constexpr double lineHeight = 14;
 constexpr double tableRowHeight = 15;
+constexpr double tableFontSize = 8.5;
+constexpr double smallestTableRow = 11; // below this the rows no longer read easily in print
 constexpr double gap = 8;
-constexpr double smallestChart = 170;
+constexpr double smallestChart = 160;
 constexpr double cellPadding = 5;
 constexpr double cellTitleHeight = 16;
 constexpr double valuesWidth = 140;
@@ -133,13 +135,15 @@ struct Table
     QStringList header;
     QVector<QStringList> rows;
     bool lastRowIsTotal = false;
+    double rowHeight = tableRowHeight; // in points; the font follows it
+    double fontSize() const { return tableFontSize * rowHeight / tableRowHeight; }
 };
 
 QVector<double> columnWidths(const Canvas &canvas, const Table &table, double width)
 {
     // The first column as wide as its texts (within reason), the others share the rest evenly, but a
     // few columns do not spread their numbers across the page.
-    const QFont bold = canvas.font(8.5, true);
+    const QFont bold = canvas.font(table.fontSize(), true);
     double first = canvas.textWidth(bold, table.header.value(0));
     for (const QStringList &row : table.rows)
         first = std::max(first, canvas.textWidth(bold, row.value(0)));
@@ -152,12 +156,12 @@ QVector<double> columnWidths(const Canvas &canvas, const Table &table, double wi
 }
 
 void drawTableRow(QCPPainter &painter, const Canvas &canvas, QRectF rect, const QVector<double> &widths,
-                  const QStringList &cells, bool header, bool bold)
+                  const QStringList &cells, double fontSize, bool header, bool bold)
 {
     rect.setWidth(std::accumulate(widths.cbegin(), widths.cend(), 0.0));
     if (header)
         painter.fillRect(rect, headerFill);
-    const QFont font = canvas.font(8.5, header || bold);
+    const QFont font = canvas.font(fontSize, header || bold);
     double x = rect.left();
     for (int c = 0; c < cells.size(); ++c) {
         const QRectF cell(x + canvas.pt(cellPadding), rect.top(), widths[c] - canvas.pt(2 * cellPadding),
@@ -174,7 +178,7 @@ void drawTableRow(QCPPainter &painter, const Canvas &canvas, QRectF rect, const 
 // A table whose rows go on over the next page, under its header again, where the page is full.
 void addTable(SummaryFlow &flow, const Canvas &canvas, const Table &table)
 {
-    const double rowHeight = canvas.pt(tableRowHeight);
+    const double rowHeight = canvas.pt(table.rowHeight);
     for (int r = 0; r < table.rows.size(); ++r) {
         bool headerFirst = r == 0 || flow.remaining() < rowHeight;
         if (headerFirst && flow.remaining() < 2 * rowHeight)
@@ -187,10 +191,10 @@ void addTable(SummaryFlow &flow, const Canvas &canvas, const Table &table)
             QRectF rect = rowRect;
             if (headerFirst) {
                 rect.setHeight(rowHeight);
-                drawTableRow(painter, canvas, rect, widths, table.header, true, true);
+                drawTableRow(painter, canvas, rect, widths, table.header, table.fontSize(), true, true);
                 rect.translate(0, rowHeight);
             }
-            drawTableRow(painter, canvas, rect, widths, cells, false, total);
+            drawTableRow(painter, canvas, rect, widths, cells, table.fontSize(), false, total);
         });
     }
 }
@@ -250,6 +254,26 @@ void styleAxis(QCPAxis *axis, const QFont &font, const QString &label)
     axis->setLabel(label);
 }
 
+const QString otherStatusText = QStringLiteral("другой статус или без статуса");
+
+// The chart's legend, right-aligned in `rect`: a disc of each colour and what it stands for.
+void drawChartLegend(QCPPainter &painter, const Canvas &canvas, const QRectF &rect)
+{
+    const QFont font = canvas.font(9);
+    double right = rect.right();
+    for (const auto &[text, colour] :
+         {std::make_pair(otherStatusText, otherColour), std::make_pair(okStatus(), okColour)}) {
+        const double width = canvas.textWidth(font, text);
+        drawText(painter, QRectF(right - width, rect.top(), width, rect.height()), font, text);
+        const double radius = canvas.pt(2.5);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(QPointF(right - width - canvas.pt(4) - radius, rect.center().y()), radius,
+                            radius);
+        right -= width + canvas.pt(24);
+    }
+}
+
 // One point per measurement with a temperature value, at its moment, green for "ЕСТЬ ПЛ.".
 void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rect,
                     const QVector<MeasurementFacts> &facts)
@@ -265,8 +289,6 @@ void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rec
         graph->setLineStyle(QCPGraph::lsNone);
         graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, colour, colour, canvas.pt(3.5)));
     }
-    ok->setName(okStatus());
-    others->setName(QStringLiteral("другой статус или без статуса"));
     bool anyPoint = false;
     for (const MeasurementFacts &f : facts) {
         if (f.moment.isValid() && f.temperature) {
@@ -295,35 +317,59 @@ void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rec
                                                        : QStringLiteral("dd.MM.yyyy"));
     ticker->setTickCount(6);
     chart.xAxis->setTicker(ticker);
-    styleAxis(chart.xAxis, font, QStringLiteral("ВРЕМЯ ИЗМЕРЕНИЯ"));
     styleAxis(chart.yAxis, font, QStringLiteral("ТЕМПЕРАТУРА, °C"));
-    chart.legend->setVisible(true);
-    chart.legend->setFont(font);
-    chart.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    // The section's heading names the time axis, and its line carries the legend (chartLegend), so
+    // that no legend box covers a point and the plot keeps every point of height.
+    styleAxis(chart.xAxis, font, QString());
     drawPlot(painter, chart, rect);
 }
 
 QVector<QVector<Drawing>> summaryPages(const Canvas &canvas, const QRectF &content,
                                        const ReportHeading &heading, const QVector<MeasurementFacts> &facts)
 {
+    QVector<GroupStatistics> groups = groupStatistics(facts, Grouping::technology);
+    const GroupStatistics total = totalStatistics(facts, QStringLiteral("Всего"));
+    if (groups.size() > 1)
+        groups.append(total);
+    Table values = valuesTable(groups);
+    Table statuses = statusTable(groups, total);
+    values.lastRowIsTotal = statuses.lastRowIsTotal = groups.size() > 1;
+
+    // The chart belongs on the first page: with many technologies the tables give up height for it,
+    // down to rows that still read easily.
+    const int headingCount = 3;
+    const int tableRows = values.rows.size() + statuses.rows.size() + 2;
+    const double fixed = titleHeight + 4 * lineHeight + 3 * gap + smallestChart;
+    const bool compact = fixed + headingCount * (lineHeight + 4) + tableRows * tableRowHeight >
+                         content.height() / canvas.pt(1);
+    const double sectionGap = compact ? gap / 2 : gap;
+    const double headingHeight = compact ? lineHeight : lineHeight + 4;
+    if (compact) {
+        const double forTables = content.height() / canvas.pt(1) - titleHeight - 4 * lineHeight -
+                                 3 * sectionGap - headingCount * headingHeight - smallestChart;
+        values.rowHeight = statuses.rowHeight =
+            std::clamp(forTables / tableRows, smallestTableRow, tableRowHeight);
+    }
+
     SummaryFlow flow(content);
     flow.add(canvas.pt(titleHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
         drawText(painter, rect, canvas.font(16, true), reportTitle);
     });
-    const QStringList lines{
-        QStringLiteral("Архив: ") + heading.directory, QStringLiteral("Период: ") + heading.period,
-        QStringLiteral("Отбор: ") + (heading.conditions.isEmpty()
-                                         ? QStringLiteral("все измерения")
-                                         : heading.conditions.join(QStringLiteral("; "))),
-        QStringLiteral("Составлен: ") + momentDisplayText(heading.madeAt.date(), heading.madeAt.time()),
-        QStringLiteral("Измерений: %1").arg(facts.size())};
+    const QStringList lines{QStringLiteral("Архив: ") + heading.directory,
+                            QStringLiteral("Период: ") + heading.period,
+                            QStringLiteral("Отбор: ") + (heading.conditions.isEmpty()
+                                                             ? QStringLiteral("все измерения")
+                                                             : heading.conditions.join(QStringLiteral("; "))),
+                            QStringLiteral("Измерений: %1      Составлен: %2")
+                                .arg(facts.size())
+                                .arg(momentDisplayText(heading.madeAt.date(), heading.madeAt.time()))};
     for (const QString &line : lines) {
         flow.add(canvas.pt(lineHeight), [&canvas, line](QCPPainter &painter, const QRectF &rect) {
             const QFont font = canvas.font(10);
             drawText(painter, rect, font, canvas.elided(font, line, rect.width()));
         });
     }
-    flow.skip(canvas.pt(gap));
+    flow.skip(canvas.pt(sectionGap));
     if (facts.isEmpty()) {
         flow.add(canvas.pt(2 * lineHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
             drawText(painter, rect, canvas.font(12, true),
@@ -332,29 +378,24 @@ QVector<QVector<Drawing>> summaryPages(const Canvas &canvas, const QRectF &conte
         return flow.pages;
     }
 
-    QVector<GroupStatistics> groups = groupStatistics(facts, Grouping::technology);
-    const GroupStatistics total = totalStatistics(facts, QStringLiteral("Всего"));
-    if (groups.size() > 1)
-        groups.append(total);
-    const auto heading2 = [&flow, &canvas](const QString &text) {
-        flow.add(canvas.pt(lineHeight + 4), [&canvas, text](QCPPainter &painter, const QRectF &rect) {
+    const auto heading2 = [&flow, &canvas, headingHeight](const QString &text) {
+        flow.add(canvas.pt(headingHeight), [&canvas, text](QCPPainter &painter, const QRectF &rect) {
             drawText(painter, rect, canvas.font(11, true), text);
         });
     };
     heading2(QStringLiteral("Результаты по технологиям"));
-    Table values = valuesTable(groups);
-    values.lastRowIsTotal = groups.size() > 1;
     addTable(flow, canvas, values);
-    flow.skip(canvas.pt(gap));
+    flow.skip(canvas.pt(sectionGap));
     heading2(QStringLiteral("Статусы по технологиям"));
-    Table statuses = statusTable(groups, total);
-    statuses.lastRowIsTotal = values.lastRowIsTotal;
     addTable(flow, canvas, statuses);
-    flow.skip(canvas.pt(gap));
+    flow.skip(canvas.pt(sectionGap));
 
-    if (flow.remaining() < canvas.pt(lineHeight + 4 + smallestChart))
+    if (flow.remaining() < canvas.pt(headingHeight + smallestChart) - 0.5)
         flow.newPage();
-    heading2(QStringLiteral("Температура по времени"));
+    flow.add(canvas.pt(headingHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
+        drawText(painter, rect, canvas.font(11, true), QStringLiteral("Температура по времени измерения"));
+        drawChartLegend(painter, canvas, rect);
+    });
     flow.add(flow.remaining(), [&canvas, &facts](QCPPainter &painter, const QRectF &rect) {
         drawTrendChart(painter, canvas, rect, facts);
     });

@@ -222,6 +222,38 @@ private slots:
         QVERIFY(!text.contains(absent));
     }
 
+    void reportKeepsTheChartOnTheFirstPage_data()
+    {
+        QTest::addColumn<int>("technologies");
+        for (const int count : {1, 4, 8})
+            QTest::addRow("%d technologies", count) << count;
+    }
+
+    void reportKeepsTheChartOnTheFirstPage()
+    {
+        QFETCH(int, technologies);
+        const QString dir = root.filePath(QStringLiteral("technologies-%1").arg(technologies));
+        QVERIFY(QDir().mkpath(dir));
+        // Every status in the table occurs, so that the status table is as wide and long as it gets.
+        const char *statuses[] = {"3", "4", "5", "6", "7", "8", "9", "11", "12", "1", nullptr};
+        for (int t = 0; t < technologies; ++t) {
+            int minute = 0;
+            for (const char *status : statuses)
+                writeFile(dir,
+                          QStringLiteral("steel_T%1-2024_01_10-1%1_%2_00.json")
+                              .arg(t)
+                              .arg(minute++, 2, 10, QLatin1Char('0')),
+                          measurement("1600", "100", status));
+        }
+        const QString pdf = root.filePath(QStringLiteral("chart.pdf"));
+        QCOMPARE(runTool({QStringLiteral("report"), dir, QStringLiteral("-o"), pdf}).exitCode, 0);
+        const QString firstPage =
+            popplerOutput(QStringLiteral("pdftotext"),
+                          {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+        QVERIFY2(firstPage.contains(QStringLiteral("Температура по времени")), qPrintable(firstPage));
+        QVERIFY2(firstPage.contains(QStringLiteral("T%1").arg(technologies - 1)), qPrintable(firstPage));
+    }
+
     void reportEmbedsEveryFont()
     {
         const QString pdf = root.filePath(QStringLiteral("fonts.pdf"));
