@@ -207,10 +207,10 @@ QString indexHelpText()
     return QStringLiteral("What was read is kept in an index, so that the next question about an unchanged\n"
                           "or slightly changed archive reads only the files that changed (size, times or\n"
                           "inode differ); the answer is the same with or without it. The index lives in\n"
-                          "%1/, one SQLite file per archive folder, never in the archive;\n"
-                          "together they may take %2 GiB, beyond which the least recently used go.\n"
+                          "$XDG_CACHE_HOME/steel-archive/index (by default ~/.cache/steel-archive/index),\n"
+                          "one SQLite file per archive folder, never in the archive; together they may\n"
+                          "take %1 GiB, beyond which the least recently used go.\n"
                           "--no-index reads every file and leaves the index alone.\n")
-        .arg(archive::MeasurementIndex::cacheFolder())
         .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
 }
 

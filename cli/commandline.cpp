@@ -59,7 +59,10 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
                                     const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     parser.setApplicationDescription(syntax.description);
-    const QCommandLineOption helpOption = parser.addHelpOption();
+    // Not addHelpOption(): its --help-all would list Qt's own options, which no command takes.
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Show this help."));
+    parser.addOption(helpOption);
     if (!parser.parse(arguments)) {
         reportFailure(err, syntax.name,
                       systemReason(parser.errorText()) + QStringLiteral("; see ") + toolName +

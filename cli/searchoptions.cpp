@@ -285,31 +285,33 @@ std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &pars
 
 QString SearchOptions::helpText()
 {
+    // Laid out for help2man as well as for a person: an option's explanation continues at the column
+    // where it starts, and the status table is a list of its own.
     QString text = QStringLiteral(
         "Conditions (each given one must hold):\n"
-        "  --melt TEXT        the melt number contains TEXT, letter case ignored\n"
-        "  --technology T     the technology of the file name is T, letter case ignored\n"
+        "  --melt TEXT        the melt number contains TEXT, letter case ignored.\n"
+        "  --technology T     the technology of the file name is T, letter case ignored.\n"
         "  --from DATE        the moment in the file name is DATE or later.\n"
         "  --to DATE          the moment in the file name is before DATE; a date alone includes\n"
         "                     its whole day (--to 2025-01-26 ends after 23:59:59), a time of day\n"
         "                     is the first moment left out, so that the shifts --from \"26.01.2025\n"
         "                     08:00\" --to \"26.01.2025 20:00\" and --from \"26.01.2025 20:00\" --to\n"
-        "                     \"27.01.2025 08:00\" count every measurement once.\n"
-        "                     DATE is yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or\n"
-        "                     hh:mm:ss (\"26.01.2025 8:00\").\n"
+        "                     \"27.01.2025 08:00\" count every measurement once. DATE is\n"
+        "                     yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or hh:mm:ss\n"
+        "                     (\"26.01.2025 8:00\").\n"
         "  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored\n"
         "                     (\"нет пл\" finds \"НЕТ ПЛ.\"); none: no \"Status\" in the file; bad:\n"
         "                     everything but \"ЕСТЬ ПЛ.\", files without a status included.\n"
-        "                     Codes and their verdicts:\n");
+        "  --temp MIN:MAX     the stored temperature is a number from MIN to MAX, bounds included;\n"
+        "                     either bound may be left out (\"1600:\") and either may have a\n"
+        "                     decimal comma (\"1600,5:\"). \"nan\", \"32767\" and texts that are not\n"
+        "                     numbers never match.\n"
+        "  --emf MIN:MAX      the same for the stored EMF.\n"
+        "\n"
+        "Status codes and their verdicts:\n");
     for (const int code : tableCodes)
-        text +=
-            QStringLiteral("                       %1 %2\n").arg(code, 2).arg(measurement::statusText(code));
-    text += QStringLiteral("                       any other code: %1\n").arg(measurement::statusText(0));
-    text += QStringLiteral(
-        "  --temp MIN:MAX     the stored temperature is a number from MIN to MAX (inclusive;\n"
-        "  --emf MIN:MAX      likewise the EMF); either bound may be left out (\"1600:\"), and\n"
-        "                     either may have a decimal comma (\"10,5:\").\n"
-        "                     \"nan\", \"32767\" and texts that are not numbers never match.\n");
+        text += QStringLiteral("  %1  %2\n").arg(code, -5).arg(measurement::statusText(code));
+    text += QStringLiteral("  other  %1\n\n").arg(measurement::statusText(0));
     return text;
 }
 

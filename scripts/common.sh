@@ -9,7 +9,7 @@ BASE_PACKAGES=(
     qtbase5-dev libqcustomplot-dev libsqlite3-dev sqlite3
     fonts-open-sans fonts-liberation fontconfig tzdata
     xvfb xauth imagemagick poppler-utils
-    help2man dpkg-dev file bash-completion man-db desktop-file-utils appstream
+    help2man dpkg-dev file bash-completion man-db desktop-file-utils appstream lintian
 )
 
 as_root() {
