@@ -15,16 +15,17 @@ namespace cli {
 
 namespace {
 
-// The selection in the words of the report: "технология K1", "с 2025-01-26 08:00".
+// The selection in the words of the report: "technology K1", "from 2025-01-26 08:00".
 QStringList conditionTexts(const QVector<QPair<QString, QString>> &given)
 {
-    const QHash<QString, QString> captions{{QStringLiteral("melt"), QStringLiteral("плавка содержит")},
-                                           {QStringLiteral("technology"), QStringLiteral("технология")},
-                                           {QStringLiteral("from"), QStringLiteral("с")},
-                                           {QStringLiteral("to"), QStringLiteral("по")},
-                                           {QStringLiteral("status"), QStringLiteral("статус")},
-                                           {QStringLiteral("temp"), QStringLiteral("температура, °C")},
-                                           {QStringLiteral("emf"), QStringLiteral("ЭДС, мВ")}};
+    const QHash<QString, QString> captions{
+        {QStringLiteral("melt"), QCoreApplication::translate("report", "melt contains")},
+        {QStringLiteral("technology"), QCoreApplication::translate("report", "technology")},
+        {QStringLiteral("from"), QCoreApplication::translate("report", "from")},
+        {QStringLiteral("to"), QCoreApplication::translate("report", "before")},
+        {QStringLiteral("status"), QCoreApplication::translate("report", "status")},
+        {QStringLiteral("temp"), QCoreApplication::translate("report", "temperature, °C")},
+        {QStringLiteral("emf"), QCoreApplication::translate("report", "EMF, mV")}};
     QStringList texts;
     for (const auto &[name, value] : given)
         texts.append(captions.value(name, name) + QLatin1Char(' ') + value);
@@ -50,7 +51,7 @@ QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFact
             first = f.moment;
     }
     if (!first && !last)
-        return QStringLiteral("весь архив");
+        return QCoreApplication::translate("report", "the whole archive");
     const auto text = [](const std::optional<archive::Moment> &m) {
         return m ? momentDisplayText(m->date, m->time) : QStringLiteral("…");
     };
