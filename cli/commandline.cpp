@@ -61,12 +61,12 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
     parser.setApplicationDescription(syntax.description);
     // Not addHelpOption(): its --help-all would list Qt's own options, which no command takes.
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
-                                        QStringLiteral("Show this help."));
+                                        QCoreApplication::translate("cli", "Show this help."));
     parser.addOption(helpOption);
     if (!parser.parse(arguments)) {
         reportFailure(err, syntax.name,
-                      systemReason(parser.errorText()) + QStringLiteral("; see ") + toolName +
-                          QLatin1Char(' ') + syntax.name + QStringLiteral(" --help"));
+                      QCoreApplication::translate("cli", "%1; see %2 %3 --help")
+                          .arg(systemReason(parser.errorText()), toolName, syntax.name));
         return exitFailure;
     }
     if (parser.isSet(helpOption)) {
@@ -82,7 +82,7 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
         seen.append(name);
         if (parser.values(name).size() > 1) {
             reportFailure(err, syntax.name,
-                          QStringLiteral("%1%2 is given more than once; see %3 %4 --help")
+                          QCoreApplication::translate("cli", "%1%2 is given more than once; see %3 %4 --help")
                               .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name,
                                    toolName, syntax.name));
             return exitFailure;
@@ -91,13 +91,13 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
     const int count = parser.positionalArguments().size();
     if (count < syntax.minPositional) {
         reportFailure(err, syntax.name,
-                      QStringLiteral("missing argument; see ") + toolName + QLatin1Char(' ') + syntax.name +
-                          QStringLiteral(" --help"));
+                      QCoreApplication::translate("cli", "missing argument; see %1 %2 --help")
+                          .arg(toolName, syntax.name));
         return exitFailure;
     }
     if (count > syntax.maxPositional) {
         reportFailure(err, syntax.name,
-                      QStringLiteral("unexpected argument \"%1\"; see %2 %3 --help")
+                      QCoreApplication::translate("cli", "unexpected argument \"%1\"; see %2 %3 --help")
                           .arg(parser.positionalArguments().at(syntax.maxPositional), toolName, syntax.name));
         return exitFailure;
     }
@@ -118,7 +118,7 @@ QString defaultArchiveDirectory()
 
 void addArchiveDirectoryArgument(QCommandLineParser &parser)
 {
-    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Archive folder."),
+    parser.addPositionalArgument(QStringLiteral("DIR"), QCoreApplication::translate("cli", "Archive folder."),
                                  QStringLiteral("[DIR]"));
 }
 

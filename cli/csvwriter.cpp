@@ -4,6 +4,7 @@
 #include "commandline.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <cmath>
@@ -36,23 +37,26 @@ bool startsLikeAFormula(const QString &cell)
 void addCsvFormatOptions(QCommandLineParser &parser)
 {
     parser.addOption(QCommandLineOption(
-        delimiterName, QStringLiteral("Separate the cells with C instead of \",\" (e.g. \";\")."),
+        delimiterName,
+        QCoreApplication::translate("cli", "Separate the cells with C instead of \",\" (e.g. \";\")."),
         QStringLiteral("C")));
     parser.addOption(QCommandLineOption(
-        decimalCommaName, QStringLiteral("Write numbers with \",\" as the decimal separator.")));
+        decimalCommaName,
+        QCoreApplication::translate("cli", "Write numbers with \",\" as the decimal separator.")));
     parser.addOption(QCommandLineOption(
-        excelName, QStringLiteral("For a spreadsheet set up for Russian: \";\", decimal commas, a byte-order "
-                                  "mark and CRLF line ends.")));
+        excelName,
+        QCoreApplication::translate("cli", "For a spreadsheet set up for Russian: \";\", decimal commas, a "
+                                           "byte-order mark and CRLF line ends.")));
 }
 
 QString csvFormatHelpText()
 {
-    return QStringLiteral(
-        "For a spreadsheet set up for Russian, --excel writes \";\" between the cells, decimal\n"
-        "commas, a UTF-8 byte-order mark and CRLF line ends, so that a double-click opens the file\n"
-        "right; --delimiter and --decimal-comma set the first two alone. A text cell that a\n"
-        "spreadsheet would take for a formula (starting with =, +, - or @) is written with a leading\n"
-        "apostrophe, so that it shows as text.\n");
+    return QCoreApplication::translate(
+        "cli", "For a spreadsheet set up for Russian, --excel writes \";\" between the cells, decimal\n"
+               "commas, a UTF-8 byte-order mark and CRLF line ends, so that a double-click opens the file\n"
+               "right; --delimiter and --decimal-comma set the first two alone. A text cell that a\n"
+               "spreadsheet would take for a formula (starting with =, +, - or @) is written with a leading\n"
+               "apostrophe, so that it shows as text.\n");
 }
 
 std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,

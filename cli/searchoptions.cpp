@@ -2,6 +2,7 @@
 #include "searchoptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -196,15 +197,21 @@ bool SearchCriteria::matchesContent(const measurement::MeasurementDigest &m) con
 }
 
 SearchOptions::SearchOptions()
-    : melt(QStringLiteral("melt"), QStringLiteral("Part of the melt number."), QStringLiteral("TEXT")),
-      technology(QStringLiteral("technology"), QStringLiteral("Technology."), QStringLiteral("T")),
-      from(QStringLiteral("from"), QStringLiteral("Start of the period."), QStringLiteral("DATE")),
-      to(QStringLiteral("to"), QStringLiteral("End of the period."), QStringLiteral("DATE")),
-      status(QStringLiteral("status"), QStringLiteral("Status code, verdict, none or bad."),
+    : melt(QStringLiteral("melt"), QCoreApplication::translate("cli", "Part of the melt number."),
+           QStringLiteral("TEXT")),
+      technology(QStringLiteral("technology"), QCoreApplication::translate("cli", "Technology."),
+                 QStringLiteral("T")),
+      from(QStringLiteral("from"), QCoreApplication::translate("cli", "Start of the period (included)."),
+           QStringLiteral("DATE")),
+      to(QStringLiteral("to"), QCoreApplication::translate("cli", "End of the period (left out)."),
+         QStringLiteral("DATE")),
+      status(QStringLiteral("status"),
+             QCoreApplication::translate("cli", "Status code, verdict, none or bad."),
              QStringLiteral("STATUS")),
-      temperature(QStringLiteral("temp"), QStringLiteral("Temperature range, °C."),
+      temperature(QStringLiteral("temp"), QCoreApplication::translate("cli", "Temperature range, °C."),
                   QStringLiteral("MIN:MAX")),
-      emf(QStringLiteral("emf"), QStringLiteral("EMF range, mV."), QStringLiteral("MIN:MAX"))
+      emf(QStringLiteral("emf"), QCoreApplication::translate("cli", "EMF range, mV."),
+          QStringLiteral("MIN:MAX"))
 {}
 
 void SearchOptions::addTo(QCommandLineParser &parser) const
@@ -285,33 +292,36 @@ std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &pars
 
 QString SearchOptions::helpText()
 {
-    // Laid out for help2man as well as for a person: an option's explanation continues at the column
-    // where it starts, and the status table is a list of its own.
-    QString text = QStringLiteral(
-        "Conditions (each given one must hold):\n"
-        "  --melt TEXT        the melt number contains TEXT, letter case ignored.\n"
-        "  --technology T     the technology of the file name is T, letter case ignored.\n"
-        "  --from DATE        the moment in the file name is DATE or later.\n"
-        "  --to DATE          the moment in the file name is before DATE; a date alone includes\n"
-        "                     its whole day (--to 2025-01-26 ends after 23:59:59), a time of day\n"
-        "                     is the first moment left out, so that the shifts --from \"26.01.2025\n"
-        "                     08:00\" --to \"26.01.2025 20:00\" and --from \"26.01.2025 20:00\" --to\n"
-        "                     \"27.01.2025 08:00\" count every measurement once. DATE is\n"
-        "                     yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or hh:mm:ss\n"
-        "                     (\"26.01.2025 8:00\").\n"
-        "  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored\n"
-        "                     (\"нет пл\" finds \"НЕТ ПЛ.\"); none: no \"Status\" in the file; bad:\n"
-        "                     everything but \"ЕСТЬ ПЛ.\", files without a status included.\n"
-        "  --temp MIN:MAX     the stored temperature is a number from MIN to MAX, bounds included;\n"
-        "                     either bound may be left out (\"1600:\") and either may have a\n"
-        "                     decimal comma (\"1600,5:\"). \"nan\", \"32767\" and texts that are not\n"
-        "                     numbers never match.\n"
-        "  --emf MIN:MAX      the same for the stored EMF.\n"
-        "\n"
-        "Status codes and their verdicts:\n");
+    // Laid out for help2man as well as for a person, in each language: an option's explanation
+    // continues at the column where it starts, and the status table is a list of its own.
+    QString text = QCoreApplication::translate(
+        "cli", "Conditions (each given one must hold):\n"
+               "  --melt TEXT        the melt number contains TEXT, letter case ignored.\n"
+               "  --technology T     the technology of the file name is T, letter case ignored.\n"
+               "  --from DATE        the moment in the file name is DATE or later.\n"
+               "  --to DATE          the moment in the file name is before DATE; a date alone includes\n"
+               "                     its whole day (--to 2025-01-26 ends after 23:59:59), a time of day\n"
+               "                     is the first moment left out, so that the shifts --from \"26.01.2025\n"
+               "                     08:00\" --to \"26.01.2025 20:00\" and --from \"26.01.2025 20:00\" --to\n"
+               "                     \"27.01.2025 08:00\" count every measurement once. DATE is\n"
+               "                     yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or hh:mm:ss\n"
+               "                     (\"26.01.2025 8:00\").\n"
+               "  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored\n"
+               "                     (\"нет пл\" finds \"НЕТ ПЛ.\"); none: no \"Status\" in the file; bad:\n"
+               "                     everything but \"ЕСТЬ ПЛ.\", files without a status included.\n"
+               "  --temp MIN:MAX     the stored temperature is a number from MIN to MAX, bounds included;\n"
+               "                     either bound may be left out (\"1600:\") and either may have a\n"
+               "                     decimal comma (\"1600,5:\"). \"nan\", \"32767\" and texts that are not\n"
+               "                     numbers never match.\n"
+               "  --emf MIN:MAX      the same for the stored EMF.\n");
+    // The heading help2man turns into the table's caption: one text for both languages' pages.
+    text += QLatin1Char('\n') + QCoreApplication::translate("cli", "Status codes and their verdicts:") +
+            QLatin1Char('\n');
     for (const int code : tableCodes)
         text += QStringLiteral("  %1  %2\n").arg(code, -5).arg(measurement::statusText(code));
-    text += QStringLiteral("  other  %1\n\n").arg(measurement::statusText(0));
+    text += QStringLiteral("  %1  %2\n\n")
+                .arg(QCoreApplication::translate("cli", "other"), -5)
+                .arg(measurement::statusText(0));
     return text;
 }
 

@@ -2,6 +2,207 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU" sourcelanguage="en">
 <context>
+    <name>cli</name>
+    <message>
+        <source>Show this help.</source>
+        <translation>Показать эту справку.</translation>
+    </message>
+    <message>
+        <source>%1; see %2 %3 --help</source>
+        <translation>%1; см. %2 %3 --help</translation>
+    </message>
+    <message>
+        <source>%1%2 is given more than once; see %3 %4 --help</source>
+        <translation>%1%2 задан больше одного раза; см. %3 %4 --help</translation>
+    </message>
+    <message>
+        <source>missing argument; see %1 %2 --help</source>
+        <translation>не хватает аргумента; см. %1 %2 --help</translation>
+    </message>
+    <message>
+        <source>unexpected argument &quot;%1&quot;; see %2 %3 --help</source>
+        <translation>лишний аргумент «%1»; см. %2 %3 --help</translation>
+    </message>
+    <message>
+        <source>Archive folder.</source>
+        <translation>Папка архива.</translation>
+    </message>
+    <message>
+        <source>list an archive as the viewer&apos;s selection lists show it</source>
+        <translation>показать архив так, как его показывают списки выбора окна просмотра</translation>
+    </message>
+    <message>
+        <source>show a measurement&apos;s values as the viewer&apos;s values panel does</source>
+        <translation>показать значения измерения так, как их показывает панель значений</translation>
+    </message>
+    <message>
+        <source>write a measurement&apos;s two curves as CSV</source>
+        <translation>выгрузить обе кривые измерения в CSV</translation>
+    </message>
+    <message>
+        <source>draw a measurement&apos;s plot as the viewer does, into a PNG or PDF</source>
+        <translation>нарисовать график измерения, как окно просмотра, в PNG или PDF</translation>
+    </message>
+    <message>
+        <source>report archive files the viewer would show wrongly or not at all</source>
+        <translation>найти файлы архива, которые окно просмотра покажет неверно или не покажет</translation>
+    </message>
+    <message>
+        <source>list the measurements that meet given conditions</source>
+        <translation>перечислить измерения, отвечающие условиям</translation>
+    </message>
+    <message>
+        <source>write a PDF report of the measurements that meet given conditions</source>
+        <translation>составить отчёт PDF по измерениям, отвечающим условиям</translation>
+    </message>
+    <message>
+        <source>count and summarise the measurements that meet given conditions, in groups</source>
+        <translation>посчитать и обобщить измерения, отвечающие условиям, по группам</translation>
+    </message>
+    <message>
+        <source>print each new measurement as it lands in the archive, until interrupted</source>
+        <translation>выводить каждое новое измерение, как только оно появится в архиве, до прерывания</translation>
+    </message>
+    <message>
+        <source>write a demo archive of made-up measurements into a folder</source>
+        <translation>записать в папку демонстрационный архив с выдуманными измерениями</translation>
+    </message>
+    <message>
+        <source>Usage: steel-archive &lt;command&gt; [options] [arguments]
+Companion of the Velmora-Steel archive viewer: reads, checks and exports
+measurement archives exactly as the viewer sees them.
+</source>
+        <translation>Usage: steel-archive &lt;команда&gt; [параметры] [аргументы]
+Спутник окна просмотра архива Velmora-Steel: читает, проверяет и выгружает
+архивы измерений точно так, как их видит окно просмотра.
+</translation>
+    </message>
+    <message>
+        <source>&quot;steel-archive &lt;command&gt; --help&quot; describes a command;
+&quot;steel-archive --version&quot; (or -V) prints the version.
+Exit codes: 0 done; 1 the archive has problems (check&apos;s findings, no archive
+file at all, files find had to skip, the folder watch watched disappeared); 2 bad
+usage, an input that cannot be read or an output that cannot or must not be
+written. Each command&apos;s --help has its own.
+</source>
+        <translation>«steel-archive &lt;команда&gt; --help» описывает команду;
+«steel-archive --version» (или -V) выводит версию.
+Коды завершения: 0 готово; 1 в архиве есть проблемы (находки check, ни одного
+файла архива, файлы, пропущенные find, исчезла папка, за которой следил watch);
+2 неверный вызов, входной файл не читается или выходной нельзя или не следует
+записывать. У каждой команды в --help свои.
+</translation>
+    </message>
+    <message>
+        <source>steel-archive: unknown command &quot;%1&quot;; see steel-archive --help</source>
+        <translation>steel-archive: неизвестная команда «%1»; см. steel-archive --help</translation>
+    </message>
+    <message>
+        <source>Separate the cells with C instead of &quot;,&quot; (e.g. &quot;;&quot;).</source>
+        <translation>Разделять ячейки знаком C вместо «,» (например, «;»).</translation>
+    </message>
+    <message>
+        <source>Write numbers with &quot;,&quot; as the decimal separator.</source>
+        <translation>Писать числа с десятичной запятой.</translation>
+    </message>
+    <message>
+        <source>For a spreadsheet set up for Russian: &quot;;&quot;, decimal commas, a byte-order mark and CRLF line ends.</source>
+        <translation>Для электронной таблицы с русскими настройками: «;», десятичные запятые, метка порядка байтов и концы строк CRLF.</translation>
+    </message>
+    <message>
+        <source>For a spreadsheet set up for Russian, --excel writes &quot;;&quot; between the cells, decimal
+commas, a UTF-8 byte-order mark and CRLF line ends, so that a double-click opens the file
+right; --delimiter and --decimal-comma set the first two alone. A text cell that a
+spreadsheet would take for a formula (starting with =, +, - or @) is written with a leading
+apostrophe, so that it shows as text.
+</source>
+        <translation>Для электронной таблицы с русскими настройками --excel пишет «;» между ячейками,
+десятичные запятые, метку порядка байтов UTF-8 и концы строк CRLF, так что файл
+правильно открывается двойным щелчком; --delimiter и --decimal-comma задают только
+первые два. Текстовая ячейка, которую таблица приняла бы за формулу (начинается с =, +, -
+или @), пишется с апострофом в начале и показывается как текст.
+</translation>
+    </message>
+    <message>
+        <source>Part of the melt number.</source>
+        <translation>Часть номера плавки.</translation>
+    </message>
+    <message>
+        <source>Technology.</source>
+        <translation>Технология.</translation>
+    </message>
+    <message>
+        <source>Start of the period (included).</source>
+        <translation>Начало периода (включительно).</translation>
+    </message>
+    <message>
+        <source>End of the period (left out).</source>
+        <translation>Конец периода (не включая).</translation>
+    </message>
+    <message>
+        <source>Status code, verdict, none or bad.</source>
+        <translation>Код статуса, статус, none или bad.</translation>
+    </message>
+    <message>
+        <source>Temperature range, °C.</source>
+        <translation>Диапазон температуры, °C.</translation>
+    </message>
+    <message>
+        <source>EMF range, mV.</source>
+        <translation>Диапазон ЭДС, мВ.</translation>
+    </message>
+    <message>
+        <source>Conditions (each given one must hold):
+  --melt TEXT        the melt number contains TEXT, letter case ignored.
+  --technology T     the technology of the file name is T, letter case ignored.
+  --from DATE        the moment in the file name is DATE or later.
+  --to DATE          the moment in the file name is before DATE; a date alone includes
+                     its whole day (--to 2025-01-26 ends after 23:59:59), a time of day
+                     is the first moment left out, so that the shifts --from &quot;26.01.2025
+                     08:00&quot; --to &quot;26.01.2025 20:00&quot; and --from &quot;26.01.2025 20:00&quot; --to
+                     &quot;27.01.2025 08:00&quot; count every measurement once. DATE is
+                     yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or hh:mm:ss
+                     (&quot;26.01.2025 8:00&quot;).
+  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored
+                     (&quot;нет пл&quot; finds &quot;НЕТ ПЛ.&quot;); none: no &quot;Status&quot; in the file; bad:
+                     everything but &quot;ЕСТЬ ПЛ.&quot;, files without a status included.
+  --temp MIN:MAX     the stored temperature is a number from MIN to MAX, bounds included;
+                     either bound may be left out (&quot;1600:&quot;) and either may have a
+                     decimal comma (&quot;1600,5:&quot;). &quot;nan&quot;, &quot;32767&quot; and texts that are not
+                     numbers never match.
+  --emf MIN:MAX      the same for the stored EMF.
+</source>
+        <translation>Условия (должно выполняться каждое заданное):
+  --melt TEXT        номер плавки содержит TEXT, без учёта регистра.
+  --technology T     технология в имени файла — T, без учёта регистра.
+  --from DATE        момент в имени файла — DATE или позже.
+  --to DATE          момент в имени файла раньше DATE; дата без времени включает весь
+                     свой день (--to 2025-01-26 кончается после 23:59:59), время суток —
+                     первый уже не входящий момент, так что смены --from "26.01.2025
+                     08:00" --to "26.01.2025 20:00" и --from "26.01.2025 20:00" --to
+                     "27.01.2025 08:00" учитывают каждое измерение один раз. DATE —
+                     yyyy-MM-dd или dd.MM.yyyy, можно со временем h:mm, hh:mm или
+                     hh:mm:ss ("26.01.2025 8:00").
+  --status STATUS    код статуса; статус без учёта регистра, пробелов и точек ("нет пл"
+                     находит "НЕТ ПЛ."); none: в файле нет "Status"; bad: всё, кроме
+                     "ЕСТЬ ПЛ.", включая файлы без статуса.
+  --temp MIN:MAX     записанная температура — число от MIN до MAX включительно; любую
+                     границу можно опустить ("1600:"), любая может быть с десятичной
+                     запятой ("1600,5:"). "nan", "32767" и тексты, не являющиеся
+                     числами, не подходят никогда.
+  --emf MIN:MAX      то же для записанной ЭДС.
+</translation>
+    </message>
+    <message>
+        <source>Status codes and their verdicts:</source>
+        <translation>Коды статуса и их значения:</translation>
+    </message>
+    <message>
+        <source>other</source>
+        <translation>иначе</translation>
+    </message>
+</context>
+<context>
     <name>report</name>
     <message>
         <source>Technology</source>

@@ -193,6 +193,44 @@ private slots:
         QCOMPARE(runProgram({}).exitCode, 2);
     }
 
+    void messagesFollowTheLanguageOfTheLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("expected"); // in the output, or for a usage error in the error line
+        const QStringList repeated{QStringLiteral("export"), QStringLiteral("m.json"),
+                                   QStringLiteral("-o"),     QStringLiteral("a.csv"),
+                                   QStringLiteral("-o"),     QStringLiteral("b.csv")};
+        QTest::newRow("Russian usage error")
+            << QStringLiteral("ru_RU.UTF-8") << repeated
+            << QStringLiteral(
+                   "steel-archive export: -o задан больше одного раза; см. steel-archive export --help\n");
+        QTest::newRow("English usage error")
+            << QStringLiteral("C.UTF-8") << repeated
+            << QStringLiteral(
+                   "steel-archive export: -o is given more than once; see steel-archive export --help\n");
+        QTest::newRow("Russian help")
+            << QStringLiteral("ru_UA.UTF-8") << QStringList{QStringLiteral("--help")}
+            << QStringLiteral("Спутник окна просмотра архива");
+        QTest::newRow("English help")
+            << QStringLiteral("en_GB.UTF-8") << QStringList{QStringLiteral("--help")}
+            << QStringLiteral("Companion of the Velmora-Steel archive viewer");
+    }
+
+    void messagesFollowTheLanguageOfTheLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, expected);
+        const CommandResult result =
+            runProgram(arguments, {QStringLiteral("LANG=") + locale, QStringLiteral("LC_ALL="),
+                                   QStringLiteral("LC_MESSAGES=")});
+        if (result.exitCode == 0)
+            QVERIFY2(result.out.contains(expected), qPrintable(result.out));
+        else
+            QCOMPARE(result.err, expected);
+    }
+
     void aRepeatedOptionIsAUsageErrorInEveryCommand_data()
     {
         QTest::addColumn<QStringList>("arguments"); // FILE: a measurement; DIR: its folder
