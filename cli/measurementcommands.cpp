@@ -5,6 +5,7 @@
 #include "commands.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -72,17 +73,24 @@ QString csvText(const measurement::Measurement &measurement, const CsvFormat &fo
 
 QString fileCommandExitCodes()
 {
-    return QStringLiteral(
-        "Exit codes: 0 done; 2 bad usage, a file that cannot be read or is not a measurement,\n"
-        "or an output that cannot or must not be written (nothing is written then).\n");
+    return QCoreApplication::translate(
+        "cli", "Exit codes: 0 done; 2 bad usage, a file that cannot be read or is not a measurement,\n"
+               "or an output that cannot or must not be written (nothing is written then).\n");
 }
 
 namespace {
 
-const QString fileArgumentHelp = QStringLiteral("An archive measurement file.");
-const QString unreadableHelp =
-    QStringLiteral("A file that cannot be read, or whose first line is not a JSON object (the viewer shows\n"
-                   "empty fields for it), is an error.");
+QString fileArgumentHelp()
+{
+    return QCoreApplication::translate("cli", "An archive measurement file.");
+}
+
+QString unreadableHelp()
+{
+    return QCoreApplication::translate(
+        "cli", "A file that cannot be read, or whose first line is not a JSON object (the viewer shows\n"
+               "empty fields for it), is an error.");
+}
 
 QJsonObject curveJson(const CurveSummary &summary)
 {
@@ -108,15 +116,17 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("show"),
-        QStringLiteral("Shows a measurement file's values as the viewer's values panel does: the texts as\n"
-                       "stored, \"Нет данных\" for \"nan\" and \"32767\", nothing for a missing key, the\n"
-                       "status verdict (nothing without \"Status\"). For each curve: the number of stored\n"
-                       "samples (those that are not \"nan\") and the span of their values.\n") +
-            unreadableHelp,
+        QCoreApplication::translate(
+            "cli", "Shows a measurement file's values as the viewer's values panel does: the texts as\n"
+                   "stored, \"Нет данных\" for \"nan\" and \"32767\", nothing for a missing key, the\n"
+                   "status verdict (nothing without \"Status\"). For each curve: the number of stored\n"
+                   "samples (those that are not \"nan\") and the span of their values.\n") +
+            unreadableHelp(),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp);
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the values as JSON."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp());
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write the values as JSON."));
     parser.addOption(jsonOption);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
@@ -162,19 +172,21 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("export"),
-        QStringLiteral("Writes the two curves of a measurement file as CSV: a header line\n"
-                       "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
-                       "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly\n"
-                       "the number the viewer draws.\n"
-                       "The output may not be the input file itself, nor a name the viewer would list\n"
-                       "(steel_*.json) in the input's folder.\n") +
-            csvFormatHelpText() + unreadableHelp,
+        QCoreApplication::translate(
+            "cli", "Writes the two curves of a measurement file as CSV: a header line\n"
+                   "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
+                   "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly\n"
+                   "the number the viewer draws.\n"
+                   "The output may not be the input file itself, nor a name the viewer would list\n"
+                   "(steel_*.json) in the input's folder.\n") +
+            csvFormatHelpText() + unreadableHelp(),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp);
+    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp());
     const QCommandLineOption outputOption(
         {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Write the CSV to OUT instead of standard output (\"-\": standard output)."),
+        QCoreApplication::translate(
+            "cli", "Write the CSV to OUT instead of standard output (\"-\": standard output)."),
         QStringLiteral("OUT.csv"));
     parser.addOption(outputOption);
     addCsvFormatOptions(parser);

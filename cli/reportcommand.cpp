@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -64,7 +65,8 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("report"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Writes a PDF report (A4 landscape) of the measurements in DIR that meet every given\n"
             "condition. The first page names the folder, the period, the selection and when the\n"
             "report was made, and gives per technology the number of measurements, the count of each\n"
@@ -76,20 +78,23 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "title and its number. With no measurement selected the report is one page saying so.\n")
                 .arg(measurementsPerReportPage) +
             SearchOptions::helpText() +
-            QStringLiteral("Files that cannot be read are named on standard error and skipped; progress\n"
-                           "is shown on standard error when it is a terminal.\n") +
+            QCoreApplication::translate(
+                "cli", "Files that cannot be read are named on standard error and skipped; progress\n"
+                       "is shown on standard error when it is a terminal.\n") +
             indexHelpText() +
-            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral("Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder that\n"
-                       "cannot be read or a report that cannot be written.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder that\n"
+                   "cannot be read or a report that cannot be written.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
-    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                          QStringLiteral("The report to write (required)."),
-                                          QStringLiteral("REPORT.pdf"));
+    const QCommandLineOption outputOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QCoreApplication::translate("cli", "The report to write (required)."), QStringLiteral("REPORT.pdf"));
     parser.addOptions({outputOption, noIndexOption()});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;

@@ -5,6 +5,7 @@
 #include "csvwriter.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -131,7 +132,8 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("stats"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Counts the measurements in DIR that meet every given condition, in groups: the number of\n"
             "measurements, the number with each status verdict (\"none\": no \"Status\" in the file), the\n"
             "share with \"ЕСТЬ ПЛ.\", and the minimum, median and maximum of the temperature and the EMF\n"
@@ -145,20 +147,26 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "  --json             an object with the groups and the total.\n"
             "The table for a person ends with the total (\"all\") and shows the statuses that occur.\n") +
             SearchOptions::helpText() +
-            QStringLiteral("Files that cannot be read are named on standard error and skipped.\n") +
+            QCoreApplication::translate(
+                "cli", "Files that cannot be read are named on standard error and skipped.\n") +
             indexHelpText() +
-            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral("Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
-                       "cannot be read.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
+                   "cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
-    const QCommandLineOption byOption(QStringLiteral("by"), QStringLiteral("How to group."),
+    const QCommandLineOption byOption(QStringLiteral("by"),
+                                      QCoreApplication::translate("cli", "How to group."),
                                       QStringLiteral("GROUP"), QStringLiteral("technology"));
-    const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write CSV."));
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON."));
+    const QCommandLineOption csvOption(QStringLiteral("csv"),
+                                       QCoreApplication::translate("cli", "Write CSV."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write JSON."));
     parser.addOptions({byOption, csvOption, jsonOption, noIndexOption()});
     addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))

@@ -178,17 +178,17 @@ apostrophe, so that it shows as text.
   --from DATE        момент в имени файла — DATE или позже.
   --to DATE          момент в имени файла раньше DATE; дата без времени включает весь
                      свой день (--to 2025-01-26 кончается после 23:59:59), время суток —
-                     первый уже не входящий момент, так что смены --from "26.01.2025
-                     08:00" --to "26.01.2025 20:00" и --from "26.01.2025 20:00" --to
-                     "27.01.2025 08:00" учитывают каждое измерение один раз. DATE —
+                     первый уже не входящий момент, так что смены --from &quot;26.01.2025
+                     08:00&quot; --to &quot;26.01.2025 20:00&quot; и --from &quot;26.01.2025 20:00&quot; --to
+                     &quot;27.01.2025 08:00&quot; учитывают каждое измерение один раз. DATE —
                      yyyy-MM-dd или dd.MM.yyyy, можно со временем h:mm, hh:mm или
-                     hh:mm:ss ("26.01.2025 8:00").
-  --status STATUS    код статуса; статус без учёта регистра, пробелов и точек ("нет пл"
-                     находит "НЕТ ПЛ."); none: в файле нет "Status"; bad: всё, кроме
-                     "ЕСТЬ ПЛ.", включая файлы без статуса.
+                     hh:mm:ss (&quot;26.01.2025 8:00&quot;).
+  --status STATUS    код статуса; статус без учёта регистра, пробелов и точек (&quot;нет пл&quot;
+                     находит &quot;НЕТ ПЛ.&quot;); none: в файле нет &quot;Status&quot;; bad: всё, кроме
+                     &quot;ЕСТЬ ПЛ.&quot;, включая файлы без статуса.
   --temp MIN:MAX     записанная температура — число от MIN до MAX включительно; любую
-                     границу можно опустить ("1600:"), любая может быть с десятичной
-                     запятой ("1600,5:"). "nan", "32767" и тексты, не являющиеся
+                     границу можно опустить (&quot;1600:&quot;), любая может быть с десятичной
+                     запятой (&quot;1600,5:&quot;). &quot;nan&quot;, &quot;32767&quot; и тексты, не являющиеся
                      числами, не подходят никогда.
   --emf MIN:MAX      то же для записанной ЭДС.
 </translation>
@@ -200,6 +200,200 @@ apostrophe, so that it shows as text.
     <message>
         <source>other</source>
         <translation>иначе</translation>
+    </message>
+    <message>
+        <source>Lists the measurements in DIR that meet every given condition, latest moment first, one
+line each: moment, technology, melt number, temperature, status, file name (separated
+by tabs; values as the viewer shows them).
+</source>
+        <translation>Перечисляет измерения в DIR, отвечающие всем заданным условиям, от последнего к
+первому, по одному в строке: момент, технология, номер плавки, температура, статус,
+имя файла (через табуляцию; значения так, как их показывает окно просмотра).
+</translation>
+    </message>
+    <message>
+        <source>Files that cannot be read are named on standard error and skipped.
+--csv writes every result value of each match, with a header line: melt, moment,
+technology, temperature, EMF, oxidation, aluminium mass, carbon, status code, status,
+file (a missing value is an empty cell).
+</source>
+        <translation>Файлы, которые не читаются, называются в стандартном потоке ошибок и пропускаются.
+--csv выводит все результаты каждого найденного измерения со строкой заголовка: плавка,
+момент, технология, температура, ЭДС, окисленность, масса алюминия, углерод, код
+статуса, статус, файл (отсутствующее значение — пустая ячейка).
+</translation>
+    </message>
+    <message>
+        <source>DIR defaults to the folder &quot;archive&quot; in the working directory.</source>
+        <translation>Без DIR берётся папка «archive» в рабочем каталоге.</translation>
+    </message>
+    <message>
+        <source>Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were
+skipped, or DIR holds no archive file at all; 2 bad usage or a folder that cannot
+be read.
+</source>
+        <translation>Коды завершения: 0 готово (и когда ничего не найдено); 1 пропущены файлы, которые не
+читаются, или в DIR нет ни одного файла архива; 2 неверный вызов или папка не
+читается.
+</translation>
+    </message>
+    <message>
+        <source>Exit codes: 0 done; 2 bad usage, a file that cannot be read or is not a measurement,
+or an output that cannot or must not be written (nothing is written then).
+</source>
+        <translation>Коды завершения: 0 готово; 2 неверный вызов, файл не читается или не является
+измерением, или выходной файл нельзя или не следует записывать (тогда ничего не
+записывается).
+</translation>
+    </message>
+    <message>
+        <source>An archive measurement file.</source>
+        <translation>Файл измерения из архива.</translation>
+    </message>
+    <message>
+        <source>A file that cannot be read, or whose first line is not a JSON object (the viewer shows
+empty fields for it), is an error.</source>
+        <translation>Файл, который не читается или первая строка которого не объект JSON (окно просмотра
+показывает для него пустые поля), — ошибка.</translation>
+    </message>
+    <message>
+        <source>Shows a measurement file&apos;s values as the viewer&apos;s values panel does: the texts as
+stored, &quot;Нет данных&quot; for &quot;nan&quot; and &quot;32767&quot;, nothing for a missing key, the
+status verdict (nothing without &quot;Status&quot;). For each curve: the number of stored
+samples (those that are not &quot;nan&quot;) and the span of their values.
+</source>
+        <translation>Показывает значения файла измерения так, как панель значений окна просмотра: тексты
+как записаны, "Нет данных" для "nan" и "32767", ничего для отсутствующего ключа,
+статус (ничего без "Status"). Для каждой кривой: число записанных точек (не "nan") и
+размах их значений.
+</translation>
+    </message>
+    <message>
+        <source>Writes the two curves of a measurement file as CSV: a header line
+&quot;time_s,emf_mV,temperature_C&quot;, then one row for each of the 160 sample times
+0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly
+the number the viewer draws.
+The output may not be the input file itself, nor a name the viewer would list
+(steel_*.json) in the input&apos;s folder.
+</source>
+        <translation>Выгружает обе кривые файла измерения в CSV: строка заголовка
+"time_s,emf_mV,temperature_C", затем по строке на каждый из 160 моментов отсчёта от
+0.0 до 15.9 с. Отсутствующая точка — пустая ячейка; каждое значение читается обратно
+ровно тем числом, которое рисует окно просмотра.
+Выходной файл не может быть самим входным файлом или именем, которое окно просмотра
+показало бы в папке входного файла (steel_*.json).
+</translation>
+    </message>
+    <message>
+        <source>Writes a PDF report (A4 landscape) of the measurements in DIR that meet every given
+condition. The first page names the folder, the period, the selection and when the
+report was made, and gives per technology the number of measurements, the count of each
+status, the share with &quot;ЕСТЬ ПЛ.&quot; and the minimum, median and maximum of the
+temperature and the EMF (the numbers of steel-archive stats), with a chart of the
+temperature over time, green for &quot;ЕСТЬ ПЛ.&quot;. Then every measurement, newest first,
+%1 to a page: moment, technology, the values and status as the viewer&apos;s values panel
+shows them, and the curves drawn as the viewer&apos;s plot draws them. Every page carries the
+title and its number. With no measurement selected the report is one page saying so.
+</source>
+        <translation>Составляет отчёт PDF (A4, альбомная ориентация) по измерениям в DIR, отвечающим всем
+заданным условиям. Первая страница называет папку, период, отбор и время составления
+и даёт по каждой технологии число измерений, число каждого статуса, долю "ЕСТЬ ПЛ."
+и минимум, медиану и максимум температуры и ЭДС (числа steel-archive stats), с
+графиком температуры по времени, зелёным для "ЕСТЬ ПЛ.". Затем все измерения, от
+последнего к первому, по %1 на странице: момент, технология, значения и статус так,
+как их показывает панель значений, и кривые так, как их рисует график окна просмотра.
+На каждой странице заголовок и её номер. Если не отобрано ни одного измерения, отчёт —
+одна страница, говорящая об этом.
+</translation>
+    </message>
+    <message>
+        <source>Files that cannot be read are named on standard error and skipped; progress
+is shown on standard error when it is a terminal.
+</source>
+        <translation>Файлы, которые не читаются, называются в стандартном потоке ошибок и пропускаются;
+ход работы показывается в стандартном потоке ошибок, если это терминал.
+</translation>
+    </message>
+    <message>
+        <source>Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder that
+cannot be read or a report that cannot be written.
+</source>
+        <translation>Коды завершения: 0 записано (и когда ничего не отобрано), 2 неверный вызов, папка не
+читается или отчёт нельзя записать.
+</translation>
+    </message>
+    <message>
+        <source>Counts the measurements in DIR that meet every given condition, in groups: the number of
+measurements, the number with each status verdict (&quot;none&quot;: no &quot;Status&quot; in the file), the
+share with &quot;ЕСТЬ ПЛ.&quot;, and the minimum, median and maximum of the temperature and the EMF
+over the measurements whose value is a number (&quot;nan&quot;, &quot;32767&quot; and other texts are left
+out; the median of an even count is the mean of the middle two). These are the numbers of
+the first page of steel-archive report.
+  --by GROUP         technology (the default), day, week (ISO, yyyy-Www), month or status;
+                     a moment that does not parse is the group &quot;?&quot;.
+  --csv              one line per group with every status column, shares as fractions;
+                     --excel, --delimiter and --decimal-comma as for find.
+  --json             an object with the groups and the total.
+The table for a person ends with the total (&quot;all&quot;) and shows the statuses that occur.
+</source>
+        <translation>Считает измерения в DIR, отвечающие всем заданным условиям, по группам: число
+измерений, число с каждым статусом ("none": в файле нет "Status"), долю "ЕСТЬ ПЛ." и
+минимум, медиану и максимум температуры и ЭДС по измерениям, где значение — число
+("nan", "32767" и прочие тексты не учитываются; медиана чётного числа значений —
+среднее двух средних). Это числа первой страницы steel-archive report.
+  --by GROUP         technology (по умолчанию), day, week (ISO, yyyy-Www), month или
+                     status; момент, который не разбирается, — группа "?".
+  --csv              по строке на группу со всеми столбцами статусов, доли дробями;
+                     --excel, --delimiter и --decimal-comma как у find.
+  --json             объект с группами и итогом.
+Таблица для человека кончается итогом ("all") и показывает встречающиеся статусы.
+</translation>
+    </message>
+    <message>
+        <source>Files that cannot be read are named on standard error and skipped.
+</source>
+        <translation>Файлы, которые не читаются, называются в стандартном потоке ошибок и пропускаются.
+</translation>
+    </message>
+    <message>
+        <source>Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that
+cannot be read.
+</source>
+        <translation>Коды завершения: 0 готово (и когда ничего не отобрано), 2 неверный вызов или папка не
+читается.
+</translation>
+    </message>
+    <message>
+        <source>Write the matches as JSON.</source>
+        <translation>Вывести найденное в JSON.</translation>
+    </message>
+    <message>
+        <source>Write the matches as CSV.</source>
+        <translation>Вывести найденное в CSV.</translation>
+    </message>
+    <message>
+        <source>Write the values as JSON.</source>
+        <translation>Вывести значения в JSON.</translation>
+    </message>
+    <message>
+        <source>Write the CSV to OUT instead of standard output (&quot;-&quot;: standard output).</source>
+        <translation>Записать CSV в OUT, а не на стандартный вывод («-»: стандартный вывод).</translation>
+    </message>
+    <message>
+        <source>The report to write (required).</source>
+        <translation>Файл отчёта (обязательно).</translation>
+    </message>
+    <message>
+        <source>How to group.</source>
+        <translation>Как группировать.</translation>
+    </message>
+    <message>
+        <source>Write CSV.</source>
+        <translation>Вывести CSV.</translation>
+    </message>
+    <message>
+        <source>Write JSON.</source>
+        <translation>Вывести JSON.</translation>
     </message>
 </context>
 <context>
