@@ -65,7 +65,8 @@ std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const
     CsvFormat format;
     if (parser.isSet(excelName)) {
         if (parser.isSet(delimiterName)) {
-            reportFailure(err, command, QStringLiteral("--excel and --delimiter exclude each other"));
+            reportFailure(err, command,
+                          QCoreApplication::translate("cli", "--excel and --delimiter exclude each other"));
             return std::nullopt;
         }
         format = {QLatin1Char(';'), true, true, true};
@@ -77,8 +78,9 @@ std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const
         // A character that can be part of a number, a quote or a line break would make cells ambiguous.
         if (text.size() != 1 || c.isLetterOrNumber() || QStringLiteral(".\"'+-\r\n").contains(c)) {
             reportFailure(err, command,
-                          QStringLiteral("--delimiter \"%1\" is not one character that can separate cells "
-                                         "(such as \";\" or \",\")")
+                          QCoreApplication::translate(
+                              "cli", "--delimiter \"%1\" is not one character that can separate cells "
+                                     "(such as \";\" or \",\")")
                               .arg(text));
             return std::nullopt;
         }
@@ -87,7 +89,8 @@ std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const
     if (format.decimalComma && format.delimiter == QLatin1Char(',')) {
         reportFailure(
             err, command,
-            QStringLiteral("--decimal-comma needs another delimiter than \",\", such as --delimiter ';'"));
+            QCoreApplication::translate(
+                "cli", "--decimal-comma needs another delimiter than \",\", such as --delimiter ';'"));
         return std::nullopt;
     }
     return format;

@@ -142,8 +142,9 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
                        "(?:[ T]+([0-9]{1,2}):([0-9]{2})(?::([0-9]{2}))?)?\\s*$"));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
-        *error = QStringLiteral("\"%1\" is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally "
-                                "followed by hh:mm or hh:mm:ss")
+        *error = QCoreApplication::translate(
+                     "cli", "\"%1\" is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally "
+                            "followed by h:mm, hh:mm or hh:mm:ss")
                      .arg(text);
         return std::nullopt;
     }
@@ -153,7 +154,7 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
     const int day = match.captured(iso ? 3 : 4).toInt();
     const QDate date(year, month, day);
     if (!date.isValid()) {
-        *error = QStringLiteral("\"%1\": the day %2 does not exist")
+        *error = QCoreApplication::translate("cli", "\"%1\": the day %2 does not exist")
                      .arg(text, iso ? QStringLiteral("%1-%2-%3")
                                           .arg(match.captured(1), match.captured(2), match.captured(3))
                                     : QStringLiteral("%1.%2.%3")
@@ -166,7 +167,7 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
     const QTime time(match.captured(7).toInt(), match.captured(8).toInt(),
                      hasSeconds ? match.captured(9).toInt() : 0);
     if (!time.isValid()) {
-        *error = QStringLiteral("\"%1\": the time of day %2:%3%4 does not exist")
+        *error = QCoreApplication::translate("cli", "\"%1\": the time of day %2:%3%4 does not exist")
                      .arg(text, match.captured(7), match.captured(8),
                           hasSeconds ? QLatin1Char(':') + match.captured(9) : QString());
         return std::nullopt;
@@ -263,15 +264,17 @@ std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &pars
         }
     }
     if (criteria.from && criteria.to && !momentBefore(*criteria.from, *criteria.to)) {
-        *error = QStringLiteral("--from \"%1\" does not lie before --to \"%2\": the period is empty")
+        *error = QCoreApplication::translate(
+                     "cli", "--from \"%1\" does not lie before --to \"%2\": the period is empty")
                      .arg(parser.value(from), parser.value(to));
         return std::nullopt;
     }
     if (parser.isSet(status)) {
         criteria.status = parseStatusCondition(parser.value(status));
         if (!criteria.status) {
-            *error = QStringLiteral("--status \"%1\" is no status code, verdict, \"none\" or \"bad\" "
-                                    "(see --help for the verdicts)")
+            *error = QCoreApplication::translate(
+                         "cli", "--status \"%1\" is no status code, verdict, \"none\" or \"bad\" "
+                                "(see --help for the verdicts)")
                          .arg(parser.value(status));
             return std::nullopt;
         }
@@ -282,7 +285,8 @@ std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &pars
             continue;
         *range = parseNumberRange(parser.value(*option));
         if (!*range) {
-            *error = QStringLiteral("--%1 \"%2\" is not a range MIN:MAX of numbers with MIN <= MAX")
+            *error = QCoreApplication::translate(
+                         "cli", "--%1 \"%2\" is not a range MIN:MAX of numbers with MIN <= MAX")
                          .arg(option->names().constFirst(), parser.value(*option));
             return std::nullopt;
         }

@@ -263,8 +263,8 @@ status verdict (nothing without &quot;Status&quot;). For each curve: the number 
 samples (those that are not &quot;nan&quot;) and the span of their values.
 </source>
         <translation>Показывает значения файла измерения так, как панель значений окна просмотра: тексты
-как записаны, "Нет данных" для "nan" и "32767", ничего для отсутствующего ключа,
-статус (ничего без "Status"). Для каждой кривой: число записанных точек (не "nan") и
+как записаны, &quot;Нет данных&quot; для &quot;nan&quot; и &quot;32767&quot;, ничего для отсутствующего ключа,
+статус (ничего без &quot;Status&quot;). Для каждой кривой: число записанных точек (не &quot;nan&quot;) и
 размах их значений.
 </translation>
     </message>
@@ -277,7 +277,7 @@ The output may not be the input file itself, nor a name the viewer would list
 (steel_*.json) in the input&apos;s folder.
 </source>
         <translation>Выгружает обе кривые файла измерения в CSV: строка заголовка
-"time_s,emf_mV,temperature_C", затем по строке на каждый из 160 моментов отсчёта от
+&quot;time_s,emf_mV,temperature_C&quot;, затем по строке на каждый из 160 моментов отсчёта от
 0.0 до 15.9 с. Отсутствующая точка — пустая ячейка; каждое значение читается обратно
 ровно тем числом, которое рисует окно просмотра.
 Выходной файл не может быть самим входным файлом или именем, которое окно просмотра
@@ -297,9 +297,9 @@ title and its number. With no measurement selected the report is one page saying
 </source>
         <translation>Составляет отчёт PDF (A4, альбомная ориентация) по измерениям в DIR, отвечающим всем
 заданным условиям. Первая страница называет папку, период, отбор и время составления
-и даёт по каждой технологии число измерений, число каждого статуса, долю "ЕСТЬ ПЛ."
+и даёт по каждой технологии число измерений, число каждого статуса, долю &quot;ЕСТЬ ПЛ.&quot;
 и минимум, медиану и максимум температуры и ЭДС (числа steel-archive stats), с
-графиком температуры по времени, зелёным для "ЕСТЬ ПЛ.". Затем все измерения, от
+графиком температуры по времени, зелёным для &quot;ЕСТЬ ПЛ.&quot;. Затем все измерения, от
 последнего к первому, по %1 на странице: момент, технология, значения и статус так,
 как их показывает панель значений, и кривые так, как их рисует график окна просмотра.
 На каждой странице заголовок и её номер. Если не отобрано ни одного измерения, отчёт —
@@ -337,16 +337,16 @@ the first page of steel-archive report.
 The table for a person ends with the total (&quot;all&quot;) and shows the statuses that occur.
 </source>
         <translation>Считает измерения в DIR, отвечающие всем заданным условиям, по группам: число
-измерений, число с каждым статусом ("none": в файле нет "Status"), долю "ЕСТЬ ПЛ." и
+измерений, число с каждым статусом (&quot;none&quot;: в файле нет &quot;Status&quot;), долю &quot;ЕСТЬ ПЛ.&quot; и
 минимум, медиану и максимум температуры и ЭДС по измерениям, где значение — число
-("nan", "32767" и прочие тексты не учитываются; медиана чётного числа значений —
+(&quot;nan&quot;, &quot;32767&quot; и прочие тексты не учитываются; медиана чётного числа значений —
 среднее двух средних). Это числа первой страницы steel-archive report.
   --by GROUP         technology (по умолчанию), day, week (ISO, yyyy-Www), month или
-                     status; момент, который не разбирается, — группа "?".
+                     status; момент, который не разбирается, — группа &quot;?&quot;.
   --csv              по строке на группу со всеми столбцами статусов, доли дробями;
                      --excel, --delimiter и --decimal-comma как у find.
   --json             объект с группами и итогом.
-Таблица для человека кончается итогом ("all") и показывает встречающиеся статусы.
+Таблица для человека кончается итогом (&quot;all&quot;) и показывает встречающиеся статусы.
 </translation>
     </message>
     <message>
@@ -394,6 +394,42 @@ cannot be read.
     <message>
         <source>Write JSON.</source>
         <translation>Вывести JSON.</translation>
+    </message>
+    <message>
+        <source>--excel and --delimiter exclude each other</source>
+        <translation>--excel и --delimiter исключают друг друга</translation>
+    </message>
+    <message>
+        <source>--delimiter &quot;%1&quot; is not one character that can separate cells (such as &quot;;&quot; or &quot;,&quot;)</source>
+        <translation>--delimiter «%1» — не один знак, которым можно разделять ячейки (вроде «;» или «,»)</translation>
+    </message>
+    <message>
+        <source>--decimal-comma needs another delimiter than &quot;,&quot;, such as --delimiter &apos;;&apos;</source>
+        <translation>--decimal-comma требует другого разделителя, не «,», например --delimiter ';'</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally followed by h:mm, hh:mm or hh:mm:ss</source>
+        <translation>«%1» — не дата вида yyyy-MM-dd или dd.MM.yyyy, возможно со временем h:mm, hh:mm или hh:mm:ss</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: the day %2 does not exist</source>
+        <translation>«%1»: дня %2 не существует</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: the time of day %2:%3%4 does not exist</source>
+        <translation>«%1»: времени суток %2:%3%4 не существует</translation>
+    </message>
+    <message>
+        <source>--from &quot;%1&quot; does not lie before --to &quot;%2&quot;: the period is empty</source>
+        <translation>--from «%1» не раньше --to «%2»: период пуст</translation>
+    </message>
+    <message>
+        <source>--status &quot;%1&quot; is no status code, verdict, &quot;none&quot; or &quot;bad&quot; (see --help for the verdicts)</source>
+        <translation>--status «%1» — не код статуса, не статус, не «none» и не «bad» (статусы см. в --help)</translation>
+    </message>
+    <message>
+        <source>--%1 &quot;%2&quot; is not a range MIN:MAX of numbers with MIN &lt;= MAX</source>
+        <translation>--%1 «%2» — не диапазон чисел MIN:MAX с MIN &lt;= MAX</translation>
     </message>
 </context>
 <context>
