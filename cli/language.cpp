@@ -24,7 +24,8 @@ bool russianLocale()
         if (!value.isEmpty())
             return value.startsWith(QLatin1String("ru_")) || value == QLatin1String("ru");
     }
-    return false;
+    // A system without these variables (Windows) says its language itself.
+    return QLocale::system().language() == QLocale::Russian;
 }
 
 } // namespace

@@ -15,8 +15,8 @@ enum class Language
     russian,
 };
 
-// Chooses the language by the locale of messages (LC_ALL, then LC_MESSAGES, then LANG) and installs
-// its translation. Until it is called the language is English, which the tests, running the commands
+// Chooses the language by the locale of messages (LC_ALL, then LC_MESSAGES, then LANG; the system's
+// language where none is set) and installs its translation. Until it is called the language is English, which the tests, running the commands
 // in this process, rely on.
 void useLocaleLanguage();
 Language currentLanguage();
