@@ -33,6 +33,14 @@ namespace {
 
 const QString toolName = QStringLiteral("steel-archive");
 
+// The errors of Qt's own command-line parser, named here so that our translation carries them too.
+[[maybe_unused]] const char *const parserErrors[] = {
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+};
+
 // QCommandLineParser names the running executable in its usage line; ours names the command too.
 QString commandHelpText(const QCommandLineParser &parser, const QString &command, const QString &exitCodes)
 {

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU" sourcelanguage="en">
 <context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>неизвестный параметр «%1».</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>неизвестные параметры: %1.</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>не хватает значения после «%1».</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>лишнее значение после «%1».</translation>
+    </message>
+</context>
+<context>
     <name>cli</name>
     <message>
         <source>Show this help.</source>
@@ -405,7 +424,7 @@ cannot be read.
     </message>
     <message>
         <source>--decimal-comma needs another delimiter than &quot;,&quot;, such as --delimiter &apos;;&apos;</source>
-        <translation>--decimal-comma требует другого разделителя, не «,», например --delimiter ';'</translation>
+        <translation>--decimal-comma требует другого разделителя, не «,», например --delimiter &apos;;&apos;</translation>
     </message>
     <message>
         <source>&quot;%1&quot; is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally followed by h:mm, hh:mm or hh:mm:ss</source>
