@@ -15,6 +15,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setLibraryPaths(pluginPaths);
 
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(STEEL_APP_ID));
     MainWindow window;
     // Test hook of the install check: whether the window found its images, answered without a screen.
     if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {

@@ -235,11 +235,10 @@ QString indexHelpText()
                        "or slightly changed archive reads only the files that changed (size, times, inode,\n"
                        "device or mount differ) and the rows whose checksums no longer match; the answer\n"
                        "is the same with or without it. The index lives in\n"
-                       "%1/, one SQLite file per archive folder (by\n"
-                       "its canonical path), never in the archive: none is used when that folder lies in\n"
-                       "the archive or the index file is a symbolic link. Together the indexes may take\n"
-                       "%2 GiB, beyond which the least recently used go.\n")
-            .arg(archive::MeasurementIndex::cacheFolder())
+                       "$XDG_CACHE_HOME/steel-archive/index (by default ~/.cache/steel-archive/index),\n"
+                       "one SQLite file per archive folder (by its canonical path), never in the archive:\n"
+                       "none is used when that folder lies in the archive or the index file is a symbolic\n"
+                       "link. Together the indexes may take %1 GiB, beyond which the least recently used go.\n")
             .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
     if (!platform::mountsHaveUniqueIds())
         text += QStringLiteral(
@@ -249,12 +248,12 @@ QString indexHelpText()
     return text + QStringLiteral("--no-index reads every file and leaves the index alone.\n");
 }
 
-void FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
+bool FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
 {
     constexpr qint64 tolerance = 24 * 60 * 60 * 1000;
     const archive::Moment moment = archive::momentOfFile(fileName);
     if (!moment.isValid())
-        return;
+        return false;
     // Asking the time zone costs a system call per question: a day without a change of its offset
     // is asked once.
     const qint64 day = moment.date.toJulianDay();
@@ -272,16 +271,17 @@ void FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
     } else {
         const QDateTime local(moment.date, moment.time, Qt::LocalTime);
         if (!local.isValid())
-            return;
+            return false;
         named = local.toMSecsSinceEpoch();
     }
     ++dated;
     if (qAbs(modifiedMsecs - named) <= tolerance)
-        return;
+        return false;
     if (disagreeing++ == 0 || fileName < example) {
         example = fileName;
         exampleModified = modifiedMsecs;
     }
+    return true;
 }
 
 std::optional<Finding> FileTimeSummary::finding() const
@@ -294,7 +294,7 @@ std::optional<Finding> FileTimeSummary::finding() const
         QStringLiteral("modified %1, more than a day away from the moment in its name (%2 of %3 dated "
                        "files are so): the viewer's newest measurement and its time lists follow the "
                        "modification times, so it may open on the wrong melt (a copy that did not keep "
-                       "the times does this)")
+                       "the times does this); steel-archive check --list-times lists them all")
             .arg(momentDisplayText(modified.date(), modified.time()))
             .arg(disagreeing)
             .arg(dated)};
@@ -470,6 +470,39 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
     return report;
 }
 
+namespace {
+
+// The files the summary finding on modification times counts, each with both moments. Only the
+// listing is read: the names and their times tell it all.
+int listFileTimes(const QString &directory, QTextStream &out, QTextStream &err)
+{
+    FileTimeSummary summary;
+    QVector<QPair<QString, qint64>> disagreeing;
+    const bool listed = archive::forEachMatchingFile(directory.isEmpty() ? QStringLiteral(".") : directory,
+                                                     archive::technologyPattern(), true,
+                                                     [&](QStringView name, qint64 modifiedMsecs) {
+                                                         const QString fileName = name.toString();
+                                                         if (summary.add(fileName, modifiedMsecs))
+                                                             disagreeing.append({fileName, modifiedMsecs});
+                                                     });
+    if (!listed)
+        return reportFailure(err, QStringLiteral("check"),
+                             directory + QStringLiteral(": ") + unlistableFolderReason(directory));
+    std::sort(disagreeing.begin(), disagreeing.end());
+    for (const auto &[fileName, modifiedMsecs] : qAsConst(disagreeing)) {
+        const archive::Moment named = archive::momentOfFile(fileName);
+        const QDateTime modified = QDateTime::fromMSecsSinceEpoch(modifiedMsecs, Qt::LocalTime);
+        out << fileName << ": named " << momentDisplayText(named.date, named.time) << ", modified "
+            << momentDisplayText(modified.date(), modified.time()) << '\n';
+    }
+    out << "checked " << summary.datedFiles() << " dated files: " << disagreeing.size()
+        << " modified more than a day away from the moment in their names\n";
+    out.flush();
+    return disagreeing.isEmpty() ? exitSuccess : exitFindings;
+}
+
+} // namespace
+
 int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
@@ -485,7 +518,10 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "outside the status table, curve samples the viewer draws otherwise than meant\n"
             "(\"12,5\", \"\", \"-nan\", \"inf\", 32767), result texts that look like a missing value but\n"
             "are not \"nan\" or \"32767\" (\"NaN\", \"-\", \"null\"), and modification times more than a\n"
-            "day away from the moments in the names (one summary line). A summary follows.\n") +
+            "day away from the moments in the names (one summary line). A summary follows.\n"
+            "--list-times lists instead every file whose modification time is more than a day away\n"
+            "from the moment in its name (taken as local time), one line each with both moments,\n"
+            "by name, so that they can be fixed (touch -d); it reads no file's content.\n") +
             indexHelpText() +
             QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
@@ -495,6 +531,10 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     parser.addOption(noIndexOption());
+    const QCommandLineOption listTimesOption(
+        QStringLiteral("list-times"),
+        QStringLiteral("List every file whose modification time disagrees with its name."));
+    parser.addOption(listTimesOption);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
 
@@ -502,6 +542,8 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString reason = unlistableFolderReason(directory);
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+    if (parser.isSet(listTimesOption))
+        return listFileTimes(directory, out, err);
 
     const CheckReport report =
         checkArchive(directory, readingOptions(parser, err, QStringLiteral("checked")));

@@ -29,6 +29,14 @@ namespace {
 
 const QString toolName = QStringLiteral("steel-archive");
 
+// The errors of Qt's own command-line parser, named here so that our translation carries them too.
+[[maybe_unused]] const char *const parserErrors[] = {
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+};
+
 // QCommandLineParser names the running executable in its usage line; ours names the command too.
 QString commandHelpText(const QCommandLineParser &parser, const QString &command, const QString &exitCodes)
 {
@@ -55,11 +63,14 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
                                     const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     parser.setApplicationDescription(syntax.description);
-    const QCommandLineOption helpOption = parser.addHelpOption();
+    // Not addHelpOption(): its --help-all would list Qt's own options, which no command takes.
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QCoreApplication::translate("cli", "Show this help."));
+    parser.addOption(helpOption);
     if (!parser.parse(arguments)) {
         reportFailure(err, syntax.name,
-                      systemReason(parser.errorText()) + QStringLiteral("; see ") + toolName +
-                          QLatin1Char(' ') + syntax.name + QStringLiteral(" --help"));
+                      QCoreApplication::translate("cli", "%1; see %2 %3 --help")
+                          .arg(systemReason(parser.errorText()), toolName, syntax.name));
         return exitFailure;
     }
     if (parser.isSet(helpOption)) {
@@ -67,16 +78,30 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
         out.flush();
         return exitSuccess;
     }
+    // Every option of ours takes one value at most; taking the last of two would hide a typing error.
+    QStringList seen;
+    for (const QString &name : parser.optionNames()) {
+        if (seen.contains(name))
+            continue;
+        seen.append(name);
+        if (parser.values(name).size() > 1) {
+            reportFailure(err, syntax.name,
+                          QCoreApplication::translate("cli", "%1%2 is given more than once; see %3 %4 --help")
+                              .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name,
+                                   toolName, syntax.name));
+            return exitFailure;
+        }
+    }
     const int count = parser.positionalArguments().size();
     if (count < syntax.minPositional) {
         reportFailure(err, syntax.name,
-                      QStringLiteral("missing argument; see ") + toolName + QLatin1Char(' ') + syntax.name +
-                          QStringLiteral(" --help"));
+                      QCoreApplication::translate("cli", "missing argument; see %1 %2 --help")
+                          .arg(toolName, syntax.name));
         return exitFailure;
     }
     if (count > syntax.maxPositional) {
         reportFailure(err, syntax.name,
-                      QStringLiteral("unexpected argument \"%1\"; see %2 %3 --help")
+                      QCoreApplication::translate("cli", "unexpected argument \"%1\"; see %2 %3 --help")
                           .arg(parser.positionalArguments().at(syntax.maxPositional), toolName, syntax.name));
         return exitFailure;
     }
@@ -97,7 +122,7 @@ QString defaultArchiveDirectory()
 
 void addArchiveDirectoryArgument(QCommandLineParser &parser)
 {
-    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Archive folder."),
+    parser.addPositionalArgument(QStringLiteral("DIR"), QCoreApplication::translate("cli", "Archive folder."),
                                  QStringLiteral("[DIR]"));
 }
 

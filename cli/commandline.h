@@ -25,8 +25,9 @@ struct CommandSyntax
 };
 
 // Adds --help, parses `arguments` (the command name first) and checks the number of positional
-// arguments. Returns the exit code when the command is already finished (help printed: success; a
-// usage error reported on `err`: failure), std::nullopt when the command goes on.
+// arguments and that no option is given twice. Returns the exit code when the command is already
+// finished (help printed: success; a usage error reported on `err`: failure), std::nullopt when the
+// command goes on.
 std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyntax &syntax,
                                     const QStringList &arguments, QTextStream &out, QTextStream &err);
 

@@ -7,6 +7,7 @@
 #include "archive/archivereader.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -232,29 +233,33 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("find"),
-        QStringLiteral(
-            "Lists the measurements in DIR that meet every given condition, latest moment first, one\n"
-            "line each: moment, technology, melt number, temperature, status, file name (separated\n"
-            "by tabs; values as the viewer shows them).\n") +
+        QCoreApplication::translate(
+            "cli", "Lists the measurements in DIR that meet every given condition, latest moment first, one\n"
+                   "line each: moment, technology, melt number, temperature, status, file name (separated\n"
+                   "by tabs; values as the viewer shows them).\n") +
             SearchOptions::helpText() +
-            QStringLiteral(
+            QCoreApplication::translate(
+                "cli",
                 "Files that cannot be read are named on standard error and skipped.\n"
                 "--csv writes every result value of each match, with a header line: melt, moment,\n"
                 "technology, temperature, EMF, oxidation, aluminium mass, carbon, status code, status,\n"
-                "file (a missing value is an empty cell). For a spreadsheet set up for Russian:\n"
-                "--csv --delimiter ';' --decimal-comma.\n") +
-            indexHelpText() +
-            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+                "file (a missing value is an empty cell).\n") +
+            csvFormatHelpText() + indexHelpText() +
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral("Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were\n"
-                       "skipped, or DIR holds no archive file at all; 2 bad usage or a folder that cannot\n"
-                       "be read.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were\n"
+                   "skipped, or DIR holds no archive file at all; 2 bad usage or a folder that cannot\n"
+                   "be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the matches as JSON."));
-    const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write the matches as CSV."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write the matches as JSON."));
+    const QCommandLineOption csvOption(QStringLiteral("csv"),
+                                       QCoreApplication::translate("cli", "Write the matches as CSV."));
     parser.addOptions({jsonOption, csvOption, noIndexOption()});
     addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
@@ -285,7 +290,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         found.write(out, ",\n", jsonElement);
         out << (found.isEmpty() ? "]\n" : "\n]\n");
     } else if (csv) {
-        out << csvHeader(*csvFormat);
+        out << csvStart(*csvFormat) << csvHeader(*csvFormat);
         found.write(out, "", [&csvFormat](const FoundMeasurement &f) { return csvRow(f, *csvFormat); });
     } else {
         found.write(out, "", [](const FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commands.h"
+#include "language.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -39,6 +40,7 @@ int main(int argc, char *argv[])
     else
         application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("steel-archive"));
+    cli::useLocaleLanguage();
 
     // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale.
     QTextStream out(stdout);

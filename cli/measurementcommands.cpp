@@ -8,6 +8,7 @@
 #include "platform/arguments.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -61,67 +62,11 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
     return read;
 }
 
-void addCsvFormatOptions(QCommandLineParser &parser)
-{
-    parser.addOption(QCommandLineOption(
-        QStringLiteral("delimiter"),
-        QStringLiteral("Separate the cells with C instead of \",\" (e.g. \";\")."), QStringLiteral("C")));
-    parser.addOption(
-        QCommandLineOption(QStringLiteral("decimal-comma"),
-                           QStringLiteral("Write numbers with \",\" as the decimal separator.")));
-}
-
-std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
-                                         QTextStream &err)
-{
-    CsvFormat format;
-    format.decimalComma = parser.isSet(QStringLiteral("decimal-comma"));
-    if (parser.isSet(QStringLiteral("delimiter"))) {
-        const QString text = parser.value(QStringLiteral("delimiter"));
-        const QChar c = text.size() == 1 ? text.at(0) : QChar();
-        // A character that can be part of a number, a quote or a line break would make cells ambiguous.
-        if (text.size() != 1 || c.isLetterOrNumber() || QStringLiteral(".\"+-\r\n").contains(c)) {
-            reportFailure(err, command,
-                          QStringLiteral("--delimiter \"%1\" is not one character that can separate cells "
-                                         "(such as \";\" or \",\")")
-                              .arg(text));
-            return std::nullopt;
-        }
-        format.delimiter = c;
-    }
-    if (format.decimalComma && format.delimiter == QLatin1Char(',')) {
-        reportFailure(
-            err, command,
-            QStringLiteral("--decimal-comma needs another delimiter than \",\", such as --delimiter ';'"));
-        return std::nullopt;
-    }
-    return format;
-}
-
-QString csvLine(const QStringList &cells, const CsvFormat &format)
-{
-    QStringList written;
-    written.reserve(cells.size());
-    for (const QString &cell : cells) {
-        const bool quote = cell.contains(format.delimiter) || cell.contains(QLatin1Char('"')) ||
-                           cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'));
-        written.append(quote ? QLatin1Char('"') +
-                                   QString(cell).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                                   QLatin1Char('"')
-                             : cell);
-    }
-    return written.join(format.delimiter) + QLatin1Char('\n');
-}
-
-QString csvNumber(const QString &cNotation, const CsvFormat &format)
-{
-    return format.decimalComma ? QString(cNotation).replace(QLatin1Char('.'), QLatin1Char(',')) : cNotation;
-}
-
 QString csvText(const measurement::Measurement &measurement, const CsvFormat &format)
 {
-    QString text = csvLine(
-        {QStringLiteral("time_s"), QStringLiteral("emf_mV"), QStringLiteral("temperature_C")}, format);
+    QString text = csvStart(format) + csvLine({QStringLiteral("time_s"), QStringLiteral("emf_mV"),
+                                               QStringLiteral("temperature_C")},
+                                              format);
     const auto cell = [&format](const QVector<double> &curve, int i) {
         return i < curve.size() && !std::isnan(curve[i]) ? csvNumber(exactNumberText(curve[i]), format)
                                                          : QString();
@@ -137,17 +82,24 @@ QString csvText(const measurement::Measurement &measurement, const CsvFormat &fo
 
 QString fileCommandExitCodes()
 {
-    return QStringLiteral(
-        "Exit codes: 0 done; 2 bad usage, a file that cannot be read or is not a measurement,\n"
-        "or an output that cannot or must not be written (nothing is written then).\n");
+    return QCoreApplication::translate(
+        "cli", "Exit codes: 0 done; 2 bad usage, a file that cannot be read or is not a measurement,\n"
+               "or an output that cannot or must not be written (nothing is written then).\n");
 }
 
 namespace {
 
-const QString fileArgumentHelp = QStringLiteral("An archive measurement file.");
-const QString unreadableHelp =
-    QStringLiteral("A file that cannot be read, or whose first line is not a JSON object (the viewer shows\n"
-                   "empty fields for it), is an error.");
+QString fileArgumentHelp()
+{
+    return QCoreApplication::translate("cli", "An archive measurement file.");
+}
+
+QString unreadableHelp()
+{
+    return QCoreApplication::translate(
+        "cli", "A file that cannot be read, or whose first line is not a JSON object (the viewer shows\n"
+               "empty fields for it), is an error.");
+}
 
 QJsonObject curveJson(const CurveSummary &summary)
 {
@@ -173,15 +125,17 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("show"),
-        QStringLiteral("Shows a measurement file's values as the viewer's values panel does: the texts as\n"
-                       "stored, \"Нет данных\" for \"nan\" and \"32767\", nothing for a missing key, the\n"
-                       "status verdict (nothing without \"Status\"). For each curve: the number of stored\n"
-                       "samples (those that are not \"nan\") and the span of their values.\n") +
-            unreadableHelp,
+        QCoreApplication::translate(
+            "cli", "Shows a measurement file's values as the viewer's values panel does: the texts as\n"
+                   "stored, \"Нет данных\" for \"nan\" and \"32767\", nothing for a missing key, the\n"
+                   "status verdict (nothing without \"Status\"). For each curve: the number of stored\n"
+                   "samples (those that are not \"nan\") and the span of their values.\n") +
+            unreadableHelp(),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp);
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the values as JSON."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp());
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write the values as JSON."));
     parser.addOption(jsonOption);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
@@ -227,20 +181,21 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("export"),
-        QStringLiteral("Writes the two curves of a measurement file as CSV: a header line\n"
-                       "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
-                       "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly\n"
-                       "the number the viewer draws. For a spreadsheet set up for Russian:\n"
-                       "--delimiter ';' --decimal-comma.\n"
-                       "The output may not be the input file itself, nor a name the viewer would list\n"
-                       "(steel_*.json) in the input's folder.\n") +
-            unreadableHelp,
+        QCoreApplication::translate(
+            "cli", "Writes the two curves of a measurement file as CSV: a header line\n"
+                   "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
+                   "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly\n"
+                   "the number the viewer draws.\n"
+                   "The output may not be the input file itself, nor a name the viewer would list\n"
+                   "(steel_*.json) in the input's folder.\n") +
+            csvFormatHelpText() + unreadableHelp(),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp);
+    parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp());
     const QCommandLineOption outputOption(
         {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Write the CSV to OUT instead of standard output (\"-\": standard output)."),
+        QCoreApplication::translate(
+            "cli", "Write the CSV to OUT instead of standard output (\"-\": standard output)."),
         QStringLiteral("OUT.csv"));
     parser.addOption(outputOption);
     addCsvFormatOptions(parser);

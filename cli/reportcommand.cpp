@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
@@ -14,16 +16,17 @@ namespace cli {
 
 namespace {
 
-// The selection in the words of the report: "технология K1", "с 2025-01-26 08:00".
+// The selection in the words of the report: "technology K1", "from 2025-01-26 08:00".
 QStringList conditionTexts(const QVector<QPair<QString, QString>> &given)
 {
-    const QHash<QString, QString> captions{{QStringLiteral("melt"), QStringLiteral("плавка содержит")},
-                                           {QStringLiteral("technology"), QStringLiteral("технология")},
-                                           {QStringLiteral("from"), QStringLiteral("с")},
-                                           {QStringLiteral("to"), QStringLiteral("по")},
-                                           {QStringLiteral("status"), QStringLiteral("статус")},
-                                           {QStringLiteral("temp"), QStringLiteral("температура, °C")},
-                                           {QStringLiteral("emf"), QStringLiteral("ЭДС, мВ")}};
+    const QHash<QString, QString> captions{
+        {QStringLiteral("melt"), QCoreApplication::translate("report", "melt contains")},
+        {QStringLiteral("technology"), QCoreApplication::translate("report", "technology")},
+        {QStringLiteral("from"), QCoreApplication::translate("report", "from")},
+        {QStringLiteral("to"), QCoreApplication::translate("report", "before")},
+        {QStringLiteral("status"), QCoreApplication::translate("report", "status")},
+        {QStringLiteral("temp"), QCoreApplication::translate("report", "temperature, °C")},
+        {QStringLiteral("emf"), QCoreApplication::translate("report", "EMF, mV")}};
     QStringList texts;
     for (const auto &[name, value] : given)
         texts.append(captions.value(name, name) + QLatin1Char(' ') + value);
@@ -34,7 +37,12 @@ QStringList conditionTexts(const QVector<QPair<QString, QString>> &given)
 QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFacts> &facts)
 {
     std::optional<archive::Moment> first = criteria.from;
-    std::optional<archive::Moment> last = criteria.to;
+    std::optional<archive::Moment> last;
+    if (criteria.to) {
+        // The end is excluded; names are written to the second, so the second before it is the last one in.
+        const QDateTime end = QDateTime(criteria.to->date, criteria.to->time, Qt::UTC).addSecs(-1);
+        last = archive::Moment{end.date(), end.time()};
+    }
     for (const MeasurementFacts &f : facts) {
         if (!f.moment.isValid())
             continue;
@@ -44,7 +52,7 @@ QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFact
             first = f.moment;
     }
     if (!first && !last)
-        return QStringLiteral("весь архив");
+        return QCoreApplication::translate("report", "the whole archive");
     const auto text = [](const std::optional<archive::Moment> &m) {
         return m ? momentDisplayText(m->date, m->time) : QStringLiteral("…");
     };
@@ -57,7 +65,8 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("report"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Writes a PDF report (A4 landscape) of the measurements in DIR that meet every given\n"
             "condition. The first page names the folder, the period, the selection and when the\n"
             "report was made, and gives per technology the number of measurements, the count of each\n"
@@ -69,28 +78,28 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "title and its number. With no measurement selected the report is one page saying so.\n")
                 .arg(measurementsPerReportPage) +
             SearchOptions::helpText() +
-            QStringLiteral("Files that cannot be read are named on standard error and skipped; progress\n"
-                           "is shown on standard error when it is a terminal.\n") +
+            QCoreApplication::translate(
+                "cli", "Files that cannot be read are named on standard error and skipped; progress\n"
+                       "is shown on standard error when it is a terminal.\n") +
             indexHelpText() +
-            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral("Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder that\n"
-                       "cannot be read or a report that cannot be written.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder that\n"
+                   "cannot be read or a report that cannot be written.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
-    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                          QStringLiteral("The report to write (required)."),
-                                          QStringLiteral("REPORT.pdf"));
+    const QCommandLineOption outputOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QCoreApplication::translate("cli", "The report to write (required)."), QStringLiteral("REPORT.pdf"));
     parser.addOptions({outputOption, noIndexOption()});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-    QString usageError;
     if (!parser.isSet(outputOption))
         return reportFailure(err, syntax.name, QStringLiteral("-o REPORT.pdf is required"));
-    if (givenTwice(parser, outputOption, &usageError))
-        return reportFailure(err, syntax.name, usageError);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
     ArchiveSearch search;

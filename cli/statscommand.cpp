@@ -2,8 +2,10 @@
 #include "archivestatistics.h"
 #include "commandline.h"
 #include "commands.h"
+#include "csvwriter.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -59,29 +61,25 @@ QJsonObject groupJson(const GroupStatistics &statistics)
     return group;
 }
 
-QString csvCell(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
-
-void writeCsv(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups)
+void writeCsv(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups,
+              const CsvFormat &format)
 {
     QStringList header{groupName, QStringLiteral("measurements")};
     header << statusColumns() << QStringLiteral("ok_share")
            << spreadHeader(QStringLiteral("temp"), QStringLiteral("_"))
            << spreadHeader(QStringLiteral("emf"), QStringLiteral("_"));
-    out << header.join(QLatin1Char(',')) << '\n';
+    out << csvStart(format) << csvLine(header, format);
+    const auto number = [&format](double value) { return csvNumber(statisticText(value), format); };
     for (const GroupStatistics &g : groups) {
-        QStringList row{csvCell(g.group), QString::number(g.measurements)};
+        QStringList row{g.group, QString::number(g.measurements)};
         for (const int count : g.statusCounts)
             row << QString::number(count);
-        row << statisticText(g.okShare()) << spreadCells(g.temperature, QString())
-            << spreadCells(g.emf, QString());
-        out << row.join(QLatin1Char(',')) << '\n';
+        row << number(g.okShare());
+        for (const ValueSpread *spread : {&g.temperature, &g.emf}) {
+            for (const std::optional<double> &value : {spread->minimum, spread->median, spread->maximum})
+                row << (value ? number(*value) : QString());
+        }
+        out << csvLine(row, format);
     }
 }
 
@@ -134,7 +132,8 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("stats"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Counts the measurements in DIR that meet every given condition, in groups: the number of\n"
             "measurements, the number with each status verdict (\"none\": no \"Status\" in the file), the\n"
             "share with \"ЕСТЬ ПЛ.\", and the minimum, median and maximum of the temperature and the EMF\n"
@@ -143,30 +142,38 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "the first page of steel-archive report.\n"
             "  --by GROUP         technology (the default), day, week (ISO, yyyy-Www), month or status;\n"
             "                     a moment that does not parse is the group \"?\".\n"
-            "  --csv              one line per group with every status column, shares as fractions.\n"
+            "  --csv              one line per group with every status column, shares as fractions;\n"
+            "                     --excel, --delimiter and --decimal-comma as for find.\n"
             "  --json             an object with the groups and the total.\n"
             "The table for a person ends with the total (\"all\") and shows the statuses that occur.\n") +
             SearchOptions::helpText() +
-            QStringLiteral("Files that cannot be read are named on standard error and skipped.\n") +
+            QCoreApplication::translate(
+                "cli", "Files that cannot be read are named on standard error and skipped.\n") +
             indexHelpText() +
-            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral("Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
-                       "cannot be read.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
+                   "cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
-    const QCommandLineOption byOption(QStringLiteral("by"), QStringLiteral("How to group."),
+    const QCommandLineOption byOption(QStringLiteral("by"),
+                                      QCoreApplication::translate("cli", "How to group."),
                                       QStringLiteral("GROUP"), QStringLiteral("technology"));
-    const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write CSV."));
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON."));
+    const QCommandLineOption csvOption(QStringLiteral("csv"),
+                                       QCoreApplication::translate("cli", "Write CSV."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write JSON."));
     parser.addOptions({byOption, csvOption, jsonOption, noIndexOption()});
+    addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-    QString usageError;
-    if (givenTwice(parser, byOption, &usageError))
-        return reportFailure(err, syntax.name, usageError);
+    const std::optional<CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
+    if (!csvFormat)
+        return exitFailure;
     const std::optional<Grouping> grouping = parseGrouping(parser.value(byOption));
     if (!grouping)
         return reportFailure(err, syntax.name,
@@ -196,7 +203,7 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                    {QStringLiteral("total"), groupJson(total)}};
         out << QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
     } else if (parser.isSet(csvOption)) {
-        writeCsv(out, groupName, groups);
+        writeCsv(out, groupName, groups, *csvFormat);
     } else {
         writeTable(out, groupName, groups, total);
     }
