@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "outputsystem.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cli::outputsystem {
+
+PathStatus pathStatus(const QString &path, bool followLinks)
+{
+    PathStatus status;
+    struct stat info;
+    const QByteArray encoded = QFile::encodeName(path);
+    const int result = followLinks ? ::stat(encoded.constData(), &info) : ::lstat(encoded.constData(), &info);
+    if (result != 0) {
+        if (errno != ENOENT)
+            status.failure = errorText(errno);
+        return status;
+    }
+    if (S_ISREG(info.st_mode))
+        status.kind = PathStatus::Kind::regular;
+    else if (S_ISDIR(info.st_mode))
+        status.kind = PathStatus::Kind::folder;
+    else if (S_ISLNK(info.st_mode))
+        status.kind = PathStatus::Kind::symbolicLink;
+    else
+        status.kind = PathStatus::Kind::other;
+    status.device = quint64(info.st_dev);
+    status.file = quint64(info.st_ino);
+    status.links = quint64(info.st_nlink);
+    status.permissions = uint(info.st_mode) & 0777u;
+    return status;
+}
+
+QString resolvedPath(const QString &path)
+{
+    char resolved[PATH_MAX];
+    if (!::realpath(QFile::encodeName(path).constData(), resolved))
+        return QString();
+    return QFile::decodeName(resolved);
+}
+
+QString entryOfFile(const QString &folder, quint64 device, quint64 file)
+{
+    const QByteArray encodedFolder = QFile::encodeName(folder);
+    DIR *listing = ::opendir(encodedFolder.constData());
+    if (!listing)
+        return QString();
+    QString found;
+    while (const struct dirent *entry = ::readdir(listing)) {
+        // The listing's own number first: one status call only for the likely few.
+        if (quint64(entry->d_ino) != file)
+            continue;
+        struct stat info;
+        if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            quint64(info.st_dev) == device && quint64(info.st_ino) == file) {
+            found = QFile::decodeName(entry->d_name);
+            break;
+        }
+    }
+    ::closedir(listing);
+    return found;
+}
+
+NewFile createUniqueFile(const QString &folder, const QString &prefix)
+{
+    NewFile created;
+    QByteArray pattern = QFile::encodeName(folder + QLatin1Char('/') + prefix) + "XXXXXX";
+    // mkstemp opens with O_EXCL: a name someone else made in the meantime is never used.
+    const int handle = ::mkstemp(pattern.data());
+    if (handle < 0) {
+        created.failure = errorText(errno);
+        return created;
+    }
+    ::fcntl(handle, F_SETFD, FD_CLOEXEC);
+    created.handle = handle;
+    created.path = QFile::decodeName(pattern);
+    return created;
+}
+
+int writeAll(int handle, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(handle, data, size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return ENOSPC; // a device that takes nothing and says nothing is full
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+int setPermissions(int handle, uint permissions)
+{
+    return ::fchmod(handle, mode_t(permissions)) == 0 ? 0 : errno;
+}
+
+uint defaultFilePermissions()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666u & ~uint(mask);
+}
+
+int setModificationTime(int handle, const QDateTime &moment)
+{
+    const qint64 msecs = moment.toMSecsSinceEpoch();
+    struct timespec times[2];
+    times[0].tv_sec = time_t(msecs / 1000);
+    times[0].tv_nsec = long(msecs % 1000) * 1000000L;
+    times[1] = times[0];
+    return ::futimens(handle, times) == 0 ? 0 : errno;
+}
+
+int syncToDisk(int handle)
+{
+    if (::fsync(handle) == 0 || errno == EINVAL || errno == EROFS)
+        return 0;
+    return errno;
+}
+
+int closeHandle(int handle)
+{
+    // After an interrupted close the handle is gone on Linux; trying again could close another's.
+    if (::close(handle) == 0 || errno == EINTR)
+        return 0;
+    return errno;
+}
+
+int replaceFile(const QString &source, const QString &target)
+{
+    return ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0
+               ? 0
+               : errno;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int handle = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return;
+    ::fsync(handle);
+    ::close(handle);
+}
+
+void removeFile(const QString &path)
+{
+    ::unlink(QFile::encodeName(path).constData());
+}
+
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool isBrokenPipe(int error)
+{
+    return error == EPIPE;
+}
+
+} // namespace cli::outputsystem
