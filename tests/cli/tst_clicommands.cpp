@@ -132,6 +132,14 @@ private:
         return path;
     }
 
+    // Where outputs go: never the folder of the measurement read, which is an archive.
+    QString outputFolder()
+    {
+        const QString path = root.filePath(QStringLiteral("outputs"));
+        QDir().mkpath(path);
+        return path;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -435,7 +443,7 @@ private slots:
                 QSKIP("root reads every file");
             QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
         }
-        const QString output = dir + QStringLiteral("/out.png");
+        const QString output = outputFolder() + QStringLiteral("/out.png");
         QStringList arguments{command, path};
         if (command != QLatin1String("show"))
             arguments << QStringLiteral("-o") << output;
@@ -542,7 +550,7 @@ private slots:
     {
         const QString dir = freshFolder(QStringLiteral("export-file"));
         const QString path = writeFile(dir, QStringLiteral("m.json"), goodMeasurement());
-        const QString output = writeFile(dir, QStringLiteral("curves.csv"), "earlier export\n");
+        const QString output = writeFile(outputFolder(), QStringLiteral("curves.csv"), "earlier export\n");
         const auto outputContent = [&output] {
             QFile file(output);
             return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -571,7 +579,7 @@ private slots:
         const QString dir = freshFolder(QStringLiteral("render"));
         const QString path =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
-        const QString output = dir + QStringLiteral("/plot.png");
+        const QString output = outputFolder() + QStringLiteral("/plot.png");
         // No platform given: the program must choose one that needs no screen.
         const CommandResult result =
             runProgram({QStringLiteral("render"), path, QStringLiteral("-o"), output,
@@ -598,7 +606,7 @@ private slots:
         const QString dir = freshFolder(QStringLiteral("render-pdf"));
         const QString path =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
-        const QString output = dir + QStringLiteral("/plot.pdf");
+        const QString output = outputFolder() + QStringLiteral("/plot.pdf");
         const CommandResult result =
             runProgram({QStringLiteral("render"), path, QStringLiteral("-o"), output});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
@@ -621,11 +629,12 @@ private slots:
             return QStringList{QStringLiteral("-o"), QString::fromUtf8(name)};
         };
         QTest::newRow("no output") << render << QStringList{} << QStringLiteral("-o");
-        QTest::newRow("unknown format") << render << output("plot.jpg") << QStringLiteral("plot.jpg");
+        // Run in the input's folder, where nothing may be written: good outputs go to a folder beside it.
+        QTest::newRow("unknown format") << render << output("../outputs/plot.jpg") << QStringLiteral("plot.jpg");
         for (const char *size : {"0x100", "640", "640x", "99999x100", "640x360x2", "axb", "-640x360"})
             QTest::addRow("size %s", size)
                 << render
-                << output("plot.png") + QStringList{QStringLiteral("--size"), QString::fromLatin1(size)}
+                << output("../outputs/plot.png") + QStringList{QStringLiteral("--size"), QString::fromLatin1(size)}
                 << QString::fromLatin1(size);
         QTest::newRow("render to standard output")
             << render << output("-") << QStringLiteral("standard output");
@@ -633,14 +642,14 @@ private slots:
         for (const char *command : {"export", "render"}) {
             const QString name = QString::fromLatin1(command);
             QTest::addRow("%s over the input", command)
-                << name << output("steel_K1-2019_03_07-14_05_09.json") << QStringLiteral("is the input file");
+                << name << output("steel_K1-2019_03_07-14_05_09.json") << QStringLiteral("being read");
             QTest::addRow("%s over the input, spelled otherwise", command)
                 << name << output("./sub/../steel_K1-2019_03_07-14_05_09.json")
-                << QStringLiteral("is the input file");
+                << QStringLiteral("being read");
             QTest::addRow("%s through a symbolic link", command)
-                << name << output("link.png") << QStringLiteral("is the input file");
+                << name << output("link.png") << QStringLiteral("symbolic link to");
             QTest::addRow("%s through a hard link", command)
-                << name << output("hard.png") << QStringLiteral("is the input file");
+                << name << output("hard.png") << QStringLiteral("being read");
             QTest::addRow("%s to an archive name beside the input", command)
                 << name << output("STEEL_K2-2020_01_01-00_00_00.JSON")
                 << QStringLiteral("named like an archive file");
@@ -662,6 +671,7 @@ private slots:
         QFETCH(QStringList, options);
         QFETCH(QString, mentioned);
         const QString dir = freshFolder(QStringLiteral("output-bad"));
+        outputFolder();
         const QString input = QStringLiteral("steel_K1-2019_03_07-14_05_09.json");
         const QString path = writeFile(dir, input, goodMeasurement());
         QVERIFY(QDir(dir).mkdir(QStringLiteral("sub")));

@@ -113,6 +113,9 @@ private:
         QVERIFY(QDir().mkpath(outside));
         const QString input = writeFile(archive, archiveFileName, goodMeasurement());
         writeFile(outside, QStringLiteral("ordinary.txt"), "an ordinary file\n");
+        for (const char *command : {"export", "render", "report"})
+            writeFile(outside, QStringLiteral("existing.") + extensionOf(QLatin1String(command)),
+                      "an earlier output\n");
         QCOMPARE(::link(QFile::encodeName(input).constData(),
                         QFile::encodeName(outside + QStringLiteral("/hard")).constData()),
                  0);
@@ -173,7 +176,7 @@ private slots:
              "symbolic link; outputs are written as new"},
             {"an ordinary folder", "%", "is a folder"},
             {"a new file elsewhere", "%/result.EXT", ""},
-            {"an existing file elsewhere", "%/ordinary.txt", ""},
+            {"an existing file elsewhere", "%/existing.EXT", ""},
         };
         for (const char *command : {"export", "render", "report"}) {
             for (const auto &target : targets)
