@@ -195,7 +195,6 @@ QString lookupFailure(const QString &path)
 #endif
 }
 
-
 } // namespace
 
 QString unreadableReason(const QString &path)

@@ -387,8 +387,10 @@ QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &file
         OutputFile file(path);
         file.setSyncToDisk(false);
         file.setModificationTime(QDateTime(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime));
-        if (!file.open() || file.device()->write(demoFile.content) != demoFile.content.size() || !file.commit(true))
-            return QStringLiteral("%1: %2").arg(path, file.failure().isEmpty() ? file.writeFailure() : file.failure());
+        if (!file.open() || file.device()->write(demoFile.content) != demoFile.content.size() ||
+            !file.commit(true))
+            return QStringLiteral("%1: %2").arg(path, file.failure().isEmpty() ? file.writeFailure()
+                                                                               : file.failure());
     }
     return QString();
 }

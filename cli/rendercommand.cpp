@@ -12,8 +12,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPdfWriter>
-#include <QScreen>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextStream>
 
 #include <qcustomplot.h>
@@ -84,7 +84,8 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "moment from the file name, and status. The output's format follows its suffix: .png\n"
             "for an image, .pdf for a one-page document.\n") +
             outputRuleHelpText() +
-            QStringLiteral("A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
+            QStringLiteral(
+                "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An archive measurement file."));
@@ -163,8 +164,9 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                                       : writePdf(plot, width, height, file.device());
     if (!drawn) {
         // A write failure says more than the writer's "no": the device keeps the system's reason.
-        const QString failure = file.writeFailure().isEmpty() ? QStringLiteral("the picture could not be made")
-                                                              : file.writeFailure();
+        const QString failure = file.writeFailure().isEmpty()
+                                    ? QStringLiteral("the picture could not be made")
+                                    : file.writeFailure();
         file.discard();
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + failure);
     }

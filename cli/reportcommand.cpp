@@ -69,8 +69,7 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "shows them, and the curves drawn as the viewer's plot draws them. Every page carries the\n"
             "title and its number. With no measurement selected the report is one page saying so.\n")
                 .arg(measurementsPerReportPage) +
-            outputRuleHelpText() +
-            SearchOptions::helpText() +
+            outputRuleHelpText() + SearchOptions::helpText() +
             QStringLiteral("Files that cannot be read are named on standard error and skipped; progress\n"
                            "is shown on standard error when it is a terminal.\n") +
             indexHelpText() +
@@ -123,7 +122,8 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written: ") + reason);
     }
     if (!file.commit(true))
-        return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written: ") + file.failure());
+        return reportFailure(err, syntax.name,
+                             output + QStringLiteral(": cannot be written: ") + file.failure());
     return exitSuccess;
 }
 

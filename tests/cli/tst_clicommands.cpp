@@ -630,11 +630,13 @@ private slots:
         };
         QTest::newRow("no output") << render << QStringList{} << QStringLiteral("-o");
         // Run in the input's folder, where nothing may be written: good outputs go to a folder beside it.
-        QTest::newRow("unknown format") << render << output("../outputs/plot.jpg") << QStringLiteral("plot.jpg");
+        QTest::newRow("unknown format")
+            << render << output("../outputs/plot.jpg") << QStringLiteral("plot.jpg");
         for (const char *size : {"0x100", "640", "640x", "99999x100", "640x360x2", "axb", "-640x360"})
             QTest::addRow("size %s", size)
                 << render
-                << output("../outputs/plot.png") + QStringList{QStringLiteral("--size"), QString::fromLatin1(size)}
+                << output("../outputs/plot.png") +
+                       QStringList{QStringLiteral("--size"), QString::fromLatin1(size)}
                 << QString::fromLatin1(size);
         QTest::newRow("render to standard output")
             << render << output("-") << QStringLiteral("standard output");

@@ -240,8 +240,9 @@ private slots:
         const QString path = directory + QLatin1Char('/') + arriving;
         append(path, start);
         QVERIFY(watch.waitFor([&watch] { return watch.errors.contains(QLatin1String("incomplete")); }));
-        QVERIFY2(watch.errors.contains(arriving + QStringLiteral(": incomplete: not a measurement after 0.3 s")),
-                 qPrintable(watch.errors));
+        QVERIFY2(
+            watch.errors.contains(arriving + QStringLiteral(": incomplete: not a measurement after 0.3 s")),
+            qPrintable(watch.errors));
         if (then == QLatin1String("fill")) {
             QVERIFY(QFile::resize(path, 0));
             append(path, goodMeasurement());
