@@ -3,6 +3,8 @@
 
 #include "commands.h"
 
+#include "platform/filesystem.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -17,11 +19,6 @@
 #include <io.h>
 #else
 #include <unistd.h>
-#endif
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 #endif
 
 namespace cli {
@@ -181,18 +178,11 @@ QString systemReason(const QString &errorString)
 
 namespace {
 
-// What the system says when it looks the path up, or the empty text when it finds it. A path
-// below a folder without search permission does not "not exist": the system says why.
+// What the system says when it looks the path up, or the empty text when it finds it.
 QString lookupFailure(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return systemReason(QString::fromLocal8Bit(std::strerror(errno)));
-    return QString();
-#else
-    return QFileInfo::exists(path) ? QString() : QStringLiteral("no such file or directory");
-#endif
+    const QString failure = platform::lookupFailure(path);
+    return failure.isEmpty() ? failure : systemReason(failure);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outputfile.h"
 
-#include "outputsystem.h"
+#include "platform/writing.h"
 
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
@@ -13,7 +13,8 @@ namespace cli {
 
 namespace {
 
-using outputsystem::PathStatus;
+using platform::writing::PathStatus;
+namespace writing = platform::writing;
 
 // Our own file beside the target: hidden, and never a name the viewer lists.
 const QString temporaryPrefix = QStringLiteral(".steel-archive-");
@@ -53,7 +54,7 @@ QStringList resolvedFolders(const ReadArchive &read)
 {
     QStringList folders;
     for (const QString &folder : read.folders) {
-        const QString resolved = outputsystem::resolvedPath(folder);
+        const QString resolved = writing::resolvedPath(folder);
         if (!resolved.isEmpty() && !folders.contains(resolved))
             folders.append(resolved);
     }
@@ -65,7 +66,7 @@ QStringList resolvedFolders(const ReadArchive &read)
 QString readFileRefusal(const ReadArchive &read, const QStringList &folders, const PathStatus &status)
 {
     for (const QString &file : read.files) {
-        const PathStatus input = outputsystem::pathStatus(file, true);
+        const PathStatus input = writing::pathStatus(file, true);
         if (input.kind == PathStatus::Kind::regular && input.device == status.device &&
             input.file == status.file)
             return QStringLiteral(
@@ -76,7 +77,7 @@ QString readFileRefusal(const ReadArchive &read, const QStringList &folders, con
     if (status.links > 1) {
         // Another name of a file of the archive: a hard link.
         for (const QString &folder : folders) {
-            const QString entry = outputsystem::entryOfFile(folder, status.device, status.file);
+            const QString entry = writing::entryOfFile(folder, status.device, status.file);
             if (!entry.isEmpty())
                 return QStringLiteral("is the file %1 of the archive folder being read (the same file under "
                                       "this name); refusing to overwrite it")
@@ -115,7 +116,7 @@ ReadArchive readingFile(const QString &path)
     ReadArchive read;
     read.files.append(path);
     read.folders.append(QFileInfo(path).absolutePath());
-    const QString resolved = outputsystem::resolvedPath(path);
+    const QString resolved = writing::resolvedPath(path);
     if (!resolved.isEmpty())
         read.folders.append(QFileInfo(resolved).absolutePath());
     return read;
@@ -133,13 +134,13 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
     if (output.isEmpty())
         return QStringLiteral("is no file name");
     const QStringList folders = resolvedFolders(read);
-    const PathStatus itself = outputsystem::pathStatus(output, false);
+    const PathStatus itself = writing::pathStatus(output, false);
     if (itself.kind == PathStatus::Kind::missing && !itself.failure.isEmpty())
         return QStringLiteral("cannot be looked up: %1").arg(lowerReason(itself.failure));
 
     if (itself.kind == PathStatus::Kind::symbolicLink) {
-        const PathStatus target = outputsystem::pathStatus(output, true);
-        const QString resolved = outputsystem::resolvedPath(output);
+        const PathStatus target = writing::pathStatus(output, true);
+        const QString resolved = writing::resolvedPath(output);
         QString archiveTarget;
         if (target.kind == PathStatus::Kind::regular) {
             const QFileInfo resolvedInfo(resolved);
@@ -159,7 +160,7 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
                               "link: name the file itself");
     }
     if (itself.kind == PathStatus::Kind::folder) {
-        const QString resolved = outputsystem::resolvedPath(output);
+        const QString resolved = writing::resolvedPath(output);
         if (folders.contains(resolved))
             return QStringLiteral("is the archive folder being read; name a file outside it");
         return QStringLiteral("is a folder, not a file");
@@ -179,7 +180,7 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
                    "refusing to write it")
             .arg(archive::technologyPattern());
     const QString folder = info.absolutePath();
-    const PathStatus folderStatus = outputsystem::pathStatus(folder, true);
+    const PathStatus folderStatus = writing::pathStatus(folder, true);
     if (folderStatus.kind != PathStatus::Kind::folder) {
         const QString why = !folderStatus.failure.isEmpty() ? lowerReason(folderStatus.failure)
                             : folderStatus.kind == PathStatus::Kind::missing
@@ -187,7 +188,7 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
                                 : QStringLiteral("not a folder");
         return QStringLiteral("cannot be written into %1: %2").arg(folder, why);
     }
-    const QString resolvedFolder = outputsystem::resolvedPath(folder);
+    const QString resolvedFolder = writing::resolvedPath(folder);
     const QString refusal = folderRefusal(folders, resolvedFolder.isEmpty() ? folder : resolvedFolder);
     if (!refusal.isEmpty())
         return refusal;
@@ -217,7 +218,7 @@ CheckedOutput::~CheckedOutput() = default;
 bool CheckedOutput::writeBuffered()
 {
     if (error == 0 && !buffer.isEmpty()) {
-        error = outputsystem::writeAll(handle, buffer.constData(), buffer.size());
+        error = writing::writeAll(handle, buffer.constData(), buffer.size());
         if (error == 0)
             written += buffer.size();
     }
@@ -244,7 +245,7 @@ qint64 CheckedOutput::writeData(const char *data, qint64 size)
         buffer.append(data, int(size));
         return size;
     }
-    error = outputsystem::writeAll(handle, data, size);
+    error = writing::writeAll(handle, data, size);
     if (error != 0)
         return -1;
     written += size;
@@ -260,8 +261,8 @@ OutputFile::~OutputFile()
 
 bool OutputFile::open()
 {
-    const outputsystem::NewFile created =
-        outputsystem::createUniqueFile(QFileInfo(target).absolutePath(), temporaryPrefix);
+    const writing::NewFile created =
+        writing::createUniqueFile(QFileInfo(target).absolutePath(), temporaryPrefix);
     if (created.handle < 0)
         return fail(QStringLiteral("cannot be written: ") + lowerReason(created.failure));
     handle = created.handle;
@@ -278,8 +279,7 @@ QIODevice *OutputFile::device()
 
 QString OutputFile::writeFailure() const
 {
-    return output && output->failure() != 0 ? lowerReason(outputsystem::errorText(output->failure()))
-                                            : QString();
+    return output && output->failure() != 0 ? lowerReason(writing::errorText(output->failure())) : QString();
 }
 
 bool OutputFile::fail(const QString &why)
@@ -295,30 +295,29 @@ bool OutputFile::commit(bool needsContent)
         return reason.isEmpty() ? fail(QStringLiteral("was never opened")) : false;
     output->writeBuffered();
     if (output->failure() != 0)
-        return fail(lowerReason(outputsystem::errorText(output->failure())));
+        return fail(lowerReason(writing::errorText(output->failure())));
     if (needsContent && output->bytesWritten() == 0)
         return fail(QStringLiteral("the writer gave no content"));
-    const PathStatus existing = outputsystem::pathStatus(target, false);
-    const uint permissions = existing.kind == PathStatus::Kind::regular
-                                 ? existing.permissions
-                                 : outputsystem::defaultFilePermissions();
-    int error = outputsystem::setPermissions(handle, permissions);
+    const PathStatus existing = writing::pathStatus(target, false);
+    const uint permissions =
+        existing.kind == PathStatus::Kind::regular ? existing.permissions : writing::defaultFilePermissions();
+    int error = writing::setPermissions(handle, permissions);
     if (error == 0 && modified)
-        error = outputsystem::setModificationTime(handle, *modified);
+        error = writing::setModificationTime(handle, *modified);
     if (error == 0 && syncToDisk)
-        error = outputsystem::syncToDisk(handle);
-    const int closed = outputsystem::closeHandle(handle);
+        error = writing::syncToDisk(handle);
+    const int closed = writing::closeHandle(handle);
     handle = -1;
     if (error == 0)
         error = closed;
     if (error == 0)
-        error = outputsystem::replaceFile(temporaryPath, target);
+        error = writing::replaceFile(temporaryPath, target);
     if (error != 0)
-        return fail(lowerReason(outputsystem::errorText(error)));
+        return fail(lowerReason(writing::errorText(error)));
     temporaryPath.clear();
     output.reset();
     if (syncToDisk)
-        outputsystem::syncFolder(QFileInfo(target).absolutePath());
+        writing::syncFolder(QFileInfo(target).absolutePath());
     return true;
 }
 
@@ -326,11 +325,11 @@ void OutputFile::discard()
 {
     output.reset();
     if (handle >= 0) {
-        outputsystem::closeHandle(handle);
+        writing::closeHandle(handle);
         handle = -1;
     }
     if (!temporaryPath.isEmpty()) {
-        outputsystem::removeFile(temporaryPath);
+        writing::removeFile(temporaryPath);
         temporaryPath.clear();
     }
 }
@@ -346,13 +345,13 @@ QString StandardOutput::finish()
     int error = output.failure();
     if (error == 0) {
         // Some file systems report a failed write only when the file is closed.
-        error = outputsystem::closeHandle(1);
+        error = writing::closeHandle(1);
         if (error != 0 && output.bytesWritten() == 0)
             error = 0; // nothing was written to a standard output that was never there
     }
-    if (error == 0 || outputsystem::isBrokenPipe(error))
+    if (error == 0 || writing::isBrokenPipe(error))
         return QString();
-    return QStringLiteral("write error: ") + outputsystem::errorText(error);
+    return QStringLiteral("write error: ") + writing::errorText(error);
 }
 
 } // namespace cli

@@ -7,9 +7,9 @@
 #include <optional>
 
 // The system calls behind writing an output file whole or not at all, and behind telling whether a
-// path is, or leads to, a file the command reads. One interface; outputsystem_posix.cpp talks to
-// POSIX. Kept apart so that it can join the other system calls in one room.
-namespace cli::outputsystem {
+// path is, or leads to, a file a command reads. writing_posix.cpp talks to POSIX, writing_win.cpp to
+// Windows.
+namespace platform::writing {
 
 // What a path names, as the system sees it.
 struct PathStatus
@@ -73,4 +73,4 @@ QString errorText(int error);
 // Whether the error number says the reader of a pipe went away.
 bool isBrokenPipe(int error);
 
-} // namespace cli::outputsystem
+} // namespace platform::writing

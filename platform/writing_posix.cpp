@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "outputsystem.h"
+#include "platform/writing.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace cli::outputsystem {
+namespace platform::writing {
 
 PathStatus pathStatus(const QString &path, bool followLinks)
 {
@@ -172,4 +172,4 @@ bool isBrokenPipe(int error)
     return error == EPIPE;
 }
 
-} // namespace cli::outputsystem
+} // namespace platform::writing
