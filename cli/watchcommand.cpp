@@ -6,6 +6,7 @@
 
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -231,7 +232,8 @@ private:
             reportFailure(err, command,
                           QStringLiteral("%1: incomplete: not a measurement after %2 s without a change: %3; "
                                          "still watched")
-                              .arg(path, QString::number(quietMsecs / 1000.0), reason));
+                              .arg(directory + QLatin1Char('/') + archive::displayName(fileName),
+                                   QString::number(quietMsecs / 1000.0), reason));
         }
     }
 

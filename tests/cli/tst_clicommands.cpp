@@ -932,6 +932,42 @@ private slots:
                                  QStringLiteral("\tsteel_K1-2024_01_11-09_00_00.json\n"));
     }
 
+    // A name may hold any byte but "/": plain text shows it on one line that cannot steer a terminal,
+    // the machine formats keep it exactly.
+    void findEscapesControlCharactersOnlyInPlainText_data()
+    {
+        QTest::addColumn<QString>("technology");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line break") << QStringLiteral("K\n1") << QStringLiteral("K\\n1");
+        QTest::newRow("tab") << QStringLiteral("K\t1") << QStringLiteral("K\\t1");
+        QTest::newRow("terminal escape") << QStringLiteral("K\x1b[2J1") << QStringLiteral("K\\x1b[2J1");
+        QTest::newRow("backslash") << QStringLiteral("K\\1") << QStringLiteral("K\\\\1");
+        QTest::newRow("Cyrillic stays") << QStringLiteral("УКП") << QStringLiteral("УКП");
+    }
+    void findEscapesControlCharactersOnlyInPlainText()
+    {
+        QFETCH(QString, technology);
+        QFETCH(QString, shown);
+        const QString dir = freshFolder(QStringLiteral("find-names"));
+        const QString fileName = QStringLiteral("steel_%1-2019_03_07-09_00_00.json").arg(technology);
+        writeFile(dir, fileName, goodMeasurement());
+
+        const CommandResult plain = runTool({QStringLiteral("find"), dir});
+        QCOMPARE(plain.exitCode, 0);
+        QCOMPARE(plain.out.count(QLatin1Char('\n')), 1);
+        QCOMPARE(plain.out.count(QLatin1Char('\t')), 5);
+        QVERIFY(!plain.out.contains(QChar(0x1b)));
+        QCOMPARE(plain.out.section(QLatin1Char('\t'), 1, 1), shown);
+        QVERIFY2(plain.out.endsWith(QStringLiteral("steel_%1-2019_03_07-09_00_00.json\n").arg(shown)),
+                 qPrintable(plain.out));
+
+        const CommandResult json = runTool({QStringLiteral("find"), dir, QStringLiteral("--json")});
+        QCOMPARE(QJsonDocument::fromJson(json.out.toUtf8()).array().at(0).toObject().value(QStringLiteral("file")),
+                 QJsonValue(fileName));
+        const CommandResult csv = runTool({QStringLiteral("find"), dir, QStringLiteral("--csv")});
+        QVERIFY2(csv.out.contains(fileName), qPrintable(csv.out));
+    }
+
     void findRejectsBadConditions_data()
     {
         QTest::addColumn<QStringList>("conditions");
