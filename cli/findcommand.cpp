@@ -196,8 +196,8 @@ void reportSkippedFiles(QTextStream &err, const QString &command, const QString 
 {
     for (const QString &fileName : fileNames) {
         const QString path = directory + QLatin1Char('/') + fileName;
-        err << "steel-archive " << command << ": " << directory << '/' << archive::displayName(fileName) << ": "
-            << unreadableReason(path) << "; skipped\n";
+        err << "steel-archive " << command << ": " << directory << '/' << archive::displayName(fileName)
+            << ": " << unreadableReason(path) << "; skipped\n";
     }
     err.flush();
 }

@@ -962,8 +962,9 @@ private slots:
                  qPrintable(plain.out));
 
         const CommandResult json = runTool({QStringLiteral("find"), dir, QStringLiteral("--json")});
-        QCOMPARE(QJsonDocument::fromJson(json.out.toUtf8()).array().at(0).toObject().value(QStringLiteral("file")),
-                 QJsonValue(fileName));
+        QCOMPARE(
+            QJsonDocument::fromJson(json.out.toUtf8()).array().at(0).toObject().value(QStringLiteral("file")),
+            QJsonValue(fileName));
         const CommandResult csv = runTool({QStringLiteral("find"), dir, QStringLiteral("--csv")});
         QVERIFY2(csv.out.contains(fileName), qPrintable(csv.out));
     }
