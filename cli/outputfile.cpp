@@ -267,6 +267,7 @@ bool OutputFile::open()
         return fail(QStringLiteral("cannot be written: ") + lowerReason(created.failure));
     handle = created.handle;
     temporaryPath = created.path;
+    writing::removeOnInterruption(temporaryPath);
     output = std::make_unique<CheckedOutput>(handle, 64 * 1024);
     output->open(QIODevice::WriteOnly);
     return true;
@@ -314,6 +315,8 @@ bool OutputFile::commit(bool needsContent)
         error = writing::replaceFile(temporaryPath, target);
     if (error != 0)
         return fail(lowerReason(writing::errorText(error)));
+    // Only now off the list: once renamed, its old name names nothing an interruption could remove.
+    writing::keepOnInterruption(temporaryPath);
     temporaryPath.clear();
     output.reset();
     if (syncToDisk)
@@ -329,6 +332,7 @@ void OutputFile::discard()
         handle = -1;
     }
     if (!temporaryPath.isEmpty()) {
+        writing::keepOnInterruption(temporaryPath);
         writing::removeFile(temporaryPath);
         temporaryPath.clear();
     }

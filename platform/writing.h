@@ -68,6 +68,10 @@ int replaceFile(const QString &source, const QString &target);
 void syncFolder(const QString &folder);
 // Removes a file of our own; errors do not matter then.
 void removeFile(const QString &path);
+// Files of our own that an interruption (Ctrl+C, SIGTERM, a closed terminal) removes before the process
+// ends, so that no half-written file outlives it. Removed from the list before the file is renamed.
+void removeOnInterruption(const QString &path);
+void keepOnInterruption(const QString &path);
 // The system's text for an error number ("No space left on device").
 QString errorText(int error);
 // Whether the error number says the reader of a pipe went away.

@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -160,6 +162,67 @@ void syncFolder(const QString &folder)
 void removeFile(const QString &path)
 {
     ::unlink(QFile::encodeName(path).constData());
+}
+
+namespace {
+
+// A handful of slots, read by the signal handler: no allocation, no lock, only unlink().
+constexpr int interruptionSlots = 8;
+char interruptionPaths[interruptionSlots][PATH_MAX];
+std::atomic<bool> interruptionSlotUsed[interruptionSlots];
+
+extern "C" void removeFilesAndEnd(int signalNumber)
+{
+    for (int i = 0; i < interruptionSlots; ++i) {
+        if (interruptionSlotUsed[i].load())
+            ::unlink(interruptionPaths[i]);
+    }
+    ::signal(signalNumber, SIG_DFL);
+    ::raise(signalNumber);
+}
+
+void installInterruptionHandler()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous;
+        // A handler of the caller's (watch ends its loop itself) is left in place.
+        if (::sigaction(signalNumber, nullptr, &previous) != 0 || previous.sa_handler != SIG_DFL)
+            continue;
+        struct sigaction action = {};
+        action.sa_handler = removeFilesAndEnd;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signalNumber, &action, nullptr);
+    }
+}
+
+} // namespace
+
+void removeOnInterruption(const QString &path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    if (encoded.size() >= PATH_MAX)
+        return;
+    installInterruptionHandler();
+    for (int i = 0; i < interruptionSlots; ++i) {
+        if (interruptionSlotUsed[i].load())
+            continue;
+        std::memcpy(interruptionPaths[i], encoded.constData(), size_t(encoded.size()) + 1);
+        interruptionSlotUsed[i].store(true);
+        return;
+    }
+}
+
+void keepOnInterruption(const QString &path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    for (int i = 0; i < interruptionSlots; ++i) {
+        if (interruptionSlotUsed[i].load() && encoded == interruptionPaths[i])
+            interruptionSlotUsed[i].store(false);
+    }
 }
 
 QString errorText(int error)
