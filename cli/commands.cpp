@@ -46,7 +46,8 @@ QString toolHelpText()
                        "Exit codes: 0 done; 1 the archive has problems (check's findings, no archive\n"
                        "file at all, files find had to skip, the folder watch watched disappeared); 2 bad "
                        "usage, an input that cannot be read or\n"
-                       "an output that cannot or must not be written. Each command's --help has its own.\n");
+                       "an output that cannot or must not be written (standard output included: \"write\n"
+                       "error\"). Each command's --help has its own.\n");
     return text;
 }
 

@@ -224,6 +224,9 @@ private:
                 << '\n';
             out.flush();
             stopWaiting(fileName);
+            // Lines that cannot be written are no feed: the watch ends, and the write error is told.
+            if (out.status() != QTextStream::Ok)
+                loop.exit(exitFailure);
         } else if (quietPeriodOver && !namedIncomplete.contains(fileName)) {
             // A station may open its file long before it writes the recording: the file stays watched,
             // and is printed once it parses, however late.
@@ -271,8 +274,8 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
             .arg(defaultQuietSeconds),
         0, 1,
         QStringLiteral(
-            "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage\n"
-            "or a folder that cannot be read.\n")};
+            "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
+            "a folder that cannot be read or lines that cannot be written.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON lines."));
