@@ -127,6 +127,32 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+EntryType entryType(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return EntryType::link;
+    if (!info.exists())
+        return EntryType::missing;
+    if (info.isDir())
+        return EntryType::folder;
+    return info.isFile() ? EntryType::regular : EntryType::other;
+}
+
+bool touchWithoutFollowing(const QString &path)
+{
+    if (entryType(path) != EntryType::regular)
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) &&
+           file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+}
+
+bool mountsHaveUniqueIds()
+{
+    return false;
+}
+
 QString lookupFailure(const QString &path)
 {
     return QFileInfo::exists(path) ? QString() : QStringLiteral("No such file or directory");
