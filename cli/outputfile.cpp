@@ -200,11 +200,12 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
 QString outputRuleHelpText()
 {
     return QStringLiteral(
-        "The output is written whole or not at all: into a new file beside it, which replaces it only once\n"
-        "every byte is on the disk (its permissions are kept). A symbolic link is refused, never written\n"
-        "through or replaced. Never written: a file the command reads, under any name (hard links too),\n"
-        "anything inside the archive folder read, a name the viewer lists (steel_*.json), or any folder\n"
-        "that holds such files.\n");
+        "The output is written whole or not at all: into a new file beside it, which takes its\n"
+        "place (with the old file's permissions and owner) only once every byte is on the disk;\n"
+        "a failed write leaves an earlier file as it was. An output that is a symbolic link is\n"
+        "refused: it is neither written through nor replaced. Never written: a file being read,\n"
+        "under any name (hard links too); anything in or below the archive folder read; a name\n"
+        "the viewer lists (steel_*.json); any folder that holds such files.\n");
 }
 
 CheckedOutput::CheckedOutput(int handle, qint64 bufferSize) : handle(handle), bufferSize(bufferSize)
@@ -302,6 +303,9 @@ bool OutputFile::commit(bool needsContent)
     const PathStatus existing = writing::pathStatus(target, false);
     const uint permissions =
         existing.kind == PathStatus::Kind::regular ? existing.permissions : writing::defaultFilePermissions();
+    if (existing.kind == PathStatus::Kind::regular)
+        writing::keepOwner(handle, existing.owner, existing.group);
+    // After the owner: a change of owner may clear bits such as set-group-ID.
     int error = writing::setPermissions(handle, permissions);
     if (error == 0 && modified)
         error = writing::setModificationTime(handle, *modified);

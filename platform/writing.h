@@ -27,7 +27,9 @@ struct PathStatus
     quint64 file = 0;
     quint64 links = 0;    // hard links to the file
     uint permissions = 0; // the permission bits (0777)
-    QString failure;      // why the status could not be had, when kind is missing; empty for "no such file"
+    uint owner = 0;       // the owning user and group, where the system has them
+    uint group = 0;
+    QString failure; // why the status could not be had, when kind is missing; empty for "no such file"
 };
 // The path itself (a link is reported as a link) or, with `followLinks`, what it leads to.
 PathStatus pathStatus(const QString &path, bool followLinks);
@@ -52,6 +54,9 @@ NewFile createUniqueFile(const QString &folder, const QString &prefix);
 int writeAll(int handle, const char *data, qint64 size);
 // Sets the permission bits of an open file. Returns the error number or 0.
 int setPermissions(int handle, uint permissions);
+// Gives an open file the owner and group of the file it replaces, where the process may (as root);
+// elsewhere the file stays the writer's, which is no failure.
+void keepOwner(int handle, uint owner, uint group);
 // The permission bits a newly made file gets by default (0666 less the process's mask).
 uint defaultFilePermissions();
 // Sets the modification (and access) time of an open file. Returns the error number or 0.

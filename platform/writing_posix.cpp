@@ -40,6 +40,8 @@ PathStatus pathStatus(const QString &path, bool followLinks)
     status.file = quint64(info.st_ino);
     status.links = quint64(info.st_nlink);
     status.permissions = uint(info.st_mode) & 0777u;
+    status.owner = uint(info.st_uid);
+    status.group = uint(info.st_gid);
     return status;
 }
 
@@ -109,6 +111,13 @@ int writeAll(int handle, const char *data, qint64 size)
 int setPermissions(int handle, uint permissions)
 {
     return ::fchmod(handle, mode_t(permissions)) == 0 ? 0 : errno;
+}
+
+void keepOwner(int handle, uint owner, uint group)
+{
+    if (::fchown(handle, uid_t(owner), gid_t(group)) != 0) {
+        // Not ours to give away: the file stays the writer's.
+    }
 }
 
 uint defaultFilePermissions()

@@ -119,6 +119,13 @@ int setPermissions(int handle, uint permissions)
     return 0; // the file gets its folder's access rules
 }
 
+void keepOwner(int handle, uint owner, uint group)
+{
+    Q_UNUSED(handle)
+    Q_UNUSED(owner)
+    Q_UNUSED(group) // the file gets its folder's access rules
+}
+
 uint defaultFilePermissions()
 {
     return 0666u;
