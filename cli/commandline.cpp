@@ -3,8 +3,6 @@
 
 #include "commands.h"
 
-#include "archive/archivelisting.h"
-#include "archive/archivescans.h"
 #include "platform/filesystem.h"
 
 #include <QCommandLineParser>
@@ -248,50 +246,6 @@ QString unlistableFolderReason(const QString &directory)
 bool isStandardOutput(const QString &output)
 {
     return output == QLatin1String("-");
-}
-
-QString outputRefusal(const QString &input, const QString &output)
-{
-    if (isStandardOutput(output))
-        return QString();
-    const QFileInfo in(input);
-    const QFileInfo out(output);
-    const QString inputPath = in.canonicalFilePath();
-    // A hard link has a path of its own.
-    const bool same =
-        (!inputPath.isEmpty() && out.canonicalFilePath() == inputPath) || platform::isSameFile(input, output);
-    if (same)
-        return QStringLiteral("is the input file %1; refusing to overwrite a measurement").arg(input);
-    const QString inputFolder = in.absoluteDir().canonicalPath();
-    if (!inputFolder.isEmpty() && out.absoluteDir().canonicalPath() == inputFolder &&
-        archive::wildcardMatch(archive::technologyPattern(), out.fileName()))
-        return QStringLiteral(
-                   "is named like an archive file (%1) in the folder of %2, where the viewer would "
-                   "list it; refusing to write it there")
-            .arg(archive::technologyPattern(), input);
-    return QString();
-}
-
-QString unwritableReason(const QString &output)
-{
-    const QFileInfo info(output);
-    if (info.isDir())
-        return QStringLiteral("is a folder, not a file");
-    const QString folder = info.absolutePath();
-    const QString lookup = lookupFailure(folder);
-    if (!lookup.isEmpty())
-        return QStringLiteral("cannot be written into %1: %2").arg(folder, lookup);
-    if (!QFileInfo(folder).isDir())
-        return QStringLiteral("cannot be written: %1 is not a folder").arg(folder);
-    // Opened without truncating, so that a refusal leaves an existing file as it was.
-    const bool existed = info.exists();
-    QFile file(output);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return systemReason(file.errorString());
-    file.close();
-    if (!existed)
-        file.remove();
-    return QString();
 }
 
 QString momentDisplayText(const QDate &date, const QTime &time)

@@ -65,12 +65,6 @@ QString unreadableReason(const QString &path);
 
 // "-o -": the output is standard output.
 bool isStandardOutput(const QString &output);
-// Why a command that reads the measurement file `input` must not write `output`, or the empty
-// text: the output is the input itself (however spelled, through links included), or it would land
-// in the input's folder under a name the viewer lists as an archive file.
-QString outputRefusal(const QString &input, const QString &output);
-// Why `output` cannot be written, found before anything is drawn or written, or the empty text.
-QString unwritableReason(const QString &output);
 
 // Checks that an archive folder can be listed; returns the empty text, or the reason why not.
 QString unlistableFolderReason(const QString &directory);

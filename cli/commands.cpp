@@ -57,7 +57,8 @@ QString toolHelpText()
                        "Exit codes: 0 done; 1 the archive has problems (check's findings, no archive\n"
                        "file at all, files find had to skip, the folder watch watched disappeared); 2 bad\n"
                        "usage, an input that cannot be read or an output that cannot or must not be\n"
-                       "written. Each command's --help has its own.\n");
+                       "written (standard output included: \"write error\"). Each command's --help has\n"
+                       "its own.\n");
     return text;
 }
 

@@ -3,6 +3,7 @@
 
 #include "commandline.h"
 #include "commands.h"
+#include "outputfile.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -380,17 +381,16 @@ QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &file
     if (!QDir().mkpath(directory))
         return QStringLiteral("%1: the folder cannot be created").arg(directory);
     for (const DemoFile &demoFile : files) {
-        QFile file(directory + QLatin1Char('/') + demoFile.fileName);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return QStringLiteral("%1: %2").arg(file.fileName(), systemReason(file.errorString()));
-        if (file.write(demoFile.content) != demoFile.content.size() || !file.flush())
-            return QStringLiteral("%1: %2").arg(file.fileName(), systemReason(file.errorString()));
-        // Set after the last write, which would otherwise move the time again.
-        const QDateTime modified(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime);
-        if (!file.setFileTime(modified, QFileDevice::FileModificationTime))
-            return QStringLiteral("%1: the modification time cannot be set: %2")
-                .arg(file.fileName(), systemReason(file.errorString()));
-        file.close();
+        // Each file replaced whole: an earlier file (or another name of it elsewhere) is never written
+        // through, and a full disk leaves no cut-off measurement behind.
+        const QString path = directory + QLatin1Char('/') + demoFile.fileName;
+        OutputFile file(path);
+        file.setSyncToDisk(false);
+        file.setModificationTime(QDateTime(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime));
+        if (!file.open() || file.device()->write(demoFile.content) != demoFile.content.size() ||
+            !file.commit(true))
+            return QStringLiteral("%1: %2").arg(path, file.failure().isEmpty() ? file.writeFailure()
+                                                                               : file.failure());
     }
     return QString();
 }

@@ -5,6 +5,7 @@
 #include "measurementcommands.h"
 
 #include "archive/archivereader.h"
+#include "archive/displayname.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -196,7 +197,8 @@ void reportSkippedFiles(QTextStream &err, const QString &command, const QString 
 {
     for (const QString &fileName : fileNames) {
         const QString path = directory + QLatin1Char('/') + fileName;
-        err << "steel-archive " << command << ": " << path << ": " << unreadableReason(path) << "; skipped\n";
+        err << "steel-archive " << command << ": " << directory << '/' << archive::displayName(fileName)
+            << ": " << unreadableReason(path) << "; skipped\n";
     }
     err.flush();
 }
@@ -204,12 +206,14 @@ void reportSkippedFiles(QTextStream &err, const QString &command, const QString 
 QString foundLine(const FoundMeasurement &found)
 {
     const measurement::MeasurementDigest &m = found.digest;
+    // One record on one line that cannot steer a terminal, whatever the name or the file holds; JSON
+    // and CSV keep the exact texts.
     return QStringList{momentDisplayText(found.moment.date, found.moment.time),
-                       found.technology,
-                       measurement::displayText(m.smelt),
-                       measurement::displayText(m.temperatureText),
-                       statusDisplayText(m),
-                       found.fileName}
+                       archive::displayName(found.technology),
+                       archive::displayName(measurement::displayText(m.smelt)),
+                       archive::displayName(measurement::displayText(m.temperatureText)),
+                       archive::displayName(statusDisplayText(m)),
+                       archive::displayName(found.fileName)}
         .join(QLatin1Char('\t'));
 }
 

@@ -4,6 +4,7 @@
 #include "commands.h"
 
 #include "archive/archivetree.h"
+#include "archive/displayname.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -16,7 +17,7 @@ namespace {
 // acts like the placeholder in the viewer: it leads no further, so nothing is listed below it.
 QString entryText(const QString &text)
 {
-    return text.isEmpty() ? QStringLiteral("(empty)") : text;
+    return text.isEmpty() ? QStringLiteral("(empty)") : archive::displayName(text);
 }
 
 QString timesLine(const QVector<int> &seconds)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commands.h"
 #include "language.h"
+#include "outputfile.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -43,14 +44,21 @@ int main(int argc, char *argv[])
     cli::useLocaleLanguage();
 
     // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale.
-    QTextStream out(stdout);
+    // Every write to standard output is checked: output lost to a full disk is never a success.
+    cli::StandardOutput standardOutput;
+    QTextStream out(standardOutput.device());
     QTextStream err(stderr);
     out.setCodec("UTF-8");
     err.setCodec("UTF-8");
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
-    const int code = cli::runCommand(arguments, out, err);
+    int code = cli::runCommand(arguments, out, err);
     out.flush();
+    const QString writeFailure = standardOutput.finish();
+    if (!writeFailure.isEmpty()) {
+        err << "steel-archive: " << writeFailure << '\n';
+        code = cli::exitFailure;
+    }
     err.flush();
     return code;
 }

@@ -3,6 +3,7 @@
 
 #include "commandline.h"
 #include "commands.h"
+#include "outputfile.h"
 
 #include "archive/displayname.h"
 #include "platform/arguments.h"
@@ -13,7 +14,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <cmath>
@@ -185,10 +185,8 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "cli", "Writes the two curves of a measurement file as CSV: a header line\n"
                    "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
                    "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly\n"
-                   "the number the viewer draws.\n"
-                   "The output may not be the input file itself, nor a name the viewer would list\n"
-                   "(steel_*.json) in the input's folder.\n") +
-            csvFormatHelpText() + unreadableHelp(),
+                   "the number the viewer draws.\n") +
+            outputRuleHelpText() + csvFormatHelpText() + unreadableHelp(),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp());
@@ -207,9 +205,11 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
 
     const QString path = parser.positionalArguments().constFirst();
     const QString output = parser.isSet(outputOption) ? parser.value(outputOption) : QStringLiteral("-");
-    const QString refusal = outputRefusal(path, output);
-    if (!refusal.isEmpty())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
+    if (!isStandardOutput(output)) {
+        const QString refusal = outputRefusal(readingFile(path), output);
+        if (!refusal.isEmpty())
+            return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
+    }
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
     if (!read)
         return exitFailure;
@@ -219,14 +219,9 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
         out.flush();
         return exitSuccess;
     }
-    const QString unwritable = unwritableReason(output);
-    if (!unwritable.isEmpty())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + unwritable);
-    // All or nothing: a failed write must not leave a truncated CSV that looks complete.
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
-        return reportFailure(err, syntax.name,
-                             output + QStringLiteral(": ") + systemReason(file.errorString()));
+    OutputFile file(output);
+    if (!file.open() || file.device()->write(csv.toUtf8()) < 0 || !file.commit(true))
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
     return exitSuccess;
 }
 

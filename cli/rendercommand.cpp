@@ -2,6 +2,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
+#include "outputfile.h"
 
 #include "archive/archivename.h"
 #include "measurement/plotsteps.h"
@@ -9,7 +10,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPdfWriter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextStream>
 
 #include <qcustomplot.h>
@@ -35,6 +39,39 @@ QString captionText(const QString &path, const measurement::Measurement &m)
     return parts.join(QStringLiteral("    "));
 }
 
+// The plot as a PNG, drawn as QCustomPlot::savePng draws it, into a device whose every write is checked.
+bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
+{
+    QImage image = plot.toPixmap(width, height, 1.0).toImage();
+    if (image.isNull())
+        return false;
+    const int dotsPerMeter = int(96 / 0.0254); // the 96 dpi QCustomPlot writes
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image.save(device, "PNG");
+}
+
+// The plot as a one-page PDF of width x height points, as QCustomPlot::savePdf draws it: at the screen's
+// resolution, the plot's pixels mapped onto the page's points.
+bool writePdf(QCustomPlot &plot, int width, int height, QIODevice *device)
+{
+    QPdfWriter writer(device);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    writer.setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
+    QPageLayout layout(QPageSize(QSize(width, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
+                       QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    layout.setMode(QPageLayout::FullPageMode);
+    writer.setPageLayout(layout);
+    QCPPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    painter.setWindow(QRect(0, 0, width, height));
+    plot.toPainter(&painter, width, height);
+    return painter.end();
+}
+
 } // namespace
 
 int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -45,9 +82,10 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "Draws the curves of a measurement file exactly as the viewer's plot does (same axes,\n"
             "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
             "moment from the file name, and status. The output's format follows its suffix: .png\n"
-            "for an image, .pdf for a one-page document. The output may not be the input file\n"
-            "itself, nor a name the viewer would list (steel_*.json) in the input's folder.\n"
-            "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
+            "for an image, .pdf for a one-page document.\n") +
+            outputRuleHelpText() +
+            QStringLiteral(
+                "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An archive measurement file."));
@@ -74,7 +112,7 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return reportFailure(err, syntax.name,
                              QStringLiteral("-o -: a picture is not written to standard output; name a .png "
                                             "or .pdf file"));
-    const QString refusal = outputRefusal(parser.positionalArguments().constFirst(), output);
+    const QString refusal = outputRefusal(readingFile(parser.positionalArguments().constFirst()), output);
     if (!refusal.isEmpty())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
     const QString suffix = QFileInfo(output).suffix().toLower();
@@ -105,10 +143,10 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
     if (!read)
         return exitFailure;
-    // Asked before drawing: the drawing library would only say that its painter could not begin.
-    const QString unwritable = unwritableReason(output);
-    if (!unwritable.isEmpty())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + unwritable);
+    // Opened before drawing: the drawing library would only say that its painter could not begin.
+    OutputFile file(output);
+    if (!file.open())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
 
     // The same steps, in the same order, as the window: construction, then the load of a measurement.
     QCustomPlot plot;
@@ -122,10 +160,18 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     QVector<double> timeKeys;
     plot::displayCurves(&plot, timeKeys, read->temperature, read->emf);
 
-    const bool saved = suffix == QLatin1String("png") ? plot.savePng(output, width, height)
-                                                      : plot.savePdf(output, width, height);
-    if (!saved)
-        return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written"));
+    const bool drawn = suffix == QLatin1String("png") ? writePng(plot, width, height, file.device())
+                                                      : writePdf(plot, width, height, file.device());
+    if (!drawn) {
+        // A write failure says more than the writer's "no": the device keeps the system's reason.
+        const QString failure = file.writeFailure().isEmpty()
+                                    ? QStringLiteral("the picture could not be made")
+                                    : file.writeFailure();
+        file.discard();
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + failure);
+    }
+    if (!file.commit(true))
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
     return exitSuccess;
 }
 

@@ -2,6 +2,7 @@
 #include "archivestatistics.h"
 #include "commandline.h"
 #include "commands.h"
+#include "outputfile.h"
 #include "reportdocument.h"
 
 #include <QApplication>
@@ -77,7 +78,7 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "shows them, and the curves drawn as the viewer's plot draws them. Every page carries the\n"
             "title and its number. With no measurement selected the report is one page saying so.\n")
                 .arg(measurementsPerReportPage) +
-            SearchOptions::helpText() +
+            outputRuleHelpText() + SearchOptions::helpText() +
             QCoreApplication::translate(
                 "cli", "Files that cannot be read are named on standard error and skipped; progress\n"
                        "is shown on standard error when it is a terminal.\n") +
@@ -105,6 +106,14 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     ArchiveSearch search;
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
         return *finished;
+    const QString output = parser.value(outputOption);
+    const QString refusal = outputRefusal(readingFolder(search.directory), output);
+    if (!refusal.isEmpty())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
+    // Made before the archive is read: a folder that takes no file is found at once, not after the read.
+    OutputFile file(output);
+    if (!file.open())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
 
     const QVector<MeasurementFacts> facts =
         selectMeasurements(syntax.name, search, readingOptions(parser, err, QStringLiteral("read")), err);
@@ -114,11 +123,16 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     heading.conditions = conditionTexts(searchOptions.given(parser));
     heading.madeAt = QDateTime::currentDateTime();
 
-    const QString output = parser.value(outputOption);
     const QString failure =
-        writeReport(output, heading, facts, terminalProgress(err, QStringLiteral("page")));
-    if (!failure.isEmpty())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written: ") + failure);
+        writeReport(file.device(), heading, facts, terminalProgress(err, QStringLiteral("page")));
+    if (!failure.isEmpty()) {
+        const QString reason = file.writeFailure().isEmpty() ? failure : file.writeFailure();
+        file.discard();
+        return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written: ") + reason);
+    }
+    if (!file.commit(true))
+        return reportFailure(err, syntax.name,
+                             output + QStringLiteral(": cannot be written: ") + file.failure());
     return exitSuccess;
 }
 

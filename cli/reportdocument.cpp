@@ -9,7 +9,6 @@
 
 #include <QGuiApplication>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QScreen>
 
 #include <qcustomplot.h>
@@ -518,14 +517,10 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
 
 } // namespace
 
-QString writeReport(const QString &path, const ReportHeading &heading, const QVector<MeasurementFacts> &facts,
+QString writeReport(QIODevice *device, const ReportHeading &heading, const QVector<MeasurementFacts> &facts,
                     const std::function<void(int, int)> &progress)
 {
-    // All or nothing: a report cut short by a failure must not pass for a complete one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QPdfWriter writer(&file);
+    QPdfWriter writer(device);
     writer.setTitle(reportTitle());
     writer.setCreator(QStringLiteral("steel-archive"));
     writer.setPageSize(QPageSize(QPageSize::A4));
@@ -582,8 +577,6 @@ QString writeReport(const QString &path, const ReportHeading &heading, const QVe
     }
     if (!painter.end())
         return QStringLiteral("the PDF cannot be finished");
-    if (!file.commit())
-        return file.errorString();
     return QString();
 }
 

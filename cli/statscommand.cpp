@@ -185,10 +185,16 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
         return *finished;
 
-    const QVector<MeasurementFacts> facts =
-        selectMeasurements(syntax.name, search, readingOptions(parser, err, QStringLiteral("read")), err);
-    const QVector<GroupStatistics> groups = groupStatistics(facts, *grouping);
-    const GroupStatistics total = totalStatistics(facts, QStringLiteral("all"));
+    // Each measurement is counted as it is read; only its two numbers are kept, for the medians.
+    StatisticsCollector collector(*grouping);
+    QStringList unreadable;
+    visitMeasurements(
+        search.directory, search.criteria,
+        [&collector](FoundMeasurement &&found) { collector.add(factsOf(found)); }, &unreadable,
+        readingOptions(parser, err, QStringLiteral("read")));
+    reportSkippedFiles(err, syntax.name, search.directory, unreadable);
+    const QVector<GroupStatistics> groups = collector.groups();
+    const GroupStatistics total = collector.total(QStringLiteral("all"));
 
     const QString groupName = parser.value(byOption);
     if (parser.isSet(jsonOption)) {

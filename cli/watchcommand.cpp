@@ -6,6 +6,7 @@
 
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -150,6 +151,7 @@ private:
     QFileSystemWatcher watcher;
     QSet<QString> known;              // names present: there at the start, reported, or waited for
     QHash<QString, QTimer *> waiting; // files that do not parse yet, with their quiet timers
+    QSet<QString> namedIncomplete;    // waited for, and already named as incomplete
     bool folderGone = false;
 
     QString pathOf(const QString &fileName) const { return directory + QLatin1Char('/') + fileName; }
@@ -177,6 +179,15 @@ private:
             stopWaiting(gone);
         const QSet<QString> added = present - known;
         known = present;
+        // A file written anew under its name (a rename over it) is another file, which the watch of the
+        // old one does not see: the files still waited for are watched again and read once more.
+        const QStringList waited = waiting.keys();
+        const QStringList watchedFiles = watcher.files();
+        for (const QString &fileName : waited) {
+            if (!watchedFiles.contains(pathOf(fileName)))
+                watcher.addPath(pathOf(fileName));
+            tryFile(fileName, false);
+        }
         for (const QString &fileName : added) {
             auto *quiet = new QTimer(&context);
             quiet->setSingleShot(true);
@@ -213,17 +224,25 @@ private:
                 << '\n';
             out.flush();
             stopWaiting(fileName);
-        } else if (quietPeriodOver) {
+            // Lines that cannot be written are no feed: the watch ends, and the write error is told.
+            if (out.status() != QTextStream::Ok)
+                loop.exit(exitFailure);
+        } else if (quietPeriodOver && !namedIncomplete.contains(fileName)) {
+            // A station may open its file long before it writes the recording: the file stays watched,
+            // and is printed once it parses, however late.
+            namedIncomplete.insert(fileName);
             const QString reason = read ? unparsedReason(read->findings) : unreadableReason(path);
             reportFailure(err, command,
-                          QStringLiteral("%1: not a measurement after %2 s without a change: %3; skipped")
-                              .arg(path, QString::number(quietMsecs / 1000.0), reason));
-            stopWaiting(fileName);
+                          QStringLiteral("%1: incomplete: not a measurement after %2 s without a change: %3; "
+                                         "still watched")
+                              .arg(directory + QLatin1Char('/') + archive::displayName(fileName),
+                                   QString::number(quietMsecs / 1000.0), reason));
         }
     }
 
     void stopWaiting(const QString &fileName)
     {
+        namedIncomplete.remove(fileName);
         QTimer *quiet = waiting.take(fileName);
         if (!quiet)
             return;
@@ -244,17 +263,19 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "lists it (tab-separated: moment, technology, melt number, temperature, status, file\n"
             "name), as soon as its first line is a complete measurement. Files already there at the\n"
             "start are not printed; a file renamed into DIR counts as new; deleted files are ignored.\n"
-            "A new file that does not parse yet is waited for, and named on standard error as\n"
-            "skipped once it has stayed unchanged for the quiet period without parsing.\n"
+            "A new file that does not parse yet is waited for; once it has stayed unchanged for the\n"
+            "quiet period without parsing it is named on standard error as incomplete, and still\n"
+            "watched: it is printed when it parses, however late. One deleted before is forgotten.\n"
             "Uses the system's file change notification; runs until interrupted.\n"
             "  --json                one JSON object per line, with find's fields.\n"
-            "  --quiet-period SEC    how long an unparsed new file may stay unchanged (default %1).\n"
+            "  --quiet-period SEC    how long an unparsed new file may stay unchanged before it is\n"
+            "                        named as incomplete (default %1).\n"
             "DIR defaults to the folder \"archive\" in the working directory.")
             .arg(defaultQuietSeconds),
         0, 1,
         QStringLiteral(
-            "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage\n"
-            "or a folder that cannot be read.\n")};
+            "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
+            "a folder that cannot be read or lines that cannot be written.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON lines."));

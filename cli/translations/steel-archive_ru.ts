@@ -23,6 +23,23 @@
 <context>
     <name>cli</name>
     <message>
+        <source>The output is written whole or not at all: into a new file beside it, which takes its
+place (with the old file&apos;s permissions and owner) only once every byte is on the disk;
+a failed write leaves an earlier file as it was. An output that is a symbolic link is
+refused: it is neither written through nor replaced. Never written: a file being read,
+under any name (hard links too); anything in or below the archive folder read; a name
+the viewer lists (steel_*.json); any folder that holds such files.
+</source>
+        <translation>Выходной файл пишется целиком или никак: в новый файл рядом с ним, который занимает
+его место (с правами и владельцем прежнего файла) только когда каждый байт уже на
+диске; неудавшаяся запись оставляет прежний файл как был. Выходной файл, являющийся
+символьной ссылкой, отклоняется: через неё не пишут и её не заменяют. Никогда не
+записываются: читаемый файл под любым именем (и жёсткие ссылки на него); что угодно в
+читаемой папке архива и ниже; имя, которое показывает окно просмотра (steel_*.json);
+любая папка, где есть такие файлы.
+</translation>
+    </message>
+    <message>
         <source>Show this help.</source>
         <translation>Показать эту справку.</translation>
     </message>
@@ -102,14 +119,16 @@ measurement archives exactly as the viewer sees them.
 Exit codes: 0 done; 1 the archive has problems (check&apos;s findings, no archive
 file at all, files find had to skip, the folder watch watched disappeared); 2 bad
 usage, an input that cannot be read or an output that cannot or must not be
-written. Each command&apos;s --help has its own.
+written (standard output included: &quot;write error&quot;). Each command&apos;s --help has
+its own.
 </source>
         <translation>«steel-archive &lt;команда&gt; --help» описывает команду;
 «steel-archive --version» (или -V) выводит версию.
 Коды завершения: 0 готово; 1 в архиве есть проблемы (находки check, ни одного
 файла архива, файлы, пропущенные find, исчезла папка, за которой следил watch);
 2 неверный вызов, входной файл не читается или выходной нельзя или не следует
-записывать. У каждой команды в --help свои.
+записывать (в том числе стандартный вывод: «write error»). У каждой команды
+в --help свои.
 </translation>
     </message>
     <message>
@@ -292,15 +311,11 @@ samples (those that are not &quot;nan&quot;) and the span of their values.
 &quot;time_s,emf_mV,temperature_C&quot;, then one row for each of the 160 sample times
 0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly
 the number the viewer draws.
-The output may not be the input file itself, nor a name the viewer would list
-(steel_*.json) in the input&apos;s folder.
 </source>
         <translation>Выгружает обе кривые файла измерения в CSV: строка заголовка
 &quot;time_s,emf_mV,temperature_C&quot;, затем по строке на каждый из 160 моментов отсчёта от
 0.0 до 15.9 с. Отсутствующая точка — пустая ячейка; каждое значение читается обратно
 ровно тем числом, которое рисует окно просмотра.
-Выходной файл не может быть самим входным файлом или именем, которое окно просмотра
-показало бы в папке входного файла (steel_*.json).
 </translation>
     </message>
     <message>

@@ -6,6 +6,7 @@
 #include "archive/archivelisting.h"
 #include "archive/archivereader.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
 #include "archive/measurementindex.h"
 #include "archivecommands.h"
 #include "platform/filesystem.h"
@@ -33,7 +34,10 @@ namespace {
 // big archive, but it is the definition that the one-listing route must match byte for byte.
 QString listByScans(const QString &directory, bool json)
 {
-    const auto entry = [](const QString &text) { return text.isEmpty() ? QStringLiteral("(empty)") : text; };
+    // Plain text shows names as a terminal may show them; JSON keeps them as they are.
+    const auto entry = [](const QString &text) {
+        return text.isEmpty() ? QStringLiteral("(empty)") : archive::displayName(text);
+    };
     const archive::TechnologyScan scan = archive::scanTechnologies(directory);
     QString text;
     QTextStream lines(&text);

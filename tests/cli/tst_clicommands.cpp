@@ -137,6 +137,14 @@ private:
         return path;
     }
 
+    // Where outputs go: never the folder of the measurement read, which is an archive.
+    QString outputFolder()
+    {
+        const QString path = root.filePath(QStringLiteral("outputs"));
+        QDir().mkpath(path);
+        return path;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -519,7 +527,7 @@ private slots:
                 QSKIP("root reads every file");
             QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
         }
-        const QString output = dir + QStringLiteral("/out.png");
+        const QString output = outputFolder() + QStringLiteral("/out.png");
         QStringList arguments{command, path};
         if (command != QLatin1String("show"))
             arguments << QStringLiteral("-o") << output;
@@ -670,7 +678,7 @@ private slots:
     {
         const QString dir = freshFolder(QStringLiteral("export-file"));
         const QString path = writeFile(dir, QStringLiteral("m.json"), goodMeasurement());
-        const QString output = writeFile(dir, QStringLiteral("curves.csv"), "earlier export\n");
+        const QString output = writeFile(outputFolder(), QStringLiteral("curves.csv"), "earlier export\n");
         const auto outputContent = [&output] {
             QFile file(output);
             return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -699,7 +707,7 @@ private slots:
         const QString dir = freshFolder(QStringLiteral("render"));
         const QString path =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
-        const QString output = dir + QStringLiteral("/plot.png");
+        const QString output = outputFolder() + QStringLiteral("/plot.png");
         // No platform given: the program must choose one that needs no screen.
         const CommandResult result =
             runProgram({QStringLiteral("render"), path, QStringLiteral("-o"), output,
@@ -726,7 +734,7 @@ private slots:
         const QString dir = freshFolder(QStringLiteral("render-pdf"));
         const QString path =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
-        const QString output = dir + QStringLiteral("/plot.pdf");
+        const QString output = outputFolder() + QStringLiteral("/plot.pdf");
         const CommandResult result =
             runProgram({QStringLiteral("render"), path, QStringLiteral("-o"), output});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
@@ -749,11 +757,14 @@ private slots:
             return QStringList{QStringLiteral("-o"), QString::fromUtf8(name)};
         };
         QTest::newRow("no output") << render << QStringList{} << QStringLiteral("-o");
-        QTest::newRow("unknown format") << render << output("plot.jpg") << QStringLiteral("plot.jpg");
+        // Run in the input's folder, where nothing may be written: good outputs go to a folder beside it.
+        QTest::newRow("unknown format")
+            << render << output("../outputs/plot.jpg") << QStringLiteral("plot.jpg");
         for (const char *size : {"0x100", "640", "640x", "99999x100", "640x360x2", "axb", "-640x360"})
             QTest::addRow("size %s", size)
                 << render
-                << output("plot.png") + QStringList{QStringLiteral("--size"), QString::fromLatin1(size)}
+                << output("../outputs/plot.png") +
+                       QStringList{QStringLiteral("--size"), QString::fromLatin1(size)}
                 << QString::fromLatin1(size);
         QTest::newRow("render to standard output")
             << render << output("-") << QStringLiteral("standard output");
@@ -761,14 +772,14 @@ private slots:
         for (const char *command : {"export", "render"}) {
             const QString name = QString::fromLatin1(command);
             QTest::addRow("%s over the input", command)
-                << name << output("steel_K1-2019_03_07-14_05_09.json") << QStringLiteral("is the input file");
+                << name << output("steel_K1-2019_03_07-14_05_09.json") << QStringLiteral("being read");
             QTest::addRow("%s over the input, spelled otherwise", command)
                 << name << output("./sub/../steel_K1-2019_03_07-14_05_09.json")
-                << QStringLiteral("is the input file");
+                << QStringLiteral("being read");
             QTest::addRow("%s through a symbolic link", command)
-                << name << output("link.png") << QStringLiteral("is the input file");
+                << name << output("link.png") << QStringLiteral("symbolic link to");
             QTest::addRow("%s through a hard link", command)
-                << name << output("hard.png") << QStringLiteral("is the input file");
+                << name << output("hard.png") << QStringLiteral("being read");
             QTest::addRow("%s to an archive name beside the input", command)
                 << name << output("STEEL_K2-2020_01_01-00_00_00.JSON")
                 << QStringLiteral("named like an archive file");
@@ -794,6 +805,7 @@ private slots:
         QFETCH(QStringList, options);
         QFETCH(QString, mentioned);
         const QString dir = freshFolder(QStringLiteral("output-bad"));
+        outputFolder();
         const QString input = QStringLiteral("steel_K1-2019_03_07-14_05_09.json");
         const QString path = writeFile(dir, input, goodMeasurement());
         QVERIFY(QDir(dir).mkdir(QStringLiteral("sub")));
@@ -1137,6 +1149,43 @@ private slots:
         QCOMPARE(result.out, QStringLiteral("2024-01-11 09:00:00\tK1\ta-101\t") + measurement::noDataText() +
                                  QLatin1Char('\t') + measurement::statusText(10) +
                                  QStringLiteral("\tsteel_K1-2024_01_11-09_00_00.json\n"));
+    }
+
+    // A name may hold any byte but "/": plain text shows it on one line that cannot steer a terminal,
+    // the machine formats keep it exactly.
+    void findEscapesControlCharactersOnlyInPlainText_data()
+    {
+        QTest::addColumn<QString>("technology");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line break") << QStringLiteral("K\n1") << QStringLiteral("K\\n1");
+        QTest::newRow("tab") << QStringLiteral("K\t1") << QStringLiteral("K\\t1");
+        QTest::newRow("terminal escape") << QStringLiteral("K\x1b[2J1") << QStringLiteral("K\\x1b[2J1");
+        QTest::newRow("backslash") << QStringLiteral("K\\1") << QStringLiteral("K\\\\1");
+        QTest::newRow("Cyrillic stays") << QStringLiteral("УКП") << QStringLiteral("УКП");
+    }
+    void findEscapesControlCharactersOnlyInPlainText()
+    {
+        QFETCH(QString, technology);
+        QFETCH(QString, shown);
+        const QString dir = freshFolder(QStringLiteral("find-names"));
+        const QString fileName = QStringLiteral("steel_%1-2019_03_07-09_00_00.json").arg(technology);
+        writeFile(dir, fileName, goodMeasurement());
+
+        const CommandResult plain = runTool({QStringLiteral("find"), dir});
+        QCOMPARE(plain.exitCode, 0);
+        QCOMPARE(plain.out.count(QLatin1Char('\n')), 1);
+        QCOMPARE(plain.out.count(QLatin1Char('\t')), 5);
+        QVERIFY(!plain.out.contains(QChar(0x1b)));
+        QCOMPARE(plain.out.section(QLatin1Char('\t'), 1, 1), shown);
+        QVERIFY2(plain.out.endsWith(QStringLiteral("steel_%1-2019_03_07-09_00_00.json\n").arg(shown)),
+                 qPrintable(plain.out));
+
+        const CommandResult json = runTool({QStringLiteral("find"), dir, QStringLiteral("--json")});
+        QCOMPARE(
+            QJsonDocument::fromJson(json.out.toUtf8()).array().at(0).toObject().value(QStringLiteral("file")),
+            QJsonValue(fileName));
+        const CommandResult csv = runTool({QStringLiteral("find"), dir, QStringLiteral("--csv")});
+        QVERIFY2(csv.out.contains(fileName), qPrintable(csv.out));
     }
 
     void findRejectsBadConditions_data()
