@@ -191,14 +191,23 @@ QString jsonQuoted(const QString &text)
     return quoted;
 }
 
+QString systemText(const QString &text)
+{
+    // The system's own localized text (strerror under the user's locale) is no source of ours and
+    // stays as it is; the C locale's English text is translated where the reader's language has it.
+    const QByteArray source = text.toUtf8();
+    return QCoreApplication::translate("system", source.constData());
+}
+
 QString systemReason(const QString &errorString)
 {
     QString reason = errorString.trimmed();
     while (reason.endsWith(QLatin1Char('.')))
         reason.chop(1);
+    reason = systemText(reason);
     if (!reason.isEmpty() && !(reason.size() > 1 && reason.at(1).isUpper()))
         reason[0] = reason.at(0).toLower(); // but keep "QPainter" or "EOF" as written
-    return reason.isEmpty() ? QStringLiteral("unknown error") : reason;
+    return reason.isEmpty() ? QCoreApplication::translate("cli", "unknown error") : reason;
 }
 
 namespace {
@@ -219,13 +228,13 @@ QString unreadableReason(const QString &path)
         return lookup;
     const QFileInfo info(path);
     if (info.isDir())
-        return QStringLiteral("is a folder, not a file");
+        return QCoreApplication::translate("cli", "is a folder, not a file");
     if (!info.isFile())
-        return QStringLiteral("is not a regular file");
+        return QCoreApplication::translate("cli", "is not a regular file");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return systemReason(file.errorString());
-    return QStringLiteral("cannot be read");
+    return QCoreApplication::translate("cli", "cannot be read");
 }
 
 QString unlistableFolderReason(const QString &directory)
@@ -233,13 +242,14 @@ QString unlistableFolderReason(const QString &directory)
     const QString path = directory.isEmpty() ? QStringLiteral(".") : directory;
     const QString lookup = lookupFailure(path);
     if (!lookup.isEmpty())
-        return lookup == QLatin1String("no such file or directory") ? QStringLiteral("no such folder")
-                                                                    : lookup;
+        return lookup == systemReason(QStringLiteral("No such file or directory"))
+                   ? QCoreApplication::translate("cli", "no such folder")
+                   : lookup;
     const QFileInfo info(path);
     if (!info.isDir())
-        return QStringLiteral("is not a folder");
+        return QCoreApplication::translate("cli", "is not a folder");
     if (!info.isReadable() || !info.isExecutable())
-        return QStringLiteral("permission denied: the folder cannot be read");
+        return QCoreApplication::translate("cli", "permission denied: the folder cannot be read");
     return QString();
 }
 

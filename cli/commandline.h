@@ -56,7 +56,12 @@ QString jsonQuoted(const QString &text);
 
 namespace cli {
 
-// A reason the system gave ("Permission denied.") written to follow a colon in our lines.
+// A text the system gave ("No space left on device") in the language of our messages: as it is when
+// the system wrote it in the reader's language, translated by us when it is the C locale's English.
+// Every reason from the system passes here.
+QString systemText(const QString &text);
+// That text written to follow a colon in our lines: no full stop, a lower-case first letter
+// ("permission denied").
 QString systemReason(const QString &errorString);
 
 // Why a file cannot be read, for an error line: "is a folder", or the system's reason ("no such file

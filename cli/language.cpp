@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "language.h"
 
+#include "platform/messages.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QTranslator>
@@ -32,13 +34,18 @@ bool russianLocale()
 
 void useLocaleLanguage()
 {
-    if (!russianLocale())
+    // The system's reasons in our lines speak the language of the lines around them.
+    if (!russianLocale()) {
+        platform::useEnglishSystemMessages();
         return;
+    }
     initTranslationResource();
     static QTranslator translator;
     if (translator.load(QStringLiteral(":/i18n/steel-archive_ru.qm")) &&
         QCoreApplication::installTranslator(&translator))
         chosen = Language::russian;
+    else
+        platform::useEnglishSystemMessages();
 }
 
 Language currentLanguage()

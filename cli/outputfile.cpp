@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outputfile.h"
 
+#include "commandline.h"
+
 #include "platform/writing.h"
 
 #include "archive/archivelisting.h"
@@ -19,14 +21,6 @@ namespace writing = platform::writing;
 
 // Our own file beside the target: hidden, and never a name the viewer lists.
 const QString temporaryPrefix = QStringLiteral(".steel-archive-");
-
-QString lowerReason(const QString &text)
-{
-    QString reason = text;
-    if (reason.size() > 1 && !reason.at(1).isUpper())
-        reason[0] = reason.at(0).toLower();
-    return reason;
-}
 
 bool namedLikeArchiveFile(const QString &fileName)
 {
@@ -70,9 +64,8 @@ QString readFileRefusal(const ReadArchive &read, const QStringList &folders, con
         const PathStatus input = writing::pathStatus(file, true);
         if (input.kind == PathStatus::Kind::regular && input.device == status.device &&
             input.file == status.file)
-            return QStringLiteral(
-                       "is the measurement file %1 being read (the same file under this name); refusing "
-                       "to overwrite a measurement")
+            return QCoreApplication::translate("cli", "is the measurement file %1 being read (the same file under "
+                                                      "this name); refusing to overwrite a measurement")
                 .arg(file);
     }
     if (status.links > 1) {
@@ -80,8 +73,8 @@ QString readFileRefusal(const ReadArchive &read, const QStringList &folders, con
         for (const QString &folder : folders) {
             const QString entry = writing::entryOfFile(folder, status.device, status.file);
             if (!entry.isEmpty())
-                return QStringLiteral("is the file %1 of the archive folder being read (the same file under "
-                                      "this name); refusing to overwrite it")
+                return QCoreApplication::translate("cli", "is the file %1 of the archive folder being read (the "
+                                                          "same file under this name); refusing to overwrite it")
                     .arg(QDir(folder).filePath(entry));
         }
     }
@@ -93,19 +86,20 @@ QString folderRefusal(const QStringList &readFolders, const QString &folder)
 {
     for (const QString &read : readFolders) {
         if (folder == read)
-            return QStringLiteral(
-                       "is in the archive folder %1 being read; nothing is ever written into an archive")
+            return QCoreApplication::translate(
+                       "cli", "is in the archive folder %1 being read; nothing is ever written into an archive")
                 .arg(read);
         if (isInside(folder, read))
-            return QStringLiteral(
-                       "is inside the archive folder %1 being read; nothing is ever written into an "
-                       "archive")
+            return QCoreApplication::translate(
+                       "cli", "is inside the archive folder %1 being read; nothing is ever written into an "
+                              "archive")
                 .arg(read);
     }
     const QString archiveFile = archiveFileIn(folder);
     if (!archiveFile.isEmpty())
-        return QStringLiteral("is in %1, which holds archive files (such as %2) and so is an archive to the "
-                              "viewer; nothing is ever written into an archive")
+        return QCoreApplication::translate("cli", "is in %1, which holds archive files (such as %2) and so is "
+                                                  "an archive to the viewer; nothing is ever written into an "
+                                                  "archive")
             .arg(folder, archiveFile);
     return QString();
 }
@@ -133,11 +127,11 @@ ReadArchive readingFolder(const QString &folder)
 QString outputRefusal(const ReadArchive &read, const QString &output)
 {
     if (output.isEmpty())
-        return QStringLiteral("is no file name");
+        return QCoreApplication::translate("cli", "is no file name");
     const QStringList folders = resolvedFolders(read);
     const PathStatus itself = writing::pathStatus(output, false);
     if (itself.kind == PathStatus::Kind::missing && !itself.failure.isEmpty())
-        return QStringLiteral("cannot be looked up: %1").arg(lowerReason(itself.failure));
+        return QCoreApplication::translate("cli", "cannot be looked up: %1").arg(systemReason(itself.failure));
 
     if (itself.kind == PathStatus::Kind::symbolicLink) {
         const PathStatus target = writing::pathStatus(output, true);
@@ -154,20 +148,21 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
             archiveTarget = resolved;
         }
         if (!archiveTarget.isEmpty())
-            return QStringLiteral(
-                       "is a symbolic link to %1, which belongs to an archive; refusing to write there")
+            return QCoreApplication::translate(
+                       "cli", "is a symbolic link to %1, which belongs to an archive; refusing to write there")
                 .arg(archiveTarget);
-        return QStringLiteral("is a symbolic link; outputs are written as new files, never through or over a "
-                              "link: name the file itself");
+        return QCoreApplication::translate("cli", "is a symbolic link; outputs are written as new files, never "
+                                                  "through or over a link: name the file itself");
     }
     if (itself.kind == PathStatus::Kind::folder) {
         const QString resolved = writing::resolvedPath(output);
         if (folders.contains(resolved))
-            return QStringLiteral("is the archive folder being read; name a file outside it");
-        return QStringLiteral("is a folder, not a file");
+            return QCoreApplication::translate("cli", "is the archive folder being read; name a file outside it");
+        return QCoreApplication::translate("cli", "is a folder, not a file");
     }
     if (itself.kind == PathStatus::Kind::other)
-        return QStringLiteral("is not a regular file (a device, pipe or socket); name a regular file");
+        return QCoreApplication::translate("cli",
+                                           "is not a regular file (a device, pipe or socket); name a regular file");
     if (itself.kind == PathStatus::Kind::regular) {
         const QString refusal = readFileRefusal(read, folders, itself);
         if (!refusal.isEmpty())
@@ -176,25 +171,25 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
 
     const QFileInfo info(output);
     if (namedLikeArchiveFile(info.fileName()))
-        return QStringLiteral(
-                   "is named like an archive file (%1), which the viewer would list as a measurement; "
-                   "refusing to write it")
+        return QCoreApplication::translate("cli", "is named like an archive file (%1), which the viewer would "
+                                                  "list as a measurement; refusing to write it")
             .arg(archive::technologyPattern());
     const QString folder = info.absolutePath();
     const PathStatus folderStatus = writing::pathStatus(folder, true);
     if (folderStatus.kind != PathStatus::Kind::folder) {
-        const QString why = !folderStatus.failure.isEmpty() ? lowerReason(folderStatus.failure)
+        const QString why = !folderStatus.failure.isEmpty() ? systemReason(folderStatus.failure)
                             : folderStatus.kind == PathStatus::Kind::missing
-                                ? QStringLiteral("no such folder")
-                                : QStringLiteral("not a folder");
-        return QStringLiteral("cannot be written into %1: %2").arg(folder, why);
+                                ? QCoreApplication::translate("cli", "no such folder")
+                                : QCoreApplication::translate("cli", "not a folder");
+        return QCoreApplication::translate("cli", "cannot be written into %1: %2").arg(folder, why);
     }
     const QString resolvedFolder = writing::resolvedPath(folder);
     const QString refusal = folderRefusal(folders, resolvedFolder.isEmpty() ? folder : resolvedFolder);
     if (!refusal.isEmpty())
         return refusal;
     if (itself.kind == PathStatus::Kind::regular && !info.isWritable())
-        return QStringLiteral("exists and may not be written (permission denied); it is left as it is");
+        return QCoreApplication::translate("cli",
+                                           "exists and may not be written (permission denied); it is left as it is");
     return QString();
 }
 
@@ -267,7 +262,7 @@ bool OutputFile::open()
     const writing::NewFile created =
         writing::createUniqueFile(QFileInfo(target).absolutePath(), temporaryPrefix);
     if (created.handle < 0)
-        return fail(QStringLiteral("cannot be written: ") + lowerReason(created.failure));
+        return fail(QCoreApplication::translate("cli", "cannot be written: %1").arg(systemReason(created.failure)));
     handle = created.handle;
     temporaryPath = created.path;
     writing::removeOnInterruption(temporaryPath);
@@ -283,7 +278,7 @@ QIODevice *OutputFile::device()
 
 QString OutputFile::writeFailure() const
 {
-    return output && output->failure() != 0 ? lowerReason(writing::errorText(output->failure())) : QString();
+    return output && output->failure() != 0 ? systemReason(writing::errorText(output->failure())) : QString();
 }
 
 bool OutputFile::fail(const QString &why)
@@ -296,12 +291,12 @@ bool OutputFile::fail(const QString &why)
 bool OutputFile::commit(bool needsContent)
 {
     if (!output)
-        return reason.isEmpty() ? fail(QStringLiteral("was never opened")) : false;
+        return reason.isEmpty() ? fail(QCoreApplication::translate("cli", "was never opened")) : false;
     output->writeBuffered();
     if (output->failure() != 0)
-        return fail(lowerReason(writing::errorText(output->failure())));
+        return fail(systemReason(writing::errorText(output->failure())));
     if (needsContent && output->bytesWritten() == 0)
-        return fail(QStringLiteral("the writer gave no content"));
+        return fail(QCoreApplication::translate("cli", "the writer gave no content"));
     const PathStatus existing = writing::pathStatus(target, false);
     const uint permissions =
         existing.kind == PathStatus::Kind::regular ? existing.permissions : writing::defaultFilePermissions();
@@ -320,7 +315,7 @@ bool OutputFile::commit(bool needsContent)
     if (error == 0)
         error = writing::replaceFile(temporaryPath, target);
     if (error != 0)
-        return fail(lowerReason(writing::errorText(error)));
+        return fail(systemReason(writing::errorText(error)));
     // Only now off the list: once renamed, its old name names nothing an interruption could remove.
     writing::keepOnInterruption(temporaryPath);
     temporaryPath.clear();
@@ -361,7 +356,7 @@ QString StandardOutput::finish()
     }
     if (error == 0 || writing::isBrokenPipe(error))
         return QString();
-    return QStringLiteral("write error: ") + writing::errorText(error);
+    return QCoreApplication::translate("cli", "write error: %1").arg(systemText(writing::errorText(error)));
 }
 
 } // namespace cli
