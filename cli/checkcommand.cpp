@@ -65,7 +65,8 @@ QString findingText(const QJsonArray &finding)
     const QString text = QCoreApplication::translate("cli", finding.at(0).toString().toUtf8().constData());
     QStringList fills;
     for (int i = 1; i < finding.size(); ++i)
-        fills.append(finding.at(i).isArray() ? findingText(finding.at(i).toArray()) : finding.at(i).toString());
+        fills.append(finding.at(i).isArray() ? findingText(finding.at(i).toArray())
+                                             : finding.at(i).toString());
     // All blanks at once: a fill that holds "%1" is not a blank.
     switch (fills.size()) {
     case 0:
@@ -90,8 +91,9 @@ QString findingText(const QString &stored)
 
 QString unreadableFinding(const QString &path)
 {
-    return storedFinding(finding(QT_TRANSLATE_NOOP("cli", "cannot be read (%1): the viewer shows nothing for it"),
-                                 {unreadableReason(path)}));
+    return storedFinding(
+        finding(QT_TRANSLATE_NOOP("cli", "cannot be read (%1): the viewer shows nothing for it"),
+                {unreadableReason(path)}));
 }
 
 QJsonArray samplesFinding(const measurement::OddSamples &odd)
@@ -111,17 +113,21 @@ const char *oddSamplesReason(measurement::SampleOddity oddity)
     case SampleOddity::emptyText:
         return QT_TRANSLATE_NOOP("cli", "empty: the viewer draws such samples as 0, not as a gap");
     case SampleOddity::notANumber:
-        return QT_TRANSLATE_NOOP("cli", "not a number: the viewer draws such samples as 0, not as a gap (only "
-                                        "\"nan\" marks a missing sample)");
+        return QT_TRANSLATE_NOOP("cli",
+                                 "not a number: the viewer draws such samples as 0, not as a gap (only "
+                                 "\"nan\" marks a missing sample)");
     case SampleOddity::nanSpelling:
-        return QT_TRANSLATE_NOOP("cli", "a misspelt missing-sample mark: the viewer happens to leave a gap, but "
-                                        "the mark is \"nan\" exactly");
+        return QT_TRANSLATE_NOOP("cli",
+                                 "a misspelt missing-sample mark: the viewer happens to leave a gap, but "
+                                 "the mark is \"nan\" exactly");
     case SampleOddity::paddedNumber:
-        return QT_TRANSLATE_NOOP("cli", "a number with spaces around it: the viewer ignores the spaces, but the "
-                                        "archive format has none");
+        return QT_TRANSLATE_NOOP("cli",
+                                 "a number with spaces around it: the viewer ignores the spaces, but the "
+                                 "archive format has none");
     case SampleOddity::notFinite:
-        return QT_TRANSLATE_NOOP("cli", "not a finite number: the viewer cannot fit the axis to the curve and "
-                                        "keeps the previous measurement's range, so the curve may lie outside it");
+        return QT_TRANSLATE_NOOP("cli",
+                                 "not a finite number: the viewer cannot fit the axis to the curve and "
+                                 "keeps the previous measurement's range, so the curve may lie outside it");
     case SampleOddity::noValueMark:
         return QT_TRANSLATE_NOOP("cli", "32767: the viewer draws such samples as the value 32767 (only in a "
                                         "result does it mean no value), which squeezes the rest of the curve "
@@ -153,16 +159,18 @@ QJsonArray statusFinding(const QString &written, int code)
     bool converts = false;
     written.toInt(&converts, 10);
     if (converts)
-        return finding(QT_TRANSLATE_NOOP("cli", "status code %1 is not in the status table: the viewer shows \"%2\""),
-                       {QString::number(code), shown});
+        return finding(
+            QT_TRANSLATE_NOOP("cli", "status code %1 is not in the status table: the viewer shows \"%2\""),
+            {QString::number(code), shown});
     const QString digits = written.trimmed();
     bool allDigits = !digits.isEmpty();
     for (int i = 0; i < digits.size(); ++i)
         allDigits = allDigits &&
                     (digits.at(i).isDigit() || (i == 0 && (digits.at(i) == u'-' || digits.at(i) == u'+')));
     if (allDigits)
-        return finding(QT_TRANSLATE_NOOP("cli", "status \"%1\" is out of the range of status codes the viewer "
-                                                "reads: it shows \"%2\""),
+        return finding(QT_TRANSLATE_NOOP("cli",
+                                         "status \"%1\" is out of the range of status codes the viewer "
+                                         "reads: it shows \"%2\""),
                        {written, shown});
     return finding(QT_TRANSLATE_NOOP("cli", "status \"%1\" is not a status code: the viewer shows \"%2\""),
                    {written, shown});
@@ -180,17 +188,19 @@ QStringList resultFindings(const measurement::Measurement &m)
         if ((*text)->isEmpty()) {
             // A value that is not a string reads as empty too, and has its own finding.
             if (!m.findings.nonStringResults)
-                findings.append(storedFinding(finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is empty or missing: the "
-                                                                               "viewer shows an empty field, "
-                                                                               "not \"%2\""),
-                                                      {QLatin1String(key), measurement::noDataText()})));
+                findings.append(
+                    storedFinding(finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is empty or missing: the "
+                                                                   "viewer shows an empty field, "
+                                                                   "not \"%2\""),
+                                          {QLatin1String(key), measurement::noDataText()})));
             continue;
         }
-        findings.append(storedFinding(finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is \"%2\", which looks like a "
-                                                                       "missing value but is neither \"nan\" "
-                                                                       "nor \"32767\": the viewer shows it as "
-                                                                       "it stands, not \"%3\""),
-                                              {QLatin1String(key), **text, measurement::noDataText()})));
+        findings.append(
+            storedFinding(finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is \"%2\", which looks like a "
+                                                           "missing value but is neither \"nan\" "
+                                                           "nor \"32767\": the viewer shows it as "
+                                                           "it stands, not \"%3\""),
+                                  {QLatin1String(key), **text, measurement::noDataText()})));
     }
     return findings;
 }
@@ -209,11 +219,11 @@ QVector<Finding> crossTechnologyFindings(const QMap<QString, QString> &firstFile
         const archive::WildcardPattern pattern(archive::yearMonthPattern(listed.key()));
         for (auto other = firstFileOfTechnology.cbegin(); other != firstFileOfTechnology.cend(); ++other) {
             if (other.key() != listed.key() && pattern.matches(other.value()))
-                findings.append(
-                    {other.value(), QCoreApplication::translate("cli", "the lists of technology \"%1\" also "
-                                                                       "lead to this file of technology \"%2\" "
-                                                                       "(and maybe others of it)")
-                                        .arg(listed.key(), other.key())});
+                findings.append({other.value(),
+                                 QCoreApplication::translate("cli", "the lists of technology \"%1\" also "
+                                                                    "lead to this file of technology \"%2\" "
+                                                                    "(and maybe others of it)")
+                                     .arg(listed.key(), other.key())});
         }
     }
     return findings;
@@ -232,9 +242,10 @@ QStringList contentFindingTexts(const measurement::Measurement &read)
     const auto add = [&findings](const QJsonArray &reason) { findings.append(storedFinding(reason)); };
     const measurement::ReadFindings &f = read.findings;
     if (f.firstLineTooLong)
-        add(finding(QT_TRANSLATE_NOOP(
-                        "cli", "the first line is longer than %1 bytes: the viewer shows empty fields and no curves"),
-                    {QString::number(measurement::maxFirstLineBytes)}));
+        add(finding(
+            QT_TRANSLATE_NOOP(
+                "cli", "the first line is longer than %1 bytes: the viewer shows empty fields and no curves"),
+            {QString::number(measurement::maxFirstLineBytes)}));
     else if (f.spreadOverLines)
         add(finding(QT_TRANSLATE_NOOP("cli", "the first line is not a JSON object, and more lines follow (a "
                                              "document spread over several lines is read as its first line "
@@ -243,20 +254,24 @@ QStringList contentFindingTexts(const measurement::Measurement &read)
         add(finding(QT_TRANSLATE_NOOP(
             "cli", "the first line is not a JSON object: the viewer shows empty fields and no curves")));
     if (f.longestCurve > measurement::samplesPerCurve)
-        add(finding(QT_TRANSLATE_NOOP("cli", "a \"values\" array holds %1 samples: the viewer shows only the first %2"),
+        add(finding(QT_TRANSLATE_NOOP(
+                        "cli", "a \"values\" array holds %1 samples: the viewer shows only the first %2"),
                     {QString::number(f.longestCurve), QString::number(measurement::samplesPerCurve)}));
     if (f.nonStringSamples)
-        add(finding(QT_TRANSLATE_NOOP("cli", "a curve sample is not a JSON string: the viewer draws it as 0")));
+        add(finding(
+            QT_TRANSLATE_NOOP("cli", "a curve sample is not a JSON string: the viewer draws it as 0")));
     if (f.nonStringResults)
-        add(finding(QT_TRANSLATE_NOOP("cli", "a result or \"Status\" value is not a JSON string: the viewer shows "
-                                             "the field empty (a status as \"%1\")"),
+        add(finding(QT_TRANSLATE_NOOP("cli",
+                                      "a result or \"Status\" value is not a JSON string: the viewer shows "
+                                      "the field empty (a status as \"%1\")"),
                     {measurement::statusText(0)}));
     if (f.statusOutsideTable && read.statusCode)
         add(statusFinding(f.statusWritten, *read.statusCode));
     for (int kind = 0; kind < measurement::sampleOddityCount; ++kind) {
         const measurement::OddSamples &odd = f.oddSamples[std::size_t(kind)];
         if (odd.count > 0)
-            add(finding(odd.count == 1 ? QT_TRANSLATE_NOOP("cli", "%1 is %2") : QT_TRANSLATE_NOOP("cli", "%1 are %2"),
+            add(finding(odd.count == 1 ? QT_TRANSLATE_NOOP("cli", "%1 is %2")
+                                       : QT_TRANSLATE_NOOP("cli", "%1 are %2"),
                         {samplesFinding(odd), finding(oddSamplesReason(measurement::SampleOddity(kind)))}));
     }
     if (!f.documentNotParsed)
@@ -266,8 +281,9 @@ QStringList contentFindingTexts(const measurement::Measurement &read)
 
 QCommandLineOption noIndexOption()
 {
-    return QCommandLineOption(QStringLiteral("no-index"),
-                              QCoreApplication::translate("cli", "Read every file; neither use nor update the index."));
+    return QCommandLineOption(
+        QStringLiteral("no-index"),
+        QCoreApplication::translate("cli", "Read every file; neither use nor update the index."));
 }
 
 ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err, const QString &done)
@@ -281,21 +297,23 @@ ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err
 QString indexHelpText()
 {
     QString text =
-        QCoreApplication::translate("cli", "What was read is kept in an index, so that the next question about an unchanged\n"
-                       "or slightly changed archive reads only the files that changed (size, times, inode,\n"
-                       "device or mount differ) and the rows whose checksums no longer match; the answer\n"
-                       "is the same with or without it. The index lives in\n"
-                       "$XDG_CACHE_HOME/steel-archive/index (by default ~/.cache/steel-archive/index),\n"
-                       "one SQLite file per archive folder (by its canonical path), never in the archive:\n"
-                       "none is used when that folder lies in the archive or the index file is a symbolic\n"
-                       "link. Together the indexes may take %1 GiB, beyond which the least recently used go.\n")
+        QCoreApplication::translate(
+            "cli", "What was read is kept in an index, so that the next question about an unchanged\n"
+                   "or slightly changed archive reads only the files that changed (size, times, inode,\n"
+                   "device or mount differ) and the rows whose checksums no longer match; the answer\n"
+                   "is the same with or without it. The index lives in\n"
+                   "$XDG_CACHE_HOME/steel-archive/index (by default ~/.cache/steel-archive/index),\n"
+                   "one SQLite file per archive folder (by its canonical path), never in the archive:\n"
+                   "none is used when that folder lies in the archive or the index file is a symbolic\n"
+                   "link. Together the indexes may take %1 GiB, beyond which the least recently used go.\n")
             .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
     if (!platform::mountsHaveUniqueIds())
         text += QCoreApplication::translate(
             "cli", "This system gives no unique mount ids (Linux 6.8 and later do): another file system\n"
-            "mounted at the same place with the same device number, times and inode numbers (a\n"
-            "swapped read-only image) goes unseen by the index; use --no-index after such a swap.\n");
-    return text + QCoreApplication::translate("cli", "--no-index reads every file and leaves the index alone.\n");
+                   "mounted at the same place with the same device number, times and inode numbers (a\n"
+                   "swapped read-only image) goes unseen by the index; use --no-index after such a swap.\n");
+    return text +
+           QCoreApplication::translate("cli", "--no-index reads every file and leaves the index alone.\n");
 }
 
 bool FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
@@ -339,16 +357,16 @@ std::optional<Finding> FileTimeSummary::finding() const
     if (disagreeing == 0)
         return std::nullopt;
     const QDateTime modified = QDateTime::fromMSecsSinceEpoch(exampleModified, Qt::LocalTime);
-    return Finding{
-        example,
-        QCoreApplication::translate("cli", "modified %1, more than a day away from the moment in its name (%2 of "
-                                           "%3 dated files are so): the viewer's newest measurement and its time "
-                                           "lists follow the modification times, so it may open on the wrong melt "
-                                           "(a copy that did not keep the times does this); steel-archive check "
-                                           "--list-times lists them all")
-            .arg(momentDisplayText(modified.date(), modified.time()))
-            .arg(disagreeing)
-            .arg(dated)};
+    return Finding{example,
+                   QCoreApplication::translate(
+                       "cli", "modified %1, more than a day away from the moment in its name (%2 of "
+                              "%3 dated files are so): the viewer's newest measurement and its time "
+                              "lists follow the modification times, so it may open on the wrong melt "
+                              "(a copy that did not keep the times does this); steel-archive check "
+                              "--list-times lists them all")
+                       .arg(momentDisplayText(modified.date(), modified.time()))
+                       .arg(disagreeing)
+                       .arg(dated)};
 }
 
 QString noArchiveFilesText(const QString &directory)
@@ -395,16 +413,19 @@ QString nameProblem(const QString &fileName)
     constexpr int momentLength = 19;
     const QString grammar = QStringLiteral("steel_<technology>-yyyy_MM_dd-hh_mm_ss.json");
     if (!fileName.startsWith(prefix) || !fileName.endsWith(suffix))
-        return QCoreApplication::translate("cli", "the name does not follow %1 in lower case: the viewer lists "
-                                                  "it but opens a differently written name")
+        return QCoreApplication::translate("cli",
+                                           "the name does not follow %1 in lower case: the viewer lists "
+                                           "it but opens a differently written name")
             .arg(grammar);
     if (base + suffix != fileName)
-        return QCoreApplication::translate("cli", "the name does not follow %1: the viewer cuts the name at the "
-                                                  "first \".\" and reads only %2")
+        return QCoreApplication::translate("cli",
+                                           "the name does not follow %1: the viewer cuts the name at the "
+                                           "first \".\" and reads only %2")
             .arg(grammar, quoted(base));
     if (!moment.isValid())
-        return QCoreApplication::translate("cli", "the name does not follow %1: %2 is not a real date and time, "
-                                                  "so the viewer lists an empty entry")
+        return QCoreApplication::translate("cli",
+                                           "the name does not follow %1: %2 is not a real date and time, "
+                                           "so the viewer lists an empty entry")
             .arg(grammar, quoted(base.right(momentLength)));
     if (base.size() < prefix.size() + momentLength + 1 || base.at(base.size() - momentLength - 1) != u'-')
         return QCoreApplication::translate(
@@ -438,9 +459,10 @@ QString oneLine(const QString &reason)
 // encoding cannot decode.
 QString undecodableNameProblem()
 {
-    return QCoreApplication::translate("cli", "the name is not valid %1 (the file-name encoding; shown with its "
-                                              "invalid bytes escaped): the viewer leaves the file out of its "
-                                              "lists, so its measurement cannot be opened there")
+    return QCoreApplication::translate("cli",
+                                       "the name is not valid %1 (the file-name encoding; shown with its "
+                                       "invalid bytes escaped): the viewer leaves the file out of its "
+                                       "lists, so its measurement cannot be opened there")
         .arg(QString::fromLatin1(QTextCodec::codecForLocale()->name()));
 }
 
@@ -473,10 +495,10 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
             if (!problem.isEmpty())
                 report.findings.append({file.fileName, problem});
             else if (archive::technologyOfFile(file.fileName).isEmpty())
-                report.findings.append(
-                    {file.fileName, QCoreApplication::translate("cli", "the technology is empty: the viewer "
-                                                                       "lists an empty entry that leads to no "
-                                                                       "measurement")});
+                report.findings.append({file.fileName, QCoreApplication::translate(
+                                                           "cli", "the technology is empty: the viewer "
+                                                                  "lists an empty entry that leads to no "
+                                                                  "measurement")});
             if (group.size() > 1) {
                 QStringList others;
                 for (const Pending &twin : qAsConst(group)) {
@@ -557,7 +579,8 @@ int listFileTimes(const QString &directory, QTextStream &out, QTextStream &err)
             << '\n';
     }
     out << QCoreApplication::translate(
-               "cli", "checked %1 dated files: %2 modified more than a day away from the moment in their names")
+               "cli",
+               "checked %1 dated files: %2 modified more than a day away from the moment in their names")
                .arg(summary.datedFiles())
                .arg(disagreeing.size())
         << '\n';
@@ -572,7 +595,8 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const CommandSyntax syntax{
         QStringLiteral("check"),
         QCoreApplication::translate(
-            "cli", "Reads every archive file in DIR (names matching steel_*.json, letter case ignored) and\n"
+            "cli",
+            "Reads every archive file in DIR (names matching steel_*.json, letter case ignored) and\n"
             "reports each one the viewer would show wrongly or not at all, one line per finding:\n"
             "names that do not follow steel_<technology>-yyyy_MM_dd-hh_mm_ss.json exactly, moments\n"
             "that are no real date and time, an empty technology, technologies whose lists lead to\n"
@@ -587,17 +611,19 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "from the moment in its name (taken as local time), one line each with both moments,\n"
             "by name, so that they can be fixed (touch -d); it reads no file's content.\n") +
             indexHelpText() +
-            QCoreApplication::translate("cli", "DIR defaults to the folder \"archive\" in the working directory."),
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
         QCoreApplication::translate(
             "cli", "Exit codes: 0 nothing found; 1 findings, or no archive file in DIR at all; 2 bad usage\n"
-            "or a folder that cannot be read.\n")};
+                   "or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     parser.addOption(noIndexOption());
     const QCommandLineOption listTimesOption(
         QStringLiteral("list-times"),
-        QCoreApplication::translate("cli", "List every file whose modification time disagrees with its name."));
+        QCoreApplication::translate("cli",
+                                    "List every file whose modification time disagrees with its name."));
     parser.addOption(listTimesOption);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;

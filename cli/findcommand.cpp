@@ -197,8 +197,10 @@ void reportSkippedFiles(QTextStream &err, const QString &command, const QString 
 {
     for (const QString &fileName : fileNames) {
         const QString path = directory + QLatin1Char('/') + fileName;
-        err << "steel-archive " << command << ": " << directory << '/' << archive::displayName(fileName)
-            << ": " << unreadableReason(path) << "; skipped\n";
+        err << "steel-archive " << command << ": "
+            << QCoreApplication::translate("cli", "%1: %2; skipped")
+                   .arg(directory + QLatin1Char('/') + archive::displayName(fileName), unreadableReason(path))
+            << '\n';
     }
     err.flush();
 }
@@ -272,7 +274,8 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!csvFormat)
         return exitFailure;
     if (parser.isSet(jsonOption) && parser.isSet(csvOption))
-        return reportFailure(err, syntax.name, QStringLiteral("--json and --csv exclude each other"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "--json and --csv exclude each other"));
 
     ArchiveSearch search;
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
@@ -285,7 +288,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     KeptMatches found;
     visitMeasurements(
         directory, search.criteria, [&found](FoundMeasurement &&f) { found.add(f); }, &unreadable,
-        readingOptions(parser, err, QStringLiteral("read")));
+        readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
     reportSkippedFiles(err, syntax.name, directory, unreadable);
 
     if (json) {

@@ -3,6 +3,7 @@
 
 #include "commandline.h"
 #include "commands.h"
+#include "language.h"
 #include "outputfile.h"
 
 #include "archive/displayname.h"
@@ -16,23 +17,26 @@
 #include <QJsonValue>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace cli {
 
 QString notOneLineText()
 {
-    return QStringLiteral(
-        "the first line is not a JSON object, and more lines follow (a document spread over "
-        "several lines is read as its first line only)");
+    return QCoreApplication::translate("cli", "the first line is not a JSON object, and more lines follow (a "
+                                              "document spread over several lines is read as its first line "
+                                              "only)");
 }
 
 QString unparsedReason(const measurement::ReadFindings &findings)
 {
     if (findings.firstLineTooLong)
-        return QStringLiteral("its first line is too long to be a measurement");
-    return findings.spreadOverLines ? notOneLineText()
-                                    : QStringLiteral("the first line is not a JSON object");
+        return QCoreApplication::translate("cli", "its first line is too long to be a measurement");
+    return findings.spreadOverLines
+               ? notOneLineText()
+               : QCoreApplication::translate("cli", "the first line is not a JSON object");
 }
 
 QString statusDisplayText(const measurement::MeasurementResults &results)
@@ -50,13 +54,15 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
         const bool undecodable = encoded != QFile::encodeName(path);
         reportFailure(err, command,
                       (undecodable ? archive::displayName(encoded) : path) + QStringLiteral(": ") +
-                          (undecodable ? QStringLiteral("cannot be read") : unreadableReason(path)));
+                          (undecodable ? QCoreApplication::translate("cli", "cannot be read")
+                                       : unreadableReason(path)));
         return std::nullopt;
     }
     if (read->findings.documentNotParsed) {
         // The viewer would show empty fields and no curves; an export of that would pass for data.
         reportFailure(err, command,
-                      path + QStringLiteral(": not a measurement file: ") + unparsedReason(read->findings));
+                      QCoreApplication::translate("cli", "%1: not a measurement file: %2")
+                          .arg(path, unparsedReason(read->findings)));
         return std::nullopt;
     }
     return read;
@@ -112,10 +118,11 @@ QJsonObject curveJson(const CurveSummary &summary)
 
 QString curveLine(const CurveSummary &summary, const QString &unit)
 {
-    QString line = QStringLiteral("%1 samples").arg(summary.samples);
+    QString line = QCoreApplication::translate("cli", "%1 samples").arg(summary.samples);
     if (summary.minimum)
         line += QStringLiteral(", %1 .. %2 %3")
-                    .arg(exactNumberText(*summary.minimum), exactNumberText(*summary.maximum), unit);
+                    .arg(localNumbers(exactNumberText(*summary.minimum)),
+                         localNumbers(exactNumberText(*summary.maximum)), unit);
     return line;
 }
 
@@ -163,15 +170,27 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                 {QStringLiteral("temperatureCurve"), curveJson(temperature)}};
         out << QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Indented));
     } else {
-        out << "melt:               " << measurement::displayText(m.smelt) << '\n'
-            << QStringLiteral("temperature, °C:    ") << measurement::displayText(m.temperatureText) << '\n'
-            << "oxidation, ppm:     " << measurement::displayText(m.oxidation) << '\n'
-            << "EMF, mV:            " << measurement::displayText(m.emfText) << '\n'
-            << "aluminium mass, kg: " << measurement::displayText(m.aluminiumMass) << '\n'
-            << "carbon, %:          " << measurement::displayText(m.carbon) << '\n'
-            << "status:             " << statusDisplayText(m) << '\n'
-            << "EMF curve:          " << curveLine(emf, QStringLiteral("mV")) << '\n'
-            << "temperature curve:  " << curveLine(temperature, QStringLiteral("°C")) << '\n';
+        // The values as stored; the labels in the reader's language, the values lined up after them.
+        const std::pair<QString, QString> lines[] = {
+            {QCoreApplication::translate("cli", "melt:"), measurement::displayText(m.smelt)},
+            {QCoreApplication::translate("cli", "temperature, °C:"),
+             measurement::displayText(m.temperatureText)},
+            {QCoreApplication::translate("cli", "oxidation, ppm:"), measurement::displayText(m.oxidation)},
+            {QCoreApplication::translate("cli", "EMF, mV:"), measurement::displayText(m.emfText)},
+            {QCoreApplication::translate("cli", "aluminium mass, kg:"),
+             measurement::displayText(m.aluminiumMass)},
+            {QCoreApplication::translate("cli", "carbon, %:"), measurement::displayText(m.carbon)},
+            {QCoreApplication::translate("cli", "status:"), statusDisplayText(m)},
+            {QCoreApplication::translate("cli", "EMF curve:"),
+             curveLine(emf, QCoreApplication::translate("cli", "mV"))},
+            {QCoreApplication::translate("cli", "temperature curve:"),
+             curveLine(temperature, QStringLiteral("°C"))},
+        };
+        int width = 0;
+        for (const auto &[label, value] : lines)
+            width = std::max(width, int(label.size()));
+        for (const auto &[label, value] : lines)
+            out << label.leftJustified(width + 1) << value << '\n';
     }
     out.flush();
     return exitSuccess;

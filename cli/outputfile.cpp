@@ -64,8 +64,9 @@ QString readFileRefusal(const ReadArchive &read, const QStringList &folders, con
         const PathStatus input = writing::pathStatus(file, true);
         if (input.kind == PathStatus::Kind::regular && input.device == status.device &&
             input.file == status.file)
-            return QCoreApplication::translate("cli", "is the measurement file %1 being read (the same file under "
-                                                      "this name); refusing to overwrite a measurement")
+            return QCoreApplication::translate("cli",
+                                               "is the measurement file %1 being read (the same file under "
+                                               "this name); refusing to overwrite a measurement")
                 .arg(file);
     }
     if (status.links > 1) {
@@ -73,8 +74,9 @@ QString readFileRefusal(const ReadArchive &read, const QStringList &folders, con
         for (const QString &folder : folders) {
             const QString entry = writing::entryOfFile(folder, status.device, status.file);
             if (!entry.isEmpty())
-                return QCoreApplication::translate("cli", "is the file %1 of the archive folder being read (the "
-                                                          "same file under this name); refusing to overwrite it")
+                return QCoreApplication::translate("cli",
+                                                   "is the file %1 of the archive folder being read (the "
+                                                   "same file under this name); refusing to overwrite it")
                     .arg(QDir(folder).filePath(entry));
         }
     }
@@ -87,7 +89,8 @@ QString folderRefusal(const QStringList &readFolders, const QString &folder)
     for (const QString &read : readFolders) {
         if (folder == read)
             return QCoreApplication::translate(
-                       "cli", "is in the archive folder %1 being read; nothing is ever written into an archive")
+                       "cli",
+                       "is in the archive folder %1 being read; nothing is ever written into an archive")
                 .arg(read);
         if (isInside(folder, read))
             return QCoreApplication::translate(
@@ -97,9 +100,10 @@ QString folderRefusal(const QStringList &readFolders, const QString &folder)
     }
     const QString archiveFile = archiveFileIn(folder);
     if (!archiveFile.isEmpty())
-        return QCoreApplication::translate("cli", "is in %1, which holds archive files (such as %2) and so is "
-                                                  "an archive to the viewer; nothing is ever written into an "
-                                                  "archive")
+        return QCoreApplication::translate("cli",
+                                           "is in %1, which holds archive files (such as %2) and so is "
+                                           "an archive to the viewer; nothing is ever written into an "
+                                           "archive")
             .arg(folder, archiveFile);
     return QString();
 }
@@ -131,7 +135,8 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
     const QStringList folders = resolvedFolders(read);
     const PathStatus itself = writing::pathStatus(output, false);
     if (itself.kind == PathStatus::Kind::missing && !itself.failure.isEmpty())
-        return QCoreApplication::translate("cli", "cannot be looked up: %1").arg(systemReason(itself.failure));
+        return QCoreApplication::translate("cli", "cannot be looked up: %1")
+            .arg(systemReason(itself.failure));
 
     if (itself.kind == PathStatus::Kind::symbolicLink) {
         const PathStatus target = writing::pathStatus(output, true);
@@ -149,20 +154,23 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
         }
         if (!archiveTarget.isEmpty())
             return QCoreApplication::translate(
-                       "cli", "is a symbolic link to %1, which belongs to an archive; refusing to write there")
+                       "cli",
+                       "is a symbolic link to %1, which belongs to an archive; refusing to write there")
                 .arg(archiveTarget);
-        return QCoreApplication::translate("cli", "is a symbolic link; outputs are written as new files, never "
-                                                  "through or over a link: name the file itself");
+        return QCoreApplication::translate("cli",
+                                           "is a symbolic link; outputs are written as new files, never "
+                                           "through or over a link: name the file itself");
     }
     if (itself.kind == PathStatus::Kind::folder) {
         const QString resolved = writing::resolvedPath(output);
         if (folders.contains(resolved))
-            return QCoreApplication::translate("cli", "is the archive folder being read; name a file outside it");
+            return QCoreApplication::translate("cli",
+                                               "is the archive folder being read; name a file outside it");
         return QCoreApplication::translate("cli", "is a folder, not a file");
     }
     if (itself.kind == PathStatus::Kind::other)
-        return QCoreApplication::translate("cli",
-                                           "is not a regular file (a device, pipe or socket); name a regular file");
+        return QCoreApplication::translate(
+            "cli", "is not a regular file (a device, pipe or socket); name a regular file");
     if (itself.kind == PathStatus::Kind::regular) {
         const QString refusal = readFileRefusal(read, folders, itself);
         if (!refusal.isEmpty())
@@ -171,8 +179,9 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
 
     const QFileInfo info(output);
     if (namedLikeArchiveFile(info.fileName()))
-        return QCoreApplication::translate("cli", "is named like an archive file (%1), which the viewer would "
-                                                  "list as a measurement; refusing to write it")
+        return QCoreApplication::translate("cli",
+                                           "is named like an archive file (%1), which the viewer would "
+                                           "list as a measurement; refusing to write it")
             .arg(archive::technologyPattern());
     const QString folder = info.absolutePath();
     const PathStatus folderStatus = writing::pathStatus(folder, true);
@@ -188,8 +197,8 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
     if (!refusal.isEmpty())
         return refusal;
     if (itself.kind == PathStatus::Kind::regular && !info.isWritable())
-        return QCoreApplication::translate("cli",
-                                           "exists and may not be written (permission denied); it is left as it is");
+        return QCoreApplication::translate(
+            "cli", "exists and may not be written (permission denied); it is left as it is");
     return QString();
 }
 
@@ -262,7 +271,8 @@ bool OutputFile::open()
     const writing::NewFile created =
         writing::createUniqueFile(QFileInfo(target).absolutePath(), temporaryPrefix);
     if (created.handle < 0)
-        return fail(QCoreApplication::translate("cli", "cannot be written: %1").arg(systemReason(created.failure)));
+        return fail(
+            QCoreApplication::translate("cli", "cannot be written: %1").arg(systemReason(created.failure)));
     handle = created.handle;
     temporaryPath = created.path;
     writing::removeOnInterruption(temporaryPath);

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPdfWriter>
@@ -78,23 +79,26 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("render"),
-        QStringLiteral(
-            "Draws the curves of a measurement file exactly as the viewer's plot does (same axes,\n"
-            "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
-            "moment from the file name, and status. The output's format follows its suffix: .png\n"
-            "for an image, .pdf for a one-page document.\n") +
+        QCoreApplication::translate(
+            "cli", "Draws the curves of a measurement file exactly as the viewer's plot does (same axes,\n"
+                   "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
+                   "moment from the file name, and status. The output's format follows its suffix: .png\n"
+                   "for an image, .pdf for a one-page document.\n") +
             outputRuleHelpText() +
-            QStringLiteral(
+            QCoreApplication::translate(
+                "cli",
                 "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An archive measurement file."));
-    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                          QStringLiteral("The picture to write (required)."),
-                                          QStringLiteral("OUT.png|OUT.pdf"));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QCoreApplication::translate("cli", "An archive measurement file."));
+    const QCommandLineOption outputOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QCoreApplication::translate("cli", "The picture to write (required)."),
+        QStringLiteral("OUT.png|OUT.pdf"));
     const QCommandLineOption sizeOption(
         QStringLiteral("size"),
-        QStringLiteral("Size in pixels (PDF: points), %1 to %2 each (default %3x%4).")
+        QCoreApplication::translate("cli", "Size in pixels (PDF: points), %1 to %2 each (default %3x%4).")
             .arg(smallestSide)
             .arg(largestSide)
             .arg(defaultWidth)
@@ -106,20 +110,22 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return *finished;
 
     if (!parser.isSet(outputOption))
-        return reportFailure(err, syntax.name, QStringLiteral("-o OUT.png or -o OUT.pdf is required"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "-o OUT.png or -o OUT.pdf is required"));
     const QString output = parser.value(outputOption);
     if (isStandardOutput(output))
         return reportFailure(err, syntax.name,
-                             QStringLiteral("-o -: a picture is not written to standard output; name a .png "
-                                            "or .pdf file"));
+                             QCoreApplication::translate("cli", "-o -: a picture is not written to standard "
+                                                                "output; name a .png or .pdf file"));
     const QString refusal = outputRefusal(readingFile(parser.positionalArguments().constFirst()), output);
     if (!refusal.isEmpty())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
-        return reportFailure(
-            err, syntax.name,
-            output + QStringLiteral(": unknown picture format; the name must end in .png or .pdf"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate(
+                                 "cli", "%1: unknown picture format; the name must end in .png or .pdf")
+                                 .arg(output));
 
     int width = defaultWidth;
     int height = defaultHeight;
@@ -129,15 +135,17 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
         width = match.hasMatch() ? match.captured(1).toInt() : 0;
         height = match.hasMatch() ? match.captured(2).toInt() : 0;
         if (width < smallestSide || width > largestSide || height < smallestSide || height > largestSide)
-            return reportFailure(err, syntax.name,
-                                 QStringLiteral("--size \"%1\" is not WxH with both sides from %2 to %3")
-                                     .arg(parser.value(sizeOption))
-                                     .arg(smallestSide)
-                                     .arg(largestSide));
+            return reportFailure(
+                err, syntax.name,
+                QCoreApplication::translate("cli", "--size \"%1\" is not WxH with both sides from %2 to %3")
+                    .arg(parser.value(sizeOption))
+                    .arg(smallestSide)
+                    .arg(largestSide));
     }
 
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "drawing needs a QApplication"));
 
     const QString path = parser.positionalArguments().constFirst();
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
@@ -165,7 +173,7 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!drawn) {
         // A write failure says more than the writer's "no": the device keeps the system's reason.
         const QString failure = file.writeFailure().isEmpty()
-                                    ? QStringLiteral("the picture could not be made")
+                                    ? QCoreApplication::translate("cli", "the picture could not be made")
                                     : file.writeFailure();
         file.discard();
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + failure);

@@ -100,9 +100,11 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
     if (!parser.isSet(outputOption))
-        return reportFailure(err, syntax.name, QStringLiteral("-o REPORT.pdf is required"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "-o REPORT.pdf is required"));
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "drawing needs a QApplication"));
     ArchiveSearch search;
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
         return *finished;
@@ -115,24 +117,27 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!file.open())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
 
-    const QVector<MeasurementFacts> facts =
-        selectMeasurements(syntax.name, search, readingOptions(parser, err, QStringLiteral("read")), err);
+    const QVector<MeasurementFacts> facts = selectMeasurements(
+        syntax.name, search, readingOptions(parser, err, QCoreApplication::translate("cli", "read")), err);
     ReportHeading heading;
     heading.directory = QDir::cleanPath(QFileInfo(search.directory).absoluteFilePath());
     heading.period = periodText(search.criteria, facts);
     heading.conditions = conditionTexts(searchOptions.given(parser));
     heading.madeAt = QDateTime::currentDateTime();
 
-    const QString failure =
-        writeReport(file.device(), heading, facts, terminalProgress(err, QStringLiteral("page")));
+    const QString failure = writeReport(file.device(), heading, facts,
+                                        terminalProgress(err, QCoreApplication::translate("cli", "page")));
     if (!failure.isEmpty()) {
         const QString reason = file.writeFailure().isEmpty() ? failure : file.writeFailure();
         file.discard();
-        return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written: ") + reason);
+        return reportFailure(
+            err, syntax.name,
+            QCoreApplication::translate("cli", "%1: cannot be written: %2").arg(output, reason));
     }
     if (!file.commit(true))
-        return reportFailure(err, syntax.name,
-                             output + QStringLiteral(": cannot be written: ") + file.failure());
+        return reportFailure(
+            err, syntax.name,
+            QCoreApplication::translate("cli", "%1: cannot be written: %2").arg(output, file.failure()));
     return exitSuccess;
 }
 

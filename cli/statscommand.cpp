@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "csvwriter.h"
+#include "language.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -16,6 +17,13 @@ namespace cli {
 namespace {
 
 const QString missingCell = QStringLiteral("-");
+
+// The groups as the table's first column names them; --by takes them in English.
+[[maybe_unused]] const char *const groupLabels[] = {
+    QT_TRANSLATE_NOOP("cli", "technology"), QT_TRANSLATE_NOOP("cli", "day"),
+    QT_TRANSLATE_NOOP("cli", "week"),       QT_TRANSLATE_NOOP("cli", "month"),
+    QT_TRANSLATE_NOOP("cli", "status"),
+};
 
 QStringList spreadCells(const ValueSpread &spread, const QString &missing)
 {
@@ -94,11 +102,17 @@ void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupS
             shownStatuses.append(i);
     }
     QVector<QStringList> rows;
-    QStringList header{groupName, QStringLiteral("measurements")};
+    QStringList header{QCoreApplication::translate("cli", groupName.toUtf8().constData()),
+                       QCoreApplication::translate("cli", "measurements")};
     for (const int i : shownStatuses)
-        header << columns[i];
-    header << QStringLiteral("ok share") << spreadHeader(QStringLiteral("temp"), QStringLiteral(" "))
-           << spreadHeader(QStringLiteral("EMF"), QStringLiteral(" "));
+        header << (columns[i] == noStatusColumn()
+                       ? QCoreApplication::translate("cli", "none", "the column of files without a status")
+                       : columns[i]);
+    header << QCoreApplication::translate("cli", "ok share") << QCoreApplication::translate("cli", "temp min")
+           << QCoreApplication::translate("cli", "temp median")
+           << QCoreApplication::translate("cli", "temp max") << QCoreApplication::translate("cli", "EMF min")
+           << QCoreApplication::translate("cli", "EMF median")
+           << QCoreApplication::translate("cli", "EMF max");
     rows << header;
     QVector<GroupStatistics> shown = groups;
     shown.append(total);
@@ -108,6 +122,9 @@ void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupS
             row << QString::number(g.statusCounts.value(i));
         row << (g.measurements > 0 ? shareText(g.okShare()) : missingCell)
             << spreadCells(g.temperature, missingCell) << spreadCells(g.emf, missingCell);
+        // Numbers with the reader's decimal separator; the group's name is left as it is.
+        for (int c = 1; c < row.size(); ++c)
+            row[c] = localNumbers(row[c]);
         rows << row;
     }
     QVector<int> widths(header.size(), 0);
@@ -177,10 +194,11 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const std::optional<Grouping> grouping = parseGrouping(parser.value(byOption));
     if (!grouping)
         return reportFailure(err, syntax.name,
-                             QStringLiteral("--by \"%1\" is none of %2")
+                             QCoreApplication::translate("cli", "--by \"%1\" is none of %2")
                                  .arg(parser.value(byOption), groupingNames().join(QStringLiteral(", "))));
     if (parser.isSet(csvOption) && parser.isSet(jsonOption))
-        return reportFailure(err, syntax.name, QStringLiteral("--csv and --json exclude each other"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "--csv and --json exclude each other"));
     ArchiveSearch search;
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
         return *finished;
@@ -191,10 +209,11 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
     visitMeasurements(
         search.directory, search.criteria,
         [&collector](FoundMeasurement &&found) { collector.add(factsOf(found)); }, &unreadable,
-        readingOptions(parser, err, QStringLiteral("read")));
+        readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
     reportSkippedFiles(err, syntax.name, search.directory, unreadable);
     const QVector<GroupStatistics> groups = collector.groups();
-    const GroupStatistics total = collector.total(QStringLiteral("all"));
+    // Named only in the table: JSON keeps the total apart, and CSV leaves it out.
+    const GroupStatistics total = collector.total(QCoreApplication::translate("cli", "all"));
 
     const QString groupName = parser.value(byOption);
     if (parser.isSet(jsonOption)) {

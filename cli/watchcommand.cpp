@@ -2,6 +2,7 @@
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
+#include "language.h"
 #include "measurementcommands.h"
 
 #include "archive/archivelisting.h"
@@ -9,6 +10,7 @@
 #include "archive/displayname.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -118,7 +120,8 @@ public:
     int run()
     {
         if (!watcher.addPath(directory))
-            return reportFailure(err, command, directory + QStringLiteral(": cannot be watched"));
+            return reportFailure(err, command,
+                                 QCoreApplication::translate("cli", "%1: cannot be watched").arg(directory));
         // The system reports no move of a watched folder to the folder's own watch, only to its parent's.
         watcher.addPath(QFileInfo(QDir(directory).absolutePath()).path());
         // Listed after the watch has begun, so that no file can slip in between unseen.
@@ -133,7 +136,10 @@ public:
         QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &context,
                          [this](const QString &path) { fileChanged(path); });
         const TerminationSignals terminationSignals(loop);
-        err << "steel-archive watch: watching " << directory << " for new measurements until interrupted\n";
+        err << "steel-archive watch: "
+            << QCoreApplication::translate("cli", "watching %1 for new measurements until interrupted")
+                   .arg(directory)
+            << '\n';
         err.flush();
         return loop.exec();
     }
@@ -165,7 +171,9 @@ private:
         if (folderGone)
             return false; // already said; the loop ends with the events still queued
         folderGone = true;
-        reportFailure(err, command, directory + QStringLiteral(": the folder is gone; stopped watching"));
+        reportFailure(
+            err, command,
+            QCoreApplication::translate("cli", "%1: the folder is gone; stopped watching").arg(directory));
         loop.exit(exitFindings);
         return false;
     }
@@ -233,10 +241,10 @@ private:
             namedIncomplete.insert(fileName);
             const QString reason = read ? unparsedReason(read->findings) : unreadableReason(path);
             reportFailure(err, command,
-                          QStringLiteral("%1: incomplete: not a measurement after %2 s without a change: %3; "
-                                         "still watched")
+                          QCoreApplication::translate("cli", "%1: incomplete: not a measurement after %2 s "
+                                                             "without a change: %3; still watched")
                               .arg(directory + QLatin1Char('/') + archive::displayName(fileName),
-                                   QString::number(quietMsecs / 1000.0), reason));
+                                   localNumbers(QString::number(quietMsecs / 1000.0)), reason));
         }
     }
 
@@ -258,7 +266,8 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("watch"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Watches DIR and prints one line for each measurement file that appears in it, as find\n"
             "lists it (tab-separated: moment, technology, melt number, temperature, status, file\n"
             "name), as soon as its first line is a complete measurement. Files already there at the\n"
@@ -273,15 +282,17 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "DIR defaults to the folder \"archive\" in the working directory.")
             .arg(defaultQuietSeconds),
         0, 1,
-        QStringLiteral(
-            "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
-            "a folder that cannot be read or lines that cannot be written.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
+                   "a folder that cannot be read or lines that cannot be written.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON lines."));
-    const QCommandLineOption quietOption(QStringLiteral("quiet-period"),
-                                         QStringLiteral("Seconds an unparsed file may stay unchanged."),
-                                         QStringLiteral("SEC"));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write JSON lines."));
+    const QCommandLineOption quietOption(
+        QStringLiteral("quiet-period"),
+        QCoreApplication::translate("cli", "Seconds an unparsed file may stay unchanged."),
+        QStringLiteral("SEC"));
     parser.addOptions({jsonOption, quietOption});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
@@ -291,11 +302,11 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
         bool ok = false;
         quietSeconds = parser.value(quietOption).toDouble(&ok);
         if (!ok || !(quietSeconds >= 0.1 && quietSeconds <= longestQuietSeconds))
-            return reportFailure(
-                err, syntax.name,
-                QStringLiteral("--quiet-period \"%1\" is not a number of seconds from 0.1 to %2")
-                    .arg(parser.value(quietOption))
-                    .arg(longestQuietSeconds));
+            return reportFailure(err, syntax.name,
+                                 QCoreApplication::translate(
+                                     "cli", "--quiet-period \"%1\" is not a number of seconds from 0.1 to %2")
+                                     .arg(parser.value(quietOption))
+                                     .arg(longestQuietSeconds));
     }
     const QString directory = archiveDirectoryArgument(parser);
     const QString reason = unlistableFolderReason(directory);
