@@ -204,8 +204,8 @@ private slots:
     void messagesFollowTheLanguageOfTheLocale_data()
     {
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("expected"); // in the output, or for a usage error in the error line
+        QTest::addColumn<QStringList>("arguments"); // DIR: a folder with one file whose status is no code
+        QTest::addColumn<QString>("expected");      // in the output, or for a failure in the error line
         const QStringList repeated{QStringLiteral("export"), QStringLiteral("m.json"),
                                    QStringLiteral("-o"),     QStringLiteral("a.csv"),
                                    QStringLiteral("-o"),     QStringLiteral("b.csv")};
@@ -223,6 +223,22 @@ private slots:
         QTest::newRow("English help")
             << QStringLiteral("en_GB.UTF-8") << QStringList{QStringLiteral("--help")}
             << QStringLiteral("Companion of the Velmora-Steel archive viewer");
+        const QString file = QStringLiteral("DIR/steel_K1-2019_03_07-14_05_09.json");
+        QTest::newRow("Russian check finding")
+            << QStringLiteral("ru_RU.UTF-8") << QStringList{QStringLiteral("check"), QStringLiteral("DIR")}
+            << QStringLiteral(
+                   "steel_K1-2019_03_07-14_05_09.json: кода статуса 13 нет в таблице статусов: окно "
+                   "просмотра показывает \"ОШИБКА\"\n");
+        QTest::newRow("English check finding")
+            << QStringLiteral("C.UTF-8") << QStringList{QStringLiteral("check"), QStringLiteral("DIR")}
+            << QStringLiteral("steel_K1-2019_03_07-14_05_09.json: status code 13 is not in the status table: "
+                              "the viewer shows \"ОШИБКА\"\n");
+        QTest::newRow("Russian system reason")
+            << QStringLiteral("ru_RU.UTF-8")
+            << QStringList{QStringLiteral("export"), file, QStringLiteral("-o"),
+                           file + QStringLiteral("/a.csv")}
+            << QStringLiteral("steel-archive export: %1/a.csv: не удаётся проверить: это не каталог\n")
+                   .arg(file);
     }
 
     void messagesFollowTheLanguageOfTheLocale()
@@ -230,13 +246,27 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(QStringList, arguments);
         QFETCH(QString, expected);
-        const CommandResult result =
-            runProgram(arguments, {QStringLiteral("LANG=") + locale, QStringLiteral("LC_ALL="),
-                                   QStringLiteral("LC_MESSAGES=")});
-        if (result.exitCode == 0)
-            QVERIFY2(result.out.contains(expected), qPrintable(result.out));
-        else
+        const QString dir = freshFolder(QStringLiteral("language"));
+        writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"),
+                  measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), goodResults("13")),
+                  QDateTime(QDate(2019, 3, 7), QTime(14, 5, 9)));
+        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^DIR")), dir);
+        expected.replace(QRegularExpression(QStringLiteral("^steel-archive export: DIR")),
+                         QStringLiteral("steel-archive export: ") + dir);
+        // The file was written before either run: the first may keep it in the index at once.
+        const auto run = [&arguments](const QString &locale) {
+            return runProgram(arguments, {QStringLiteral("LANG=") + locale, QStringLiteral("LC_ALL="),
+                                          QStringLiteral("LC_MESSAGES="),
+                                          QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=0")});
+        };
+        // First in the other language: what that run keeps (the index) must not speak for this one.
+        run(locale.startsWith(QLatin1String("ru_")) ? QStringLiteral("C.UTF-8")
+                                                    : QStringLiteral("ru_RU.UTF-8"));
+        const CommandResult result = run(locale);
+        if (result.exitCode == 2)
             QCOMPARE(result.err, expected);
+        else
+            QVERIFY2(result.out.contains(expected), qPrintable(result.out));
     }
 
     void aRepeatedOptionIsAUsageErrorInEveryCommand_data()
