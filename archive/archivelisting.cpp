@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/archivelisting.h"
 
+#include "platform/filesystem.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -8,30 +10,15 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <memory>
-
-#ifdef Q_OS_UNIX
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-#ifdef Q_OS_LINUX
-#include <sys/syscall.h>
-#endif
 
 namespace archive {
 
+using platform::FileStamp;
+
 namespace {
 
-ListingBackend currentBackend =
-#ifdef Q_OS_UNIX
-    ListingBackend::Native;
-#else
-    ListingBackend::Portable;
-#endif
+ListingBackend currentBackend = ListingBackend::Native;
 
 // ---- wildcard matching --------------------------------------------------------------------------
 // A plain glob matcher instead of a regular expression per entry: "*" any run, "?" one character,
@@ -225,60 +212,22 @@ bool visitPortable(const QString &directory, const CompiledPattern &pattern, boo
 
 // ---- native backend -----------------------------------------------------------------------------
 
-#ifdef Q_OS_UNIX
-
-} // namespace
-
-int openLeavingAccessTime(const char *path, int flags)
-{
-#ifdef O_NOATIME
-    // Refused (EPERM) for files of other owners; after the first refusal it is not asked again.
-    static std::atomic<bool> refused{false};
-    if (!refused.load(std::memory_order_relaxed)) {
-        const int fd = ::open(path, flags | O_NOATIME);
-        if (fd >= 0 || errno != EPERM)
-            return fd;
-        refused.store(true, std::memory_order_relaxed);
-    }
-#endif
-    return ::open(path, flags);
-}
-
-FileStamp stampOf(const struct stat &status)
-{
-#if defined(Q_OS_DARWIN)
-    const struct timespec &m = status.st_mtimespec;
-    const struct timespec &c = status.st_ctimespec;
-#else
-    const struct timespec &m = status.st_mtim;
-    const struct timespec &c = status.st_ctim;
-#endif
-    FileStamp stamp;
-    stamp.size = status.st_size;
-    stamp.modifiedSeconds = m.tv_sec;
-    stamp.modifiedNanoseconds = m.tv_nsec;
-    stamp.changedSeconds = c.tv_sec;
-    stamp.changedNanoseconds = c.tv_nsec;
-    stamp.inode = status.st_ino;
-    return stamp;
-}
-
-namespace {
-
 class NativeWalker
 {
 public:
-    NativeWalker(int directoryFd, const CompiledPattern &pattern, bool needTimes, const StampVisitor &visit)
-        : fd(directoryFd), pattern(pattern), needTimes(needTimes), visit(visit)
+    NativeWalker(const CompiledPattern &pattern, bool needTimes, const StampVisitor &visit)
+        : pattern(pattern), needTimes(needTimes), visit(visit)
     {}
 
-    void entry(const char *name, int length, unsigned char type)
+    void entry(const platform::FolderEntry &entry)
     {
+        const char *name = entry.name;
+        const int length = entry.length;
         if (length == 0 || name[0] == '.')
             return;
         // The entry type from the directory is enough to drop directories, FIFOs, sockets and
         // devices without a status call; links and unknown types are followed below.
-        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
+        if (entry.kind == platform::FolderEntry::Kind::other)
             return;
 
         bool ascii = true;
@@ -309,19 +258,17 @@ public:
         }
 
         FileStamp stamp;
-        if (type != DT_REG || needTimes) {
-            struct stat status;
-            // Follows links: a link counts as the file it points at, with that file's time.
-            if (::fstatat(fd, name, &status, 0) != 0 || !S_ISREG(status.st_mode))
+        if (entry.kind != platform::FolderEntry::Kind::regular || needTimes) {
+            const std::optional<FileStamp> status = entry.regularFileStamp();
+            if (!status)
                 return;
             if (needTimes)
-                stamp = stampOf(status);
+                stamp = *status;
         }
         visit(view, stamp);
     }
 
 private:
-    int fd;
     const CompiledPattern &pattern;
     bool needTimes;
     const StampVisitor &visit;
@@ -332,50 +279,10 @@ private:
 bool visitNative(const QString &directory, const CompiledPattern &pattern, bool needTimes,
                  const StampVisitor &visit)
 {
-    const QByteArray path = QFile::encodeName(directoryToList(directory));
-    const int fd = openLeavingAccessTime(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    NativeWalker walker(fd, pattern, needTimes, visit);
-
-#ifdef Q_OS_LINUX
-    // One big buffer per read: a folder of 100,000 names comes in a few dozen system calls
-    // instead of the thousands that readdir's small buffer needs.
-    struct LinuxDirent64
-    {
-        quint64 d_ino;
-        qint64 d_off;
-        unsigned short d_reclen;
-        unsigned char d_type;
-        char d_name[1];
-    };
-    constexpr size_t bufferSize = 256 * 1024;
-    std::unique_ptr<char[]> buffer(new char[bufferSize]);
-    for (;;) {
-        const long bytes = ::syscall(SYS_getdents64, fd, buffer.get(), bufferSize);
-        if (bytes <= 0)
-            break;
-        for (long offset = 0; offset < bytes;) {
-            const auto *entry = reinterpret_cast<const LinuxDirent64 *>(buffer.get() + offset);
-            walker.entry(entry->d_name, int(qstrlen(entry->d_name)), entry->d_type);
-            offset += entry->d_reclen;
-        }
-    }
-    ::close(fd);
-#else
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
-    while (const struct dirent *entry = ::readdir(dir))
-        walker.entry(entry->d_name, int(qstrlen(entry->d_name)), entry->d_type);
-    ::closedir(dir);
-#endif
-    return true;
+    NativeWalker walker(pattern, needTimes, visit);
+    return platform::forEachFolderEntry(
+        directoryToList(directory), [&walker](const platform::FolderEntry &entry) { walker.entry(entry); });
 }
-
-#endif // Q_OS_UNIX
 
 } // namespace
 
@@ -416,10 +323,8 @@ namespace {
 bool walk(const QString &directory, const QString &pattern, bool needTimes, const StampVisitor &visit)
 {
     const CompiledPattern compiled(pattern);
-#ifdef Q_OS_UNIX
     if (currentBackend == ListingBackend::Native)
         return visitNative(directory, compiled, needTimes, visit);
-#endif
     return visitPortable(directory, compiled, needTimes, visit);
 }
 
@@ -454,13 +359,7 @@ QVector<ListedFile> listDirectory(const QString &directory, const QString &patte
 
 void setListingBackend(ListingBackend backend)
 {
-#ifdef Q_OS_UNIX
     currentBackend = backend;
-#else
-    // Only the portable walk exists here.
-    Q_UNUSED(backend);
-    currentBackend = ListingBackend::Portable;
-#endif
 }
 
 ListingBackend listingBackend()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "archive/filestamp.h"
+#include "platform/filestamp.h"
 
 #include <QString>
 #include <QStringView>
@@ -9,10 +9,6 @@
 
 #include <functional>
 #include <memory>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace archive {
 
@@ -60,20 +56,11 @@ bool forEachMatchingFile(const QString &directory, const QString &pattern, bool 
 
 // The same walk, giving each file's full stamp (size, times to the nanosecond, inode): what the
 // index compares to decide whether a file must be read again.
-using StampVisitor = std::function<void(QStringView fileName, const FileStamp &stamp)>;
+using StampVisitor = std::function<void(QStringView fileName, const platform::FileStamp &stamp)>;
 bool forEachStampedFile(const QString &directory, const QString &pattern, const StampVisitor &visit);
 
-#ifdef Q_OS_UNIX
-// The stamp of a status the system gave.
-FileStamp stampOf(const struct stat &status);
-
-// open(2) for reading an archive's folder or files that leaves their access times alone where the
-// system allows it (the caller owns them): a question about the archive should not change it.
-int openLeavingAccessTime(const char *path, int flags);
-#endif
-
 // Which implementation lists directories. Native reads the folder with the operating system's own
-// calls where there are any; Portable goes through QDir only. Both give the same results; tests run
+// calls (the platform room); Portable goes through QDir only. Both give the same results; tests run
 // both.
 enum class ListingBackend
 {

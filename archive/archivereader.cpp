@@ -16,6 +16,8 @@
 
 namespace archive {
 
+using platform::FileStamp;
+
 namespace {
 
 // Files read between two hand-overs: enough to keep every core busy, few enough to bound memory.

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "archive/filestamp.h"
 #include "measurement/measurementdigest.h"
+#include "platform/filestamp.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,7 +32,7 @@ struct ArchiveReadOptions
 struct ArchiveFile
 {
     QString fileName;
-    FileStamp stamp; // as listed
+    platform::FileStamp stamp; // as listed
     // Null when the file could not be read; valid during the visit only.
     const measurement::MeasurementDigest *digest = nullptr;
 };

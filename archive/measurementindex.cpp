@@ -16,6 +16,8 @@
 
 namespace archive {
 
+using platform::FileStamp;
+
 namespace {
 
 // "STLI": tells our index files from any other SQLite file that may sit under the same name.

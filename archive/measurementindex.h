@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "archive/filestamp.h"
 #include "measurement/measurementdigest.h"
+#include "platform/filestamp.h"
 
 #include <QByteArray>
 #include <QString>
@@ -39,14 +39,15 @@ public:
     struct Row
     {
         QByteArray name; // UTF-8
-        FileStamp stamp;
+        platform::FileStamp stamp;
         measurement::MeasurementDigest digest;
     };
     bool nextRow(Row *row); // false at the end, or when the index turned out unreadable
 
     // Changes, written in one transaction by finish(). Dropped silently when another run holds the
     // index for writing.
-    void store(const QByteArray &name, const FileStamp &stamp, const measurement::MeasurementDigest &digest);
+    void store(const QByteArray &name, const platform::FileStamp &stamp,
+               const measurement::MeasurementDigest &digest);
     void forget(const QByteArray &name);
     void finish();
 

@@ -5,6 +5,7 @@
 
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
+#include "platform/filesystem.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -20,11 +21,6 @@
 #include <io.h>
 #else
 #include <unistd.h>
-#endif
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 #endif
 
 namespace cli {
@@ -184,29 +180,12 @@ QString systemReason(const QString &errorString)
 
 namespace {
 
-// What the system says when it looks the path up, or the empty text when it finds it. A path
-// below a folder without search permission does not "not exist": the system says why.
+// What the system says when it looks the path up, or the empty text when it finds it.
 QString lookupFailure(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return systemReason(QString::fromLocal8Bit(std::strerror(errno)));
-    return QString();
-#else
-    return QFileInfo::exists(path) ? QString() : QStringLiteral("no such file or directory");
-#endif
+    const QString failure = platform::lookupFailure(path);
+    return failure.isEmpty() ? failure : systemReason(failure);
 }
-
-#ifdef Q_OS_UNIX
-bool sameFileOnDisk(const QString &a, const QString &b)
-{
-    struct stat first, second;
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-#endif
 
 } // namespace
 
@@ -253,10 +232,9 @@ QString outputRefusal(const QString &input, const QString &output)
     const QFileInfo in(input);
     const QFileInfo out(output);
     const QString inputPath = in.canonicalFilePath();
-    bool same = !inputPath.isEmpty() && out.canonicalFilePath() == inputPath;
-#ifdef Q_OS_UNIX
-    same = same || sameFileOnDisk(input, output); // a hard link has a path of its own
-#endif
+    // A hard link has a path of its own.
+    const bool same =
+        (!inputPath.isEmpty() && out.canonicalFilePath() == inputPath) || platform::isSameFile(input, output);
     if (same)
         return QStringLiteral("is the input file %1; refusing to overwrite a measurement").arg(input);
     const QString inputFolder = in.absoluteDir().canonicalPath();

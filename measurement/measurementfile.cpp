@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measurement/measurementfile.h"
 
-#include "archive/archivelisting.h"
+#include "platform/filesystem.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,13 +13,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-
-#if defined(Q_OS_UNIX)
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace measurement {
 
@@ -619,57 +610,23 @@ Measurement parseMeasurementWithoutShortcut(const QByteArray &fileBytes)
     return measurementFromLine(cutFirstLine(fileBytes, cut), cut, false);
 }
 
-std::optional<Measurement> readMeasurementFile(const QString &path, archive::FileStamp *stamp)
+std::optional<Measurement> readMeasurementFile(const QString &path, platform::FileStamp *stamp)
 {
     if (path.isEmpty())
         return std::nullopt;
-    QByteArray head;
-#if defined(Q_OS_UNIX)
-    // Non-blocking, so that a named pipe without a writer cannot hold the window; anything but a
-    // regular file is refused before a byte is read.
-    const int fd = archive::openLeavingAccessTime(QFile::encodeName(path).constData(),
-                                                  O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
+    platform::ReadOnlyFile file;
+    if (!file.open(path))
         return std::nullopt;
-    struct stat status;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
     if (stamp)
-        *stamp = archive::stampOf(status);
-    const bool complete = collectFirstLine(head, [fd](QByteArray &buffer, qint64 want) -> qint64 {
+        *stamp = file.stamp();
+    QByteArray head;
+    const bool complete = collectFirstLine(head, [&file](QByteArray &buffer, qint64 want) -> qint64 {
         const int oldSize = buffer.size();
         buffer.resize(oldSize + int(want));
-        ssize_t got;
-        do {
-            got = ::read(fd, buffer.data() + oldSize, size_t(want));
-        } while (got < 0 && errno == EINTR);
-        buffer.resize(oldSize + int(qMax<ssize_t>(got, 0)));
+        const qint64 got = file.read(buffer.data() + oldSize, want);
+        buffer.resize(oldSize + int(qMax<qint64>(got, 0)));
         return got;
     });
-    ::close(fd);
-#else
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return std::nullopt;
-    if (stamp) {
-        *stamp = archive::FileStamp();
-        stamp->size = info.size();
-        stamp->modifiedSeconds = info.lastModified().toSecsSinceEpoch();
-        stamp->changedSeconds = info.metadataChangeTime().toSecsSinceEpoch();
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const bool complete = collectFirstLine(head, [&file](QByteArray &buffer, qint64 want) -> qint64 {
-        const QByteArray chunk = file.read(want);
-        if (chunk.isEmpty() && file.error() != QFileDevice::NoError)
-            return -1;
-        buffer.append(chunk);
-        return chunk.size();
-    });
-#endif
     if (!complete)
         return std::nullopt;
     return parseMeasurement(head);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "archive/filestamp.h"
+#include "platform/filestamp.h"
 
 #include <QByteArray>
 #include <QString>
@@ -104,6 +104,6 @@ Measurement parseMeasurementWithoutShortcut(const QByteArray &fileBytes);
 // (missing, unreadable, a directory, a named pipe or another special file).
 // `stamp`, when given, receives the file's stamp as it was when the file was opened, so that what was
 // read can be filed under the state it was read in.
-std::optional<Measurement> readMeasurementFile(const QString &path, archive::FileStamp *stamp = nullptr);
+std::optional<Measurement> readMeasurementFile(const QString &path, platform::FileStamp *stamp = nullptr);
 
 } // namespace measurement

@@ -3,7 +3,7 @@
 
 #include <QtGlobal>
 
-namespace archive {
+namespace platform {
 
 // What the file system says of a file's content without reading it. A file whose stamp is unchanged
 // is taken to hold what it held: a rewrite changes the change time even when the size and the
@@ -28,4 +28,4 @@ struct FileStamp
     bool operator!=(const FileStamp &o) const { return !(*this == o); }
 };
 
-} // namespace archive
+} // namespace platform

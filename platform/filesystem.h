@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/filestamp.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The file-system calls the core makes, behind one interface: filesystem_posix.cpp talks to POSIX
+// (and Linux where it has more to give), filesystem_win.cpp to Windows. Everything above this room
+// is portable Qt.
+namespace platform {
+
+// One entry of a folder as the system lists it, valid during the visit only.
+class FolderEntry
+{
+public:
+    enum class Kind
+    {
+        regular,   // a regular file, by the listing's own word
+        maybeFile, // a link or an entry the listing does not type: a status call decides
+        other,     // a folder, a FIFO, a socket, a device
+    };
+
+    // The name as the system stores it: bytes in the file-name encoding (UTF-8 on Windows).
+    const char *name = nullptr;
+    int length = 0;
+    Kind kind = Kind::other;
+
+    // The entry's stamp, following a link to the file it names; std::nullopt unless that is a
+    // regular file. One status call.
+    std::optional<FileStamp> regularFileStamp() const;
+
+    // The implementation's own hold on the folder being read.
+    const void *folder = nullptr;
+};
+
+// Reads a folder's entries in the order the system gives them, "." and ".." included, leaving the
+// folder's access time alone where the system allows it. False if the folder could not be read.
+bool forEachFolderEntry(const QString &folder, const std::function<void(const FolderEntry &)> &visit);
+
+// A regular file opened for reading without disturbing it: its access time is left alone where the
+// system allows it, a named pipe without a writer cannot block the open, and anything but a regular
+// file is refused before a byte is read.
+class ReadOnlyFile
+{
+public:
+    ReadOnlyFile() = default;
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile &) = delete;
+    ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
+
+    // `encodedPath` in the file-name encoding's bytes, so that a name the encoding cannot decode is
+    // still opened under its own bytes.
+    bool open(const QByteArray &encodedPath);
+    bool open(const QString &path);
+    // The stamp of the opened file, as it was when it was opened.
+    const FileStamp &stamp() const { return openedStamp; }
+    // Up to `bytes` bytes; 0 at the end, -1 on a read error.
+    qint64 read(char *buffer, qint64 bytes);
+    void close();
+
+private:
+    FileStamp openedStamp;
+    qintptr handle = -1;
+};
+
+// The stamp of the file a path names, following links; std::nullopt unless it is a regular file.
+std::optional<FileStamp> regularFileStamp(const QString &path);
+
+// Which file a path names on which device, following links: two paths with one identity are one
+// file, hard links included.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 file = 0;
+    bool operator==(const FileIdentity &o) const { return device == o.device && file == o.file; }
+    bool operator!=(const FileIdentity &o) const { return !(*this == o); }
+};
+std::optional<FileIdentity> fileIdentity(const QString &path);
+bool isSameFile(const QString &a, const QString &b);
+
+// What the system says when it looks a path up ("No such file or directory", "Permission
+// denied"), or the empty text when it finds it. A path below a folder without search permission
+// does not "not exist": the system says why.
+QString lookupFailure(const QString &path);
+
+} // namespace platform
