@@ -3,6 +3,8 @@
 #include "viewerimages.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
 #include <QStringList>
 #include <QTextStream>
 
@@ -15,6 +17,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setLibraryPaths(pluginPaths);
 
     QApplication application(argc, argv);
+    // Fonts shipped beside the program: the Windows folder brings the Open Sans the form names, which
+    // Windows lacks. Elsewhere the folder does not exist and the system's fonts serve.
+    const QDir fonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
+    for (const QString &name : fonts.entryList({QStringLiteral("*.ttf")}, QDir::Files))
+        QFontDatabase::addApplicationFont(fonts.filePath(name));
     MainWindow window;
     // Test hook of the install check: whether the window found its images, answered without a screen.
     if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {

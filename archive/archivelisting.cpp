@@ -247,12 +247,12 @@ public:
             view = QStringView(wide, length);
         } else {
             const QByteArray raw = QByteArray::fromRawData(name, length);
-            decoded = QFile::decodeName(raw);
+            decoded = platform::decodeFileName(raw);
             if (!pattern.matches(decoded))
                 return;
             // A name that is not valid in the file-name encoding decodes to a different name, under
             // which the file could never be opened again; QDir leaves such entries out as well.
-            if (QFile::encodeName(decoded) != raw)
+            if (platform::encodeFileName(decoded) != raw)
                 return;
             view = decoded;
         }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/measurementindex.h"
 
+#include "platform/filesystem.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -91,7 +93,7 @@ sqlite3 *openConnection(const QString &path, bool create)
 {
     sqlite3 *db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(platform::encodeFileName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
     }

@@ -63,6 +63,16 @@ struct OpenFolder
 
 } // namespace
 
+QString decodeFileName(const QByteArray &encodedName)
+{
+    return QFile::decodeName(encodedName);
+}
+
+QByteArray encodeFileName(const QString &name)
+{
+    return QFile::encodeName(name);
+}
+
 std::optional<FileStamp> FolderEntry::regularFileStamp() const
 {
     struct stat status;
