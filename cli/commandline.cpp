@@ -5,6 +5,7 @@
 
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
+#include "platform/console.h"
 #include "platform/filesystem.h"
 
 #include <QCommandLineParser>
@@ -16,12 +17,6 @@
 #include <QTextStream>
 
 #include <cmath>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace cli {
 
@@ -109,7 +104,7 @@ QString archiveDirectoryArgument(const QCommandLineParser &parser)
 
 std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QString &verb)
 {
-    if (err.string() || !isatty(2))
+    if (err.string() || !platform::isTerminal(platform::StandardStream::error))
         return nullptr;
     return [&err, verb](qint64 done, qint64 total) {
         err << '\r' << verb << ' ' << done << '/' << total << (done == total ? "\r\x1b[K" : "");

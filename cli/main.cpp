@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commands.h"
 
+#include "platform/console.h"
+
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFontDatabase>
 #include <QTextStream>
 
 #include <cstdio>
@@ -39,10 +43,21 @@ int main(int argc, char *argv[])
     else
         application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("steel-archive"));
+    // Fonts shipped beside the program (the Windows folder brings Open Sans) for the pictures and reports.
+    if (needsWidgets) {
+        const QDir fonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
+        for (const QString &name : fonts.entryList({QStringLiteral("*.ttf")}, QDir::Files))
+            QFontDatabase::addApplicationFont(fonts.filePath(name));
+    }
 
-    // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale.
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale
+    // (a Windows console is given them in its own form, readable whatever its code page).
+    const std::unique_ptr<QIODevice> outDevice =
+        platform::openStandardStream(platform::StandardStream::output);
+    const std::unique_ptr<QIODevice> errDevice =
+        platform::openStandardStream(platform::StandardStream::error);
+    QTextStream out(outDevice.get());
+    QTextStream err(errDevice.get());
     out.setCodec("UTF-8");
     err.setCodec("UTF-8");
     QStringList arguments = QCoreApplication::arguments();
