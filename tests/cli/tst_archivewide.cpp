@@ -17,7 +17,9 @@
 #include <QTest>
 #include <QTextStream>
 
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -165,8 +167,12 @@ private slots:
                       minutesAfter(5));
             break;
         case 5:
+#ifdef Q_OS_WIN
+            QSKIP("Windows: Qt cannot take the right to read a file away");
+#else
             if (::geteuid() == 0)
                 QSKIP("root reads every file");
+#endif
             QVERIFY(QFile::setPermissions(a, QFileDevice::Permissions()));
             break;
         case 6: {
