@@ -2,7 +2,8 @@
 ; Defines given by the script: VERSION, STAGE (the folder the zip holds), FILES and UNFILES (the lists of
 ; what is installed and what the uninstaller removes, written from that folder), ICON, OUTFILE.
 ; SPDX-License-Identifier: GPL-3.0-or-later
-Unicode true
+; A 64-bit installer for 64-bit programs (it also runs where only 64-bit Wine is installed).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define PRODUCT "Velmora-Steel Archive Viewer"
