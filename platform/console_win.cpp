@@ -131,7 +131,7 @@ BOOL WINAPI onConsoleEvent(DWORD event)
         const std::lock_guard<std::mutex> lock(requestsMutex);
         if (!current)
             return FALSE;
-        Private *d = current;
+        TerminationRequests::Private *d = current;
         QMetaObject::invokeMethod(
             &d->context, [d] { d->ended(); }, Qt::QueuedConnection);
     }
