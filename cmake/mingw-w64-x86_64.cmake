@@ -13,6 +13,7 @@ set(CMAKE_RC_COMPILER ${STEEL_MINGW}-windres)
 # Try-compiles and the project see the same prefixes.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES STEEL_WINDOWS_PREFIXES)
 set(CMAKE_FIND_ROOT_PATH /usr/${STEEL_MINGW} ${STEEL_WINDOWS_PREFIXES})
+list(APPEND CMAKE_PREFIX_PATH ${STEEL_WINDOWS_PREFIXES})
 # Programs (moc, uic, rcc of the cross-built Qt, wine64) are the build machine's; everything linked
 # into the programs comes from the Windows prefixes only, never from Debian's Linux libraries.
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
