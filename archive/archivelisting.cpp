@@ -205,7 +205,7 @@ bool visitPortable(const QString &directory, const CompiledPattern &pattern, boo
             stamp.changedSeconds = changed / 1000 - (changed % 1000 < 0 ? 1 : 0);
             stamp.changedNanoseconds = (changed - stamp.changedSeconds * 1000) * 1000000;
         }
-        visit(name, stamp);
+        visit(name, QByteArray(), stamp);
     }
     return true;
 }
@@ -215,8 +215,9 @@ bool visitPortable(const QString &directory, const CompiledPattern &pattern, boo
 class NativeWalker
 {
 public:
-    NativeWalker(const CompiledPattern &pattern, bool needTimes, const StampVisitor &visit)
-        : pattern(pattern), needTimes(needTimes), visit(visit)
+    NativeWalker(const CompiledPattern &pattern, bool needTimes, bool keepUndecodable,
+                 const StampVisitor &visit)
+        : pattern(pattern), needTimes(needTimes), keepUndecodable(keepUndecodable), visit(visit)
     {}
 
     void entry(const platform::FolderEntry &entry)
@@ -239,6 +240,7 @@ public:
         }
 
         QStringView view;
+        QByteArray undecodable;
         if (ascii && pattern.isAscii() && length <= int(sizeof(wide) / sizeof(wide[0]))) {
             if (!pattern.matchesAscii(name, length))
                 return;
@@ -251,9 +253,13 @@ public:
             if (!pattern.matches(decoded))
                 return;
             // A name that is not valid in the file-name encoding decodes to a different name, under
-            // which the file could never be opened again; QDir leaves such entries out as well.
-            if (platform::encodeFileName(decoded) != raw)
-                return;
+            // which the file could never be opened again; QDir leaves such entries out as well. Only
+            // the archive-wide reading takes them, by their bytes, so as not to leave them out unseen.
+            if (platform::encodeFileName(decoded) != raw) {
+                if (!keepUndecodable)
+                    return;
+                undecodable = QByteArray(name, length);
+            }
             view = decoded;
         }
 
@@ -265,21 +271,22 @@ public:
             if (needTimes)
                 stamp = *status;
         }
-        visit(view, stamp);
+        visit(view, undecodable, stamp);
     }
 
 private:
     const CompiledPattern &pattern;
     bool needTimes;
+    bool keepUndecodable;
     const StampVisitor &visit;
     char16_t wide[1024];
     QString decoded;
 };
 
 bool visitNative(const QString &directory, const CompiledPattern &pattern, bool needTimes,
-                 const StampVisitor &visit)
+                 bool keepUndecodable, const StampVisitor &visit)
 {
-    NativeWalker walker(pattern, needTimes, visit);
+    NativeWalker walker(pattern, needTimes, keepUndecodable, visit);
     return platform::forEachFolderEntry(
         directoryToList(directory), [&walker](const platform::FolderEntry &entry) { walker.entry(entry); });
 }
@@ -320,11 +327,12 @@ QString escapeWildcards(const QString &literal)
 
 namespace {
 
-bool walk(const QString &directory, const QString &pattern, bool needTimes, const StampVisitor &visit)
+bool walk(const QString &directory, const QString &pattern, bool needTimes, bool keepUndecodable,
+          const StampVisitor &visit)
 {
     const CompiledPattern compiled(pattern);
     if (currentBackend == ListingBackend::Native)
-        return visitNative(directory, compiled, needTimes, visit);
+        return visitNative(directory, compiled, needTimes, keepUndecodable, visit);
     return visitPortable(directory, compiled, needTimes, visit);
 }
 
@@ -333,14 +341,15 @@ bool walk(const QString &directory, const QString &pattern, bool needTimes, cons
 bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
                          const FileVisitor &visit)
 {
-    return walk(directory, pattern, needTimes, [&visit, needTimes](QStringView name, const FileStamp &stamp) {
-        visit(name, needTimes ? stamp.modifiedMsecs() : 0);
-    });
+    return walk(directory, pattern, needTimes, false,
+                [&visit, needTimes](QStringView name, const QByteArray &, const FileStamp &stamp) {
+                    visit(name, needTimes ? stamp.modifiedMsecs() : 0);
+                });
 }
 
 bool forEachStampedFile(const QString &directory, const QString &pattern, const StampVisitor &visit)
 {
-    return walk(directory, pattern, true, visit);
+    return walk(directory, pattern, true, true, visit);
 }
 
 QVector<ListedFile> listDirectory(const QString &directory, const QString &pattern)

@@ -54,9 +54,14 @@ using FileVisitor = std::function<void(QStringView fileName, qint64 modifiedMsec
 bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
                          const FileVisitor &visit);
 
-// The same walk, giving each file's full stamp (size, times to the nanosecond, inode): what the
-// index compares to decide whether a file must be read again.
-using StampVisitor = std::function<void(QStringView fileName, const platform::FileStamp &stamp)>;
+// The same walk, giving each file's full stamp (size, times to the nanosecond, inode, device and
+// mount): what the index compares to decide whether a file must be read again. Unlike the listings
+// above, it also hands on the files whose names are not valid in the file-name encoding (which the
+// viewer's listing leaves out): `undecodableName` holds such a name's bytes, and `fileName` its
+// decoding with replacement characters. For every other file `undecodableName` is empty. The
+// portable walk cannot see such files at all.
+using StampVisitor = std::function<void(QStringView fileName, const QByteArray &undecodableName,
+                                        const platform::FileStamp &stamp)>;
 bool forEachStampedFile(const QString &directory, const QString &pattern, const StampVisitor &visit);
 
 // Which implementation lists directories. Native reads the folder with the operating system's own

@@ -2,8 +2,10 @@
 #include "archive/archivereader.h"
 
 #include "archive/archivelisting.h"
+#include "archive/displayname.h"
 #include "archive/archivescans.h"
 #include "archive/measurementindex.h"
+#include "platform/filesystem.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -27,10 +29,11 @@ constexpr int batchSize = 2048;
 class ListedNames
 {
 public:
-    void add(QStringView name, const FileStamp &stamp)
+    // `undecodable`: the name's own bytes when the file-name encoding cannot decode them.
+    void add(QStringView name, const QByteArray &undecodable, const FileStamp &stamp)
     {
-        const QByteArray bytes = name.toUtf8();
-        entries.push_back({int(arena.size()), int(bytes.size()), stamp});
+        const QByteArray bytes = undecodable.isEmpty() ? name.toUtf8() : undecodable;
+        entries.push_back({int(arena.size()), int(bytes.size()), !undecodable.isEmpty(), stamp});
         arena.append(bytes);
     }
 
@@ -51,7 +54,10 @@ public:
         return QByteArray::fromRawData(arena.constData() + entries[size_t(i)].offset,
                                        entries[size_t(i)].length);
     }
-    QString name(int i) const { return QString::fromUtf8(bytes(i)); }
+    bool undecodable(int i) const { return entries[size_t(i)].undecodable; }
+    // A name no text can hold is named by its escaped bytes.
+    QString name(int i) const { return undecodable(i) ? displayName(bytes(i)) : QString::fromUtf8(bytes(i)); }
+    QByteArray encodedName(int i) const { return undecodable(i) ? bytes(i) : platform::encodeFileName(name(i)); }
     const FileStamp &stamp(int i) const { return entries[size_t(i)].stamp; }
 
 private:
@@ -59,6 +65,7 @@ private:
     {
         int offset;
         int length;
+        bool undecodable;
         FileStamp stamp;
     };
     QByteArray arena;
@@ -118,6 +125,11 @@ private:
 
 } // namespace
 
+QString ArchiveFile::shownName() const
+{
+    return undecodableName ? fileName : displayName(fileName);
+}
+
 qint64 indexSettleMilliseconds()
 {
     // Two seconds cover the coarsest common file-system clock (FAT). Tests that cannot wait that
@@ -134,11 +146,14 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     const qint64 settledBeforeNs = startNs - indexSettleMilliseconds() * 1000000;
 
     const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
+    const QByteArray encodedFolder = platform::encodeFileName(folder) + '/';
     ListedNames listed;
-    const bool listable =
-        forEachStampedFile(directory, technologyPattern(), [&](QStringView name, const FileStamp &stamp) {
-            if (!options.wanted || options.wanted(name))
-                listed.add(name, stamp);
+    const bool listable = forEachStampedFile(
+        directory, technologyPattern(),
+        [&](QStringView name, const QByteArray &undecodable, const FileStamp &stamp) {
+            if (undecodable.isEmpty() ? (!options.wanted || options.wanted(name))
+                                      : (!options.wanted || options.wanted(displayName(undecodable))))
+                listed.add(name, undecodable, stamp);
         });
     if (!listable)
         return false;
@@ -155,7 +170,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     const auto readFile = [&](Slot &slot) {
         FileStamp atOpen;
         const std::optional<measurement::Measurement> m =
-            measurement::readMeasurementFile(folder + QLatin1Char('/') + listed.name(slot.index), &atOpen);
+            measurement::readMeasurementFile(encodedFolder + listed.encodedName(slot.index), &atOpen);
         if (!m)
             return;
         slot.read = true;
@@ -181,7 +196,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
                 haveRow = index->nextRow(&row);
             }
             if (haveRow && compareBytes(row.name, name) == 0) {
-                if (row.stamp == listed.stamp(slot.index)) {
+                if (row.intact && row.stamp == listed.stamp(slot.index)) {
                     slot.known = slot.read = true;
                     slot.digest = std::move(row.digest);
                 } else {
@@ -197,8 +212,10 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     const auto handOver = [&](std::vector<Slot> &batch) {
         for (Slot &slot : batch) {
             visit(ArchiveFile{listed.name(slot.index), listed.stamp(slot.index),
-                              slot.read ? &slot.digest : nullptr});
-            if (!index || slot.known)
+                              slot.read ? &slot.digest : nullptr, listed.undecodable(slot.index),
+                              listed.encodedName(slot.index)});
+            // Rows hold names as text: a name no text can hold is read every time.
+            if (!index || slot.known || listed.undecodable(slot.index))
                 continue;
             if (slot.fileable)
                 index->store(listed.bytes(slot.index), listed.stamp(slot.index), slot.digest);

@@ -31,14 +31,25 @@ struct ArchiveReadOptions
 // One archive file as read.
 struct ArchiveFile
 {
+    // The exact name; for a name that is not valid in the file-name encoding (which no text can
+    // hold), its escaped form: displayName() of its bytes, e.g. "steel_K1-\xff.json".
     QString fileName;
     platform::FileStamp stamp; // as listed
     // Null when the file could not be read; valid during the visit only.
     const measurement::MeasurementDigest *digest = nullptr;
+    // The name is not valid in the file-name encoding: the viewer's listing leaves the file out.
+    bool undecodableName = false;
+    // The name as the system stores it, in the file-name encoding's bytes: what opens the file.
+    QByteArray encodedName;
+
+    // The name as plain-text output shows it: control characters and invalid bytes escaped.
+    QString shownName() const;
 };
 
-// Lists the archive files of `directory` (names matching "steel_*.json" as the viewer lists them)
-// and hands every wanted one to `visit`, in ascending byte order of the UTF-8 names. Files the index
+// Lists the archive files of `directory` (names matching "steel_*.json" as the viewer lists them,
+// and those whose names the file-name encoding cannot decode, which the viewer leaves out) and hands
+// every wanted one to `visit`, in ascending byte order of the UTF-8 names (such names by their own
+// bytes). `wanted` sees such a name in its escaped form. Files the index
 // knows under their current stamp are not opened; the others are read in parallel on all cores.
 // Returns false if the folder could not be listed.
 bool readArchive(const QString &directory, const ArchiveReadOptions &options,

@@ -4,17 +4,17 @@
 #include "platform/filesystem.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QStandardPaths>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace archive {
 
@@ -24,8 +24,9 @@ namespace {
 
 // "STLI": tells our index files from any other SQLite file that may sit under the same name.
 constexpr int applicationId = 0x53544c49;
-// The layout of the tables; a file of another layout is made anew.
-constexpr int formatVersion = 1;
+// The layout of the tables; a file of another layout is made anew. 2: stamps with the device and the
+// mount, rows with their checksum.
+constexpr int formatVersion = 2;
 // How long a run waits for another run's lock before it goes on without writing.
 constexpr int busyMilliseconds = 200;
 
@@ -33,16 +34,78 @@ const char *const schema =
     "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT) WITHOUT ROWID;"
     "CREATE TABLE IF NOT EXISTS files("
     " name TEXT PRIMARY KEY, size INTEGER, mtime_s INTEGER, mtime_ns INTEGER,"
-    " ctime_s INTEGER, ctime_ns INTEGER, inode INTEGER,"
-    " smelt TEXT, temp TEXT, eds TEXT, ox TEXT, al TEXT, carbon TEXT,"
-    " status TEXT, status_code INTEGER,"
-    " emf_n INTEGER, emf_min REAL, emf_max REAL, temp_n INTEGER, temp_min REAL, temp_max REAL,"
-    " findings TEXT) WITHOUT ROWID;";
+    " ctime_s INTEGER, ctime_ns INTEGER, inode INTEGER, device INTEGER, mount INTEGER,"
+    " smelt BLOB, temp BLOB, eds BLOB, ox BLOB, al BLOB, carbon BLOB,"
+    " status BLOB, status_code INTEGER,"
+    " emf_n INTEGER, emf_min INTEGER, emf_max INTEGER, temp_n INTEGER, temp_min INTEGER, temp_max INTEGER,"
+    " findings BLOB, checksum INTEGER) WITHOUT ROWID;";
+// Texts are kept as their UTF-16 code units and numbers by their bits, so that what comes back is
+// exactly what was read, down to a lone surrogate or the sign of a zero: the answer with the index
+// must be the answer without it.
 
 const char *const columns =
-    "name, size, mtime_s, mtime_ns, ctime_s, ctime_ns, inode, smelt, temp, eds, ox, al, "
+    "name, size, mtime_s, mtime_ns, ctime_s, ctime_ns, inode, device, mount, smelt, temp, eds, ox, al, "
     "carbon, status, status_code, emf_n, emf_min, emf_max, temp_n, temp_min, temp_max, "
-    "findings";
+    "findings, checksum";
+// The columns before the checksum, which it covers.
+constexpr int checkedColumns = 24;
+
+// A row's checksum, over its values exactly as stored: each column's type and bytes in turn. A row
+// changed in any stored byte (a damaged page that SQLite's own checks let through, a hand edit) no
+// longer matches, and its file is read again.
+class RowChecksum
+{
+public:
+    void null() { bytes.append('\0'); }
+    void integer(qint64 value)
+    {
+        bytes.append('i');
+        bytes.append(reinterpret_cast<const char *>(&value), sizeof value);
+    }
+    void real(double value)
+    {
+        bytes.append('r');
+        bytes.append(reinterpret_cast<const char *>(&value), sizeof value);
+    }
+    void text(const char *data, int size)
+    {
+        bytes.append('t');
+        bytes.append(reinterpret_cast<const char *>(&size), sizeof size);
+        bytes.append(data, size);
+    }
+    // The column as SQLite gives it back.
+    void column(sqlite3_stmt *statement, int column)
+    {
+        switch (sqlite3_column_type(statement, column)) {
+        case SQLITE_NULL:
+            null();
+            break;
+        case SQLITE_INTEGER:
+            integer(sqlite3_column_int64(statement, column));
+            break;
+        case SQLITE_FLOAT:
+            real(sqlite3_column_double(statement, column));
+            break;
+        default: {
+            const char *data = static_cast<const char *>(sqlite3_column_blob(statement, column));
+            text(data, sqlite3_column_bytes(statement, column));
+        }
+        }
+    }
+    qint64 value()
+    {
+        QCryptographicHash hash(QCryptographicHash::Md5);
+        hash.addData(bytes);
+        const QByteArray digest = hash.result();
+        qint64 first = 0;
+        std::memcpy(&first, digest.constData(), sizeof first);
+        bytes.clear();
+        return first;
+    }
+
+private:
+    QByteArray bytes;
+};
 
 bool exec(sqlite3 *db, const char *sql)
 {
@@ -92,7 +155,10 @@ bool setMeta(sqlite3 *db, const char *key, const QString &value)
 sqlite3 *openConnection(const QString &path, bool create)
 {
     sqlite3 *db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    // Never through a link: SQLite would otherwise open the file it names, and make the journal and
+    // the write-ahead log beside that file, wherever it is.
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX |
+                      SQLITE_OPEN_NOFOLLOW;
     if (sqlite3_open_v2(platform::encodeFileName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
@@ -104,9 +170,63 @@ sqlite3 *openConnection(const QString &path, bool create)
     return db;
 }
 
+const char *const companionSuffixes[] = {"", "-wal", "-shm", "-journal"};
+
+// The index file and its companions are plain files or not there yet: a link among them (made by
+// accident or on purpose) could lead SQLite's writes out of the cache folder.
+bool indexFilesArePlain(const QString &path)
+{
+    for (const char *suffix : companionSuffixes) {
+        const platform::EntryType type = platform::entryType(path + QLatin1String(suffix));
+        if (type != platform::EntryType::missing && type != platform::EntryType::regular)
+            return false;
+    }
+    return true;
+}
+
+bool isWithin(const QString &path, const QString &folder)
+{
+    return folder == QLatin1String("/") || path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+// Whether the cache folder may take an index for the archive at `canonicalArchive`: it must not lie
+// in the archive (however either is spelt), and the folders that this program makes below the
+// user's cache folder must be folders, not links that could lead elsewhere later. Asked before the
+// folders are made, so that not even an empty folder is made in the archive.
+bool cacheFolderFits(const QString &canonicalArchive)
+{
+    const QString folder = QDir::cleanPath(QFileInfo(MeasurementIndex::cacheFolder()).absoluteFilePath());
+    const QString userCache =
+        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
+    if (platform::entryType(folder) == platform::EntryType::link)
+        return false;
+    for (QString part = folder; part != userCache && isWithin(part, userCache); part = QFileInfo(part).path()) {
+        if (platform::entryType(part) == platform::EntryType::link)
+            return false;
+    }
+    // Where the folder is, or would be once made: its nearest existing ancestor's canonical path and
+    // the names still to be made.
+    QString existing = folder;
+    QString rest;
+    while (platform::entryType(existing) == platform::EntryType::missing) {
+        const QFileInfo info(existing);
+        rest = QLatin1Char('/') + info.fileName() + rest;
+        if (info.path() == existing)
+            return false;
+        existing = info.path();
+    }
+    const QString canonicalExisting = QFileInfo(existing).canonicalFilePath();
+    if (canonicalExisting.isEmpty())
+        return false;
+    const QString canonical =
+        canonicalExisting == QLatin1String("/") ? rest : canonicalExisting + rest;
+    return !isWithin(canonical.isEmpty() ? QStringLiteral("/") : canonical, canonicalArchive);
+}
+
 void removeIndexFiles(const QString &path)
 {
-    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+    // Removing a name never follows a link: what goes is always in the cache folder.
+    for (const char *suffix : companionSuffixes)
         QFile::remove(path + QLatin1String(suffix));
 }
 
@@ -158,34 +278,99 @@ std::optional<QString> optionalText(sqlite3_stmt *statement, int column)
 {
     if (sqlite3_column_type(statement, column) == SQLITE_NULL)
         return std::nullopt;
-    const char *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+    return QString(static_cast<const QChar *>(sqlite3_column_blob(statement, column)),
+                   sqlite3_column_bytes(statement, column) / int(sizeof(QChar)));
 }
 
 std::optional<double> optionalReal(sqlite3_stmt *statement, int column)
 {
     if (sqlite3_column_type(statement, column) == SQLITE_NULL)
         return std::nullopt;
-    return sqlite3_column_double(statement, column);
+    const qint64 bits = sqlite3_column_int64(statement, column);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
-void bindText(sqlite3_stmt *statement, int column, const std::optional<QString> &text)
+// The findings, each as its length in code units and the code units.
+QStringList findingsOf(sqlite3_stmt *statement, int column)
 {
-    if (!text) {
-        sqlite3_bind_null(statement, column);
-        return;
+    QStringList findings;
+    const char *data = static_cast<const char *>(sqlite3_column_blob(statement, column));
+    const int size = sqlite3_column_bytes(statement, column);
+    for (int at = 0; at + int(sizeof(qint32)) <= size;) {
+        qint32 length;
+        std::memcpy(&length, data + at, sizeof length);
+        at += int(sizeof length);
+        if (length < 0 || length > (size - at) / int(sizeof(QChar)))
+            break; // the checksum tells a damaged row
+        findings.append(QString(reinterpret_cast<const QChar *>(data + at), length));
+        at += length * int(sizeof(QChar));
     }
-    const QByteArray bytes = text->toUtf8();
-    sqlite3_bind_text(statement, column, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+    return findings;
 }
 
-void bindReal(sqlite3_stmt *statement, int column, const std::optional<double> &value)
+QByteArray findingsBytes(const QStringList &findings)
 {
-    if (value)
-        sqlite3_bind_double(statement, column, *value);
-    else
-        sqlite3_bind_null(statement, column);
+    QByteArray bytes;
+    for (const QString &finding : findings) {
+        const qint32 length = finding.size();
+        bytes.append(reinterpret_cast<const char *>(&length), sizeof length);
+        bytes.append(reinterpret_cast<const char *>(finding.utf16()), length * int(sizeof(QChar)));
+    }
+    return bytes;
 }
+
+// Binds a row's values and sums them up as they will be stored.
+class RowBinder
+{
+public:
+    explicit RowBinder(sqlite3_stmt *statement) : statement(statement) {}
+    void integer(qint64 value)
+    {
+        sqlite3_bind_int64(statement, ++column, value);
+        checksum.integer(value);
+    }
+    void null()
+    {
+        sqlite3_bind_null(statement, ++column);
+        checksum.null();
+    }
+    void bytes(const char *data, int size)
+    {
+        // A zero-length blob is stored as one, not as NULL.
+        sqlite3_bind_blob(statement, ++column, size ? data : "", size, SQLITE_TRANSIENT);
+        checksum.text(data, size);
+    }
+    void text(const QByteArray &utf8)
+    {
+        sqlite3_bind_text(statement, ++column, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+        checksum.text(utf8.constData(), utf8.size());
+    }
+    void optionalText(const std::optional<QString> &text)
+    {
+        if (text)
+            bytes(reinterpret_cast<const char *>(text->utf16()), text->size() * int(sizeof(QChar)));
+        else
+            null();
+    }
+    void optionalReal(const std::optional<double> &value)
+    {
+        if (!value) {
+            null();
+            return;
+        }
+        qint64 bits;
+        std::memcpy(&bits, &*value, sizeof bits);
+        integer(bits);
+    }
+    void finish() { sqlite3_bind_int64(statement, ++column, checksum.value()); }
+
+private:
+    sqlite3_stmt *statement;
+    int column = 0;
+    RowChecksum checksum;
+};
 
 // Beyond the limit, the indexes of the archives asked about least recently go first.
 void keepWithinLimit(const QString &current)
@@ -229,20 +414,31 @@ qint64 MeasurementIndex::sizeLimitBytes()
     return qint64(4) * 1024 * 1024 * 1024;
 }
 
+QString MeasurementIndex::archiveKey(const QString &directory)
+{
+    return QFileInfo(directory.isEmpty() ? QStringLiteral(".") : directory).canonicalFilePath();
+}
+
 QString MeasurementIndex::indexPath(const QString &directory)
 {
-    const QByteArray hash = QCryptographicHash::hash(directory.toUtf8(), QCryptographicHash::Sha1).toHex();
+    const QString key = archiveKey(directory);
+    if (key.isEmpty())
+        return QString();
+    const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
     return cacheFolder() + QLatin1Char('/') + QString::fromLatin1(hash) + QStringLiteral(".sqlite");
 }
 
-std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &directory,
-                                                         const QString &rulesVersion)
+std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &folder, const QString &rulesVersion)
 {
-    if (!QDir().mkpath(cacheFolder()))
+    const QString directory = archiveKey(folder);
+    if (directory.isEmpty() || !cacheFolderFits(directory) || !QDir().mkpath(cacheFolder()) ||
+        !cacheFolderFits(directory))
         return nullptr;
     std::unique_ptr<MeasurementIndex> index(new MeasurementIndex);
     index->path = indexPath(directory);
     for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!indexFilesArePlain(index->path))
+            return nullptr;
         sqlite3 *db = openConnection(index->path, true);
         if (!db)
             return nullptr;
@@ -303,6 +499,11 @@ bool MeasurementIndex::nextRow(Row *row)
         return false;
     }
     sqlite3_stmt *s = select;
+    RowChecksum checksum;
+    for (int column = 0; column < checkedColumns; ++column)
+        checksum.column(s, column);
+    row->intact = sqlite3_column_type(s, checkedColumns) == SQLITE_INTEGER &&
+                  sqlite3_column_int64(s, checkedColumns) == checksum.value();
     row->name =
         QByteArray(reinterpret_cast<const char *>(sqlite3_column_blob(s, 0)), sqlite3_column_bytes(s, 0));
     row->stamp.size = sqlite3_column_int64(s, 1);
@@ -311,27 +512,22 @@ bool MeasurementIndex::nextRow(Row *row)
     row->stamp.changedSeconds = sqlite3_column_int64(s, 4);
     row->stamp.changedNanoseconds = sqlite3_column_int64(s, 5);
     row->stamp.inode = quint64(sqlite3_column_int64(s, 6));
+    row->stamp.device = quint64(sqlite3_column_int64(s, 7));
+    row->stamp.mount = quint64(sqlite3_column_int64(s, 8));
     measurement::MeasurementDigest &d = row->digest;
-    d.smelt = optionalText(s, 7);
-    d.temperatureText = optionalText(s, 8);
-    d.emfText = optionalText(s, 9);
-    d.oxidation = optionalText(s, 10);
-    d.aluminiumMass = optionalText(s, 11);
-    d.carbon = optionalText(s, 12);
-    d.status = optionalText(s, 13);
-    d.statusCode = sqlite3_column_type(s, 14) == SQLITE_NULL ? std::nullopt
-                                                             : std::optional<int>(sqlite3_column_int(s, 14));
-    d.emf = {sqlite3_column_int(s, 15), optionalReal(s, 16), optionalReal(s, 17)};
-    d.temperature = {sqlite3_column_int(s, 18), optionalReal(s, 19), optionalReal(s, 20)};
-    d.findings.clear();
-    if (sqlite3_column_type(s, 21) != SQLITE_NULL) {
-        const QJsonArray findings =
-            QJsonDocument::fromJson(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(s, 21)),
-                                               sqlite3_column_bytes(s, 21)))
-                .array();
-        for (const QJsonValue &finding : findings)
-            d.findings.append(finding.toString());
-    }
+    d.smelt = optionalText(s, 9);
+    d.temperatureText = optionalText(s, 10);
+    d.emfText = optionalText(s, 11);
+    d.oxidation = optionalText(s, 12);
+    d.aluminiumMass = optionalText(s, 13);
+    d.carbon = optionalText(s, 14);
+    d.status = optionalText(s, 15);
+    d.statusCode = sqlite3_column_type(s, 16) == SQLITE_NULL
+                       ? std::nullopt
+                       : std::optional<int>(int(sqlite3_column_int64(s, 16)));
+    d.emf = {int(sqlite3_column_int64(s, 17)), optionalReal(s, 18), optionalReal(s, 19)};
+    d.temperature = {int(sqlite3_column_int64(s, 20)), optionalReal(s, 21), optionalReal(s, 22)};
+    d.findings = findingsOf(s, 23);
     return true;
 }
 
@@ -342,7 +538,7 @@ bool MeasurementIndex::beginWriting()
     if (writeRefused || !writer)
         return false;
     const QByteArray insertSql = QByteArray("INSERT OR REPLACE INTO files(") + columns +
-                                 ") VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+                                 ") VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
     if (!exec(writer, "BEGIN IMMEDIATE") ||
         sqlite3_prepare_v2(writer, insertSql.constData(), -1, &insert, nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(writer, "DELETE FROM files WHERE name = ?", -1, &remove, nullptr) != SQLITE_OK) {
@@ -366,39 +562,34 @@ void MeasurementIndex::store(const QByteArray &name, const FileStamp &stamp,
 {
     if (!beginWriting())
         return;
-    sqlite3_stmt *s = insert;
-    sqlite3_reset(s);
-    sqlite3_bind_text(s, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
-    sqlite3_bind_int64(s, 2, stamp.size);
-    sqlite3_bind_int64(s, 3, stamp.modifiedSeconds);
-    sqlite3_bind_int64(s, 4, stamp.modifiedNanoseconds);
-    sqlite3_bind_int64(s, 5, stamp.changedSeconds);
-    sqlite3_bind_int64(s, 6, stamp.changedNanoseconds);
-    sqlite3_bind_int64(s, 7, qint64(stamp.inode));
-    bindText(s, 8, d.smelt);
-    bindText(s, 9, d.temperatureText);
-    bindText(s, 10, d.emfText);
-    bindText(s, 11, d.oxidation);
-    bindText(s, 12, d.aluminiumMass);
-    bindText(s, 13, d.carbon);
-    bindText(s, 14, d.status);
+    sqlite3_reset(insert);
+    RowBinder bind(insert);
+    bind.text(name);
+    bind.integer(stamp.size);
+    bind.integer(stamp.modifiedSeconds);
+    bind.integer(stamp.modifiedNanoseconds);
+    bind.integer(stamp.changedSeconds);
+    bind.integer(stamp.changedNanoseconds);
+    bind.integer(qint64(stamp.inode));
+    bind.integer(qint64(stamp.device));
+    bind.integer(qint64(stamp.mount));
+    for (const std::optional<QString> *text :
+         {&d.smelt, &d.temperatureText, &d.emfText, &d.oxidation, &d.aluminiumMass, &d.carbon, &d.status})
+        bind.optionalText(*text);
     if (d.statusCode)
-        sqlite3_bind_int(s, 15, *d.statusCode);
+        bind.integer(*d.statusCode);
     else
-        sqlite3_bind_null(s, 15);
-    sqlite3_bind_int(s, 16, d.emf.samples);
-    bindReal(s, 17, d.emf.minimum);
-    bindReal(s, 18, d.emf.maximum);
-    sqlite3_bind_int(s, 19, d.temperature.samples);
-    bindReal(s, 20, d.temperature.minimum);
-    bindReal(s, 21, d.temperature.maximum);
-    if (d.findings.isEmpty())
-        sqlite3_bind_null(s, 22);
-    else
-        bindText(s, 22,
-                 QString::fromUtf8(
-                     QJsonDocument(QJsonArray::fromStringList(d.findings)).toJson(QJsonDocument::Compact)));
-    if (sqlite3_step(s) != SQLITE_DONE)
+        bind.null();
+    bind.integer(d.emf.samples);
+    bind.optionalReal(d.emf.minimum);
+    bind.optionalReal(d.emf.maximum);
+    bind.integer(d.temperature.samples);
+    bind.optionalReal(d.temperature.minimum);
+    bind.optionalReal(d.temperature.maximum);
+    const QByteArray findings = findingsBytes(d.findings);
+    bind.bytes(findings.constData(), findings.size());
+    bind.finish();
+    if (sqlite3_step(insert) != SQLITE_DONE)
         giveUpWriting();
 }
 
@@ -426,9 +617,7 @@ void MeasurementIndex::finish()
         exec(writer, "PRAGMA wal_checkpoint(TRUNCATE)");
     }
     // The file's time says when the archive was last asked about, for the size limit.
-    QFile file(path);
-    if (file.open(QIODevice::ReadWrite))
-        file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    platform::touchWithoutFollowing(path);
     keepWithinLimit(path);
 }
 

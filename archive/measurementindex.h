@@ -16,23 +16,28 @@ namespace archive {
 
 // What was read of an archive's files, kept in an SQLite file in the user's cache folder (never in
 // the archive) so that a second question about an unchanged archive need not read every file again.
-// One index per absolute archive path. A row is only ever used for a file whose stamp is exactly the
-// stamp the row was stored under. An index that is corrupt, foreign or of another format is made
-// anew; one that another run is writing is read but not written; one that cannot be opened at all is
-// simply not used.
+// One index per canonical archive path. A row is only ever used for a file whose stamp is exactly the
+// stamp the row was stored under, and only while the row's checksum matches its values. An index that
+// is corrupt, foreign or of another format is made anew in the cache folder; one that another run is
+// writing is read but not written; one that cannot be opened at all is simply not used. No index is
+// used where the cache folder lies in the archive being read, or where the index file, one of its
+// companions (-wal, -shm, -journal) or a folder this program made for them is a symbolic link.
 class MeasurementIndex
 {
 public:
     // The index of `directory` for findings made by rules named `rulesVersion` (rows stored under
     // other rules are dropped). std::nullopt when no index can be used; the run then reads every file.
-    static std::unique_ptr<MeasurementIndex> open(const QString &directory, const QString &rulesVersion);
+    static std::unique_ptr<MeasurementIndex> open(const QString &folder, const QString &rulesVersion);
     ~MeasurementIndex();
 
     // Where the indexes live, and how much room they may take together: beyond it the least recently
     // used are deleted.
     static QString cacheFolder();
     static qint64 sizeLimitBytes();
-    // The path of the index file for an archive folder.
+    // What tells archives apart: the folder's canonical absolute path (empty if it cannot be found),
+    // so that one folder has one index however it is spelt.
+    static QString archiveKey(const QString &directory);
+    // The path of the index file for an archive folder; empty if the folder cannot be found.
     static QString indexPath(const QString &directory);
 
     // The stored rows in ascending byte order of their UTF-8 names, one at a time.
@@ -41,6 +46,7 @@ public:
         QByteArray name; // UTF-8
         platform::FileStamp stamp;
         measurement::MeasurementDigest digest;
+        bool intact = true; // false: the row's checksum does not match its values
     };
     bool nextRow(Row *row); // false at the end, or when the index turned out unreadable
 

@@ -9,6 +9,7 @@
 #include <QCommandLineOption>
 #include <QHash>
 #include <QJsonObject>
+#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -30,6 +31,8 @@ struct CheckReport
 {
     int filesChecked = 0;
     QVector<Finding> findings; // ordered by file name, then as found
+    // Files whose names the file-name encoding cannot decode, named by their escaped bytes.
+    QSet<QString> undecodableNames;
 };
 
 // How the archive-wide commands read an archive.

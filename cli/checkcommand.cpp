@@ -6,14 +6,18 @@
 
 #include "archive/archivelisting.h"
 #include "archive/archivereader.h"
+#include "archive/displayname.h"
 #include "archive/archivescans.h"
 #include "archive/measurementindex.h"
+#include "platform/filesystem.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QMap>
+#include <QTextCodec>
 #include <QTextStream>
 
 #include <algorithm>
@@ -94,6 +98,28 @@ bool looksLikeNoValue(const QString &text)
     return isNumber && value == 32767.0;
 }
 
+// A status outside the table, named as written: a text that is no code the viewer can read (too
+// large, not a number) is not a "code 0", though the viewer shows the same verdict for it.
+QString statusFinding(const QString &written, int code)
+{
+    const QString shown = measurement::statusText(code);
+    bool converts = false;
+    written.toInt(&converts, 10);
+    if (converts)
+        return QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
+            .arg(code)
+            .arg(shown);
+    const QString digits = written.trimmed();
+    bool allDigits = !digits.isEmpty();
+    for (int i = 0; i < digits.size(); ++i)
+        allDigits = allDigits && (digits.at(i).isDigit() || (i == 0 && (digits.at(i) == u'-' || digits.at(i) == u'+')));
+    if (allDigits)
+        return QStringLiteral("status %1 is out of the range of status codes the viewer reads: it shows "
+                              "\"%2\"")
+            .arg(quoted(written), shown);
+    return QStringLiteral("status %1 is not a status code: the viewer shows \"%2\"").arg(quoted(written), shown);
+}
+
 QStringList resultFindings(const measurement::Measurement &m)
 {
     const std::pair<const char *, const std::optional<QString> *> results[] = {
@@ -146,7 +172,7 @@ QVector<Finding> crossTechnologyFindings(const QMap<QString, QString> &firstFile
 
 QString contentRulesVersion()
 {
-    return QStringLiteral("content-findings-2");
+    return QStringLiteral("content-findings-3");
 }
 
 QStringList contentFindingTexts(const measurement::Measurement &read)
@@ -174,9 +200,7 @@ QStringList contentFindingTexts(const measurement::Measurement &read)
                            "empty (a status as \"%1\")")
                 .arg(measurement::statusText(0)));
     if (f.statusOutsideTable && read.statusCode)
-        add(QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
-                .arg(*read.statusCode)
-                .arg(measurement::statusText(*read.statusCode)));
+        add(statusFinding(f.statusWritten, *read.statusCode));
     for (int kind = 0; kind < measurement::sampleOddityCount; ++kind) {
         const measurement::OddSamples &odd = f.oddSamples[std::size_t(kind)];
         if (odd.count > 0)
@@ -204,14 +228,23 @@ ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err
 
 QString indexHelpText()
 {
-    return QStringLiteral("What was read is kept in an index, so that the next question about an unchanged\n"
-                          "or slightly changed archive reads only the files that changed (size, times or\n"
-                          "inode differ); the answer is the same with or without it. The index lives in\n"
-                          "%1/, one SQLite file per archive folder, never in the archive;\n"
-                          "together they may take %2 GiB, beyond which the least recently used go.\n"
-                          "--no-index reads every file and leaves the index alone.\n")
-        .arg(archive::MeasurementIndex::cacheFolder())
-        .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
+    QString text =
+        QStringLiteral("What was read is kept in an index, so that the next question about an unchanged\n"
+                       "or slightly changed archive reads only the files that changed (size, times, inode,\n"
+                       "device or mount differ) and the rows whose checksums no longer match; the answer\n"
+                       "is the same with or without it. The index lives in\n"
+                       "%1/, one SQLite file per archive folder (by\n"
+                       "its canonical path), never in the archive: none is used when that folder lies in\n"
+                       "the archive or the index file is a symbolic link. Together the indexes may take\n"
+                       "%2 GiB, beyond which the least recently used go.\n")
+            .arg(archive::MeasurementIndex::cacheFolder())
+            .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
+    if (!platform::mountsHaveUniqueIds())
+        text += QStringLiteral(
+            "This system gives no unique mount ids (Linux 6.8 and later do): another file system\n"
+            "mounted at the same place with the same device number, times and inode numbers (a\n"
+            "swapped read-only image) goes unseen by the index; use --no-index after such a swap.\n");
+    return text + QStringLiteral("--no-index reads every file and leaves the index alone.\n");
 }
 
 void FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
@@ -324,6 +357,36 @@ QString nameProblem(const QString &fileName)
                          .arg(quoted(written), quoted(archive::technologyOfFile(fileName)));
 }
 
+namespace {
+
+// A reason quotes names and texts from the files: their control characters are escaped as a name's
+// are, so that a finding stays one line and cannot steer the terminal.
+QString oneLine(const QString &reason)
+{
+    QString line;
+    line.reserve(reason.size());
+    for (const QChar c : reason) {
+        const ushort u = c.unicode();
+        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0))
+            line += archive::displayName(QString(c));
+        else
+            line += c;
+    }
+    return line;
+}
+
+// The viewer lists a folder through QDir, which leaves out every entry whose name the file-name
+// encoding cannot decode.
+QString undecodableNameProblem()
+{
+    return QStringLiteral("the name is not valid %1 (the file-name encoding; shown with its invalid bytes "
+                          "escaped): the viewer leaves the file out of its lists, so its measurement "
+                          "cannot be opened there")
+        .arg(QString::fromLatin1(QTextCodec::codecForLocale()->name()));
+}
+
+} // namespace
+
 CheckReport checkArchive(const QString &directory, const ArchiveReading &reading)
 {
     archive::ArchiveReadOptions options;
@@ -342,11 +405,12 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
     {
         QString fileName;
         QStringList contentFindings;
+        bool undecodable;
     };
     QVector<Pending> group;
     const auto finishGroup = [&]() {
         for (const Pending &file : qAsConst(group)) {
-            const QString problem = nameProblem(file.fileName);
+            const QString problem = file.undecodable ? undecodableNameProblem() : nameProblem(file.fileName);
             if (!problem.isEmpty())
                 report.findings.append({file.fileName, problem});
             else if (archive::technologyOfFile(file.fileName).isEmpty())
@@ -376,9 +440,13 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
         if (!group.isEmpty() &&
             archive::baseNameView(group.constFirst().fileName) != archive::baseNameView(file.fileName))
             finishGroup();
-        group.append({file.fileName, file.digest ? file.digest->findings
-                                                 : QStringList{unreadableFinding(folder + QLatin1Char('/') +
-                                                                                 file.fileName)}});
+        if (file.undecodableName)
+            report.undecodableNames.insert(file.fileName);
+        group.append({file.fileName,
+                      file.digest ? file.digest->findings
+                                  : QStringList{unreadableFinding(
+                                        folder + QLatin1Char('/') + platform::decodeFileName(file.encodedName))},
+                      file.undecodableName});
         if (followsGrammar(file.fileName)) {
             const QString technology = archive::technologyOfFile(file.fileName);
             auto first = firstFileOfTechnology.find(technology);
@@ -444,7 +512,10 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     }
     QStringList concerned;
     for (const Finding &finding : report.findings) {
-        out << finding.fileName << ": " << finding.reason << '\n';
+        // One line per finding, whatever the name holds; a name no text can hold is already escaped.
+        out << (report.undecodableNames.contains(finding.fileName) ? finding.fileName
+                                                                   : archive::displayName(finding.fileName))
+            << ": " << oneLine(finding.reason) << '\n';
         if (concerned.isEmpty() || concerned.constLast() != finding.fileName)
             concerned.append(finding.fileName);
     }

@@ -4,7 +4,12 @@
 #include "commandline.h"
 #include "commands.h"
 
+#include "archive/displayname.h"
+#include "platform/arguments.h"
+#include "platform/filesystem.h"
+
 #include <QCommandLineParser>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -38,9 +43,14 @@ QString statusDisplayText(const measurement::MeasurementResults &results)
 std::optional<measurement::Measurement> readShownMeasurement(const QString &command, const QString &path,
                                                              QTextStream &err)
 {
-    std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
+    // A name the file-name encoding cannot decode is opened by the bytes it was given as.
+    const QByteArray encoded = platform::encodedArgument(path);
+    std::optional<measurement::Measurement> read = measurement::readMeasurementFile(encoded);
     if (!read) {
-        reportFailure(err, command, path + QStringLiteral(": ") + unreadableReason(path));
+        const bool undecodable = encoded != platform::encodeFileName(path);
+        reportFailure(err, command,
+                      (undecodable ? archive::displayName(encoded) : path) + QStringLiteral(": ") +
+                          (undecodable ? QStringLiteral("cannot be read") : unreadableReason(path)));
         return std::nullopt;
     }
     if (read->findings.documentNotParsed) {

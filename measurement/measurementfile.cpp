@@ -3,6 +3,7 @@
 
 #include "platform/filesystem.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -267,10 +268,13 @@ Measurement measurementFromObject(const QJsonObject &top, const ReadFindings &fi
         if (!status.value().isString())
             m.findings.nonStringResults = true;
         // A text that is not a decimal integer converts to 0, which lies outside the table.
-        const int code = stringOf(status.value()).toInt(nullptr, 10);
+        const QString written = stringOf(status.value());
+        const int code = written.toInt(nullptr, 10);
         m.statusCode = code;
         m.status = statusText(code);
         m.findings.statusOutsideTable = !isKnownStatusCode(code);
+        if (m.findings.statusOutsideTable)
+            m.findings.statusWritten = written;
     }
     return m;
 }
@@ -496,10 +500,13 @@ std::optional<Measurement> plainMeasurement(const QByteArray &line)
     if (const PlainValue *status = memberOf(top, "Status")) {
         if (status->isArray)
             m.findings.nonStringResults = true;
-        const int code = (status->isArray ? QString() : status->string.text()).toInt(nullptr, 10);
+        const QString written = status->isArray ? QString() : status->string.text();
+        const int code = written.toInt(nullptr, 10);
         m.statusCode = code;
         m.status = statusText(code);
         m.findings.statusOutsideTable = !isKnownStatusCode(code);
+        if (m.findings.statusOutsideTable)
+            m.findings.statusWritten = written;
     }
     return m;
 }
@@ -614,8 +621,15 @@ std::optional<Measurement> readMeasurementFile(const QString &path, platform::Fi
 {
     if (path.isEmpty())
         return std::nullopt;
+    return readMeasurementFile(platform::encodeFileName(path), stamp);
+}
+
+std::optional<Measurement> readMeasurementFile(const QByteArray &encodedPath, platform::FileStamp *stamp)
+{
+    if (encodedPath.isEmpty())
+        return std::nullopt;
     platform::ReadOnlyFile file;
-    if (!file.open(path))
+    if (!file.open(encodedPath))
         return std::nullopt;
     if (stamp)
         *stamp = file.stamp();

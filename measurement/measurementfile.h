@@ -54,6 +54,7 @@ struct ReadFindings
     bool nonStringSamples = false;   // one of the first 160 "values" elements is not a JSON string
     bool nonStringResults = false;   // a result key or "Status" present with a non-string value
     bool statusOutsideTable = false; // "Status" present, but its code is not in the status table
+    QString statusWritten;           // then the "Status" text as written (empty if not a string)
     std::array<OddSamples, sampleOddityCount> oddSamples; // string samples, by SampleOddity
 };
 
@@ -105,5 +106,8 @@ Measurement parseMeasurementWithoutShortcut(const QByteArray &fileBytes);
 // `stamp`, when given, receives the file's stamp as it was when the file was opened, so that what was
 // read can be filed under the state it was read in.
 std::optional<Measurement> readMeasurementFile(const QString &path, platform::FileStamp *stamp = nullptr);
+// The same for a path given as the bytes of the file-name encoding, so that a file whose name that
+// encoding cannot decode is still read.
+std::optional<Measurement> readMeasurementFile(const QByteArray &encodedPath, platform::FileStamp *stamp = nullptr);
 
 } // namespace measurement

@@ -88,6 +88,27 @@ struct FileIdentity
 std::optional<FileIdentity> fileIdentity(const QString &path);
 bool isSameFile(const QString &a, const QString &b);
 
+// What a path names itself, a symbolic link not followed.
+enum class EntryType
+{
+    missing,
+    regular,
+    folder,
+    link,
+    other,   // a FIFO, a socket, a device
+    unknown, // the system would not say (no permission to look)
+};
+EntryType entryType(const QString &path);
+
+// Sets a file's modification time to now; a symbolic link is changed itself, never the file it
+// names. False if that cannot be done.
+bool touchWithoutFollowing(const QString &path);
+
+// Whether the system gives every mount an id that it never hands to another (statx's unique mount
+// id, Linux 6.8 and later). Where it does not, stamps tell file systems apart by the device number
+// alone, which a remount or a swapped image at the same place may share.
+bool mountsHaveUniqueIds();
+
 // What the system says when it looks a path up ("No such file or directory", "Permission
 // denied"), or the empty text when it finds it. A path below a folder without search permission
 // does not "not exist": the system says why.

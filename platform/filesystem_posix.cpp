@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #ifdef Q_OS_LINUX
 #include <sys/syscall.h>
@@ -37,6 +38,33 @@ int openLeavingAccessTime(const char *path, int flags)
     return ::open(path, flags);
 }
 
+#ifdef Q_OS_LINUX
+#ifndef STATX_MNT_ID_UNIQUE
+#define STATX_MNT_ID_UNIQUE 0x4000U // Linux 6.8; older headers lack the name
+#endif
+
+// One call for the stamp and the mount: what the index compares, with the file-system identity
+// that a plain status lacks. The unique mount id is never handed to another mount, where the
+// device number and the plain mount id are (a tmpfs mounted anew gets both again).
+bool statusOf(int folder, const char *path, int flags, FileStamp *stamp, bool *regular)
+{
+    struct statx status;
+    if (::statx(folder, path, flags | AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_MNT_ID_UNIQUE,
+                &status) != 0)
+        return false;
+    *regular = S_ISREG(status.stx_mode);
+    stamp->size = qint64(status.stx_size);
+    stamp->modifiedSeconds = status.stx_mtime.tv_sec;
+    stamp->modifiedNanoseconds = status.stx_mtime.tv_nsec;
+    stamp->changedSeconds = status.stx_ctime.tv_sec;
+    stamp->changedNanoseconds = status.stx_ctime.tv_nsec;
+    stamp->inode = status.stx_ino;
+    stamp->device = makedev(status.stx_dev_major, status.stx_dev_minor);
+    stamp->mount = (status.stx_mask & STATX_MNT_ID_UNIQUE) ? status.stx_mnt_id : 0;
+    return true;
+}
+#endif
+
 FileStamp stampOf(const struct stat &status)
 {
 #if defined(Q_OS_DARWIN)
@@ -53,7 +81,28 @@ FileStamp stampOf(const struct stat &status)
     stamp.changedSeconds = c.tv_sec;
     stamp.changedNanoseconds = c.tv_nsec;
     stamp.inode = status.st_ino;
+    stamp.device = quint64(status.st_dev);
     return stamp;
+}
+
+// The stamp of a path or of a file in an open folder (`folder` AT_FDCWD for a path, `path` empty
+// with AT_EMPTY_PATH for an open file); std::nullopt unless it is a regular file.
+std::optional<FileStamp> regularStamp(int folder, const char *path, int flags)
+{
+#ifdef Q_OS_LINUX
+    FileStamp stamp;
+    bool regular = false;
+    if (statusOf(folder, path, flags, &stamp, &regular))
+        return regular ? std::optional<FileStamp>(stamp) : std::nullopt;
+    if (errno != ENOSYS)
+        return std::nullopt;
+#endif
+    struct stat status;
+    const int result =
+        (flags & AT_EMPTY_PATH) ? ::fstat(folder, &status) : ::fstatat(folder, path, &status, flags);
+    if (result != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return stampOf(status);
 }
 
 struct OpenFolder
@@ -75,12 +124,8 @@ QByteArray encodeFileName(const QString &name)
 
 std::optional<FileStamp> FolderEntry::regularFileStamp() const
 {
-    struct stat status;
     // Follows links: a link counts as the file it points at, with that file's times.
-    if (::fstatat(static_cast<const OpenFolder *>(folder)->fd, name, &status, 0) != 0 ||
-        !S_ISREG(status.st_mode))
-        return std::nullopt;
-    return stampOf(status);
+    return regularStamp(static_cast<const OpenFolder *>(folder)->fd, name, 0);
 }
 
 bool forEachFolderEntry(const QString &folder, const std::function<void(const FolderEntry &)> &visit)
@@ -149,12 +194,12 @@ bool ReadOnlyFile::open(const QByteArray &encodedPath)
         openLeavingAccessTime(encodedPath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
-    struct stat status;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    const std::optional<FileStamp> status = regularStamp(fd, "", AT_EMPTY_PATH);
+    if (!status) {
         ::close(fd);
         return false;
     }
-    openedStamp = stampOf(status);
+    openedStamp = *status;
     handle = fd;
     return true;
 }
@@ -184,10 +229,7 @@ void ReadOnlyFile::close()
 
 std::optional<FileStamp> regularFileStamp(const QString &path)
 {
-    struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    return stampOf(status);
+    return regularStamp(AT_FDCWD, QFile::encodeName(path).constData(), 0);
 }
 
 std::optional<FileIdentity> fileIdentity(const QString &path)
@@ -203,6 +245,40 @@ bool isSameFile(const QString &a, const QString &b)
     const std::optional<FileIdentity> first = fileIdentity(a);
     const std::optional<FileIdentity> second = fileIdentity(b);
     return first && second && *first == *second;
+}
+
+EntryType entryType(const QString &path)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return errno == ENOENT ? EntryType::missing : EntryType::unknown;
+    if (S_ISLNK(status.st_mode))
+        return EntryType::link;
+    if (S_ISREG(status.st_mode))
+        return EntryType::regular;
+    if (S_ISDIR(status.st_mode))
+        return EntryType::folder;
+    return EntryType::other;
+}
+
+bool touchWithoutFollowing(const QString &path)
+{
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool mountsHaveUniqueIds()
+{
+#ifdef Q_OS_LINUX
+    static const bool unique = [] {
+        struct statx status;
+        return ::statx(AT_FDCWD, "/", AT_STATX_SYNC_AS_STAT, STATX_MNT_ID_UNIQUE, &status) == 0 &&
+               (status.stx_mask & STATX_MNT_ID_UNIQUE);
+    }();
+    return unique;
+#else
+    return false;
+#endif
 }
 
 QString lookupFailure(const QString &path)

@@ -61,6 +61,8 @@ FileStamp stampOf(const BY_HANDLE_FILE_INFORMATION &info)
     stamp.changedSeconds = stamp.modifiedSeconds;
     stamp.changedNanoseconds = stamp.modifiedNanoseconds;
     stamp.inode = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // The volume serial number tells volumes apart; Windows has no mount id beside it.
+    stamp.device = info.dwVolumeSerialNumber;
     return stamp;
 }
 
@@ -228,6 +230,50 @@ bool isSameFile(const QString &a, const QString &b)
     const std::optional<FileIdentity> first = fileIdentity(a);
     const std::optional<FileIdentity> second = fileIdentity(b);
     return first && second && *first == *second;
+}
+
+EntryType entryType(const QString &path)
+{
+    const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_INVALID_NAME:
+            return EntryType::missing;
+        default:
+            return EntryType::unknown;
+        }
+    }
+    // A symbolic link or a junction: the name itself is the link, whatever it points at.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return EntryType::link;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return EntryType::folder;
+    return (attributes & FILE_ATTRIBUTE_DEVICE) ? EntryType::other : EntryType::regular;
+}
+
+bool touchWithoutFollowing(const QString &path)
+{
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened, and stamped, itself.
+    const HANDLE handle =
+        ::CreateFileW(systemPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const bool touched = ::SetFileTime(handle, nullptr, nullptr, &now);
+    ::CloseHandle(handle);
+    return touched;
+}
+
+bool mountsHaveUniqueIds()
+{
+    return false;
 }
 
 QString lookupFailure(const QString &path)

@@ -7,15 +7,23 @@
 #include "archive/archivereader.h"
 #include "archive/archivescans.h"
 #include "archive/measurementindex.h"
+#include "archivecommands.h"
+#include "platform/filesystem.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -95,6 +103,52 @@ QDateTime minutesAfter(int minutes)
     return QDateTime(QDate(2024, 5, 1), QTime(6, 0), Qt::UTC).addSecs(qint64(minutes) * 60);
 }
 
+// Files a row for `name` as if it had been read with `digestOf` under `stamp`.
+void fileRow(const QString &directory, const QString &name, const platform::FileStamp &stamp,
+             const QByteArray &content)
+{
+    const std::unique_ptr<archive::MeasurementIndex> index =
+        archive::MeasurementIndex::open(directory, cli::contentRulesVersion());
+    QVERIFY(index);
+    const measurement::Measurement read = measurement::parseMeasurement(content);
+    index->store(name.toUtf8(), stamp, measurement::digestOf(read, cli::contentFindingTexts(read)));
+    index->finish();
+}
+
+// Every name, size, time and byte below a folder, links as links: what no run may change.
+QStringList snapshot(const QString &folder)
+{
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        QFile file(info.filePath());
+        const QByteArray bytes = info.isFile() && !info.isSymLink() && file.open(QIODevice::ReadOnly)
+                                     ? file.readAll()
+                                     : QByteArray();
+        entries << info.filePath() + ' ' + info.symLinkTarget() + ' ' + QString::number(info.size()) + ' ' +
+                       QString::number(info.lastModified().toMSecsSinceEpoch()) + ' ' +
+                       QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
+    }
+    entries.sort();
+    return entries;
+}
+
+// Sets an environment variable for the rest of a test.
+auto environmentFor(const char *name, const QByteArray &value)
+{
+    const QByteArray before = qgetenv(name);
+    const bool was = qEnvironmentVariableIsSet(name);
+    qputenv(name, value);
+    return qScopeGuard([name, before, was] {
+        if (was)
+            qputenv(name, before);
+        else
+            qunsetenv(name);
+    });
+}
+
 } // namespace
 
 class ArchiveWideTest : public QObject
@@ -130,6 +184,10 @@ private slots:
         QTest::newRow("added") << 4;
         QTest::newRow("made unreadable") << 5;
         QTest::newRow("replaced by another file of the same size") << 6;
+        // The index itself changed under the archive.
+        QTest::newRow("index row with one byte changed") << 7;
+        QTest::newRow("another file system at the same place: other device") << 8;
+        QTest::newRow("another file system at the same place: same device, other mount") << 9;
     }
 
     void indexedAnswersEqualFreshOnes()
@@ -183,11 +241,40 @@ private slots:
             setModified(a, minutesAfter(1));
             break;
         }
+        case 7: {
+            // What the index holds of melt "A-1", its texts being stored as UTF-16 code units.
+            QFile file(indexFileOf(dir.path()));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            const int at = bytes.indexOf(QByteArray("A\0-\0"
+                                                    "1\0",
+                                                    6));
+            QVERIFY(at >= 0);
+            bytes[at] = 'Z';
+            QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+            break;
+        }
+        case 8:
+        case 9: {
+            // The old file system's row: every field of the stamp alike but the file system's, and
+            // what its file held. Under the very stamp of today's file it would be served.
+            const std::optional<platform::FileStamp> stamp = platform::regularFileStamp(a);
+            QVERIFY(stamp);
+            const QString name = QFileInfo(a).fileName();
+            fileRow(dir.path(), name, *stamp, measurementWithMelt("Q-9"));
+            QVERIFY(answers(dir.path(), true) != before);
+            platform::FileStamp old = *stamp;
+            if (change == 8)
+                old.device ^= 1;
+            old.mount ^= 1;
+            fileRow(dir.path(), name, old, measurementWithMelt("Q-9"));
+            break;
+        }
         default:
             break;
         }
         const QStringList fresh = answers(dir.path(), false);
-        if (change != 0)
+        if (change != 0 && change < 7)
             QVERIFY(fresh != before);
         QCOMPARE(answers(dir.path(), true), fresh);
         QCOMPARE(answers(dir.path(), true), fresh); // and once more from what the run before filed
@@ -231,6 +318,84 @@ private slots:
         }
         QCOMPARE(answers(dir.path(), true), fresh);
         QCOMPARE(answers(dir.path(), true), fresh);
+    }
+
+    void indexStaysOutOfTheArchive_data()
+    {
+        QTest::addColumn<QString>("trap");
+        QTest::newRow("cache folder inside the archive") << "cache in archive";
+        QTest::newRow("cache folder a link to the archive") << "cache folder";
+        QTest::newRow("index a link to a new name in the archive") << "";
+        QTest::newRow("index a link to an archive file") << "steel_K1-2024_01_10-08_00_00.json";
+        QTest::newRow("write-ahead log a link into the archive") << "-wal";
+        QTest::newRow("shared memory a link into the archive") << "-shm";
+        QTest::newRow("journal a link into the archive") << "-journal";
+    }
+
+    // However the cache is set up or tampered with, the archive keeps every byte, name and time, and
+    // the answers are the ones without an index.
+    void indexStaysOutOfTheArchive()
+    {
+        QFETCH(QString, trap);
+        QTemporaryDir root;
+        const QString archive = root.filePath("arch");
+        QVERIFY(QDir().mkpath(archive));
+        writeFile(archive, "steel_K1-2024_01_10-08_00_00.json", measurementWithMelt("A-1"), minutesAfter(1));
+        writeFile(archive, "steel_K1-2024_01_10-09_00_00.json", measurementWithMelt("B-1"), minutesAfter(2));
+        QTest::qWait(150);
+        const QStringList fresh = answers(archive, false);
+
+        const auto cache =
+            environmentFor("XDG_CACHE_HOME",
+                           QFile::encodeName(trap == "cache in archive" ? archive : root.filePath("cache")));
+        const QString folder = archive::MeasurementIndex::cacheFolder();
+        if (trap == "cache folder") {
+            QVERIFY(QDir().mkpath(QFileInfo(folder).path()));
+            QVERIFY(QFile::link(archive, folder));
+        } else if (trap != "cache in archive") {
+            QVERIFY(QDir().mkpath(folder));
+            const QString index = archive::MeasurementIndex::indexPath(archive);
+            const bool companion = trap.startsWith('-');
+            QVERIFY(QFile::link(archive + "/" + (trap.isEmpty() || companion ? "steel_X-new" + trap : trap),
+                                index + (companion ? trap : QString())));
+        }
+        const QStringList before = snapshot(archive);
+        QCOMPARE(answers(archive, true), fresh);
+        QCOMPARE(answers(archive, true), fresh);
+        QCOMPARE(snapshot(archive), before);
+    }
+
+    void indexIsKeyedByTheCanonicalPath_data()
+    {
+        QTest::addColumn<QString>("spelling"); // of "arch" in the root, from the root
+        QTest::addColumn<bool>("same");
+        QTest::newRow("relative") << "arch" << true;
+        QTest::newRow("absolute") << "<root>/arch" << true;
+        QTest::newRow("trailing slash and dots") << "./other/../arch/" << true;
+        QTest::newRow("through a link") << "link" << true;
+        QTest::newRow("same relative name, other working directory") << "other:arch" << false;
+    }
+
+    void indexIsKeyedByTheCanonicalPath()
+    {
+        QFETCH(QString, spelling);
+        QFETCH(bool, same);
+        QTemporaryDir root;
+        QVERIFY(QDir().mkpath(root.filePath("arch")) && QDir().mkpath(root.filePath("other/arch")));
+        QVERIFY(QFile::link(root.filePath("arch"), root.filePath("link")));
+        const QString working = QDir::currentPath();
+        const auto back = qScopeGuard([working] { QDir::setCurrent(working); });
+        QVERIFY(QDir::setCurrent(root.path()));
+        const QString canonical = archive::MeasurementIndex::indexPath(root.filePath("arch"));
+        QVERIFY(!canonical.isEmpty());
+        if (spelling.contains(':')) {
+            QVERIFY(QDir::setCurrent(root.filePath(spelling.section(':', 0, 0))));
+            spelling = spelling.section(':', 1);
+        }
+        const QString spelt =
+            archive::MeasurementIndex::indexPath(QString(spelling).replace("<root>", root.path()));
+        QCOMPARE(spelt == canonical, same);
+        QVERIFY(!spelt.isEmpty());
     }
 
     void rowsOfOtherRulesAreNeverRead()
@@ -277,6 +442,88 @@ private slots:
             QCOMPARE(QString::fromUtf8(run->readAllStandardOutput()), expected.out);
         }
         QCOMPARE(runTool({"check", dir.path()}).out, expected.out);
+    }
+
+    void oddNamesAreCountedAndNamed_data()
+    {
+        QTest::addColumn<QByteArray>("name"); // as stored
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("invalid UTF-8")
+            << QByteArray("steel_K1-2024_01_10-\xff.json") << "steel_K1-2024_01_10-\\xff.json"
+            << "not valid UTF-8";
+        QTest::newRow("truncated UTF-8 in the technology")
+            << QByteArray("steel_K\xd0-2024_01_10-09_00_00.json") << "steel_K\\xd0-2024_01_10-09_00_00.json"
+            << "leaves the file out of its lists";
+        QTest::newRow("line break") << QByteArray("steel_K1-a\nb.json") << "steel_K1-a\\nb.json"
+                                    << "does not follow";
+        QTest::newRow("terminal escape") << QByteArray("steel_K1-\x1b[2J.json") << "steel_K1-\\x1b[2J.json"
+                                         << "does not follow";
+    }
+
+    // A name that the file-name encoding cannot decode is read, counted and named; a name with control
+    // characters stays one line. With the index as without.
+    void oddNamesAreCountedAndNamed()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, shown);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        writeFile(dir.path(), "steel_K1-2024_01_10-08_00_00.json", measurementWithMelt("A-1"),
+                  minutesAfter(1));
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+        // QTemporaryDir cannot remove a name it cannot decode.
+        const auto removeOdd = qScopeGuard([path] { std::remove(path.constData()); });
+        {
+            FILE *file = std::fopen(path.constData(), "wb");
+            QVERIFY(file);
+            const QByteArray content = measurementWithMelt("B-1");
+            QCOMPARE(std::fwrite(content.constData(), 1, size_t(content.size()), file),
+                     size_t(content.size()));
+            std::fclose(file);
+        }
+        QTest::qWait(150);
+        const CommandResult check = runTool({"check", dir.path(), "--no-index"});
+        const QStringList lines = check.out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.last().startsWith("checked 2 files: "), qPrintable(check.out));
+        bool named = false;
+        for (const QString &line : lines) {
+            QVERIFY2(line.startsWith("steel_K1-2024_01_10-08") || line.startsWith(shown + ": ") ||
+                         line.startsWith("checked "),
+                     qPrintable(line));
+            named = named || (line.startsWith(shown + ": ") && line.contains(reason));
+        }
+        QVERIFY2(named, qPrintable(check.out));
+        QVERIFY(!check.out.contains(QChar(0x1b)));
+        const CommandResult found = runTool({"find", dir.path(), "--json", "--no-index"});
+        const QJsonArray results = QJsonDocument::fromJson(found.out.toUtf8()).array();
+        QCOMPARE(results.size(), 2);
+        QStringList melts;
+        for (const QJsonValue &result : results)
+            melts << result.toObject().value("smelt").toString();
+        melts.sort();
+        QCOMPARE(melts, (QStringList{"A-1", "B-1"}));
+        const QStringList fresh = answers(dir.path(), false);
+        QCOMPARE(answers(dir.path(), true), fresh);
+        QCOMPARE(answers(dir.path(), true), fresh);
+    }
+
+    // show, export and render take a file name the encoding cannot decode as they were given it.
+    void undecodableFileNameArgumentIsOpened()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.path(), "a.json", measurementWithMelt("A-1"), minutesAfter(1));
+        QCOMPARE(std::rename(QFile::encodeName(dir.filePath("a.json")).constData(),
+                             (QFile::encodeName(dir.path()) + "/steel_K1-\xff.json").constData()),
+                 0);
+        const auto removeOdd = qScopeGuard(
+            [&dir] { std::remove((QFile::encodeName(dir.path()) + "/steel_K1-\xff.json").constData()); });
+        QProcess run;
+        run.start("/bin/sh", {"-c", "exec \"$0\" show \"$1/$(printf 'steel_K1-\\377.json')\"",
+                              QStringLiteral(STEEL_ARCHIVE_PROGRAM), dir.path()});
+        QVERIFY(run.waitForFinished(60000));
+        QCOMPARE(run.exitCode(), 0);
+        QVERIFY2(run.readAllStandardOutput().contains("A-1"), run.readAllStandardError().constData());
     }
 
     void listingMatchesTheScanByScanRoute_data()

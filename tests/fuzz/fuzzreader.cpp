@@ -49,7 +49,7 @@ bool sameRecord(const measurement::Measurement &a, const measurement::Measuremen
                 f.firstLineTooLong == g.firstLineTooLong && f.documentNotParsed == g.documentNotParsed &&
                 f.spreadOverLines == g.spreadOverLines && f.longestCurve == g.longestCurve &&
                 f.nonStringSamples == g.nonStringSamples && f.nonStringResults == g.nonStringResults &&
-                f.statusOutsideTable == g.statusOutsideTable;
+                f.statusOutsideTable == g.statusOutsideTable && f.statusWritten == g.statusWritten;
     for (int k = 0; k < measurement::sampleOddityCount; ++k)
         same = same && f.oddSamples[size_t(k)].count == g.oddSamples[size_t(k)].count &&
                f.oddSamples[size_t(k)].firstText == g.oddSamples[size_t(k)].firstText;
@@ -86,7 +86,14 @@ void checkMeasurement(const measurement::Measurement &m)
         FUZZ_CHECK(*m.status == measurement::statusText(*m.statusCode));
         FUZZ_CHECK(!m.status->isEmpty());
         FUZZ_CHECK(m.findings.statusOutsideTable == !measurement::isKnownStatusCode(*m.statusCode));
+        // What the check names is the text as written: a code the text does not hold is never named.
+        bool converts = false;
+        const int written = m.findings.statusWritten.toInt(&converts, 10);
+        if (m.findings.statusOutsideTable && converts)
+            FUZZ_CHECK(written == *m.statusCode);
     }
+    if (!m.findings.statusOutsideTable)
+        FUZZ_CHECK(m.findings.statusWritten.isEmpty());
     FUZZ_CHECK(m.findings.longestCurve >= 0);
     if (m.findings.spreadOverLines)
         FUZZ_CHECK(m.findings.documentNotParsed);
