@@ -52,14 +52,21 @@ std::wstring systemPath(const QString &path)
     return native.toStdWString();
 }
 
-FileStamp stampOf(const BY_HANDLE_FILE_INFORMATION &info)
+FileStamp stampOf(HANDLE handle, const BY_HANDLE_FILE_INFORMATION &info)
 {
     FileStamp stamp;
     stamp.size = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     splitTicks(ticksOf(info.ftLastWriteTime), &stamp.modifiedSeconds, &stamp.modifiedNanoseconds);
-    // Windows keeps no change time of the file's status; the last write stands in for it.
-    stamp.changedSeconds = stamp.modifiedSeconds;
-    stamp.changedNanoseconds = stamp.modifiedNanoseconds;
+    // The change time (NTFS keeps one; FILE_BASIC_INFO gives it): a rewrite that puts the size and the
+    // last-write time back still changes it. Without it, the last write stands in.
+    FILE_BASIC_INFO basic;
+    if (::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) &&
+        basic.ChangeTime.QuadPart != 0)
+        splitTicks(basic.ChangeTime.QuadPart, &stamp.changedSeconds, &stamp.changedNanoseconds);
+    else {
+        stamp.changedSeconds = stamp.modifiedSeconds;
+        stamp.changedNanoseconds = stamp.modifiedNanoseconds;
+    }
     stamp.inode = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     // The volume serial number tells volumes apart; Windows has no mount id beside it.
     stamp.device = info.dwVolumeSerialNumber;
@@ -95,10 +102,11 @@ std::optional<FileStamp> stampOfPath(const std::wstring &path)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info;
     const bool regular = regularInformation(handle, &info);
+    const FileStamp stamp = regular ? stampOf(handle, info) : FileStamp();
     ::CloseHandle(handle);
     if (!regular)
         return std::nullopt;
-    return stampOf(info);
+    return stamp;
 }
 
 struct OpenFolder
@@ -184,7 +192,7 @@ bool ReadOnlyFile::open(const QString &path)
     }
     // The last-access time: Windows updates it lazily if at all (off by default on NTFS volumes);
     // keeping it still would need write access to the file's attributes, which a reader does not ask for.
-    openedStamp = stampOf(info);
+    openedStamp = stampOf(file, info);
     handle = reinterpret_cast<qintptr>(file);
     return true;
 }

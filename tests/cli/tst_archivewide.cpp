@@ -324,7 +324,9 @@ private slots:
     {
         QTest::addColumn<QString>("trap");
         QTest::newRow("cache folder inside the archive") << "cache in archive";
+#ifndef Q_OS_WIN // Windows: QFile::link makes a shell shortcut, not a link the file system follows
         QTest::newRow("cache folder a link to the archive") << "cache folder";
+#endif
         QTest::newRow("index a link to a new name in the archive") << "";
         QTest::newRow("index a link to an archive file") << "steel_K1-2024_01_10-08_00_00.json";
         QTest::newRow("write-ahead log a link into the archive") << "-wal";
@@ -372,7 +374,9 @@ private slots:
         QTest::newRow("relative") << "arch" << true;
         QTest::newRow("absolute") << "<root>/arch" << true;
         QTest::newRow("trailing slash and dots") << "./other/../arch/" << true;
+#ifndef Q_OS_WIN // as above: a shortcut there
         QTest::newRow("through a link") << "link" << true;
+#endif
         QTest::newRow("same relative name, other working directory") << "other:arch" << false;
     }
 
@@ -433,7 +437,7 @@ private slots:
         QList<QProcess *> runs;
         for (int i = 0; i < 3; ++i) {
             auto *run = new QProcess(this);
-            run->start(QStringLiteral(STEEL_ARCHIVE_PROGRAM), {"check", dir.path()});
+            run->start(steelArchiveProgram(), {"check", dir.path()});
             runs.append(run);
         }
         for (QProcess *run : runs) {
@@ -455,10 +459,12 @@ private slots:
         QTest::newRow("truncated UTF-8 in the technology")
             << QByteArray("steel_K\xd0-2024_01_10-09_00_00.json") << "steel_K\\xd0-2024_01_10-09_00_00.json"
             << "leaves the file out of its lists";
+#ifndef Q_OS_WIN // control characters cannot be part of a file name on Windows
         QTest::newRow("line break") << QByteArray("steel_K1-a\nb.json") << "steel_K1-a\\nb.json"
                                     << "does not follow";
         QTest::newRow("terminal escape") << QByteArray("steel_K1-\x1b[2J.json") << "steel_K1-\\x1b[2J.json"
                                          << "does not follow";
+#endif
     }
 
     // A name that the file-name encoding cannot decode is read, counted and named; a name with control
@@ -511,6 +517,9 @@ private slots:
     // show, export and render take a file name the encoding cannot decode as they were given it.
     void undecodableFileNameArgumentIsOpened()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows names are UTF-16 and its arguments too: no name or argument is undecodable there");
+#endif
         QTemporaryDir dir;
         writeFile(dir.path(), "a.json", measurementWithMelt("A-1"), minutesAfter(1));
         QCOMPARE(std::rename(QFile::encodeName(dir.filePath("a.json")).constData(),
@@ -520,7 +529,7 @@ private slots:
             [&dir] { std::remove((QFile::encodeName(dir.path()) + "/steel_K1-\xff.json").constData()); });
         QProcess run;
         run.start("/bin/sh", {"-c", "exec \"$0\" show \"$1/$(printf 'steel_K1-\\377.json')\"",
-                              QStringLiteral(STEEL_ARCHIVE_PROGRAM), dir.path()});
+                              steelArchiveProgram(), dir.path()});
         QVERIFY(run.waitForFinished(60000));
         QCOMPARE(run.exitCode(), 0);
         QVERIFY2(run.readAllStandardOutput().contains("A-1"), run.readAllStandardError().constData());
@@ -535,10 +544,12 @@ private slots:
         QTest::newRow("k1 and K1 twins")
             << QStringList{"steel_K1-2019_03_07-09_00_00.json", "steel_k1-2019_03_07-10_00_00.json",
                            "STEEL_K1-2019_03_07-11_00_00.JSON", "steel_k1-2019_04_01-00_00_00.json"};
+#ifndef Q_OS_WIN // "*" and "?" cannot be part of a file name on Windows
         QTest::newRow("wildcard technologies")
             << QStringList{"steel_K*-2019_03_07-09_00_00.json",   "steel_K?-2019_03_07-10_00_00.json",
                            "steel_K[1]-2019_03_07-11_00_00.json", "steel_K1-2019_03_07-12_00_00.json",
                            "steel_[!a]-2019_03_07-13_00_00.json", "steel_a-2019_03_07-14_00_00.json"};
+#endif
         QTest::newRow("invalid moments and odd technologies")
             << QStringList{"steel_x.json",
                            "steel_-2019_03_07-14_05_09.json",

@@ -208,6 +208,9 @@ private slots:
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.err, QString());
 
+#ifdef Q_OS_WIN
+        QSKIP("the pages are checked with poppler's pdfinfo and pdftotext, Linux programs");
+#endif
         const QRegularExpression pageCount(QStringLiteral("Pages:\\s+(\\d+)"));
         const QString info = popplerOutput(QStringLiteral("pdfinfo"), {pdf});
         QCOMPARE(pageCount.match(info).captured(1).toInt(), pages);
