@@ -459,18 +459,19 @@ private slots:
         QTest::newRow("truncated UTF-8 in the technology")
             << QByteArray("steel_K\xd0-2024_01_10-09_00_00.json") << "steel_K\\xd0-2024_01_10-09_00_00.json"
             << "leaves the file out of its lists";
-#ifndef Q_OS_WIN // control characters cannot be part of a file name on Windows
         QTest::newRow("line break") << QByteArray("steel_K1-a\nb.json") << "steel_K1-a\\nb.json"
                                     << "does not follow";
         QTest::newRow("terminal escape") << QByteArray("steel_K1-\x1b[2J.json") << "steel_K1-\\x1b[2J.json"
                                          << "does not follow";
-#endif
     }
 
     // A name that the file-name encoding cannot decode is read, counted and named; a name with control
     // characters stays one line. With the index as without.
     void oddNamesAreCountedAndNamed()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows names are UTF-16 without control characters: names like these cannot exist there");
+#endif
         QFETCH(QByteArray, name);
         QFETCH(QString, shown);
         QFETCH(QString, reason);
@@ -561,7 +562,10 @@ private slots:
                            "steel_K1-2019_03_07-25_00_00.json",
                            "steel_Ünï-2019_03_07-14_05_09.json",
                            "steel_ünï-2019_03_07-15_05_09.json",
-                           "steel_q\"\\\t-2019_03_07-14_05_09.json"};
+#ifndef Q_OS_WIN // '"', '\\' and control characters cannot be part of a file name on Windows
+                           "steel_q\"\\\t-2019_03_07-14_05_09.json",
+#endif
+            };
         QTest::newRow("x.json and x.old.json, equal times")
             << QStringList{"steel_K1-2019_03_07-14_05_09.json", "steel_K1-2019_03_07-14_05_09.old.json",
                            "steel_K1-2019_03_07-14_05_09.json.bak", "steel_K1-2019_03_07-08_00_00.json"};
