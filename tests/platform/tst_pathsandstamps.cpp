@@ -14,7 +14,7 @@
 // (spaces, Cyrillic, names the Windows path rules would bend), the ways a path may be written (slashes
 // or backslashes, relative), the instant of a stamp (past 2038 included), and a reader
 // that never holds the plant's own writer up. The same cases run on Linux and, under Wine, on Windows.
-class FileSystemTest : public QObject
+class PathsAndStampsTest : public QObject
 {
     Q_OBJECT
 
@@ -193,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(FileSystemTest)
-#include "tst_filesystem.moc"
+QTEST_GUILESS_MAIN(PathsAndStampsTest)
+#include "tst_pathsandstamps.moc"
