@@ -2,13 +2,14 @@
 #include "archive/archivereader.h"
 
 #include "archive/archivelisting.h"
-#include "archive/displayname.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
 #include "archive/measurementindex.h"
 #include "platform/filesystem.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QTextCodec>
 
 #include <algorithm>
 #include <atomic>
@@ -57,7 +58,11 @@ public:
     bool undecodable(int i) const { return entries[size_t(i)].undecodable; }
     // A name no text can hold is named by its escaped bytes.
     QString name(int i) const { return undecodable(i) ? displayName(bytes(i)) : QString::fromUtf8(bytes(i)); }
-    QByteArray encodedName(int i) const { return undecodable(i) ? bytes(i) : platform::encodeFileName(name(i)); }
+    QByteArray encodedName(int i) const
+    {
+        static const bool utf8Names = QTextCodec::codecForLocale()->mibEnum() == 106;
+        return undecodable(i) || utf8Names ? bytes(i) : platform::encodeFileName(name(i));
+    }
     const FileStamp &stamp(int i) const { return entries[size_t(i)].stamp; }
 
 private:
@@ -211,9 +216,12 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     };
     const auto handOver = [&](std::vector<Slot> &batch) {
         for (Slot &slot : batch) {
-            visit(ArchiveFile{listed.name(slot.index), listed.stamp(slot.index),
-                              slot.read ? &slot.digest : nullptr, listed.undecodable(slot.index),
-                              listed.encodedName(slot.index)});
+            visit(ArchiveFile{
+                listed.name(slot.index), listed.stamp(slot.index), slot.read ? &slot.digest : nullptr,
+                listed.undecodable(slot.index),
+                listed.undecodable(slot.index)
+                    ? QByteArray(listed.bytes(slot.index).constData(), listed.bytes(slot.index).size())
+                    : QByteArray()});
             // Rows hold names as text: a name no text can hold is read every time.
             if (!index || slot.known || listed.undecodable(slot.index))
                 continue;

@@ -200,7 +200,8 @@ bool cacheFolderFits(const QString &canonicalArchive)
         QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
     if (platform::entryType(folder) == platform::EntryType::link)
         return false;
-    for (QString part = folder; part != userCache && isWithin(part, userCache); part = QFileInfo(part).path()) {
+    for (QString part = folder; part != userCache && isWithin(part, userCache);
+         part = QFileInfo(part).path()) {
         if (platform::entryType(part) == platform::EntryType::link)
             return false;
     }
@@ -218,8 +219,7 @@ bool cacheFolderFits(const QString &canonicalArchive)
     const QString canonicalExisting = QFileInfo(existing).canonicalFilePath();
     if (canonicalExisting.isEmpty())
         return false;
-    const QString canonical =
-        canonicalExisting == QLatin1String("/") ? rest : canonicalExisting + rest;
+    const QString canonical = canonicalExisting == QLatin1String("/") ? rest : canonicalExisting + rest;
     return !isWithin(canonical.isEmpty() ? QStringLiteral("/") : canonical, canonicalArchive);
 }
 

@@ -6,8 +6,8 @@
 
 #include "archive/archivelisting.h"
 #include "archive/archivereader.h"
-#include "archive/displayname.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
 #include "archive/measurementindex.h"
 #include "platform/filesystem.h"
 
@@ -112,12 +112,14 @@ QString statusFinding(const QString &written, int code)
     const QString digits = written.trimmed();
     bool allDigits = !digits.isEmpty();
     for (int i = 0; i < digits.size(); ++i)
-        allDigits = allDigits && (digits.at(i).isDigit() || (i == 0 && (digits.at(i) == u'-' || digits.at(i) == u'+')));
+        allDigits = allDigits &&
+                    (digits.at(i).isDigit() || (i == 0 && (digits.at(i) == u'-' || digits.at(i) == u'+')));
     if (allDigits)
         return QStringLiteral("status %1 is out of the range of status codes the viewer reads: it shows "
                               "\"%2\"")
             .arg(quoted(written), shown);
-    return QStringLiteral("status %1 is not a status code: the viewer shows \"%2\"").arg(quoted(written), shown);
+    return QStringLiteral("status %1 is not a status code: the viewer shows \"%2\"")
+        .arg(quoted(written), shown);
 }
 
 QStringList resultFindings(const measurement::Measurement &m)
@@ -442,11 +444,13 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
             finishGroup();
         if (file.undecodableName)
             report.undecodableNames.insert(file.fileName);
-        group.append({file.fileName,
-                      file.digest ? file.digest->findings
-                                  : QStringList{unreadableFinding(
-                                        folder + QLatin1Char('/') + platform::decodeFileName(file.encodedName))},
-                      file.undecodableName});
+        group.append(
+            {file.fileName,
+             file.digest ? file.digest->findings
+                         : QStringList{unreadableFinding(
+                               folder + QLatin1Char('/') +
+                               (file.undecodableName ? platform::decodeFileName(file.encodedName) : file.fileName))},
+             file.undecodableName});
         if (followsGrammar(file.fileName)) {
             const QString technology = archive::technologyOfFile(file.fileName);
             auto first = firstFileOfTechnology.find(technology);

@@ -108,6 +108,7 @@ Measurement parseMeasurementWithoutShortcut(const QByteArray &fileBytes);
 std::optional<Measurement> readMeasurementFile(const QString &path, platform::FileStamp *stamp = nullptr);
 // The same for a path given as the bytes of the file-name encoding, so that a file whose name that
 // encoding cannot decode is still read.
-std::optional<Measurement> readMeasurementFile(const QByteArray &encodedPath, platform::FileStamp *stamp = nullptr);
+std::optional<Measurement> readMeasurementFile(const QByteArray &encodedPath,
+                                               platform::FileStamp *stamp = nullptr);
 
 } // namespace measurement

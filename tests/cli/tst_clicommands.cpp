@@ -757,6 +757,18 @@ private slots:
             << QStringLiteral("steel_K1-2019_03_08-10_00_00.json")
             << measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), goodResults("10"))
             << QStringLiteral("status code 10 is not in the status table");
+        QTest::newRow("status code too large")
+            << QStringLiteral("steel_K1-2019_03_08-10_00_00.json")
+            << measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), goodResults("99999999999999999999"))
+            << QStringLiteral("status \"99999999999999999999\" is out of the range");
+        QTest::newRow("status code one past the largest")
+            << QStringLiteral("steel_K1-2019_03_08-10_00_00.json")
+            << measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), goodResults("2147483648"))
+            << QStringLiteral("status \"2147483648\" is out of the range");
+        QTest::newRow("status not a number")
+            << QStringLiteral("steel_K1-2019_03_08-10_00_00.json")
+            << measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), goodResults("8a"))
+            << QStringLiteral("status \"8a\" is not a status code");
     }
 
     void checkReportsWhatTheViewerShowsWrongly()

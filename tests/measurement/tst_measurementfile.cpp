@@ -231,7 +231,8 @@ void TestMeasurementFile::statusCodesSelectTableTexts_data()
             QTest::addRow("%d", code) << QString::number(code) << table.at(code - 3) << true;
     }
     const QString error = QStringLiteral("ОШИБКА");
-    for (const char *code : {"0", "1", "2", "10", "13", "-1", "-8", "abc", "8.0", "", "99999999999"})
+    for (const char *code : {"0", "1", "2", "10", "13", "-1", "-8", "abc", "8.0", "", "99999999999",
+                             "99999999999999999999", "2147483648", "-2147483649", "4294967304"})
         QTest::addRow("outside table '%s'", code) << QString::fromLatin1(code) << error << false;
 }
 
@@ -245,6 +246,8 @@ void TestMeasurementFile::statusCodesSelectTableTexts()
     QCOMPARE(shown(m.status), status);
     QCOMPARE(m.findings.statusOutsideTable, !inTable);
     QCOMPARE(measurement::statusText(*m.statusCode), status);
+    // What the check names: the text as written, not the code it could not be read as.
+    QCOMPARE(m.findings.statusWritten, inTable ? QString() : code);
     // "nan" and "32767" have no special meaning in the status, and no status leaves it empty.
     QCOMPARE(shown(parse(QJsonObject{{QStringLiteral("Smelt"), code}}).status), QStringLiteral("<none>"));
 }
