@@ -2,6 +2,8 @@
 #include "mainwindow.h"
 #include "viewerimages.h"
 
+#include "printing/shippedfonts.h"
+
 #include <QApplication>
 #include <QStringList>
 #include <QTextStream>
@@ -16,6 +18,7 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(STEEL_APP_ID));
+    printing::loadShippedFonts();
     MainWindow window;
     // Test hook of the install check: whether the window found its images, answered without a screen.
     if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {

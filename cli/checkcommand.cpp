@@ -530,7 +530,7 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
              file.digest ? file.digest->findings
                          : QStringList{unreadableFinding(
                                folder + QLatin1Char('/') +
-                               (file.undecodableName ? QFile::decodeName(file.encodedName) : file.fileName))},
+                               (file.undecodableName ? platform::decodeFileName(file.encodedName) : file.fileName))},
              file.undecodableName});
         if (followsGrammar(file.fileName)) {
             const QString technology = archive::technologyOfFile(file.fileName);

@@ -3,6 +3,7 @@
 
 #include "commands.h"
 
+#include "platform/console.h"
 #include "platform/filesystem.h"
 
 #include <QCommandLineParser>
@@ -14,12 +15,6 @@
 #include <QTextStream>
 
 #include <cmath>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace cli {
 
@@ -132,7 +127,7 @@ QString archiveDirectoryArgument(const QCommandLineParser &parser)
 
 std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QString &verb)
 {
-    if (err.string() || !isatty(2))
+    if (err.string() || !platform::isTerminal(platform::StandardStream::error))
         return nullptr;
     return [&err, verb](qint64 done, qint64 total) {
         err << '\r' << verb << ' ' << done << '/' << total << (done == total ? "\r\x1b[K" : "");

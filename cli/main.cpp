@@ -3,6 +3,9 @@
 #include "language.h"
 #include "outputfile.h"
 
+#include "platform/console.h"
+#include "printing/shippedfonts.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -42,12 +45,18 @@ int main(int argc, char *argv[])
         application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("steel-archive"));
     cli::useLocaleLanguage();
+    if (needsWidgets)
+        printing::loadShippedFonts();
 
-    // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale.
-    // Every write to standard output is checked: output lost to a full disk is never a success.
+    // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale
+    // (a Windows console is given them in its own form, readable whatever its code page). Every write
+    // to standard output is checked: output lost to a full disk is never a success.
     cli::StandardOutput standardOutput;
-    QTextStream out(standardOutput.device());
-    QTextStream err(stderr);
+    const std::unique_ptr<QIODevice> console = platform::openConsoleDevice(platform::StandardStream::output);
+    QTextStream out(console ? console.get() : standardOutput.device());
+    const std::unique_ptr<QIODevice> errDevice =
+        platform::openStandardStream(platform::StandardStream::error);
+    QTextStream err(errDevice.get());
     out.setCodec("UTF-8");
     err.setCodec("UTF-8");
     QStringList arguments = QCoreApplication::arguments();

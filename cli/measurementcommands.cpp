@@ -8,6 +8,7 @@
 
 #include "archive/displayname.h"
 #include "platform/arguments.h"
+#include "platform/filesystem.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -51,7 +52,7 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
     const QByteArray encoded = platform::encodedArgument(path);
     std::optional<measurement::Measurement> read = measurement::readMeasurementFile(encoded);
     if (!read) {
-        const bool undecodable = encoded != QFile::encodeName(path);
+        const bool undecodable = encoded != platform::encodeFileName(path);
         reportFailure(err, command,
                       (undecodable ? archive::displayName(encoded) : path) + QStringLiteral(": ") +
                           (undecodable ? QCoreApplication::translate("cli", "cannot be read")

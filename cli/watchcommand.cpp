@@ -8,6 +8,7 @@
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
+#include "platform/console.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,81 +24,12 @@
 
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace cli {
 
 namespace {
 
 constexpr double defaultQuietSeconds = 10.0;
 constexpr double longestQuietSeconds = 3600.0;
-
-#ifdef Q_OS_UNIX
-// SIGINT and SIGTERM end the watch through the event loop: the handler only writes a byte into a
-// pipe, the one thing a signal handler may safely do, and a socket notifier reads it.
-int signalPipe[2] = {-1, -1};
-
-void writeSignalByte(int)
-{
-    const char byte = 1;
-    if (::write(signalPipe[1], &byte, 1) < 0) {
-        // The pipe is full: an earlier signal is still to be read, and that one ends the watch.
-    }
-}
-
-class TerminationSignals
-{
-public:
-    explicit TerminationSignals(QEventLoop &loop)
-    {
-        if (::pipe(signalPipe) != 0)
-            return;
-        for (const int fd : signalPipe)
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        struct sigaction action = {};
-        action.sa_handler = writeSignalByte;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGINT, &action, &previousInterrupt);
-        ::sigaction(SIGTERM, &action, &previousTerminate);
-        notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, &loop,
-                         [&loop] { loop.exit(exitSuccess); });
-    }
-    ~TerminationSignals()
-    {
-        if (!notifier)
-            return;
-        notifier.reset();
-        ::sigaction(SIGINT, &previousInterrupt, nullptr);
-        ::sigaction(SIGTERM, &previousTerminate, nullptr);
-        for (int &fd : signalPipe) {
-            ::close(fd);
-            fd = -1;
-        }
-    }
-    TerminationSignals(const TerminationSignals &) = delete;
-    TerminationSignals &operator=(const TerminationSignals &) = delete;
-
-private:
-    std::unique_ptr<QSocketNotifier> notifier;
-    struct sigaction previousInterrupt = {};
-    struct sigaction previousTerminate = {};
-};
-#else
-// Elsewhere the console's interrupt ends the process as it always does.
-class TerminationSignals
-{
-public:
-    explicit TerminationSignals(QEventLoop &) {}
-};
-#endif
 
 QSet<QString> archiveFileNames(const QString &directory)
 {
@@ -135,7 +67,8 @@ public:
                          });
         QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &context,
                          [this](const QString &path) { fileChanged(path); });
-        const TerminationSignals terminationSignals(loop);
+        // Interrupted (Ctrl+C, SIGTERM, the console window closed), the watch ends cleanly, with success.
+        const platform::TerminationRequests terminationRequests([this] { loop.exit(exitSuccess); });
         err << "steel-archive watch: "
             << QCoreApplication::translate("cli", "watching %1 for new measurements until interrupted")
                    .arg(directory)

@@ -51,6 +51,10 @@ add_dependencies(steel-viewer steel-viewer-images)
 
 install(TARGETS steel-viewer steel-archive RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES ${STEEL_IMAGES} DESTINATION "${STEEL_DATA_DIR}")
+if(WIN32)
+    include("${CMAKE_CURRENT_LIST_DIR}/WindowsInstall.cmake")
+    return()
+endif()
 install(FILES "${STEEL_DIST_DIR}/steel-viewer.desktop"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/applications" RENAME "${STEEL_APP_ID}.desktop")
 configure_file("${STEEL_DIST_DIR}/steel-viewer.metainfo.xml.in" "dist/${STEEL_APP_ID}.metainfo.xml" @ONLY)
