@@ -2,6 +2,8 @@
 #include "mainwindow.h"
 #include "viewerimages.h"
 
+#include "printing/shippedfonts.h"
+
 #include <QApplication>
 #include <QStringList>
 #include <QTextStream>
@@ -15,6 +17,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setLibraryPaths(pluginPaths);
 
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(STEEL_APP_ID));
+    printing::loadShippedFonts();
     MainWindow window;
     // Test hook of the install check: whether the window found its images, answered without a screen.
     if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {

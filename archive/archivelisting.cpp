@@ -249,13 +249,13 @@ public:
             view = QStringView(wide, length);
         } else {
             const QByteArray raw = QByteArray::fromRawData(name, length);
-            decoded = QFile::decodeName(raw);
+            decoded = platform::decodeFileName(raw);
             if (!pattern.matches(decoded))
                 return;
             // A name that is not valid in the file-name encoding decodes to a different name, under
             // which the file could never be opened again; QDir leaves such entries out as well. Only
             // the archive-wide reading takes them, by their bytes, so as not to leave them out unseen.
-            if (QFile::encodeName(decoded) != raw) {
+            if (platform::encodeFileName(decoded) != raw) {
                 if (!keepUndecodable)
                     return;
                 undecodable = QByteArray(name, length);

@@ -5,6 +5,7 @@
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
 #include "archive/measurementindex.h"
+#include "platform/filesystem.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -63,7 +64,7 @@ public:
     QByteArray encodedName(int i) const
     {
         static const bool utf8Names = QTextCodec::codecForLocale()->mibEnum() == 106;
-        return undecodable(i) || utf8Names ? bytes(i) : QFile::encodeName(name(i));
+        return undecodable(i) || utf8Names ? bytes(i) : platform::encodeFileName(name(i));
     }
     const FileStamp &stamp(int i) const { return entries[size_t(i)].stamp; }
 
@@ -326,7 +327,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     const qint64 settledBeforeNs = startNs - indexSettleMilliseconds() * 1000000;
 
     const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
-    const QByteArray encodedFolder = QFile::encodeName(folder) + '/';
+    const QByteArray encodedFolder = platform::encodeFileName(folder) + '/';
     // The index is opened and its rows decoded while the folder is listed, which is mostly the
     // system's work: the merge then finds a good stretch of them ready.
     std::unique_ptr<MeasurementIndex> index;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/displayname.h"
 
+#include "platform/filesystem.h"
+
 #include <QFile>
 
 namespace archive {
@@ -88,14 +90,14 @@ bool isControl(uint c)
 
 bool needsEscaping(const QByteArray &encodedName)
 {
-    const QString decoded = QFile::decodeName(encodedName);
-    return QFile::encodeName(decoded) != encodedName || displayName(decoded) != decoded;
+    const QString decoded = platform::decodeFileName(encodedName);
+    return platform::encodeFileName(decoded) != encodedName || displayName(decoded) != decoded;
 }
 
 QString displayName(const QByteArray &encodedName)
 {
-    const QString decoded = QFile::decodeName(encodedName);
-    if (QFile::encodeName(decoded) == encodedName)
+    const QString decoded = platform::decodeFileName(encodedName);
+    if (platform::encodeFileName(decoded) == encodedName)
         return displayName(decoded);
     // Not valid in the file-name encoding: what is valid UTF-8 is shown (escaped where it is a
     // control character), every other byte as its escape.

@@ -160,7 +160,7 @@ sqlite3 *openConnection(const QString &path, bool create)
     // the write-ahead log beside that file, wherever it is.
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX |
                       SQLITE_OPEN_NOFOLLOW;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(platform::encodeFileName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
     }

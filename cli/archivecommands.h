@@ -56,10 +56,12 @@ QString contentRulesVersion();
 class FileTimeSummary
 {
 public:
-    void add(const QString &fileName, qint64 modifiedMsecs);
+    // Whether the file's modification time disagrees with its name.
+    bool add(const QString &fileName, qint64 modifiedMsecs);
     // The same for a name whose moment is known.
-    void add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs);
+    bool add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs);
     std::optional<Finding> finding() const;
+    int datedFiles() const { return dated; }
 
 private:
     QHash<qint64, std::optional<int>> offsetOfDay; // seconds east of UTC, for days without a change

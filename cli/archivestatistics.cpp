@@ -7,7 +7,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <functional>
 
 namespace cli {
 
@@ -88,15 +87,24 @@ QStringList groupingNames()
 
 ValueSpread spreadOf(QVector<double> values)
 {
+    return spreadOfValues(values.data(), values.size());
+}
+
+ValueSpread spreadOfValues(double *values, int count)
+{
     ValueSpread spread;
-    spread.count = values.size();
-    if (values.isEmpty())
+    spread.count = count;
+    if (count == 0)
         return spread;
-    std::sort(values.begin(), values.end());
-    const int middle = values.size() / 2;
-    spread.minimum = values.constFirst();
-    spread.maximum = values.constLast();
-    spread.median = values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+    // The middle found in place, in linear time: the arrays of a million measurements are not copied.
+    const int middle = count / 2;
+    double *const end = values + count;
+    std::nth_element(values, values + middle, end);
+    const double upper = values[middle];
+    const auto [lowest, highest] = std::minmax_element(values, end);
+    spread.minimum = *lowest;
+    spread.maximum = *highest;
+    spread.median = count % 2 ? upper : (*std::max_element(values, values + middle) + upper) / 2.0;
     return spread;
 }
 
@@ -110,65 +118,86 @@ QString noStatusColumn()
     return QStringLiteral("none");
 }
 
-namespace {
+StatisticsCollector::StatisticsCollector(Grouping grouping) : grouping(grouping), columns(statusColumns()) {}
 
-QVector<GroupStatistics> collectGroups(const QVector<MeasurementFacts> &facts,
-                                       const std::function<QString(const MeasurementFacts &)> &groupOf)
+void StatisticsCollector::add(const MeasurementFacts &f)
 {
-    struct Collected
-    {
-        GroupStatistics statistics;
-        QVector<double> temperatures;
-        QVector<double> emfs;
-    };
-    const QStringList columns = statusColumns();
-    QMap<QString, Collected> groups;
-    for (const MeasurementFacts &f : facts) {
-        const QString key = groupOf(f);
-        Collected &group = groups[key];
-        GroupStatistics &s = group.statistics;
-        if (s.statusCounts.isEmpty()) {
-            s.group = key;
-            s.statusCounts.fill(0, columns.size());
-        }
-        ++s.measurements;
-        const int column = f.status ? columns.indexOf(*f.status) : columns.size() - 1;
-        ++s.statusCounts[column < 0 ? columns.size() - 1 : column];
-        if (f.status && *f.status == okStatus())
-            ++s.okCount;
-        if (f.temperature)
-            group.temperatures.append(*f.temperature);
-        if (f.emf)
-            group.emfs.append(*f.emf);
+    const QString key = groupOf(f, grouping);
+    auto found = indexOfGroup.constFind(key);
+    if (found == indexOfGroup.constEnd()) {
+        found = indexOfGroup.insert(key, int(collected.size()));
+        Group group;
+        group.statistics.group = key;
+        group.statistics.statusCounts.fill(0, columns.size());
+        collected.push_back(std::move(group));
     }
+    Group &group = collected[size_t(*found)];
+    GroupStatistics &s = group.statistics;
+    ++s.measurements;
+    const int column = f.status ? columns.indexOf(*f.status) : columns.size() - 1;
+    ++s.statusCounts[column < 0 ? columns.size() - 1 : column];
+    if (f.status && *f.status == okStatus())
+        ++s.okCount;
+    if (f.temperature)
+        group.temperatures.push_back(*f.temperature);
+    if (f.emf)
+        group.emfs.push_back(*f.emf);
+}
+
+QVector<GroupStatistics> StatisticsCollector::groups() const
+{
     QVector<GroupStatistics> result;
-    result.reserve(groups.size());
-    for (Collected &group : groups) {
-        group.statistics.temperature = spreadOf(std::move(group.temperatures));
-        group.statistics.emf = spreadOf(std::move(group.emfs));
-        result.append(std::move(group.statistics));
+    result.reserve(int(collected.size()));
+    for (const Group &group : collected) {
+        GroupStatistics statistics = group.statistics;
+        std::vector<double> values = group.temperatures;
+        statistics.temperature = spreadOfValues(values.data(), int(values.size()));
+        values = group.emfs;
+        statistics.emf = spreadOfValues(values.data(), int(values.size()));
+        result.append(std::move(statistics));
     }
+    const Grouping by = grouping;
+    std::sort(result.begin(), result.end(), [by](const GroupStatistics &a, const GroupStatistics &b) {
+        return groupBefore(a.group, b.group, by);
+    });
     return result;
 }
 
-} // namespace
+GroupStatistics StatisticsCollector::total(const QString &name) const
+{
+    GroupStatistics total;
+    total.group = name;
+    total.statusCounts.fill(0, columns.size());
+    std::vector<double> temperatures;
+    std::vector<double> emfs;
+    for (const Group &group : collected) {
+        const GroupStatistics &s = group.statistics;
+        total.measurements += s.measurements;
+        total.okCount += s.okCount;
+        for (int i = 0; i < columns.size(); ++i)
+            total.statusCounts[i] += s.statusCounts[i];
+        temperatures.insert(temperatures.end(), group.temperatures.cbegin(), group.temperatures.cend());
+        emfs.insert(emfs.end(), group.emfs.cbegin(), group.emfs.cend());
+    }
+    total.temperature = spreadOfValues(temperatures.data(), int(temperatures.size()));
+    total.emf = spreadOfValues(emfs.data(), int(emfs.size()));
+    return total;
+}
 
 QVector<GroupStatistics> groupStatistics(const QVector<MeasurementFacts> &facts, Grouping grouping)
 {
-    QVector<GroupStatistics> groups =
-        collectGroups(facts, [grouping](const MeasurementFacts &f) { return groupOf(f, grouping); });
-    std::sort(groups.begin(), groups.end(), [grouping](const GroupStatistics &a, const GroupStatistics &b) {
-        return groupBefore(a.group, b.group, grouping);
-    });
-    return groups;
+    StatisticsCollector collector(grouping);
+    for (const MeasurementFacts &f : facts)
+        collector.add(f);
+    return collector.groups();
 }
 
 GroupStatistics totalStatistics(const QVector<MeasurementFacts> &facts, const QString &name)
 {
-    GroupStatistics total = collectGroups(facts, [&name](const MeasurementFacts &) { return name; }).value(0);
-    total.group = name;
-    total.statusCounts.resize(statusColumns().size());
-    return total;
+    StatisticsCollector collector(Grouping::technology);
+    for (const MeasurementFacts &f : facts)
+        collector.add(f);
+    return collector.total(name);
 }
 
 QString statisticText(double value)

@@ -5,11 +5,13 @@
 
 #include "archive/archivename.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
 #include <optional>
+#include <vector>
 
 class QTextStream;
 
@@ -54,6 +56,8 @@ struct ValueSpread
     std::optional<double> maximum;
 };
 ValueSpread spreadOf(QVector<double> values);
+// The same of `count` values, which are reordered.
+ValueSpread spreadOfValues(double *values, int count);
 
 struct GroupStatistics
 {
@@ -72,10 +76,35 @@ struct GroupStatistics
 QStringList statusColumns();
 QString noStatusColumn();
 
-// The statistics of the measurements in groups: technologies and verdicts in the order of their
-// names and columns, periods in time order, an unparsed moment's "?" last.
+// The statistics of measurements handed over one by one, so that no record of each needs to be kept:
+// per group the counts and the numbers themselves, 16 bytes a measurement, which the exact medians
+// need.
+class StatisticsCollector
+{
+public:
+    explicit StatisticsCollector(Grouping grouping);
+    void add(const MeasurementFacts &facts);
+    // The groups: technologies and verdicts in the order of their names and columns, periods in time
+    // order, an unparsed moment's "?" last.
+    QVector<GroupStatistics> groups() const;
+    // All of them in one group named `name`, also when there are none.
+    GroupStatistics total(const QString &name) const;
+
+private:
+    struct Group
+    {
+        GroupStatistics statistics;
+        std::vector<double> temperatures;
+        std::vector<double> emfs;
+    };
+    Grouping grouping;
+    QStringList columns;
+    QHash<QString, int> indexOfGroup;
+    std::vector<Group> collected;
+};
+
+// The same for measurements already at hand.
 QVector<GroupStatistics> groupStatistics(const QVector<MeasurementFacts> &facts, Grouping grouping);
-// All of them in one group named `name`, also when there are none.
 GroupStatistics totalStatistics(const QVector<MeasurementFacts> &facts, const QString &name);
 
 // A statistic as written for people and for spreadsheets: at most ten significant digits, so that the

@@ -12,10 +12,13 @@
 #include "platform/filesystem.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMap>
 #include <QTextCodec>
 #include <QTextStream>
@@ -52,46 +55,96 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-QString unreadableFinding(const QString &path)
+// A finding on a file's content as the index keeps it: the English text with its blanks and what
+// fills them (a fill may be a finding of its own), so that it reads in the language of whoever asks,
+// not of whoever read the file first.
+QJsonArray finding(const char *text, std::initializer_list<QJsonValue> fills = {})
 {
-    return QStringLiteral("cannot be read (%1): the viewer shows nothing for it").arg(unreadableReason(path));
+    QJsonArray stored{QLatin1String(text)};
+    for (const QJsonValue &fill : fills)
+        stored.append(fill);
+    return stored;
 }
 
-QString samplesText(const measurement::OddSamples &odd)
+QString storedFinding(const QJsonArray &finding)
 {
-    return odd.count == 1
-               ? QStringLiteral("a curve sample \"%1\"").arg(odd.firstText)
-               : QStringLiteral("%1 curve samples such as \"%2\"").arg(odd.count).arg(odd.firstText);
+    return QString::fromUtf8(QJsonDocument(finding).toJson(QJsonDocument::Compact));
+}
+
+QString findingText(const QJsonArray &finding)
+{
+    const QString text = QCoreApplication::translate("cli", finding.at(0).toString().toUtf8().constData());
+    QStringList fills;
+    for (int i = 1; i < finding.size(); ++i)
+        fills.append(finding.at(i).isArray() ? findingText(finding.at(i).toArray())
+                                             : finding.at(i).toString());
+    // All blanks at once: a fill that holds "%1" is not a blank.
+    switch (fills.size()) {
+    case 0:
+        return text;
+    case 1:
+        return text.arg(fills.at(0));
+    case 2:
+        return text.arg(fills.at(0), fills.at(1));
+    default:
+        return text.arg(fills.at(0), fills.at(1), fills.at(2));
+    }
+}
+
+// A finding as the reader reads it; a text that is no stored finding is shown as it is.
+QString findingText(const QString &stored)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(stored.toUtf8());
+    return document.isArray() && !document.array().isEmpty() && document.array().at(0).isString()
+               ? findingText(document.array())
+               : stored;
+}
+
+QString unreadableFinding(const QString &path)
+{
+    return storedFinding(
+        finding(QT_TRANSLATE_NOOP("cli", "cannot be read (%1): the viewer shows nothing for it"),
+                {unreadableReason(path)}));
+}
+
+QJsonArray samplesFinding(const measurement::OddSamples &odd)
+{
+    return odd.count == 1 ? finding(QT_TRANSLATE_NOOP("cli", "a curve sample \"%1\""), {odd.firstText})
+                          : finding(QT_TRANSLATE_NOOP("cli", "%1 curve samples such as \"%2\""),
+                                    {QString::number(odd.count), odd.firstText});
 }
 
 // What the viewer makes of each kind of odd curve sample; checked against the reader's conversion.
-QString oddSamplesReason(measurement::SampleOddity oddity)
+const char *oddSamplesReason(measurement::SampleOddity oddity)
 {
     using measurement::SampleOddity;
     switch (oddity) {
     case SampleOddity::decimalComma:
-        return QStringLiteral("written with a decimal comma: the viewer draws such samples as 0");
+        return QT_TRANSLATE_NOOP("cli", "written with a decimal comma: the viewer draws such samples as 0");
     case SampleOddity::emptyText:
-        return QStringLiteral("empty: the viewer draws such samples as 0, not as a gap");
+        return QT_TRANSLATE_NOOP("cli", "empty: the viewer draws such samples as 0, not as a gap");
     case SampleOddity::notANumber:
-        return QStringLiteral("not a number: the viewer draws such samples as 0, not as a gap (only \"nan\" "
-                              "marks a missing sample)");
+        return QT_TRANSLATE_NOOP("cli",
+                                 "not a number: the viewer draws such samples as 0, not as a gap (only "
+                                 "\"nan\" marks a missing sample)");
     case SampleOddity::nanSpelling:
-        return QStringLiteral(
-            "a misspelt missing-sample mark: the viewer happens to leave a gap, but the mark "
-            "is \"nan\" exactly");
+        return QT_TRANSLATE_NOOP("cli",
+                                 "a misspelt missing-sample mark: the viewer happens to leave a gap, but "
+                                 "the mark is \"nan\" exactly");
     case SampleOddity::paddedNumber:
-        return QStringLiteral("a number with spaces around it: the viewer ignores the spaces, but the "
-                              "archive format has none");
+        return QT_TRANSLATE_NOOP("cli",
+                                 "a number with spaces around it: the viewer ignores the spaces, but the "
+                                 "archive format has none");
     case SampleOddity::notFinite:
-        return QStringLiteral(
-            "not a finite number: the viewer cannot fit the axis to the curve and keeps the "
-            "previous measurement's range, so the curve may lie outside it");
+        return QT_TRANSLATE_NOOP("cli",
+                                 "not a finite number: the viewer cannot fit the axis to the curve and "
+                                 "keeps the previous measurement's range, so the curve may lie outside it");
     case SampleOddity::noValueMark:
-        return QStringLiteral("32767: the viewer draws such samples as the value 32767 (only in a result "
-                              "does it mean no value), which squeezes the rest of the curve flat");
+        return QT_TRANSLATE_NOOP("cli", "32767: the viewer draws such samples as the value 32767 (only in a "
+                                        "result does it mean no value), which squeezes the rest of the curve "
+                                        "flat");
     }
-    return QString();
+    return "";
 }
 
 // Result texts that look like a missing value but are not one of the two marks the viewer knows,
@@ -124,26 +177,27 @@ bool looksLikeNoValue(const QString &text)
 
 // A status outside the table, named as written: a text that is no code the viewer can read (too
 // large, not a number) is not a "code 0", though the viewer shows the same verdict for it.
-QString statusFinding(const QString &written, int code)
+QJsonArray statusFinding(const QString &written, int code)
 {
     const QString shown = measurement::statusText(code);
     bool converts = false;
     written.toInt(&converts, 10);
     if (converts)
-        return QStringLiteral("status code %1 is not in the status table: the viewer shows \"%2\"")
-            .arg(code)
-            .arg(shown);
+        return finding(
+            QT_TRANSLATE_NOOP("cli", "status code %1 is not in the status table: the viewer shows \"%2\""),
+            {QString::number(code), shown});
     const QString digits = written.trimmed();
     bool allDigits = !digits.isEmpty();
     for (int i = 0; i < digits.size(); ++i)
         allDigits = allDigits &&
                     (digits.at(i).isDigit() || (i == 0 && (digits.at(i) == u'-' || digits.at(i) == u'+')));
     if (allDigits)
-        return QStringLiteral("status %1 is out of the range of status codes the viewer reads: it shows "
-                              "\"%2\"")
-            .arg(quoted(written), shown);
-    return QStringLiteral("status %1 is not a status code: the viewer shows \"%2\"")
-        .arg(quoted(written), shown);
+        return finding(QT_TRANSLATE_NOOP("cli",
+                                         "status \"%1\" is out of the range of status codes the viewer "
+                                         "reads: it shows \"%2\""),
+                       {written, shown});
+    return finding(QT_TRANSLATE_NOOP("cli", "status \"%1\" is not a status code: the viewer shows \"%2\""),
+                   {written, shown});
 }
 
 QStringList resultFindings(const measurement::Measurement &m)
@@ -158,15 +212,19 @@ QStringList resultFindings(const measurement::Measurement &m)
         if ((*text)->isEmpty()) {
             // A value that is not a string reads as empty too, and has its own finding.
             if (!m.findings.nonStringResults)
-                findings.append(QStringLiteral("\"%1\" is empty or missing: the viewer shows an empty "
-                                               "field, not \"%2\"")
-                                    .arg(QLatin1String(key), measurement::noDataText()));
+                findings.append(
+                    storedFinding(finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is empty or missing: the "
+                                                                   "viewer shows an empty field, "
+                                                                   "not \"%2\""),
+                                          {QLatin1String(key), measurement::noDataText()})));
             continue;
         }
-        findings.append(QStringLiteral("\"%1\" is \"%2\", which looks like a missing value but is "
-                                       "neither \"nan\" nor \"32767\": the viewer shows it as it "
-                                       "stands, not \"%3\"")
-                            .arg(QLatin1String(key), **text, measurement::noDataText()));
+        findings.append(
+            storedFinding(finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is \"%2\", which looks like a "
+                                                           "missing value but is neither \"nan\" "
+                                                           "nor \"32767\": the viewer shows it as "
+                                                           "it stands, not \"%3\""),
+                                  {QLatin1String(key), **text, measurement::noDataText()})));
     }
     return findings;
 }
@@ -185,10 +243,11 @@ QVector<Finding> crossTechnologyFindings(const QMap<QString, QString> &firstFile
         const archive::WildcardPattern pattern(archive::yearMonthPattern(listed.key()));
         for (auto other = firstFileOfTechnology.cbegin(); other != firstFileOfTechnology.cend(); ++other) {
             if (other.key() != listed.key() && pattern.matches(other.value()))
-                findings.append(
-                    {other.value(), QStringLiteral("the lists of technology %1 also lead to this file of "
-                                                   "technology %2 (and maybe others of it)")
-                                        .arg(quoted(listed.key()), quoted(other.key()))});
+                findings.append({other.value(),
+                                 QCoreApplication::translate("cli", "the lists of technology \"%1\" also "
+                                                                    "lead to this file of technology \"%2\" "
+                                                                    "(and maybe others of it)")
+                                     .arg(listed.key(), other.key())});
         }
     }
     return findings;
@@ -198,40 +257,46 @@ QVector<Finding> crossTechnologyFindings(const QMap<QString, QString> &firstFile
 
 QString contentRulesVersion()
 {
-    return QStringLiteral("content-findings-3");
+    return QStringLiteral("content-findings-4");
 }
 
 QStringList contentFindingTexts(const measurement::Measurement &read)
 {
     QStringList findings;
-    const auto add = [&findings](const QString &reason) { findings.append(reason); };
+    const auto add = [&findings](const QJsonArray &reason) { findings.append(storedFinding(reason)); };
     const measurement::ReadFindings &f = read.findings;
     if (f.firstLineTooLong)
-        add(QStringLiteral(
-                "the first line is longer than %1 bytes: the viewer shows empty fields and no curves")
-                .arg(measurement::maxFirstLineBytes));
+        add(finding(
+            QT_TRANSLATE_NOOP(
+                "cli", "the first line is longer than %1 bytes: the viewer shows empty fields and no curves"),
+            {QString::number(measurement::maxFirstLineBytes)}));
     else if (f.spreadOverLines)
-        add(notOneLineText() + QStringLiteral(": the viewer shows empty fields and no curves"));
+        add(finding(QT_TRANSLATE_NOOP("cli", "the first line is not a JSON object, and more lines follow (a "
+                                             "document spread over several lines is read as its first line "
+                                             "only): the viewer shows empty fields and no curves")));
     else if (f.documentNotParsed)
-        add(QStringLiteral(
-            "the first line is not a JSON object: the viewer shows empty fields and no curves"));
+        add(finding(QT_TRANSLATE_NOOP(
+            "cli", "the first line is not a JSON object: the viewer shows empty fields and no curves")));
     if (f.longestCurve > measurement::samplesPerCurve)
-        add(QStringLiteral("a \"values\" array holds %1 samples: the viewer shows only the first %2")
-                .arg(f.longestCurve)
-                .arg(measurement::samplesPerCurve));
+        add(finding(QT_TRANSLATE_NOOP(
+                        "cli", "a \"values\" array holds %1 samples: the viewer shows only the first %2"),
+                    {QString::number(f.longestCurve), QString::number(measurement::samplesPerCurve)}));
     if (f.nonStringSamples)
-        add(QStringLiteral("a curve sample is not a JSON string: the viewer draws it as 0"));
+        add(finding(
+            QT_TRANSLATE_NOOP("cli", "a curve sample is not a JSON string: the viewer draws it as 0")));
     if (f.nonStringResults)
-        add(QStringLiteral("a result or \"Status\" value is not a JSON string: the viewer shows the field "
-                           "empty (a status as \"%1\")")
-                .arg(measurement::statusText(0)));
+        add(finding(QT_TRANSLATE_NOOP("cli",
+                                      "a result or \"Status\" value is not a JSON string: the viewer shows "
+                                      "the field empty (a status as \"%1\")"),
+                    {measurement::statusText(0)}));
     if (f.statusOutsideTable && read.statusCode)
         add(statusFinding(f.statusWritten, *read.statusCode));
     for (int kind = 0; kind < measurement::sampleOddityCount; ++kind) {
         const measurement::OddSamples &odd = f.oddSamples[std::size_t(kind)];
         if (odd.count > 0)
-            add(samplesText(odd) + (odd.count == 1 ? QStringLiteral(" is ") : QStringLiteral(" are ")) +
-                oddSamplesReason(measurement::SampleOddity(kind)));
+            add(finding(odd.count == 1 ? QT_TRANSLATE_NOOP("cli", "%1 is %2")
+                                       : QT_TRANSLATE_NOOP("cli", "%1 are %2"),
+                        {samplesFinding(odd), finding(oddSamplesReason(measurement::SampleOddity(kind)))}));
     }
     if (!f.documentNotParsed)
         findings += resultFindings(read);
@@ -240,8 +305,9 @@ QStringList contentFindingTexts(const measurement::Measurement &read)
 
 QCommandLineOption noIndexOption()
 {
-    return QCommandLineOption(QStringLiteral("no-index"),
-                              QStringLiteral("Read every file; neither use nor update the index."));
+    return QCommandLineOption(
+        QStringLiteral("no-index"),
+        QCoreApplication::translate("cli", "Read every file; neither use nor update the index."));
 }
 
 ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err, const QString &done)
@@ -255,34 +321,35 @@ ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err
 QString indexHelpText()
 {
     QString text =
-        QStringLiteral("What was read is kept in an index, so that the next question about an unchanged\n"
-                       "or slightly changed archive reads only the files that changed (size, times, inode,\n"
-                       "device or mount differ) and the rows whose checksums no longer match; the answer\n"
-                       "is the same with or without it. The index lives in\n"
-                       "%1/, one SQLite file per archive folder (by\n"
-                       "its canonical path), never in the archive: none is used when that folder lies in\n"
-                       "the archive or the index file is a symbolic link. Together the indexes may take\n"
-                       "%2 GiB, beyond which the least recently used go.\n")
-            .arg(archive::MeasurementIndex::cacheFolder())
+        QCoreApplication::translate(
+            "cli", "What was read is kept in an index, so that the next question about an unchanged\n"
+                   "or slightly changed archive reads only the files that changed (size, times, inode,\n"
+                   "device or mount differ) and the rows whose checksums no longer match; the answer\n"
+                   "is the same with or without it. The index lives in\n"
+                   "$XDG_CACHE_HOME/steel-archive/index (by default ~/.cache/steel-archive/index),\n"
+                   "one SQLite file per archive folder (by its canonical path), never in the archive:\n"
+                   "none is used when that folder lies in the archive or the index file is a symbolic\n"
+                   "link. Together the indexes may take %1 GiB, beyond which the least recently used go.\n")
             .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
     if (!platform::mountsHaveUniqueIds())
-        text += QStringLiteral(
-            "This system gives no unique mount ids (Linux 6.8 and later do): another file system\n"
-            "mounted at the same place with the same device number, times and inode numbers (a\n"
-            "swapped read-only image) goes unseen by the index; use --no-index after such a swap.\n");
-    return text + QStringLiteral("--no-index reads every file and leaves the index alone.\n");
+        text += QCoreApplication::translate(
+            "cli", "This system gives no unique mount ids (Linux 6.8 and later do): another file system\n"
+                   "mounted at the same place with the same device number, times and inode numbers (a\n"
+                   "swapped read-only image) goes unseen by the index; use --no-index after such a swap.\n");
+    return text +
+           QCoreApplication::translate("cli", "--no-index reads every file and leaves the index alone.\n");
 }
 
-void FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
+bool FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
 {
-    add(fileName, archive::momentOfFile(fileName), modifiedMsecs);
+    return add(fileName, archive::momentOfFile(fileName), modifiedMsecs);
 }
 
-void FileTimeSummary::add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs)
+bool FileTimeSummary::add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs)
 {
     constexpr qint64 tolerance = 24 * 60 * 60 * 1000;
     if (!moment.isValid())
-        return;
+        return false;
     // Asking the time zone costs a system call per question: a day without a change of its offset
     // is asked once.
     const qint64 day = moment.date.toJulianDay();
@@ -300,16 +367,17 @@ void FileTimeSummary::add(const QString &fileName, const archive::Moment &moment
     } else {
         const QDateTime local(moment.date, moment.time, Qt::LocalTime);
         if (!local.isValid())
-            return;
+            return false;
         named = local.toMSecsSinceEpoch();
     }
     ++dated;
     if (qAbs(modifiedMsecs - named) <= tolerance)
-        return;
+        return false;
     if (disagreeing++ == 0 || fileName < example) {
         example = fileName;
         exampleModified = modifiedMsecs;
     }
+    return true;
 }
 
 std::optional<Finding> FileTimeSummary::finding() const
@@ -317,15 +385,16 @@ std::optional<Finding> FileTimeSummary::finding() const
     if (disagreeing == 0)
         return std::nullopt;
     const QDateTime modified = QDateTime::fromMSecsSinceEpoch(exampleModified, Qt::LocalTime);
-    return Finding{
-        example,
-        QStringLiteral("modified %1, more than a day away from the moment in its name (%2 of %3 dated "
-                       "files are so): the viewer's newest measurement and its time lists follow the "
-                       "modification times, so it may open on the wrong melt (a copy that did not keep "
-                       "the times does this)")
-            .arg(momentDisplayText(modified.date(), modified.time()))
-            .arg(disagreeing)
-            .arg(dated)};
+    return Finding{example,
+                   QCoreApplication::translate(
+                       "cli", "modified %1, more than a day away from the moment in its name (%2 of "
+                              "%3 dated files are so): the viewer's newest measurement and its time "
+                              "lists follow the modification times, so it may open on the wrong melt "
+                              "(a copy that did not keep the times does this); steel-archive check "
+                              "--list-times lists them all")
+                       .arg(momentDisplayText(modified.date(), modified.time()))
+                       .arg(disagreeing)
+                       .arg(dated)};
 }
 
 QString noArchiveFilesText(const QString &directory)
@@ -344,11 +413,13 @@ QString noArchiveFilesText(const QString &directory)
         if (holdsArchiveFiles(folder.filePath(name)))
             candidates.append(folder.filePath(name));
     }
-    QString text = QStringLiteral("no archive files (%1) in %2").arg(archive::technologyPattern(), directory);
+    QString text = QCoreApplication::translate("cli", "no archive files (%1) in %2")
+                       .arg(archive::technologyPattern(), directory);
     if (candidates.size() == 1)
-        text += QStringLiteral("; did you mean %1?").arg(candidates.constFirst());
+        text += QCoreApplication::translate("cli", "; did you mean %1?").arg(candidates.constFirst());
     else if (!candidates.isEmpty())
-        text += QStringLiteral("; did you mean one of %1?").arg(candidates.join(QStringLiteral(", ")));
+        text += QCoreApplication::translate("cli", "; did you mean one of %1?")
+                    .arg(candidates.join(QStringLiteral(", ")));
     return text;
 }
 
@@ -368,23 +439,30 @@ QString nameProblem(const QString &fileName)
     const QString base = archive::baseNameOf(fileName);
     const archive::Moment moment = archive::momentOfFile(fileName);
     constexpr int momentLength = 19;
-    const QString grammar =
-        QStringLiteral("the name does not follow steel_<technology>-yyyy_MM_dd-hh_mm_ss.json");
+    const QString grammar = QStringLiteral("steel_<technology>-yyyy_MM_dd-hh_mm_ss.json");
     if (!fileName.startsWith(prefix) || !fileName.endsWith(suffix))
-        return grammar +
-               QStringLiteral(" in lower case: the viewer lists it but opens a differently written name");
+        return QCoreApplication::translate("cli",
+                                           "the name does not follow %1 in lower case: the viewer lists "
+                                           "it but opens a differently written name")
+            .arg(grammar);
     if (base + suffix != fileName)
-        return grammar + QStringLiteral(": the viewer cuts the name at the first \".\" and reads only %1")
-                             .arg(quoted(base));
+        return QCoreApplication::translate("cli",
+                                           "the name does not follow %1: the viewer cuts the name at the "
+                                           "first \".\" and reads only %2")
+            .arg(grammar, quoted(base));
     if (!moment.isValid())
-        return grammar +
-               QStringLiteral(": %1 is not a real date and time, so the viewer lists an empty entry")
-                   .arg(quoted(base.right(momentLength)));
+        return QCoreApplication::translate("cli",
+                                           "the name does not follow %1: %2 is not a real date and time, "
+                                           "so the viewer lists an empty entry")
+            .arg(grammar, quoted(base.right(momentLength)));
     if (base.size() < prefix.size() + momentLength + 1 || base.at(base.size() - momentLength - 1) != u'-')
-        return grammar + QStringLiteral(": no \"-\" between the technology and the moment");
+        return QCoreApplication::translate(
+                   "cli", "the name does not follow %1: no \"-\" between the technology and the moment")
+            .arg(grammar);
     const QString written = base.mid(prefix.size(), base.size() - prefix.size() - momentLength - 1);
-    return grammar + QStringLiteral(": the technology %1 is read as %2, whose lists do not lead to this file")
-                         .arg(quoted(written), quoted(archive::technologyOfFile(fileName)));
+    return QCoreApplication::translate("cli", "the name does not follow %1: the technology %2 is read as %3, "
+                                              "whose lists do not lead to this file")
+        .arg(grammar, quoted(written), quoted(archive::technologyOfFile(fileName)));
 }
 
 namespace {
@@ -409,9 +487,10 @@ QString oneLine(const QString &reason)
 // encoding cannot decode.
 QString undecodableNameProblem()
 {
-    return QStringLiteral("the name is not valid %1 (the file-name encoding; shown with its invalid bytes "
-                          "escaped): the viewer leaves the file out of its lists, so its measurement "
-                          "cannot be opened there")
+    return QCoreApplication::translate("cli",
+                                       "the name is not valid %1 (the file-name encoding; shown with its "
+                                       "invalid bytes escaped): the viewer leaves the file out of its "
+                                       "lists, so its measurement cannot be opened there")
         .arg(QString::fromLatin1(QTextCodec::codecForLocale()->name()));
 }
 
@@ -449,9 +528,10 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
             if (!problem.isEmpty())
                 report.findings.append({file.fileName, problem});
             else if (file.noTechnology)
-                report.findings.append(
-                    {file.fileName, QStringLiteral("the technology is empty: the viewer lists an "
-                                                   "empty entry that leads to no measurement")});
+                report.findings.append({file.fileName, QCoreApplication::translate(
+                                                           "cli", "the technology is empty: the viewer "
+                                                                  "lists an empty entry that leads to no "
+                                                                  "measurement")});
             if (group.size() > 1) {
                 QStringList others;
                 for (const Pending &twin : qAsConst(group)) {
@@ -460,13 +540,14 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
                 }
                 std::sort(others.begin(), others.end());
                 report.findings.append(
-                    {file.fileName, QStringLiteral("shares its base name with %1: the viewer shows the "
-                                                   "same time once per file and opens only %2")
+                    {file.fileName, QCoreApplication::translate("cli", "shares its base name with %1: the "
+                                                                       "viewer shows the same time once per "
+                                                                       "file and opens only %2")
                                         .arg(others.join(QStringLiteral(", ")),
                                              archive::baseNameOf(file.fileName) + suffix)});
             }
             for (const QString &reason : file.contentFindings)
-                report.findings.append({file.fileName, reason});
+                report.findings.append({file.fileName, findingText(reason)});
         }
         group.clear();
     };
@@ -485,7 +566,7 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
              file.digest ? file.digest->findings
                          : QStringList{unreadableFinding(
                                folder + QLatin1Char('/') +
-                               (file.undecodableName ? QFile::decodeName(file.encodedName) : file.fileName))},
+                               (file.undecodableName ? platform::decodeFileName(file.encodedName) : file.fileName))},
              file.undecodableName, grammatical, technology.isEmpty()});
         if (grammatical) {
             auto first = firstFileOfTechnology.find(technology);
@@ -505,11 +586,51 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
     return report;
 }
 
+namespace {
+
+// The files the summary finding on modification times counts, each with both moments. Only the
+// listing is read: the names and their times tell it all.
+int listFileTimes(const QString &directory, QTextStream &out, QTextStream &err)
+{
+    FileTimeSummary summary;
+    QVector<QPair<QString, qint64>> disagreeing;
+    const bool listed = archive::forEachMatchingFile(directory.isEmpty() ? QStringLiteral(".") : directory,
+                                                     archive::technologyPattern(), true,
+                                                     [&](QStringView name, qint64 modifiedMsecs) {
+                                                         const QString fileName = name.toString();
+                                                         if (summary.add(fileName, modifiedMsecs))
+                                                             disagreeing.append({fileName, modifiedMsecs});
+                                                     });
+    if (!listed)
+        return reportFailure(err, QStringLiteral("check"),
+                             directory + QStringLiteral(": ") + unlistableFolderReason(directory));
+    std::sort(disagreeing.begin(), disagreeing.end());
+    for (const auto &[fileName, modifiedMsecs] : qAsConst(disagreeing)) {
+        const archive::Moment named = archive::momentOfFile(fileName);
+        const QDateTime modified = QDateTime::fromMSecsSinceEpoch(modifiedMsecs, Qt::LocalTime);
+        out << QCoreApplication::translate("cli", "%1: named %2, modified %3")
+                   .arg(fileName, momentDisplayText(named.date, named.time),
+                        momentDisplayText(modified.date(), modified.time()))
+            << '\n';
+    }
+    out << QCoreApplication::translate(
+               "cli",
+               "checked %1 dated files: %2 modified more than a day away from the moment in their names")
+               .arg(summary.datedFiles())
+               .arg(disagreeing.size())
+        << '\n';
+    out.flush();
+    return disagreeing.isEmpty() ? exitSuccess : exitFindings;
+}
+
+} // namespace
+
 int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("check"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Reads every archive file in DIR (names matching steel_*.json, letter case ignored) and\n"
             "reports each one the viewer would show wrongly or not at all, one line per finding:\n"
             "names that do not follow steel_<technology>-yyyy_MM_dd-hh_mm_ss.json exactly, moments\n"
@@ -520,16 +641,25 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "outside the status table, curve samples the viewer draws otherwise than meant\n"
             "(\"12,5\", \"\", \"-nan\", \"inf\", 32767), result texts that look like a missing value but\n"
             "are not \"nan\" or \"32767\" (\"NaN\", \"-\", \"null\"), and modification times more than a\n"
-            "day away from the moments in the names (one summary line). A summary follows.\n") +
+            "day away from the moments in the names (one summary line). A summary follows.\n"
+            "--list-times lists instead every file whose modification time is more than a day away\n"
+            "from the moment in its name (taken as local time), one line each with both moments,\n"
+            "by name, so that they can be fixed (touch -d); it reads no file's content.\n") +
             indexHelpText() +
-            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral(
-            "Exit codes: 0 nothing found; 1 findings, or no archive file in DIR at all; 2 bad usage\n"
-            "or a folder that cannot be read.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 nothing found; 1 findings, or no archive file in DIR at all; 2 bad usage\n"
+                   "or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     parser.addOption(noIndexOption());
+    const QCommandLineOption listTimesOption(
+        QStringLiteral("list-times"),
+        QCoreApplication::translate("cli",
+                                    "List every file whose modification time disagrees with its name."));
+    parser.addOption(listTimesOption);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
 
@@ -537,14 +667,16 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString reason = unlistableFolderReason(directory);
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+    if (parser.isSet(listTimesOption))
+        return listFileTimes(directory, out, err);
 
     const CheckReport report =
-        checkArchive(directory, readingOptions(parser, err, QStringLiteral("checked")));
+        checkArchive(directory, readingOptions(parser, err, QCoreApplication::translate("cli", "checked")));
 
     if (report.filesChecked == 0) {
         const QString nothing = noArchiveFilesText(directory);
         if (!nothing.isEmpty()) {
-            out << "checked 0 files: " << nothing << '\n';
+            out << QCoreApplication::translate("cli", "checked 0 files: %1").arg(nothing) << '\n';
             out.flush();
             return exitFindings;
         }
@@ -559,10 +691,14 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             concerned.append(finding.fileName);
     }
     if (report.findings.isEmpty())
-        out << "checked " << report.filesChecked << " files: nothing found\n";
+        out << QCoreApplication::translate("cli", "checked %1 files: nothing found").arg(report.filesChecked)
+            << '\n';
     else
-        out << "checked " << report.filesChecked << " files: " << report.findings.size() << " findings in "
-            << concerned.size() << " files\n";
+        out << QCoreApplication::translate("cli", "checked %1 files: %2 findings in %3 files")
+                   .arg(report.filesChecked)
+                   .arg(report.findings.size())
+                   .arg(concerned.size())
+            << '\n';
     out.flush();
     return report.findings.isEmpty() ? exitSuccess : exitFindings;
 }

@@ -3,8 +3,7 @@
 
 #include "commands.h"
 
-#include "archive/archivelisting.h"
-#include "archive/archivescans.h"
+#include "platform/console.h"
 #include "platform/filesystem.h"
 
 #include <QCommandLineParser>
@@ -17,17 +16,19 @@
 
 #include <cmath>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace cli {
 
 namespace {
 
 const QString toolName = QStringLiteral("steel-archive");
+
+// The errors of Qt's own command-line parser, named here so that our translation carries them too.
+[[maybe_unused]] const char *const parserErrors[] = {
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+};
 
 // QCommandLineParser names the running executable in its usage line; ours names the command too.
 QString commandHelpText(const QCommandLineParser &parser, const QString &command, const QString &exitCodes)
@@ -55,11 +56,14 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
                                     const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     parser.setApplicationDescription(syntax.description);
-    const QCommandLineOption helpOption = parser.addHelpOption();
+    // Not addHelpOption(): its --help-all would list Qt's own options, which no command takes.
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QCoreApplication::translate("cli", "Show this help."));
+    parser.addOption(helpOption);
     if (!parser.parse(arguments)) {
         reportFailure(err, syntax.name,
-                      systemReason(parser.errorText()) + QStringLiteral("; see ") + toolName +
-                          QLatin1Char(' ') + syntax.name + QStringLiteral(" --help"));
+                      QCoreApplication::translate("cli", "%1; see %2 %3 --help")
+                          .arg(systemReason(parser.errorText()), toolName, syntax.name));
         return exitFailure;
     }
     if (parser.isSet(helpOption)) {
@@ -67,16 +71,30 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
         out.flush();
         return exitSuccess;
     }
+    // Every option of ours takes one value at most; taking the last of two would hide a typing error.
+    QStringList seen;
+    for (const QString &name : parser.optionNames()) {
+        if (seen.contains(name))
+            continue;
+        seen.append(name);
+        if (parser.values(name).size() > 1) {
+            reportFailure(err, syntax.name,
+                          QCoreApplication::translate("cli", "%1%2 is given more than once; see %3 %4 --help")
+                              .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name,
+                                   toolName, syntax.name));
+            return exitFailure;
+        }
+    }
     const int count = parser.positionalArguments().size();
     if (count < syntax.minPositional) {
         reportFailure(err, syntax.name,
-                      QStringLiteral("missing argument; see ") + toolName + QLatin1Char(' ') + syntax.name +
-                          QStringLiteral(" --help"));
+                      QCoreApplication::translate("cli", "missing argument; see %1 %2 --help")
+                          .arg(toolName, syntax.name));
         return exitFailure;
     }
     if (count > syntax.maxPositional) {
         reportFailure(err, syntax.name,
-                      QStringLiteral("unexpected argument \"%1\"; see %2 %3 --help")
+                      QCoreApplication::translate("cli", "unexpected argument \"%1\"; see %2 %3 --help")
                           .arg(parser.positionalArguments().at(syntax.maxPositional), toolName, syntax.name));
         return exitFailure;
     }
@@ -97,7 +115,7 @@ QString defaultArchiveDirectory()
 
 void addArchiveDirectoryArgument(QCommandLineParser &parser)
 {
-    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Archive folder."),
+    parser.addPositionalArgument(QStringLiteral("DIR"), QCoreApplication::translate("cli", "Archive folder."),
                                  QStringLiteral("[DIR]"));
 }
 
@@ -109,7 +127,7 @@ QString archiveDirectoryArgument(const QCommandLineParser &parser)
 
 std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QString &verb)
 {
-    if (err.string() || !isatty(2))
+    if (err.string() || !platform::isTerminal(platform::StandardStream::error))
         return nullptr;
     return [&err, verb](qint64 done, qint64 total) {
         err << '\r' << verb << ' ' << done << '/' << total << (done == total ? "\r\x1b[K" : "");
@@ -168,14 +186,66 @@ QString jsonQuoted(const QString &text)
     return quoted;
 }
 
+namespace {
+
+// The system's reasons as the C locale writes them, translated for a system without its own
+// translation of them (a locale whose messages are not installed). The translations follow the
+// system's own wording where it has one, so that a line reads the same on either.
+[[maybe_unused]] const char *const systemReasons[] = {
+    QT_TRANSLATE_NOOP("system", "No such file or directory"),
+    QT_TRANSLATE_NOOP("system", "Permission denied"),
+    QT_TRANSLATE_NOOP("system", "No space left on device"),
+    QT_TRANSLATE_NOOP("system", "Is a directory"),
+    QT_TRANSLATE_NOOP("system", "Not a directory"),
+    QT_TRANSLATE_NOOP("system", "Read-only file system"),
+    QT_TRANSLATE_NOOP("system", "File too large"),
+    QT_TRANSLATE_NOOP("system", "Input/output error"),
+    QT_TRANSLATE_NOOP("system", "Disk quota exceeded"),
+    QT_TRANSLATE_NOOP("system", "Too many levels of symbolic links"),
+    QT_TRANSLATE_NOOP("system", "File name too long"),
+    QT_TRANSLATE_NOOP("system", "Operation not permitted"),
+    QT_TRANSLATE_NOOP("system", "Device or resource busy"),
+    QT_TRANSLATE_NOOP("system", "Text file busy"),
+    QT_TRANSLATE_NOOP("system", "Stale file handle"),
+    QT_TRANSLATE_NOOP("system", "Too many open files"),
+    QT_TRANSLATE_NOOP("system", "No such device or address"),
+    QT_TRANSLATE_NOOP("system", "No such device"),
+    QT_TRANSLATE_NOOP("system", "Operation not supported"),
+    QT_TRANSLATE_NOOP("system", "Invalid argument"),
+    QT_TRANSLATE_NOOP("system", "Cannot allocate memory"),
+    QT_TRANSLATE_NOOP("system", "File exists"),
+    QT_TRANSLATE_NOOP("system", "Invalid cross-device link"),
+    QT_TRANSLATE_NOOP("system", "Broken pipe"),
+    QT_TRANSLATE_NOOP("system", "Bad file descriptor"),
+    QT_TRANSLATE_NOOP("system", "Connection timed out"),
+    QT_TRANSLATE_NOOP("system", "Transport endpoint is not connected"),
+    QT_TRANSLATE_NOOP("system", "Resource temporarily unavailable"),
+    QT_TRANSLATE_NOOP("system", "Interrupted system call"),
+    QT_TRANSLATE_NOOP("system", "Host is down"),
+    QT_TRANSLATE_NOOP("system", "No medium found"),
+    QT_TRANSLATE_NOOP("system", "Remote I/O error"),
+    QT_TRANSLATE_NOOP("system", "Unknown error"),
+};
+
+} // namespace
+
+QString systemText(const QString &text)
+{
+    // The system's own localized text (strerror under the user's locale) is no source of ours and
+    // stays as it is; the C locale's English text is translated where the reader's language has it.
+    const QByteArray source = text.toUtf8();
+    return QCoreApplication::translate("system", source.constData());
+}
+
 QString systemReason(const QString &errorString)
 {
     QString reason = errorString.trimmed();
     while (reason.endsWith(QLatin1Char('.')))
         reason.chop(1);
+    reason = systemText(reason);
     if (!reason.isEmpty() && !(reason.size() > 1 && reason.at(1).isUpper()))
         reason[0] = reason.at(0).toLower(); // but keep "QPainter" or "EOF" as written
-    return reason.isEmpty() ? QStringLiteral("unknown error") : reason;
+    return reason.isEmpty() ? QCoreApplication::translate("cli", "unknown error") : reason;
 }
 
 namespace {
@@ -196,13 +266,13 @@ QString unreadableReason(const QString &path)
         return lookup;
     const QFileInfo info(path);
     if (info.isDir())
-        return QStringLiteral("is a folder, not a file");
+        return QCoreApplication::translate("cli", "is a folder, not a file");
     if (!info.isFile())
-        return QStringLiteral("is not a regular file");
+        return QCoreApplication::translate("cli", "is not a regular file");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return systemReason(file.errorString());
-    return QStringLiteral("cannot be read");
+    return QCoreApplication::translate("cli", "cannot be read");
 }
 
 QString unlistableFolderReason(const QString &directory)
@@ -210,63 +280,20 @@ QString unlistableFolderReason(const QString &directory)
     const QString path = directory.isEmpty() ? QStringLiteral(".") : directory;
     const QString lookup = lookupFailure(path);
     if (!lookup.isEmpty())
-        return lookup == QLatin1String("no such file or directory") ? QStringLiteral("no such folder")
-                                                                    : lookup;
+        return lookup == systemReason(QStringLiteral("No such file or directory"))
+                   ? QCoreApplication::translate("cli", "no such folder")
+                   : lookup;
     const QFileInfo info(path);
     if (!info.isDir())
-        return QStringLiteral("is not a folder");
+        return QCoreApplication::translate("cli", "is not a folder");
     if (!info.isReadable() || !info.isExecutable())
-        return QStringLiteral("permission denied: the folder cannot be read");
+        return QCoreApplication::translate("cli", "permission denied: the folder cannot be read");
     return QString();
 }
 
 bool isStandardOutput(const QString &output)
 {
     return output == QLatin1String("-");
-}
-
-QString outputRefusal(const QString &input, const QString &output)
-{
-    if (isStandardOutput(output))
-        return QString();
-    const QFileInfo in(input);
-    const QFileInfo out(output);
-    const QString inputPath = in.canonicalFilePath();
-    // A hard link has a path of its own.
-    const bool same =
-        (!inputPath.isEmpty() && out.canonicalFilePath() == inputPath) || platform::isSameFile(input, output);
-    if (same)
-        return QStringLiteral("is the input file %1; refusing to overwrite a measurement").arg(input);
-    const QString inputFolder = in.absoluteDir().canonicalPath();
-    if (!inputFolder.isEmpty() && out.absoluteDir().canonicalPath() == inputFolder &&
-        archive::wildcardMatch(archive::technologyPattern(), out.fileName()))
-        return QStringLiteral(
-                   "is named like an archive file (%1) in the folder of %2, where the viewer would "
-                   "list it; refusing to write it there")
-            .arg(archive::technologyPattern(), input);
-    return QString();
-}
-
-QString unwritableReason(const QString &output)
-{
-    const QFileInfo info(output);
-    if (info.isDir())
-        return QStringLiteral("is a folder, not a file");
-    const QString folder = info.absolutePath();
-    const QString lookup = lookupFailure(folder);
-    if (!lookup.isEmpty())
-        return QStringLiteral("cannot be written into %1: %2").arg(folder, lookup);
-    if (!QFileInfo(folder).isDir())
-        return QStringLiteral("cannot be written: %1 is not a folder").arg(folder);
-    // Opened without truncating, so that a refusal leaves an existing file as it was.
-    const bool existed = info.exists();
-    QFile file(output);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return systemReason(file.errorString());
-    file.close();
-    if (!existed)
-        file.remove();
-    return QString();
 }
 
 QString momentDisplayText(const QDate &date, const QTime &time)

@@ -25,8 +25,9 @@ struct CommandSyntax
 };
 
 // Adds --help, parses `arguments` (the command name first) and checks the number of positional
-// arguments. Returns the exit code when the command is already finished (help printed: success; a
-// usage error reported on `err`: failure), std::nullopt when the command goes on.
+// arguments and that no option is given twice. Returns the exit code when the command is already
+// finished (help printed: success; a usage error reported on `err`: failure), std::nullopt when the
+// command goes on.
 std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyntax &syntax,
                                     const QStringList &arguments, QTextStream &out, QTextStream &err);
 
@@ -55,7 +56,12 @@ QString jsonQuoted(const QString &text);
 
 namespace cli {
 
-// A reason the system gave ("Permission denied.") written to follow a colon in our lines.
+// A text the system gave ("No space left on device") in the language of our messages: as it is when
+// the system wrote it in the reader's language, translated by us when it is the C locale's English.
+// Every reason from the system passes here.
+QString systemText(const QString &text);
+// That text written to follow a colon in our lines: no full stop, a lower-case first letter
+// ("permission denied").
 QString systemReason(const QString &errorString);
 
 // Why a file cannot be read, for an error line: "is a folder", or the system's reason ("no such file
@@ -64,12 +70,6 @@ QString unreadableReason(const QString &path);
 
 // "-o -": the output is standard output.
 bool isStandardOutput(const QString &output);
-// Why a command that reads the measurement file `input` must not write `output`, or the empty
-// text: the output is the input itself (however spelled, through links included), or it would land
-// in the input's folder under a name the viewer lists as an archive file.
-QString outputRefusal(const QString &input, const QString &output);
-// Why `output` cannot be written, found before anything is drawn or written, or the empty text.
-QString unwritableReason(const QString &output);
 
 // Checks that an archive folder can be listed; returns the empty text, or the reason why not.
 QString unlistableFolderReason(const QString &directory);

@@ -3,6 +3,7 @@
 
 #include "commandline.h"
 
+#include <QCoreApplication>
 #include <QTextStream>
 
 namespace cli {
@@ -17,36 +18,47 @@ struct Command
 };
 
 const Command commandTable[] = {
-    {"ls", runList, "list an archive as the viewer's selection lists show it"},
-    {"show", runShow, "show a measurement's values as the viewer's values panel does"},
-    {"export", runExport, "write a measurement's two curves as CSV"},
-    {"render", runRender, "draw a measurement's plot as the viewer does, into a PNG or PDF"},
-    {"check", runCheck, "report archive files the viewer would show wrongly or not at all"},
-    {"find", runFind, "list the measurements that meet given conditions"},
-    {"report", runReport, "write a PDF report of the measurements that meet given conditions"},
-    {"stats", runStats, "count and summarise the measurements that meet given conditions, in groups"},
-    {"watch", runWatch, "print each new measurement as it lands in the archive, until interrupted"},
-    {"demo", runDemo, "write a demo archive of made-up measurements into a folder"},
+    {"ls", runList, QT_TRANSLATE_NOOP("cli", "list an archive as the viewer's selection lists show it")},
+    {"show", runShow,
+     QT_TRANSLATE_NOOP("cli", "show a measurement's values as the viewer's values panel does")},
+    {"export", runExport, QT_TRANSLATE_NOOP("cli", "write a measurement's two curves as CSV")},
+    {"render", runRender,
+     QT_TRANSLATE_NOOP("cli", "draw a measurement's plot as the viewer does, into a PNG or PDF")},
+    {"check", runCheck,
+     QT_TRANSLATE_NOOP("cli", "report archive files the viewer would show wrongly or not at all")},
+    {"find", runFind, QT_TRANSLATE_NOOP("cli", "list the measurements that meet given conditions")},
+    {"report", runReport,
+     QT_TRANSLATE_NOOP("cli", "write a PDF report of the measurements that meet given conditions")},
+    {"stats", runStats,
+     QT_TRANSLATE_NOOP("cli", "count and summarise the measurements that meet given conditions, in groups")},
+    {"watch", runWatch,
+     QT_TRANSLATE_NOOP("cli", "print each new measurement as it lands in the archive, until interrupted")},
+    {"demo", runDemo, QT_TRANSLATE_NOOP("cli", "write a demo archive of made-up measurements into a folder")},
 };
 
 } // namespace
 
 QString toolHelpText()
 {
-    QString text = QStringLiteral("Usage: steel-archive <command> [options] [arguments]\n"
-                                  "Companion of the Velmora-Steel archive viewer: reads, checks and exports\n"
-                                  "measurement archives exactly as the viewer sees them.\n\nCommands:\n");
+    // "Commands:" stays as it is in every language: the completion and the man page look for it.
+    QString text = QCoreApplication::translate(
+                       "cli", "Usage: steel-archive <command> [options] [arguments]\n"
+                              "Companion of the Velmora-Steel archive viewer: reads, checks and exports\n"
+                              "measurement archives exactly as the viewer sees them.\n") +
+                   QStringLiteral("\nCommands:\n");
     for (const Command &command : commandTable)
         text += QStringLiteral("  %1 %2\n")
                     .arg(QLatin1String(command.name), -8)
-                    .arg(QLatin1String(command.summary));
-    text +=
-        QStringLiteral("\n\"steel-archive <command> --help\" describes a command;\n"
+                    .arg(QCoreApplication::translate("cli", command.summary));
+    text += QLatin1Char('\n') +
+            QCoreApplication::translate(
+                "cli", "\"steel-archive <command> --help\" describes a command;\n"
                        "\"steel-archive --version\" (or -V) prints the version.\n"
                        "Exit codes: 0 done; 1 the archive has problems (check's findings, no archive\n"
-                       "file at all, files find had to skip, the folder watch watched disappeared); 2 bad "
-                       "usage, an input that cannot be read or\n"
-                       "an output that cannot or must not be written. Each command's --help has its own.\n");
+                       "file at all, files find had to skip, the folder watch watched disappeared); 2 bad\n"
+                       "usage, an input that cannot be read or an output that cannot or must not be\n"
+                       "written (standard output included: \"write error\"). Each command's --help has\n"
+                       "its own.\n");
     return text;
 }
 
@@ -77,7 +89,10 @@ int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
         if (name == QLatin1String(command.name))
             return command.run(arguments, out, err);
     }
-    err << "steel-archive: unknown command \"" << name << "\"; see steel-archive --help\n";
+    err << QCoreApplication::translate("cli",
+                                       "steel-archive: unknown command \"%1\"; see steel-archive --help")
+               .arg(name)
+        << '\n';
     err.flush();
     return exitFailure;
 }

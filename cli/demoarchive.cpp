@@ -3,8 +3,10 @@
 
 #include "commandline.h"
 #include "commands.h"
+#include "outputfile.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -359,7 +361,7 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
     if (!info.exists())
         return QString();
     if (!info.isDir())
-        return QStringLiteral("%1: exists and is not a folder").arg(directory);
+        return QCoreApplication::translate("cli", "%1: exists and is not a folder").arg(directory);
     QSet<QString> names;
     for (const DemoFile &file : files)
         names.insert(file.fileName);
@@ -367,9 +369,10 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
         QDir(directory).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo &entry : entries) {
         if (!entry.isFile() || entry.isSymLink() || !names.contains(entry.fileName()))
-            return QStringLiteral("%1: the folder holds \"%2\", which is not a file of the demo archive; "
-                                  "refusing to write into a folder that is not empty and not an earlier "
-                                  "demo archive")
+            return QCoreApplication::translate("cli",
+                                               "%1: the folder holds \"%2\", which is not a file of the "
+                                               "demo archive; refusing to write into a folder that is not "
+                                               "empty and not an earlier demo archive")
                 .arg(directory, entry.fileName());
     }
     return QString();
@@ -378,19 +381,18 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
 QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &files)
 {
     if (!QDir().mkpath(directory))
-        return QStringLiteral("%1: the folder cannot be created").arg(directory);
+        return QCoreApplication::translate("cli", "%1: the folder cannot be created").arg(directory);
     for (const DemoFile &demoFile : files) {
-        QFile file(directory + QLatin1Char('/') + demoFile.fileName);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return QStringLiteral("%1: %2").arg(file.fileName(), systemReason(file.errorString()));
-        if (file.write(demoFile.content) != demoFile.content.size() || !file.flush())
-            return QStringLiteral("%1: %2").arg(file.fileName(), systemReason(file.errorString()));
-        // Set after the last write, which would otherwise move the time again.
-        const QDateTime modified(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime);
-        if (!file.setFileTime(modified, QFileDevice::FileModificationTime))
-            return QStringLiteral("%1: the modification time cannot be set: %2")
-                .arg(file.fileName(), systemReason(file.errorString()));
-        file.close();
+        // Each file replaced whole: an earlier file (or another name of it elsewhere) is never written
+        // through, and a full disk leaves no cut-off measurement behind.
+        const QString path = directory + QLatin1Char('/') + demoFile.fileName;
+        OutputFile file(path);
+        file.setSyncToDisk(false);
+        file.setModificationTime(QDateTime(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime));
+        if (!file.open() || file.device()->write(demoFile.content) != demoFile.content.size() ||
+            !file.commit(true))
+            return QStringLiteral("%1: %2").arg(path, file.failure().isEmpty() ? file.writeFailure()
+                                                                               : file.failure());
     }
     return QString();
 }
@@ -399,7 +401,8 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("demo"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Writes a demo archive of made-up measurements into DIR: three technologies, measurements\n"
             "over more than a year, each file's modification time equal to its measurement moment\n"
             "(local time). A few files show the unusual cases: \"nan\" and \"32767\" results, every\n"
@@ -410,13 +413,15 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "files of an earlier demo archive (any seed); these are rewritten. Any other content\n"
             "(another file, a folder, a hidden entry) makes the command refuse and change nothing.\n"),
         1, 1,
-        QStringLiteral(
-            "Exit codes: 0 written; 2 bad usage, a DIR the command refuses, or a file that cannot\n"
-            "be written.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 written; 2 bad usage, a DIR the command refuses, or a file that cannot\n"
+                   "be written.\n")};
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write the archive into."));
+    parser.addPositionalArgument(QStringLiteral("DIR"),
+                                 QCoreApplication::translate("cli", "Folder to write the archive into."));
     const QCommandLineOption seedOption(
-        QStringLiteral("seed"), QStringLiteral("Seed of the made-up values (default %1).").arg(defaultSeed),
+        QStringLiteral("seed"),
+        QCoreApplication::translate("cli", "Seed of the made-up values (default %1).").arg(defaultSeed),
         QStringLiteral("N"));
     parser.addOption(seedOption);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
@@ -429,7 +434,8 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
         if (!ok)
             return reportFailure(
                 err, syntax.name,
-                QStringLiteral("--seed \"%1\" is not a whole number from 0 to 18446744073709551615")
+                QCoreApplication::translate(
+                    "cli", "--seed \"%1\" is not a whole number from 0 to 18446744073709551615")
                     .arg(parser.value(seedOption)));
     }
 
@@ -441,7 +447,9 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString failure = writeDemoArchive(directory, files);
     if (!failure.isEmpty())
         return reportFailure(err, syntax.name, failure);
-    out << "wrote " << files.size() << " measurement files to " << directory << " (seed " << seed << ")\n";
+    out << QCoreApplication::translate("cli", "wrote %1 measurement files to %2 (seed %3)")
+               .arg(QString::number(files.size()), directory, QString::number(seed))
+        << '\n';
     out.flush();
     return exitSuccess;
 }

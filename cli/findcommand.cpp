@@ -5,8 +5,10 @@
 #include "measurementcommands.h"
 
 #include "archive/archivereader.h"
+#include "archive/displayname.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -195,7 +197,10 @@ void reportSkippedFiles(QTextStream &err, const QString &command, const QString 
 {
     for (const QString &fileName : fileNames) {
         const QString path = directory + QLatin1Char('/') + fileName;
-        err << "steel-archive " << command << ": " << path << ": " << unreadableReason(path) << "; skipped\n";
+        err << "steel-archive " << command << ": "
+            << QCoreApplication::translate("cli", "%1: %2; skipped")
+                   .arg(directory + QLatin1Char('/') + archive::displayName(fileName), unreadableReason(path))
+            << '\n';
     }
     err.flush();
 }
@@ -203,12 +208,14 @@ void reportSkippedFiles(QTextStream &err, const QString &command, const QString 
 QString foundLine(const FoundMeasurement &found)
 {
     const measurement::MeasurementDigest &m = found.digest;
+    // One record on one line that cannot steer a terminal, whatever the name or the file holds; JSON
+    // and CSV keep the exact texts.
     return QStringList{momentDisplayText(found.moment.date, found.moment.time),
-                       found.technology,
-                       measurement::displayText(m.smelt),
-                       measurement::displayText(m.temperatureText),
-                       statusDisplayText(m),
-                       found.fileName}
+                       archive::displayName(found.technology),
+                       archive::displayName(measurement::displayText(m.smelt)),
+                       archive::displayName(measurement::displayText(m.temperatureText)),
+                       archive::displayName(statusDisplayText(m)),
+                       archive::displayName(found.fileName)}
         .join(QLatin1Char('\t'));
 }
 
@@ -232,29 +239,33 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("find"),
-        QStringLiteral(
-            "Lists the measurements in DIR that meet every given condition, latest moment first, one\n"
-            "line each: moment, technology, melt number, temperature, status, file name (separated\n"
-            "by tabs; values as the viewer shows them).\n") +
+        QCoreApplication::translate(
+            "cli", "Lists the measurements in DIR that meet every given condition, latest moment first, one\n"
+                   "line each: moment, technology, melt number, temperature, status, file name (separated\n"
+                   "by tabs; values as the viewer shows them).\n") +
             SearchOptions::helpText() +
-            QStringLiteral(
+            QCoreApplication::translate(
+                "cli",
                 "Files that cannot be read are named on standard error and skipped.\n"
                 "--csv writes every result value of each match, with a header line: melt, moment,\n"
                 "technology, temperature, EMF, oxidation, aluminium mass, carbon, status code, status,\n"
-                "file (a missing value is an empty cell). For a spreadsheet set up for Russian:\n"
-                "--csv --delimiter ';' --decimal-comma.\n") +
-            indexHelpText() +
-            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+                "file (a missing value is an empty cell).\n") +
+            csvFormatHelpText() + indexHelpText() +
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral("Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were\n"
-                       "skipped, or DIR holds no archive file at all; 2 bad usage or a folder that cannot\n"
-                       "be read.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were\n"
+                   "skipped, or DIR holds no archive file at all; 2 bad usage or a folder that cannot\n"
+                   "be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the matches as JSON."));
-    const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write the matches as CSV."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write the matches as JSON."));
+    const QCommandLineOption csvOption(QStringLiteral("csv"),
+                                       QCoreApplication::translate("cli", "Write the matches as CSV."));
     parser.addOptions({jsonOption, csvOption, noIndexOption()});
     addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
@@ -263,7 +274,8 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!csvFormat)
         return exitFailure;
     if (parser.isSet(jsonOption) && parser.isSet(csvOption))
-        return reportFailure(err, syntax.name, QStringLiteral("--json and --csv exclude each other"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "--json and --csv exclude each other"));
 
     ArchiveSearch search;
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
@@ -276,7 +288,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     KeptMatches found;
     visitMeasurements(
         directory, search.criteria, [&found](FoundMeasurement &&f) { found.add(f); }, &unreadable,
-        readingOptions(parser, err, QStringLiteral("read")));
+        readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
     reportSkippedFiles(err, syntax.name, directory, unreadable);
 
     if (json) {
@@ -285,7 +297,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         found.write(out, ",\n", jsonElement);
         out << (found.isEmpty() ? "]\n" : "\n]\n");
     } else if (csv) {
-        out << csvHeader(*csvFormat);
+        out << csvStart(*csvFormat) << csvHeader(*csvFormat);
         found.write(out, "", [&csvFormat](const FoundMeasurement &f) { return csvRow(f, *csvFormat); });
     } else {
         found.write(out, "", [](const FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });

@@ -4,8 +4,10 @@
 #include "commands.h"
 
 #include "archive/archivetree.h"
+#include "archive/displayname.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QTextStream>
 
 namespace cli {
@@ -16,7 +18,7 @@ namespace {
 // acts like the placeholder in the viewer: it leads no further, so nothing is listed below it.
 QString entryText(const QString &text)
 {
-    return text.isEmpty() ? QStringLiteral("(empty)") : text;
+    return text.isEmpty() ? QCoreApplication::translate("cli", "(empty)") : archive::displayName(text);
 }
 
 QString timesLine(const QVector<int> &seconds)
@@ -33,8 +35,9 @@ QString timesLine(const QVector<int> &seconds)
 
 void writeTreeText(QTextStream &out, const archive::ArchiveTree &tree)
 {
+    const QString newest = QLatin1Char(' ') + QCoreApplication::translate("cli", "(newest)");
     for (const archive::ArchiveTree::Technology &technology : tree.technologies) {
-        out << entryText(technology.name) << (technology.name == tree.newestTechnology ? " (newest)" : "")
+        out << entryText(technology.name) << (technology.name == tree.newestTechnology ? newest : QString())
             << '\n';
         for (const archive::ArchiveTree::Month &month : technology.months) {
             out << "  " << entryText(month.yearMonth) << '\n';
@@ -138,18 +141,20 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("ls"),
-        QStringLiteral(
-            "Lists the archive in DIR as the viewer's selection lists show it: each technology in\n"
-            "the list's order, below it its months (newest first), their days (latest first) and\n"
-            "the times of each day (most recently modified file first). The technology the viewer\n"
-            "opens on is marked \"(newest)\". An empty entry leads no further, as in the viewer.\n"
-            "DIR defaults to the folder \"archive\" in the working directory."),
+        QCoreApplication::translate(
+            "cli", "Lists the archive in DIR as the viewer's selection lists show it: each technology in\n"
+                   "the list's order, below it its months (newest first), their days (latest first) and\n"
+                   "the times of each day (most recently modified file first). The technology the viewer\n"
+                   "opens on is marked \"(newest)\". An empty entry leads no further, as in the viewer.\n"
+                   "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral("Exit codes: 0 done; 1 DIR holds no archive file at all (the subfolders that do are\n"
-                       "named); 2 bad usage or a folder that cannot be read.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 done; 1 DIR holds no archive file at all (the subfolders that do "
+                   "are\nnamed); 2 bad usage or a folder that cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the lists as JSON."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write the lists as JSON."));
     parser.addOption(jsonOption);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;

@@ -1,5 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commands.h"
+#include "language.h"
+#include "outputfile.h"
+
+#include "platform/console.h"
+#include "printing/shippedfonts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -39,16 +44,30 @@ int main(int argc, char *argv[])
     else
         application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("steel-archive"));
+    cli::useLocaleLanguage();
+    if (needsWidgets)
+        printing::loadShippedFonts();
 
-    // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale.
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale
+    // (a Windows console is given them in its own form, readable whatever its code page). Every write
+    // to standard output is checked: output lost to a full disk is never a success.
+    cli::StandardOutput standardOutput;
+    const std::unique_ptr<QIODevice> console = platform::openConsoleDevice(platform::StandardStream::output);
+    QTextStream out(console ? console.get() : standardOutput.device());
+    const std::unique_ptr<QIODevice> errDevice =
+        platform::openStandardStream(platform::StandardStream::error);
+    QTextStream err(errDevice.get());
     out.setCodec("UTF-8");
     err.setCodec("UTF-8");
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
-    const int code = cli::runCommand(arguments, out, err);
+    int code = cli::runCommand(arguments, out, err);
     out.flush();
+    const QString writeFailure = standardOutput.finish();
+    if (!writeFailure.isEmpty()) {
+        err << "steel-archive: " << writeFailure << '\n';
+        code = cli::exitFailure;
+    }
     err.flush();
     return code;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "csvwriter.h"
+
 #include "measurement/measurementdigest.h"
 
 #include <QString>
@@ -29,22 +31,6 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
 // Why a document that did not parse and has more lines was not read: those lines may be its rest.
 QString notOneLineText();
 
-// How CSV is written: "," between cells and "." in numbers, or for spreadsheets set up for Russian
-// another delimiter (";") and the decimal comma.
-struct CsvFormat
-{
-    QChar delimiter = QLatin1Char(',');
-    bool decimalComma = false;
-};
-// Adds --delimiter and --decimal-comma to a command that writes CSV.
-void addCsvFormatOptions(QCommandLineParser &parser);
-// The format those options ask for; std::nullopt after a usage error has been reported on `err`.
-std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
-                                         QTextStream &err);
-// One line of cells, each quoted where it holds the delimiter, a quote or a line break.
-QString csvLine(const QStringList &cells, const CsvFormat &format);
-// A number written in C notation, with the decimal separator the format asks for.
-QString csvNumber(const QString &cNotation, const CsvFormat &format);
 // Why a file that was read is no measurement, for one whose document did not parse.
 QString unparsedReason(const measurement::ReadFindings &findings);
 

@@ -2,14 +2,19 @@
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
+#include "outputfile.h"
 
 #include "archive/archivename.h"
 #include "measurement/plotsteps.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPdfWriter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextStream>
 
 #include <qcustomplot.h>
@@ -35,28 +40,65 @@ QString captionText(const QString &path, const measurement::Measurement &m)
     return parts.join(QStringLiteral("    "));
 }
 
+// The plot as a PNG, drawn as QCustomPlot::savePng draws it, into a device whose every write is checked.
+bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
+{
+    QImage image = plot.toPixmap(width, height, 1.0).toImage();
+    if (image.isNull())
+        return false;
+    const int dotsPerMeter = int(96 / 0.0254); // the 96 dpi QCustomPlot writes
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image.save(device, "PNG");
+}
+
+// The plot as a one-page PDF of width x height points, as QCustomPlot::savePdf draws it: at the screen's
+// resolution, the plot's pixels mapped onto the page's points.
+bool writePdf(QCustomPlot &plot, int width, int height, QIODevice *device)
+{
+    QPdfWriter writer(device);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    writer.setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
+    QPageLayout layout(QPageSize(QSize(width, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
+                       QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    layout.setMode(QPageLayout::FullPageMode);
+    writer.setPageLayout(layout);
+    QCPPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    painter.setWindow(QRect(0, 0, width, height));
+    plot.toPainter(&painter, width, height);
+    return painter.end();
+}
+
 } // namespace
 
 int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("render"),
-        QStringLiteral(
-            "Draws the curves of a measurement file exactly as the viewer's plot does (same axes,\n"
-            "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
-            "moment from the file name, and status. The output's format follows its suffix: .png\n"
-            "for an image, .pdf for a one-page document. The output may not be the input file\n"
-            "itself, nor a name the viewer would list (steel_*.json) in the input's folder.\n"
-            "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
+        QCoreApplication::translate(
+            "cli", "Draws the curves of a measurement file exactly as the viewer's plot does (same axes,\n"
+                   "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
+                   "moment from the file name, and status. The output's format follows its suffix: .png\n"
+                   "for an image, .pdf for a one-page document.\n") +
+            outputRuleHelpText() +
+            QCoreApplication::translate(
+                "cli",
+                "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An archive measurement file."));
-    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                          QStringLiteral("The picture to write (required)."),
-                                          QStringLiteral("OUT.png|OUT.pdf"));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QCoreApplication::translate("cli", "An archive measurement file."));
+    const QCommandLineOption outputOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QCoreApplication::translate("cli", "The picture to write (required)."),
+        QStringLiteral("OUT.png|OUT.pdf"));
     const QCommandLineOption sizeOption(
         QStringLiteral("size"),
-        QStringLiteral("Size in pixels (PDF: points), %1 to %2 each (default %3x%4).")
+        QCoreApplication::translate("cli", "Size in pixels (PDF: points), %1 to %2 each (default %3x%4).")
             .arg(smallestSide)
             .arg(largestSide)
             .arg(defaultWidth)
@@ -68,20 +110,22 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return *finished;
 
     if (!parser.isSet(outputOption))
-        return reportFailure(err, syntax.name, QStringLiteral("-o OUT.png or -o OUT.pdf is required"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "-o OUT.png or -o OUT.pdf is required"));
     const QString output = parser.value(outputOption);
     if (isStandardOutput(output))
         return reportFailure(err, syntax.name,
-                             QStringLiteral("-o -: a picture is not written to standard output; name a .png "
-                                            "or .pdf file"));
-    const QString refusal = outputRefusal(parser.positionalArguments().constFirst(), output);
+                             QCoreApplication::translate("cli", "-o -: a picture is not written to standard "
+                                                                "output; name a .png or .pdf file"));
+    const QString refusal = outputRefusal(readingFile(parser.positionalArguments().constFirst()), output);
     if (!refusal.isEmpty())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
-        return reportFailure(
-            err, syntax.name,
-            output + QStringLiteral(": unknown picture format; the name must end in .png or .pdf"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate(
+                                 "cli", "%1: unknown picture format; the name must end in .png or .pdf")
+                                 .arg(output));
 
     int width = defaultWidth;
     int height = defaultHeight;
@@ -91,24 +135,26 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
         width = match.hasMatch() ? match.captured(1).toInt() : 0;
         height = match.hasMatch() ? match.captured(2).toInt() : 0;
         if (width < smallestSide || width > largestSide || height < smallestSide || height > largestSide)
-            return reportFailure(err, syntax.name,
-                                 QStringLiteral("--size \"%1\" is not WxH with both sides from %2 to %3")
-                                     .arg(parser.value(sizeOption))
-                                     .arg(smallestSide)
-                                     .arg(largestSide));
+            return reportFailure(
+                err, syntax.name,
+                QCoreApplication::translate("cli", "--size \"%1\" is not WxH with both sides from %2 to %3")
+                    .arg(parser.value(sizeOption))
+                    .arg(smallestSide)
+                    .arg(largestSide));
     }
 
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "drawing needs a QApplication"));
 
     const QString path = parser.positionalArguments().constFirst();
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
     if (!read)
         return exitFailure;
-    // Asked before drawing: the drawing library would only say that its painter could not begin.
-    const QString unwritable = unwritableReason(output);
-    if (!unwritable.isEmpty())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + unwritable);
+    // Opened before drawing: the drawing library would only say that its painter could not begin.
+    OutputFile file(output);
+    if (!file.open())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
 
     // The same steps, in the same order, as the window: construction, then the load of a measurement.
     QCustomPlot plot;
@@ -122,10 +168,18 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     QVector<double> timeKeys;
     plot::displayCurves(&plot, timeKeys, read->temperature, read->emf);
 
-    const bool saved = suffix == QLatin1String("png") ? plot.savePng(output, width, height)
-                                                      : plot.savePdf(output, width, height);
-    if (!saved)
-        return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written"));
+    const bool drawn = suffix == QLatin1String("png") ? writePng(plot, width, height, file.device())
+                                                      : writePdf(plot, width, height, file.device());
+    if (!drawn) {
+        // A write failure says more than the writer's "no": the device keeps the system's reason.
+        const QString failure = file.writeFailure().isEmpty()
+                                    ? QCoreApplication::translate("cli", "the picture could not be made")
+                                    : file.writeFailure();
+        file.discard();
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + failure);
+    }
+    if (!file.commit(true))
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
     return exitSuccess;
 }
 

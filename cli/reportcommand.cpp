@@ -2,10 +2,13 @@
 #include "archivestatistics.h"
 #include "commandline.h"
 #include "commands.h"
+#include "outputfile.h"
 #include "reportdocument.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
@@ -14,16 +17,17 @@ namespace cli {
 
 namespace {
 
-// The selection in the words of the report: "технология K1", "с 2025-01-26 08:00".
+// The selection in the words of the report: "technology K1", "from 2025-01-26 08:00".
 QStringList conditionTexts(const QVector<QPair<QString, QString>> &given)
 {
-    const QHash<QString, QString> captions{{QStringLiteral("melt"), QStringLiteral("плавка содержит")},
-                                           {QStringLiteral("technology"), QStringLiteral("технология")},
-                                           {QStringLiteral("from"), QStringLiteral("с")},
-                                           {QStringLiteral("to"), QStringLiteral("по")},
-                                           {QStringLiteral("status"), QStringLiteral("статус")},
-                                           {QStringLiteral("temp"), QStringLiteral("температура, °C")},
-                                           {QStringLiteral("emf"), QStringLiteral("ЭДС, мВ")}};
+    const QHash<QString, QString> captions{
+        {QStringLiteral("melt"), QCoreApplication::translate("report", "melt contains")},
+        {QStringLiteral("technology"), QCoreApplication::translate("report", "technology")},
+        {QStringLiteral("from"), QCoreApplication::translate("report", "from")},
+        {QStringLiteral("to"), QCoreApplication::translate("report", "before")},
+        {QStringLiteral("status"), QCoreApplication::translate("report", "status")},
+        {QStringLiteral("temp"), QCoreApplication::translate("report", "temperature, °C")},
+        {QStringLiteral("emf"), QCoreApplication::translate("report", "EMF, mV")}};
     QStringList texts;
     for (const auto &[name, value] : given)
         texts.append(captions.value(name, name) + QLatin1Char(' ') + value);
@@ -34,7 +38,12 @@ QStringList conditionTexts(const QVector<QPair<QString, QString>> &given)
 QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFacts> &facts)
 {
     std::optional<archive::Moment> first = criteria.from;
-    std::optional<archive::Moment> last = criteria.to;
+    std::optional<archive::Moment> last;
+    if (criteria.to) {
+        // The end is excluded; names are written to the second, so the second before it is the last one in.
+        const QDateTime end = QDateTime(criteria.to->date, criteria.to->time, Qt::UTC).addSecs(-1);
+        last = archive::Moment{end.date(), end.time()};
+    }
     for (const MeasurementFacts &f : facts) {
         if (!f.moment.isValid())
             continue;
@@ -44,7 +53,7 @@ QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFact
             first = f.moment;
     }
     if (!first && !last)
-        return QStringLiteral("весь архив");
+        return QCoreApplication::translate("report", "the whole archive");
     const auto text = [](const std::optional<archive::Moment> &m) {
         return m ? momentDisplayText(m->date, m->time) : QStringLiteral("…");
     };
@@ -57,7 +66,8 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("report"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Writes a PDF report (A4 landscape) of the measurements in DIR that meet every given\n"
             "condition. The first page names the folder, the period, the selection and when the\n"
             "report was made, and gives per technology the number of measurements, the count of each\n"
@@ -68,48 +78,66 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "shows them, and the curves drawn as the viewer's plot draws them. Every page carries the\n"
             "title and its number. With no measurement selected the report is one page saying so.\n")
                 .arg(measurementsPerReportPage) +
-            SearchOptions::helpText() +
-            QStringLiteral("Files that cannot be read are named on standard error and skipped; progress\n"
-                           "is shown on standard error when it is a terminal.\n") +
+            outputRuleHelpText() + SearchOptions::helpText() +
+            QCoreApplication::translate(
+                "cli", "Files that cannot be read are named on standard error and skipped; progress\n"
+                       "is shown on standard error when it is a terminal.\n") +
             indexHelpText() +
-            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral("Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder that\n"
-                       "cannot be read or a report that cannot be written.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 written (also when nothing is selected), 2 bad usage, a folder that\n"
+                   "cannot be read or a report that cannot be written.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
-    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                          QStringLiteral("The report to write (required)."),
-                                          QStringLiteral("REPORT.pdf"));
+    const QCommandLineOption outputOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QCoreApplication::translate("cli", "The report to write (required)."), QStringLiteral("REPORT.pdf"));
     parser.addOptions({outputOption, noIndexOption()});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-    QString usageError;
     if (!parser.isSet(outputOption))
-        return reportFailure(err, syntax.name, QStringLiteral("-o REPORT.pdf is required"));
-    if (givenTwice(parser, outputOption, &usageError))
-        return reportFailure(err, syntax.name, usageError);
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "-o REPORT.pdf is required"));
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return reportFailure(err, syntax.name, QStringLiteral("drawing needs a QApplication"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "drawing needs a QApplication"));
     ArchiveSearch search;
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
         return *finished;
+    const QString output = parser.value(outputOption);
+    const QString refusal = outputRefusal(readingFolder(search.directory), output);
+    if (!refusal.isEmpty())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
+    // Made before the archive is read: a folder that takes no file is found at once, not after the read.
+    OutputFile file(output);
+    if (!file.open())
+        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
 
-    const QVector<MeasurementFacts> facts =
-        selectMeasurements(syntax.name, search, readingOptions(parser, err, QStringLiteral("read")), err);
+    const QVector<MeasurementFacts> facts = selectMeasurements(
+        syntax.name, search, readingOptions(parser, err, QCoreApplication::translate("cli", "read")), err);
     ReportHeading heading;
     heading.directory = QDir::cleanPath(QFileInfo(search.directory).absoluteFilePath());
     heading.period = periodText(search.criteria, facts);
     heading.conditions = conditionTexts(searchOptions.given(parser));
     heading.madeAt = QDateTime::currentDateTime();
 
-    const QString output = parser.value(outputOption);
-    const QString failure =
-        writeReport(output, heading, facts, terminalProgress(err, QStringLiteral("page")));
-    if (!failure.isEmpty())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": cannot be written: ") + failure);
+    const QString failure = writeReport(file.device(), heading, facts,
+                                        terminalProgress(err, QCoreApplication::translate("cli", "page")));
+    if (!failure.isEmpty()) {
+        const QString reason = file.writeFailure().isEmpty() ? failure : file.writeFailure();
+        file.discard();
+        return reportFailure(
+            err, syntax.name,
+            QCoreApplication::translate("cli", "%1: cannot be written: %2").arg(output, reason));
+    }
+    if (!file.commit(true))
+        return reportFailure(
+            err, syntax.name,
+            QCoreApplication::translate("cli", "%1: cannot be written: %2").arg(output, file.failure()));
     return exitSuccess;
 }
 

@@ -2,13 +2,13 @@
 #include "reportdocument.h"
 
 #include "commandline.h"
+#include "language.h"
 #include "measurementcommands.h"
 
 #include "measurement/plotsteps.h"
 
 #include <QGuiApplication>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QScreen>
 
 #include <qcustomplot.h>
@@ -22,7 +22,10 @@ namespace cli {
 namespace {
 
 const QString fontFamily = QStringLiteral("Open Sans");
-const QString reportTitle = QStringLiteral("Отчёт по измерениям");
+QString reportTitle()
+{
+    return QCoreApplication::translate("report", "Measurement report");
+}
 const QString missingStatistic = QStringLiteral("—");
 const QColor okColour(39, 174, 96);
 const QColor otherColour(232, 76, 61);
@@ -35,8 +38,10 @@ constexpr double headerBand = 22;
 constexpr double titleHeight = 26;
 constexpr double lineHeight = 14;
 constexpr double tableRowHeight = 15;
+constexpr double tableFontSize = 8.5;
+constexpr double smallestTableRow = 11; // below this the rows no longer read easily in print
 constexpr double gap = 8;
-constexpr double smallestChart = 170;
+constexpr double smallestChart = 160;
 constexpr double cellPadding = 5;
 constexpr double cellTitleHeight = 16;
 constexpr double valuesWidth = 140;
@@ -133,13 +138,15 @@ struct Table
     QStringList header;
     QVector<QStringList> rows;
     bool lastRowIsTotal = false;
+    double rowHeight = tableRowHeight; // in points; the font follows it
+    double fontSize() const { return tableFontSize * rowHeight / tableRowHeight; }
 };
 
 QVector<double> columnWidths(const Canvas &canvas, const Table &table, double width)
 {
     // The first column as wide as its texts (within reason), the others share the rest evenly, but a
     // few columns do not spread their numbers across the page.
-    const QFont bold = canvas.font(8.5, true);
+    const QFont bold = canvas.font(table.fontSize(), true);
     double first = canvas.textWidth(bold, table.header.value(0));
     for (const QStringList &row : table.rows)
         first = std::max(first, canvas.textWidth(bold, row.value(0)));
@@ -152,12 +159,12 @@ QVector<double> columnWidths(const Canvas &canvas, const Table &table, double wi
 }
 
 void drawTableRow(QCPPainter &painter, const Canvas &canvas, QRectF rect, const QVector<double> &widths,
-                  const QStringList &cells, bool header, bool bold)
+                  const QStringList &cells, double fontSize, bool header, bool bold)
 {
     rect.setWidth(std::accumulate(widths.cbegin(), widths.cend(), 0.0));
     if (header)
         painter.fillRect(rect, headerFill);
-    const QFont font = canvas.font(8.5, header || bold);
+    const QFont font = canvas.font(fontSize, header || bold);
     double x = rect.left();
     for (int c = 0; c < cells.size(); ++c) {
         const QRectF cell(x + canvas.pt(cellPadding), rect.top(), widths[c] - canvas.pt(2 * cellPadding),
@@ -174,7 +181,7 @@ void drawTableRow(QCPPainter &painter, const Canvas &canvas, QRectF rect, const 
 // A table whose rows go on over the next page, under its header again, where the page is full.
 void addTable(SummaryFlow &flow, const Canvas &canvas, const Table &table)
 {
-    const double rowHeight = canvas.pt(tableRowHeight);
+    const double rowHeight = canvas.pt(table.rowHeight);
     for (int r = 0; r < table.rows.size(); ++r) {
         bool headerFirst = r == 0 || flow.remaining() < rowHeight;
         if (headerFirst && flow.remaining() < 2 * rowHeight)
@@ -187,10 +194,10 @@ void addTable(SummaryFlow &flow, const Canvas &canvas, const Table &table)
             QRectF rect = rowRect;
             if (headerFirst) {
                 rect.setHeight(rowHeight);
-                drawTableRow(painter, canvas, rect, widths, table.header, true, true);
+                drawTableRow(painter, canvas, rect, widths, table.header, table.fontSize(), true, true);
                 rect.translate(0, rowHeight);
             }
-            drawTableRow(painter, canvas, rect, widths, cells, false, total);
+            drawTableRow(painter, canvas, rect, widths, cells, table.fontSize(), false, total);
         });
     }
 }
@@ -199,20 +206,26 @@ QStringList spreadCells(const ValueSpread &spread)
 {
     QStringList cells;
     for (const std::optional<double> &value : {spread.minimum, spread.median, spread.maximum})
-        cells << (value ? statisticText(*value) : missingStatistic);
+        cells << (value ? localNumbers(statisticText(*value)) : missingStatistic);
     return cells;
 }
 
 Table valuesTable(const QVector<GroupStatistics> &groups)
 {
     Table table;
-    table.header = QStringList{
-        QStringLiteral("Технология"),  QStringLiteral("Измерений"),       QStringLiteral("Доля «ЕСТЬ ПЛ.»"),
-        QStringLiteral("T мин, °C"),   QStringLiteral("T медиана, °C"),   QStringLiteral("T макс, °C"),
-        QStringLiteral("ЭДС мин, мВ"), QStringLiteral("ЭДС медиана, мВ"), QStringLiteral("ЭДС макс, мВ")};
+    table.header = QStringList{QCoreApplication::translate("report", "Technology"),
+                               QCoreApplication::translate("report", "Measurements"),
+                               QCoreApplication::translate("report", "Share «ЕСТЬ ПЛ.»"),
+                               QCoreApplication::translate("report", "T min, °C"),
+                               QCoreApplication::translate("report", "T median, °C"),
+                               QCoreApplication::translate("report", "T max, °C"),
+                               QCoreApplication::translate("report", "EMF min, mV"),
+                               QCoreApplication::translate("report", "EMF median, mV"),
+                               QCoreApplication::translate("report", "EMF max, mV")};
     for (const GroupStatistics &g : groups)
-        table.rows.append(QStringList{g.group, QString::number(g.measurements), shareText(g.okShare())}
-                          << spreadCells(g.temperature) << spreadCells(g.emf));
+        table.rows.append(
+            QStringList{g.group, QString::number(g.measurements), localNumbers(shareText(g.okShare()))}
+            << spreadCells(g.temperature) << spreadCells(g.emf));
     return table;
 }
 
@@ -225,9 +238,10 @@ Table statusTable(const QVector<GroupStatistics> &groups, const GroupStatistics 
             shown.append(i);
     }
     Table table;
-    table.header.append(QStringLiteral("Технология"));
+    table.header.append(QCoreApplication::translate("report", "Technology"));
     for (const int i : shown)
-        table.header.append(columns[i] == noStatusColumn() ? QStringLiteral("без статуса") : columns[i]);
+        table.header.append(
+            columns[i] == noStatusColumn() ? QCoreApplication::translate("report", "no status") : columns[i]);
     for (const GroupStatistics &g : groups) {
         QStringList row{g.group};
         for (const int i : shown)
@@ -250,11 +264,35 @@ void styleAxis(QCPAxis *axis, const QFont &font, const QString &label)
     axis->setLabel(label);
 }
 
+QString otherStatusText()
+{
+    return QCoreApplication::translate("report", "another status or none");
+}
+
+// The chart's legend, right-aligned in `rect`: a disc of each colour and what it stands for.
+void drawChartLegend(QCPPainter &painter, const Canvas &canvas, const QRectF &rect)
+{
+    const QFont font = canvas.font(9);
+    double right = rect.right();
+    for (const auto &[text, colour] :
+         {std::make_pair(otherStatusText(), otherColour), std::make_pair(okStatus(), okColour)}) {
+        const double width = canvas.textWidth(font, text);
+        drawText(painter, QRectF(right - width, rect.top(), width, rect.height()), font, text);
+        const double radius = canvas.pt(2.5);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(QPointF(right - width - canvas.pt(4) - radius, rect.center().y()), radius,
+                            radius);
+        right -= width + canvas.pt(24);
+    }
+}
+
 // One point per measurement with a temperature value, at its moment, green for "ЕСТЬ ПЛ.".
 void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rect,
                     const QVector<MeasurementFacts> &facts)
 {
     QCustomPlot chart;
+    chart.setLocale(numberLocale());
     chart.resize(int(rect.width()), int(rect.height()));
     const QFont font = canvas.font(9);
     // The others drawn last, so that the few bad points are not hidden among the good ones.
@@ -265,8 +303,6 @@ void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rec
         graph->setLineStyle(QCPGraph::lsNone);
         graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, colour, colour, canvas.pt(3.5)));
     }
-    ok->setName(okStatus());
-    others->setName(QStringLiteral("другой статус или без статуса"));
     bool anyPoint = false;
     for (const MeasurementFacts &f : facts) {
         if (f.moment.isValid() && f.temperature) {
@@ -275,7 +311,8 @@ void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rec
         }
     }
     if (!anyPoint) {
-        drawText(painter, rect, canvas.font(10), QStringLiteral("Ни одно измерение не содержит температуры."),
+        drawText(painter, rect, canvas.font(10),
+                 QCoreApplication::translate("report", "No measurement holds a temperature."),
                  Qt::AlignCenter, captionColour);
         return;
     }
@@ -295,66 +332,88 @@ void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rec
                                                        : QStringLiteral("dd.MM.yyyy"));
     ticker->setTickCount(6);
     chart.xAxis->setTicker(ticker);
-    styleAxis(chart.xAxis, font, QStringLiteral("ВРЕМЯ ИЗМЕРЕНИЯ"));
-    styleAxis(chart.yAxis, font, QStringLiteral("ТЕМПЕРАТУРА, °C"));
-    chart.legend->setVisible(true);
-    chart.legend->setFont(font);
-    chart.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    styleAxis(chart.yAxis, font, QCoreApplication::translate("report", "TEMPERATURE, °C"));
+    // The section's heading names the time axis, and its line carries the legend (chartLegend), so
+    // that no legend box covers a point and the plot keeps every point of height.
+    styleAxis(chart.xAxis, font, QString());
     drawPlot(painter, chart, rect);
 }
 
 QVector<QVector<Drawing>> summaryPages(const Canvas &canvas, const QRectF &content,
                                        const ReportHeading &heading, const QVector<MeasurementFacts> &facts)
 {
+    QVector<GroupStatistics> groups = groupStatistics(facts, Grouping::technology);
+    const GroupStatistics total = totalStatistics(facts, QCoreApplication::translate("report", "Total"));
+    if (groups.size() > 1)
+        groups.append(total);
+    Table values = valuesTable(groups);
+    Table statuses = statusTable(groups, total);
+    values.lastRowIsTotal = statuses.lastRowIsTotal = groups.size() > 1;
+
+    // The chart belongs on the first page: with many technologies the tables give up height for it,
+    // down to rows that still read easily.
+    const int headingCount = 3;
+    const int tableRows = values.rows.size() + statuses.rows.size() + 2;
+    const double fixed = titleHeight + 4 * lineHeight + 3 * gap + smallestChart;
+    const bool compact = fixed + headingCount * (lineHeight + 4) + tableRows * tableRowHeight >
+                         content.height() / canvas.pt(1);
+    const double sectionGap = compact ? gap / 2 : gap;
+    const double headingHeight = compact ? lineHeight : lineHeight + 4;
+    if (compact) {
+        const double forTables = content.height() / canvas.pt(1) - titleHeight - 4 * lineHeight -
+                                 3 * sectionGap - headingCount * headingHeight - smallestChart;
+        values.rowHeight = statuses.rowHeight =
+            std::clamp(forTables / tableRows, smallestTableRow, tableRowHeight);
+    }
+
     SummaryFlow flow(content);
     flow.add(canvas.pt(titleHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
-        drawText(painter, rect, canvas.font(16, true), reportTitle);
+        drawText(painter, rect, canvas.font(16, true), reportTitle());
     });
-    const QStringList lines{
-        QStringLiteral("Архив: ") + heading.directory, QStringLiteral("Период: ") + heading.period,
-        QStringLiteral("Отбор: ") + (heading.conditions.isEmpty()
-                                         ? QStringLiteral("все измерения")
-                                         : heading.conditions.join(QStringLiteral("; "))),
-        QStringLiteral("Составлен: ") + momentDisplayText(heading.madeAt.date(), heading.madeAt.time()),
-        QStringLiteral("Измерений: %1").arg(facts.size())};
+    const QStringList lines{QCoreApplication::translate("report", "Archive: ") + heading.directory,
+                            QCoreApplication::translate("report", "Period: ") + heading.period,
+                            QCoreApplication::translate("report", "Selection: ") +
+                                (heading.conditions.isEmpty()
+                                     ? QCoreApplication::translate("report", "every measurement")
+                                     : heading.conditions.join(QStringLiteral("; "))),
+                            QCoreApplication::translate("report", "Measurements: %1      Made: %2")
+                                .arg(facts.size())
+                                .arg(momentDisplayText(heading.madeAt.date(), heading.madeAt.time()))};
     for (const QString &line : lines) {
         flow.add(canvas.pt(lineHeight), [&canvas, line](QCPPainter &painter, const QRectF &rect) {
             const QFont font = canvas.font(10);
             drawText(painter, rect, font, canvas.elided(font, line, rect.width()));
         });
     }
-    flow.skip(canvas.pt(gap));
+    flow.skip(canvas.pt(sectionGap));
     if (facts.isEmpty()) {
         flow.add(canvas.pt(2 * lineHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
             drawText(painter, rect, canvas.font(12, true),
-                     QStringLiteral("Нет измерений, отвечающих условиям отбора."));
+                     QCoreApplication::translate("report",
+                                                 "No measurement meets the conditions of the selection."));
         });
         return flow.pages;
     }
 
-    QVector<GroupStatistics> groups = groupStatistics(facts, Grouping::technology);
-    const GroupStatistics total = totalStatistics(facts, QStringLiteral("Всего"));
-    if (groups.size() > 1)
-        groups.append(total);
-    const auto heading2 = [&flow, &canvas](const QString &text) {
-        flow.add(canvas.pt(lineHeight + 4), [&canvas, text](QCPPainter &painter, const QRectF &rect) {
+    const auto heading2 = [&flow, &canvas, headingHeight](const QString &text) {
+        flow.add(canvas.pt(headingHeight), [&canvas, text](QCPPainter &painter, const QRectF &rect) {
             drawText(painter, rect, canvas.font(11, true), text);
         });
     };
-    heading2(QStringLiteral("Результаты по технологиям"));
-    Table values = valuesTable(groups);
-    values.lastRowIsTotal = groups.size() > 1;
+    heading2(QCoreApplication::translate("report", "Results by technology"));
     addTable(flow, canvas, values);
-    flow.skip(canvas.pt(gap));
-    heading2(QStringLiteral("Статусы по технологиям"));
-    Table statuses = statusTable(groups, total);
-    statuses.lastRowIsTotal = values.lastRowIsTotal;
+    flow.skip(canvas.pt(sectionGap));
+    heading2(QCoreApplication::translate("report", "Statuses by technology"));
     addTable(flow, canvas, statuses);
-    flow.skip(canvas.pt(gap));
+    flow.skip(canvas.pt(sectionGap));
 
-    if (flow.remaining() < canvas.pt(lineHeight + 4 + smallestChart))
+    if (flow.remaining() < canvas.pt(headingHeight + smallestChart) - 0.5)
         flow.newPage();
-    heading2(QStringLiteral("Температура по времени"));
+    flow.add(canvas.pt(headingHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
+        drawText(painter, rect, canvas.font(11, true),
+                 QCoreApplication::translate("report", "Temperature by time of measurement"));
+        drawChartLegend(painter, canvas, rect);
+    });
     flow.add(flow.remaining(), [&canvas, &facts](QCPPainter &painter, const QRectF &rect) {
         drawTrendChart(painter, canvas, rect, facts);
     });
@@ -367,10 +426,10 @@ void drawPageFrame(QCPPainter &painter, const Canvas &canvas, const QRectF &page
     const QRectF band(page.left(), page.top(), page.width(), canvas.pt(headerBand - 6));
     const QFont plain = canvas.font(9);
     const QFont bold = canvas.font(9, true);
-    const QString pageText = QStringLiteral("Страница %1 из %2").arg(number).arg(count);
+    const QString pageText = QCoreApplication::translate("report", "Page %1 of %2").arg(number).arg(count);
     const double pageWidth = canvas.textWidth(plain, pageText);
     drawText(painter, band, plain, pageText, Qt::AlignRight | Qt::AlignVCenter);
-    const QString title = reportTitle + QStringLiteral(" · ") + subtitle;
+    const QString title = reportTitle() + QStringLiteral(" · ") + subtitle;
     drawText(painter, band, bold, canvas.elided(bold, title, band.width() - pageWidth - canvas.pt(20)));
     painter.setPen(QPen(lineColour, canvas.pt(0.75)));
     painter.drawLine(band.bottomLeft(), band.bottomRight());
@@ -378,7 +437,7 @@ void drawPageFrame(QCPPainter &painter, const Canvas &canvas, const QRectF &page
 
 QString valueWithUnit(const std::optional<QString> &value, const QString &unit)
 {
-    const QString shown = measurement::displayText(value);
+    const QString shown = localNumbers(measurement::displayText(value));
     return value && !value->isEmpty() ? shown + QLatin1Char(' ') + unit : shown;
 }
 
@@ -406,7 +465,8 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
     const QString path = directory + QLatin1Char('/') + facts.fileName;
     const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
     if (!read) {
-        drawText(painter, body, canvas.font(9), QStringLiteral("Файл не читается: ") + unreadableReason(path),
+        drawText(painter, body, canvas.font(9),
+                 QCoreApplication::translate("report", "The file cannot be read: ") + unreadableReason(path),
                  Qt::AlignCenter);
         return;
     }
@@ -415,13 +475,17 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
     const QRectF valuesRect(body.right() - canvas.pt(valuesWidth), body.top(), canvas.pt(valuesWidth),
                             body.height());
     const QVector<QPair<QString, QString>> values{
-        {QStringLiteral("ПЛАВКА №"), measurement::displayText(m.smelt)},
-        {QStringLiteral("ТЕМПЕРАТУРА"), valueWithUnit(m.temperatureText, QStringLiteral("°С"))},
-        {QStringLiteral("ОКИСЛЕННОСТЬ"), valueWithUnit(m.oxidation, QStringLiteral("ppm"))},
-        {QStringLiteral("ЭДС"), valueWithUnit(m.emfText, QStringLiteral("мВ"))},
-        {QStringLiteral("МАССА АЛЮМИНИЯ"), valueWithUnit(m.aluminiumMass, QStringLiteral("кг"))},
-        {QStringLiteral("УГЛЕРОД"), valueWithUnit(m.carbon, QStringLiteral("%"))},
-        {QStringLiteral("СТАТУС"), statusDisplayText(m)}};
+        {QCoreApplication::translate("report", "MELT No."), measurement::displayText(m.smelt)},
+        {QCoreApplication::translate("report", "TEMPERATURE"),
+         valueWithUnit(m.temperatureText, QCoreApplication::translate("report", "°C"))},
+        {QCoreApplication::translate("report", "OXIDATION"),
+         valueWithUnit(m.oxidation, QStringLiteral("ppm"))},
+        {QCoreApplication::translate("report", "EMF"),
+         valueWithUnit(m.emfText, QCoreApplication::translate("report", "mV"))},
+        {QCoreApplication::translate("report", "ALUMINIUM MASS"),
+         valueWithUnit(m.aluminiumMass, QCoreApplication::translate("report", "kg"))},
+        {QCoreApplication::translate("report", "CARBON"), valueWithUnit(m.carbon, QStringLiteral("%"))},
+        {QCoreApplication::translate("report", "STATUS"), statusDisplayText(m)}};
     const QFont captionFont = canvas.font(7);
     const QFont valueFont = canvas.font(9);
     const double rowHeight = std::min(canvas.pt(17), valuesRect.height() / values.size());
@@ -430,7 +494,7 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         const QRectF row(valuesRect.left(), y, valuesRect.width(), rowHeight);
         const double captionWidth = canvas.textWidth(captionFont, caption) + canvas.pt(6);
         drawText(painter, row, captionFont, caption, Qt::AlignLeft | Qt::AlignVCenter, captionColour);
-        const bool ok = caption == QLatin1String("СТАТУС") && value == okStatus();
+        const bool ok = caption == QCoreApplication::translate("report", "STATUS") && value == okStatus();
         drawText(painter, row, valueFont, canvas.elided(valueFont, value, row.width() - captionWidth),
                  Qt::AlignRight | Qt::AlignVCenter, ok ? okColour.darker(130) : QColor(Qt::black));
         painter.setPen(QPen(lineColour, canvas.pt(0.3)));
@@ -453,15 +517,11 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
 
 } // namespace
 
-QString writeReport(const QString &path, const ReportHeading &heading, const QVector<MeasurementFacts> &facts,
+QString writeReport(QIODevice *device, const ReportHeading &heading, const QVector<MeasurementFacts> &facts,
                     const std::function<void(int, int)> &progress)
 {
-    // All or nothing: a report cut short by a failure must not pass for a complete one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QPdfWriter writer(&file);
-    writer.setTitle(reportTitle);
+    QPdfWriter writer(device);
+    writer.setTitle(reportTitle());
     writer.setCreator(QStringLiteral("steel-archive"));
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageOrientation(QPageLayout::Landscape);
@@ -517,8 +577,6 @@ QString writeReport(const QString &path, const ReportHeading &heading, const QVe
     }
     if (!painter.end())
         return QStringLiteral("the PDF cannot be finished");
-    if (!file.commit())
-        return file.errorString();
     return QString();
 }
 

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class QIODevice;
+
 namespace cli {
 
 // What the first page says about the report itself.
@@ -29,9 +31,9 @@ constexpr int measurementsPerReportPage = reportGridColumns * reportGridRows;
 // Writes the report on A4 landscape pages: the summary (statistics per technology and the trend of
 // the temperature), then the measurements newest first, each drawn from its file, which is read
 // again when its page is drawn. Pages are written one by one, so the memory needed does not grow
-// with the selection beyond `facts`. Returns the empty text, or why the file could not be written
-// (then nothing is left at `path`). `progress` is called after each page.
-QString writeReport(const QString &path, const ReportHeading &heading, const QVector<MeasurementFacts> &facts,
+// with the selection beyond `facts`. Returns the empty text, or why the PDF could not be made; the
+// caller checks the device's writes. `progress` is called after each page.
+QString writeReport(QIODevice *device, const ReportHeading &heading, const QVector<MeasurementFacts> &facts,
                     const std::function<void(int page, int pages)> &progress = nullptr);
 
 } // namespace cli

@@ -2,6 +2,7 @@
 #include "searchoptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -81,7 +82,8 @@ std::optional<NumberRange> parseNumberRange(const QString &text)
         if (bound.isEmpty())
             continue;
         bool ok = false;
-        const double value = bound.toDouble(&ok);
+        // A decimal comma is how a Russian desk types a fraction; the range's own separator is ':'.
+        const double value = QString(bound).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
         if (!ok || !std::isfinite(value))
             return std::nullopt;
         (i == 0 ? range.minimum : range.maximum) = value;
@@ -137,11 +139,12 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
 {
     static const QRegularExpression pattern(
         QStringLiteral("^\\s*(?:([0-9]{4})-([0-9]{2})-([0-9]{2})|([0-9]{2})\\.([0-9]{2})\\.([0-9]{4}))"
-                       "(?:[ T]+([0-9]{2}):([0-9]{2})(?::([0-9]{2}))?)?\\s*$"));
+                       "(?:[ T]+([0-9]{1,2}):([0-9]{2})(?::([0-9]{2}))?)?\\s*$"));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
-        *error = QStringLiteral("\"%1\" is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally "
-                                "followed by hh:mm or hh:mm:ss")
+        *error = QCoreApplication::translate(
+                     "cli", "\"%1\" is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally "
+                            "followed by h:mm, hh:mm or hh:mm:ss")
                      .arg(text);
         return std::nullopt;
     }
@@ -151,21 +154,20 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
     const int day = match.captured(iso ? 3 : 4).toInt();
     const QDate date(year, month, day);
     if (!date.isValid()) {
-        *error = QStringLiteral("\"%1\": the day %2 does not exist")
+        *error = QCoreApplication::translate("cli", "\"%1\": the day %2 does not exist")
                      .arg(text, iso ? QStringLiteral("%1-%2-%3")
                                           .arg(match.captured(1), match.captured(2), match.captured(3))
                                     : QStringLiteral("%1.%2.%3")
                                           .arg(match.captured(4), match.captured(5), match.captured(6)));
         return std::nullopt;
     }
-    const bool toEnd = side == BoundSide::to;
     if (match.capturedLength(7) == 0)
-        return archive::Moment{date, toEnd ? QTime(23, 59, 59) : QTime(0, 0, 0)};
+        return archive::Moment{side == BoundSide::to ? date.addDays(1) : date, QTime(0, 0, 0)};
     const bool hasSeconds = match.capturedLength(9) > 0;
-    const int second = hasSeconds ? match.captured(9).toInt() : (toEnd ? 59 : 0);
-    const QTime time(match.captured(7).toInt(), match.captured(8).toInt(), second);
+    const QTime time(match.captured(7).toInt(), match.captured(8).toInt(),
+                     hasSeconds ? match.captured(9).toInt() : 0);
     if (!time.isValid()) {
-        *error = QStringLiteral("\"%1\": the time of day %2:%3%4 does not exist")
+        *error = QCoreApplication::translate("cli", "\"%1\": the time of day %2:%3%4 does not exist")
                      .arg(text, match.captured(7), match.captured(8),
                           hasSeconds ? QLatin1Char(':') + match.captured(9) : QString());
         return std::nullopt;
@@ -181,7 +183,7 @@ bool SearchCriteria::matchesName(QStringView technologyOfName, const archive::Mo
         return false;
     if (from && momentBefore(moment, *from))
         return false;
-    if (to && momentBefore(*to, moment))
+    if (to && !momentBefore(moment, *to))
         return false;
     return true;
 }
@@ -196,15 +198,21 @@ bool SearchCriteria::matchesContent(const measurement::MeasurementDigest &m) con
 }
 
 SearchOptions::SearchOptions()
-    : melt(QStringLiteral("melt"), QStringLiteral("Part of the melt number."), QStringLiteral("TEXT")),
-      technology(QStringLiteral("technology"), QStringLiteral("Technology."), QStringLiteral("T")),
-      from(QStringLiteral("from"), QStringLiteral("Start of the period."), QStringLiteral("DATE")),
-      to(QStringLiteral("to"), QStringLiteral("End of the period."), QStringLiteral("DATE")),
-      status(QStringLiteral("status"), QStringLiteral("Status code, verdict, none or bad."),
+    : melt(QStringLiteral("melt"), QCoreApplication::translate("cli", "Part of the melt number."),
+           QStringLiteral("TEXT")),
+      technology(QStringLiteral("technology"), QCoreApplication::translate("cli", "Technology."),
+                 QStringLiteral("T")),
+      from(QStringLiteral("from"), QCoreApplication::translate("cli", "Start of the period (included)."),
+           QStringLiteral("DATE")),
+      to(QStringLiteral("to"), QCoreApplication::translate("cli", "End of the period (left out)."),
+         QStringLiteral("DATE")),
+      status(QStringLiteral("status"),
+             QCoreApplication::translate("cli", "Status code, verdict, none or bad."),
              QStringLiteral("STATUS")),
-      temperature(QStringLiteral("temp"), QStringLiteral("Temperature range, °C."),
+      temperature(QStringLiteral("temp"), QCoreApplication::translate("cli", "Temperature range, °C."),
                   QStringLiteral("MIN:MAX")),
-      emf(QStringLiteral("emf"), QStringLiteral("EMF range, mV."), QStringLiteral("MIN:MAX"))
+      emf(QStringLiteral("emf"), QCoreApplication::translate("cli", "EMF range, mV."),
+          QStringLiteral("MIN:MAX"))
 {}
 
 void SearchOptions::addTo(QCommandLineParser &parser) const
@@ -237,20 +245,8 @@ std::optional<int> readArchiveSearch(const QCommandLineParser &parser, const Sea
     return std::nullopt;
 }
 
-bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error)
-{
-    if (parser.values(option).size() < 2)
-        return false;
-    *error = QStringLiteral("--%1 is given more than once").arg(option.names().constLast());
-    return true;
-}
-
 std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &parser, QString *error) const
 {
-    for (const QCommandLineOption *option : {&melt, &technology, &from, &to, &status, &temperature, &emf}) {
-        if (givenTwice(parser, *option, error))
-            return std::nullopt;
-    }
     SearchCriteria criteria;
     if (parser.isSet(melt))
         criteria.melt = parser.value(melt);
@@ -267,16 +263,18 @@ std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &pars
             return std::nullopt;
         }
     }
-    if (criteria.from && criteria.to && momentBefore(*criteria.to, *criteria.from)) {
-        *error =
-            QStringLiteral("--from \"%1\" lies after --to \"%2\"").arg(parser.value(from), parser.value(to));
+    if (criteria.from && criteria.to && !momentBefore(*criteria.from, *criteria.to)) {
+        *error = QCoreApplication::translate(
+                     "cli", "--from \"%1\" does not lie before --to \"%2\": the period is empty")
+                     .arg(parser.value(from), parser.value(to));
         return std::nullopt;
     }
     if (parser.isSet(status)) {
         criteria.status = parseStatusCondition(parser.value(status));
         if (!criteria.status) {
-            *error = QStringLiteral("--status \"%1\" is no status code, verdict, \"none\" or \"bad\" "
-                                    "(see --help for the verdicts)")
+            *error = QCoreApplication::translate(
+                         "cli", "--status \"%1\" is no status code, verdict, \"none\" or \"bad\" "
+                                "(see --help for the verdicts)")
                          .arg(parser.value(status));
             return std::nullopt;
         }
@@ -287,7 +285,8 @@ std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &pars
             continue;
         *range = parseNumberRange(parser.value(*option));
         if (!*range) {
-            *error = QStringLiteral("--%1 \"%2\" is not a range MIN:MAX of numbers with MIN <= MAX")
+            *error = QCoreApplication::translate(
+                         "cli", "--%1 \"%2\" is not a range MIN:MAX of numbers with MIN <= MAX")
                          .arg(option->names().constFirst(), parser.value(*option));
             return std::nullopt;
         }
@@ -297,26 +296,36 @@ std::optional<SearchCriteria> SearchOptions::read(const QCommandLineParser &pars
 
 QString SearchOptions::helpText()
 {
-    QString text = QStringLiteral(
-        "Conditions (each given one must hold):\n"
-        "  --melt TEXT        the melt number contains TEXT, letter case ignored\n"
-        "  --technology T     the technology of the file name is T, letter case ignored\n"
-        "  --from/--to DATE   the moment in the file name lies in the period, bounds included.\n"
-        "                     DATE is yyyy-MM-dd or dd.MM.yyyy, optionally with hh:mm or hh:mm:ss\n"
-        "                     (\"26.01.2025 08:00\"); a bound covers all of the day or minute it\n"
-        "                     names, so --to 2025-01-26 includes 23:59:59 of that day.\n"
-        "  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored\n"
-        "                     (\"нет пл\" finds \"НЕТ ПЛ.\"); none: no \"Status\" in the file; bad:\n"
-        "                     everything but \"ЕСТЬ ПЛ.\", files without a status included.\n"
-        "                     Codes and their verdicts:\n");
+    // Laid out for help2man as well as for a person, in each language: an option's explanation
+    // continues at the column where it starts, and the status table is a list of its own.
+    QString text = QCoreApplication::translate(
+        "cli", "Conditions (each given one must hold):\n"
+               "  --melt TEXT        the melt number contains TEXT, letter case ignored.\n"
+               "  --technology T     the technology of the file name is T, letter case ignored.\n"
+               "  --from DATE        the moment in the file name is DATE or later.\n"
+               "  --to DATE          the moment in the file name is before DATE; a date alone includes\n"
+               "                     its whole day (--to 2025-01-26 ends after 23:59:59), a time of day\n"
+               "                     is the first moment left out, so that the shifts --from \"26.01.2025\n"
+               "                     08:00\" --to \"26.01.2025 20:00\" and --from \"26.01.2025 20:00\" --to\n"
+               "                     \"27.01.2025 08:00\" count every measurement once. DATE is\n"
+               "                     yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or hh:mm:ss\n"
+               "                     (\"26.01.2025 8:00\").\n"
+               "  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored\n"
+               "                     (\"нет пл\" finds \"НЕТ ПЛ.\"); none: no \"Status\" in the file; bad:\n"
+               "                     everything but \"ЕСТЬ ПЛ.\", files without a status included.\n"
+               "  --temp MIN:MAX     the stored temperature is a number from MIN to MAX, bounds included;\n"
+               "                     either bound may be left out (\"1600:\") and either may have a\n"
+               "                     decimal comma (\"1600,5:\"). \"nan\", \"32767\" and texts that are not\n"
+               "                     numbers never match.\n"
+               "  --emf MIN:MAX      the same for the stored EMF.\n");
+    // The heading help2man turns into the table's caption: one text for both languages' pages.
+    text += QLatin1Char('\n') + QCoreApplication::translate("cli", "Status codes and their verdicts:") +
+            QLatin1Char('\n');
     for (const int code : tableCodes)
-        text +=
-            QStringLiteral("                       %1 %2\n").arg(code, 2).arg(measurement::statusText(code));
-    text += QStringLiteral("                       any other code: %1\n").arg(measurement::statusText(0));
-    text += QStringLiteral(
-        "  --temp MIN:MAX     the stored temperature is a number from MIN to MAX (inclusive;\n"
-        "  --emf MIN:MAX      likewise the EMF); either bound may be left out (\"1600:\").\n"
-        "                     \"nan\", \"32767\" and texts that are not numbers never match.\n");
+        text += QStringLiteral("  %1  %2\n").arg(code, -5).arg(measurement::statusText(code));
+    text += QStringLiteral("  %1  %2\n\n")
+                .arg(QCoreApplication::translate("cli", "other"), -5)
+                .arg(measurement::statusText(0));
     return text;
 }
 

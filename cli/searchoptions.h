@@ -35,7 +35,8 @@ struct NumberRange
     std::optional<double> maximum;
     bool contains(double value) const;
 };
-// "MIN:MAX", either side may be empty; std::nullopt for anything else or MIN > MAX.
+// "MIN:MAX", either side may be empty, either written with a decimal point or a decimal comma
+// ("10,5"); std::nullopt for anything else or MIN > MAX.
 std::optional<NumberRange> parseNumberRange(const QString &text);
 
 // Which statuses a search accepts.
@@ -58,15 +59,16 @@ struct StatusCondition
 // none of the verdicts, so that a typing error is not mistaken for an empty result.
 std::optional<StatusCondition> parseStatusCondition(const QString &text);
 
-// A bound of the search period. A date alone covers the whole day, "hh:mm" the whole minute:
-// --to 26.01.2025 includes 23:59:59 of that day.
+// A bound of the search period. --from is the first moment included; --to is the first moment no
+// longer included, so that consecutive shifts (08:00 to 20:00, 20:00 to 08:00) share no measurement.
+// A date alone as --to ends with its day: the next day's 00:00:00.
 enum class BoundSide
 {
     from,
     to
 };
-// "yyyy-MM-dd" or "dd.MM.yyyy", each optionally followed by " hh:mm" or " hh:mm:ss". On failure
-// returns std::nullopt and sets `error` to why (a day that does not exist is named as such).
+// "yyyy-MM-dd" or "dd.MM.yyyy", each optionally followed by " h:mm", " hh:mm" or " hh:mm:ss". On
+// failure returns std::nullopt and sets `error` to why (a day that does not exist is named as such).
 std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide side, QString *error);
 
 // The conditions of a search; each given one must hold.
@@ -74,8 +76,8 @@ struct SearchCriteria
 {
     std::optional<QString> melt;       // part of the melt number, letter case ignored
     std::optional<QString> technology; // the technology of the file name, letter case ignored
-    std::optional<archive::Moment> from;
-    std::optional<archive::Moment> to;
+    std::optional<archive::Moment> from; // included
+    std::optional<archive::Moment> to;   // excluded
     std::optional<StatusCondition> status;
     std::optional<NumberRange> temperature;
     std::optional<NumberRange> emf;
@@ -92,7 +94,7 @@ public:
     SearchOptions();
     void addTo(QCommandLineParser &parser) const;
     // The criteria, or std::nullopt with `error` set for a usage error: a value that does not read,
-    // an option given twice, or a period that ends before it starts.
+    // or a period that ends before it starts.
     std::optional<SearchCriteria> read(const QCommandLineParser &parser, QString *error) const;
     // The options given, as name (without dashes) and value, for a report that says what it selected.
     QVector<QPair<QString, QString>> given(const QCommandLineParser &parser) const;
@@ -121,8 +123,5 @@ struct ArchiveSearch
 // read or the folder cannot be listed (reported on `err`), std::nullopt with `search` filled in.
 std::optional<int> readArchiveSearch(const QCommandLineParser &parser, const SearchOptions &options,
                                      const QString &command, QTextStream &err, ArchiveSearch *search);
-
-// Whether a single-valued option was given more than once; `error` then says which.
-bool givenTwice(const QCommandLineParser &parser, const QCommandLineOption &option, QString *error);
 
 } // namespace cli

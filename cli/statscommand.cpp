@@ -2,8 +2,11 @@
 #include "archivestatistics.h"
 #include "commandline.h"
 #include "commands.h"
+#include "csvwriter.h"
+#include "language.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +17,13 @@ namespace cli {
 namespace {
 
 const QString missingCell = QStringLiteral("-");
+
+// The groups as the table's first column names them; --by takes them in English.
+[[maybe_unused]] const char *const groupLabels[] = {
+    QT_TRANSLATE_NOOP("cli", "technology"), QT_TRANSLATE_NOOP("cli", "day"),
+    QT_TRANSLATE_NOOP("cli", "week"),       QT_TRANSLATE_NOOP("cli", "month"),
+    QT_TRANSLATE_NOOP("cli", "status"),
+};
 
 QStringList spreadCells(const ValueSpread &spread, const QString &missing)
 {
@@ -59,29 +69,25 @@ QJsonObject groupJson(const GroupStatistics &statistics)
     return group;
 }
 
-QString csvCell(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
-
-void writeCsv(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups)
+void writeCsv(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups,
+              const CsvFormat &format)
 {
     QStringList header{groupName, QStringLiteral("measurements")};
     header << statusColumns() << QStringLiteral("ok_share")
            << spreadHeader(QStringLiteral("temp"), QStringLiteral("_"))
            << spreadHeader(QStringLiteral("emf"), QStringLiteral("_"));
-    out << header.join(QLatin1Char(',')) << '\n';
+    out << csvStart(format) << csvLine(header, format);
+    const auto number = [&format](double value) { return csvNumber(statisticText(value), format); };
     for (const GroupStatistics &g : groups) {
-        QStringList row{csvCell(g.group), QString::number(g.measurements)};
+        QStringList row{g.group, QString::number(g.measurements)};
         for (const int count : g.statusCounts)
             row << QString::number(count);
-        row << statisticText(g.okShare()) << spreadCells(g.temperature, QString())
-            << spreadCells(g.emf, QString());
-        out << row.join(QLatin1Char(',')) << '\n';
+        row << number(g.okShare());
+        for (const ValueSpread *spread : {&g.temperature, &g.emf}) {
+            for (const std::optional<double> &value : {spread->minimum, spread->median, spread->maximum})
+                row << (value ? number(*value) : QString());
+        }
+        out << csvLine(row, format);
     }
 }
 
@@ -96,11 +102,17 @@ void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupS
             shownStatuses.append(i);
     }
     QVector<QStringList> rows;
-    QStringList header{groupName, QStringLiteral("measurements")};
+    QStringList header{QCoreApplication::translate("cli", groupName.toUtf8().constData()),
+                       QCoreApplication::translate("cli", "measurements")};
     for (const int i : shownStatuses)
-        header << columns[i];
-    header << QStringLiteral("ok share") << spreadHeader(QStringLiteral("temp"), QStringLiteral(" "))
-           << spreadHeader(QStringLiteral("EMF"), QStringLiteral(" "));
+        header << (columns[i] == noStatusColumn()
+                       ? QCoreApplication::translate("cli", "none", "the column of files without a status")
+                       : columns[i]);
+    header << QCoreApplication::translate("cli", "ok share") << QCoreApplication::translate("cli", "temp min")
+           << QCoreApplication::translate("cli", "temp median")
+           << QCoreApplication::translate("cli", "temp max") << QCoreApplication::translate("cli", "EMF min")
+           << QCoreApplication::translate("cli", "EMF median")
+           << QCoreApplication::translate("cli", "EMF max");
     rows << header;
     QVector<GroupStatistics> shown = groups;
     shown.append(total);
@@ -110,6 +122,9 @@ void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupS
             row << QString::number(g.statusCounts.value(i));
         row << (g.measurements > 0 ? shareText(g.okShare()) : missingCell)
             << spreadCells(g.temperature, missingCell) << spreadCells(g.emf, missingCell);
+        // Numbers with the reader's decimal separator; the group's name is left as it is.
+        for (int c = 1; c < row.size(); ++c)
+            row[c] = localNumbers(row[c]);
         rows << row;
     }
     QVector<int> widths(header.size(), 0);
@@ -134,7 +149,8 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("stats"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Counts the measurements in DIR that meet every given condition, in groups: the number of\n"
             "measurements, the number with each status verdict (\"none\": no \"Status\" in the file), the\n"
             "share with \"ЕСТЬ ПЛ.\", and the minimum, median and maximum of the temperature and the EMF\n"
@@ -143,45 +159,61 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "the first page of steel-archive report.\n"
             "  --by GROUP         technology (the default), day, week (ISO, yyyy-Www), month or status;\n"
             "                     a moment that does not parse is the group \"?\".\n"
-            "  --csv              one line per group with every status column, shares as fractions.\n"
+            "  --csv              one line per group with every status column, shares as fractions;\n"
+            "                     --excel, --delimiter and --decimal-comma as for find.\n"
             "  --json             an object with the groups and the total.\n"
             "The table for a person ends with the total (\"all\") and shows the statuses that occur.\n") +
             SearchOptions::helpText() +
-            QStringLiteral("Files that cannot be read are named on standard error and skipped.\n") +
+            QCoreApplication::translate(
+                "cli", "Files that cannot be read are named on standard error and skipped.\n") +
             indexHelpText() +
-            QStringLiteral("DIR defaults to the folder \"archive\" in the working directory."),
+            QCoreApplication::translate("cli",
+                                        "DIR defaults to the folder \"archive\" in the working directory."),
         0, 1,
-        QStringLiteral("Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
-                       "cannot be read.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that\n"
+                   "cannot be read.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
     searchOptions.addTo(parser);
-    const QCommandLineOption byOption(QStringLiteral("by"), QStringLiteral("How to group."),
+    const QCommandLineOption byOption(QStringLiteral("by"),
+                                      QCoreApplication::translate("cli", "How to group."),
                                       QStringLiteral("GROUP"), QStringLiteral("technology"));
-    const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write CSV."));
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON."));
+    const QCommandLineOption csvOption(QStringLiteral("csv"),
+                                       QCoreApplication::translate("cli", "Write CSV."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write JSON."));
     parser.addOptions({byOption, csvOption, jsonOption, noIndexOption()});
+    addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-    QString usageError;
-    if (givenTwice(parser, byOption, &usageError))
-        return reportFailure(err, syntax.name, usageError);
+    const std::optional<CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
+    if (!csvFormat)
+        return exitFailure;
     const std::optional<Grouping> grouping = parseGrouping(parser.value(byOption));
     if (!grouping)
         return reportFailure(err, syntax.name,
-                             QStringLiteral("--by \"%1\" is none of %2")
+                             QCoreApplication::translate("cli", "--by \"%1\" is none of %2")
                                  .arg(parser.value(byOption), groupingNames().join(QStringLiteral(", "))));
     if (parser.isSet(csvOption) && parser.isSet(jsonOption))
-        return reportFailure(err, syntax.name, QStringLiteral("--csv and --json exclude each other"));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "--csv and --json exclude each other"));
     ArchiveSearch search;
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
         return *finished;
 
-    const QVector<MeasurementFacts> facts =
-        selectMeasurements(syntax.name, search, readingOptions(parser, err, QStringLiteral("read")), err);
-    const QVector<GroupStatistics> groups = groupStatistics(facts, *grouping);
-    const GroupStatistics total = totalStatistics(facts, QStringLiteral("all"));
+    // Each measurement is counted as it is read; only its two numbers are kept, for the medians.
+    StatisticsCollector collector(*grouping);
+    QStringList unreadable;
+    visitMeasurements(
+        search.directory, search.criteria,
+        [&collector](FoundMeasurement &&found) { collector.add(factsOf(found)); }, &unreadable,
+        readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
+    reportSkippedFiles(err, syntax.name, search.directory, unreadable);
+    const QVector<GroupStatistics> groups = collector.groups();
+    // Named only in the table: JSON keeps the total apart, and CSV leaves it out.
+    const GroupStatistics total = collector.total(QCoreApplication::translate("cli", "all"));
 
     const QString groupName = parser.value(byOption);
     if (parser.isSet(jsonOption)) {
@@ -196,7 +228,7 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                    {QStringLiteral("total"), groupJson(total)}};
         out << QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
     } else if (parser.isSet(csvOption)) {
-        writeCsv(out, groupName, groups);
+        writeCsv(out, groupName, groups, *csvFormat);
     } else {
         writeTable(out, groupName, groups, total);
     }

@@ -2,12 +2,16 @@
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
+#include "language.h"
 #include "measurementcommands.h"
 
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
+#include "platform/console.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -20,81 +24,12 @@
 
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace cli {
 
 namespace {
 
 constexpr double defaultQuietSeconds = 10.0;
 constexpr double longestQuietSeconds = 3600.0;
-
-#ifdef Q_OS_UNIX
-// SIGINT and SIGTERM end the watch through the event loop: the handler only writes a byte into a
-// pipe, the one thing a signal handler may safely do, and a socket notifier reads it.
-int signalPipe[2] = {-1, -1};
-
-void writeSignalByte(int)
-{
-    const char byte = 1;
-    if (::write(signalPipe[1], &byte, 1) < 0) {
-        // The pipe is full: an earlier signal is still to be read, and that one ends the watch.
-    }
-}
-
-class TerminationSignals
-{
-public:
-    explicit TerminationSignals(QEventLoop &loop)
-    {
-        if (::pipe(signalPipe) != 0)
-            return;
-        for (const int fd : signalPipe)
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        struct sigaction action = {};
-        action.sa_handler = writeSignalByte;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGINT, &action, &previousInterrupt);
-        ::sigaction(SIGTERM, &action, &previousTerminate);
-        notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, &loop,
-                         [&loop] { loop.exit(exitSuccess); });
-    }
-    ~TerminationSignals()
-    {
-        if (!notifier)
-            return;
-        notifier.reset();
-        ::sigaction(SIGINT, &previousInterrupt, nullptr);
-        ::sigaction(SIGTERM, &previousTerminate, nullptr);
-        for (int &fd : signalPipe) {
-            ::close(fd);
-            fd = -1;
-        }
-    }
-    TerminationSignals(const TerminationSignals &) = delete;
-    TerminationSignals &operator=(const TerminationSignals &) = delete;
-
-private:
-    std::unique_ptr<QSocketNotifier> notifier;
-    struct sigaction previousInterrupt = {};
-    struct sigaction previousTerminate = {};
-};
-#else
-// Elsewhere the console's interrupt ends the process as it always does.
-class TerminationSignals
-{
-public:
-    explicit TerminationSignals(QEventLoop &) {}
-};
-#endif
 
 QSet<QString> archiveFileNames(const QString &directory)
 {
@@ -117,7 +52,8 @@ public:
     int run()
     {
         if (!watcher.addPath(directory))
-            return reportFailure(err, command, directory + QStringLiteral(": cannot be watched"));
+            return reportFailure(err, command,
+                                 QCoreApplication::translate("cli", "%1: cannot be watched").arg(directory));
         // The system reports no move of a watched folder to the folder's own watch, only to its parent's.
         watcher.addPath(QFileInfo(QDir(directory).absolutePath()).path());
         // Listed after the watch has begun, so that no file can slip in between unseen.
@@ -131,8 +67,12 @@ public:
                          });
         QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &context,
                          [this](const QString &path) { fileChanged(path); });
-        const TerminationSignals terminationSignals(loop);
-        err << "steel-archive watch: watching " << directory << " for new measurements until interrupted\n";
+        // Interrupted (Ctrl+C, SIGTERM, the console window closed), the watch ends cleanly, with success.
+        const platform::TerminationRequests terminationRequests([this] { loop.exit(exitSuccess); });
+        err << "steel-archive watch: "
+            << QCoreApplication::translate("cli", "watching %1 for new measurements until interrupted")
+                   .arg(directory)
+            << '\n';
         err.flush();
         return loop.exec();
     }
@@ -150,6 +90,7 @@ private:
     QFileSystemWatcher watcher;
     QSet<QString> known;              // names present: there at the start, reported, or waited for
     QHash<QString, QTimer *> waiting; // files that do not parse yet, with their quiet timers
+    QSet<QString> namedIncomplete;    // waited for, and already named as incomplete
     bool folderGone = false;
 
     QString pathOf(const QString &fileName) const { return directory + QLatin1Char('/') + fileName; }
@@ -163,7 +104,9 @@ private:
         if (folderGone)
             return false; // already said; the loop ends with the events still queued
         folderGone = true;
-        reportFailure(err, command, directory + QStringLiteral(": the folder is gone; stopped watching"));
+        reportFailure(
+            err, command,
+            QCoreApplication::translate("cli", "%1: the folder is gone; stopped watching").arg(directory));
         loop.exit(exitFindings);
         return false;
     }
@@ -177,6 +120,15 @@ private:
             stopWaiting(gone);
         const QSet<QString> added = present - known;
         known = present;
+        // A file written anew under its name (a rename over it) is another file, which the watch of the
+        // old one does not see: the files still waited for are watched again and read once more.
+        const QStringList waited = waiting.keys();
+        const QStringList watchedFiles = watcher.files();
+        for (const QString &fileName : waited) {
+            if (!watchedFiles.contains(pathOf(fileName)))
+                watcher.addPath(pathOf(fileName));
+            tryFile(fileName, false);
+        }
         for (const QString &fileName : added) {
             auto *quiet = new QTimer(&context);
             quiet->setSingleShot(true);
@@ -213,17 +165,25 @@ private:
                 << '\n';
             out.flush();
             stopWaiting(fileName);
-        } else if (quietPeriodOver) {
+            // Lines that cannot be written are no feed: the watch ends, and the write error is told.
+            if (out.status() != QTextStream::Ok)
+                loop.exit(exitFailure);
+        } else if (quietPeriodOver && !namedIncomplete.contains(fileName)) {
+            // A station may open its file long before it writes the recording: the file stays watched,
+            // and is printed once it parses, however late.
+            namedIncomplete.insert(fileName);
             const QString reason = read ? unparsedReason(read->findings) : unreadableReason(path);
             reportFailure(err, command,
-                          QStringLiteral("%1: not a measurement after %2 s without a change: %3; skipped")
-                              .arg(path, QString::number(quietMsecs / 1000.0), reason));
-            stopWaiting(fileName);
+                          QCoreApplication::translate("cli", "%1: incomplete: not a measurement after %2 s "
+                                                             "without a change: %3; still watched")
+                              .arg(directory + QLatin1Char('/') + archive::displayName(fileName),
+                                   localNumbers(QString::number(quietMsecs / 1000.0)), reason));
         }
     }
 
     void stopWaiting(const QString &fileName)
     {
+        namedIncomplete.remove(fileName);
         QTimer *quiet = waiting.take(fileName);
         if (!quiet)
             return;
@@ -239,28 +199,33 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandSyntax syntax{
         QStringLiteral("watch"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "cli",
             "Watches DIR and prints one line for each measurement file that appears in it, as find\n"
             "lists it (tab-separated: moment, technology, melt number, temperature, status, file\n"
             "name), as soon as its first line is a complete measurement. Files already there at the\n"
             "start are not printed; a file renamed into DIR counts as new; deleted files are ignored.\n"
-            "A new file that does not parse yet is waited for, and named on standard error as\n"
-            "skipped once it has stayed unchanged for the quiet period without parsing.\n"
+            "A new file that does not parse yet is waited for; once it has stayed unchanged for the\n"
+            "quiet period without parsing it is named on standard error as incomplete, and still\n"
+            "watched: it is printed when it parses, however late. One deleted before is forgotten.\n"
             "Uses the system's file change notification; runs until interrupted.\n"
             "  --json                one JSON object per line, with find's fields.\n"
-            "  --quiet-period SEC    how long an unparsed new file may stay unchanged (default %1).\n"
+            "  --quiet-period SEC    how long an unparsed new file may stay unchanged before it is\n"
+            "                        named as incomplete (default %1).\n"
             "DIR defaults to the folder \"archive\" in the working directory.")
             .arg(defaultQuietSeconds),
         0, 1,
-        QStringLiteral(
-            "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage\n"
-            "or a folder that cannot be read.\n")};
+        QCoreApplication::translate(
+            "cli", "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
+                   "a folder that cannot be read or lines that cannot be written.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write JSON lines."));
-    const QCommandLineOption quietOption(QStringLiteral("quiet-period"),
-                                         QStringLiteral("Seconds an unparsed file may stay unchanged."),
-                                         QStringLiteral("SEC"));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QCoreApplication::translate("cli", "Write JSON lines."));
+    const QCommandLineOption quietOption(
+        QStringLiteral("quiet-period"),
+        QCoreApplication::translate("cli", "Seconds an unparsed file may stay unchanged."),
+        QStringLiteral("SEC"));
     parser.addOptions({jsonOption, quietOption});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
@@ -270,11 +235,11 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
         bool ok = false;
         quietSeconds = parser.value(quietOption).toDouble(&ok);
         if (!ok || !(quietSeconds >= 0.1 && quietSeconds <= longestQuietSeconds))
-            return reportFailure(
-                err, syntax.name,
-                QStringLiteral("--quiet-period \"%1\" is not a number of seconds from 0.1 to %2")
-                    .arg(parser.value(quietOption))
-                    .arg(longestQuietSeconds));
+            return reportFailure(err, syntax.name,
+                                 QCoreApplication::translate(
+                                     "cli", "--quiet-period \"%1\" is not a number of seconds from 0.1 to %2")
+                                     .arg(parser.value(quietOption))
+                                     .arg(longestQuietSeconds));
     }
     const QString directory = archiveDirectoryArgument(parser);
     const QString reason = unlistableFolderReason(directory);

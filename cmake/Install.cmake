@@ -5,6 +5,23 @@ include(GNUInstallDirs)
 
 # The AppStream component id, which also names the desktop entry.
 set(STEEL_APP_ID "com.velmora.steelviewer")
+# The Debian revision of this version and the date of its release: those of the newest entry of
+# dist/changelog, which the man pages and the AppStream release carry as well.
+set(STEEL_PACKAGE_REVISION 1)
+set(STEEL_RELEASE_DATE "2026-12-07")
+file(STRINGS "${PROJECT_SOURCE_DIR}/dist/changelog" steelNewestChange LIMIT_COUNT 1)
+if(NOT steelNewestChange MATCHES "^steel-viewer \\(${PROJECT_VERSION}-${STEEL_PACKAGE_REVISION}\\) ")
+    message(FATAL_ERROR "dist/changelog does not begin with version ${PROJECT_VERSION}-${STEEL_PACKAGE_REVISION}")
+endif()
+# Who answers for the package and where it lives. The maintainer follows Debian's own DEBFULLNAME and
+# DEBEMAIL where they are set when the build is configured.
+set(steelDefaultMaintainer "Velmora-Steel viewer developers <steel-viewer@velmora-steel.example>")
+if(DEFINED ENV{DEBFULLNAME} AND DEFINED ENV{DEBEMAIL})
+    set(steelDefaultMaintainer "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
+endif()
+set(STEEL_PACKAGE_MAINTAINER "${steelDefaultMaintainer}" CACHE STRING "Maintainer field of the Debian package")
+set(STEEL_PACKAGE_HOMEPAGE "https://steel-viewer.velmora-steel.example"
+    CACHE STRING "Homepage of the Debian package and the AppStream metadata")
 set(STEEL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/steel-viewer")
 set(STEEL_DIST_DIR "${PROJECT_SOURCE_DIR}/dist")
 set(STEEL_IMAGES
@@ -13,6 +30,8 @@ set(STEEL_IMAGES
     "${PROJECT_SOURCE_DIR}/images/unnamed.png")
 
 target_compile_definitions(steelcli PRIVATE STEEL_VERSION="${PROJECT_VERSION}")
+# The viewer names its desktop entry, which lets a Wayland dock match the window to its launcher.
+target_compile_definitions(steel-viewer PRIVATE STEEL_APP_ID="${STEEL_APP_ID}")
 
 # The viewer finds its installed images relative to its own executable, so that the tree works wherever
 # it is installed or unpacked. The build tree gets the same layout, which lets build/app/steel-viewer
@@ -32,6 +51,10 @@ add_dependencies(steel-viewer steel-viewer-images)
 
 install(TARGETS steel-viewer steel-archive RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES ${STEEL_IMAGES} DESTINATION "${STEEL_DATA_DIR}")
+if(WIN32)
+    include("${CMAKE_CURRENT_LIST_DIR}/WindowsInstall.cmake")
+    return()
+endif()
 install(FILES "${STEEL_DIST_DIR}/steel-viewer.desktop"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/applications" RENAME "${STEEL_APP_ID}.desktop")
 configure_file("${STEEL_DIST_DIR}/steel-viewer.metainfo.xml.in" "dist/${STEEL_APP_ID}.metainfo.xml" @ONLY)
@@ -42,19 +65,27 @@ foreach(size 32x32 256x256)
 endforeach()
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${STEEL_DIST_DIR}/copyright"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/steel-viewer")
+# The package's history in Debian's format, gzipped as Debian installs it (-n: no name or time inside,
+# so the same source gives the same bytes).
+add_custom_command(OUTPUT "${PROJECT_BINARY_DIR}/dist/changelog.Debian.gz"
+    COMMAND gzip -9nc "${STEEL_DIST_DIR}/changelog" > "${PROJECT_BINARY_DIR}/dist/changelog.Debian.gz"
+    DEPENDS "${STEEL_DIST_DIR}/changelog")
+add_custom_target(steel-changelog ALL DEPENDS "${PROJECT_BINARY_DIR}/dist/changelog.Debian.gz")
+install(FILES "${PROJECT_BINARY_DIR}/dist/changelog.Debian.gz" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/steel-viewer")
 
 # The man pages, gzipped as Debian installs them. steel-archive's is made from the program's help texts
 # whenever the program changes.
+configure_file("${STEEL_DIST_DIR}/man/steel-viewer.1.in" "dist/steel-viewer.1" @ONLY)
 set(steelManPages "${PROJECT_BINARY_DIR}/dist/steel-viewer.1.gz")
 add_custom_command(OUTPUT "${PROJECT_BINARY_DIR}/dist/steel-viewer.1.gz"
-    COMMAND gzip -9nc "${STEEL_DIST_DIR}/man/steel-viewer.1" > "${PROJECT_BINARY_DIR}/dist/steel-viewer.1.gz"
-    DEPENDS "${STEEL_DIST_DIR}/man/steel-viewer.1")
+    COMMAND gzip -9nc "${PROJECT_BINARY_DIR}/dist/steel-viewer.1" > "${PROJECT_BINARY_DIR}/dist/steel-viewer.1.gz"
+    DEPENDS "${PROJECT_BINARY_DIR}/dist/steel-viewer.1")
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
     list(APPEND steelManPages "${PROJECT_BINARY_DIR}/dist/steel-archive.1.gz")
     add_custom_command(OUTPUT "${PROJECT_BINARY_DIR}/dist/steel-archive.1.gz"
         COMMAND sh "${STEEL_DIST_DIR}/man/make-manpage.sh" "$<TARGET_FILE:steel-archive>"
-                "${PROJECT_BINARY_DIR}/dist/steel-archive.1.gz"
+                "${PROJECT_BINARY_DIR}/dist/steel-archive.1.gz" "${STEEL_RELEASE_DATE}"
         DEPENDS steel-archive "${STEEL_DIST_DIR}/man/make-manpage.sh"
         COMMENT "Writing the man page of steel-archive from its --help texts"
         VERBATIM)
@@ -83,6 +114,8 @@ set(STEEL_PACKAGE_MAINTAINER "Velmora-Steel viewer maintainers <steel-viewer@vel
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME steel-viewer)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_DEBIAN_PACKAGE_RELEASE "${STEEL_PACKAGE_REVISION}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${STEEL_PACKAGE_HOMEPAGE}")
 set(CPACK_PACKAGE_VENDOR "Velmora")
 set(CPACK_PACKAGE_CONTACT "${STEEL_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer of a steel plant's measurement archive")

@@ -876,7 +876,7 @@ std::optional<Measurement> readMeasurementFile(const QString &path, platform::Fi
 {
     if (path.isEmpty())
         return std::nullopt;
-    return readMeasurementFile(QFile::encodeName(path), stamp);
+    return readMeasurementFile(platform::encodeFileName(path), stamp);
 }
 
 std::optional<Measurement> readMeasurementFile(const QByteArray &encodedPath, platform::FileStamp *stamp)

@@ -14,6 +14,11 @@
 // is portable Qt.
 namespace platform {
 
+// File names as bytes in this room's file-name encoding (the system's on POSIX, UTF-8 on Windows,
+// where the system's names are UTF-16) and back.
+QString decodeFileName(const QByteArray &encodedName);
+QByteArray encodeFileName(const QString &name);
+
 // One entry of a folder as the system lists it, valid during the visit only.
 class FolderEntry
 {

@@ -112,6 +112,16 @@ struct OpenFolder
 
 } // namespace
 
+QString decodeFileName(const QByteArray &encodedName)
+{
+    return QFile::decodeName(encodedName);
+}
+
+QByteArray encodeFileName(const QString &name)
+{
+    return QFile::encodeName(name);
+}
+
 std::optional<FileStamp> FolderEntry::regularFileStamp() const
 {
     // Follows links: a link counts as the file it points at, with that file's times.

@@ -1,68 +1,172 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/filesystem.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <memory>
 
-// For now the portable Qt calls; the Win32 calls (FindFirstFileEx, GetFileInformationByHandle,
-// the volume serial number with the file index) take their place in this file.
+#include <windows.h>
+
+// The Win32 side. Paths go to the system in UTF-16 with the \\?\ prefix, so that names the Win32 path
+// rules would bend (trailing dots and spaces, long paths) reach the file system as they are; names
+// come back as UTF-8, the file-name encoding of this room on Windows. Files are opened sharing read,
+// write and delete with everyone else, so that a measurement being written or replaced by the plant's
+// system is never held up by a reader.
 namespace platform {
 
 namespace {
 
-FileStamp stampOf(const QFileInfo &info)
+// 100 ns ticks between 1601-01-01 (FILETIME's epoch) and 1970-01-01.
+constexpr qint64 unixEpochTicks = 116444736000000000LL;
+
+void splitTicks(qint64 fileTime, qint64 *seconds, qint64 *nanoseconds)
 {
-    const auto split = [](qint64 msecs, qint64 *seconds, qint64 *nanoseconds) {
-        *seconds = msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0);
-        *nanoseconds = (msecs - *seconds * 1000) * 1000000;
-    };
+    const qint64 ticks = fileTime - unixEpochTicks;
+    qint64 whole = ticks / 10000000;
+    qint64 rest = ticks % 10000000;
+    if (rest < 0) {
+        --whole;
+        rest += 10000000;
+    }
+    *seconds = whole;
+    *nanoseconds = rest * 100;
+}
+
+qint64 ticksOf(const FILETIME &time)
+{
+    return qint64((quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+// The system's own form of a path: absolute, backslashes, with the prefix that switches off the
+// Win32 name rewriting (and the length limit). \\server\share\x becomes \\?\UNC\server\share\x.
+std::wstring systemPath(const QString &path)
+{
+    QString native = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    if (native.startsWith(QLatin1String("\\\\?\\")) || native.startsWith(QLatin1String("\\\\.\\")))
+        return native.toStdWString();
+    if (native.startsWith(QLatin1String("\\\\")))
+        native = QStringLiteral("\\\\?\\UNC\\") + native.mid(2);
+    else
+        native = QStringLiteral("\\\\?\\") + native;
+    return native.toStdWString();
+}
+
+FileStamp stampOf(HANDLE handle, const BY_HANDLE_FILE_INFORMATION &info)
+{
     FileStamp stamp;
-    stamp.size = info.size();
-    split(info.lastModified().toMSecsSinceEpoch(), &stamp.modifiedSeconds, &stamp.modifiedNanoseconds);
-    split(info.metadataChangeTime().toMSecsSinceEpoch(), &stamp.changedSeconds, &stamp.changedNanoseconds);
+    stamp.size = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    splitTicks(ticksOf(info.ftLastWriteTime), &stamp.modifiedSeconds, &stamp.modifiedNanoseconds);
+    // The change time (NTFS keeps one; FILE_BASIC_INFO gives it): a rewrite that puts the size and the
+    // last-write time back still changes it. Without it, the last write stands in.
+    FILE_BASIC_INFO basic;
+    if (::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) &&
+        basic.ChangeTime.QuadPart != 0)
+        splitTicks(basic.ChangeTime.QuadPart, &stamp.changedSeconds, &stamp.changedNanoseconds);
+    else {
+        stamp.changedSeconds = stamp.modifiedSeconds;
+        stamp.changedNanoseconds = stamp.modifiedNanoseconds;
+    }
+    stamp.inode = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // The volume serial number tells volumes apart; Windows has no mount id beside it.
+    stamp.device = info.dwVolumeSerialNumber;
+    return stamp;
+}
+
+bool isRegular(DWORD attributes)
+{
+    return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
+// Opens a path for reading without holding anyone else up, following links. `forQuestions` opens
+// for the file's information only (no read access needed), which also works on folders.
+HANDLE openShared(const std::wstring &path, bool forQuestions)
+{
+    return ::CreateFileW(path.c_str(), forQuestions ? FILE_READ_ATTRIBUTES : GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         forQuestions ? FILE_FLAG_BACKUP_SEMANTICS : FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+// Information of an open handle, with the volume serial number; false for anything but a regular
+// file on disk (a folder, a device, a pipe).
+bool regularInformation(HANDLE handle, BY_HANDLE_FILE_INFORMATION *info)
+{
+    return ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle, info) &&
+           isRegular(info->dwFileAttributes);
+}
+
+std::optional<FileStamp> stampOfPath(const std::wstring &path)
+{
+    const HANDLE handle = openShared(path, true);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool regular = regularInformation(handle, &info);
+    const FileStamp stamp = regular ? stampOf(handle, info) : FileStamp();
+    ::CloseHandle(handle);
+    if (!regular)
+        return std::nullopt;
     return stamp;
 }
 
 struct OpenFolder
 {
-    QString path;
+    std::wstring path; // with the trailing backslash
 };
+
+QByteArray utf8Of(const wchar_t *name)
+{
+    return QString::fromWCharArray(name).toUtf8();
+}
 
 } // namespace
 
+QString decodeFileName(const QByteArray &encodedName)
+{
+    return QString::fromUtf8(encodedName);
+}
+
+QByteArray encodeFileName(const QString &name)
+{
+    return name.toUtf8();
+}
+
 std::optional<FileStamp> FolderEntry::regularFileStamp() const
 {
-    const QString folderPath = static_cast<const OpenFolder *>(folder)->path;
-    const QFileInfo info(folderPath + QLatin1Char('/') + QFile::decodeName(QByteArray(name, length)));
-    if (!info.isFile())
-        return std::nullopt;
-    return stampOf(info);
+    const auto *open = static_cast<const OpenFolder *>(folder);
+    return stampOfPath(open->path + decodeFileName(QByteArray(name, length)).toStdWString());
 }
 
 bool forEachFolderEntry(const QString &folder, const std::function<void(const FolderEntry &)> &visit)
 {
-    const QDir dir(folder);
-    if (!dir.exists() || !dir.isReadable())
-        return false;
-    const OpenFolder open{folder};
+    OpenFolder open{systemPath(folder)};
+    if (open.path.empty() || open.path.back() != L'\\')
+        open.path += L'\\';
+    WIN32_FIND_DATAW found;
+    // FindExInfoBasic: no short 8.3 names (one lookup less per entry); large fetch: fewer round trips
+    // to a network share.
+    const HANDLE search = ::FindFirstFileExW((open.path + L'*').c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND; // an empty volume root lists nothing
     FolderEntry entry;
     entry.folder = &open;
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System, QDir::NoSort);
-    for (const QFileInfo &info : entries) {
-        const QByteArray name = QFile::encodeName(info.fileName());
+    QByteArray name;
+    do {
+        name = utf8Of(found.cFileName);
         entry.name = name.constData();
         entry.length = name.size();
-        entry.kind = info.isSymLink() ? FolderEntry::Kind::maybeFile
-                     : info.isFile()  ? FolderEntry::Kind::regular
-                                      : FolderEntry::Kind::other;
+        const DWORD attributes = found.dwFileAttributes;
+        // A reparse point (a symbolic link, a junction) is followed by the status call, as a link is
+        // on POSIX; a plain file is a regular file by the listing's own word.
+        entry.kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? FolderEntry::Kind::maybeFile
+                     : isRegular(attributes)                     ? FolderEntry::Kind::regular
+                                                                 : FolderEntry::Kind::other;
         visit(entry);
-    }
-    return true;
+    } while (::FindNextFileW(search, &found));
+    const DWORD error = ::GetLastError();
+    ::FindClose(search);
+    return error == ERROR_NO_MORE_FILES;
 }
 
 ReadOnlyFile::~ReadOnlyFile()
@@ -72,20 +176,24 @@ ReadOnlyFile::~ReadOnlyFile()
 
 bool ReadOnlyFile::open(const QByteArray &encodedPath)
 {
-    return open(QFile::decodeName(encodedPath));
+    return open(decodeFileName(encodedPath));
 }
 
 bool ReadOnlyFile::open(const QString &path)
 {
     close();
-    const QFileInfo info(path);
-    if (!info.isFile())
+    const HANDLE file = openShared(systemPath(path), false);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!regularInformation(file, &info)) {
+        ::CloseHandle(file);
         return false;
-    openedStamp = stampOf(info);
-    handle = reinterpret_cast<qintptr>(file.release());
+    }
+    // The last-access time: Windows updates it lazily if at all (off by default on NTFS volumes);
+    // keeping it still would need write access to the file's attributes, which a reader does not ask for.
+    openedStamp = stampOf(file, info);
+    handle = reinterpret_cast<qintptr>(file);
     return true;
 }
 
@@ -93,31 +201,36 @@ qint64 ReadOnlyFile::read(char *buffer, qint64 bytes)
 {
     if (handle == -1)
         return -1;
-    return reinterpret_cast<QFile *>(handle)->read(buffer, bytes);
+    DWORD got = 0;
+    const DWORD wanted = DWORD(qMin<qint64>(bytes, 1 << 30));
+    if (!::ReadFile(reinterpret_cast<HANDLE>(handle), buffer, wanted, &got, nullptr))
+        return -1;
+    return qint64(got);
 }
 
 void ReadOnlyFile::close()
 {
     if (handle != -1)
-        delete reinterpret_cast<QFile *>(handle);
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle));
     handle = -1;
 }
 
 std::optional<FileStamp> regularFileStamp(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return std::nullopt;
-    return stampOf(info);
+    return stampOfPath(systemPath(path));
 }
 
 std::optional<FileIdentity> fileIdentity(const QString &path)
 {
-    // Without the volume serial number and file index, the canonical path stands for the file.
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    if (canonical.isEmpty())
+    const HANDLE handle = openShared(systemPath(path), true);
+    if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    return FileIdentity{0, quint64(qHash(canonical.toCaseFolded()))};
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = ::GetFileInformationByHandle(handle, &info);
+    ::CloseHandle(handle);
+    if (!known)
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 bool isSameFile(const QString &a, const QString &b)
@@ -129,23 +242,41 @@ bool isSameFile(const QString &a, const QString &b)
 
 EntryType entryType(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isSymLink())
+    const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_INVALID_NAME:
+            return EntryType::missing;
+        default:
+            return EntryType::unknown;
+        }
+    }
+    // A symbolic link or a junction: the name itself is the link, whatever it points at.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return EntryType::link;
-    if (!info.exists())
-        return EntryType::missing;
-    if (info.isDir())
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return EntryType::folder;
-    return info.isFile() ? EntryType::regular : EntryType::other;
+    return (attributes & FILE_ATTRIBUTE_DEVICE) ? EntryType::other : EntryType::regular;
 }
 
 bool touchWithoutFollowing(const QString &path)
 {
-    if (entryType(path) != EntryType::regular)
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened, and stamped, itself.
+    const HANDLE handle =
+        ::CreateFileW(systemPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
         return false;
-    QFile file(path);
-    return file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) &&
-           file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const bool touched = ::SetFileTime(handle, nullptr, nullptr, &now);
+    ::CloseHandle(handle);
+    return touched;
 }
 
 bool mountsHaveUniqueIds()
@@ -155,7 +286,30 @@ bool mountsHaveUniqueIds()
 
 QString lookupFailure(const QString &path)
 {
-    return QFileInfo::exists(path) ? QString() : QStringLiteral("No such file or directory");
+    if (::GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return QString();
+    const DWORD error = ::GetLastError();
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_NAME:
+        return QStringLiteral("No such file or directory");
+    case ERROR_ACCESS_DENIED:
+        return QStringLiteral("Permission denied");
+    default:
+        break;
+    }
+    // The system's own words for the rest, in English as the other messages are.
+    wchar_t *text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    const QString message = length ? QString::fromWCharArray(text, int(length)).trimmed()
+                                   : QStringLiteral("Windows error %1").arg(error);
+    ::LocalFree(text);
+    return message;
 }
 
 } // namespace platform

@@ -3,12 +3,15 @@
 # never drifts from the program: help2man turns "steel-archive --help" into the page, and each command
 # named in its "Commands:" list gets a subsection of COMMANDS made from "steel-archive <command> --help".
 # A new command therefore appears without an edit here.
-# Usage: make-manpage.sh STEEL_ARCHIVE OUTPUT.1.gz
+# Usage: make-manpage.sh STEEL_ARCHIVE OUTPUT.1.gz RELEASE_DATE (yyyy-mm-dd)
 # SPDX-License-Identifier: GPL-3.0-or-later
 set -eu
 
 program=$1
 output=$2
+# The page carries the release's date, not the day it was built (help2man reads SOURCE_DATE_EPOCH).
+SOURCE_DATE_EPOCH=$(date -u -d "$3" +%s)
+export SOURCE_DATE_EPOCH
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -34,7 +37,13 @@ fi
             /^\.SH DESCRIPTION/ { print ".PP"; next }
             /^\.SH OPTIONS/ { print ".PP"; print ".B Options:"; next }
             /^\.SH / { body = 0; next }
-            /^\.SS / { print ".PP"; sub(/^\.SS/, ".B"); print; next }
+            # The status table gets one line per code, without the blank line between list entries.
+            /^\.SS / {
+                print ".PP"; sub(/^\.SS/, ".B"); print
+                if ($0 ~ /^\.B "Status codes/) { print ".PD 0"; table = 1 }
+                next
+            }
+            table && /^\.(PP|SH|SS)/ { print ".PD"; table = 0 }
             body { print }'
     done
     printf '[SEE ALSO]\n.BR steel\\-viewer (1)\n'
@@ -42,4 +51,23 @@ fi
 
 h2m --name="command-line companion of the Velmora-Steel archive viewer" \
     --include="$work/commands.h2m" --output="$work/steel-archive.1"
-gzip -9n <"$work/steel-archive.1" >"$output"
+
+# The page in plain ASCII, so that it reads the same whatever encoding man assumes: every other
+# character as troff's \[uXXXX]. Where the output device has no Cyrillic (man in a locale that is not
+# UTF-8 writes ASCII), each Cyrillic letter falls back to its Latin transliteration instead of
+# vanishing; a device that has the letter draws it.
+perl -CSD -e '
+    my @latin = ("A", "B", "V", "G", "D", "E", "Zh", "Z", "I", "J", "K", "L", "M", "N", "O", "P", "R",
+                 "S", "T", "U", "F", "Kh", "C", "Ch", "Sh", "Shch", "", "Y", "", "E", "Ju", "Ja");
+    my $fallbacks = "";
+    for my $i (0 .. $#latin) {
+        $fallbacks .= sprintf(".fchar \\[u%04X] %s\n", 0x410 + $i, $latin[$i]);
+        $fallbacks .= sprintf(".fchar \\[u%04X] %s\n", 0x430 + $i, lc $latin[$i]);
+    }
+    $fallbacks .= ".fchar \\[u0401] E\n.fchar \\[u0451] e\n";
+    while (my $line = <STDIN>) {
+        $line =~ s/([^\x00-\x7f])/sprintf("\\[u%04X]", ord $1)/ge;
+        print $line;
+        print $fallbacks if $line =~ /^\.TH /;
+    }' <"$work/steel-archive.1" >"$work/steel-archive.ascii.1"
+gzip -9n <"$work/steel-archive.ascii.1" >"$output"

@@ -101,6 +101,9 @@ private slots:
 
     void newestFirstThenNameByCharacterCode()
     {
+#ifdef Q_OS_WIN
+        QSKIP("steel_a.json and steel_A.json are one file on Windows' case-insensitive file systems");
+#endif
         ArchiveFolder folder;
         folder.addFile(QStringLiteral("steel_a.json"), ArchiveFolder::minutes(5));
         folder.addFile(QStringLiteral("steel_B.json"), ArchiveFolder::minutes(5));

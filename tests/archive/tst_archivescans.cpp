@@ -58,6 +58,7 @@ private slots:
                            "2 steel_a-2019_03_07-14_05_09.json"}
             << k1 << march << d07 << QStringList{"C", "a", "b"} << QStringLiteral("C") << none << none
             << none;
+#ifndef Q_OS_WIN // steel_k2-... and steel_K2-... would be one file on Windows' case-insensitive file systems
         QTest::newRow("technologies by character code")
             << QStringList{"0 steel_k2-2019_03_07-14_05_09.json", "1 steel_K10-2019_03_07-14_05_09.json",
                            "2 steel_K2-2019_03_07-14_05_09.json", "3 steel_K2-2019_03_08-14_05_09.json",
@@ -65,6 +66,7 @@ private slots:
             << QStringLiteral("K2") << march << d07 << QStringList{"A", "K10", "K2", "k2", "Ж"}
             << QStringLiteral("A") << QStringList{march} << QStringList{"08", d07}
             << QStringList{"14:05:09", "14:05:09"};
+#endif
         QTest::newRow("upper-case name")
             << QStringList{"1 STEEL_K1-2019_03_07-14_05_09.JSON"} << k1 << march << d07 << QStringList{k1}
             << k1 << QStringList{march} << QStringList{d07} << QStringList{"14:05:09"};
@@ -110,7 +112,11 @@ private slots:
             << QStringList{"1 steel_Ковш-2019_03_07-14_05_09.json"} << QStringLiteral("КОВШ") << march << d07
             << QStringList{"Ковш"} << QStringLiteral("Ковш") << QStringList{march} << QStringList{d07}
             << QStringList{"14:05:09"};
+#ifdef Q_OS_WIN // "*" and "?" cannot be part of a file name on Windows
+        for (const QString &wild : {QStringLiteral("[K]1")}) {
+#else
         for (const QString &wild : {QStringLiteral("K*"), QStringLiteral("K?"), QStringLiteral("[K]1")}) {
+#endif
             QStringList both{wild, k1};
             both.sort();
             QTest::addRow("%s stands for itself", qPrintable(wild))

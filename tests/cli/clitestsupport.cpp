@@ -4,6 +4,7 @@
 #include "commands.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTextStream>
@@ -19,9 +20,15 @@ CommandResult runTool(const QStringList &arguments)
     return result;
 }
 
+namespace {
+// Made absolute before any test changes the working directory: on Windows a path from the build
+// machine ("/work/...") names a folder on the current drive, which a test's temporary folder changes.
+const QString program = QFileInfo(QStringLiteral(STEEL_ARCHIVE_PROGRAM)).absoluteFilePath();
+} // namespace
+
 QString steelArchiveProgram()
 {
-    return QStringLiteral(STEEL_ARCHIVE_PROGRAM);
+    return program;
 }
 
 CommandResult runProgram(const QStringList &arguments, const QStringList &environment)

@@ -6,6 +6,7 @@
 #include "archive/archivelisting.h"
 #include "archive/archivereader.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
 #include "archive/measurementindex.h"
 #include "archivecommands.h"
 #include "platform/filesystem.h"
@@ -25,7 +26,9 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -33,7 +36,10 @@ namespace {
 // big archive, but it is the definition that the one-listing route must match byte for byte.
 QString listByScans(const QString &directory, bool json)
 {
-    const auto entry = [](const QString &text) { return text.isEmpty() ? QStringLiteral("(empty)") : text; };
+    // Plain text shows names as a terminal may show them; JSON keeps them as they are.
+    const auto entry = [](const QString &text) {
+        return text.isEmpty() ? QStringLiteral("(empty)") : archive::displayName(text);
+    };
     const archive::TechnologyScan scan = archive::scanTechnologies(directory);
     QString text;
     QTextStream lines(&text);
@@ -223,8 +229,12 @@ private slots:
                       minutesAfter(5));
             break;
         case 5:
+#ifdef Q_OS_WIN
+            QSKIP("Windows: Qt cannot take the right to read a file away");
+#else
             if (::geteuid() == 0)
                 QSKIP("root reads every file");
+#endif
             QVERIFY(QFile::setPermissions(a, QFileDevice::Permissions()));
             break;
         case 6: {
@@ -318,7 +328,9 @@ private slots:
     {
         QTest::addColumn<QString>("trap");
         QTest::newRow("cache folder inside the archive") << "cache in archive";
+#ifndef Q_OS_WIN // Windows: QFile::link makes a shell shortcut, not a link the file system follows
         QTest::newRow("cache folder a link to the archive") << "cache folder";
+#endif
         QTest::newRow("index a link to a new name in the archive") << "";
         QTest::newRow("index a link to an archive file") << "steel_K1-2024_01_10-08_00_00.json";
         QTest::newRow("write-ahead log a link into the archive") << "-wal";
@@ -366,7 +378,9 @@ private slots:
         QTest::newRow("relative") << "arch" << true;
         QTest::newRow("absolute") << "<root>/arch" << true;
         QTest::newRow("trailing slash and dots") << "./other/../arch/" << true;
+#ifndef Q_OS_WIN // as above: a shortcut there
         QTest::newRow("through a link") << "link" << true;
+#endif
         QTest::newRow("same relative name, other working directory") << "other:arch" << false;
     }
 
@@ -427,7 +441,7 @@ private slots:
         QList<QProcess *> runs;
         for (int i = 0; i < 3; ++i) {
             auto *run = new QProcess(this);
-            run->start(QStringLiteral(STEEL_ARCHIVE_PROGRAM), {"check", dir.path()});
+            run->start(steelArchiveProgram(), {"check", dir.path()});
             runs.append(run);
         }
         for (QProcess *run : runs) {
@@ -459,6 +473,9 @@ private slots:
     // characters stays one line. With the index as without.
     void oddNamesAreCountedAndNamed()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows names are UTF-16 without control characters: names like these cannot exist there");
+#endif
         QFETCH(QByteArray, name);
         QFETCH(QString, shown);
         QFETCH(QString, reason);
@@ -505,6 +522,9 @@ private slots:
     // show, export and render take a file name the encoding cannot decode as they were given it.
     void undecodableFileNameArgumentIsOpened()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows names are UTF-16 and its arguments too: no name or argument is undecodable there");
+#endif
         QTemporaryDir dir;
         writeFile(dir.path(), "a.json", measurementWithMelt("A-1"), minutesAfter(1));
         QCOMPARE(std::rename(QFile::encodeName(dir.filePath("a.json")).constData(),
@@ -514,7 +534,7 @@ private slots:
             [&dir] { std::remove((QFile::encodeName(dir.path()) + "/steel_K1-\xff.json").constData()); });
         QProcess run;
         run.start("/bin/sh", {"-c", "exec \"$0\" show \"$1/$(printf 'steel_K1-\\377.json')\"",
-                              QStringLiteral(STEEL_ARCHIVE_PROGRAM), dir.path()});
+                              steelArchiveProgram(), dir.path()});
         QVERIFY(run.waitForFinished(60000));
         QCOMPARE(run.exitCode(), 0);
         QVERIFY2(run.readAllStandardOutput().contains("A-1"), run.readAllStandardError().constData());
@@ -529,10 +549,12 @@ private slots:
         QTest::newRow("k1 and K1 twins")
             << QStringList{"steel_K1-2019_03_07-09_00_00.json", "steel_k1-2019_03_07-10_00_00.json",
                            "STEEL_K1-2019_03_07-11_00_00.JSON", "steel_k1-2019_04_01-00_00_00.json"};
+#ifndef Q_OS_WIN // "*" and "?" cannot be part of a file name on Windows
         QTest::newRow("wildcard technologies")
             << QStringList{"steel_K*-2019_03_07-09_00_00.json",   "steel_K?-2019_03_07-10_00_00.json",
                            "steel_K[1]-2019_03_07-11_00_00.json", "steel_K1-2019_03_07-12_00_00.json",
                            "steel_[!a]-2019_03_07-13_00_00.json", "steel_a-2019_03_07-14_00_00.json"};
+#endif
         QTest::newRow("invalid moments and odd technologies")
             << QStringList{"steel_x.json",
                            "steel_-2019_03_07-14_05_09.json",
@@ -544,7 +566,10 @@ private slots:
                            "steel_K1-2019_03_07-25_00_00.json",
                            "steel_Ünï-2019_03_07-14_05_09.json",
                            "steel_ünï-2019_03_07-15_05_09.json",
-                           "steel_q\"\\\t-2019_03_07-14_05_09.json"};
+#ifndef Q_OS_WIN // '"', '\\' and control characters cannot be part of a file name on Windows
+                           "steel_q\"\\\t-2019_03_07-14_05_09.json",
+#endif
+            };
         QTest::newRow("x.json and x.old.json, equal times")
             << QStringList{"steel_K1-2019_03_07-14_05_09.json", "steel_K1-2019_03_07-14_05_09.old.json",
                            "steel_K1-2019_03_07-14_05_09.json.bak", "steel_K1-2019_03_07-08_00_00.json"};

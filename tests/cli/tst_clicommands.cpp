@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "clitestsupport.h"
 
+#include "archivestatistics.h"
+
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
 #include "measurement/measurementfile.h"
@@ -18,7 +20,11 @@
 #include <cmath>
 #include <cstring>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -48,7 +54,22 @@ bool sameDouble(double a, double b)
 // Files readable by nobody are still readable for root, so such cases only run for other users.
 bool runsAsRoot()
 {
+#ifdef Q_OS_WIN
+    return true; // Windows: Qt cannot take the right to read away (no permission bits), as for root
+#else
     return geteuid() == 0;
+#endif
+}
+
+bool makeHardLink(const QString &target, const QString &link)
+{
+#ifdef Q_OS_WIN
+    return ::CreateHardLinkW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(link).utf16()),
+                             reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(target).utf16()),
+                             nullptr);
+#else
+    return ::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+#endif
 }
 
 } // namespace
@@ -119,7 +140,10 @@ private:
             {QStringLiteral("modified 23 hours after its moment"), name(), good, 23 * 3600, QString(), none});
         files.append(
             {QStringLiteral("copied two days later"), name(), good, 48 * 3600,
-             QStringLiteral("more than a day away from the moment in its name (1 of 16 dated files are so)"),
+             QStringLiteral("more than a day away from the moment in its name (1 of 16 dated files are so): "
+                            "the viewer's newest measurement and its time lists follow the modification "
+                            "times, so it may open on the wrong melt (a copy that did not keep the times "
+                            "does this); steel-archive check --list-times lists them all"),
              none});
         return files;
     }
@@ -128,6 +152,14 @@ private:
     {
         const QString path = root.filePath(name);
         QDir(path).removeRecursively();
+        QDir().mkpath(path);
+        return path;
+    }
+
+    // Where outputs go: never the folder of the measurement read, which is an archive.
+    QString outputFolder()
+    {
+        const QString path = root.filePath(QStringLiteral("outputs"));
         QDir().mkpath(path);
         return path;
     }
@@ -186,6 +218,115 @@ private slots:
         QCOMPARE(unknown.exitCode, 2);
         QVERIFY(unknown.err.contains(QLatin1String("lsit")));
         QCOMPARE(runProgram({}).exitCode, 2);
+    }
+
+    void messagesFollowTheLanguageOfTheLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("arguments"); // DIR: a folder with one file whose status is no code
+        QTest::addColumn<QString>("expected");      // in the output, or for a failure in the error line
+        const QStringList repeated{QStringLiteral("export"), QStringLiteral("m.json"),
+                                   QStringLiteral("-o"),     QStringLiteral("a.csv"),
+                                   QStringLiteral("-o"),     QStringLiteral("b.csv")};
+        QTest::newRow("Russian usage error")
+            << QStringLiteral("ru_RU.UTF-8") << repeated
+            << QStringLiteral(
+                   "steel-archive export: -o задан больше одного раза; см. steel-archive export --help\n");
+        QTest::newRow("English usage error")
+            << QStringLiteral("C.UTF-8") << repeated
+            << QStringLiteral(
+                   "steel-archive export: -o is given more than once; see steel-archive export --help\n");
+        QTest::newRow("Russian help")
+            << QStringLiteral("ru_UA.UTF-8") << QStringList{QStringLiteral("--help")}
+            << QStringLiteral("Спутник окна просмотра архива");
+        QTest::newRow("English help")
+            << QStringLiteral("en_GB.UTF-8") << QStringList{QStringLiteral("--help")}
+            << QStringLiteral("Companion of the Velmora-Steel archive viewer");
+        const QString file = QStringLiteral("DIR/steel_K1-2019_03_07-14_05_09.json");
+        QTest::newRow("Russian check finding")
+            << QStringLiteral("ru_RU.UTF-8") << QStringList{QStringLiteral("check"), QStringLiteral("DIR")}
+            << QStringLiteral(
+                   "steel_K1-2019_03_07-14_05_09.json: кода статуса 13 нет в таблице статусов: окно "
+                   "просмотра показывает \"ОШИБКА\"\n");
+        QTest::newRow("English check finding")
+            << QStringLiteral("C.UTF-8") << QStringList{QStringLiteral("check"), QStringLiteral("DIR")}
+            << QStringLiteral("steel_K1-2019_03_07-14_05_09.json: status code 13 is not in the status table: "
+                              "the viewer shows \"ОШИБКА\"\n");
+        QTest::newRow("Russian system reason")
+            << QStringLiteral("ru_RU.UTF-8")
+            << QStringList{QStringLiteral("export"), file, QStringLiteral("-o"),
+                           file + QStringLiteral("/a.csv")}
+            << QStringLiteral("steel-archive export: %1/a.csv: не удаётся проверить: это не каталог\n")
+                   .arg(file);
+    }
+
+    void messagesFollowTheLanguageOfTheLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, expected);
+        const QString dir = freshFolder(QStringLiteral("language"));
+        writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"),
+                  measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), goodResults("13")),
+                  QDateTime(QDate(2019, 3, 7), QTime(14, 5, 9)));
+        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^DIR")), dir);
+        expected.replace(QRegularExpression(QStringLiteral("^steel-archive export: DIR")),
+                         QStringLiteral("steel-archive export: ") + dir);
+        // The file was written before either run: the first may keep it in the index at once.
+        const auto run = [&arguments](const QString &locale) {
+            return runProgram(arguments, {QStringLiteral("LANG=") + locale, QStringLiteral("LC_ALL="),
+                                          QStringLiteral("LC_MESSAGES="),
+                                          QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=0")});
+        };
+        // First in the other language: what that run keeps (the index) must not speak for this one.
+        run(locale.startsWith(QLatin1String("ru_")) ? QStringLiteral("C.UTF-8")
+                                                    : QStringLiteral("ru_RU.UTF-8"));
+        const CommandResult result = run(locale);
+        if (result.exitCode == 2)
+            QCOMPARE(result.err, expected);
+        else
+            QVERIFY2(result.out.contains(expected), qPrintable(result.out));
+    }
+
+    void aRepeatedOptionIsAUsageErrorInEveryCommand_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // FILE: a measurement; DIR: its folder
+        const auto row = [](const char *label, std::initializer_list<const char *> list) {
+            QStringList arguments;
+            for (const char *a : list)
+                arguments << QString::fromUtf8(a);
+            QTest::newRow(label) << arguments;
+        };
+        row("export -o", {"export", "FILE", "-o", "a.csv", "-o", "b.csv"});
+        row("export -o and --output", {"export", "FILE", "-o", "a.csv", "--output", "b.csv"});
+        row("export --delimiter", {"export", "FILE", "--delimiter", ";", "--delimiter", ";"});
+        row("render --size", {"render", "FILE", "-o", "a.png", "--size", "64x64", "--size", "32x32"});
+        row("report -o", {"report", "DIR", "-o", "a.pdf", "-o", "b.pdf"});
+        row("stats --by", {"stats", "DIR", "--by", "day", "--by", "month"});
+        row("stats --to", {"stats", "DIR", "--to", "2024-01-01", "--to", "2025-01-01"});
+        row("find --technology", {"find", "DIR", "--technology", "K1", "--technology", "K2"});
+        row("watch --quiet-period", {"watch", "DIR", "--quiet-period", "1", "--quiet-period", "2"});
+        row("demo --seed", {"demo", "DIR/demo", "--seed", "1", "--seed", "2"});
+    }
+
+    void aRepeatedOptionIsAUsageErrorInEveryCommand()
+    {
+        QFETCH(QStringList, arguments);
+        const QString dir = freshFolder(QStringLiteral("repeated"));
+        const QString file =
+            writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
+        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
+        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^DIR")), dir);
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir);
+        const CommandResult result = runProgram(arguments);
+        QDir::setCurrent(previous);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(QLatin1String("given more than once")), qPrintable(result.err));
+        QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("steel_K1-2019_03_07-14_05_09.json")});
     }
 
     // ---- ls
@@ -435,7 +576,7 @@ private slots:
                 QSKIP("root reads every file");
             QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
         }
-        const QString output = dir + QStringLiteral("/out.png");
+        const QString output = outputFolder() + QStringLiteral("/out.png");
         QStringList arguments{command, path};
         if (command != QLatin1String("show"))
             arguments << QStringLiteral("-o") << output;
@@ -522,6 +663,40 @@ private slots:
             << find + QStringList{QStringLiteral("B-200")} + russian << 1
             << QStringLiteral("B-200;2024-01-12 10:00:00;k1;1650,5;-20;;;;7;") + measurement::statusText(7) +
                    QStringLiteral(";steel_k1-2024_01_12-10_00_00.json");
+        // --excel: what a spreadsheet on a Russian desktop opens right by double-click.
+        const QStringList excel{QStringLiteral("--excel")};
+        QTest::newRow("export --excel: byte-order mark, CRLF")
+            << export_ + excel << 0 << QStringLiteral("\uFEFFtime_s;emf_mV;temperature_C\r");
+        QTest::newRow("export --excel: numbers")
+            << export_ + excel << 2 << QStringLiteral("0,1;1,75;407,5\r");
+        const QStringList findOdd{QStringLiteral("find"), QStringLiteral("ODD"), QStringLiteral("--csv"),
+                                  QStringLiteral("--melt")};
+        const QString ok = measurement::statusText(8);
+        const QString oddName = QStringLiteral("steel_K1-2024_03_01-10_00_00.json");
+        QTest::newRow("find: texts that look like formulas show as text")
+            << findOdd + QStringList{QStringLiteral("=1+2")} << 1
+            << QStringLiteral("\"'=1+2\",2024-03-01 10:00:00,K1,-12.5,\"'@x\",,,,8,") + ok +
+                   QLatin1Char(',') + oddName;
+        QTest::newRow("find --excel: formula-like texts and negative numbers")
+            << findOdd + QStringList{QStringLiteral("=1+2"), QStringLiteral("--excel")} << 1
+            << QStringLiteral("\"'=1+2\";2024-03-01 10:00:00;K1;-12,5;\"'@x\";;;;8;") + ok +
+                   QLatin1Char(';') + oddName + QLatin1Char('\r');
+        QTest::newRow("find: a melt that is a number stays one")
+            << findOdd + QStringList{QStringLiteral("-7")} << 1
+            << QStringLiteral("-7,2024-03-01 11:00:00,K1,1600.5,150,,,,3,") + measurement::statusText(3) +
+                   QStringLiteral(",steel_K1-2024_03_01-11_00_00.json");
+        const QStringList stats{QStringLiteral("stats"), QStringLiteral("ODD"), QStringLiteral("--csv")};
+        QTest::newRow("stats --csv") << stats << 1
+                                     << QStringLiteral(
+                                            "K1,2,1,0,0,0,0,1,0,0,0,0,0,0.5,-12.5,794,1600.5,150,150,150");
+        QTest::newRow("stats --csv for a Russian spreadsheet")
+            << stats + russian << 1
+            << QStringLiteral("K1;2;1;0;0;0;0;1;0;0;0;0;0;0,5;-12,5;794;1600,5;150;150;150");
+        QTest::newRow("stats --excel: byte-order mark, CRLF")
+            << stats + excel << 0
+            << QStringLiteral("\uFEFFtechnology;measurements;") +
+                   cli::statusColumns().join(QLatin1Char(';')) +
+                   QStringLiteral(";ok_share;temp_min;temp_median;temp_max;emf_min;emf_median;emf_max\r");
     }
 
     void csvSuitsSpreadsheets()
@@ -533,6 +708,16 @@ private slots:
             writeFile(freshFolder(QStringLiteral("csv")), QStringLiteral("m.json"), goodMeasurement());
         arguments.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
         arguments.replaceInStrings(QRegularExpression(QStringLiteral("^DIR$")), searchDir);
+        const QString odd = freshFolder(QStringLiteral("csv-odd"));
+        writeFile(
+            odd, QStringLiteral("steel_K1-2024_03_01-10_00_00.json"),
+            measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5),
+                                "\"Smelt\":\"=1+2\",\"Temp\":\"-12.5\",\"Eds\":\"@x\",\"Status\":\"8\""));
+        writeFile(
+            odd, QStringLiteral("steel_K1-2024_03_01-11_00_00.json"),
+            measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5),
+                                "\"Smelt\":\"-7\",\"Temp\":\"1600.5\",\"Eds\":\"150\",\"Status\":\"3\""));
+        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^ODD$")), odd);
         const CommandResult result = runTool(arguments);
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         QCOMPARE(result.out.split(QLatin1Char('\n')).value(line), expected);
@@ -542,7 +727,7 @@ private slots:
     {
         const QString dir = freshFolder(QStringLiteral("export-file"));
         const QString path = writeFile(dir, QStringLiteral("m.json"), goodMeasurement());
-        const QString output = writeFile(dir, QStringLiteral("curves.csv"), "earlier export\n");
+        const QString output = writeFile(outputFolder(), QStringLiteral("curves.csv"), "earlier export\n");
         const auto outputContent = [&output] {
             QFile file(output);
             return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -571,7 +756,7 @@ private slots:
         const QString dir = freshFolder(QStringLiteral("render"));
         const QString path =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
-        const QString output = dir + QStringLiteral("/plot.png");
+        const QString output = outputFolder() + QStringLiteral("/plot.png");
         // No platform given: the program must choose one that needs no screen.
         const CommandResult result =
             runProgram({QStringLiteral("render"), path, QStringLiteral("-o"), output,
@@ -598,7 +783,7 @@ private slots:
         const QString dir = freshFolder(QStringLiteral("render-pdf"));
         const QString path =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
-        const QString output = dir + QStringLiteral("/plot.pdf");
+        const QString output = outputFolder() + QStringLiteral("/plot.pdf");
         const CommandResult result =
             runProgram({QStringLiteral("render"), path, QStringLiteral("-o"), output});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
@@ -621,11 +806,14 @@ private slots:
             return QStringList{QStringLiteral("-o"), QString::fromUtf8(name)};
         };
         QTest::newRow("no output") << render << QStringList{} << QStringLiteral("-o");
-        QTest::newRow("unknown format") << render << output("plot.jpg") << QStringLiteral("plot.jpg");
+        // Run in the input's folder, where nothing may be written: good outputs go to a folder beside it.
+        QTest::newRow("unknown format")
+            << render << output("../outputs/plot.jpg") << QStringLiteral("plot.jpg");
         for (const char *size : {"0x100", "640", "640x", "99999x100", "640x360x2", "axb", "-640x360"})
             QTest::addRow("size %s", size)
                 << render
-                << output("plot.png") + QStringList{QStringLiteral("--size"), QString::fromLatin1(size)}
+                << output("../outputs/plot.png") +
+                       QStringList{QStringLiteral("--size"), QString::fromLatin1(size)}
                 << QString::fromLatin1(size);
         QTest::newRow("render to standard output")
             << render << output("-") << QStringLiteral("standard output");
@@ -633,14 +821,16 @@ private slots:
         for (const char *command : {"export", "render"}) {
             const QString name = QString::fromLatin1(command);
             QTest::addRow("%s over the input", command)
-                << name << output("steel_K1-2019_03_07-14_05_09.json") << QStringLiteral("is the input file");
+                << name << output("steel_K1-2019_03_07-14_05_09.json") << QStringLiteral("being read");
             QTest::addRow("%s over the input, spelled otherwise", command)
                 << name << output("./sub/../steel_K1-2019_03_07-14_05_09.json")
-                << QStringLiteral("is the input file");
+                << QStringLiteral("being read");
+#ifndef Q_OS_WIN // Windows: QFile::link makes a shell shortcut, not a link the file system follows
             QTest::addRow("%s through a symbolic link", command)
-                << name << output("link.png") << QStringLiteral("is the input file");
+                << name << output("link.png") << QStringLiteral("symbolic link to");
+#endif
             QTest::addRow("%s through a hard link", command)
-                << name << output("hard.png") << QStringLiteral("is the input file");
+                << name << output("hard.png") << QStringLiteral("being read");
             QTest::addRow("%s to an archive name beside the input", command)
                 << name << output("STEEL_K2-2020_01_01-00_00_00.JSON")
                 << QStringLiteral("named like an archive file");
@@ -651,6 +841,10 @@ private slots:
         QTest::newRow("decimal comma with the comma delimiter")
             << QStringLiteral("export") << QStringList{QStringLiteral("--decimal-comma")}
             << QStringLiteral("--delimiter");
+        QTest::newRow("--excel with another delimiter")
+            << QStringLiteral("export")
+            << QStringList{QStringLiteral("--excel"), QStringLiteral("--delimiter"), QStringLiteral("|")}
+            << QStringLiteral("--excel");
         QTest::newRow("delimiter that is part of numbers")
             << QStringLiteral("export") << QStringList{QStringLiteral("--delimiter"), QStringLiteral(".")}
             << QStringLiteral("--delimiter \".\"");
@@ -662,13 +856,14 @@ private slots:
         QFETCH(QStringList, options);
         QFETCH(QString, mentioned);
         const QString dir = freshFolder(QStringLiteral("output-bad"));
+        outputFolder();
         const QString input = QStringLiteral("steel_K1-2019_03_07-14_05_09.json");
         const QString path = writeFile(dir, input, goodMeasurement());
         QVERIFY(QDir(dir).mkdir(QStringLiteral("sub")));
+#ifndef Q_OS_WIN // as above: a shortcut there
         QVERIFY(QFile::link(path, dir + QStringLiteral("/link.png")));
-        QCOMPARE(::link(QFile::encodeName(path).constData(),
-                        QFile::encodeName(dir + QStringLiteral("/hard.png")).constData()),
-                 0);
+#endif
+        QVERIFY(makeHardLink(path, dir + QStringLiteral("/hard.png")));
         const QStringList before = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         const QString previous = QDir::currentPath();
         QDir::setCurrent(dir);
@@ -843,6 +1038,28 @@ private slots:
                      qPrintable(line));
     }
 
+    void checkListsEveryFileWhoseTimeDisagreesWithItsName()
+    {
+        const QString dir = freshFolder(QStringLiteral("check-times"));
+        const auto write = [&dir](const char *name, qint64 shiftSeconds) {
+            const QString fileName = QString::fromLatin1(name);
+            writeFile(dir, fileName, goodMeasurement(), namedMoment(fileName).addSecs(shiftSeconds));
+        };
+        write("steel_K1-2019_03_07-10_00_00.json", 0);
+        write("steel_K1-2019_03_08-10_00_00.json", 25 * 3600);
+        write("steel_K2-2019_03_07-10_00_00.json", -23 * 3600);
+        write("steel_K2-2019_03_09-10_00_00.json", -3 * 24 * 3600);
+        writeFile(dir, QStringLiteral("steel_undated.json"), goodMeasurement());
+        const CommandResult result = runTool({QStringLiteral("check"), dir, QStringLiteral("--list-times")});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.out, QStringLiteral("steel_K1-2019_03_08-10_00_00.json: named 2019-03-08 10:00:00, "
+                                            "modified 2019-03-09 11:00:00\n"
+                                            "steel_K2-2019_03_09-10_00_00.json: named 2019-03-09 10:00:00, "
+                                            "modified 2019-03-06 10:00:00\n"
+                                            "checked 4 dated files: 2 modified more than a day away from "
+                                            "the moment in their names\n"));
+    }
+
     void checkReportsAnUnreadableFile()
     {
         if (runsAsRoot())
@@ -885,10 +1102,11 @@ private slots:
         QTest::newRow("to, inclusive") << args({"--to", "2024-01-11"}) << QStringList{k1b, k1a};
         QTest::newRow("one day") << args({"--from", "2024-01-12", "--to", "2024-01-12"})
                                  << QStringList{ukpA, k1lower};
-        QTest::newRow("dotted date with a shift's times")
-            << args({"--from", "11.01.2024 09:00", "--to", "12.01.2024 10:00"}) << QStringList{k1lower, k1b};
-        QTest::newRow("a minute bound covers its minute")
-            << args({"--to", "2024-01-12 10:00"}) << QStringList{k1lower, k1b, k1a};
+        QTest::newRow("dotted date with a one-digit hour")
+            << args({"--from", "11.01.2024 9:00", "--to", "12.01.2024 10:00:01"})
+            << QStringList{k1lower, k1b};
+        QTest::newRow("a time of day as --to leaves that moment out")
+            << args({"--to", "2024-01-12 10:00"}) << QStringList{k1b, k1a};
         QTest::newRow("seconds exact") << args({"--from", "2024-01-12 23:59:59"}) << QStringList{ukpB, ukpA};
         QTest::newRow("status code") << args({"--status", "8"}) << QStringList{k1a, noMoment};
         QTest::newRow("verdict without case, spaces, stops")
@@ -904,6 +1122,7 @@ private slots:
         QTest::newRow("no-value marks and words never match")
             << args({"--temp", ":"}) << QStringList{ukpB, k1lower, k1a, noMoment};
         QTest::newRow("negative EMF") << args({"--emf", "-50:0"}) << QStringList{k1lower};
+        QTest::newRow("decimal comma") << args({"--temp", "1650,5:1650,5"}) << QStringList{k1lower};
         QTest::newRow("32767 is no EMF") << args({"--emf", "100:"}) << QStringList{ukpB, ukpA, k1a};
         QTest::newRow("all conditions together")
             << args({"--technology", "UKP", "--emf", "190:", "--from", "2024-01-01"}) << QStringList{ukpA};
@@ -923,6 +1142,57 @@ private slots:
         QCOMPARE(found, expected);
     }
 
+    void consecutiveShiftsCountEveryMeasurementOnce_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("period");
+        QTest::addColumn<int>("count");
+        const auto period = [](const char *from, const char *to) {
+            QStringList arguments;
+            if (from)
+                arguments << QStringLiteral("--from") << QString::fromUtf8(from);
+            if (to)
+                arguments << QStringLiteral("--to") << QString::fromUtf8(to);
+            return arguments;
+        };
+        for (const char *command : {"find", "stats"}) {
+            const QString name = QString::fromLatin1(command);
+            QTest::addRow("%s: day shift", command)
+                << name << period("26.01.2025 8:00", "26.01.2025 20:00") << 2;
+            QTest::addRow("%s: night shift", command)
+                << name << period("26.01.2025 20:00", "27.01.2025 08:00") << 4;
+            QTest::addRow("%s: a date alone as --to covers its day", command)
+                << name << period(nullptr, "2025-01-26") << 6;
+            QTest::addRow("%s: seconds as --to", command)
+                << name << period(nullptr, "2025-01-26 20:00:01") << 4;
+            QTest::addRow("%s: from the moment of a melt on", command)
+                << name << period("2025-01-27 07:59:59", nullptr) << 2;
+        }
+    }
+
+    void consecutiveShiftsCountEveryMeasurementOnce()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, period);
+        QFETCH(int, count);
+        const QString dir = freshFolder(QStringLiteral("shifts"));
+        for (const char *moment :
+             {"2025_01_26-07_59_59", "2025_01_26-08_00_00", "2025_01_26-19_59_59", "2025_01_26-20_00_00",
+              "2025_01_26-20_00_01", "2025_01_26-23_59_59", "2025_01_27-07_59_59", "2025_01_27-08_00_00"})
+            writeFile(dir, QStringLiteral("steel_K1-%1.json").arg(QLatin1String(moment)), goodMeasurement());
+        const CommandResult result = runTool(
+            QStringList{command, dir, QStringLiteral("--json"), QStringLiteral("--no-index")} + period);
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QJsonDocument json = QJsonDocument::fromJson(result.out.toUtf8());
+        QCOMPARE(command == QLatin1String("find") ? json.array().size()
+                                                  : json.object()
+                                                        .value(QStringLiteral("total"))
+                                                        .toObject()
+                                                        .value(QStringLiteral("measurements"))
+                                                        .toInt(),
+                 count);
+    }
+
     void findWritesOneLinePerMeasurement()
     {
         const CommandResult result =
@@ -930,6 +1200,43 @@ private slots:
         QCOMPARE(result.out, QStringLiteral("2024-01-11 09:00:00\tK1\ta-101\t") + measurement::noDataText() +
                                  QLatin1Char('\t') + measurement::statusText(10) +
                                  QStringLiteral("\tsteel_K1-2024_01_11-09_00_00.json\n"));
+    }
+
+    // A name may hold any byte but "/": plain text shows it on one line that cannot steer a terminal,
+    // the machine formats keep it exactly.
+    void findEscapesControlCharactersOnlyInPlainText_data()
+    {
+        QTest::addColumn<QString>("technology");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line break") << QStringLiteral("K\n1") << QStringLiteral("K\\n1");
+        QTest::newRow("tab") << QStringLiteral("K\t1") << QStringLiteral("K\\t1");
+        QTest::newRow("terminal escape") << QStringLiteral("K\x1b[2J1") << QStringLiteral("K\\x1b[2J1");
+        QTest::newRow("backslash") << QStringLiteral("K\\1") << QStringLiteral("K\\\\1");
+        QTest::newRow("Cyrillic stays") << QStringLiteral("УКП") << QStringLiteral("УКП");
+    }
+    void findEscapesControlCharactersOnlyInPlainText()
+    {
+        QFETCH(QString, technology);
+        QFETCH(QString, shown);
+        const QString dir = freshFolder(QStringLiteral("find-names"));
+        const QString fileName = QStringLiteral("steel_%1-2019_03_07-09_00_00.json").arg(technology);
+        writeFile(dir, fileName, goodMeasurement());
+
+        const CommandResult plain = runTool({QStringLiteral("find"), dir});
+        QCOMPARE(plain.exitCode, 0);
+        QCOMPARE(plain.out.count(QLatin1Char('\n')), 1);
+        QCOMPARE(plain.out.count(QLatin1Char('\t')), 5);
+        QVERIFY(!plain.out.contains(QChar(0x1b)));
+        QCOMPARE(plain.out.section(QLatin1Char('\t'), 1, 1), shown);
+        QVERIFY2(plain.out.endsWith(QStringLiteral("steel_%1-2019_03_07-09_00_00.json\n").arg(shown)),
+                 qPrintable(plain.out));
+
+        const CommandResult json = runTool({QStringLiteral("find"), dir, QStringLiteral("--json")});
+        QCOMPARE(
+            QJsonDocument::fromJson(json.out.toUtf8()).array().at(0).toObject().value(QStringLiteral("file")),
+            QJsonValue(fileName));
+        const CommandResult csv = runTool({QStringLiteral("find"), dir, QStringLiteral("--csv")});
+        QVERIFY2(csv.out.contains(fileName), qPrintable(csv.out));
     }
 
     void findRejectsBadConditions_data()
@@ -942,6 +1249,11 @@ private slots:
         QTest::newRow("hour 24") << QStringList{QStringLiteral("--from"), QStringLiteral("2024-01-05 24:00")};
         QTest::newRow("from after to") << QStringList{QStringLiteral("--from"), QStringLiteral("2024-01-06"),
                                                       QStringLiteral("--to"), QStringLiteral("2024-01-05")};
+        QTest::newRow("empty period")
+            << QStringList{QStringLiteral("--from"), QStringLiteral("2024-01-05 8:00"),
+                           QStringLiteral("--to"), QStringLiteral("05.01.2024 08:00")};
+        QTest::newRow("hour without minutes")
+            << QStringList{QStringLiteral("--to"), QStringLiteral("2024-01-05 8")};
         QTest::newRow("repeated option") << QStringList{QStringLiteral("--melt"), QStringLiteral("1"),
                                                         QStringLiteral("--melt"), QStringLiteral("2")};
         QTest::newRow("unknown verdict") << QStringList{QStringLiteral("--status"), QStringLiteral("fine")};

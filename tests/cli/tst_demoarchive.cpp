@@ -368,6 +368,9 @@ private slots:
 
     void modificationTimesFollowTheLocalZone()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows takes the zone from its own setting, not from the TZ variable");
+#endif
         QFETCH(QByteArray, zone);
         const QTimeZone timeZone(zone);
         if (!timeZone.isValid())

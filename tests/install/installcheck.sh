@@ -2,7 +2,8 @@
 # Installs the build into a temporary prefix with "cmake --install" and checks the installed tree as a
 # user meets it: the files are there, the viewer started from an empty folder draws its images, the
 # version is the project's, the man page and the completion know every command, and the desktop entry
-# and AppStream metadata pass their validators (where those are installed).
+# and AppStream metadata pass their validators (where those are installed), and the Debian package
+# passes lintian without an error or a warning (where lintian is installed).
 # Usage: installcheck.sh BUILD VERSION BINDIR DATADIR COMPLETIONSDIR SHAREDIR APPID MANPAGE...
 # SPDX-License-Identifier: GPL-3.0-or-later
 set -euo pipefail
@@ -28,7 +29,8 @@ for file in "$bindir/steel-viewer" "$bindir/steel-archive" \
     "$completionsdir/steel-archive" \
     "$sharedir/applications/$appid.desktop" "$sharedir/metainfo/$appid.metainfo.xml" \
     "$sharedir/icons/hicolor/32x32/apps/steel-viewer.png" "$sharedir/icons/hicolor/256x256/apps/steel-viewer.png" \
-    "$sharedir/doc/steel-viewer/LICENSE" "$sharedir/doc/steel-viewer/copyright" "${manpages[@]}"; do
+    "$sharedir/doc/steel-viewer/LICENSE" "$sharedir/doc/steel-viewer/copyright" \
+    "$sharedir/doc/steel-viewer/changelog.Debian.gz" "${manpages[@]}"; do
     [ -s "$prefix/$file" ] || fail "not installed: $file"
 done
 
@@ -60,12 +62,23 @@ done
 commands=$("$archive" --help | sed -n '/^Commands:$/,/^$/s/^  \([a-z][a-z0-9-]*\) .*/\1/p')
 [ -n "$commands" ] || fail "no commands in steel-archive --help"
 
-# The man pages render without warnings; steel-archive's has a subsection for every command.
+# The man pages render without warnings in a UTF-8 locale and in plain C, where the Cyrillic verdicts
+# are transliterated rather than lost; they carry the version, and no path of the machine that built
+# them; steel-archive's has a subsection for every command.
 for manpage in "${manpages[@]}"; do
     if command -v man >/dev/null; then
-        warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/$manpage" 2>&1 >/dev/null)
-        [ -z "$warnings" ] || fail "man reports for $manpage: $warnings"
+        for locale in C.UTF-8 C; do
+            warnings=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$prefix/$manpage" 2>&1 >/dev/null)
+            [ -z "$warnings" ] || fail "man in the locale $locale reports for $manpage: $warnings"
+        done
+        if [[ $manpage == */steel-archive.1.gz ]]; then
+            LC_ALL=C MANWIDTH=80 man -l "$prefix/$manpage" 2>/dev/null | grep -q "OShIBKA" ||
+                fail "$manpage loses its Cyrillic without a UTF-8 locale"
+        fi
     fi
+    zcat "$prefix/$manpage" | grep -q "^\.TH .*$version" || fail "$manpage does not carry the version $version"
+    home=$(zcat "$prefix/$manpage" | grep -oE "(/root|/home/[^/ ]+|${HOME:-/nonexistent})/[^ ]*" | head -1 || true)
+    [ -z "$home" ] || fail "$manpage names a path of the machine that built it: $home"
     [[ $manpage == */steel-archive.1.gz ]] || continue
     for command in $commands; do
         zcat "$prefix/$manpage" | grep -qx "\.SS $command" || fail "the man page does not describe $command"
@@ -102,6 +115,16 @@ fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$prefix/$sharedir/metainfo/$appid.metainfo.xml" >/dev/null ||
         fail "appstreamcli validate: $(appstreamcli validate --no-net "$prefix/$sharedir/metainfo/$appid.metainfo.xml")"
+fi
+
+# The Debian package as lintian sees it: no error and no warning (its informational notes aside).
+if command -v lintian >/dev/null && command -v cpack >/dev/null; then
+    if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null); then
+        findings=$(lintian --fail-on none "$work"/package/steel-viewer_*.deb 2>/dev/null | grep -E '^[EW]: ' || true)
+        [ -z "$findings" ] || fail "lintian: $findings"
+    else
+        fail "cpack cannot build the Debian package"
+    fi
 fi
 
 if [ "$failures" -gt 0 ]; then

@@ -133,6 +133,9 @@ void TestPrinting::printsWorkAreaAloneScaledAndCentred()
 
     const QString pdf = printToPdf(dir, standIn);
 
+#ifdef Q_OS_WIN
+    QSKIP("the page is checked with poppler's pdfinfo and pdftoppm, Linux programs");
+#endif
     const PdfFacts facts = pdfFacts(pdf);
     QCOMPARE(facts.pages, 1);
     QVERIFY(facts.pageSizePoints.width() > facts.pageSizePoints.height());
@@ -182,6 +185,9 @@ void TestPrinting::windowWithoutExtentLeavesPageBlank()
 
     const QString pdf = printToPdf(dir, standIn);
 
+#ifdef Q_OS_WIN
+    QSKIP("the page is checked with poppler's pdfinfo and pdftoppm, Linux programs");
+#endif
     QCOMPARE(pdfFacts(pdf).pages, 1);
     const QImage page = rasterisePdf(pdf, 50);
     QVERIFY(!page.isNull());

@@ -91,6 +91,9 @@ void TestPrintWindow::printsWorkAreaWithoutTopBar()
         QVERIFY(QMetaObject::invokeMethod(window.get(), "printArch", Q_ARG(QPrinter *, &printer)));
     }
 
+#ifdef Q_OS_WIN
+    QSKIP("the page is checked with poppler's pdfinfo and pdftoppm, Linux programs");
+#endif
     const PdfFacts facts = pdfFacts(pdf);
     QCOMPARE(facts.pages, 1);
     QVERIFY(facts.pageSizePoints.width() > facts.pageSizePoints.height());

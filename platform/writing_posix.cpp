@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/writing.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::writing {
+
+PathStatus pathStatus(const QString &path, bool followLinks)
+{
+    PathStatus status;
+    struct stat info;
+    const QByteArray encoded = QFile::encodeName(path);
+    const int result = followLinks ? ::stat(encoded.constData(), &info) : ::lstat(encoded.constData(), &info);
+    if (result != 0) {
+        if (errno != ENOENT)
+            status.failure = errorText(errno);
+        return status;
+    }
+    if (S_ISREG(info.st_mode))
+        status.kind = PathStatus::Kind::regular;
+    else if (S_ISDIR(info.st_mode))
+        status.kind = PathStatus::Kind::folder;
+    else if (S_ISLNK(info.st_mode))
+        status.kind = PathStatus::Kind::symbolicLink;
+    else
+        status.kind = PathStatus::Kind::other;
+    status.device = quint64(info.st_dev);
+    status.file = quint64(info.st_ino);
+    status.links = quint64(info.st_nlink);
+    status.permissions = uint(info.st_mode) & 0777u;
+    status.owner = uint(info.st_uid);
+    status.group = uint(info.st_gid);
+    return status;
+}
+
+QString resolvedPath(const QString &path)
+{
+    char resolved[PATH_MAX];
+    if (!::realpath(QFile::encodeName(path).constData(), resolved))
+        return QString();
+    return QFile::decodeName(resolved);
+}
+
+QString entryOfFile(const QString &folder, quint64 device, quint64 file)
+{
+    const QByteArray encodedFolder = QFile::encodeName(folder);
+    DIR *listing = ::opendir(encodedFolder.constData());
+    if (!listing)
+        return QString();
+    QString found;
+    while (const struct dirent *entry = ::readdir(listing)) {
+        // The listing's own number first: one status call only for the likely few.
+        if (quint64(entry->d_ino) != file)
+            continue;
+        struct stat info;
+        if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            quint64(info.st_dev) == device && quint64(info.st_ino) == file) {
+            found = QFile::decodeName(entry->d_name);
+            break;
+        }
+    }
+    ::closedir(listing);
+    return found;
+}
+
+NewFile createUniqueFile(const QString &folder, const QString &prefix)
+{
+    NewFile created;
+    QByteArray pattern = QFile::encodeName(folder + QLatin1Char('/') + prefix) + "XXXXXX";
+    // mkstemp opens with O_EXCL: a name someone else made in the meantime is never used.
+    const int handle = ::mkstemp(pattern.data());
+    if (handle < 0) {
+        created.failure = errorText(errno);
+        return created;
+    }
+    ::fcntl(handle, F_SETFD, FD_CLOEXEC);
+    created.handle = handle;
+    created.path = QFile::decodeName(pattern);
+    return created;
+}
+
+int writeAll(int handle, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(handle, data, size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return ENOSPC; // a device that takes nothing and says nothing is full
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+int setPermissions(int handle, uint permissions)
+{
+    return ::fchmod(handle, mode_t(permissions)) == 0 ? 0 : errno;
+}
+
+void keepOwner(int handle, uint owner, uint group)
+{
+    if (::fchown(handle, uid_t(owner), gid_t(group)) != 0) {
+        // Not ours to give away: the file stays the writer's.
+    }
+}
+
+uint defaultFilePermissions()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666u & ~uint(mask);
+}
+
+int setModificationTime(int handle, const QDateTime &moment)
+{
+    const qint64 msecs = moment.toMSecsSinceEpoch();
+    struct timespec times[2];
+    times[0].tv_sec = time_t(msecs / 1000);
+    times[0].tv_nsec = long(msecs % 1000) * 1000000L;
+    times[1] = times[0];
+    return ::futimens(handle, times) == 0 ? 0 : errno;
+}
+
+int syncToDisk(int handle)
+{
+    if (::fsync(handle) == 0 || errno == EINVAL || errno == EROFS)
+        return 0;
+    return errno;
+}
+
+int closeHandle(int handle)
+{
+    // After an interrupted close the handle is gone on Linux; trying again could close another's.
+    if (::close(handle) == 0 || errno == EINTR)
+        return 0;
+    return errno;
+}
+
+int replaceFile(const QString &source, const QString &target)
+{
+    return ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0
+               ? 0
+               : errno;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int handle = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return;
+    ::fsync(handle);
+    ::close(handle);
+}
+
+void removeFile(const QString &path)
+{
+    ::unlink(QFile::encodeName(path).constData());
+}
+
+namespace {
+
+// A handful of slots, read by the signal handler: no allocation, no lock, only unlink().
+constexpr int interruptionSlots = 8;
+char interruptionPaths[interruptionSlots][PATH_MAX];
+std::atomic<bool> interruptionSlotUsed[interruptionSlots];
+
+extern "C" void removeFilesAndEnd(int signalNumber)
+{
+    for (int i = 0; i < interruptionSlots; ++i) {
+        if (interruptionSlotUsed[i].load())
+            ::unlink(interruptionPaths[i]);
+    }
+    ::signal(signalNumber, SIG_DFL);
+    ::raise(signalNumber);
+}
+
+void installInterruptionHandler()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous;
+        // A handler of the caller's (watch ends its loop itself) is left in place.
+        if (::sigaction(signalNumber, nullptr, &previous) != 0 || previous.sa_handler != SIG_DFL)
+            continue;
+        struct sigaction action = {};
+        action.sa_handler = removeFilesAndEnd;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signalNumber, &action, nullptr);
+    }
+}
+
+} // namespace
+
+void removeOnInterruption(const QString &path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    if (encoded.size() >= PATH_MAX)
+        return;
+    installInterruptionHandler();
+    for (int i = 0; i < interruptionSlots; ++i) {
+        if (interruptionSlotUsed[i].load())
+            continue;
+        std::memcpy(interruptionPaths[i], encoded.constData(), size_t(encoded.size()) + 1);
+        interruptionSlotUsed[i].store(true);
+        return;
+    }
+}
+
+void keepOnInterruption(const QString &path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    for (int i = 0; i < interruptionSlots; ++i) {
+        if (interruptionSlotUsed[i].load() && encoded == interruptionPaths[i])
+            interruptionSlotUsed[i].store(false);
+    }
+}
+
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool isBrokenPipe(int error)
+{
+    return error == EPIPE;
+}
+
+} // namespace platform::writing

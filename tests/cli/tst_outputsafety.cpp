@@ -1,0 +1,342 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Outputs never land in an archive, and no failed write passes for success. Every writing command runs
+// as the real program, against real folders, links and full disks.
+#include "clitestsupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <sys/mount.h>
+#endif
+#include <unistd.h>
+
+namespace {
+
+const QString archiveFileName = QStringLiteral("steel_K1-2019_03_07-14_05_09.json");
+
+// Everything a run could change in a folder tree: names, bytes, modification times, permissions.
+QStringList snapshot(const QString &folder)
+{
+    QStringList entries;
+    const QFileInfo top(folder);
+    entries << QStringLiteral(". %1").arg(top.lastModified().toMSecsSinceEpoch());
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        QByteArray content;
+        QFile file(info.filePath());
+        if (info.isFile() && file.open(QIODevice::ReadOnly))
+            content = file.readAll();
+        entries << QStringLiteral("%1 %2 %3 %4 %5")
+                       .arg(info.filePath(), info.symLinkTarget())
+                       .arg(info.lastModified().toMSecsSinceEpoch())
+                       .arg(int(info.permissions()))
+                       .arg(QString::fromLatin1(content.toHex()));
+    }
+    entries.sort();
+    return entries;
+}
+
+// Files of ours that a failed or refused output must not leave behind.
+QStringList leftovers(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".steel-archive-*")}, QDir::Files | QDir::Hidden);
+}
+
+QString extensionOf(const QString &command)
+{
+    return command == QLatin1String("export")   ? QStringLiteral("csv")
+           : command == QLatin1String("render") ? QStringLiteral("png")
+                                                : QStringLiteral("pdf");
+}
+
+// The command line of a writing command that reads `archive` (the folder for report, its file otherwise).
+QStringList writingCommand(const QString &command, const QString &archive, const QString &output)
+{
+    const QString input =
+        command == QLatin1String("report") ? archive : archive + QLatin1Char('/') + archiveFileName;
+    QStringList arguments{command, input, QStringLiteral("-o"), output};
+    if (command == QLatin1String("report"))
+        arguments << QStringLiteral("--no-index");
+    return arguments;
+}
+
+// The built program with its standard output sent to `outputFile`, under `shell` (a wrapper
+// command line that ends by running "$0" "$@"), when given.
+CommandResult runWith(const QStringList &arguments, const QString &outputFile,
+                      const QString &shell = QString())
+{
+    QProcess process;
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
+    if (shell.isEmpty())
+        process.start(steelArchiveProgram(), arguments);
+    else
+        process.start(QStringLiteral("/bin/sh"),
+                      QStringList{QStringLiteral("-c"), shell, steelArchiveProgram()} + arguments);
+    CommandResult result;
+    if (!process.waitForFinished(120000))
+        return result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+} // namespace
+
+class OutputSafetyTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir root;
+    QString archive;
+    QString outside;
+    QString fullDisk; // a tiny file system, full; empty where none can be mounted
+    QString fullDiskProblem;
+
+    void freshFolders()
+    {
+        archive = root.filePath(QStringLiteral("archive"));
+        outside = root.filePath(QStringLiteral("out"));
+        QDir(archive).removeRecursively();
+        QDir(outside).removeRecursively();
+        QVERIFY(QDir().mkpath(archive + QStringLiteral("/sub")));
+        QVERIFY(QDir().mkpath(outside));
+        const QString input = writeFile(archive, archiveFileName, goodMeasurement());
+        writeFile(outside, QStringLiteral("ordinary.txt"), "an ordinary file\n");
+        for (const char *command : {"export", "render", "report"})
+            writeFile(outside, QStringLiteral("existing.") + extensionOf(QLatin1String(command)),
+                      "an earlier output\n");
+        QCOMPARE(::link(QFile::encodeName(input).constData(),
+                        QFile::encodeName(outside + QStringLiteral("/hard")).constData()),
+                 0);
+        QVERIFY(QFile::link(input, outside + QStringLiteral("/link")));
+        QVERIFY(
+            QFile::link(outside + QStringLiteral("/ordinary.txt"), outside + QStringLiteral("/to-ordinary")));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(root.isValid());
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(root.filePath(QStringLiteral("cache"))));
+#ifdef Q_OS_LINUX
+        const QString mountPoint = root.filePath(QStringLiteral("full"));
+        QVERIFY(QDir().mkpath(mountPoint));
+        if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=256k") != 0) {
+            fullDiskProblem = QStringLiteral("no small file system can be mounted here (%1)")
+                                  .arg(QString::fromLocal8Bit(strerror(errno)));
+            return;
+        }
+        fullDisk = mountPoint;
+#else
+        fullDiskProblem = QStringLiteral("a small file system is mounted on Linux only");
+#endif
+    }
+
+    void cleanupTestCase()
+    {
+#ifdef Q_OS_LINUX
+        if (!fullDisk.isEmpty())
+            ::umount2(QFile::encodeName(fullDisk).constData(), MNT_DETACH);
+#endif
+    }
+
+    void init() { freshFolders(); }
+
+    void everyWritingCommandKeepsOutOfTheArchive_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>(
+            "target"); // "@" the archive folder, "%" the ordinary folder, "EXT" the suffix
+        QTest::addColumn<QString>("refusal"); // a pattern of the one error line; empty: written
+        const struct
+        {
+            const char *name;
+            const char *target;
+            const char *refusal;
+        } targets[] = {
+            {"the archive file", "@/steel_K1-2019_03_07-14_05_09.json",
+             "being read|named like an archive file"},
+            {"the archive file spelled otherwise", "@/sub/../steel_K1-2019_03_07-14_05_09.json",
+             "being read|named like an archive file"},
+            {"a hard link to the archive file", "%/hard", "the same file under this name"},
+            {"a symbolic link to the archive file", "%/link", "symbolic link to .*archive/steel_K1"},
+            {"a new archive name in the archive", "@/steel_NEW-2030_01_01-00_00_00.json",
+             "named like an archive file"},
+            {"the archive folder itself", "@", "archive folder being read"},
+            {"any name in the archive folder", "@/out.EXT", "in the archive folder"},
+            {"a subfolder of the archive", "@/sub/out.EXT", "inside the archive folder"},
+            {"an archive name elsewhere", "%/steel_K9-2030_01_01-00_00_00.json",
+             "named like an archive file"},
+            {"a symbolic link to an ordinary file", "%/to-ordinary",
+             "symbolic link; outputs are written as new"},
+            {"an ordinary folder", "%", "is a folder"},
+            {"a new file elsewhere", "%/result.EXT", ""},
+            {"an existing file elsewhere", "%/existing.EXT", ""},
+        };
+        for (const char *command : {"export", "render", "report"}) {
+            for (const auto &target : targets)
+                QTest::addRow("%s to %s", command, target.name)
+                    << QString::fromLatin1(command) << QString::fromUtf8(target.target)
+                    << QString::fromUtf8(target.refusal);
+        }
+    }
+    void everyWritingCommandKeepsOutOfTheArchive()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, target);
+        QFETCH(QString, refusal);
+        // The suffix first: a temporary folder's random name may hold "EXT" itself.
+        const QString output = QString(target)
+                                   .replace(QStringLiteral("EXT"), extensionOf(command))
+                                   .replace(QLatin1Char('@'), archive)
+                                   .replace(QLatin1Char('%'), outside);
+        const QStringList archiveBefore = snapshot(archive);
+        const QStringList outsideBefore = snapshot(outside);
+
+        const CommandResult result = runProgram(writingCommand(command, archive, output));
+
+        QCOMPARE(snapshot(archive), archiveBefore);
+        QCOMPARE(leftovers(outside), QStringList());
+        if (refusal.isEmpty()) {
+            QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+            QVERIFY(QFileInfo(output).size() > 0);
+            return;
+        }
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.startsWith(QStringLiteral("steel-archive %1: %2: ").arg(command, output)),
+                 qPrintable(result.err));
+        QVERIFY2(result.err.contains(QRegularExpression(refusal)), qPrintable(result.err));
+        QCOMPARE(snapshot(outside), outsideBefore);
+    }
+
+    void replacedOutputKeepsItsPermissionsAndOwner()
+    {
+        const QString output = writeFile(outside, QStringLiteral("curves.csv"), "old\n");
+        // Another user's file, where this test may give one away.
+        const bool asRoot = ::geteuid() == 0;
+        if (asRoot)
+            QCOMPARE(::chown(QFile::encodeName(output).constData(), 65534, 65534), 0);
+        const QFile::Permissions readableByGroup =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(output, readableByGroup));
+        const CommandResult result = runProgram(writingCommand(QStringLiteral("export"), archive, output));
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(QFileInfo(output).permissions() & ~QFile::Permissions(QFile::ExeOwner | QFile::ExeUser),
+                 readableByGroup);
+        QVERIFY(QFileInfo(output).size() > 100);
+        if (asRoot)
+            QCOMPARE(QFileInfo(output).ownerId(), 65534u);
+    }
+
+    void failedWritesAreNeverSuccess_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // "@" the archive folder, "#" its file, "OUT" the output
+        QTest::addColumn<QString>("where");         // "stdout", "pipe", "full disk" or "size limit"
+        QTest::addColumn<QString>("message");       // the end of standard error; empty: nothing at all
+        const QString noSpace = QStringLiteral("steel-archive: write error: No space left on device\n");
+        const QList<QStringList> printing{
+            {"find", "@"}, {"stats", "@", "--no-index"}, {"show", "#"}, {"export", "#", "-o", "-"},
+            {"ls", "@"},   {"check", "@", "--no-index"}, {"--help"},
+        };
+        for (const QStringList &arguments : printing)
+            QTest::addRow("%s into /dev/full", qPrintable(arguments.constFirst()))
+                << arguments << "stdout" << noSpace;
+        QTest::newRow("find into a pipe its reader closed")
+            << QStringList{"find", "@"} << "pipe" << QString();
+        const QList<QStringList> writing{
+            {"export", "#", "-o", "OUT.csv"},
+            {"render", "#", "-o", "OUT.png"},
+            {"render", "#", "-o", "OUT.pdf"},
+            {"report", "@", "--no-index", "-o", "OUT.pdf"},
+        };
+        for (const QStringList &arguments : writing) {
+            const QString name = arguments.join(QLatin1Char(' '));
+            QTest::addRow("%s on a full disk", qPrintable(name))
+                << arguments << "full disk" << QStringLiteral("no space left on device\n");
+            QTest::addRow("%s beyond the file size limit", qPrintable(name))
+                << arguments << "size limit" << QStringLiteral("file too large\n");
+        }
+    }
+    void failedWritesAreNeverSuccess()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, where);
+        QFETCH(QString, message);
+        QString folder = outside;
+        if (where == QLatin1String("full disk")) {
+            if (fullDisk.isEmpty())
+                QSKIP(qPrintable(fullDiskProblem));
+            folder = fullDisk;
+        }
+        const QString output = folder + QStringLiteral("/result");
+        for (QString &argument : arguments) {
+            argument.replace(QStringLiteral("OUT"), output);
+            if (argument == QLatin1String("@"))
+                argument = archive;
+            else if (argument == QLatin1String("#"))
+                argument = archive + QLatin1Char('/') + archiveFileName;
+        }
+        const QString target = arguments.constLast();
+        QByteArray previous;
+        if (where == QLatin1String("full disk") || where == QLatin1String("size limit")) {
+            // A valid earlier output, then a disk with no room left for its replacement.
+            previous = QByteArray(3000, 'x');
+            QFile::remove(target);
+            writeFile(folder, QFileInfo(target).fileName(), previous);
+            if (where == QLatin1String("full disk")) {
+                QFile filler(fullDisk + QStringLiteral("/filler"));
+                QVERIFY(filler.open(QIODevice::WriteOnly));
+                const QByteArray block(4096, '\0');
+                while (filler.write(block) == block.size() && filler.flush()) {
+                }
+            }
+        }
+        const QStringList archiveBefore = snapshot(archive);
+
+        CommandResult result;
+        if (where == QLatin1String("stdout"))
+            result = runWith(arguments, QStringLiteral("/dev/full"));
+        else if (where == QLatin1String("pipe"))
+            result = runWith(arguments, QString(), QStringLiteral("\"$0\" \"$@\" | true"));
+        else if (where == QLatin1String("size limit"))
+            result = runWith(arguments, QString(),
+                             QStringLiteral("trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\""));
+        else
+            result = runWith(arguments, QString());
+        if (where == QLatin1String("full disk"))
+            QFile::remove(fullDisk + QStringLiteral("/filler"));
+
+        QCOMPARE(snapshot(archive), archiveBefore);
+        if (message.isEmpty()) {
+            QCOMPARE(result.err, QString());
+            return;
+        }
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.endsWith(message), qPrintable(result.err));
+        if (!previous.isEmpty()) {
+            QVERIFY2(result.err.contains(target), qPrintable(result.err));
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), previous);
+            QCOMPARE(leftovers(folder), QStringList());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(OutputSafetyTest)
+#include "tst_outputsafety.moc"
