@@ -23,3 +23,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Tests and build steps that run a program built here run it under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../dist/windows/wine-run)
+
+# Translations are data, the same for every system: the build machine's own lrelease (Debian's Qt
+# tools, which the Windows Qt does not build) compiles them.
+set(Qt5LinguistTools_DIR /usr/lib/x86_64-linux-gnu/cmake/Qt5LinguistTools CACHE PATH "")
