@@ -30,6 +30,8 @@ namespace {
 
 constexpr double defaultQuietSeconds = 10.0;
 constexpr double longestQuietSeconds = 3600.0;
+// How often the folder is looked at without a notification (see checkNow).
+constexpr int checkIntervalMsecs = 2000;
 
 QSet<QString> archiveFileNames(const QString &directory)
 {
@@ -55,7 +57,7 @@ public:
             return reportFailure(err, command,
                                  QCoreApplication::translate("cli", "%1: cannot be watched").arg(directory));
         // The system reports no move of a watched folder to the folder's own watch, only to its parent's.
-        watcher.addPath(QFileInfo(QDir(directory).absolutePath()).path());
+        watcher.addPath(parent);
         // Listed after the watch has begun, so that no file can slip in between unseen.
         known = archiveFileNames(directory);
         QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &context,
@@ -67,6 +69,9 @@ public:
                          });
         QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &context,
                          [this](const QString &path) { fileChanged(path); });
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &context, [this] { checkNow(); });
+        check.start(checkIntervalMsecs);
         // Interrupted (Ctrl+C, SIGTERM, the console window closed), the watch ends cleanly, with success.
         const platform::TerminationRequests terminationRequests([this] { loop.exit(exitSuccess); });
         err << "steel-archive watch: "
@@ -80,6 +85,7 @@ public:
 private:
     const QString command = QStringLiteral("watch");
     const QString directory;
+    const QString parent = QFileInfo(QDir(directory).absolutePath()).path();
     const bool json;
     const int quietMsecs;
     QTextStream &out;
@@ -109,6 +115,28 @@ private:
             QCoreApplication::translate("cli", "%1: the folder is gone; stopped watching").arg(directory));
         loop.exit(exitFindings);
         return false;
+    }
+
+    // Some removals raise no notification: a share's folder removed by another machine, and on Windows
+    // a folder removed while a handle on it is open, which is only pending deletion until the last
+    // handle closes (the watch's own notification handles among them; under Wine it is even still
+    // listed and opened as if nothing had happened). So the folder is looked at now and then, and on
+    // Windows its watch is renewed, so that such a removal completes and is seen. The folder is listed
+    // after the renewal: nothing written while no watch was open goes unseen.
+    void checkNow()
+    {
+#ifdef Q_OS_WIN
+        // The parent's watch holds the folder too (under Wine at least).
+        watcher.removePaths(QStringList{directory, parent} + watcher.files());
+        if (!QFileInfo(directory).isDir() || !watcher.addPath(directory)) {
+            checkFolderIsThere();
+            return;
+        }
+        watcher.addPath(parent);
+        folderChanged(); // watches the waited files again
+#else
+        checkFolderIsThere();
+#endif
     }
 
     void folderChanged()
