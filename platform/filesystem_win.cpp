@@ -52,6 +52,23 @@ std::wstring systemPath(const QString &path)
     return native.toStdWString();
 }
 
+// Windows says "path not found" both for a path through a missing folder and for one through a file,
+// which POSIX tells apart ("Not a directory"): the nearest part of the path that exists tells here.
+bool leadsThroughAFile(const QString &path)
+{
+    QString part = QFileInfo(path).absolutePath();
+    for (int depth = 0; depth < 1000; ++depth) {
+        const DWORD attributes = ::GetFileAttributesW(systemPath(part).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+        const QString parent = QFileInfo(part).path();
+        if (parent == part)
+            break;
+        part = parent;
+    }
+    return false;
+}
+
 FileStamp stampOf(HANDLE handle, const BY_HANDLE_FILE_INFORMATION &info)
 {
     FileStamp stamp;
@@ -290,8 +307,11 @@ QString lookupFailure(const QString &path)
         return QString();
     const DWORD error = ::GetLastError();
     switch (error) {
-    case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
+        if (leadsThroughAFile(path))
+            return QStringLiteral("Not a directory");
+        return QStringLiteral("No such file or directory");
+    case ERROR_FILE_NOT_FOUND:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
     case ERROR_INVALID_NAME:

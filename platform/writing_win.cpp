@@ -33,14 +33,34 @@ quint64 identityOf(const QString &path)
     return qHash(QFileInfo(path).canonicalFilePath().toLower());
 }
 
+// Windows says "path not found" both for a path through a missing folder and for one through a file,
+// which POSIX tells apart (ENOTDIR): the nearest part of the path that exists tells here.
+bool leadsThroughAFile(const QString &path)
+{
+    QString part = QFileInfo(path).absolutePath();
+    for (int depth = 0; depth < 1000; ++depth) {
+        const QFileInfo info(part);
+        if (info.exists())
+            return !info.isDir();
+        const QString parent = info.path();
+        if (parent == part)
+            break;
+        part = parent;
+    }
+    return false;
+}
+
 } // namespace
 
 PathStatus pathStatus(const QString &path, bool followLinks)
 {
     PathStatus status;
     const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
+    if (!info.exists() && !info.isSymLink()) {
+        if (leadsThroughAFile(path))
+            status.failure = errorText(ENOTDIR);
         return status;
+    }
     if (info.isSymLink() && !followLinks)
         status.kind = PathStatus::Kind::symbolicLink;
     else if (info.isDir())
