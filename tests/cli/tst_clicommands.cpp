@@ -1208,10 +1208,12 @@ private slots:
     {
         QTest::addColumn<QString>("technology");
         QTest::addColumn<QString>("shown");
+#ifndef Q_OS_WIN // control characters and "\\" cannot be part of a file name on Windows
         QTest::newRow("line break") << QStringLiteral("K\n1") << QStringLiteral("K\\n1");
         QTest::newRow("tab") << QStringLiteral("K\t1") << QStringLiteral("K\\t1");
         QTest::newRow("terminal escape") << QStringLiteral("K\x1b[2J1") << QStringLiteral("K\\x1b[2J1");
         QTest::newRow("backslash") << QStringLiteral("K\\1") << QStringLiteral("K\\\\1");
+#endif
         QTest::newRow("Cyrillic stays") << QStringLiteral("УКП") << QStringLiteral("УКП");
     }
     void findEscapesControlCharactersOnlyInPlainText()
