@@ -9,6 +9,7 @@
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
 #include "platform/console.h"
+#include "platform/filesystem.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -125,7 +126,10 @@ private:
     // after the renewal: nothing written while no watch was open goes unseen.
     void checkNow()
     {
-#ifdef Q_OS_WIN
+        if (!platform::removedFoldersWaitForHandles()) {
+            checkFolderIsThere();
+            return;
+        }
         // The parent's watch holds the folder too (under Wine at least).
         watcher.removePaths(QStringList{directory, parent} + watcher.files());
         if (!QFileInfo(directory).isDir() || !watcher.addPath(directory)) {
@@ -134,9 +138,6 @@ private:
         }
         watcher.addPath(parent);
         folderChanged(); // watches the waited files again
-#else
-        checkFolderIsThere();
-#endif
     }
 
     void folderChanged()

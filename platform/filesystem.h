@@ -109,6 +109,11 @@ bool touchWithoutFollowing(const QString &path);
 // alone, which a remount or a swapped image at the same place may share.
 bool mountsHaveUniqueIds();
 
+// Whether a folder removed while a handle on it is open (a change notification's among them) stays
+// until the last handle closes, as Windows keeps it "delete pending": a watch of it must then be
+// renewed now and then for the removal to complete and be seen.
+bool removedFoldersWaitForHandles();
+
 // What the system says when it looks a path up ("No such file or directory", "Permission
 // denied"), or the empty text when it finds it. A path below a folder without search permission
 // does not "not exist": the system says why.

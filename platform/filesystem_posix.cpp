@@ -267,6 +267,11 @@ bool touchWithoutFollowing(const QString &path)
     return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+bool removedFoldersWaitForHandles()
+{
+    return false; // a removed folder is gone at once, whoever holds it open
+}
+
 bool mountsHaveUniqueIds()
 {
 #ifdef Q_OS_LINUX

@@ -296,6 +296,11 @@ bool touchWithoutFollowing(const QString &path)
     return touched;
 }
 
+bool removedFoldersWaitForHandles()
+{
+    return true; // under Wine the folder is even still listed and opened until then
+}
+
 bool mountsHaveUniqueIds()
 {
     return false;
