@@ -26,6 +26,13 @@ QString popplerOutput(const QString &tool, const QStringList &arguments)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// The first page's text as poppler reads it.
+QString firstPageText(const QString &pdf)
+{
+    return popplerOutput(QStringLiteral("pdftotext"),
+                         {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+}
+
 } // namespace
 
 class StatsReportTest : public QObject
@@ -253,9 +260,7 @@ private slots:
 #ifdef Q_OS_WIN
         QSKIP("the page is read with poppler's pdftotext, a Linux program");
 #endif
-        const QString firstPage =
-            popplerOutput(QStringLiteral("pdftotext"),
-                          {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+        const QString firstPage = firstPageText(pdf);
         for (const QString &text : texts)
             QVERIFY2(firstPage.contains(text),
                      qPrintable(text + QStringLiteral(" missing in: ") + firstPage));
@@ -289,9 +294,7 @@ private slots:
 #ifdef Q_OS_WIN
         QSKIP("the page is read with poppler's pdftotext, a Linux program");
 #endif
-        const QString firstPage =
-            popplerOutput(QStringLiteral("pdftotext"),
-                          {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+        const QString firstPage = firstPageText(pdf);
         QVERIFY2(firstPage.contains(QStringLiteral("Temperature by time")), qPrintable(firstPage));
         QVERIFY2(firstPage.contains(QStringLiteral("T%1").arg(technologies - 1)), qPrintable(firstPage));
     }
