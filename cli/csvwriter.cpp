@@ -59,6 +59,11 @@ QString csvFormatHelpText()
                "apostrophe, so that it shows as text.\n");
 }
 
+bool excelAsked(const QCommandLineParser &parser)
+{
+    return parser.isSet(excelName);
+}
+
 std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
                                          QTextStream &err)
 {

@@ -28,6 +28,8 @@ void addCsvFormatOptions(QCommandLineParser &parser);
 // The format those options ask for; std::nullopt after a usage error has been reported on `err`.
 std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
                                          QTextStream &err);
+// Whether --excel was given: a shorthand for a spreadsheet's file, so it asks for CSV by itself.
+bool excelAsked(const QCommandLineParser &parser);
 // The help text's lines on those options.
 QString csvFormatHelpText();
 

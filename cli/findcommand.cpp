@@ -273,7 +273,9 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const std::optional<CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
     if (!csvFormat)
         return exitFailure;
-    if (parser.isSet(jsonOption) && parser.isSet(csvOption))
+    const bool json = parser.isSet(jsonOption);
+    const bool csv = parser.isSet(csvOption) || excelAsked(parser);
+    if (json && csv)
         return reportFailure(err, syntax.name,
                              QCoreApplication::translate("cli", "--json and --csv exclude each other"));
 
@@ -283,8 +285,6 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString &directory = search.directory;
 
     QStringList unreadable;
-    const bool json = parser.isSet(jsonOption);
-    const bool csv = parser.isSet(csvOption);
     KeptMatches found;
     visitMeasurements(
         directory, search.criteria, [&found](FoundMeasurement &&f) { found.add(f); }, &unreadable,

@@ -196,7 +196,8 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return reportFailure(err, syntax.name,
                              QCoreApplication::translate("cli", "--by \"%1\" is none of %2")
                                  .arg(parser.value(byOption), groupingNames().join(QStringLiteral(", "))));
-    if (parser.isSet(csvOption) && parser.isSet(jsonOption))
+    const bool csv = parser.isSet(csvOption) || excelAsked(parser);
+    if (csv && parser.isSet(jsonOption))
         return reportFailure(err, syntax.name,
                              QCoreApplication::translate("cli", "--csv and --json exclude each other"));
     ArchiveSearch search;
@@ -227,7 +228,7 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                    {QStringLiteral("groups"), list},
                                    {QStringLiteral("total"), groupJson(total)}};
         out << QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
-    } else if (parser.isSet(csvOption)) {
+    } else if (csv) {
         writeCsv(out, groupName, groups, *csvFormat);
     } else {
         writeTable(out, groupName, groups, total);

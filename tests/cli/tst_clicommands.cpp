@@ -692,8 +692,14 @@ private slots:
         QTest::newRow("stats --csv for a Russian spreadsheet")
             << stats + russian << 1
             << QStringLiteral("K1;2;1;0;0;0;0;1;0;0;0;0;0;0,5;-12,5;794;1600,5;150;150;150");
+        QTest::newRow("find --excel asks for CSV by itself")
+            << QStringList{QStringLiteral("find"), QStringLiteral("ODD"), QStringLiteral("--melt"),
+                           QStringLiteral("-7"), QStringLiteral("--excel")}
+            << 0
+            << QStringLiteral("\uFEFFmelt;moment;technology;temperature_C;emf_mV;oxidation_ppm;aluminium_kg;"
+                              "carbon_pct;status_code;status;file\r");
         QTest::newRow("stats --excel: byte-order mark, CRLF")
-            << stats + excel << 0
+            << QStringList{QStringLiteral("stats"), QStringLiteral("ODD")} + excel << 0
             << QStringLiteral("\uFEFFtechnology;measurements;") +
                    cli::statusColumns().join(QLatin1Char(';')) +
                    QStringLiteral(";ok_share;temp_min;temp_median;temp_max;emf_min;emf_median;emf_max\r");
