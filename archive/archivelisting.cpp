@@ -20,6 +20,11 @@ namespace {
 
 ListingBackend currentBackend = ListingBackend::Native;
 
+// What each walk hands on: the name, a name's bytes where the file-name encoding cannot decode it,
+// and the stamp where times were asked for.
+using StampVisitor =
+    std::function<void(QStringView fileName, const QByteArray &undecodableName, const FileStamp &stamp)>;
+
 // ---- wildcard matching --------------------------------------------------------------------------
 // A plain glob matcher instead of a regular expression per entry: "*" any run, "?" one character,
 // "[...]" a set with "!"/"^" negation, ranges and a leading "]" taken literally; a "[" without its
@@ -347,9 +352,12 @@ bool forEachMatchingFile(const QString &directory, const QString &pattern, bool 
                 });
 }
 
-bool forEachStampedFile(const QString &directory, const QString &pattern, const StampVisitor &visit)
+bool forEachArchiveFileName(const QString &directory, const QString &pattern, const NameVisitor &visit)
 {
-    return walk(directory, pattern, true, true, visit);
+    return walk(directory, pattern, false, true,
+                [&visit](QStringView name, const QByteArray &undecodable, const FileStamp &) {
+                    visit(name, undecodable);
+                });
 }
 
 QVector<ListedFile> listDirectory(const QString &directory, const QString &pattern)

@@ -54,15 +54,15 @@ using FileVisitor = std::function<void(QStringView fileName, qint64 modifiedMsec
 bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
                          const FileVisitor &visit);
 
-// The same walk, giving each file's full stamp (size, times to the nanosecond, inode, device and
-// mount): what the index compares to decide whether a file must be read again. Unlike the listings
-// above, it also hands on the files whose names are not valid in the file-name encoding (which the
-// viewer's listing leaves out): `undecodableName` holds such a name's bytes, and `fileName` its
-// decoding with replacement characters. For every other file `undecodableName` is empty. The
-// portable walk cannot see such files at all.
-using StampVisitor = std::function<void(QStringView fileName, const QByteArray &undecodableName,
-                                        const platform::FileStamp &stamp)>;
-bool forEachStampedFile(const QString &directory, const QString &pattern, const StampVisitor &visit);
+// The same walk for reading the whole archive: names only, with no status call for an entry the
+// listing itself types as a regular file (the reader takes each file's stamp where it opens it, on
+// all cores, instead of one call after another here). Unlike the listings above, it also hands on
+// the files whose names are not valid in the file-name encoding (which the viewer's listing leaves
+// out): `undecodableName` holds such a name's bytes, and `fileName` its decoding with replacement
+// characters. For every other file `undecodableName` is empty. The portable walk cannot see such
+// files at all.
+using NameVisitor = std::function<void(QStringView fileName, const QByteArray &undecodableName)>;
+bool forEachArchiveFileName(const QString &directory, const QString &pattern, const NameVisitor &visit);
 
 // Which implementation lists directories. Native reads the folder with the operating system's own
 // calls (the platform room); Portable goes through QDir only. Both give the same results; tests run

@@ -29,15 +29,15 @@ namespace {
 // Files read between two hand-overs: enough to keep every core busy, few enough to bound memory.
 constexpr int batchSize = 2048;
 
-// Every listed name back to back as UTF-8, with its stamp: a million names fit in a few dozen MB.
+// Every listed name back to back as UTF-8: a million names fit in a few dozen MB.
 class ListedNames
 {
 public:
     // `undecodable`: the name's own bytes when the file-name encoding cannot decode them.
-    void add(QStringView name, const QByteArray &undecodable, const FileStamp &stamp)
+    void add(QStringView name, const QByteArray &undecodable)
     {
         const QByteArray bytes = undecodable.isEmpty() ? name.toUtf8() : undecodable;
-        entries.push_back({int(arena.size()), int(bytes.size()), !undecodable.isEmpty(), stamp});
+        entries.push_back({int(arena.size()), int(bytes.size()), !undecodable.isEmpty()});
         arena.append(bytes);
     }
 
@@ -66,7 +66,6 @@ public:
         static const bool utf8Names = QTextCodec::codecForLocale()->mibEnum() == 106;
         return undecodable(i) || utf8Names ? bytes(i) : platform::encodeFileName(name(i));
     }
-    const FileStamp &stamp(int i) const { return entries[size_t(i)].stamp; }
 
 private:
     struct Entry
@@ -74,7 +73,6 @@ private:
         int offset;
         int length;
         bool undecodable;
-        FileStamp stamp;
     };
     QByteArray arena;
     std::vector<Entry> entries;
@@ -91,10 +89,14 @@ int compareBytes(const QByteArray &a, const QByteArray &b)
 struct Slot
 {
     int index = 0;
-    bool known = false; // the index had it under its current stamp
-    bool stale = false; // the index had it under another stamp
+    bool indexed = false; // the index has a row of this name
+    bool known = false;   // the index had it under its current stamp
+    bool stale = false;   // the index had it under another stamp
     bool read = false;
+    bool gone = false;     // no longer a regular file by the time it was looked at
     bool fileable = false; // read unchanged and settled: may go into the index
+    FileStamp stamp;       // as looked at, or as opened for reading
+    FileStamp indexedStamp;
     measurement::MeasurementDigest digest;
 };
 
@@ -335,12 +337,11 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
         index = MeasurementIndex::open(folder, options.rulesVersion);
     RowFeed rows(index.get());
     ListedNames listed;
-    const bool listable = forEachStampedFile(
-        directory, technologyPattern(),
-        [&](QStringView name, const QByteArray &undecodable, const FileStamp &stamp) {
+    const bool listable = forEachArchiveFileName(
+        directory, technologyPattern(), [&](QStringView name, const QByteArray &undecodable) {
             if (undecodable.isEmpty() ? (!options.wanted || options.wanted(name))
                                       : (!options.wanted || options.wanted(displayName(undecodable))))
-                listed.add(name, undecodable, stamp);
+                listed.add(name, undecodable);
         });
     if (!listable)
         return false;
@@ -352,18 +353,45 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     MeasurementIndex::Row row;
     bool haveRow = index && rows.next(&row);
 
+    // Runs on all cores: every status call and every read happens here, none in the listing.
     const auto readFile = [&](Slot &slot) {
-        FileStamp atOpen;
-        const std::optional<measurement::Measurement> m =
-            measurement::readMeasurementFile(encodedFolder + listed.encodedName(slot.index), &atOpen);
+        const QByteArray path = encodedFolder + listed.encodedName(slot.index);
+        if (slot.indexed) {
+            const std::optional<FileStamp> now = platform::regularFileStamp(path);
+            if (!now) {
+                slot.gone = true;
+                return;
+            }
+            if (slot.known && *now == slot.indexedStamp) {
+                slot.stamp = *now;
+                slot.read = true;
+                return;
+            }
+            slot.known = false;
+            slot.stale = true;
+            slot.digest = measurement::MeasurementDigest();
+        }
+        std::optional<FileStamp> atOpen;
+        const std::optional<measurement::Measurement> m = measurement::readMeasurementFile(path, &atOpen);
+        if (!atOpen) {
+            // Not opened: the listing's word that it is a file stands if a status call still finds
+            // one (an unreadable file is named as such); one that is gone since is left out.
+            const std::optional<FileStamp> now = platform::regularFileStamp(path);
+            slot.gone = !now;
+            slot.stamp = now.value_or(FileStamp());
+            return;
+        }
+        slot.stamp = *atOpen;
         if (!m)
             return;
         slot.read = true;
         slot.digest = measurement::digestOf(*m, options.findings ? options.findings(*m) : QStringList());
-        const FileStamp &stamp = listed.stamp(slot.index);
+        // Filed under the stamp it was opened with: a change while it is read changes the stamp, and
+        // a change within the clock's resolution of the reading is kept out by the settling time.
+        const FileStamp &stamp = slot.stamp;
         const qint64 lastChangeNs = std::max(stamp.modifiedSeconds * 1000000000 + stamp.modifiedNanoseconds,
                                              stamp.changedSeconds * 1000000000 + stamp.changedNanoseconds);
-        slot.fileable = atOpen == stamp && lastChangeNs < settledBeforeNs;
+        slot.fileable = lastChangeNs < settledBeforeNs;
     };
     // Takes what the index knows for the batch's files and names the ones to read.
     const auto prepare = [&](std::vector<Slot> &batch, int first) {
@@ -381,23 +409,28 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
                 haveRow = rows.next(&row);
             }
             if (haveRow && compareBytes(row.name, name) == 0) {
-                if (row.intact && row.stamp == listed.stamp(slot.index)) {
-                    slot.known = slot.read = true;
+                // Whether the row still holds is decided where the file is looked at.
+                slot.indexed = true;
+                if (row.intact) {
+                    slot.known = true;
+                    slot.indexedStamp = row.stamp;
                     slot.digest = std::move(row.digest);
-                } else {
-                    slot.stale = true;
                 }
                 haveRow = rows.next(&row);
             }
-            if (!slot.known)
-                toRead.push_back(&slot);
+            toRead.push_back(&slot);
         }
         return toRead;
     };
     const auto handOver = [&](std::vector<Slot> &batch) {
         for (Slot &slot : batch) {
+            if (slot.gone) {
+                if (index && slot.indexed && !listed.undecodable(slot.index))
+                    writes.forget(listed.bytes(slot.index));
+                continue;
+            }
             visit(ArchiveFile{
-                listed.name(slot.index), listed.stamp(slot.index), slot.read ? &slot.digest : nullptr,
+                listed.name(slot.index), slot.stamp, slot.read ? &slot.digest : nullptr,
                 listed.undecodable(slot.index),
                 listed.undecodable(slot.index)
                     ? QByteArray(listed.bytes(slot.index).constData(), listed.bytes(slot.index).size())
@@ -406,7 +439,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
             if (!index || slot.known || listed.undecodable(slot.index))
                 continue;
             if (slot.fileable)
-                writes.store(listed.bytes(slot.index), listed.stamp(slot.index), std::move(slot.digest));
+                writes.store(listed.bytes(slot.index), slot.stamp, std::move(slot.digest));
             else if (slot.stale)
                 writes.forget(listed.bytes(slot.index));
         }

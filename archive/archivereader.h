@@ -34,7 +34,7 @@ struct ArchiveFile
     // The exact name; for a name that is not valid in the file-name encoding (which no text can
     // hold), its escaped form: displayName() of its bytes, e.g. "steel_K1-\xff.json".
     QString fileName;
-    platform::FileStamp stamp; // as listed
+    platform::FileStamp stamp; // as it was when it was opened, or compared with the index
     // Null when the file could not be read; valid during the visit only.
     const measurement::MeasurementDigest *digest = nullptr;
     // The name is not valid in the file-name encoding: the viewer's listing leaves the file out.
@@ -51,7 +51,9 @@ struct ArchiveFile
 // and those whose names the file-name encoding cannot decode, which the viewer leaves out) and hands
 // every wanted one to `visit`, in ascending byte order of the UTF-8 names (such names by their own
 // bytes). `wanted` sees such a name in its escaped form. Files the index
-// knows under their current stamp are not opened; the others are read in parallel on all cores.
+// knows under their current stamp are not opened; the others are read in parallel on all cores. A
+// file that is no longer a regular file by the time it is looked at (removed since the listing) is
+// left out.
 // Returns false if the folder could not be listed.
 bool readArchive(const QString &directory, const ArchiveReadOptions &options,
                  const std::function<void(const ArchiveFile &file)> &visit);

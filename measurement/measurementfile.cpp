@@ -437,6 +437,11 @@ private:
     }
     bool take(char c)
     {
+        // The plant's lines have no spaces between tokens: the expected byte is looked for first.
+        if (p < end && *p == c) {
+            ++p;
+            return true;
+        }
         skipSpaces();
         if (p < end && *p == c) {
             ++p;
@@ -638,36 +643,11 @@ private:
     }
 
     // The run of decimal digits at `q`, appended to `digits` (modulo 2^64: a run too long for the
-    // quick conversion is refused by its length); `q` moves past it. Eight bytes at a time where the
-    // line has them: the lane arithmetic relies on every byte being printable ASCII, as checked.
+    // quick conversion is refused by its length); `q` moves past it. A byte at a time: the samples'
+    // runs are short (one to four digits), where a loop beats word-wide tricks, measured.
     int digitRun(const char *&q, quint64 &digits) const
     {
         const char *const begin = q;
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-        constexpr quint64 ones = 0x0101010101010101;
-        constexpr quint64 highs = 0x8080808080808080;
-        static constexpr quint64 scale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-        while (end - q >= 8) {
-            quint64 word;
-            std::memcpy(&word, q, sizeof word);
-            // A lane's high bit: above '9', or below '0'.
-            const quint64 nonDigits =
-                ((word + ones * (0x7f - 0x39)) | ~((word | highs) - ones * 0x30)) & highs;
-            const int count = nonDigits ? int(qCountTrailingZeroBits(nonDigits)) / 8 : 8;
-            if (count > 0) {
-                // The digits moved to the top lanes, zeros below them, then combined pairwise.
-                quint64 value = (word - ones * 0x30) << (8 * (8 - count));
-                value = value * 10 + (value >> 8);
-                value = (((value & 0x000000FF000000FF) * (100 + (quint64(1000000) << 32))) +
-                         (((value >> 16) & 0x000000FF000000FF) * (1 + (quint64(10000) << 32)))) >>
-                        32;
-                digits = digits * scale[count] + value;
-                q += count;
-            }
-            if (count < 8)
-                return int(q - begin);
-        }
-#endif
         while (q < end && isDigit(*q))
             digits = digits * 10 + quint64(*q++ - '0');
         return int(q - begin);
@@ -872,14 +852,15 @@ Measurement parseMeasurementWithoutShortcut(const QByteArray &fileBytes)
     return measurementFromLine(cutFirstLine(fileBytes, cut), cut, false);
 }
 
-std::optional<Measurement> readMeasurementFile(const QString &path, platform::FileStamp *stamp)
+std::optional<Measurement> readMeasurementFile(const QString &path, std::optional<platform::FileStamp> *stamp)
 {
     if (path.isEmpty())
         return std::nullopt;
     return readMeasurementFile(platform::encodeFileName(path), stamp);
 }
 
-std::optional<Measurement> readMeasurementFile(const QByteArray &encodedPath, platform::FileStamp *stamp)
+std::optional<Measurement> readMeasurementFile(const QByteArray &encodedPath,
+                                               std::optional<platform::FileStamp> *stamp)
 {
     if (encodedPath.isEmpty())
         return std::nullopt;

@@ -104,11 +104,12 @@ Measurement parseMeasurementWithoutShortcut(const QByteArray &fileBytes);
 // Reads the first line of a regular file. std::nullopt when the file cannot be opened for reading
 // (missing, unreadable, a directory, a named pipe or another special file).
 // `stamp`, when given, receives the file's stamp as it was when the file was opened, so that what was
-// read can be filed under the state it was read in.
-std::optional<Measurement> readMeasurementFile(const QString &path, platform::FileStamp *stamp = nullptr);
+// read can be filed under the state it was read in; it stays empty when the file could not be opened.
+std::optional<Measurement> readMeasurementFile(const QString &path,
+                                               std::optional<platform::FileStamp> *stamp = nullptr);
 // The same for a path given as the bytes of the file-name encoding, so that a file whose name that
 // encoding cannot decode is still read.
 std::optional<Measurement> readMeasurementFile(const QByteArray &encodedPath,
-                                               platform::FileStamp *stamp = nullptr);
+                                               std::optional<platform::FileStamp> *stamp = nullptr);
 
 } // namespace measurement

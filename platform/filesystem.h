@@ -75,6 +75,8 @@ private:
 
 // The stamp of the file a path names, following links; std::nullopt unless it is a regular file.
 std::optional<FileStamp> regularFileStamp(const QString &path);
+// The same for a path in the file-name encoding's bytes.
+std::optional<FileStamp> regularFileStamp(const QByteArray &encodedPath);
 
 // Which file a path names on which device, following links: two paths with one identity are one
 // file, hard links included.

@@ -229,7 +229,12 @@ void ReadOnlyFile::close()
 
 std::optional<FileStamp> regularFileStamp(const QString &path)
 {
-    return regularStamp(AT_FDCWD, QFile::encodeName(path).constData(), 0);
+    return regularFileStamp(QFile::encodeName(path));
+}
+
+std::optional<FileStamp> regularFileStamp(const QByteArray &encodedPath)
+{
+    return regularStamp(AT_FDCWD, encodedPath.constData(), 0);
 }
 
 std::optional<FileIdentity> fileIdentity(const QString &path)

@@ -237,6 +237,11 @@ std::optional<FileStamp> regularFileStamp(const QString &path)
     return stampOfPath(systemPath(path));
 }
 
+std::optional<FileStamp> regularFileStamp(const QByteArray &encodedPath)
+{
+    return regularFileStamp(decodeFileName(encodedPath));
+}
+
 std::optional<FileIdentity> fileIdentity(const QString &path)
 {
     const HANDLE handle = openShared(systemPath(path), true);
