@@ -427,6 +427,46 @@ private slots:
         QCOMPARE(findingsUnder("new", "new finding"), QStringList{"new finding"});
     }
 
+    void fileGoneSinceTheListingIsLeftOut_data()
+    {
+        QTest::addColumn<bool>("indexed");
+        QTest::newRow("read from disk") << false;
+        QTest::newRow("known to the index") << true;
+    }
+
+    // The listing names a file; before a reader looks at it, it is removed. It is no longer part of
+    // the archive: left out, not named unreadable, and not served from the index afterwards.
+    void fileGoneSinceTheListingIsLeftOut()
+    {
+        QFETCH(bool, indexed);
+        QTemporaryDir dir;
+        const QString gone = writeFile(dir.path(), "steel_K1-2024_01_10-08_00_00.json",
+                                       measurementWithMelt("A-1"), minutesAfter(1));
+        writeFile(dir.path(), "steel_K1-2024_01_10-09_00_00.json", measurementWithMelt("B-1"),
+                  minutesAfter(2));
+        QTest::qWait(150);
+        const auto read = [&](bool removeWhileListing) {
+            archive::ArchiveReadOptions options;
+            options.useIndex = indexed;
+            options.rulesVersion = QStringLiteral("test");
+            if (removeWhileListing)
+                options.wanted = [&](QStringView name) {
+                    if (name == QFileInfo(gone).fileName())
+                        QFile::remove(gone);
+                    return true;
+                };
+            QStringList seen;
+            archive::readArchive(dir.path(), options, [&seen](const archive::ArchiveFile &file) {
+                seen += file.fileName + (file.digest ? QString() : QStringLiteral(" unreadable"));
+            });
+            return seen;
+        };
+        QCOMPARE(read(false).size(), 2);
+        const QStringList remaining{QStringLiteral("steel_K1-2024_01_10-09_00_00.json")};
+        QCOMPARE(read(true), remaining);
+        QCOMPARE(read(false), remaining);
+    }
+
     void twoRunsAtOnceBothAnswerRight()
     {
         QTemporaryDir dir;
@@ -555,21 +595,21 @@ private slots:
                            "steel_K[1]-2019_03_07-11_00_00.json", "steel_K1-2019_03_07-12_00_00.json",
                            "steel_[!a]-2019_03_07-13_00_00.json", "steel_a-2019_03_07-14_00_00.json"};
 #endif
-        QTest::newRow("invalid moments and odd technologies")
-            << QStringList{"steel_x.json",
-                           "steel_-2019_03_07-14_05_09.json",
-                           "steel_K1-2019_02_30-10_00_00.json",
-                           "steel_A_B-2019_03_07-14_05_09.json",
-                           "steel_A-B-2019_03_07-14_05_09.json",
-                           "steel_K.1-2019_03_07-14_05_09.json",
-                           "steel_K1-2019_03xx-2020_01_01-00_00_00.json",
-                           "steel_K1-2019_03_07-25_00_00.json",
-                           "steel_Ünï-2019_03_07-14_05_09.json",
-                           "steel_ünï-2019_03_07-15_05_09.json",
+        QTest::newRow("invalid moments and odd technologies") << QStringList{
+            "steel_x.json",
+            "steel_-2019_03_07-14_05_09.json",
+            "steel_K1-2019_02_30-10_00_00.json",
+            "steel_A_B-2019_03_07-14_05_09.json",
+            "steel_A-B-2019_03_07-14_05_09.json",
+            "steel_K.1-2019_03_07-14_05_09.json",
+            "steel_K1-2019_03xx-2020_01_01-00_00_00.json",
+            "steel_K1-2019_03_07-25_00_00.json",
+            "steel_Ünï-2019_03_07-14_05_09.json",
+            "steel_ünï-2019_03_07-15_05_09.json",
 #ifndef Q_OS_WIN // '"', '\\' and control characters cannot be part of a file name on Windows
-                           "steel_q\"\\\t-2019_03_07-14_05_09.json",
+            "steel_q\"\\\t-2019_03_07-14_05_09.json",
 #endif
-            };
+        };
         QTest::newRow("x.json and x.old.json, equal times")
             << QStringList{"steel_K1-2019_03_07-14_05_09.json", "steel_K1-2019_03_07-14_05_09.old.json",
                            "steel_K1-2019_03_07-14_05_09.json.bak", "steel_K1-2019_03_07-08_00_00.json"};
