@@ -520,6 +520,18 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
         bool noTechnology;
     };
     QVector<Pending> group;
+    // The same content finding recurs in file after file (a status the table lacks, say): each is
+    // made into its text once and that one text shared, which keeps a million findings small.
+    QHash<QString, QString> findingTexts;
+    const auto sharedFindingText = [&findingTexts](const QString &stored) {
+        auto known = findingTexts.constFind(stored);
+        if (known != findingTexts.constEnd())
+            return known.value();
+        const QString text = findingText(stored);
+        if (findingTexts.size() < 100000)
+            findingTexts.insert(stored, text);
+        return text;
+    };
     const auto finishGroup = [&]() {
         for (const Pending &file : qAsConst(group)) {
             const QString problem = file.undecodable   ? undecodableNameProblem()
@@ -547,7 +559,7 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
                                              archive::baseNameOf(file.fileName) + suffix)});
             }
             for (const QString &reason : file.contentFindings)
-                report.findings.append({file.fileName, findingText(reason)});
+                report.findings.append({file.fileName, sharedFindingText(reason)});
         }
         group.clear();
     };
