@@ -78,13 +78,18 @@ QString nameMomentText(const Moment &moment)
 {
     if (!isWritable(moment))
         return QString();
+    // One calendar conversion for the three parts, not one each: check asks this of every file.
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    moment.date.getDate(&year, &month, &day);
     QString out;
     out.reserve(nameMomentLength);
-    appendPadded(out, moment.date.year(), 4);
+    appendPadded(out, year, 4);
     out.append(u'_');
-    appendPadded(out, moment.date.month(), 2);
+    appendPadded(out, month, 2);
     out.append(u'_');
-    appendPadded(out, moment.date.day(), 2);
+    appendPadded(out, day, 2);
     out.append(u'-');
     appendPadded(out, moment.time.hour(), 2);
     out.append(u'_');
@@ -96,10 +101,14 @@ QString nameMomentText(const Moment &moment)
 
 QStringView baseNameView(QStringView fileName)
 {
-    const int slash = fileName.lastIndexOf(u'/');
-    QStringView name = slash >= 0 ? fileName.mid(slash + 1) : fileName;
-    const int dot = name.indexOf(u'.');
-    return dot >= 0 ? name.left(dot) : name;
+    // Plain loops: Qt's general search costs more than the scan of a short name.
+    qsizetype start = fileName.size();
+    while (start > 0 && fileName[start - 1] != u'/')
+        --start;
+    qsizetype dot = start;
+    while (dot < fileName.size() && fileName[dot] != u'.')
+        ++dot;
+    return fileName.mid(start, dot - start);
 }
 
 QString baseNameOf(const QString &fileName)

@@ -76,7 +76,7 @@ private:
     bool writing = false;
     bool writeRefused = false;
     bool readFailed = false;
-    std::string rowBytes; // what a row's checksum is made of, kept from row to row
+    std::string record; // the record being stored, kept from row to row
 };
 
 } // namespace archive
