@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QTextCodec>
+#include <QtEndian>
 
 #include <algorithm>
 #include <atomic>
@@ -29,7 +30,9 @@ namespace {
 // Files read between two hand-overs: enough to keep every core busy, few enough to bound memory.
 constexpr int batchSize = 2048;
 
-// Every listed name back to back as UTF-8: a million names fit in a few dozen MB.
+// Every listed name back to back as UTF-8: a million names fit in a few dozen MB. Names are kept in
+// the listing's order and reached in name order through a permutation, so that the names can be
+// looked at in the listing's order while the permutation is being sorted.
 class ListedNames
 {
 public:
@@ -43,31 +46,51 @@ public:
 
     void sortByName()
     {
-        std::sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
-            const int common = std::min(a.length, b.length);
-            const int order =
-                std::memcmp(arena.constData() + a.offset, arena.constData() + b.offset, size_t(common));
-            return order != 0 ? order < 0 : a.length < b.length;
+        order.resize(entries.size());
+        for (size_t k = 0; k < order.size(); ++k)
+            order[k] = int(k);
+        std::sort(order.begin(), order.end(), [this](int a, int b) {
+            const Entry &x = entries[size_t(a)];
+            const Entry &y = entries[size_t(b)];
+            const int common = std::min(x.length, y.length);
+            const int byBytes =
+                std::memcmp(arena.constData() + x.offset, arena.constData() + y.offset, size_t(common));
+            return byBytes != 0 ? byBytes < 0 : x.length < y.length;
         });
     }
 
     int size() const { return int(entries.size()); }
 
-    QByteArray bytes(int i) const
-    {
-        return QByteArray::fromRawData(arena.constData() + entries[size_t(i)].offset,
-                                       entries[size_t(i)].length);
-    }
-    bool undecodable(int i) const { return entries[size_t(i)].undecodable; }
+    // The place in the listing of the name that comes `i`-th in name order.
+    int listed(int i) const { return order[size_t(i)]; }
+
+    // By place in name order.
+    QByteArray bytes(int i) const { return bytesListed(listed(i)); }
+    bool undecodable(int i) const { return entries[size_t(listed(i))].undecodable; }
     // A name no text can hold is named by its escaped bytes.
-    QString name(int i) const { return undecodable(i) ? displayName(bytes(i)) : QString::fromUtf8(bytes(i)); }
-    QByteArray encodedName(int i) const
+    QString name(int i) const { return nameListed(listed(i)); }
+    QByteArray encodedName(int i) const { return encodedNameListed(listed(i)); }
+
+    // By place in the listing; usable before the names are sorted.
+    QByteArray encodedNameListed(int e) const
     {
         static const bool utf8Names = QTextCodec::codecForLocale()->mibEnum() == 106;
-        return undecodable(i) || utf8Names ? bytes(i) : platform::encodeFileName(name(i));
+        return entries[size_t(e)].undecodable || utf8Names ? bytesListed(e)
+                                                           : platform::encodeFileName(nameListed(e));
     }
 
 private:
+    QByteArray bytesListed(int e) const
+    {
+        return QByteArray::fromRawData(arena.constData() + entries[size_t(e)].offset,
+                                       entries[size_t(e)].length);
+    }
+    QString nameListed(int e) const
+    {
+        return entries[size_t(e)].undecodable ? displayName(bytesListed(e))
+                                              : QString::fromUtf8(bytesListed(e));
+    }
+
     struct Entry
     {
         int offset;
@@ -76,6 +99,45 @@ private:
     };
     QByteArray arena;
     std::vector<Entry> entries;
+    std::vector<int> order;
+};
+
+// The stamps of every listed file, taken in the listing's order on all cores while the names are
+// sorted: what a run with a filled index compares its rows with. A run whose index is empty takes
+// each stamp where it opens the file instead, and needs none of these.
+class ListedStamps
+{
+public:
+    void start(const ListedNames &names, const QByteArray &encodedFolder)
+    {
+        stamps.assign(size_t(names.size()), std::nullopt);
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        for (unsigned t = 0; t < cores; ++t)
+            workers.emplace_back([this, &names, encodedFolder] {
+                constexpr int chunk = 256;
+                for (int first = next.fetch_add(chunk); first < names.size(); first = next.fetch_add(chunk)) {
+                    const int last = std::min(first + chunk, names.size());
+                    for (int e = first; e < last; ++e)
+                        stamps[size_t(e)] =
+                            platform::regularFileStamp(encodedFolder + names.encodedNameListed(e));
+                }
+            });
+    }
+    void finish()
+    {
+        for (std::thread &worker : workers)
+            worker.join();
+        workers.clear();
+    }
+    ~ListedStamps() { finish(); }
+    bool taken() const { return !stamps.empty(); }
+    // By place in the listing; std::nullopt for a file that was no longer a regular file.
+    const std::optional<FileStamp> &at(int e) const { return stamps[size_t(e)]; }
+
+private:
+    std::vector<std::optional<FileStamp>> stamps;
+    std::atomic<int> next{0};
+    std::vector<std::thread> workers;
 };
 
 int compareBytes(const QByteArray &a, const QByteArray &b)
@@ -345,19 +407,25 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
         });
     if (!listable)
         return false;
+    // An index with rows: the files' stamps are taken on every core while the names are sorted.
+    MeasurementIndex::Row row;
+    bool haveRow = index && rows.next(&row);
+    ListedStamps stamps;
+    if (haveRow)
+        stamps.start(listed, encodedFolder);
     listed.sortByName();
+    stamps.finish();
 
     // Only a name-filtered run misses files: it must not forget rows of the files it did not list.
     const bool listedAll = !options.wanted;
     IndexWriting writes(index.get());
-    MeasurementIndex::Row row;
-    bool haveRow = index && rows.next(&row);
 
     // Runs on all cores: every status call and every read happens here, none in the listing.
     const auto readFile = [&](Slot &slot) {
         const QByteArray path = encodedFolder + listed.encodedName(slot.index);
         if (slot.indexed) {
-            const std::optional<FileStamp> now = platform::regularFileStamp(path);
+            const std::optional<FileStamp> now =
+                stamps.taken() ? stamps.at(listed.listed(slot.index)) : platform::regularFileStamp(path);
             if (!now) {
                 slot.gone = true;
                 return;
