@@ -140,11 +140,11 @@ private:
     std::vector<std::thread> workers;
 };
 
-int compareBytes(const QByteArray &a, const QByteArray &b)
+int compareBytes(const MeasurementIndex::Row &row, const QByteArray &name)
 {
-    const int common = std::min(a.size(), b.size());
-    const int order = std::memcmp(a.constData(), b.constData(), size_t(common));
-    return order != 0 ? order : a.size() - b.size();
+    const int common = std::min(row.nameSize, name.size());
+    const int order = std::memcmp(row.name, name.constData(), size_t(common));
+    return order != 0 ? order : row.nameSize - name.size();
 }
 
 // One file of a batch on its way to the visitor.
@@ -158,7 +158,7 @@ struct Slot
     bool gone = false;     // no longer a regular file by the time it was looked at
     bool fileable = false; // read unchanged and settled: may go into the index
     FileStamp stamp;       // as looked at, or as opened for reading
-    FileStamp indexedStamp;
+    std::string record;    // the index's record of the file
     measurement::MeasurementDigest digest;
 };
 
@@ -195,8 +195,10 @@ private:
     std::vector<std::thread> workers;
 };
 
-// The index's rows, decoded on a thread of their own a bounded stretch ahead of the merge with the
-// listing: a warm run decodes rows while it hands over the files before them.
+// The index's rows, stepped over and checksummed on a thread of their own a bounded stretch ahead
+// of the merge with the listing: a warm run reads rows while the folder is listed and while it hands
+// over the files before them. Rows travel as their bytes, a chunk of them in one buffer; their records
+// are read by the readers, on all cores.
 class RowFeed
 {
 public:
@@ -207,10 +209,11 @@ public:
     }
     ~RowFeed() { stop(); }
 
+    // The next row; its name and record stay valid until the following call.
     bool next(MeasurementIndex::Row *row)
     {
-        if (taken == current.size()) {
-            current.clear();
+        if (taken == current.rows.size()) {
+            current = Chunk();
             taken = 0;
             std::unique_lock<std::mutex> lock(mutex);
             filled.wait(lock, [this] { return !chunks.empty() || ended; });
@@ -220,7 +223,9 @@ public:
             chunks.pop_front();
             emptied.notify_one();
         }
-        *row = std::move(current[taken++]);
+        const Chunk::Place &place = current.rows[taken++];
+        const char *bytes = current.bytes.data();
+        *row = {bytes + place.name, place.nameSize, bytes + place.record, place.recordSize, place.intact};
         return true;
     }
 
@@ -237,25 +242,43 @@ public:
     }
 
 private:
-    // Up to 64k rows ahead (some 30 MB): the rows of a large archive's first stretch are decoded while
-    // the folder is still being listed.
-    static constexpr size_t chunkRows = 256;
+    struct Chunk
+    {
+        struct Place
+        {
+            int name;
+            int nameSize;
+            int record;
+            int recordSize;
+            bool intact;
+        };
+        std::string bytes;
+        std::vector<Place> rows;
+    };
+    // Up to 128k rows ahead (some 40 MB).
+    static constexpr size_t chunkRows = 512;
     static constexpr size_t chunksAhead = 256;
 
     void produce()
     {
         bool more = true;
         while (more) {
-            std::vector<MeasurementIndex::Row> chunk(chunkRows);
-            size_t rows = 0;
-            while (rows < chunkRows && (more = index->nextRow(&chunk[rows])))
-                ++rows;
-            chunk.resize(rows);
+            Chunk chunk;
+            chunk.bytes.reserve(chunkRows * 320);
+            chunk.rows.reserve(chunkRows);
+            MeasurementIndex::Row row;
+            while (chunk.rows.size() < chunkRows && (more = index->nextRow(&row))) {
+                Chunk::Place place{int(chunk.bytes.size()), row.nameSize, 0, row.recordSize, row.intact};
+                chunk.bytes.append(row.name, size_t(row.nameSize));
+                place.record = int(chunk.bytes.size());
+                chunk.bytes.append(row.record, size_t(row.recordSize));
+                chunk.rows.push_back(place);
+            }
             std::unique_lock<std::mutex> lock(mutex);
             emptied.wait(lock, [this] { return chunks.size() < chunksAhead || stopping; });
             if (stopping)
                 break;
-            if (!chunk.empty())
+            if (!chunk.rows.empty())
                 chunks.push_back(std::move(chunk));
             filled.notify_one();
         }
@@ -269,10 +292,10 @@ private:
     std::mutex mutex;
     std::condition_variable filled;
     std::condition_variable emptied;
-    std::deque<std::vector<MeasurementIndex::Row>> chunks;
+    std::deque<Chunk> chunks;
     bool ended = false;
     bool stopping = false;
-    std::vector<MeasurementIndex::Row> current; // the consumer's own
+    Chunk current; // the consumer's own
     size_t taken = 0;
 };
 
@@ -422,15 +445,23 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
 
     // Runs on all cores: every status call and every read happens here, none in the listing.
     const auto readFile = [&](Slot &slot) {
-        const QByteArray path = encodedFolder + listed.encodedName(slot.index);
+        // What the slot held in the batch before is let go here, on the thread that made most of it.
+        slot.stale = slot.read = slot.gone = slot.fileable = false;
+        slot.stamp = FileStamp();
+        slot.digest = measurement::MeasurementDigest();
+        const auto path = [&] { return encodedFolder + listed.encodedName(slot.index); };
         if (slot.indexed) {
             const std::optional<FileStamp> now =
-                stamps.taken() ? stamps.at(listed.listed(slot.index)) : platform::regularFileStamp(path);
+                stamps.taken() ? stamps.at(listed.listed(slot.index)) : platform::regularFileStamp(path());
             if (!now) {
                 slot.gone = true;
                 return;
             }
-            if (slot.known && *now == slot.indexedStamp) {
+            FileStamp indexed;
+            const char *record = slot.record.data();
+            const int size = int(slot.record.size());
+            if (slot.known && MeasurementIndex::readRecord(record, size, &indexed) && *now == indexed &&
+                MeasurementIndex::readRecord(record, size, &indexed, &slot.digest)) {
                 slot.stamp = *now;
                 slot.read = true;
                 return;
@@ -440,11 +471,11 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
             slot.digest = measurement::MeasurementDigest();
         }
         std::optional<FileStamp> atOpen;
-        const std::optional<measurement::Measurement> m = measurement::readMeasurementFile(path, &atOpen);
+        const std::optional<measurement::Measurement> m = measurement::readMeasurementFile(path(), &atOpen);
         if (!atOpen) {
             // Not opened: the listing's word that it is a file stands if a status call still finds
             // one (an unreadable file is named as such); one that is gone since is left out.
-            const std::optional<FileStamp> now = platform::regularFileStamp(path);
+            const std::optional<FileStamp> now = platform::regularFileStamp(path());
             slot.gone = !now;
             slot.stamp = now.value_or(FileStamp());
             return;
@@ -464,25 +495,27 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     // Takes what the index knows for the batch's files and names the ones to read.
     const auto prepare = [&](std::vector<Slot> &batch, int first) {
         const int count = std::min(batchSize, listed.size() - first);
-        batch.assign(size_t(count), Slot());
+        // The slots are reused: the readers let go of what they held.
+        batch.resize(size_t(count));
         std::vector<Slot *> toRead;
         for (int k = 0; k < count; ++k) {
             Slot &slot = batch[size_t(k)];
             slot.index = first + k;
+            slot.indexed = slot.known = false;
+            slot.record.clear();
             const QByteArray name = listed.bytes(slot.index);
             // Rows before this name belong to files that are gone.
-            while (haveRow && compareBytes(row.name, name) < 0) {
+            while (haveRow && compareBytes(row, name) < 0) {
                 if (listedAll)
-                    writes.forget(row.name);
+                    writes.forget(QByteArray(row.name, row.nameSize));
                 haveRow = rows.next(&row);
             }
-            if (haveRow && compareBytes(row.name, name) == 0) {
+            if (haveRow && compareBytes(row, name) == 0) {
                 // Whether the row still holds is decided where the file is looked at.
                 slot.indexed = true;
                 if (row.intact) {
                     slot.known = true;
-                    slot.indexedStamp = row.stamp;
-                    slot.digest = std::move(row.digest);
+                    slot.record.assign(row.record, size_t(row.recordSize));
                 }
                 haveRow = rows.next(&row);
             }
@@ -531,7 +564,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     reading.finish();
     if (index) {
         while (haveRow && listedAll) {
-            writes.forget(row.name);
+            writes.forget(QByteArray(row.name, row.nameSize));
             haveRow = rows.next(&row);
         }
         rows.stop();

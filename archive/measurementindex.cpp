@@ -431,24 +431,30 @@ bool MeasurementIndex::nextRow(Row *row)
     // A name or record of another type is a damaged row: the checksum is then not even compared.
     const bool typed = sqlite3_column_type(s, 0) == SQLITE_TEXT && sqlite3_column_type(s, 1) == SQLITE_BLOB &&
                        sqlite3_column_type(s, 2) == SQLITE_INTEGER;
-    const char *name = static_cast<const char *>(sqlite3_column_blob(s, 0));
-    const int nameSize = sqlite3_column_bytes(s, 0);
-    const char *record = static_cast<const char *>(sqlite3_column_blob(s, 1));
-    const int recordSize = sqlite3_column_bytes(s, 1);
-    row->name = QByteArray(name, nameSize);
-    row->intact = typed && sqlite3_column_int64(s, 2) == rowChecksum(name, nameSize, record, recordSize);
-    if (!row->intact)
-        return true;
-    RecordReader r(record, recordSize);
-    row->stamp.size = r.value<qint64>();
-    row->stamp.modifiedSeconds = r.value<qint64>();
-    row->stamp.modifiedNanoseconds = r.value<qint64>();
-    row->stamp.changedSeconds = r.value<qint64>();
-    row->stamp.changedNanoseconds = r.value<qint64>();
-    row->stamp.inode = r.value<quint64>();
-    row->stamp.device = r.value<quint64>();
-    row->stamp.mount = r.value<quint64>();
-    measurement::MeasurementDigest &d = row->digest;
+    row->name = static_cast<const char *>(sqlite3_column_blob(s, 0));
+    row->nameSize = sqlite3_column_bytes(s, 0);
+    row->record = static_cast<const char *>(sqlite3_column_blob(s, 1));
+    row->recordSize = sqlite3_column_bytes(s, 1);
+    row->intact = typed && sqlite3_column_int64(s, 2) ==
+                               rowChecksum(row->name, row->nameSize, row->record, row->recordSize);
+    return true;
+}
+
+bool MeasurementIndex::readRecord(const char *record, int size, FileStamp *stamp,
+                                  measurement::MeasurementDigest *digest)
+{
+    RecordReader r(record, size);
+    stamp->size = r.value<qint64>();
+    stamp->modifiedSeconds = r.value<qint64>();
+    stamp->modifiedNanoseconds = r.value<qint64>();
+    stamp->changedSeconds = r.value<qint64>();
+    stamp->changedNanoseconds = r.value<qint64>();
+    stamp->inode = r.value<quint64>();
+    stamp->device = r.value<quint64>();
+    stamp->mount = r.value<quint64>();
+    if (!digest)
+        return r.whole();
+    measurement::MeasurementDigest &d = *digest;
     for (std::optional<QString> *text :
          {&d.smelt, &d.temperatureText, &d.emfText, &d.oxidation, &d.aluminiumMass, &d.carbon, &d.status})
         *text = r.optionalText();
@@ -464,8 +470,7 @@ bool MeasurementIndex::nextRow(Row *row)
     d.findings.clear();
     for (qint32 k = 0; k < findings && r.whole(); ++k)
         d.findings.append(r.text(r.value<qint32>()));
-    row->intact = r.intact();
-    return true;
+    return r.intact();
 }
 
 bool MeasurementIndex::beginWriting()
