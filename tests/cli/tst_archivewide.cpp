@@ -25,6 +25,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <limits>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -465,6 +466,42 @@ private slots:
         const QStringList remaining{QStringLiteral("steel_K1-2024_01_10-09_00_00.json")};
         QCOMPARE(read(true), remaining);
         QCOMPARE(read(false), remaining);
+    }
+
+    // A record cut anywhere, or holding an impossible length, is refused and never read past its end;
+    // a whole one gives back exactly what was stored.
+    void damagedRecordsAreRefused()
+    {
+        QTemporaryDir dir;
+        platform::FileStamp stamp;
+        stamp.size = 42;
+        stamp.modifiedNanoseconds = 999999999;
+        stamp.inode = 7;
+        fileRow(dir.path(), "steel_K1-2024_01_10-08_00_00.json", stamp, measurementWithMelt("A-1"));
+        const std::unique_ptr<archive::MeasurementIndex> index =
+            archive::MeasurementIndex::open(dir.path(), cli::contentRulesVersion());
+        QVERIFY(index);
+        archive::MeasurementIndex::Row row;
+        QVERIFY(index->nextRow(&row) && row.intact);
+        const QByteArray record(row.record, row.recordSize);
+        platform::FileStamp read;
+        measurement::MeasurementDigest digest;
+        QVERIFY(archive::MeasurementIndex::readRecord(record.constData(), record.size(), &read, &digest));
+        QVERIFY(read == stamp);
+        QVERIFY(digest.smelt == QStringLiteral("A-1"));
+        for (int cut = 0; cut < record.size(); ++cut) {
+            const QByteArray part = record.left(cut);
+            QVERIFY2(!archive::MeasurementIndex::readRecord(part.constData(), part.size(), &read, &digest),
+                     qPrintable(QString::number(cut)));
+        }
+        // The first text's length follows the stamp's eight integers.
+        for (const qint32 length : {qint32(-2), qint32(record.size()), std::numeric_limits<qint32>::max()}) {
+            QByteArray damaged = record;
+            damaged.replace(64, int(sizeof length), reinterpret_cast<const char *>(&length),
+                            int(sizeof length));
+            QVERIFY(
+                !archive::MeasurementIndex::readRecord(damaged.constData(), damaged.size(), &read, &digest));
+        }
     }
 
     void twoRunsAtOnceBothAnswerRight()
