@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 //
 // The archive-wide commands of steel-archive at plant scale, each against what the system's own tools
-// need for the same folder in the same run: ls against one `ls -t`, find and check (cold: no index;
-// warm: the index current) against `grep -rlF` reading the same files and against `ls -t`, whose listing
-// and status calls are all a warm run must do. Prints wall times (medians), the ratios and the peak
+// need for the same folder in the same run: ls against one `ls -t`, find and check (cold: an empty
+// index, filled as the files are read; --no-index: no index at all; warm: the index current) against
+// `grep -rlF` reading the same files and against `ls -t`, whose listing and status calls are all a warm
+// run must do. Prints wall times (medians), the ratios and the peak
 // memory of every command. Asserts nothing.
 //
 //   archivebench [--runs N] [--dir PARENT] [--keep FOLDER] [--program PATH] [SIZE...]
@@ -208,6 +209,12 @@ int main(int argc, char *argv[])
                                return withoutIndex({"check", dir});
                            },
                            [&] {
+                               return tool({"find", dir, "--melt", melt, "--no-index"});
+                           },
+                           [&] {
+                               return tool({"check", dir, "--no-index"});
+                           },
+                           [&] {
                                return tool({"find", dir, "--melt", melt});
                            },
                            [&] {
@@ -224,8 +231,10 @@ int main(int argc, char *argv[])
         line("ls", m[2], lsT);
         line("find --melt, cold", m[3], grep);
         line("check, cold", m[4], grep);
-        line("find --melt, warm", m[5], lsT);
-        line("check, warm", m[6], lsT);
+        line("find --no-index", m[5], grep);
+        line("check --no-index", m[6], grep);
+        line("find --melt, warm", m[7], lsT);
+        line("check, warm", m[8], lsT);
         std::fflush(stdout);
     }
     return 0;
