@@ -504,6 +504,85 @@ private slots:
         }
     }
 
+    void batchesCarryNothingOver_data()
+    {
+        QTest::addColumn<bool>("useIndex");
+        QTest::addColumn<int>("runs");
+        QTest::newRow("read from disk") << false << 1;
+        QTest::newRow("index filled by the run") << true << 1;
+        QTest::newRow("index current") << true << 2;
+    }
+
+    // Files are handed over in batches, two at a time, whose places are reused. The files of the third
+    // batch are of other kinds than those at the same places of the first (not parsed, empty, a status
+    // out of range that differs from file to file), and some of the first are removed after the
+    // listing: each must come out as itself, nothing left over.
+    void batchesCarryNothingOver()
+    {
+        QFETCH(bool, useIndex);
+        QFETCH(int, runs);
+        constexpr int perBatch = 2048; // the reader's batch
+        QTemporaryDir dir;
+        const QDateTime first(QDate(2024, 1, 10), QTime(0, 0), Qt::UTC);
+        QStringList names;
+        const auto kindOf = [](int i) { return i < 2 * perBatch ? -1 : i % 3; };
+        for (int i = 0; i < 3 * perBatch; ++i) {
+            const QString name =
+                first.addSecs(i).toString(QStringLiteral("'steel_K1-'yyyy_MM_dd-hh_mm_ss'.json'"));
+            const int kind = kindOf(i);
+            const QByteArray content =
+                kind == -1  ? "{\"Smelt\":\"A-" + QByteArray::number(i) + "\"}\n"
+                : kind == 0 ? QByteArray("{")
+                : kind == 1 ? QByteArray()
+                            : measurementWithMelt("B", "9999999999999" + QByteArray::number(i));
+            writeFile(dir.path(), name, content, minutesAfter(1));
+            names << name;
+        }
+        QTest::qWait(150);
+        archive::ArchiveReadOptions options;
+        options.useIndex = useIndex;
+        options.rulesVersion = cli::contentRulesVersion();
+        options.findings = cli::contentFindingTexts;
+        const auto removed = [](int i) { return i % 7 == 3 && i < perBatch; };
+        options.wanted = [&](QStringView name) {
+            const int i = int(names.indexOf(name.toString()));
+            if (removed(i))
+                QFile::remove(dir.filePath(names[i]));
+            return true;
+        };
+        QStringList seen;
+        int visited = 0;
+        for (int run = 0; run < runs; ++run) {
+            seen.clear();
+            visited = 0;
+            archive::readArchive(dir.path(), options, [&](const archive::ArchiveFile &file) {
+                ++visited;
+                const int i = int(names.indexOf(file.fileName));
+                const int kind = kindOf(i);
+                const measurement::MeasurementDigest *d = file.digest;
+                const QString smelt = d ? d->smelt.value_or(QString()) : QStringLiteral("(unread)");
+                const QString findings = d ? d->findings.join(QLatin1Char('|')) : QString();
+                const bool notParsed = findings.contains(QLatin1String("not a JSON object"));
+                const bool outOfRange = findings.contains(QLatin1String("out of the range"));
+                // The empty file and "{" are read, and hold nothing the viewer shows.
+                const bool right =
+                    kind == -1  ? smelt == "A-" + QString::number(i) && !notParsed && !outOfRange
+                    : kind == 2 ? smelt == QLatin1String("B") && !notParsed &&
+                                      findings.contains("\"9999999999999" + QString::number(i) + '"')
+                                : smelt.isEmpty() && notParsed && !outOfRange;
+                if (!right || removed(i))
+                    seen << file.fileName + ": " + smelt + ' ' + findings;
+            });
+        }
+        QCOMPARE(seen, QStringList());
+        QCOMPARE(visited, int(names.size()) - (perBatch / 7 + 1));
+        // And check names each out-of-range status as its own file has it.
+        const QString report = runTool({"check", dir.path()}).out;
+        for (int i = 2 * perBatch + (2 - 2 * perBatch % 3); i < names.size(); i += 3)
+            QVERIFY2(report.contains(names[i] + ": status \"9999999999999" + QString::number(i) + '"'),
+                     qPrintable(names[i]));
+    }
+
     void twoRunsAtOnceBothAnswerRight()
     {
         QTemporaryDir dir;
