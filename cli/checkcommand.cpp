@@ -575,10 +575,11 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
         const bool grammatical = followsGrammar(file.fileName, technology, moment);
         group.append(
             {file.fileName,
-             file.digest ? file.digest->findings
-                         : QStringList{unreadableFinding(
-                               folder + QLatin1Char('/') +
-                               (file.undecodableName ? platform::decodeFileName(file.encodedName) : file.fileName))},
+             file.digest
+                 ? file.digest->findings
+                 : QStringList{unreadableFinding(
+                       folder + QLatin1Char('/') +
+                       (file.undecodableName ? platform::decodeFileName(file.encodedName) : file.fileName))},
              file.undecodableName, grammatical, technology.isEmpty()});
         if (grammatical) {
             auto first = firstFileOfTechnology.find(technology);
