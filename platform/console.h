@@ -29,6 +29,14 @@ std::unique_ptr<QIODevice> openStandardStream(StandardStream stream);
 // caller then writes and checks itself; such a stream is set to pass line ends unchanged.
 std::unique_ptr<QIODevice> openConsoleDevice(StandardStream stream);
 
+// For a program linked without a console of its own (the viewer on Windows): when it was started from
+// a console window (cmd.exe, PowerShell), standard output and error that were not redirected go to that
+// window, so that `--help` and `--version` answer where they were asked. The window is let go as soon
+// as the application's event loop runs: afterwards Ctrl+C typed there, or closing it, leaves the
+// program alone. Output redirected to a file or a pipe stays where it goes. Returns whether a console
+// was borrowed; does nothing where every program has its terminal anyway (POSIX).
+bool attachParentConsole();
+
 // While it exists, the user's requests to end the program call `ended` through the event loop of
 // the thread that made it, instead of ending the process at once: SIGINT and SIGTERM on POSIX;
 // Ctrl+C, Ctrl+Break and the console window being closed (also logoff and shutdown) on Windows.

@@ -45,6 +45,11 @@ std::unique_ptr<QIODevice> openConsoleDevice(StandardStream)
     return nullptr; // a terminal here takes the bytes as they are
 }
 
+bool attachParentConsole()
+{
+    return false; // a program started from a terminal writes to it already
+}
+
 struct TerminationRequests::Private
 {
     std::unique_ptr<QSocketNotifier> notifier;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/console.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMetaObject>
 #include <QObject>
@@ -106,6 +107,54 @@ std::unique_ptr<QIODevice> openStandardStream(StandardStream stream)
     device->open(stream == StandardStream::output ? stdout : stderr,
                  QIODevice::WriteOnly | QIODevice::Unbuffered);
     return device;
+}
+
+namespace {
+
+// A standard handle its starter gave the program: a file, a pipe, the NUL device or a console. A
+// program without a console of its own started from Explorer, or from cmd.exe with nothing
+// redirected, has none.
+bool handedOver(DWORD which)
+{
+    const HANDLE handle = ::GetStdHandle(which);
+    return handle && handle != INVALID_HANDLE_VALUE && ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+// Points one standard stream at the console, for the system's handle and the C run-time's stream.
+void writeToConsole(DWORD which, FILE *stream)
+{
+    const HANDLE console =
+        ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+    if (console == INVALID_HANDLE_VALUE)
+        return;
+    ::SetStdHandle(which, console);
+    if (!std::freopen("CONOUT$", "w", stream))
+        return; // the system's handle is set all the same; the C stream stays as silent as it was
+}
+
+// A process attached to a console ends with it (the window closed) and on Ctrl+C typed there, even
+// when that was meant for cmd.exe's own prompt: the window is released once the program runs.
+void releaseConsoleOnceRunning()
+{
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { ::FreeConsole(); }, Qt::QueuedConnection);
+}
+
+} // namespace
+
+bool attachParentConsole()
+{
+    const bool outputGiven = handedOver(STD_OUTPUT_HANDLE);
+    const bool errorGiven = handedOver(STD_ERROR_HANDLE);
+    if ((outputGiven && errorGiven) || !::AttachConsole(ATTACH_PARENT_PROCESS))
+        return false;
+    if (!outputGiven)
+        writeToConsole(STD_OUTPUT_HANDLE, stdout);
+    if (!errorGiven)
+        writeToConsole(STD_ERROR_HANDLE, stderr);
+    qAddPreRoutine(releaseConsoleOnceRunning);
+    return true;
 }
 
 struct TerminationRequests::Private
