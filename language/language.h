@@ -4,7 +4,7 @@
 #include <QLocale>
 #include <QString>
 
-namespace cli {
+namespace language {
 
 // The language of steel-archive's own texts: Russian under a ru_* locale, English otherwise. English
 // is the texts as written in the code; Russian comes from the translation built into the program.
@@ -16,8 +16,8 @@ enum class Language
 };
 
 // Chooses the language by the locale of messages (LC_ALL, then LC_MESSAGES, then LANG; the system's
-// language where none is set) and installs its translation. Until it is called the language is English, which the tests, running the commands
-// in this process, rely on.
+// language where none is set) and installs its translation. Until it is called the language is English, which
+// the tests, running the commands in this process, rely on.
 void useLocaleLanguage();
 Language currentLanguage();
 
@@ -27,4 +27,4 @@ QString localNumbers(const QString &text);
 // The locale whose number format the report's chart axes follow.
 QLocale numberLocale();
 
-} // namespace cli
+} // namespace language

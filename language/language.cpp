@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "language.h"
+#include "language/language.h"
 
 #include "platform/messages.h"
 
@@ -13,7 +13,7 @@ static void initTranslationResource()
     Q_INIT_RESOURCE(translations);
 }
 
-namespace cli {
+namespace language {
 
 namespace {
 
@@ -66,4 +66,4 @@ QLocale numberLocale()
     return locale;
 }
 
-} // namespace cli
+} // namespace language
