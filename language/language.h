@@ -19,7 +19,6 @@ enum class Language
 // language where none is set) and installs its translation. Until it is called the language is English, which
 // the tests, running the commands in this process, rely on.
 void useLocaleLanguage();
-Language currentLanguage();
 
 // A text with numbers in C notation ("78.6 %") as a reader of the current language writes it
 // ("78,6 %" in Russian): each point between two digits becomes the language's decimal separator.
