@@ -2,10 +2,10 @@
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
-#include "outputfile.h"
+#include "output/outputfile.h"
 
 #include "archive/archivename.h"
-#include "measurement/plotsteps.h"
+#include "plot/plotsteps.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -34,7 +34,7 @@ QString captionText(const QString &path, const measurement::Measurement &m)
     QStringList parts;
     parts << QStringLiteral("Плавка: ") + measurement::displayText(m.smelt)
           << QStringLiteral("Технология: ") + archive::technologyOfFile(path)
-          << QStringLiteral("Время: ") + momentDisplayText(moment.date, moment.time);
+          << QStringLiteral("Время: ") + archive::momentDisplayText(moment.date, moment.time);
     if (m.status)
         parts << QStringLiteral("Статус: ") + *m.status;
     return parts.join(QStringLiteral("    "));
@@ -84,7 +84,7 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
                    "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
                    "moment from the file name, and status. The output's format follows its suffix: .png\n"
                    "for an image, .pdf for a one-page document.\n") +
-            outputRuleHelpText() +
+            output::outputRuleHelpText() +
             QCoreApplication::translate(
                 "cli",
                 "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
@@ -117,7 +117,8 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return reportFailure(err, syntax.name,
                              QCoreApplication::translate("cli", "-o -: a picture is not written to standard "
                                                                 "output; name a .png or .pdf file"));
-    const QString refusal = outputRefusal(readingFile(parser.positionalArguments().constFirst()), output);
+    const QString refusal =
+        output::outputRefusal(output::readingFile(parser.positionalArguments().constFirst()), output);
     if (!refusal.isEmpty())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
     const QString suffix = QFileInfo(output).suffix().toLower();
@@ -152,7 +153,7 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!read)
         return exitFailure;
     // Opened before drawing: the drawing library would only say that its painter could not begin.
-    OutputFile file(output);
+    output::OutputFile file(output);
     if (!file.open())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
 

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "language.h"
+#include "language/language.h"
 
 #include "platform/messages.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QRegularExpression>
 #include <QTranslator>
+
+#include <memory>
+#include <vector>
 
 // The translations are a resource of this static library: named here, so that the linker keeps it.
 static void initTranslationResource()
@@ -13,7 +17,7 @@ static void initTranslationResource()
     Q_INIT_RESOURCE(translations);
 }
 
-namespace cli {
+namespace language {
 
 namespace {
 
@@ -40,17 +44,18 @@ void useLocaleLanguage()
         return;
     }
     initTranslationResource();
-    static QTranslator translator;
-    if (translator.load(QStringLiteral(":/i18n/steel-archive_ru.qm")) &&
-        QCoreApplication::installTranslator(&translator))
+    // One translation file per part of the program, all built in: each is installed.
+    static std::vector<std::unique_ptr<QTranslator>> translators;
+    const QDir folder(QStringLiteral(":/i18n"));
+    for (const QString &name : folder.entryList({QStringLiteral("*_ru.qm")}, QDir::Files, QDir::Name)) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(folder.filePath(name)) && QCoreApplication::installTranslator(translator.get()))
+            translators.push_back(std::move(translator));
+    }
+    if (!translators.empty())
         chosen = Language::russian;
     else
         platform::useEnglishSystemMessages();
-}
-
-Language currentLanguage()
-{
-    return chosen;
 }
 
 QString localNumbers(const QString &text)
@@ -66,4 +71,4 @@ QLocale numberLocale()
     return locale;
 }
 
-} // namespace cli
+} // namespace language

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "measurement/valuespanel.h"
+#include "plot/valuespanel.h"
 
 #include <QLabel>
 #include <QtTest>

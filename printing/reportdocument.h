@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "archivestatistics.h"
+#include "statistics/archivestatistics.h"
 
 #include <QDateTime>
 #include <QString>
@@ -12,7 +12,7 @@
 
 class QIODevice;
 
-namespace cli {
+namespace printing {
 
 // What the first page says about the report itself.
 struct ReportHeading
@@ -33,7 +33,8 @@ constexpr int measurementsPerReportPage = reportGridColumns * reportGridRows;
 // again when its page is drawn. Pages are written one by one, so the memory needed does not grow
 // with the selection beyond `facts`. Returns the empty text, or why the PDF could not be made; the
 // caller checks the device's writes. `progress` is called after each page.
-QString writeReport(QIODevice *device, const ReportHeading &heading, const QVector<MeasurementFacts> &facts,
+QString writeReport(QIODevice *device, const ReportHeading &heading,
+                    const QVector<statistics::MeasurementFacts> &facts,
                     const std::function<void(int page, int pages)> &progress = nullptr);
 
-} // namespace cli
+} // namespace printing

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outputfile.h"
 
-#include "commandline.h"
+#include "archive/archivefolder.h"
+#include "language/systemtext.h"
 
 #include "platform/writing.h"
 
@@ -12,7 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace cli {
+namespace output {
 
 namespace {
 
@@ -136,7 +137,7 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
     const PathStatus itself = writing::pathStatus(output, false);
     if (itself.kind == PathStatus::Kind::missing && !itself.failure.isEmpty())
         return QCoreApplication::translate("cli", "cannot be looked up: %1")
-            .arg(systemReason(itself.failure));
+            .arg(language::systemReason(itself.failure));
 
     if (itself.kind == PathStatus::Kind::symbolicLink) {
         const PathStatus target = writing::pathStatus(output, true);
@@ -186,7 +187,7 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
     const QString folder = info.absolutePath();
     const PathStatus folderStatus = writing::pathStatus(folder, true);
     if (folderStatus.kind != PathStatus::Kind::folder) {
-        const QString why = !folderStatus.failure.isEmpty() ? systemReason(folderStatus.failure)
+        const QString why = !folderStatus.failure.isEmpty() ? language::systemReason(folderStatus.failure)
                             : folderStatus.kind == PathStatus::Kind::missing
                                 ? QCoreApplication::translate("cli", "no such folder")
                                 : QCoreApplication::translate("cli", "not a folder");
@@ -205,13 +206,12 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
 QString outputRuleHelpText()
 {
     return QCoreApplication::translate(
-        "cli",
-        "The output is written whole or not at all: into a new file beside it, which takes its\n"
-        "place (with the old file's permissions and owner) only once every byte is on the disk;\n"
-        "a failed write leaves an earlier file as it was. An output that is a symbolic link is\n"
-        "refused: it is neither written through nor replaced. Never written: a file being read,\n"
-        "under any name (hard links too); anything in or below the archive folder read; a name\n"
-        "the viewer lists (steel_*.json); any folder that holds such files.\n");
+        "cli", "The output is written whole or not at all: into a new file beside it, which takes its\n"
+               "place (with the old file's permissions and owner) only once every byte is on the disk;\n"
+               "a failed write leaves an earlier file as it was. An output that is a symbolic link is\n"
+               "refused: it is neither written through nor replaced. Never written: a file being read,\n"
+               "under any name (hard links too); anything in or below the archive folder read; a name\n"
+               "the viewer lists (steel_*.json); any folder that holds such files.\n");
 }
 
 CheckedOutput::CheckedOutput(int handle, qint64 bufferSize) : handle(handle), bufferSize(bufferSize)
@@ -271,8 +271,8 @@ bool OutputFile::open()
     const writing::NewFile created =
         writing::createUniqueFile(QFileInfo(target).absolutePath(), temporaryPrefix);
     if (created.handle < 0)
-        return fail(
-            QCoreApplication::translate("cli", "cannot be written: %1").arg(systemReason(created.failure)));
+        return fail(QCoreApplication::translate("cli", "cannot be written: %1")
+                        .arg(language::systemReason(created.failure)));
     handle = created.handle;
     temporaryPath = created.path;
     writing::removeOnInterruption(temporaryPath);
@@ -288,7 +288,8 @@ QIODevice *OutputFile::device()
 
 QString OutputFile::writeFailure() const
 {
-    return output && output->failure() != 0 ? systemReason(writing::errorText(output->failure())) : QString();
+    return output && output->failure() != 0 ? language::systemReason(writing::errorText(output->failure()))
+                                            : QString();
 }
 
 bool OutputFile::fail(const QString &why)
@@ -304,7 +305,7 @@ bool OutputFile::commit(bool needsContent)
         return reason.isEmpty() ? fail(QCoreApplication::translate("cli", "was never opened")) : false;
     output->writeBuffered();
     if (output->failure() != 0)
-        return fail(systemReason(writing::errorText(output->failure())));
+        return fail(language::systemReason(writing::errorText(output->failure())));
     if (needsContent && output->bytesWritten() == 0)
         return fail(QCoreApplication::translate("cli", "the writer gave no content"));
     const PathStatus existing = writing::pathStatus(target, false);
@@ -325,7 +326,7 @@ bool OutputFile::commit(bool needsContent)
     if (error == 0)
         error = writing::replaceFile(temporaryPath, target);
     if (error != 0)
-        return fail(systemReason(writing::errorText(error)));
+        return fail(language::systemReason(writing::errorText(error)));
     // Only now off the list: once renamed, its old name names nothing an interruption could remove.
     writing::keepOnInterruption(temporaryPath);
     temporaryPath.clear();
@@ -366,7 +367,8 @@ QString StandardOutput::finish()
     }
     if (error == 0 || writing::isBrokenPipe(error))
         return QString();
-    return QCoreApplication::translate("cli", "write error: %1").arg(systemText(writing::errorText(error)));
+    return QCoreApplication::translate("cli", "write error: %1")
+        .arg(language::systemText(writing::errorText(error)));
 }
 
-} // namespace cli
+} // namespace output

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportdocument.h"
 
-#include "commandline.h"
-#include "language.h"
-#include "measurementcommands.h"
-
-#include "measurement/plotsteps.h"
+#include "archive/archivename.h"
+#include "language/language.h"
+#include "language/systemtext.h"
+#include "measurement/statustable.h"
+#include "plot/plotsteps.h"
 
 #include <QGuiApplication>
 #include <QPdfWriter>
@@ -17,7 +17,7 @@
 #include <cmath>
 #include <numeric>
 
-namespace cli {
+namespace printing {
 
 namespace {
 
@@ -202,15 +202,15 @@ void addTable(SummaryFlow &flow, const Canvas &canvas, const Table &table)
     }
 }
 
-QStringList spreadCells(const ValueSpread &spread)
+QStringList spreadCells(const statistics::ValueSpread &spread)
 {
     QStringList cells;
     for (const std::optional<double> &value : {spread.minimum, spread.median, spread.maximum})
-        cells << (value ? localNumbers(statisticText(*value)) : missingStatistic);
+        cells << (value ? language::localNumbers(statistics::statisticText(*value)) : missingStatistic);
     return cells;
 }
 
-Table valuesTable(const QVector<GroupStatistics> &groups)
+Table valuesTable(const QVector<statistics::GroupStatistics> &groups)
 {
     Table table;
     table.header = QStringList{QCoreApplication::translate("report", "Technology"),
@@ -222,16 +222,17 @@ Table valuesTable(const QVector<GroupStatistics> &groups)
                                QCoreApplication::translate("report", "EMF min, mV"),
                                QCoreApplication::translate("report", "EMF median, mV"),
                                QCoreApplication::translate("report", "EMF max, mV")};
-    for (const GroupStatistics &g : groups)
-        table.rows.append(
-            QStringList{g.group, QString::number(g.measurements), localNumbers(shareText(g.okShare()))}
-            << spreadCells(g.temperature) << spreadCells(g.emf));
+    for (const statistics::GroupStatistics &g : groups)
+        table.rows.append(QStringList{g.group, QString::number(g.measurements),
+                                      language::localNumbers(statistics::shareText(g.okShare()))}
+                          << spreadCells(g.temperature) << spreadCells(g.emf));
     return table;
 }
 
-Table statusTable(const QVector<GroupStatistics> &groups, const GroupStatistics &total)
+Table statusTable(const QVector<statistics::GroupStatistics> &groups,
+                  const statistics::GroupStatistics &total)
 {
-    const QStringList columns = statusColumns();
+    const QStringList columns = statistics::statusColumns();
     QVector<int> shown;
     for (int i = 0; i < columns.size(); ++i) {
         if (total.statusCounts.value(i) > 0)
@@ -240,9 +241,10 @@ Table statusTable(const QVector<GroupStatistics> &groups, const GroupStatistics 
     Table table;
     table.header.append(QCoreApplication::translate("report", "Technology"));
     for (const int i : shown)
-        table.header.append(
-            columns[i] == noStatusColumn() ? QCoreApplication::translate("report", "no status") : columns[i]);
-    for (const GroupStatistics &g : groups) {
+        table.header.append(columns[i] == statistics::noStatusColumn()
+                                ? QCoreApplication::translate("report", "no status")
+                                : columns[i]);
+    for (const statistics::GroupStatistics &g : groups) {
         QStringList row{g.group};
         for (const int i : shown)
             row.append(QString::number(g.statusCounts.value(i)));
@@ -274,8 +276,8 @@ void drawChartLegend(QCPPainter &painter, const Canvas &canvas, const QRectF &re
 {
     const QFont font = canvas.font(9);
     double right = rect.right();
-    for (const auto &[text, colour] :
-         {std::make_pair(otherStatusText(), otherColour), std::make_pair(okStatus(), okColour)}) {
+    for (const auto &[text, colour] : {std::make_pair(otherStatusText(), otherColour),
+                                       std::make_pair(measurement::okStatus(), okColour)}) {
         const double width = canvas.textWidth(font, text);
         drawText(painter, QRectF(right - width, rect.top(), width, rect.height()), font, text);
         const double radius = canvas.pt(2.5);
@@ -289,10 +291,10 @@ void drawChartLegend(QCPPainter &painter, const Canvas &canvas, const QRectF &re
 
 // One point per measurement with a temperature value, at its moment, green for "ЕСТЬ ПЛ.".
 void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rect,
-                    const QVector<MeasurementFacts> &facts)
+                    const QVector<statistics::MeasurementFacts> &facts)
 {
     QCustomPlot chart;
-    chart.setLocale(numberLocale());
+    chart.setLocale(language::numberLocale());
     chart.resize(int(rect.width()), int(rect.height()));
     const QFont font = canvas.font(9);
     // The others drawn last, so that the few bad points are not hidden among the good ones.
@@ -304,9 +306,9 @@ void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rec
         graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, colour, colour, canvas.pt(3.5)));
     }
     bool anyPoint = false;
-    for (const MeasurementFacts &f : facts) {
+    for (const statistics::MeasurementFacts &f : facts) {
         if (f.moment.isValid() && f.temperature) {
-            (f.status == okStatus() ? ok : others)->addData(chartKey(f.moment), *f.temperature);
+            (f.status == measurement::okStatus() ? ok : others)->addData(chartKey(f.moment), *f.temperature);
             anyPoint = true;
         }
     }
@@ -340,10 +342,13 @@ void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rec
 }
 
 QVector<QVector<Drawing>> summaryPages(const Canvas &canvas, const QRectF &content,
-                                       const ReportHeading &heading, const QVector<MeasurementFacts> &facts)
+                                       const ReportHeading &heading,
+                                       const QVector<statistics::MeasurementFacts> &facts)
 {
-    QVector<GroupStatistics> groups = groupStatistics(facts, Grouping::technology);
-    const GroupStatistics total = totalStatistics(facts, QCoreApplication::translate("report", "Total"));
+    QVector<statistics::GroupStatistics> groups =
+        statistics::groupStatistics(facts, statistics::Grouping::technology);
+    const statistics::GroupStatistics total =
+        statistics::totalStatistics(facts, QCoreApplication::translate("report", "Total"));
     if (groups.size() > 1)
         groups.append(total);
     Table values = valuesTable(groups);
@@ -370,15 +375,15 @@ QVector<QVector<Drawing>> summaryPages(const Canvas &canvas, const QRectF &conte
     flow.add(canvas.pt(titleHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
         drawText(painter, rect, canvas.font(16, true), reportTitle());
     });
-    const QStringList lines{QCoreApplication::translate("report", "Archive: ") + heading.directory,
-                            QCoreApplication::translate("report", "Period: ") + heading.period,
-                            QCoreApplication::translate("report", "Selection: ") +
-                                (heading.conditions.isEmpty()
-                                     ? QCoreApplication::translate("report", "every measurement")
-                                     : heading.conditions.join(QStringLiteral("; "))),
-                            QCoreApplication::translate("report", "Measurements: %1      Made: %2")
-                                .arg(facts.size())
-                                .arg(momentDisplayText(heading.madeAt.date(), heading.madeAt.time()))};
+    const QStringList lines{
+        QCoreApplication::translate("report", "Archive: ") + heading.directory,
+        QCoreApplication::translate("report", "Period: ") + heading.period,
+        QCoreApplication::translate("report", "Selection: ") +
+            (heading.conditions.isEmpty() ? QCoreApplication::translate("report", "every measurement")
+                                          : heading.conditions.join(QStringLiteral("; "))),
+        QCoreApplication::translate("report", "Measurements: %1      Made: %2")
+            .arg(facts.size())
+            .arg(archive::momentDisplayText(heading.madeAt.date(), heading.madeAt.time()))};
     for (const QString &line : lines) {
         flow.add(canvas.pt(lineHeight), [&canvas, line](QCPPainter &painter, const QRectF &rect) {
             const QFont font = canvas.font(10);
@@ -437,13 +442,13 @@ void drawPageFrame(QCPPainter &painter, const Canvas &canvas, const QRectF &page
 
 QString valueWithUnit(const std::optional<QString> &value, const QString &unit)
 {
-    const QString shown = localNumbers(measurement::displayText(value));
+    const QString shown = language::localNumbers(measurement::displayText(value));
     return value && !value->isEmpty() ? shown + QLatin1Char(' ') + unit : shown;
 }
 
 // One measurement as the viewer shows it: the curves drawn by its plot steps, its values beside.
 void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &cell, const QString &directory,
-                     const MeasurementFacts &facts)
+                     const statistics::MeasurementFacts &facts)
 {
     painter.setPen(QPen(lineColour, canvas.pt(0.5)));
     painter.setBrush(Qt::NoBrush);
@@ -452,8 +457,8 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         cell.adjusted(canvas.pt(cellPadding), canvas.pt(2), -canvas.pt(cellPadding), -canvas.pt(2));
     const QRectF titleRect(inner.left(), inner.top(), inner.width(), canvas.pt(cellTitleHeight));
     const QFont titleFont = canvas.font(9.5, true);
-    const QString title =
-        momentDisplayText(facts.moment.date, facts.moment.time) + QStringLiteral("   ") + facts.technology;
+    const QString title = archive::momentDisplayText(facts.moment.date, facts.moment.time) +
+                          QStringLiteral("   ") + facts.technology;
     drawText(painter, titleRect, titleFont, title);
     const QFont fileFont = canvas.font(7);
     const double titleWidth = canvas.textWidth(titleFont, title) + canvas.pt(12);
@@ -466,7 +471,8 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
     const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
     if (!read) {
         drawText(painter, body, canvas.font(9),
-                 QCoreApplication::translate("report", "The file cannot be read: ") + unreadableReason(path),
+                 QCoreApplication::translate("report", "The file cannot be read: ") +
+                     language::unreadableReason(path),
                  Qt::AlignCenter);
         return;
     }
@@ -485,7 +491,7 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         {QCoreApplication::translate("report", "ALUMINIUM MASS"),
          valueWithUnit(m.aluminiumMass, QCoreApplication::translate("report", "kg"))},
         {QCoreApplication::translate("report", "CARBON"), valueWithUnit(m.carbon, QStringLiteral("%"))},
-        {QCoreApplication::translate("report", "STATUS"), statusDisplayText(m)}};
+        {QCoreApplication::translate("report", "STATUS"), measurement::statusDisplayText(m.status)}};
     const QFont captionFont = canvas.font(7);
     const QFont valueFont = canvas.font(9);
     const double rowHeight = std::min(canvas.pt(17), valuesRect.height() / values.size());
@@ -494,7 +500,8 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         const QRectF row(valuesRect.left(), y, valuesRect.width(), rowHeight);
         const double captionWidth = canvas.textWidth(captionFont, caption) + canvas.pt(6);
         drawText(painter, row, captionFont, caption, Qt::AlignLeft | Qt::AlignVCenter, captionColour);
-        const bool ok = caption == QCoreApplication::translate("report", "STATUS") && value == okStatus();
+        const bool ok =
+            caption == QCoreApplication::translate("report", "STATUS") && value == measurement::okStatus();
         drawText(painter, row, valueFont, canvas.elided(valueFont, value, row.width() - captionWidth),
                  Qt::AlignRight | Qt::AlignVCenter, ok ? okColour.darker(130) : QColor(Qt::black));
         painter.setPen(QPen(lineColour, canvas.pt(0.3)));
@@ -517,7 +524,8 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
 
 } // namespace
 
-QString writeReport(QIODevice *device, const ReportHeading &heading, const QVector<MeasurementFacts> &facts,
+QString writeReport(QIODevice *device, const ReportHeading &heading,
+                    const QVector<statistics::MeasurementFacts> &facts,
                     const std::function<void(int, int)> &progress)
 {
     QPdfWriter writer(device);
@@ -580,4 +588,4 @@ QString writeReport(QIODevice *device, const ReportHeading &heading, const QVect
     return QString();
 }
 
-} // namespace cli
+} // namespace printing

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "archivecommands.h"
+#include "query/foundmeasurements.h"
 
 #include "archive/archivename.h"
 
@@ -15,7 +15,7 @@
 
 class QTextStream;
 
-namespace cli {
+namespace statistics {
 
 // What the statistics and the report's list need of a measurement: a few hundred bytes, so that a
 // selection of any size can be held while the files themselves are read again one at a time.
@@ -28,7 +28,7 @@ struct MeasurementFacts
     std::optional<double> emf;         // likewise "Eds"
     std::optional<QString> status;     // the verdict; none when the file has no "Status"
 };
-MeasurementFacts factsOf(const FoundMeasurement &found);
+MeasurementFacts factsOf(const query::FoundMeasurement &found);
 
 // Newest first, as every list of measurements.
 void sortNewestFirst(QVector<MeasurementFacts> &facts);
@@ -112,9 +112,4 @@ GroupStatistics totalStatistics(const QVector<MeasurementFacts> &facts, const QS
 QString statisticText(double value);
 QString shareText(double share); // "42.9 %"
 
-// The facts of the measurements that meet the criteria, newest first. Files that cannot be read are
-// named on `err`, as find names them, and skipped.
-QVector<MeasurementFacts> selectMeasurements(const QString &command, const ArchiveSearch &search,
-                                             const ArchiveReading &reading, QTextStream &err);
-
-} // namespace cli
+} // namespace statistics

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archivestatistics.h"
 
-#include "measurementcommands.h"
+#include "measurement/statustable.h"
 
 #include <QMap>
 #include <QTextStream>
 
 #include <algorithm>
 
-namespace cli {
+namespace statistics {
 
 namespace {
 
@@ -55,17 +55,21 @@ bool groupBefore(const QString &a, const QString &b, Grouping grouping)
 
 } // namespace
 
-MeasurementFacts factsOf(const FoundMeasurement &found)
+MeasurementFacts factsOf(const query::FoundMeasurement &found)
 {
     const measurement::MeasurementDigest &m = found.digest;
-    return {found.fileName,          found.technology, found.moment, resultNumber(m.temperatureText),
-            resultNumber(m.emfText), m.status};
+    return {found.fileName,
+            found.technology,
+            found.moment,
+            query::resultNumber(m.temperatureText),
+            query::resultNumber(m.emfText),
+            m.status};
 }
 
 void sortNewestFirst(QVector<MeasurementFacts> &facts)
 {
     std::sort(facts.begin(), facts.end(), [](const MeasurementFacts &a, const MeasurementFacts &b) {
-        return listedBefore(a.moment, a.fileName, b.moment, b.fileName);
+        return query::listedBefore(a.moment, a.fileName, b.moment, b.fileName);
     });
 }
 
@@ -110,7 +114,7 @@ ValueSpread spreadOfValues(double *values, int count)
 
 QStringList statusColumns()
 {
-    return statusVerdicts() << noStatusColumn();
+    return measurement::statusVerdicts() << noStatusColumn();
 }
 
 QString noStatusColumn()
@@ -136,7 +140,7 @@ void StatisticsCollector::add(const MeasurementFacts &f)
     ++s.measurements;
     const int column = f.status ? columns.indexOf(*f.status) : columns.size() - 1;
     ++s.statusCounts[column < 0 ? columns.size() - 1 : column];
-    if (f.status && *f.status == okStatus())
+    if (f.status && *f.status == measurement::okStatus())
         ++s.okCount;
     if (f.temperature)
         group.temperatures.push_back(*f.temperature);
@@ -210,17 +214,4 @@ QString shareText(double share)
     return QString::number(share * 100.0, 'f', 1) + QStringLiteral(" %");
 }
 
-QVector<MeasurementFacts> selectMeasurements(const QString &command, const ArchiveSearch &search,
-                                             const ArchiveReading &reading, QTextStream &err)
-{
-    QVector<MeasurementFacts> facts;
-    QStringList unreadable;
-    visitMeasurements(
-        search.directory, search.criteria,
-        [&facts](FoundMeasurement &&found) { facts.append(factsOf(found)); }, &unreadable, reading);
-    reportSkippedFiles(err, command, search.directory, unreadable);
-    sortNewestFirst(facts);
-    return facts;
-}
-
-} // namespace cli
+} // namespace statistics

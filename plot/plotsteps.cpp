@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "measurement/plotsteps.h"
+#include "plot/plotsteps.h"
 
 #include <qcustomplot.h>
 

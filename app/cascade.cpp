@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "archive/cascade.h"
+#include "app/cascade.h"
 
 #include "archive/archivename.h"
 

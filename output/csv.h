@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "measurement/measurementfile.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
-class QCommandLineParser;
-class QTextStream;
-
-namespace cli {
+namespace output {
 
 // How CSV is written: "," between cells and "." in numbers, or for spreadsheets set up for Russian
 // another delimiter (";") and the decimal comma. A spreadsheet opened by double-click also wants to
@@ -23,16 +22,6 @@ struct CsvFormat
     bool crlf = false;
 };
 
-// Adds --delimiter, --decimal-comma and --excel to a command that writes CSV.
-void addCsvFormatOptions(QCommandLineParser &parser);
-// The format those options ask for; std::nullopt after a usage error has been reported on `err`.
-std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
-                                         QTextStream &err);
-// Whether --excel was given: a shorthand for a spreadsheet's file, so it asks for CSV by itself.
-bool excelAsked(const QCommandLineParser &parser);
-// The help text's lines on those options.
-QString csvFormatHelpText();
-
 // What goes before the first line: the byte-order mark where the format asks for one.
 QString csvStart(const CsvFormat &format);
 // One line of cells with its line end. A cell is quoted where it holds the delimiter, a quote or a
@@ -42,4 +31,7 @@ QString csvLine(const QStringList &cells, const CsvFormat &format);
 // A number written in C notation, with the decimal separator the format asks for.
 QString csvNumber(const QString &cNotation, const CsvFormat &format);
 
-} // namespace cli
+// The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
+QString csvText(const measurement::Measurement &measurement, const CsvFormat &format = CsvFormat());
+
+} // namespace output

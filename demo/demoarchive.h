@@ -7,7 +7,10 @@
 #include <QString>
 #include <QVector>
 
-namespace cli {
+namespace demo {
+
+// The seed of `steel-archive demo` without --seed, and of scripts/run's demo archive.
+constexpr quint64 defaultSeed = 1;
 
 // One file of the demo archive.
 struct DemoFile
@@ -30,4 +33,4 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files);
 // moment. Returns the empty text, or a one-line description of the first failure.
 QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &files);
 
-} // namespace cli
+} // namespace demo

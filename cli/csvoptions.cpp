@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "csvwriter.h"
+#include "csvoptions.h"
 
 #include "commandline.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
-
-#include <cmath>
 
 namespace cli {
 
@@ -16,21 +14,6 @@ namespace {
 const QString delimiterName = QStringLiteral("delimiter");
 const QString decimalCommaName = QStringLiteral("decimal-comma");
 const QString excelName = QStringLiteral("excel");
-
-bool isFiniteNumber(const QString &cell, const CsvFormat &format)
-{
-    bool ok = false;
-    const double value =
-        (format.decimalComma ? QString(cell).replace(QLatin1Char(','), QLatin1Char('.')) : cell)
-            .toDouble(&ok);
-    return ok && std::isfinite(value);
-}
-
-// The characters that make a spreadsheet read a cell as a formula.
-bool startsLikeAFormula(const QString &cell)
-{
-    return !cell.isEmpty() && QStringLiteral("=+-@\t\r").contains(cell.at(0));
-}
 
 } // namespace
 
@@ -64,10 +47,10 @@ bool excelAsked(const QCommandLineParser &parser)
     return parser.isSet(excelName);
 }
 
-std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
-                                         QTextStream &err)
+std::optional<output::CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
+                                                 QTextStream &err)
 {
-    CsvFormat format;
+    output::CsvFormat format;
     if (parser.isSet(excelName)) {
         if (parser.isSet(delimiterName)) {
             reportFailure(err, command,
@@ -100,31 +83,4 @@ std::optional<CsvFormat> csvFormatOption(const QCommandLineParser &parser, const
     }
     return format;
 }
-
-QString csvStart(const CsvFormat &format)
-{
-    return format.byteOrderMark ? QString(QChar(0xFEFF)) : QString();
-}
-
-QString csvLine(const QStringList &cells, const CsvFormat &format)
-{
-    QStringList written;
-    written.reserve(cells.size());
-    for (const QString &cell : cells) {
-        const bool formula = startsLikeAFormula(cell) && !isFiniteNumber(cell, format);
-        const bool quote = formula || cell.contains(format.delimiter) || cell.contains(QLatin1Char('"')) ||
-                           cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'));
-        written.append(quote ? (formula ? QStringLiteral("\"'") : QStringLiteral("\"")) +
-                                   QString(cell).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                                   QLatin1Char('"')
-                             : cell);
-    }
-    return written.join(format.delimiter) + (format.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n"));
-}
-
-QString csvNumber(const QString &cNotation, const CsvFormat &format)
-{
-    return format.decimalComma ? QString(cNotation).replace(QLatin1Char('.'), QLatin1Char(',')) : cNotation;
-}
-
 } // namespace cli

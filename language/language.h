@@ -4,7 +4,7 @@
 #include <QLocale>
 #include <QString>
 
-namespace cli {
+namespace language {
 
 // The language of steel-archive's own texts: Russian under a ru_* locale, English otherwise. English
 // is the texts as written in the code; Russian comes from the translation built into the program.
@@ -16,10 +16,9 @@ enum class Language
 };
 
 // Chooses the language by the locale of messages (LC_ALL, then LC_MESSAGES, then LANG; the system's
-// language where none is set) and installs its translation. Until it is called the language is English, which the tests, running the commands
-// in this process, rely on.
+// language where none is set) and installs its translation. Until it is called the language is English, which
+// the tests, running the commands in this process, rely on.
 void useLocaleLanguage();
-Language currentLanguage();
 
 // A text with numbers in C notation ("78.6 %") as a reader of the current language writes it
 // ("78,6 %" in Russian): each point between two digits becomes the language's decimal separator.
@@ -27,4 +26,4 @@ QString localNumbers(const QString &text);
 // The locale whose number format the report's chart axes follow.
 QLocale numberLocale();
 
-} // namespace cli
+} // namespace language

@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-namespace cli {
+namespace output {
 
 // What a command reads. None of its outputs may be, or become, a file of that archive.
 struct ReadArchive
@@ -122,4 +122,4 @@ private:
     CheckedOutput output;
 };
 
-} // namespace cli
+} // namespace output

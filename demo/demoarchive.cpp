@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "demoarchive.h"
 
-#include "commandline.h"
-#include "commands.h"
-#include "outputfile.h"
+#include "archive/archivefolder.h"
+#include "language/systemtext.h"
+#include "output/jsontext.h"
+#include "output/outputfile.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -17,13 +17,12 @@
 #include <algorithm>
 #include <cmath>
 
-namespace cli {
+namespace demo {
 
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
 constexpr int fullRecording = 160;
-constexpr quint64 defaultSeed = 1;
 // The schedule (names and moments) has its own fixed seed: it must not change with --seed.
 constexpr quint64 scheduleSeed = 0x5EED0F57EE1ull;
 
@@ -324,7 +323,7 @@ QByteArray measurementDocument(const Planned &entry, Random &random)
 
     QByteArray document = "{\"Archives\":[" + valuesArray(emf, 2) + ',' + valuesArray(temperature, 1) + "]";
     const auto addText = [&document](const char *key, const QString &text) {
-        document += ",\"" + QByteArray(key) + "\":" + jsonQuoted(text).toUtf8();
+        document += ",\"" + QByteArray(key) + "\":" + output::jsonQuoted(text).toUtf8();
     };
     addText("Smelt", entry.smelt);
     addText("Temp", temperatureText);
@@ -386,7 +385,7 @@ QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &file
         // Each file replaced whole: an earlier file (or another name of it elsewhere) is never written
         // through, and a full disk leaves no cut-off measurement behind.
         const QString path = directory + QLatin1Char('/') + demoFile.fileName;
-        OutputFile file(path);
+        output::OutputFile file(path);
         file.setSyncToDisk(false);
         file.setModificationTime(QDateTime(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime));
         if (!file.open() || file.device()->write(demoFile.content) != demoFile.content.size() ||
@@ -397,61 +396,4 @@ QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &file
     return QString();
 }
 
-int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
-{
-    const CommandSyntax syntax{
-        QStringLiteral("demo"),
-        QCoreApplication::translate(
-            "cli",
-            "Writes a demo archive of made-up measurements into DIR: three technologies, measurements\n"
-            "over more than a year, each file's modification time equal to its measurement moment\n"
-            "(local time). A few files show the unusual cases: \"nan\" and \"32767\" results, every\n"
-            "status code, unknown codes, a missing status and recordings that stop early.\n"
-            "The same seed always gives the same files.\n"
-            "\n"
-            "DIR is created if it does not exist. An existing DIR must be empty or hold nothing but\n"
-            "files of an earlier demo archive (any seed); these are rewritten. Any other content\n"
-            "(another file, a folder, a hidden entry) makes the command refuse and change nothing.\n"),
-        1, 1,
-        QCoreApplication::translate(
-            "cli", "Exit codes: 0 written; 2 bad usage, a DIR the command refuses, or a file that cannot\n"
-                   "be written.\n")};
-    QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("DIR"),
-                                 QCoreApplication::translate("cli", "Folder to write the archive into."));
-    const QCommandLineOption seedOption(
-        QStringLiteral("seed"),
-        QCoreApplication::translate("cli", "Seed of the made-up values (default %1).").arg(defaultSeed),
-        QStringLiteral("N"));
-    parser.addOption(seedOption);
-    if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
-        return *finished;
-
-    quint64 seed = defaultSeed;
-    if (parser.isSet(seedOption)) {
-        bool ok = false;
-        seed = parser.value(seedOption).toULongLong(&ok, 10);
-        if (!ok)
-            return reportFailure(
-                err, syntax.name,
-                QCoreApplication::translate(
-                    "cli", "--seed \"%1\" is not a whole number from 0 to 18446744073709551615")
-                    .arg(parser.value(seedOption)));
-    }
-
-    const QString directory = parser.positionalArguments().constFirst();
-    const QVector<DemoFile> files = demoArchive(seed);
-    const QString refusal = demoRefusal(directory, files);
-    if (!refusal.isEmpty())
-        return reportFailure(err, syntax.name, refusal);
-    const QString failure = writeDemoArchive(directory, files);
-    if (!failure.isEmpty())
-        return reportFailure(err, syntax.name, failure);
-    out << QCoreApplication::translate("cli", "wrote %1 measurement files to %2 (seed %3)")
-               .arg(QString::number(files.size()), directory, QString::number(seed))
-        << '\n';
-    out.flush();
-    return exitSuccess;
-}
-
-} // namespace cli
+} // namespace demo
