@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outputfile.h"
+#include "archive/displayname.h"
 
 #include "archive/archivefolder.h"
 #include "language/systemtext.h"
@@ -68,7 +69,7 @@ QString readFileRefusal(const ReadArchive &read, const QStringList &folders, con
             return QCoreApplication::translate("cli",
                                                "is the measurement file %1 being read (the same file under "
                                                "this name); refusing to overwrite a measurement")
-                .arg(file);
+                .arg(archive::displayPath(file));
     }
     if (status.links > 1) {
         // Another name of a file of the archive: a hard link.
@@ -78,7 +79,7 @@ QString readFileRefusal(const ReadArchive &read, const QStringList &folders, con
                 return QCoreApplication::translate("cli",
                                                    "is the file %1 of the archive folder being read (the "
                                                    "same file under this name); refusing to overwrite it")
-                    .arg(QDir(folder).filePath(entry));
+                    .arg(archive::displayPath(QDir(folder).filePath(entry)));
         }
     }
     return QString();
@@ -92,12 +93,12 @@ QString folderRefusal(const QStringList &readFolders, const QString &folder)
             return QCoreApplication::translate(
                        "cli",
                        "is in the archive folder %1 being read; nothing is ever written into an archive")
-                .arg(read);
+                .arg(archive::displayPath(read));
         if (isInside(folder, read))
             return QCoreApplication::translate(
                        "cli", "is inside the archive folder %1 being read; nothing is ever written into an "
                               "archive")
-                .arg(read);
+                .arg(archive::displayPath(read));
     }
     const QString archiveFile = archiveFileIn(folder);
     if (!archiveFile.isEmpty())
@@ -105,7 +106,7 @@ QString folderRefusal(const QStringList &readFolders, const QString &folder)
                                            "is in %1, which holds archive files (such as %2) and so is "
                                            "an archive to the viewer; nothing is ever written into an "
                                            "archive")
-            .arg(folder, archiveFile);
+            .arg(archive::displayPath(folder), archiveFile);
     return QString();
 }
 
@@ -157,7 +158,7 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
             return QCoreApplication::translate(
                        "cli",
                        "is a symbolic link to %1, which belongs to an archive; refusing to write there")
-                .arg(archiveTarget);
+                .arg(archive::displayPath(archiveTarget));
         return QCoreApplication::translate("cli",
                                            "is a symbolic link; outputs are written as new files, never "
                                            "through or over a link: name the file itself");
@@ -191,7 +192,8 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
                             : folderStatus.kind == PathStatus::Kind::missing
                                 ? QCoreApplication::translate("cli", "no such folder")
                                 : QCoreApplication::translate("cli", "not a folder");
-        return QCoreApplication::translate("cli", "cannot be written into %1: %2").arg(folder, why);
+        return QCoreApplication::translate("cli", "cannot be written into %1: %2")
+            .arg(archive::displayPath(folder), why);
     }
     const QString resolvedFolder = writing::resolvedPath(folder);
     const QString refusal = folderRefusal(folders, resolvedFolder.isEmpty() ? folder : resolvedFolder);
