@@ -58,7 +58,8 @@ public:
     {
         if (!watcher.addPath(directory))
             return reportFailure(err, command,
-                                 QCoreApplication::translate("cli", "%1: cannot be watched").arg(directory));
+                                 QCoreApplication::translate("cli", "%1: cannot be watched")
+                                     .arg(archive::displayPath(directory)));
         // The system reports no move of a watched folder to the folder's own watch, only to its parent's.
         watcher.addPath(parent);
         // Listed after the watch has begun, so that no file can slip in between unseen.
@@ -79,7 +80,7 @@ public:
         const platform::TerminationRequests terminationRequests([this] { loop.exit(exitSuccess); });
         err << "steel-archive watch: "
             << QCoreApplication::translate("cli", "watching %1 for new measurements until interrupted")
-                   .arg(directory)
+                   .arg(archive::displayPath(directory))
             << '\n';
         err.flush();
         return loop.exec();
@@ -113,9 +114,9 @@ private:
         if (folderGone)
             return false; // already said; the loop ends with the events still queued
         folderGone = true;
-        reportFailure(
-            err, command,
-            QCoreApplication::translate("cli", "%1: the folder is gone; stopped watching").arg(directory));
+        reportFailure(err, command,
+                      QCoreApplication::translate("cli", "%1: the folder is gone; stopped watching")
+                          .arg(archive::displayPath(directory)));
         loop.exit(exitFindings);
         return false;
     }
@@ -208,7 +209,7 @@ private:
             reportFailure(err, command,
                           QCoreApplication::translate("cli", "%1: incomplete: not a measurement after %2 s "
                                                              "without a change: %3; still watched")
-                              .arg(directory + QLatin1Char('/') + archive::displayName(fileName),
+                              .arg(archive::displayPath(directory, fileName),
                                    language::localNumbers(QString::number(quietMsecs / 1000.0)), reason));
         }
     }
@@ -247,9 +248,16 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "DIR defaults to the folder \"archive\" in the working directory.")
             .arg(defaultQuietSeconds),
         0, 1,
-        QCoreApplication::translate(
-            "cli", "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
-                   "a folder that cannot be read or lines that cannot be written.\n")};
+        platform::endsOnConsoleEvents()
+            ? QCoreApplication::translate(
+                  "cli",
+                  "Exit codes: 0 interrupted (Ctrl+C, Ctrl+Break or the console window closed), 1 the\n"
+                  "folder disappeared, 2 bad usage, a folder that cannot be read or lines that cannot\n"
+                  "be written.\n")
+            : QCoreApplication::translate(
+                  "cli",
+                  "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
+                  "a folder that cannot be read or lines that cannot be written.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"),
@@ -276,7 +284,8 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString directory = archiveDirectoryArgument(parser);
     const QString reason = archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(directory) + QStringLiteral(": ") + reason);
 
     ArchiveWatch watch(directory, parser.isSet(jsonOption), qRound(quietSeconds * 1000.0), out, err);
     return watch.run();

@@ -157,6 +157,66 @@ bool attachParentConsole()
     return true;
 }
 
+bool endsOnConsoleEvents()
+{
+    return true;
+}
+
+namespace {
+
+UINT systemCodePage(CodePage page)
+{
+    return page == CodePage::oem ? ::GetOEMCP() : ::GetACP();
+}
+
+// Whether the code page holds every character of the UTF-16 text (no best fit, no default character).
+bool holdsAll(UINT codePage, const wchar_t *text, int size)
+{
+    BOOL defaultUsed = FALSE;
+    const int bytes =
+        ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text, size, nullptr, 0, nullptr, &defaultUsed);
+    return bytes > 0 && !defaultUsed;
+}
+
+} // namespace
+
+unsigned codePageNumber(CodePage page)
+{
+    return systemCodePage(page);
+}
+
+std::optional<QByteArray> encodeInCodePage(CodePage page, const QString &text, char32_t *missing)
+{
+    const UINT codePage = systemCodePage(page);
+    if (text.isEmpty())
+        return QByteArray();
+    if (codePage == CP_UTF8) // a system set to UTF-8 throughout
+        return text.toUtf8();
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    if (holdsAll(codePage, wide, text.size())) {
+        QByteArray bytes(::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, text.size(), nullptr, 0,
+                                               nullptr, nullptr),
+                         Qt::Uninitialized);
+        ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, text.size(), bytes.data(), bytes.size(),
+                              nullptr, nullptr);
+        return bytes;
+    }
+    // Only on the way to the error: the first character the code page lacks, a pair of surrogates
+    // counting as one.
+    *missing = 0xFFFD;
+    for (int i = 0; i < text.size();) {
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const int length = pair ? 2 : 1;
+        if (!holdsAll(codePage, wide + i, length)) {
+            *missing = pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+            break;
+        }
+        i += length;
+    }
+    return std::nullopt;
+}
+
 struct TerminationRequests::Private
 {
     QObject context; // lives in the thread that made the object: `ended` runs there
