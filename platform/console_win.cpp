@@ -111,13 +111,18 @@ std::unique_ptr<QIODevice> openStandardStream(StandardStream stream)
 
 namespace {
 
-// A standard handle its starter gave the program: a file, a pipe, the NUL device or a console. A
-// program without a console of its own started from Explorer, or from cmd.exe with nothing
-// redirected, has none.
-bool handedOver(DWORD which)
+// The kind of a standard handle the program's starter gave it. A program without a console of its own
+// started from Explorer, or from cmd.exe with nothing redirected, may have none at all.
+DWORD handleType(DWORD which)
 {
     const HANDLE handle = ::GetStdHandle(which);
-    return handle && handle != INVALID_HANDLE_VALUE && ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
+    return handle && handle != INVALID_HANDLE_VALUE ? ::GetFileType(handle) : FILE_TYPE_UNKNOWN;
+}
+
+bool toFileOrPipe(DWORD which)
+{
+    const DWORD type = handleType(which);
+    return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
 }
 
 // Points one standard stream at the console, for the system's handle and the C run-time's stream.
@@ -129,8 +134,9 @@ void writeToConsole(DWORD which, FILE *stream)
     if (console == INVALID_HANDLE_VALUE)
         return;
     ::SetStdHandle(which, console);
-    if (!std::freopen("CONOUT$", "w", stream))
-        return; // the system's handle is set all the same; the C stream stays as silent as it was
+    // The C run-time's stream as well, which stdout and stderr write through; should it fail, that
+    // stream stays as silent as it was.
+    [[maybe_unused]] FILE *const reopened = std::freopen("CONOUT$", "w", stream);
 }
 
 // A process attached to a console ends with it (the window closed) and on Ctrl+C typed there, even
@@ -145,13 +151,13 @@ void releaseConsoleOnceRunning()
 
 bool attachParentConsole()
 {
-    const bool outputGiven = handedOver(STD_OUTPUT_HANDLE);
-    const bool errorGiven = handedOver(STD_ERROR_HANDLE);
-    if ((outputGiven && errorGiven) || !::AttachConsole(ATTACH_PARENT_PROCESS))
+    if ((toFileOrPipe(STD_OUTPUT_HANDLE) && toFileOrPipe(STD_ERROR_HANDLE)) ||
+        !::AttachConsole(ATTACH_PARENT_PROCESS))
         return false;
-    if (!outputGiven)
+    // A handle that was given stays: a file, a pipe, NUL, or the console itself (usable once attached).
+    if (handleType(STD_OUTPUT_HANDLE) == FILE_TYPE_UNKNOWN)
         writeToConsole(STD_OUTPUT_HANDLE, stdout);
-    if (!errorGiven)
+    if (handleType(STD_ERROR_HANDLE) == FILE_TYPE_UNKNOWN)
         writeToConsole(STD_ERROR_HANDLE, stderr);
     qAddPreRoutine(releaseConsoleOnceRunning);
     return true;
