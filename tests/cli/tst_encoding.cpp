@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
@@ -22,9 +23,16 @@ struct Run
     QString err;
 };
 
-Run run(const QStringList &arguments)
+// `english`: the program's own texts in English (the code pages stay those of the test's locale).
+Run run(const QStringList &arguments, bool english = false)
 {
     QProcess process;
+    if (english) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        process.setProcessEnvironment(environment);
+    }
     process.start(steelArchiveProgram(), arguments);
     Run result;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
@@ -164,7 +172,7 @@ private slots:
         QFETCH(bool, onlyWithoutCodePages);
         if (onlyWithoutCodePages && platform::codePageNumber(platform::CodePage::oem) != 0)
             QSKIP("this system has code pages");
-        const Run result = run(arguments);
+        const Run result = run(arguments, true);
         QCOMPARE(result.exitCode, 2);
         QCOMPARE(result.out, QByteArray());
         QVERIFY2(result.err.contains(said) && result.err.count(QLatin1Char('\n')) == 1,
