@@ -4,6 +4,7 @@
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
+#include "archive/indexrecord.h"
 #include "archive/indexthreads.h"
 #include "archive/listedfiles.h"
 #include "archive/measurementindex.h"
@@ -180,8 +181,8 @@ bool FolderReading::takeFromIndex(Slot &slot) const
     FileStamp indexed;
     const char *record = slot.record.data();
     const int size = int(slot.record.size());
-    if (slot.known && MeasurementIndex::readRecord(record, size, &indexed) && *now == indexed &&
-        MeasurementIndex::readRecord(record, size, &indexed, &slot.digest)) {
+    if (slot.known && readIndexRecord(record, size, &indexed) && *now == indexed &&
+        readIndexRecord(record, size, &indexed, &slot.digest)) {
         slot.stamp = *now;
         slot.read = true;
         return true;

@@ -42,8 +42,8 @@ public:
     static QString indexPath(const QString &directory);
 
     // The stored rows in ascending byte order of their UTF-8 names, one at a time, as SQLite gives
-    // them: valid until the next call. The record is read by readRecord, on whichever thread needs
-    // it, so that the row scan itself is only SQLite's step and the checksum.
+    // them: valid until the next call. The record is read by readIndexRecord, on whichever thread
+    // needs it, so that the row scan itself is only SQLite's step and the checksum.
     struct Row
     {
         const char *name = nullptr; // UTF-8
@@ -53,11 +53,6 @@ public:
         bool intact = true; // false: the row's checksum does not match its values
     };
     bool nextRow(Row *row); // false at the end, or when the index turned out unreadable
-
-    // A row's record: the stamp it was stored under and, if `digest` is given, what was read. False
-    // for a record that ends early or holds an impossible length.
-    static bool readRecord(const char *record, int size, platform::FileStamp *stamp,
-                           measurement::MeasurementDigest *digest = nullptr);
 
     // Changes, written in one transaction by finish(). Dropped silently when another run holds the
     // index for writing.

@@ -7,6 +7,7 @@
 #include "archive/archivereader.h"
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
+#include "archive/indexrecord.h"
 #include "archive/measurementindex.h"
 #include "cli/archivecommands.h"
 #include "platform/filesystem.h"
@@ -486,12 +487,12 @@ private slots:
         const QByteArray record(row.record, row.recordSize);
         platform::FileStamp read;
         measurement::MeasurementDigest digest;
-        QVERIFY(archive::MeasurementIndex::readRecord(record.constData(), record.size(), &read, &digest));
+        QVERIFY(archive::readIndexRecord(record.constData(), record.size(), &read, &digest));
         QVERIFY(read == stamp);
         QVERIFY(digest.smelt == QStringLiteral("A-1"));
         for (int cut = 0; cut < record.size(); ++cut) {
             const QByteArray part = record.left(cut);
-            QVERIFY2(!archive::MeasurementIndex::readRecord(part.constData(), part.size(), &read, &digest),
+            QVERIFY2(!archive::readIndexRecord(part.constData(), part.size(), &read, &digest),
                      qPrintable(QString::number(cut)));
         }
         // The first text's length follows the stamp's eight integers.
@@ -499,8 +500,7 @@ private slots:
             QByteArray damaged = record;
             damaged.replace(64, int(sizeof length), reinterpret_cast<const char *>(&length),
                             int(sizeof length));
-            QVERIFY(
-                !archive::MeasurementIndex::readRecord(damaged.constData(), damaged.size(), &read, &digest));
+            QVERIFY(!archive::readIndexRecord(damaged.constData(), damaged.size(), &read, &digest));
         }
     }
 
