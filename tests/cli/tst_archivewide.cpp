@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The archive-wide commands at scale: ls built from one listing must say exactly what the scan-by-scan
 // route says, and find and check must answer the same with their index as without it.
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include "archive/archivelisting.h"
 #include "archive/archivereader.h"
@@ -31,6 +33,8 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+
+using namespace support;
 
 namespace {
 
