@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <optional>
 
 namespace archive {
 
@@ -23,6 +24,24 @@ const char *const companionSuffixes[] = {"", "-wal", "-shm", "-journal"};
 bool isWithin(const QString &path, const QString &folder)
 {
     return folder == QLatin1String("/") || path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+// Whether the folder at `canonicalFolder` or one above it is the archive folder itself, by the file
+// system's identity rather than by the path: a second path to the archive (a bind mount, another
+// mount of the same file system) spells it otherwise. True, to be safe, when a folder's identity
+// cannot be taken.
+bool reachesArchive(const QString &canonicalFolder, const QString &canonicalArchive)
+{
+    const std::optional<platform::FileIdentity> archive = platform::fileIdentity(canonicalArchive);
+    if (!archive)
+        return true;
+    for (QString part = canonicalFolder;; part = QFileInfo(part).path()) {
+        const std::optional<platform::FileIdentity> identity = platform::fileIdentity(part);
+        if (!identity || *identity == *archive)
+            return true;
+        if (QFileInfo(part).path() == part)
+            return false;
+    }
 }
 
 } // namespace
@@ -76,14 +95,14 @@ bool cacheFolderFits(const QString &canonicalArchive)
     if (canonicalExisting.isEmpty())
         return false;
     const QString canonical = canonicalExisting == QLatin1String("/") ? rest : canonicalExisting + rest;
-    return !isWithin(canonical.isEmpty() ? QStringLiteral("/") : canonical, canonicalArchive);
+    return !isWithin(canonical.isEmpty() ? QStringLiteral("/") : canonical, canonicalArchive) &&
+           !reachesArchive(canonicalExisting, canonicalArchive);
 }
 
-bool indexFilesArePlain(const QString &path)
+bool indexFilesAreOwn(const QString &path)
 {
     for (const char *suffix : companionSuffixes) {
-        const platform::EntryType type = platform::entryType(path + QLatin1String(suffix));
-        if (type != platform::EntryType::missing && type != platform::EntryType::regular)
+        if (platform::ownFileState(path + QLatin1String(suffix)) == platform::OwnFileState::suspicious)
             return false;
     }
     return true;

@@ -18,14 +18,18 @@ QString canonicalArchivePath(const QString &directory);
 QString indexFilePath(const QString &canonicalArchive);
 
 // Whether the cache folder may take an index for the archive at `canonicalArchive`: it must not lie
-// in the archive (however either is spelt), and the folders that this program makes below the
-// user's cache folder must be folders, not links that could lead elsewhere later. Asked before the
-// folders are made, so that not even an empty folder is made in the archive.
+// in the archive, however either is spelt and by whatever path the archive is reached (the folders
+// above it are compared with the archive by their identity on the file system, so that a bind mount
+// of the archive is caught), and the folders that this program makes below the user's cache folder
+// must be folders, not links that could lead elsewhere later. Asked before the folders are made, so
+// that not even an empty folder is made in the archive.
 bool cacheFolderFits(const QString &canonicalArchive);
 
-// The index file and its companions (-wal, -shm, -journal) are plain files or not there yet: a link
-// among them (made by accident or on purpose) could lead SQLite's writes out of the cache folder.
-bool indexFilesArePlain(const QString &indexPath);
+// The index file and its companions (-wal, -shm, -journal) are files of this program's own or not
+// there yet: a link, a second name of another file (an archive file hard-linked into the cache
+// folder), another user's file or anything but a regular file among them could make SQLite's writes,
+// truncations or mappings land on someone's data.
+bool indexFilesAreOwn(const QString &indexPath);
 // Removes the index file and its companions; removing a name never follows a link, so what goes is
 // always in the cache folder.
 void removeIndexFiles(const QString &indexPath);

@@ -170,7 +170,7 @@ std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &folder, 
     std::unique_ptr<MeasurementIndex> index(new MeasurementIndex);
     index->path = indexFilePath(directory);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!indexFilesArePlain(index->path))
+        if (!indexFilesAreOwn(index->path))
             return nullptr;
         sqlite3 *db = openConnection(index->path, true);
         if (!db)
@@ -189,6 +189,10 @@ std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &folder, 
         }
         index->reader = db;
         index->writer = openConnection(index->path, false);
+        // SQLite has opened (or made) the write-ahead log and the shared memory by now: what stands at
+        // every name must still be the program's own before anything is written.
+        if (!indexFilesAreOwn(index->path))
+            return nullptr;
         // Rows made under other rules go before anything is read; if that cannot be done now, the
         // index is not used at all, since such rows must never be read.
         if (verdict == Verdict::stale &&
@@ -308,7 +312,7 @@ void MeasurementIndex::finish()
         exec(writer, "PRAGMA wal_checkpoint(TRUNCATE)");
     }
     // The file's time says when the archive was last asked about, for the size limit.
-    platform::touchWithoutFollowing(path);
+    platform::touchOwnFile(path);
     keepIndexesWithinLimit(path);
 }
 

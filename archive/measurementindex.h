@@ -21,8 +21,10 @@ namespace archive {
 // stamp the row was stored under, and only while the row's checksum matches its values. An index that
 // is corrupt, foreign or of another format is made anew in the cache folder; one that another run is
 // writing is read but not written; one that cannot be opened at all is simply not used. No index is
-// used where the cache folder lies in the archive being read, or where the index file, one of its
-// companions (-wal, -shm, -journal) or a folder this program made for them is a symbolic link.
+// used where the cache folder lies in the archive being read (however it is reached), where a folder
+// this program made for the index is a symbolic link, or where the index file or one of its
+// companions (-wal, -shm, -journal) is anything but a file of the program's own: a regular file with
+// one link, owned by the user.
 class MeasurementIndex
 {
 public:
