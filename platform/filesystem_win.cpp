@@ -262,6 +262,32 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+FolderAncestry folderAncestry(const QString &folder)
+{
+    FolderAncestry ancestry;
+    // Windows takes ".." from the spelling, so the parents of the spelt path are the folders a path
+    // into it passes through; each is identified by what it leads to (a junction, a link, a
+    // substituted or mapped drive by its target), as the stamps identify files.
+    QString path =
+        QDir::cleanPath(QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).absoluteFilePath());
+    for (;;) {
+        const std::optional<FileIdentity> identity = fileIdentity(path);
+        if (!identity) {
+            // Above a share's root (\\server) there is no folder to identify.
+            if (ancestry.folders.empty() || !path.startsWith(QLatin1String("//")) ||
+                path.count(QLatin1Char('/')) > 3)
+                ancestry.failure = lookupFailure(path);
+            return ancestry;
+        }
+        if (ancestry.folders.empty() || ancestry.folders.back() != *identity)
+            ancestry.folders.push_back(*identity);
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            return ancestry;
+        path = parent;
+    }
+}
+
 EntryType entryType(const QString &path)
 {
     const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
@@ -309,6 +335,11 @@ bool removedFoldersWaitForHandles()
 bool mountsHaveUniqueIds()
 {
     return false;
+}
+
+QString lookupFailure(const QByteArray &encodedPath)
+{
+    return lookupFailure(decodeFileName(encodedPath));
 }
 
 QString lookupFailure(const QString &path)

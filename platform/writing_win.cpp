@@ -139,11 +139,12 @@ int setPermissions(int handle, uint permissions)
     return 0; // the file gets its folder's access rules
 }
 
-void keepOwner(int handle, uint owner, uint group)
+OwnerKept keepOwner(int handle, uint owner, uint group)
 {
     Q_UNUSED(handle)
     Q_UNUSED(owner)
     Q_UNUSED(group) // the file gets its folder's access rules
+    return OwnerKept();
 }
 
 uint defaultFilePermissions()
@@ -183,6 +184,16 @@ int replaceFile(const QString &source, const QString &target)
 void syncFolder(const QString &folder)
 {
     Q_UNUSED(folder) // MOVEFILE_WRITE_THROUGH has done it
+}
+
+QString writeAccessFailure(const QString &path)
+{
+    return QFileInfo(path).isWritable() ? QString() : errorText(EACCES);
+}
+
+void failWritesBeyondSizeLimit()
+{
+    // Windows has no file-size limit of a process.
 }
 
 void removeFile(const QString &path)
