@@ -272,15 +272,16 @@ FolderAncestry folderAncestry(const QString &folder)
         QDir::cleanPath(QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).absoluteFilePath());
     for (;;) {
         const std::optional<FileIdentity> identity = fileIdentity(path);
-        if (!identity) {
-            // Above a share's root (\\server) there is no folder to identify.
-            if (ancestry.folders.empty() || !path.startsWith(QLatin1String("//")) ||
-                path.count(QLatin1Char('/')) > 3)
-                ancestry.failure = lookupFailure(path);
+        if (identity && (ancestry.folders.empty() || ancestry.folders.back() != *identity)) {
+            ancestry.folders.push_back(*identity);
+        } else if (!identity && ancestry.folders.empty()) {
+            ancestry.failure = lookupFailure(path);
+            if (ancestry.failure.isEmpty())
+                ancestry.failure = QStringLiteral("Permission denied"); // there, but not to be opened
             return ancestry;
         }
-        if (ancestry.folders.empty() || ancestry.folders.back() != *identity)
-            ancestry.folders.push_back(*identity);
+        // A folder above that cannot be opened for its identity (\\server above a share, a folder
+        // whose rules deny it) is no folder that was read: reading one opens it the same way.
         const QString parent = QFileInfo(path).path();
         if (parent == path)
             return ancestry;
