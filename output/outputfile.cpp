@@ -310,7 +310,6 @@ bool OutputFile::open()
                         .arg(language::systemReason(created.failure)));
     handle = created.handle;
     temporaryPath = created.path;
-    writing::removeOnInterruption(temporaryPath);
     output = std::make_unique<CheckedOutput>(handle, 64 * 1024);
     output->open(QIODevice::WriteOnly);
     return true;

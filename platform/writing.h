@@ -41,7 +41,8 @@ QString resolvedPath(const QString &path);
 QString entryOfFile(const QString &folder, quint64 device, quint64 file);
 
 // A new file of our own in `folder`, made so that no other file can be met in its place: an open
-// handle and its path, or the system's reason.
+// handle and its path, or the system's reason. From the moment it exists it is on the list of files
+// a signal ending the process removes, until keepOnInterruption().
 struct NewFile
 {
     int handle = -1;
@@ -88,11 +89,10 @@ QString writeAccessFailure(const QString &path);
 void failWritesBeyondSizeLimit();
 // Removes a file of our own; errors do not matter then.
 void removeFile(const QString &path);
-// Files of our own that a signal ending the process (Ctrl+C, SIGTERM, a closed terminal, SIGQUIT,
-// SIGUSR1, a reader gone from a pipe, a crash: every one that can be caught) removes before the
-// process ends, so that no half-written file outlives it. Removed from the list before the file is
-// renamed. Only SIGKILL leaves one behind: no process can act on that.
-void removeOnInterruption(const QString &path);
+// The files createUniqueFile made are removed by any signal that ends the process (Ctrl+C, SIGTERM,
+// a closed terminal, SIGQUIT, SIGUSR1, a reader gone from a pipe, a crash: every one that can be
+// caught), so that no half-written file outlives it; only SIGKILL leaves one behind, as no process
+// can act on that. This takes `path` off that list: before it is renamed into place or removed.
 void keepOnInterruption(const QString &path);
 // The system's text for an error number ("No space left on device").
 QString errorText(int error);

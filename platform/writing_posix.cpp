@@ -77,22 +77,6 @@ QString entryOfFile(const QString &folder, quint64 device, quint64 file)
     return found;
 }
 
-NewFile createUniqueFile(const QString &folder, const QString &prefix)
-{
-    NewFile created;
-    QByteArray pattern = QFile::encodeName(folder + QLatin1Char('/') + prefix) + "XXXXXX";
-    // mkstemp opens with O_EXCL: a name someone else made in the meantime is never used.
-    const int handle = ::mkstemp(pattern.data());
-    if (handle < 0) {
-        created.failure = errorText(errno);
-        return created;
-    }
-    ::fcntl(handle, F_SETFD, FD_CLOEXEC);
-    created.handle = handle;
-    created.path = QFile::decodeName(pattern);
-    return created;
-}
-
 int writeAll(int handle, const char *data, qint64 size)
 {
     while (size > 0) {
@@ -198,10 +182,33 @@ void removeFile(const QString &path)
 
 namespace {
 
-// A handful of slots, read by the signal handler: no allocation, no lock, only unlink().
+// A handful of slots, read by the signal handler: no allocation, no lock, only unlink(). A slot is
+// free, being filled by one thread, or in use (read by the handler).
 constexpr int interruptionSlots = 8;
+enum SlotState
+{
+    slotFree,
+    slotFilling,
+    slotUsed,
+};
 char interruptionPaths[interruptionSlots][PATH_MAX];
-std::atomic<bool> interruptionSlotUsed[interruptionSlots];
+std::atomic<int> interruptionSlotState[interruptionSlots];
+
+// A slot holding `encoded`, in use from now on; -1 when the path is too long or all are taken.
+int claimInterruptionSlot(const QByteArray &encoded)
+{
+    if (encoded.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < interruptionSlots; ++i) {
+        int expected = slotFree;
+        if (!interruptionSlotState[i].compare_exchange_strong(expected, slotFilling))
+            continue;
+        std::memcpy(interruptionPaths[i], encoded.constData(), size_t(encoded.size()) + 1);
+        interruptionSlotState[i].store(slotUsed);
+        return i;
+    }
+    return -1;
+}
 
 // The handler is reset to the default as it runs (SA_RESETHAND), so the signal raised again ends the
 // process as the signal would have without us: same exit status, same core dump, no word of ours.
@@ -210,7 +217,7 @@ extern "C" void removeFilesAndEnd(int signalNumber)
 {
     const int savedErrno = errno;
     for (int i = 0; i < interruptionSlots; ++i) {
-        if (interruptionSlotUsed[i].load())
+        if (interruptionSlotState[i].load() == slotUsed)
             ::unlink(interruptionPaths[i]);
     }
     ::raise(signalNumber);
@@ -263,27 +270,36 @@ void installInterruptionHandler()
 
 } // namespace
 
-void removeOnInterruption(const QString &path)
+NewFile createUniqueFile(const QString &folder, const QString &prefix)
 {
-    const QByteArray encoded = QFile::encodeName(path);
-    if (encoded.size() >= PATH_MAX)
-        return;
+    NewFile created;
     installInterruptionHandler();
-    for (int i = 0; i < interruptionSlots; ++i) {
-        if (interruptionSlotUsed[i].load())
-            continue;
-        std::memcpy(interruptionPaths[i], encoded.constData(), size_t(encoded.size()) + 1);
-        interruptionSlotUsed[i].store(true);
-        return;
+    QByteArray pattern = QFile::encodeName(folder + QLatin1Char('/') + prefix) + "XXXXXX";
+    // The name is made in the handler's own slot, so that there is no moment in which the file
+    // exists and a signal would not remove it: before mkstemp the slot names no file (a name ending
+    // in XXXXXX), after it the file itself. Without a free slot it is made unlisted.
+    const int slot = claimInterruptionSlot(pattern);
+    char *name = slot >= 0 ? interruptionPaths[slot] : pattern.data();
+    // mkstemp opens with O_EXCL: a name someone else made in the meantime is never used.
+    const int handle = ::mkstemp(name);
+    if (handle < 0) {
+        created.failure = errorText(errno);
+        if (slot >= 0)
+            interruptionSlotState[slot].store(slotFree);
+        return created;
     }
+    ::fcntl(handle, F_SETFD, FD_CLOEXEC);
+    created.handle = handle;
+    created.path = QFile::decodeName(name);
+    return created;
 }
 
 void keepOnInterruption(const QString &path)
 {
     const QByteArray encoded = QFile::encodeName(path);
     for (int i = 0; i < interruptionSlots; ++i) {
-        if (interruptionSlotUsed[i].load() && encoded == interruptionPaths[i])
-            interruptionSlotUsed[i].store(false);
+        if (interruptionSlotState[i].load() == slotUsed && encoded == interruptionPaths[i])
+            interruptionSlotState[i].store(slotFree);
     }
 }
 

@@ -206,14 +206,9 @@ void removeFile(const QString &path)
     _wremove(nativePath(path).c_str());
 }
 
-void removeOnInterruption(const QString &path)
-{
-    Q_UNUSED(path) // the console's Ctrl+C ends the process; the hidden file is left to the user
-}
-
 void keepOnInterruption(const QString &path)
 {
-    Q_UNUSED(path)
+    Q_UNUSED(path) // the console's Ctrl+C ends the process; the hidden file is left to the user
 }
 
 QString errorText(int error)
