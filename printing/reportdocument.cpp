@@ -459,8 +459,12 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         cell.adjusted(canvas.pt(cellPadding), canvas.pt(2), -canvas.pt(cellPadding), -canvas.pt(2));
     const QRectF titleRect(inner.left(), inner.top(), inner.width(), canvas.pt(cellTitleHeight));
     const QFont titleFont = canvas.font(9.5, true);
-    const QString title = archive::momentDisplayText(facts.moment.date, facts.moment.time) +
-                          QStringLiteral("   ") + facts.technology;
+    // A technology as long as a name allows would push the file's name off the cell: the title takes
+    // at most three fifths of the row.
+    const QString title = canvas.elided(titleFont,
+                                        archive::momentDisplayText(facts.moment.date, facts.moment.time) +
+                                            QStringLiteral("   ") + facts.technology,
+                                        titleRect.width() * 0.6);
     drawText(painter, titleRect, titleFont, title);
     const QFont fileFont = canvas.font(7);
     const double titleWidth = canvas.textWidth(titleFont, title) + canvas.pt(12);
