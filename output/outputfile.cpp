@@ -27,6 +27,21 @@ namespace writing = platform::writing;
 // Our own file beside the target: hidden, and never a name the viewer lists.
 const QString temporaryPrefix = QStringLiteral(".steel-archive-");
 
+// The folder a path's file lies in as the system will find it when the file is made: the path up to
+// its last separator, as it is spelt. Qt's absolutePath() drops "x/.." by the spelling, which is not
+// where the system goes when x is a link: "link/../out" lands beside the folder the link names.
+QString folderOfPath(const QString &path)
+{
+    const QString spelt = QDir::fromNativeSeparators(path);
+    const int slash = spelt.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QFileInfo(path).absolutePath(); // a bare name: the working folder (or a drive's)
+    QString folder = spelt.left(slash);
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char(':')))
+        folder += QLatin1Char('/'); // "/" itself, or a drive's root ("C:/")
+    return folder;
+}
+
 bool namedLikeArchiveFile(const QString &fileName)
 {
     return archive::wildcardMatch(archive::technologyPattern(), fileName);
@@ -128,13 +143,37 @@ QString folderRefusal(const QVector<ReadFolder> &readFolders, const QString &fol
     return QString();
 }
 
+// Why `output`, a symbolic link, is refused: always, and saying so when it leads into an archive.
+QString linkRefusal(const ReadArchive &read, const QVector<ReadFolder> &folders, const QString &output)
+{
+    const PathStatus target = writing::pathStatus(output, true);
+    const QString resolved = writing::resolvedPath(output);
+    QString archiveTarget;
+    if (target.kind == PathStatus::Kind::regular) {
+        const QFileInfo resolvedInfo(resolved);
+        if (!readFileRefusal(read, folders, target).isEmpty() ||
+            namedLikeArchiveFile(resolvedInfo.fileName()) ||
+            !folderRefusal(folders, resolvedInfo.absolutePath()).isEmpty())
+            archiveTarget = resolved;
+    } else if (target.kind == PathStatus::Kind::folder && !resolved.isEmpty() &&
+               !folderRefusal(folders, resolved).isEmpty()) {
+        archiveTarget = resolved;
+    }
+    if (!archiveTarget.isEmpty())
+        return QCoreApplication::translate(
+                   "cli", "is a symbolic link to %1, which belongs to an archive; refusing to write there")
+            .arg(archiveTarget);
+    return QCoreApplication::translate("cli", "is a symbolic link; outputs are written as new files, never "
+                                              "through or over a link: name the file itself");
+}
+
 } // namespace
 
 ReadArchive readingFile(const QString &path)
 {
     ReadArchive read;
     read.files.append(path);
-    read.folders.append(QFileInfo(path).absolutePath());
+    read.folders.append(folderOfPath(path));
     const QString resolved = writing::resolvedPath(path);
     if (!resolved.isEmpty())
         read.folders.append(QFileInfo(resolved).absolutePath());
@@ -158,29 +197,8 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
         return QCoreApplication::translate("cli", "cannot be looked up: %1")
             .arg(language::systemReason(itself.failure));
 
-    if (itself.kind == PathStatus::Kind::symbolicLink) {
-        const PathStatus target = writing::pathStatus(output, true);
-        const QString resolved = writing::resolvedPath(output);
-        QString archiveTarget;
-        if (target.kind == PathStatus::Kind::regular) {
-            const QFileInfo resolvedInfo(resolved);
-            if (!readFileRefusal(read, folders, target).isEmpty() ||
-                namedLikeArchiveFile(resolvedInfo.fileName()) ||
-                !folderRefusal(folders, resolvedInfo.absolutePath()).isEmpty())
-                archiveTarget = resolved;
-        } else if (target.kind == PathStatus::Kind::folder && !resolved.isEmpty() &&
-                   !folderRefusal(folders, resolved).isEmpty()) {
-            archiveTarget = resolved;
-        }
-        if (!archiveTarget.isEmpty())
-            return QCoreApplication::translate(
-                       "cli",
-                       "is a symbolic link to %1, which belongs to an archive; refusing to write there")
-                .arg(archiveTarget);
-        return QCoreApplication::translate("cli",
-                                           "is a symbolic link; outputs are written as new files, never "
-                                           "through or over a link: name the file itself");
-    }
+    if (itself.kind == PathStatus::Kind::symbolicLink)
+        return linkRefusal(read, folders, output);
     if (itself.kind == PathStatus::Kind::folder) {
         const std::optional<platform::FileIdentity> identity = platform::fileIdentity(output);
         if (identity && std::any_of(folders.cbegin(), folders.cend(),
@@ -204,7 +222,7 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
                                            "is named like an archive file (%1), which the viewer would "
                                            "list as a measurement; refusing to write it")
             .arg(archive::technologyPattern());
-    const QString folder = info.absolutePath();
+    const QString folder = folderOfPath(output);
     const PathStatus folderStatus = writing::pathStatus(folder, true);
     if (folderStatus.kind != PathStatus::Kind::folder) {
         const QString why = !folderStatus.failure.isEmpty() ? language::systemReason(folderStatus.failure)
@@ -303,8 +321,7 @@ OutputFile::~OutputFile()
 bool OutputFile::open()
 {
     writing::failWritesBeyondSizeLimit(); // also for a program whose main did not ask for it
-    const writing::NewFile created =
-        writing::createUniqueFile(QFileInfo(target).absolutePath(), temporaryPrefix);
+    const writing::NewFile created = writing::createUniqueFile(folderOfPath(target), temporaryPrefix);
     if (created.handle < 0)
         return fail(QCoreApplication::translate("cli", "cannot be written: %1")
                         .arg(language::systemReason(created.failure)));
@@ -373,7 +390,7 @@ bool OutputFile::commit(bool needsContent)
     temporaryPath.clear();
     output.reset();
     if (syncToDisk)
-        writing::syncFolder(QFileInfo(target).absolutePath());
+        writing::syncFolder(folderOfPath(target));
     return true;
 }
 

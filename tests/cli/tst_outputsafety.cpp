@@ -182,6 +182,8 @@ private:
         QVERIFY(QFile::link(input, outside + QStringLiteral("/link")));
         QVERIFY(
             QFile::link(outside + QStringLiteral("/ordinary.txt"), outside + QStringLiteral("/to-ordinary")));
+        // "sublink/.." is the archive to the system, the folder "out" to the spelling.
+        QVERIFY(QFile::link(archive + QStringLiteral("/sub"), outside + QStringLiteral("/sublink")));
     }
 
 private slots:
@@ -465,6 +467,9 @@ private slots:
             {"a subfolder of the archive", "@/sub/out.EXT", "inside the archive folder"},
             {"an archive name elsewhere", "%/steel_K9-2030_01_01-00_00_00.json",
              "named like an archive file"},
+            {"through a link into the archive and back up", "%/sublink/../out.EXT", "in the archive folder"},
+            {"through a link into the archive, two folders up", "%/sublink/../sub/../out.EXT",
+             "in the archive folder"},
             {"a symbolic link to an ordinary file", "%/to-ordinary",
              "symbolic link; outputs are written as new"},
             {"an ordinary folder", "%", "is a folder"},
