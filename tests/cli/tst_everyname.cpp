@@ -161,11 +161,6 @@ private slots:
                            "^2024-01-03 00:00:00\tK\\\\xe2\\\\x80\\\\xa8X\tSEPARATOR-4\t",
                            "^2024-01-02 00:00:00\t" + QString::fromLatin1(longTechnology) + "\tLONG-3\t"}
             << QStringLiteral("\u2028");
-        QTest::newRow("find, with the index")
-            << QStringList{"find", "@"}
-            << QStringList{"\tUNDEC-1\t.*\tsteel_K1-2024_01_01-00_00_00\\\\xff\\.json$",
-                           "\tLITERAL-2\t.*\tsteel_K1-2024_01_01-00_00_00\\\\\\\\xff\\.json$"}
-            << QStringLiteral("\u2028");
         QTest::newRow("check: undecodable twins name each other")
             << QStringList{"check", "@", noIndex}
             << QStringList{"^steel_K2-2024_01_04-00_00_00\\.\\\\xfe\\.json: shares its base name with "
