@@ -6,6 +6,7 @@
 #include "output/outputfile.h"
 
 #include "platform/console.h"
+#include "platform/writing.h"
 #include "printing/shippedfonts.h"
 
 #include <QApplication>
@@ -51,6 +52,9 @@ QString commandName(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // A file-size limit (ulimit -f) would end the program silently halfway through a write; the write
+    // fails instead, and the command says so in its one line.
+    platform::writing::failWritesBeyondSizeLimit();
     const bool needsWidgets = cli::commandNeedsWidgets(commandName(argc, argv));
     // Drawing needs a platform plug-in, but not a screen: without a choice of the caller's, draw offscreen.
     if (needsWidgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

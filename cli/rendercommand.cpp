@@ -7,15 +7,15 @@
 
 #include "archive/archivename.h"
 #include "plot/plotsteps.h"
+#include "printing/pdfpainting.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QTextStream>
 
 #include <qcustomplot.h>
@@ -42,6 +42,8 @@ QString captionText(const QString &path, const measurement::Measurement &m)
 }
 
 // The plot as a PNG, drawn as QCustomPlot::savePng draws it, into a device whose every write is checked.
+// Encoded in memory first: libpng meeting a failed write prints a line of its own on standard error,
+// beside ours; a picture of at most 10000 x 10000 pixels fits in memory.
 bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
 {
     QImage image = plot.toPixmap(width, height, 1.0).toImage();
@@ -50,7 +52,11 @@ bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
     const int dotsPerMeter = int(96 / 0.0254); // the 96 dpi QCustomPlot writes
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
-    return image.save(device, "PNG");
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return false;
+    return device->write(encoded) == encoded.size();
 }
 
 // The plot as a one-page PDF of width x height points, as QCustomPlot::savePdf draws it: at the screen's
@@ -58,17 +64,13 @@ bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
 bool writePdf(QCustomPlot &plot, int width, int height, QIODevice *device)
 {
     QPdfWriter writer(device);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    writer.setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
     QPageLayout layout(QPageSize(QSize(width, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
     layout.setMode(QPageLayout::FullPageMode);
     writer.setPageLayout(layout);
     QCPPainter painter;
-    if (!painter.begin(&writer))
+    if (!printing::beginPlotPainting(painter, writer))
         return false;
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
     painter.setWindow(QRect(0, 0, width, height));
     plot.toPainter(&painter, width, height);
     return painter.end();
@@ -159,17 +161,12 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return reportFailure(err, syntax.name,
                              archive::displayPath(output) + QStringLiteral(": ") + file.failure());
 
-    // The same steps, in the same order, as the window: construction, then the load of a measurement.
     QCustomPlot plot;
     plot.resize(width, height);
-    plot::clearPlot(&plot);
-    plot::configureAxes(&plot);
+    plot::showMeasurement(&plot, read->temperature, read->emf);
     plot.plotLayout()->insertRow(0);
     plot.plotLayout()->addElement(
         0, 0, new QCPTextElement(&plot, captionText(path, *read), QFont(QStringLiteral("Open Sans"), 10)));
-    plot::activateRightAxis(&plot);
-    QVector<double> timeKeys;
-    plot::displayCurves(&plot, timeKeys, read->temperature, read->emf);
 
     const bool drawn = suffix == QLatin1String("png") ? writePng(plot, width, height, file.device())
                                                       : writePdf(plot, width, height, file.device());

@@ -2,15 +2,17 @@
 #include "reportdocument.h"
 #include "archive/displayname.h"
 
+#include "pdfpainting.h"
+
 #include "archive/archivename.h"
 #include "language/language.h"
 #include "language/systemtext.h"
+#include "measurement/measurementfile.h"
 #include "measurement/statustable.h"
+#include "platform/filesystem.h"
 #include "plot/plotsteps.h"
 
-#include <QGuiApplication>
 #include <QPdfWriter>
-#include <QScreen>
 
 #include <qcustomplot.h>
 
@@ -458,17 +460,23 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         cell.adjusted(canvas.pt(cellPadding), canvas.pt(2), -canvas.pt(cellPadding), -canvas.pt(2));
     const QRectF titleRect(inner.left(), inner.top(), inner.width(), canvas.pt(cellTitleHeight));
     const QFont titleFont = canvas.font(9.5, true);
-    const QString title = archive::momentDisplayText(facts.moment.date, facts.moment.time) +
-                          QStringLiteral("   ") + facts.technology;
+    // A technology as long as a name allows would push the file's name off the cell: the title takes
+    // at most three fifths of the row.
+    const QString title = canvas.elided(titleFont,
+                                        archive::momentDisplayText(facts.moment.date, facts.moment.time) +
+                                            QStringLiteral("   ") + facts.technology,
+                                        titleRect.width() * 0.6);
     drawText(painter, titleRect, titleFont, title);
     const QFont fileFont = canvas.font(7);
     const double titleWidth = canvas.textWidth(titleFont, title) + canvas.pt(12);
     drawText(painter, titleRect, fileFont,
-             canvas.elided(fileFont, facts.fileName, titleRect.width() - titleWidth),
+             canvas.elided(fileFont, facts.shownName(), titleRect.width() - titleWidth),
              Qt::AlignRight | Qt::AlignVCenter, captionColour);
 
     const QRectF body(inner.left(), titleRect.bottom(), inner.width(), inner.bottom() - titleRect.bottom());
-    const QString path = directory + QLatin1Char('/') + facts.fileName;
+    // Read again by the bytes the listing gave: a name no text can hold shares its escaped form with
+    // a file literally named so, which is another file.
+    const QByteArray path = platform::encodeFileName(directory) + '/' + facts.nameBytes();
     const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
     if (!read) {
         drawText(painter, body, canvas.font(9),
@@ -510,16 +518,11 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         y += rowHeight;
     }
 
-    // The same steps, in the same order, as the window: construction, then the load of a measurement.
     const QRectF plotRect(body.left(), body.top(), valuesRect.left() - body.left() - canvas.pt(6),
                           body.height());
     QCustomPlot plot;
     plot.resize(int(plotRect.width()), int(plotRect.height()));
-    plot::clearPlot(&plot);
-    plot::configureAxes(&plot);
-    plot::activateRightAxis(&plot);
-    QVector<double> timeKeys;
-    plot::displayCurves(&plot, timeKeys, m.temperature, m.emf);
+    plot::showMeasurement(&plot, m.temperature, m.emf);
     drawPlot(painter, plot, plotRect);
 }
 
@@ -535,14 +538,10 @@ QString writeReport(QIODevice *device, const ReportHeading &heading,
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageOrientation(QPageLayout::Landscape);
     writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    writer.setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
 
     QCPPainter painter;
-    if (!painter.begin(&writer))
+    if (!beginPlotPainting(painter, writer))
         return QStringLiteral("the PDF cannot be started");
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
     painter.setMode(QCPPainter::pmNonCosmetic);
     const Canvas canvas(&writer);
     const QRectF page(0, 0, writer.width(), writer.height());

@@ -2,7 +2,9 @@
 // --encoding: standard output into a file or a pipe in one of the system's code pages, for cmd's
 // type and more. Runs with a Russian locale, which under Wine gives the code pages of a Russian
 // Windows (OEM 866, ANSI 1251); a system without code pages refuses them.
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include "platform/console.h"
 
@@ -13,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
+
+using namespace support;
 
 namespace {
 

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Paths in steel-archive's messages are written as the system writes them (backslashes on Windows),
 // however they were typed or Qt made them; --json writes them with "/" on every system.
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using namespace support;
 
 class ShownPathsTest : public QObject
 {
