@@ -69,8 +69,8 @@ LangString ArchiveHeader ${LANG_ENGLISH} "Archive folder"
 LangString ArchiveHeader ${LANG_RUSSIAN} "Папка архива"
 LangString ArchiveSubheader ${LANG_ENGLISH} "Where the viewer finds the measurement archive."
 LangString ArchiveSubheader ${LANG_RUSSIAN} "Где программа находит архив измерений."
-LangString ArchiveTop ${LANG_ENGLISH} "Choose the folder that holds the plant's $\"archive$\" folder (for example \\server\share or D:\Plant). The viewer starts there and shows the archive folder inside it."
-LangString ArchiveTop ${LANG_RUSSIAN} "Выберите папку, в которой лежит папка $\"archive$\" (например, \\server\share или D:\Plant). Программа запускается в ней и показывает архив из папки archive."
+LangString ArchiveTop ${LANG_ENGLISH} "Choose the folder that holds the plant's $\"archive$\" folder. The viewer starts there and shows the archive folder inside it.$\n$\nFor example: D:\Plant or \\server\share"
+LangString ArchiveTop ${LANG_RUSSIAN} "Выберите папку, в которой лежит папка $\"archive$\". Программа запускается в ней и показывает архив из папки archive.$\n$\nНапример: D:\Plant или \\server\share"
 LangString ArchiveDestination ${LANG_ENGLISH} "Folder holding $\"archive$\""
 LangString ArchiveDestination ${LANG_RUSSIAN} "Папка, содержащая $\"archive$\""
 LangString ArchiveBrowse ${LANG_ENGLISH} "Choose the folder that holds the $\"archive$\" folder:"
@@ -189,7 +189,7 @@ Function ArchivePageCreate
     !insertmacro MUI_HEADER_TEXT "$(ArchiveHeader)" "$(ArchiveSubheader)"
     nsDialogs::Create 1018
     Pop $0
-    ${NSD_CreateLabel} 0 0 100% 40u "$(ArchiveTop)"
+    ${NSD_CreateLabel} 0 0 100% 50u "$(ArchiveTop)"
     Pop $0
     ${NSD_CreateGroupBox} 0 70u 100% 34u "$(ArchiveDestination)"
     Pop $0
