@@ -6,15 +6,14 @@
 
 #include "archive/archivename.h"
 #include "plot/plotsteps.h"
+#include "printing/pdfpainting.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QTextStream>
 
 #include <qcustomplot.h>
@@ -57,17 +56,13 @@ bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
 bool writePdf(QCustomPlot &plot, int width, int height, QIODevice *device)
 {
     QPdfWriter writer(device);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    writer.setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
     QPageLayout layout(QPageSize(QSize(width, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
     layout.setMode(QPageLayout::FullPageMode);
     writer.setPageLayout(layout);
     QCPPainter painter;
-    if (!painter.begin(&writer))
+    if (!printing::beginPlotPainting(painter, writer))
         return false;
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
     painter.setWindow(QRect(0, 0, width, height));
     plot.toPainter(&painter, width, height);
     return painter.end();
@@ -157,17 +152,12 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!file.open())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
 
-    // The same steps, in the same order, as the window: construction, then the load of a measurement.
     QCustomPlot plot;
     plot.resize(width, height);
-    plot::clearPlot(&plot);
-    plot::configureAxes(&plot);
+    plot::showMeasurement(&plot, read->temperature, read->emf);
     plot.plotLayout()->insertRow(0);
     plot.plotLayout()->addElement(
         0, 0, new QCPTextElement(&plot, captionText(path, *read), QFont(QStringLiteral("Open Sans"), 10)));
-    plot::activateRightAxis(&plot);
-    QVector<double> timeKeys;
-    plot::displayCurves(&plot, timeKeys, read->temperature, read->emf);
 
     const bool drawn = suffix == QLatin1String("png") ? writePng(plot, width, height, file.device())
                                                       : writePdf(plot, width, height, file.device());
