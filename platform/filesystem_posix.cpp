@@ -252,6 +252,27 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+FolderAncestry folderAncestry(const QString &folder)
+{
+    FolderAncestry ancestry;
+    // "folder", "folder/..", "folder/../..": the kernel walks up the mounts the path came through,
+    // so the top of a bind mount leads to the folder it was mounted on, not the folder it shows.
+    // A path grows by three bytes a step; PATH_MAX allows some thousand folders, which no tree has.
+    QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    for (;;) {
+        struct stat status;
+        if (::stat(path.constData(), &status) != 0) {
+            ancestry.failure = QString::fromLocal8Bit(std::strerror(errno));
+            return ancestry;
+        }
+        const FileIdentity identity{quint64(status.st_dev), quint64(status.st_ino)};
+        if (!ancestry.folders.empty() && ancestry.folders.back() == identity)
+            return ancestry; // the root is its own parent
+        ancestry.folders.push_back(identity);
+        path += "/..";
+    }
+}
+
 EntryType entryType(const QString &path)
 {
     struct stat status;
@@ -332,8 +353,13 @@ bool mountsHaveUniqueIds()
 
 QString lookupFailure(const QString &path)
 {
+    return lookupFailure(QFile::encodeName(path));
+}
+
+QString lookupFailure(const QByteArray &encodedPath)
+{
     struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (::stat(encodedPath.constData(), &status) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     return QString();
 }

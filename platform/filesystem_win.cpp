@@ -265,6 +265,33 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+FolderAncestry folderAncestry(const QString &folder)
+{
+    FolderAncestry ancestry;
+    // Windows takes ".." from the spelling, so the parents of the spelt path are the folders a path
+    // into it passes through; each is identified by what it leads to (a junction, a link, a
+    // substituted or mapped drive by its target), as the stamps identify files.
+    QString path =
+        QDir::cleanPath(QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).absoluteFilePath());
+    for (;;) {
+        const std::optional<FileIdentity> identity = fileIdentity(path);
+        if (identity && (ancestry.folders.empty() || ancestry.folders.back() != *identity)) {
+            ancestry.folders.push_back(*identity);
+        } else if (!identity && ancestry.folders.empty()) {
+            ancestry.failure = lookupFailure(path);
+            if (ancestry.failure.isEmpty())
+                ancestry.failure = QStringLiteral("Permission denied"); // there, but not to be opened
+            return ancestry;
+        }
+        // A folder above that cannot be opened for its identity (\\server above a share, a folder
+        // whose rules deny it) is no folder that was read: reading one opens it the same way.
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            return ancestry;
+        path = parent;
+    }
+}
+
 EntryType entryType(const QString &path)
 {
     const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
@@ -394,6 +421,11 @@ bool removedFoldersWaitForHandles()
 bool mountsHaveUniqueIds()
 {
     return false;
+}
+
+QString lookupFailure(const QByteArray &encodedPath)
+{
+    return lookupFailure(decodeFileName(encodedPath));
 }
 
 QString lookupFailure(const QString &path)
