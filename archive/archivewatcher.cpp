@@ -108,6 +108,7 @@ private:
     bool listAgain = false;                           // the last listing may have missed a change
     bool unlistable = false;                          // reported as such, not listed since
     bool everWatched = false;
+    bool followed = false; // the folder watched is not the one there at the start
     bool ended = false;
     QSet<QByteArray> known;            // names present: there at the start, reported, or waited for
     QSet<QByteArray> seen;             // names there at the start or reported, ever
@@ -124,7 +125,7 @@ private:
         if (status.kind == Status::Kind::unknown)
             return language::systemReason(status.failure);
         const QString reason = unlistableFolderReason(directory);
-        return reason.isEmpty() ? QCoreApplication::translate("cli", "cannot be listed") : reason;
+        return reason.isEmpty() ? QCoreApplication::translate("cli", "the folder cannot be listed") : reason;
     }
 
     bool list(QSet<QByteArray> *present) const
@@ -138,7 +139,7 @@ private:
 
     // Watches the folder `status` found, if it is still there under the same identity once the
     // watch is in place, and lists it: nothing can slip in between unseen. Its files are the
-    // baseline, or else only those seen before are.
+    // baseline (not reported), or else they are all to be looked at.
     bool attach(const Status &status, bool baseline, QSet<QByteArray> *present)
     {
         if (status.kind != Status::Kind::folder) {
@@ -164,8 +165,13 @@ private:
         listAgain = changedJustNow(now.stamp);
         failure.clear();
         everWatched = true;
-        known = baseline ? *present : *present & seen;
-        seen += known;
+        // A folder that takes the place of the one watched may hold copies of what was reported,
+        // made before or after it is found.
+        followed = !baseline;
+        if (baseline) {
+            known = *present;
+            seen += known;
+        }
         return true;
     }
 
@@ -245,7 +251,8 @@ private:
         if (!watcher->directories().contains(folder)) {
             *gap = true;
             if (!watcher->addPath(folder)) {
-                reportUnlistable(QCoreApplication::translate("cli", "cannot be watched"));
+                reportUnlistable(QCoreApplication::translate(
+                    "cli", "the system's change notification refuses the folder"));
                 return false;
             }
         }
@@ -307,7 +314,11 @@ private:
     {
         for (const QByteArray &gone : known - present)
             stopWaiting(gone);
-        QList<QByteArray> added = (present - known).values();
+        QList<QByteArray> added;
+        for (const QByteArray &name : present - known) {
+            if (!(followed && seen.contains(name)))
+                added.append(name);
+        }
         std::sort(added.begin(), added.end());
         known = present;
         // A file written anew under its name (a rename over it) is another file, which the watch of

@@ -96,9 +96,10 @@ public:
     int quietPeriod() const;
 
     // Following the folder by its name (tail -F): a folder that is not there yet, gone or replaced
-    // is waited for, looked for every checkInterval, and watched once it is there; its files not
-    // reported before and not there when the watch began are then reported as new. Without it a
-    // lost folder ends the watch. Set it before start().
+    // is waited for, looked for every checkInterval, and watched once it is there; its files are
+    // then reported as new, whenever they come, but for names reported before or there when the
+    // watch began, which such a folder may hold copies of. Without it a lost folder ends the watch.
+    // Set it before start().
     void setFollowName(bool follow);
     bool followsName() const;
 

@@ -38,11 +38,11 @@ public:
                          [this](archive::ArchiveWatcher::Loss loss) { lost(loss); });
         QObject::connect(
             &watcher, &archive::ArchiveWatcher::folderUnlistable, &context, [this](const QString &reason) {
-                say(QCoreApplication::translate("cli", "%1: cannot be listed: %2; still watching")
+                say(QCoreApplication::translate("cli", "%1: %2; still watching")
                         .arg(directory, reason));
             });
         QObject::connect(&watcher, &archive::ArchiveWatcher::folderListable, &context, [this] {
-            say(QCoreApplication::translate("cli", "%1: can be listed again").arg(directory));
+            say(QCoreApplication::translate("cli", "%1: can be read again").arg(directory));
         });
         QObject::connect(&watcher, &archive::ArchiveWatcher::reattached, &context, [this] {
             say(QCoreApplication::translate("cli", "%1: watching the folder now there").arg(directory));
@@ -59,7 +59,7 @@ public:
             << '\n';
         err.flush();
         if (!watcher.isWatching())
-            say(QCoreApplication::translate("cli", "%1: %2; waiting for the folder")
+            say(QCoreApplication::translate("cli", "%1: %2; waiting until it can be watched")
                     .arg(directory, watcher.failureReason()));
         return loop.exec();
     }
@@ -140,18 +140,18 @@ CommandSyntax watchSyntax()
             QLatin1Char('\n') +
             QCoreApplication::translate(
                 "cli",
-                "DIR is also looked at every %1 s, so that nothing the notification missed (a share\n"
-                "written by another machine) goes unprinted; a listing that fails is named on standard\n"
-                "error, the watch goes on, and no file is printed twice. The folder is known by its\n"
-                "identity, not its name: when another folder takes its place (the folder, or one above\n"
-                "it, moved away and made anew, another file system mounted over it, a link in the path\n"
+                "DIR is also looked at every %1 s, so that nothing the notification misses (a share\n"
+                "written by another machine) goes unprinted; a folder that cannot be read is named on\n"
+                "standard error and still watched, and no file is printed twice. DIR is known by its\n"
+                "identity, not its name: when another folder takes its place (it or a folder above it\n"
+                "moved away and made anew, another file system mounted over it, a link in the path\n"
                 "pointed elsewhere) the watch ends with exit code 1.\n"
                 "  --follow-name         follow DIR by its name, as tail -F follows a file: a folder\n"
-                "                        that is not there yet, gone or replaced is waited for, and\n"
-                "                        once one is there its files are printed, except those printed\n"
-                "                        before or there at the start. So a share mounted on DIR after\n"
-                "                        the start has its files printed once; without --follow-name\n"
-                "                        such a mount ends the watch.")
+                "                        not there yet, gone or replaced is waited for, and once one\n"
+                "                        is there its files are printed, but for those printed before\n"
+                "                        or there at the start. A share mounted on DIR after the start\n"
+                "                        thus has its files printed once; without --follow-name that\n"
+                "                        mount ends the watch.")
                 .arg(archive::ArchiveWatcher::checkInterval / 1000),
         0, 1,
         QCoreApplication::translate(
