@@ -47,6 +47,13 @@ bool changedJustNow(const platform::FileStamp &stamp)
            ArchiveWatcher::checkInterval;
 }
 
+// The system's notification needs the right to read a folder; asked without it, Qt would note the
+// refusal on standard error, and the folder is asked for again and again.
+bool watchFolder(QFileSystemWatcher *watcher, const QString &folder)
+{
+    return QFileInfo(folder).isReadable() && watcher->addPath(folder);
+}
+
 } // namespace
 
 QString WatchedFile::shownName() const
@@ -107,6 +114,7 @@ private:
     platform::FileStamp listedStamp;                  // the folder's, just before the last listing
     bool listAgain = false;                           // the last listing may have missed a change
     bool unlistable = false;                          // reported as such, not listed since
+    bool parentWatched = false;
     bool everWatched = false;
     bool followed = false; // the folder watched is not the one there at the start
     bool ended = false;
@@ -147,8 +155,8 @@ private:
             return false;
         }
         auto *fresh = new QFileSystemWatcher;
-        const bool added = fresh->addPath(folder);
-        fresh->addPath(parent);
+        const bool added = watchFolder(fresh, folder);
+        parentWatched = watchFolder(fresh, parent);
         const Status now = platform::folderStatus(folder);
         if (!added || now.kind != Status::Kind::folder || now.identity != status.identity || !list(present)) {
             delete fresh;
@@ -246,18 +254,18 @@ private:
             lose(ArchiveWatcher::Loss::replaced, QString());
             return false;
         }
-        // The system drops a folder's watch when the folder is moved away (and back), and a renewal
-        // drops it on purpose.
+        // The system drops a folder's watch when the file system under it is unmounted, and a
+        // renewal drops it on purpose.
         if (!watcher->directories().contains(folder)) {
             *gap = true;
-            if (!watcher->addPath(folder)) {
+            if (!watchFolder(watcher, folder)) {
                 reportUnlistable(QCoreApplication::translate(
                     "cli", "the system's change notification refuses the folder"));
                 return false;
             }
         }
-        if (!watcher->directories().contains(parent))
-            watcher->addPath(parent);
+        if (parentWatched && !watcher->directories().contains(parent))
+            parentWatched = watchFolder(watcher, parent);
         return true;
     }
 
@@ -304,7 +312,7 @@ private:
             return;
         }
         const bool renew = platform::removedFoldersWaitForHandles();
-        if (renew)
+        if (renew && !watcher->directories().isEmpty())
             watcher->removePaths(watcher->directories() + watcher->files());
         look(renew);
         retryChangedFiles();

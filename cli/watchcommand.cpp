@@ -142,9 +142,9 @@ CommandSyntax watchSyntax()
                 "cli",
                 "DIR is also looked at every %1 s, so that nothing the notification misses (a share\n"
                 "written by another machine) goes unprinted; a folder that cannot be read is named on\n"
-                "standard error and still watched, and no file is printed twice. DIR is known by its\n"
-                "identity, not its name: when another folder takes its place (it or a folder above it\n"
-                "moved away and made anew, another file system mounted over it, a link in the path\n"
+                "standard error and still watched, without printing its files again. DIR is known by\n"
+                "its identity, not its name: when another folder takes its place (it or a folder above\n"
+                "it moved away and made anew, another file system mounted over it, a link in the path\n"
                 "pointed elsewhere) the watch ends with exit code 1.\n"
                 "  --follow-name         follow DIR by its name, as tail -F follows a file: a folder\n"
                 "                        not there yet, gone or replaced is waited for, and once one\n"

@@ -6,9 +6,9 @@
     <message>
         <source>DIR is also looked at every %1 s, so that nothing the notification misses (a share
 written by another machine) goes unprinted; a folder that cannot be read is named on
-standard error and still watched, and no file is printed twice. DIR is known by its
-identity, not its name: when another folder takes its place (it or a folder above it
-moved away and made anew, another file system mounted over it, a link in the path
+standard error and still watched, without printing its files again. DIR is known by
+its identity, not its name: when another folder takes its place (it or a folder above
+it moved away and made anew, another file system mounted over it, a link in the path
 pointed elsewhere) the watch ends with exit code 1.
   --follow-name         follow DIR by its name, as tail -F follows a file: a folder
                         not there yet, gone or replaced is waited for, and once one
@@ -19,7 +19,7 @@ pointed elsewhere) the watch ends with exit code 1.
         <translation>Кроме того, DIR просматривается каждые %1 с, чтобы ничто пропущенное уведомлениями
 (общая папка, в которую пишет другая машина) не осталось невыведенным; папка, которую
 нельзя прочитать, называется в стандартном потоке ошибок, слежение за ней продолжается,
-и ни один файл не выводится дважды. DIR узнаётся по самой папке, а не по имени: когда
+а её файлы не выводятся повторно. DIR узнаётся по самой папке, а не по имени: когда
 её место занимает другая папка (она сама или папка над ней перемещена и создана
 заново, поверх неё смонтирована другая файловая система, ссылка в пути указывает в
 другое место), слежение завершается с кодом 1.
