@@ -38,8 +38,7 @@ public:
                          [this](archive::ArchiveWatcher::Loss loss) { lost(loss); });
         QObject::connect(
             &watcher, &archive::ArchiveWatcher::folderUnlistable, &context, [this](const QString &reason) {
-                say(QCoreApplication::translate("cli", "%1: %2; still watching")
-                        .arg(directory, reason));
+                say(QCoreApplication::translate("cli", "%1: %2; still watching").arg(directory, reason));
             });
         QObject::connect(&watcher, &archive::ArchiveWatcher::folderListable, &context, [this] {
             say(QCoreApplication::translate("cli", "%1: can be read again").arg(directory));
