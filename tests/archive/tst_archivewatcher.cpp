@@ -246,31 +246,6 @@ private slots:
         QCOMPARE(namesUpTo(watched, arrivals, name(9)), (QList<QByteArray>{name(2), name(3), name(9)}));
     }
 
-    void followingTheNameWaitsForTheFolder_data()
-    {
-        QTest::addColumn<bool>("follow");
-        QTest::newRow("name not followed: refused") << false;
-        QTest::newRow("name followed: waited for") << true;
-    }
-    void followingTheNameWaitsForTheFolder()
-    {
-        QFETCH(bool, follow);
-        QVERIFY(QDir(folder).removeRecursively());
-        ArchiveWatcher watcher(folder);
-        watcher.setFollowName(follow);
-        QSignalSpy arrivals(&watcher, &ArchiveWatcher::measurementArrived);
-        QSignalSpy reattachments(&watcher, &ArchiveWatcher::reattached);
-        QCOMPARE(watcher.start(), follow);
-        QVERIFY(!watcher.isWatching());
-        QCOMPARE(watcher.failureReason(), QStringLiteral("no such folder"));
-        if (!follow)
-            return;
-        makeFolder(folder);
-        QVERIFY(reattachments.wait(patience));
-        // A folder made after the start holds only files that came after it.
-        QCOMPARE(namesUpTo(folder, arrivals, name(9)), (QList<QByteArray>{name(1), name(3), name(9)}));
-    }
-
     void listingFailureReprintsNothing_data()
     {
         QTest::addColumn<QString>("unreadable");
