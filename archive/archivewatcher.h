@@ -98,8 +98,9 @@ public:
     // Following the folder by its name (tail -F): a folder that is not there yet, gone or replaced
     // is waited for, looked for every checkInterval, and watched once it is there; its files are
     // then reported as new, whenever they come, but for names reported before or there when the
-    // watch began, which such a folder may hold copies of. Without it a lost folder ends the watch.
-    // Set it before start().
+    // watch began, which such a folder may hold copies of. The folder there at the start, if it
+    // could not be read then, takes the files of its first listing as there at the start. Without
+    // it a lost folder ends the watch. Set it before start().
     void setFollowName(bool follow);
     bool followsName() const;
 
