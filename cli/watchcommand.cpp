@@ -78,7 +78,8 @@ private:
     {
         // The fields find prints, from the same record: a name the file-name encoding cannot decode
         // is shown as find shows it.
-        const query::FoundMeasurement found{m.fileName, m.technology, m.moment, m.digest};
+        const query::FoundMeasurement found{m.fileName, m.technology, m.moment, m.digest,
+                                            m.undecodableName ? m.encodedName : QByteArray()};
         out << (json ? QString::fromUtf8(QJsonDocument(foundJson(found)).toJson(QJsonDocument::Compact))
                      : foundLine(found))
             << '\n';
