@@ -361,9 +361,11 @@ private slots:
         QDir(directory + QStringLiteral(".moved")).removeRecursively();
     }
 
-#ifdef Q_OS_UNIX
     void undecodableNameIsPrintedAsFindPrintsIt()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows names are UTF-16: every name decodes");
+#endif
         Watch watch;
         QVERIFY(watch.start(directory));
         const QByteArray path = QFile::encodeName(directory) + "/steel_K1-2024_01_02-09_30_0\xff.json";
@@ -380,7 +382,6 @@ private slots:
         QVERIFY2(found.contains(line), qPrintable(line));
         QVERIFY(line.endsWith(QLatin1String("0\\xff.json")));
     }
-#endif
 };
 
 QTEST_GUILESS_MAIN(WatchCommandTest)
