@@ -163,11 +163,13 @@ enum class OwnFileState
     own,
     suspicious,
 };
-// Looked at without following a link, then opened without following one and looked at again
-// through the open handle, so that what is judged is the very file the name leads to.
+// The name itself is judged, a link never followed. The file is not opened where the system ties
+// locks to the process (POSIX: closing any descriptor of a file drops all of the process's locks on
+// it, SQLite's included), so that this may be asked while the file is in use.
 OwnFileState ownFileState(const QString &path);
 // Sets the modification time of a file of the program's own (as above) to now, through a handle
-// checked after the open. False, and nothing changed, for anything else.
+// opened without following a link and checked after the open. False, and nothing changed, for
+// anything else. Not while this process holds locks on the file (see above).
 bool touchOwnFile(const QString &path);
 
 // Whether the system gives every mount an id that it never hands to another (statx's unique mount

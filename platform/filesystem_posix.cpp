@@ -345,54 +345,39 @@ bool touchWithoutFollowing(const QString &path)
 
 namespace {
 
-// Opens a file of the program's own for `flags`, never through a link and never a FIFO or a device:
-// the name is looked at first, then the open handle, which must be the same regular file, with one
-// link, owned by the user. -1 with `*missing` set when there is nothing at the name.
-int openOwnFile(const QString &path, int flags, bool *missing)
+// A regular file with one link, owned by the user.
+bool isOwn(const struct stat &status)
 {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat named;
-    *missing = false;
-    if (::lstat(name.constData(), &named) != 0) {
-        *missing = errno == ENOENT;
-        return -1;
-    }
-    if (!S_ISREG(named.st_mode))
-        return -1;
-    const int fd = ::open(name.constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        *missing = errno == ENOENT;
-        return -1;
-    }
-    struct stat opened;
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink != 1 ||
-        opened.st_uid != ::geteuid() || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return S_ISREG(status.st_mode) && status.st_nlink == 1 && status.st_uid == ::geteuid();
 }
 
 } // namespace
 
 OwnFileState ownFileState(const QString &path)
 {
-    bool missing = false;
-    const int fd = openOwnFile(path, O_RDONLY, &missing);
-    if (fd < 0)
-        return missing ? OwnFileState::missing : OwnFileState::suspicious;
-    ::close(fd);
-    return OwnFileState::own;
+    // lstat: the name itself, never what a link names. Not opened: closing a descriptor of a file
+    // would drop every lock this process holds on it, SQLite's among them.
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return errno == ENOENT ? OwnFileState::missing : OwnFileState::suspicious;
+    return isOwn(status) ? OwnFileState::own : OwnFileState::suspicious;
 }
 
 bool touchOwnFile(const QString &path)
 {
-    bool missing = false;
-    const int fd = openOwnFile(path, O_RDONLY, &missing);
+    // Judged by the name first, so that nothing but a regular file is opened (a FIFO or a device
+    // could answer an open), then by the open descriptor: the file whose time is set is the one judged.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat named;
+    if (::lstat(name.constData(), &named) != 0 || !isOwn(named))
+        return false;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
+    struct stat opened;
     const struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
-    const bool touched = ::futimens(fd, times) == 0;
+    const bool touched = ::fstat(fd, &opened) == 0 && isOwn(opened) && opened.st_dev == named.st_dev &&
+                         opened.st_ino == named.st_ino && ::futimens(fd, times) == 0;
     ::close(fd);
     return touched;
 }
