@@ -53,39 +53,6 @@ struct Slot
     measurement::MeasurementDigest digest;
 };
 
-// The files of one batch being read on all cores in the background, while the caller hands over the
-// batch before it: reading never waits for the visitor or the index, nor they for reading.
-class BackgroundReading
-{
-public:
-    void start(std::vector<Slot *> work, std::function<void(Slot &)> job)
-    {
-        work_ = std::move(work);
-        read = std::move(job);
-        next = 0;
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        const size_t threads = std::min<size_t>(cores, work_.size());
-        for (size_t t = 0; t < threads; ++t)
-            workers.emplace_back([this] {
-                for (size_t i = next++; i < work_.size(); i = next++)
-                    read(*work_[i]);
-            });
-    }
-    void finish()
-    {
-        for (std::thread &worker : workers)
-            worker.join();
-        workers.clear();
-    }
-    ~BackgroundReading() { finish(); }
-
-private:
-    std::vector<Slot *> work_;
-    std::function<void(Slot &)> read;
-    std::atomic<size_t> next{0};
-    std::vector<std::thread> workers;
-};
-
 // The index's rows, stepped over and checksummed on a thread of their own a bounded stretch ahead
 // of the merge with the listing: a warm run reads rows while the folder is listed and while it hands
 // over the files before them. Rows travel as their bytes, a chunk of them in one buffer; their records
@@ -441,7 +408,7 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
     };
 
     std::vector<Slot> batches[2];
-    BackgroundReading reading;
+    BackgroundReading<Slot> reading;
     int current = 0;
     if (listed.size() > 0)
         reading.start(prepare(batches[0], 0), readFile);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -166,6 +167,39 @@ private:
     };
     std::vector<Packed> stamps;
     std::atomic<int> next{0};
+    std::vector<std::thread> workers;
+};
+
+// The files of one batch being read on all cores in the background, while the caller hands over the
+// batch before it: reading never waits for the visitor or the index, nor they for reading.
+template <typename Slot> class BackgroundReading
+{
+public:
+    void start(std::vector<Slot *> work, std::function<void(Slot &)> job)
+    {
+        work_ = std::move(work);
+        read = std::move(job);
+        next = 0;
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const size_t threads = std::min<size_t>(cores, work_.size());
+        for (size_t t = 0; t < threads; ++t)
+            workers.emplace_back([this] {
+                for (size_t i = next++; i < work_.size(); i = next++)
+                    read(*work_[i]);
+            });
+    }
+    void finish()
+    {
+        for (std::thread &worker : workers)
+            worker.join();
+        workers.clear();
+    }
+    ~BackgroundReading() { finish(); }
+
+private:
+    std::vector<Slot *> work_;
+    std::function<void(Slot &)> read;
+    std::atomic<size_t> next{0};
     std::vector<std::thread> workers;
 };
 
