@@ -49,6 +49,9 @@ CheckReport checkArchive(const QString &directory, const ArchiveReading &reading
 QStringList contentFindingTexts(const measurement::Measurement &read);
 // Names the rules of contentFindingTexts for the index: change it whenever they change.
 QString contentRulesVersion();
+// A finding as contentFindingTexts keeps it, in English whatever the language of the messages: for
+// a store that readers of every language share.
+QString englishFindingText(const QString &stored);
 
 // One finding for the whole archive when modification times disagree with the moments in the names
 // by more than a day (the name's moment taken as local time): the viewer's newest measurement and

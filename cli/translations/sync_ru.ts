@@ -1,0 +1,10 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU" sourcelanguage="en">
+<context>
+    <name>cli</name>
+</context>
+<context>
+    <name>database</name>
+</context>
+</TS>
