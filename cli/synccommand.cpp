@@ -16,8 +16,8 @@ namespace cli {
 
 namespace {
 
-constexpr int defaultBatchRows = 5000;
-constexpr int largestBatchRows = 1000000;
+constexpr int defaultBatchRows = 2000;
+constexpr int largestBatchRows = 100000;
 // PostgreSQL cuts longer names short, so that two long names could name one schema.
 constexpr int longestSchemaName = 63;
 
@@ -45,7 +45,8 @@ QString syncDescription()
                "  --schema NAME     the schema of the tables (default steel_archive).\n"
                "  --keep-removed    keep the rows of files gone from the archive, with the time they were\n"
                "                    found gone (column \"removed\").\n"
-               "  --batch N         files per transaction (default %1).\n"
+               "  --batch N         files per transaction at most (default %1; a transaction also ends\n"
+               "                    at 16 MB of data).\n"
                "Files that cannot be read are named on standard error and left out, as find leaves them.\n"
                "DIR defaults to the folder \"archive\" in the working directory.")
         .arg(defaultBatchRows);

@@ -30,6 +30,9 @@ const char rowsVersion[] = "/rows-1";
 constexpr int connectTimeoutSeconds = 15;
 // Removals gathered before they go in a transaction of their own.
 constexpr int removalsPerBatch = 50000;
+// A transaction's rows are held in memory until it is sent: however many files a batch may hold,
+// its data ends here (some 5,000 ordinary files).
+constexpr size_t batchBytes = 16 * 1024 * 1024;
 
 int compareNames(const KnownFiles::Row &row, const QByteArray &name)
 {
@@ -114,6 +117,13 @@ bool ArchiveSync::open(QString *error)
                      .arg(QString::fromUtf8(encoding));
         return false;
     }
+    // The batches' commits do not wait for the disk: a server crash may lose the last of them, which
+    // leaves the database as a run cut off a moment earlier would, and the next run sends them again.
+    // The run's own end waits (finishRun), and with it everything before it.
+    if (!writer->run("SET synchronous_commit TO off")) {
+        *error = writer->error();
+        return false;
+    }
     if (!prepareSchema(*writer, options.schema, error))
         return false;
     schema = writer->identifier(options.schema);
@@ -170,7 +180,7 @@ qint64 ArchiveSync::startRun()
     return started.ok() ? started.number(0, 0) : 0;
 }
 
-void ArchiveSync::finishRun(qint64 runId, const SyncReport &report)
+void ArchiveSync::finishRun(qint64 runId, SyncReport &report)
 {
     // Stored in English: the table is read by whoever asks, in whichever language.
     QString outcome;
@@ -190,14 +200,21 @@ void ArchiveSync::finishRun(qint64 runId, const SyncReport &report)
     }
     if (writer->isLost())
         return;
-    writer->run(
-        inSchema("UPDATE @schema@.sync_runs SET ended = clock_timestamp(), outcome = $2 WHERE run_id = $1",
-                 schema),
-        {integerParameter(runId), textParameter(outcome)});
-    if (report.outcome == SyncReport::Outcome::done)
-        writer->run(
+    bool ok = writer->run("BEGIN") && writer->run("SET LOCAL synchronous_commit TO on") &&
+              writer->run(inSchema("UPDATE @schema@.sync_runs SET ended = clock_timestamp(), outcome = $2 "
+                                   "WHERE run_id = $1",
+                                   schema),
+                          {integerParameter(runId), textParameter(outcome)});
+    if (ok && report.outcome == SyncReport::Outcome::done)
+        ok = writer->run(
             inSchema("UPDATE @schema@.archives SET last_synced = now() WHERE archive_id = $1", schema),
             {integerParameter(archiveId)});
+    ok = ok && writer->run("COMMIT");
+    // Success is only told once the run's end is on the server's disk, and every batch before it.
+    if (!ok && report.outcome == SyncReport::Outcome::done)
+        fail(report, writer->error());
+    if (!ok && !writer->isLost())
+        writer->run("ROLLBACK");
 }
 
 QString ArchiveSync::fail(SyncReport &report, const QString &error)
@@ -405,7 +422,7 @@ void ArchiveSync::handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &rep
             ++pending.rowCount;
             break;
         }
-        if (pending.rowCount >= options.batchRows ||
+        if (pending.rowCount >= options.batchRows || pending.rows.size() >= batchBytes ||
             pending.removed.size() + pending.replaced.size() >= removalsPerBatch)
             sendPending(pass);
     }

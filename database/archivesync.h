@@ -20,8 +20,8 @@ struct SyncOptions
     QString schema = QStringLiteral("steel_archive");
     // Files gone from the archive keep their rows, marked with the time they were found gone.
     bool keepRemoved = false;
-    // Files sent per transaction.
-    int batchRows = 5000;
+    // Files sent per transaction at most; a transaction also ends at 16 MB of rows.
+    int batchRows = 2000;
     RowRules rules;
     // Lines for the person running the sync ("waiting for another sync"), not failures.
     std::function<void(const QString &line)> notice;
@@ -70,7 +70,7 @@ private:
     struct Pass;
     bool lockArchive();
     qint64 startRun();
-    void finishRun(qint64 runId, const SyncReport &report);
+    void finishRun(qint64 runId, SyncReport &report);
     void compare(Pass &pass, SyncReport &report);
     void readFile(Pass &pass, Slot &slot) const;
     std::vector<Slot *> prepare(Pass &pass, std::vector<Slot> &batch, int first);

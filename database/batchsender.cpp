@@ -10,7 +10,8 @@ namespace database {
 
 namespace {
 
-constexpr size_t batchesAhead = 2;
+// One batch waits while one is sent: reading goes on meanwhile, and memory stays bounded.
+constexpr size_t batchesAhead = 1;
 
 Parameter namesParameter(const QVector<QByteArray> &names)
 {

@@ -59,7 +59,7 @@ public:
     BatchSender(const BatchSender &) = delete;
     BatchSender &operator=(const BatchSender &) = delete;
 
-    // Hands a batch over, waiting while two are on their way. False once a batch has failed: the
+    // Hands a batch over, waiting while one is on its way besides the one being sent. False once a batch has failed: the
     // run is over.
     bool send(Batch &&batch);
     // Waits for every batch handed over. False with `error` set when one failed.
