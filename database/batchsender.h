@@ -59,8 +59,8 @@ public:
     BatchSender(const BatchSender &) = delete;
     BatchSender &operator=(const BatchSender &) = delete;
 
-    // Hands a batch over, waiting while one is on its way besides the one being sent. False once a batch has failed: the
-    // run is over.
+    // Hands a batch over, waiting while one is on its way besides the one being sent. False once a batch has
+    // failed: the run is over.
     bool send(Batch &&batch);
     // Waits for every batch handed over. False with `error` set when one failed.
     bool finish(QString *error);

@@ -14,15 +14,6 @@ const char signature[] = "PGCOPY\n\377\r\n"; // followed by its terminating zero
 constexpr int signatureLength = 11;
 constexpr int headerLength = signatureLength + 8; // flags and header extension length
 
-bool storable(QChar c, const QChar *next, const QChar *end)
-{
-    if (c.isNull())
-        return false;
-    if (c.isHighSurrogate())
-        return next < end && next->isLowSurrogate();
-    return !c.isLowSurrogate();
-}
-
 } // namespace
 
 qint64 postgresMicroseconds(qint64 unixSeconds, qint64 nanoseconds)
@@ -32,32 +23,12 @@ qint64 postgresMicroseconds(qint64 unixSeconds, qint64 nanoseconds)
 
 QByteArray storableUtf8(const QString &text, bool *replaced)
 {
-    const QChar *begin = text.constData();
-    const QChar *end = begin + text.size();
-    const QChar *bad = begin;
-    for (; bad < end; ++bad) {
-        if (bad->unicode() < 0xd800 ? bad->isNull() : !storable(*bad, bad + 1, end))
-            break;
-        if (bad->isHighSurrogate())
-            ++bad; // its pair, checked above
-    }
-    if (bad >= end) {
-        *replaced = false;
-        return text.toUtf8();
-    }
-    QString kept;
-    kept.reserve(text.size());
-    for (const QChar *c = begin; c < end; ++c) {
-        if (!storable(*c, c + 1, end)) {
-            kept.append(QChar::ReplacementCharacter);
-            continue;
-        }
-        kept.append(*c);
-        if (c->isHighSurrogate())
-            kept.append(*++c);
-    }
-    *replaced = true;
-    return kept.toUtf8();
+    // Half a surrogate pair becomes "?" here, as in everything else this program writes.
+    QByteArray utf8 = text.toUtf8();
+    *replaced = std::memchr(utf8.constData(), 0, size_t(utf8.size())) != nullptr;
+    if (*replaced)
+        utf8.replace(QByteArray(1, '\0'), QByteArray("\xef\xbf\xbd"));
+    return utf8;
 }
 
 std::string BinaryCopyWriter::header()

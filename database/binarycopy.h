@@ -23,8 +23,8 @@ constexpr unsigned byteaArray = 1001;
 constexpr qint64 postgresEpochSeconds = 946684800; // from 1970-01-01
 qint64 postgresMicroseconds(qint64 unixSeconds, qint64 nanoseconds);
 
-// A text as the server can store it: PostgreSQL's text holds neither U+0000 nor a UTF-16 surrogate
-// without its pair, so each is written as U+FFFD. Whether anything was replaced is told.
+// A text in UTF-8 as the server can store it: PostgreSQL's text cannot hold U+0000, which is written
+// as U+FFFD instead. Whether anything was replaced is told.
 QByteArray storableUtf8(const QString &text, bool *replaced);
 
 // Rows in COPY's binary format, field by field: no text is ever parsed by the server, so nothing in

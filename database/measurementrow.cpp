@@ -47,8 +47,8 @@ const char measurementColumns[] =
 
 QString replacedCharactersFinding()
 {
-    return QStringLiteral("a text holds a character the database cannot store (U+0000, or half of a "
-                          "UTF-16 surrogate pair): it is stored as U+FFFD");
+    return QStringLiteral("a text holds the character U+0000, which the database cannot store: it is "
+                          "stored as U+FFFD");
 }
 
 namespace {

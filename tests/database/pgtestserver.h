@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "database/pgconnection.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A PostgreSQL 15 server of the test's own: a cluster made by initdb in a temporary folder, reached
+// through a Unix socket in that folder only, started and stopped with pg_ctl. PostgreSQL refuses to
+// run as root: a test run by root runs the server as "nobody". Its superuser "steel" logs in without
+// a password; the role "syncer" needs the password "right horse".
+class TestServer
+{
+public:
+    TestServer();
+    ~TestServer();
+
+    // Why no server can be made here (no server binaries), or the empty text.
+    static QString unavailableReason();
+
+    // Makes the cluster (once) and starts the server. False with `why` set.
+    bool start(QString *why);
+    // Stops the server ("fast" ends every session; "immediate" as a crash would).
+    bool stop(const QString &mode = QStringLiteral("fast"));
+    bool isRunning() const { return running; }
+
+    // The connection string of a database as `user`.
+    QString conninfo(const QString &database, const QString &user = QStringLiteral("steel")) const;
+    // A fresh, empty database.
+    bool createDatabase(const QString &name);
+    // The superuser's connection to a database.
+    std::unique_ptr<database::Connection> connect(const QString &database) const;
+
+private:
+    bool runAsServer(const QString &program, const QStringList &arguments, QString *output);
+
+    QTemporaryDir folder;
+    bool made = false;
+    bool running = false;
+};
