@@ -29,8 +29,8 @@ struct ConninfoOptions
     ConninfoOptions(const ConninfoOptions &) = delete;
     ConninfoOptions &operator=(const ConninfoOptions &) = delete;
 
+    char *message = nullptr; // before `options`, which sets it
     PQconninfoOption *options = nullptr;
-    char *message = nullptr;
 };
 
 } // namespace
@@ -40,10 +40,9 @@ QString oneLine(const QByteArray &message)
     QString text = QString::fromUtf8(message).trimmed();
     static const QRegularExpression breaks(QStringLiteral("\\s*\\n\\s*"));
     text.replace(breaks, QStringLiteral("; "));
-    for (const char *prefix : {"ERROR:", "FATAL:"}) {
-        if (text.startsWith(QLatin1String(prefix)))
-            text = text.mid(int(qstrlen(prefix))).trimmed();
-    }
+    // The severity is libpq's own prefix, which says nothing a failed command does not.
+    static const QRegularExpression severity(QStringLiteral("(^|: )(ERROR|FATAL):\\s+"));
+    text.replace(severity, QStringLiteral("\\1"));
     return text;
 }
 
