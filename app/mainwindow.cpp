@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow.h"
 
+#include "app/cascade.h"
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
-#include "archive/cascade.h"
 #include "measurement/measurementfile.h"
-#include "measurement/plotsteps.h"
-#include "measurement/valuespanel.h"
+#include "plot/plotsteps.h"
+#include "plot/valuespanel.h"
 #include "printing/printing.h"
 #include "ui_mainwindow.h"
 #include "viewerimages.h"

@@ -2,8 +2,8 @@
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
-#include "searchoptions.h"
 
+#include "archive/archivefolder.h"
 #include "database/archivesync.h"
 #include "database/pgconnection.h"
 #include "database/syncschema.h"
@@ -62,21 +62,6 @@ QString summary(const database::SyncCounts &c)
         .arg(c.unchanged);
 }
 
-// The rules the rows are made by are the commands' own: a row says what find and check say.
-database::RowRules commandRules()
-{
-    database::RowRules rules;
-    rules.version = contentRulesVersion();
-    rules.findings = [](const measurement::Measurement &m) {
-        QStringList texts;
-        for (const QString &stored : contentFindingTexts(m))
-            texts.append(englishFindingText(stored));
-        return texts;
-    };
-    rules.number = resultNumber;
-    return rules;
-}
-
 // The options as given, or the exit code of a usage error.
 std::optional<int> readSyncOptions(const QCommandLineParser &parser, const QString &command, QTextStream &err,
                                    database::SyncOptions *options)
@@ -114,7 +99,6 @@ std::optional<int> readSyncOptions(const QCommandLineParser &parser, const QStri
                     .arg(largestBatchRows));
     }
     options->keepRemoved = parser.isSet(QStringLiteral("keep-removed"));
-    options->rules = commandRules();
     return std::nullopt;
 }
 
@@ -128,10 +112,10 @@ int reportRun(const database::SyncReport &report, const QString &directory, QTex
         return reportFailure(err, command, report.error);
     case Outcome::folderUnreadable:
         return reportFailure(err, command,
-                             directory + QStringLiteral(": ") + unlistableFolderReason(directory));
+                             directory + QStringLiteral(": ") + archive::unlistableFolderReason(directory));
     case Outcome::emptyFolderKept:
         reportFailure(err, command,
-                      noArchiveFilesText(directory) +
+                      archive::noArchiveFilesText(directory) +
                           QCoreApplication::translate("cli", "; the database's rows of it are kept (is the "
                                                              "folder's share mounted?)"));
         return exitFindings;
@@ -179,7 +163,7 @@ int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (const auto finished = readSyncOptions(parser, syntax.name, err, &options))
         return *finished;
     const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = unlistableFolderReason(directory);
+    const QString reason = archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
     options.progress = terminalProgress(err, QCoreApplication::translate("cli", "compared"));

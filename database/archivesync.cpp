@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "database/archivesync.h"
 
+#include "archive/archivefolder.h"
 #include "archive/archivelisting.h"
 #include "archive/archivereader.h"
 #include "archive/archivescans.h"
@@ -24,8 +25,6 @@ namespace {
 
 // Files read between two hand-overs, as the archive reader reads them.
 constexpr int readingBatch = 2048;
-// How rows are made from files; part of every stamp kept, so that rows made otherwise are sent again.
-const char rowsVersion[] = "/rows-1";
 // A server that does not answer within this time is given up, unless the connection string says.
 constexpr int connectTimeoutSeconds = 15;
 // Removals gathered before they go in a transaction of their own.
@@ -85,11 +84,8 @@ struct ArchiveSync::Pass
 };
 
 ArchiveSync::ArchiveSync(const QString &directory, const SyncOptions &options)
-    : directory(directory), options(options), rulesVersion(options.rules.version.toUtf8() + rowsVersion),
-      rowRules(options.rules)
-{
-    rowRules.version = QString::fromUtf8(rulesVersion);
-}
+    : directory(directory), options(options), rulesVersion(rowsVersion())
+{}
 
 ArchiveSync::~ArchiveSync() = default;
 
@@ -256,8 +252,7 @@ void ArchiveSync::compare(Pass &pass, SyncReport &report)
 {
     pass.settledBeforeNs =
         (QDateTime::currentMSecsSinceEpoch() - archive::indexSettleMilliseconds()) * qint64(1000000);
-    pass.encodedFolder =
-        platform::encodeFileName(directory.isEmpty() ? QStringLiteral(".") : directory) + '/';
+    pass.encodedFolder = platform::encodeFileName(archive::folderPath(directory)) + '/';
     // The database's rows are read while the folder is listed.
     const bool listable = archive::forEachArchiveFileName(
         directory, archive::technologyPattern(),
@@ -385,7 +380,7 @@ void ArchiveSync::readFile(Pass &pass, Slot &slot) const
     const qint64 lastChangeNs = std::max(atOpen->modifiedSeconds * 1000000000 + atOpen->modifiedNanoseconds,
                                          atOpen->changedSeconds * 1000000000 + atOpen->changedNanoseconds);
     file.settled = lastChangeNs < pass.settledBeforeNs;
-    writeMeasurementRow(&slot.row, file, *m, rowRules);
+    writeMeasurementRow(&slot.row, file, *m, rulesVersion);
     slot.kind = Slot::Kind::read;
 }
 

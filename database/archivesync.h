@@ -22,7 +22,6 @@ struct SyncOptions
     bool keepRemoved = false;
     // Files sent per transaction at most; a transaction also ends at 16 MB of rows.
     int batchRows = 2000;
-    RowRules rules;
     // Lines for the person running the sync ("waiting for another sync"), not failures.
     std::function<void(const QString &line)> notice;
     std::function<void(qint64 done, qint64 total)> progress;
@@ -80,8 +79,7 @@ private:
 
     const QString directory;
     const SyncOptions options;
-    const QByteArray rulesVersion; // the rules' own version and how rows are made
-    RowRules rowRules;
+    const QByteArray rulesVersion; // kept with every stamp: see rowsVersion()
     std::unique_ptr<Connection> writer;
     std::unique_ptr<Connection> reader;
     QByteArray schema; // quoted

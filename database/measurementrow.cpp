@@ -3,6 +3,8 @@
 
 #include "archive/archivename.h"
 #include "database/binarycopy.h"
+#include "measurement/contentfindings.h"
+#include "query/searchcriteria.h"
 
 #include <QtEndian>
 
@@ -15,7 +17,7 @@ namespace {
 constexpr qint64 julianDayOf2000 = 2451545; // 2000-01-01
 constexpr int columnCount = 25;
 
-void writeResult(BinaryCopyWriter &row, const std::optional<QString> &text, const RowRules &rules, bool *kept)
+void writeResult(BinaryCopyWriter &row, const std::optional<QString> &text, bool *kept)
 {
     if (!text) {
         row.null();
@@ -23,7 +25,7 @@ void writeResult(BinaryCopyWriter &row, const std::optional<QString> &text, cons
         return;
     }
     *kept = row.text(*text) && *kept;
-    const std::optional<double> number = rules.number(text);
+    const std::optional<double> number = query::resultNumber(text);
     if (number)
         row.float8(*number);
     else
@@ -91,8 +93,13 @@ bool stampMatches(const platform::FileStamp &stamp, const QByteArray &rulesVersi
            std::memcmp(rulesVersion.constData(), kept + packedStampSize, size_t(rulesVersion.size())) == 0;
 }
 
+QByteArray rowsVersion()
+{
+    return measurement::contentRulesVersion().toUtf8() + "/rows-1";
+}
+
 void writeMeasurementRow(std::string *out, const FileRow &file, const measurement::Measurement &m,
-                         const RowRules &rules)
+                         const QByteArray &rulesVersion)
 {
     BinaryCopyWriter row(out);
     row.beginRow(columnCount);
@@ -113,7 +120,7 @@ void writeMeasurementRow(std::string *out, const FileRow &file, const measuremen
     writeOptionalText(row, m.smelt, &kept);
     for (const std::optional<QString> *result :
          {&m.temperatureText, &m.emfText, &m.oxidation, &m.aluminiumMass, &m.carbon})
-        writeResult(row, *result, rules, &kept);
+        writeResult(row, *result, &kept);
     writeOptionalText(row, m.status, &kept);
     if (m.statusCode)
         row.int32(*m.statusCode);
@@ -122,10 +129,13 @@ void writeMeasurementRow(std::string *out, const FileRow &file, const measuremen
     row.float8Array(m.emf);
     row.float8Array(m.temperature);
     if (file.settled)
-        row.bytes(stampBytes(file.stamp, rules.version.toUtf8()));
+        row.bytes(stampBytes(file.stamp, rulesVersion));
     else
         row.null();
-    QStringList findings = rules.findings ? rules.findings(m) : QStringList();
+    // Stored in English: the table is read by whoever asks, in whichever language.
+    QStringList findings;
+    for (const QString &stored : measurement::contentFindingTexts(m))
+        findings.append(measurement::englishFindingText(stored));
     if (!kept)
         findings.append(replacedCharactersFinding());
     // A finding that quotes such a text is stored with the same replacement.

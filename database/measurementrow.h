@@ -8,23 +8,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-#include <optional>
 #include <string>
 
 namespace database {
-
-// The rules a row is made by, which belong to the commands that share them: the rows then say what
-// the commands say.
-struct RowRules
-{
-    // Names the rules: a row made under others is read and sent again.
-    QString version;
-    // The archive check's findings on a measurement's content, as texts to store.
-    std::function<QStringList(const measurement::Measurement &)> findings;
-    // A result text as a number, as the search filters read it; std::nullopt where it is none.
-    std::function<std::optional<double>(const std::optional<QString> &)> number;
-};
 
 // One archive file besides its content.
 struct FileRow
@@ -42,9 +28,15 @@ struct FileRow
 // The columns a measurement row fills, in the order writeMeasurementRow writes them.
 extern const char measurementColumns[];
 
-// Appends one row of COPY's binary format.
+// Appends one row of COPY's binary format: the results as find shows them, numbers where the search
+// filters read one, check's findings on the content in English. `rulesVersion` (see rowsVersion)
+// goes with the stamp.
 void writeMeasurementRow(std::string *out, const FileRow &file, const measurement::Measurement &m,
-                         const RowRules &rules);
+                         const QByteArray &rulesVersion);
+
+// Names the rules rows are made by: the content findings' and the making of the row itself. A row
+// kept under other rules is read and sent again.
+QByteArray rowsVersion();
 
 // What the database keeps of a file to tell whether it changed: its stamp and the rules its row
 // was made by.
