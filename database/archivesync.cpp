@@ -43,7 +43,9 @@ int compareNames(const KnownFiles::Row &row, const QByteArray &name)
 Batch newBatch()
 {
     Batch batch;
-    batch.rows = BinaryCopyWriter::header();
+    // Room for the whole batch at once: growing it would copy every row again and again.
+    batch.rows.reserve(batchBytes + 64 * 1024);
+    batch.rows.append(BinaryCopyWriter::header());
     return batch;
 }
 
@@ -77,8 +79,12 @@ struct ArchiveSync::Pass
     std::unique_ptr<KnownFiles> known;
     KnownFiles::Row row;
     bool haveRow = false;
-    std::unique_ptr<BatchSender> sender;
+    // Batches go to two senders in turn: the server takes in one while it takes in the other.
+    std::unique_ptr<BatchSender> senders[2];
+    int nextSender = 0;
     qint64 runId = 0;
+
+    bool failed() const { return senders[0]->hasFailed() || senders[1]->hasFailed(); }
     Batch pending = newBatch();
     SyncCounts handedOver;
 };
@@ -91,16 +97,19 @@ ArchiveSync::~ArchiveSync() = default;
 
 bool ArchiveSync::connectionLost() const
 {
-    return !writer || !reader || writer->isLost() || reader->isLost();
+    return !writer || !writer2 || !reader || writer->isLost() || writer2->isLost() || reader->isLost();
 }
 
 bool ArchiveSync::open(QString *error)
 {
     writer = Connection::open(options.conninfo, connectTimeoutSeconds, error);
     if (writer)
+        writer2 = Connection::open(options.conninfo, connectTimeoutSeconds, error);
+    if (writer2)
         reader = Connection::open(options.conninfo, connectTimeoutSeconds, error);
-    if (!writer || !reader) {
+    if (!reader) {
         writer.reset();
+        writer2.reset();
         return false;
     }
     // Texts are UTF-8 on the way; a database in an encoding that cannot hold every character would
@@ -116,9 +125,11 @@ bool ArchiveSync::open(QString *error)
     // The batches' commits do not wait for the disk: a server crash may lose the last of them, which
     // leaves the database as a run cut off a moment earlier would, and the next run sends them again.
     // The run's own end waits (finishRun), and with it everything before it.
-    if (!writer->run("SET synchronous_commit TO off")) {
-        *error = writer->error();
-        return false;
+    for (Connection *batches : {writer.get(), writer2.get()}) {
+        if (!batches->run("SET synchronous_commit TO off")) {
+            *error = batches->error();
+            return false;
+        }
     }
     if (!prepareSchema(*writer, options.schema, error))
         return false;
@@ -277,8 +288,10 @@ void ArchiveSync::compare(Pass &pass, SyncReport &report)
     pass.listed.sortByName();
     pass.stamps.finish();
 
-    pass.sender =
+    pass.senders[0] =
         std::make_unique<BatchSender>(writer.get(), schema, archiveId, pass.runId, options.keepRemoved);
+    pass.senders[1] =
+        std::make_unique<BatchSender>(writer2.get(), schema, archiveId, pass.runId, options.keepRemoved);
     std::vector<Slot> batches[2];
     archive::BackgroundReading<Slot> reading;
     const auto job = [this, &pass](Slot &slot) { readFile(pass, slot); };
@@ -286,7 +299,7 @@ void ArchiveSync::compare(Pass &pass, SyncReport &report)
     int current = 0;
     if (total > 0)
         reading.start(prepare(pass, batches[0], 0), job);
-    for (int first = 0; first < total && !pass.sender->hasFailed(); first += readingBatch) {
+    for (int first = 0; first < total && !pass.failed(); first += readingBatch) {
         reading.finish();
         if (first + readingBatch < total)
             reading.start(prepare(pass, batches[1 - current], first + readingBatch), job);
@@ -295,7 +308,7 @@ void ArchiveSync::compare(Pass &pass, SyncReport &report)
     }
     reading.finish();
     // Rows after the last name listed belong to files that are gone.
-    while (pass.haveRow && !pass.sender->hasFailed()) {
+    while (pass.haveRow && !pass.failed()) {
         pass.pending.removed.append(QByteArray(pass.row.name, pass.row.nameSize));
         ++pass.pending.counts.removed;
         if (pass.pending.removed.size() >= removalsPerBatch)
@@ -304,7 +317,11 @@ void ArchiveSync::compare(Pass &pass, SyncReport &report)
     }
     sendPending(pass);
     QString error = pass.known->failure();
-    if (!pass.sender->finish(&error) || !error.isEmpty()) {
+    for (std::unique_ptr<BatchSender> &sender : pass.senders) {
+        if (!sender->finish(&error))
+            break;
+    }
+    if (!error.isEmpty()) {
         fail(report, error);
         return;
     }
@@ -431,7 +448,8 @@ void ArchiveSync::sendPending(Pass &pass)
     if (pass.pending.isEmpty() && c.unchanged == 0 && c.failed == 0)
         return;
     pass.handedOver += c;
-    pass.sender->send(std::move(pass.pending));
+    pass.senders[pass.nextSender]->send(std::move(pass.pending));
+    pass.nextSender = 1 - pass.nextSender;
     pass.pending = newBatch();
 }
 

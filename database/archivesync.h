@@ -79,8 +79,10 @@ private:
 
     const QString directory;
     const SyncOptions options;
-    const QByteArray rulesVersion; // kept with every stamp: see rowsVersion()
-    std::unique_ptr<Connection> writer;
+    const QByteArray rulesVersion;       // kept with every stamp: see rowsVersion()
+    std::unique_ptr<Connection> writer;  // the run's own statements, and batches
+    std::unique_ptr<Connection> writer2; // batches, so that the server works on two at once
+
     std::unique_ptr<Connection> reader;
     QByteArray schema; // quoted
     int archiveId = 0;
