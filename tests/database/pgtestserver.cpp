@@ -19,7 +19,9 @@ bool runsAsRoot()
 
 } // namespace
 
-TestServer::TestServer() : folder(QDir::tempPath() + QStringLiteral("/steel-pg-XXXXXX")) {}
+TestServer::TestServer(bool durable)
+    : folder(QDir::tempPath() + QStringLiteral("/steel-pg-XXXXXX")), durable(durable)
+{}
 
 TestServer::~TestServer()
 {
@@ -133,6 +135,12 @@ bool TestServer::createDatabase(const QString &name)
     return superuser && superuser->run("DROP DATABASE IF EXISTS " + superuser->identifier(name)) &&
            superuser->run("CREATE DATABASE " + superuser->identifier(name)) &&
            superuser->run("GRANT ALL ON DATABASE " + superuser->identifier(name) + " TO syncer");
+}
+
+qint64 TestServer::postmasterPid() const
+{
+    QFile pidFile(folder.path() + QStringLiteral("/data/postmaster.pid"));
+    return pidFile.open(QIODevice::ReadOnly) ? pidFile.readLine().trimmed().toLongLong() : 0;
 }
 
 std::unique_ptr<database::Connection> TestServer::connect(const QString &database) const

@@ -16,7 +16,9 @@
 class TestServer
 {
 public:
-    TestServer();
+    // A durable server writes as a plant's would (fsync on); the tests' own skips the syncs to the disk,
+    // which no test can tell from the rest.
+    explicit TestServer(bool durable = false);
     ~TestServer();
 
     // Why no server can be made here (no server binaries), or the empty text.
@@ -34,11 +36,14 @@ public:
     bool createDatabase(const QString &name);
     // The superuser's connection to a database.
     std::unique_ptr<database::Connection> connect(const QString &database) const;
+    // The server's main process, whose children serve the connections.
+    qint64 postmasterPid() const;
 
 private:
     bool runAsServer(const QString &program, const QStringList &arguments, QString *output);
 
     QTemporaryDir folder;
+    const bool durable;
     bool made = false;
     bool running = false;
 };
