@@ -112,6 +112,13 @@ bool ArchiveSync::open(QString *error)
         writer2.reset();
         return false;
     }
+    // Identity columns and rows kept in the table's own pages (toast_tuple_target) are PostgreSQL 11's.
+    if (writer->serverVersion() < 110000) {
+        *error =
+            QCoreApplication::translate("database", "the server is PostgreSQL %1; sync needs 11 or later")
+                .arg(QString::fromUtf8(writer->serverParameter("server_version")));
+        return false;
+    }
     // Texts are UTF-8 on the way; a database in an encoding that cannot hold every character would
     // refuse some melt number some day, in the middle of a batch.
     const QByteArray encoding = writer->serverParameter("server_encoding");

@@ -78,6 +78,11 @@ const char *const version1[] = {
         WHERE m.removed IS NULL)",
 };
 
+// Version 2: the measurements of a melt are found without reading the whole table.
+const char *const version2[] = {
+    "CREATE INDEX measurements_melt ON @schema@.measurements (melt)",
+};
+
 struct Migration
 {
     int version; // the version it makes
@@ -87,6 +92,7 @@ struct Migration
 
 const Migration migrations[] = {
     {1, version1, int(sizeof version1 / sizeof *version1)},
+    {2, version2, int(sizeof version2 / sizeof *version2)},
 };
 
 QString failure(const Connection &connection)
@@ -119,10 +125,10 @@ int currentVersion(Connection &connection, const QString &schema, const QByteArr
     return version.isNull(0, 0) ? -1 : int(version.number(0, 0));
 }
 
-bool migrate(Connection &connection, const QByteArray &quoted, int from)
+bool migrate(Connection &connection, const QByteArray &quoted, int from, int to)
 {
     for (const Migration &migration : migrations) {
-        if (migration.version <= from)
+        if (migration.version <= from || migration.version > to)
             continue;
         for (int i = 0; i < migration.count; ++i) {
             if (!connection.run(inSchema(migration.statements[i], quoted)))
@@ -151,7 +157,7 @@ qint32 schemaLockKey(const QString &schema)
     return qint32(hash);
 }
 
-bool prepareSchema(Connection &connection, const QString &schema, QString *error)
+bool prepareSchema(Connection &connection, const QString &schema, QString *error, int wanted)
 {
     const QByteArray quoted = connection.identifier(schema);
     if (!connection.run("BEGIN") || !connection.run("SELECT pg_advisory_xact_lock($1::integer, 0)",
@@ -174,14 +180,14 @@ bool prepareSchema(Connection &connection, const QString &schema, QString *error
                 .arg(schema)
                 .arg(version)
                 .arg(schemaVersion);
-    if (ok && version < schemaVersion) {
+    if (ok && version < wanted) {
         // A schema made beforehand for the role that syncs (which then needs no right to make one)
         // is used as it is.
         const Result present =
             connection.exec("SELECT 1 FROM pg_namespace WHERE nspname = $1", {textParameter(schema)});
         ok = present.ok() &&
              (present.rows() > 0 || connection.run(inSchema("CREATE SCHEMA @schema@", quoted))) &&
-             migrate(connection, quoted, version);
+             migrate(connection, quoted, version, wanted);
         if (!ok)
             *error = failure(connection);
     }

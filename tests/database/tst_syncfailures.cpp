@@ -5,6 +5,8 @@
 // archive at once never interleave.
 #include "synctestsupport.h"
 
+#include "database/syncschema.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,6 +35,8 @@ enum class Setup
     newerSchema,
     latin1Database,
     folderEmptied,
+    olderTables,
+    olderTablesBlocked,
 };
 
 enum class Interruption
@@ -156,6 +160,16 @@ class SyncFailuresTest : public QObject
                               "template0"));
             conninfo = server.conninfo(QStringLiteral("latin1"));
             break;
+        case Setup::olderTables:
+        case Setup::olderTablesBlocked: {
+            QString error;
+            QVERIFY2(database::prepareSchema(*superuser, QStringLiteral("steel_archive"), &error, 1),
+                     qPrintable(error));
+            // The migration's index cannot be made there: the whole migration is undone.
+            if (setup == Setup::olderTablesBlocked)
+                QVERIFY(superuser->run("CREATE TABLE steel_archive.measurements_melt (x integer)"));
+            break;
+        }
         case Setup::folderEmptied:
             QCOMPARE(sync(server, database, directory).exitCode, 0);
             for (const QString &name : QDir(directory).entryList(QDir::Files))
@@ -231,6 +245,10 @@ private slots:
             << Setup::newerSchema << 2 << QStringLiteral("is at version 99, made by a newer steel-archive");
         QTest::newRow("database not in UTF-8")
             << Setup::latin1Database << 2 << QStringLiteral("the database's encoding is LATIN1");
+        QTest::newRow("tables of the version before") << Setup::olderTables << 0 << QString();
+        QTest::newRow("tables of the version before, the migration fails")
+            << Setup::olderTablesBlocked << 2
+            << QStringLiteral("relation \"measurements_melt\" already exists");
         QTest::newRow("folder emptied (a share not mounted)")
             << Setup::folderEmptied << 1 << QStringLiteral("the database's rows of it are kept");
     }
@@ -257,9 +275,11 @@ private slots:
                        QStringList{QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=0")} + environment);
         QCOMPARE(synced.exitCode, exitCode);
         QVERIFY2(!synced.err.contains(secret), qPrintable(synced.err));
+        const QByteArray version = "SELECT max(version) FROM steel_archive.schema_version";
         if (exitCode == 0) {
             QCOMPARE(synced.err, QString());
             QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
+            QCOMPARE(queryText(server, database, version), QString::number(database::schemaVersion));
             return;
         }
         QVERIFY2(synced.err.startsWith(QLatin1String("steel-archive sync: ")), qPrintable(synced.err));
@@ -267,6 +287,8 @@ private slots:
         QCOMPARE(synced.err.count(QLatin1Char('\n')), 1);
         QCOMPARE(synced.out, QString());
         QCOMPARE(state(database), before);
+        if (setup == Setup::olderTablesBlocked)
+            QCOMPARE(queryText(server, database, version), QStringLiteral("1"));
     }
 
     // A run cut off between two batches or in the middle of one.
