@@ -41,19 +41,23 @@ QString TestServer::unavailableReason()
     return QString();
 }
 
-bool TestServer::runAsServer(const QString &program, const QStringList &arguments, QString *output)
+bool TestServer::runAsServer(const QString &program, const QStringList &arguments, QString *output,
+                             qint64 sizeLimit)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setWorkingDirectory(folder.path());
-    const QString path = binaries + QLatin1Char('/') + program;
+    QStringList command{binaries + QLatin1Char('/') + program};
+    // The server ignores SIGXFSZ: a write beyond the limit fails as on a full disk.
+    if (sizeLimit > 0)
+        command =
+            QStringList{QStringLiteral("/usr/bin/prlimit"), QStringLiteral("--fsize=%1").arg(sizeLimit)} +
+            command;
     if (runsAsRoot())
-        process.start(QStringLiteral("/usr/bin/setpriv"),
-                      QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                                  QStringLiteral("--clear-groups"), path} +
-                          arguments);
-    else
-        process.start(path, arguments);
+        command = QStringList{QStringLiteral("/usr/bin/setpriv"), QStringLiteral("--reuid=nobody"),
+                              QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups")} +
+                  command;
+    process.start(command.takeFirst(), command + arguments);
     const bool finished = process.waitForFinished(180000);
     *output = QString::fromLocal8Bit(process.readAll());
     return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
@@ -97,7 +101,7 @@ bool TestServer::start(QString *why)
                      {QStringLiteral("-D"), data, QStringLiteral("-l"),
                       folder.path() + QStringLiteral("/log"), QStringLiteral("-o"), options,
                       QStringLiteral("-w"), QStringLiteral("start")},
-                     &output)) {
+                     &output, fileSizeLimit)) {
         *why = QStringLiteral("pg_ctl start failed: ") + output;
         return false;
     }

@@ -26,6 +26,9 @@ public:
 
     // Makes the cluster (once) and starts the server. False with `why` set.
     bool start(QString *why);
+    // A size no file of the server may grow beyond from the next start on (0: none): a full disk, as
+    // the server meets it.
+    void setFileSizeLimit(qint64 bytes) { fileSizeLimit = bytes; }
     // Stops the server ("fast" ends every session; "immediate" as a crash would).
     bool stop(const QString &mode = QStringLiteral("fast"));
     bool isRunning() const { return running; }
@@ -40,10 +43,12 @@ public:
     qint64 postmasterPid() const;
 
 private:
-    bool runAsServer(const QString &program, const QStringList &arguments, QString *output);
+    bool runAsServer(const QString &program, const QStringList &arguments, QString *output,
+                     qint64 sizeLimit = 0);
 
     QTemporaryDir folder;
     const bool durable;
+    qint64 fileSizeLimit = 0;
     bool made = false;
     bool running = false;
 };

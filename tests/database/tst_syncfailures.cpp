@@ -346,6 +346,45 @@ private slots:
         QCOMPARE(databaseAnswer(server, database, directory), found);
     }
 
+    // The server's disk full in the middle of a run: the batch is undone, the run ends with one line,
+    // and once there is room again the next run completes.
+    void diskFull()
+    {
+        QTemporaryDir folder;
+        const QString directory = folder.path();
+        constexpr int files = 8000; // some 26 MB of rows, beyond the limit
+        constexpr int batch = 50;
+        writeArchive(directory, files);
+        const QString database = freshDatabase();
+        QString why;
+        const auto restart = [&](qint64 limit) {
+            server.setFileSizeLimit(limit);
+            return server.stop() && server.start(&why);
+        };
+        // Above a WAL segment (16 MB), below the table's size.
+        QVERIFY2(restart(20 * 1024 * 1024), qPrintable(why));
+        const CommandResult full =
+            sync(server, database, directory, {QStringLiteral("--batch"), QString::number(batch)});
+        QVERIFY2(restart(0), qPrintable(why));
+        QCOMPARE(full.exitCode, 2);
+        QVERIFY2(full.err.contains(QLatin1String("File too large")), qPrintable(full.err));
+        QCOMPARE(full.err.count(QLatin1Char('\n')), 1);
+        QCOMPARE(full.out, QString());
+
+        const QString kept = queryText(server, database, "SELECT count(*) FROM steel_archive.measurements");
+        QCOMPARE(queryText(server, database, "SELECT sum(files_added) FROM steel_archive.sync_runs"), kept);
+        QCOMPARE(kept.toInt() % batch, 0);
+        QVERIFY(kept.toInt() < files);
+        const QStringList found = findAnswer(directory);
+        for (const QString &row : databaseAnswer(server, database, directory))
+            QVERIFY2(found.contains(row), qPrintable(row));
+
+        const CommandResult next = sync(server, database, directory);
+        QCOMPARE(next.err, QString());
+        QCOMPARE(next.out, summaryLine(directory, files - kept.toInt(), 0, 0, 0, kept.toInt()));
+        QCOMPARE(databaseAnswer(server, database, directory), found);
+    }
+
     // Two runs of one archive at once, into a database without the tables yet: one waits for the
     // other, and neither's batches come between the other's.
     void twoAtOnce()
