@@ -83,10 +83,10 @@ struct ArchiveSync::Pass
     std::unique_ptr<BatchSender> senders[2];
     int nextSender = 0;
     qint64 runId = 0;
-
-    bool failed() const { return senders[0]->hasFailed() || senders[1]->hasFailed(); }
     Batch pending = newBatch();
     SyncCounts handedOver;
+
+    bool failed() const { return senders[0]->hasFailed() || senders[1]->hasFailed(); }
 };
 
 ArchiveSync::ArchiveSync(const QString &directory, const SyncOptions &options)
@@ -102,6 +102,11 @@ bool ArchiveSync::connectionLost() const
 
 bool ArchiveSync::open(QString *error)
 {
+    const QString path = archive::MeasurementIndex::archiveKey(directory);
+    if (path.isEmpty()) {
+        *error = QCoreApplication::translate("database", "%1: the folder cannot be found").arg(directory);
+        return false;
+    }
     writer = Connection::open(options.conninfo, connectTimeoutSeconds, error);
     if (writer)
         writer2 = Connection::open(options.conninfo, connectTimeoutSeconds, error);
@@ -112,6 +117,14 @@ bool ArchiveSync::open(QString *error)
         writer2.reset();
         return false;
     }
+    if (!suitsServer(error) || !prepareSchema(*writer, options.schema, error))
+        return false;
+    schema = writer->identifier(options.schema);
+    return findArchive(path, error);
+}
+
+bool ArchiveSync::suitsServer(QString *error)
+{
     // Identity columns and rows kept in the table's own pages (toast_tuple_target) are PostgreSQL 11's.
     if (writer->serverVersion() < 110000) {
         *error =
@@ -138,15 +151,12 @@ bool ArchiveSync::open(QString *error)
             return false;
         }
     }
-    if (!prepareSchema(*writer, options.schema, error))
-        return false;
-    schema = writer->identifier(options.schema);
-    const QString path = archive::MeasurementIndex::archiveKey(directory);
+    return true;
+}
+
+bool ArchiveSync::findArchive(const QString &path, QString *error)
+{
     const QVector<Parameter> key{textParameter(QSysInfo::machineHostName()), textParameter(path)};
-    if (path.isEmpty()) {
-        *error = QCoreApplication::translate("database", "%1: the folder cannot be found").arg(directory);
-        return false;
-    }
     // Made by this statement or found made; a row made at the same moment by another run is only
     // seen by the statement's second try.
     for (int attempt = 0; attempt < 2; ++attempt) {

@@ -67,6 +67,8 @@ public:
 private:
     struct Slot;
     struct Pass;
+    bool suitsServer(QString *error);
+    bool findArchive(const QString &path, QString *error);
     bool lockArchive();
     qint64 startRun();
     void finishRun(qint64 runId, SyncReport &report);
