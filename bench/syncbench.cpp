@@ -12,8 +12,10 @@
 //
 // (default size 100000). With --keep the archives are made in FOLDER/archive-SIZE (as archivebench
 // makes them) and kept there.
+#include "benchsupport.h"
 #include "commandbench.h"
 #include "pgtestserver.h"
+#include "support/documents.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -105,8 +107,10 @@ int main(int argc, char *argv[])
         const QString dir = keep.isEmpty() ? parent.path() + QStringLiteral("/archive")
                                            : keep + QStringLiteral("/archive-%1").arg(size);
         const QString made = keep + QStringLiteral("/archive-%1.made").arg(size);
-        if (!(keep.isEmpty() ? bench::createMeasurementArchive(dir, size)
-                             : QFile::exists(made) || (bench::createMeasurementArchive(dir, size) &&
+        // The archives archivebench makes, so that --keep shares them.
+        const qint64 step = size >= 500000 ? 3 * 60 : 20 * 60;
+        if (!(keep.isEmpty() ? support::writePlantArchive(dir, size, step)
+                             : QFile::exists(made) || (support::writePlantArchive(dir, size, step) &&
                                                        QFile(made).open(QIODevice::WriteOnly)))) {
             std::fprintf(stderr, "cannot create an archive of %d files in %s\n", size, qPrintable(dir));
             return 1;

@@ -78,9 +78,10 @@ const char *const version1[] = {
         WHERE m.removed IS NULL)",
 };
 
-// Version 2: the measurements of a melt are found without reading the whole table.
+// Version 2: the measurements of a melt are found without reading the whole table. A hash index: a
+// B-tree refuses a key longer than a third of a page, and a melt number is whatever the file says.
 const char *const version2[] = {
-    "CREATE INDEX measurements_melt ON @schema@.measurements (melt)",
+    "CREATE INDEX measurements_melt ON @schema@.measurements USING hash (melt)",
 };
 
 struct Migration

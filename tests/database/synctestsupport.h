@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "clitestsupport.h"
 #include "pgtestserver.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,6 +12,13 @@
 // What the sync tests share: running sync and find as the built program, and the two answers that
 // must agree after every run.
 namespace synctest {
+
+using support::CommandResult;
+using support::measurementDocument;
+using support::ramp;
+using support::runProgram;
+using support::steelArchiveProgram;
+using support::writeFile;
 
 // Runs `steel-archive sync DIR --to <the database> ARGS` with files settled at once.
 CommandResult sync(const TestServer &server, const QString &database, const QString &directory,
