@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QSysInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace database {
@@ -76,6 +77,7 @@ struct ArchiveSync::Pass
     archive::ListedStamps stamps;
     QByteArray encodedFolder;
     qint64 settledBeforeNs = 0;
+    const QVector<QByteArray> *names = nullptr; // only these files, or all when null
     std::unique_ptr<KnownFiles> known;
     KnownFiles::Row row;
     bool haveRow = false;
@@ -250,6 +252,20 @@ QString ArchiveSync::fail(SyncReport &report, const QString &error)
 
 SyncReport ArchiveSync::run()
 {
+    return runPass(nullptr);
+}
+
+SyncReport ArchiveSync::runFiles(const QVector<QByteArray> &encodedNames)
+{
+    // Each name once: a file listed twice would be sent twice.
+    QVector<QByteArray> names = encodedNames;
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return runPass(&names);
+}
+
+SyncReport ArchiveSync::runPass(const QVector<QByteArray> *names)
+{
     SyncReport report;
     if (connectionLost()) {
         fail(report, QCoreApplication::translate("database", "not connected"));
@@ -265,7 +281,9 @@ SyncReport ArchiveSync::run()
     } else {
         Pass pass;
         pass.runId = runId;
-        pass.known = std::make_unique<KnownFiles>(reader.get(), schema, archiveId);
+        pass.names = names;
+        pass.known = names ? std::make_unique<KnownFiles>(reader.get(), schema, archiveId, *names)
+                           : std::make_unique<KnownFiles>(reader.get(), schema, archiveId);
         compare(pass, report);
         pass.known->stop();
         finishRun(runId, report);
@@ -276,16 +294,27 @@ SyncReport ArchiveSync::run()
     return report;
 }
 
+bool ArchiveSync::list(Pass &pass) const
+{
+    if (!pass.names)
+        return archive::forEachArchiveFileName(
+            directory, archive::technologyPattern(),
+            [&pass](QStringView name, const QByteArray &undecodable) { pass.listed.add(name, undecodable); });
+    // Named files are taken as the listing would give them: by their bytes where no text holds them.
+    for (const QByteArray &name : *pass.names) {
+        const QString decoded = platform::decodeFileName(name);
+        pass.listed.add(decoded, platform::encodeFileName(decoded) == name ? QByteArray() : name);
+    }
+    return true;
+}
+
 void ArchiveSync::compare(Pass &pass, SyncReport &report)
 {
     pass.settledBeforeNs =
         (QDateTime::currentMSecsSinceEpoch() - archive::indexSettleMilliseconds()) * qint64(1000000);
     pass.encodedFolder = platform::encodeFileName(archive::folderPath(directory)) + '/';
     // The database's rows are read while the folder is listed.
-    const bool listable = archive::forEachArchiveFileName(
-        directory, archive::technologyPattern(),
-        [&pass](QStringView name, const QByteArray &undecodable) { pass.listed.add(name, undecodable); });
-    if (!listable) {
+    if (!list(pass)) {
         report.outcome = SyncReport::Outcome::folderUnreadable;
         return;
     }
@@ -295,7 +324,7 @@ void ArchiveSync::compare(Pass &pass, SyncReport &report)
         fail(report, pass.known->failure());
         return;
     }
-    if (pass.listed.size() == 0 && pass.haveRow) {
+    if (pass.listed.size() == 0 && pass.haveRow && !pass.names) {
         report.outcome = SyncReport::Outcome::emptyFolderKept;
         return;
     }

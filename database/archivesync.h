@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -61,6 +62,9 @@ public:
     // with `error` set (one line) when any of it fails; the database is then left as it was.
     bool open(QString *error);
     SyncReport run();
+    // The same for these files only (names as the system stores them, in the folder): each is sent if
+    // it changed, its row removed if it is gone; every other file's row is left as it is.
+    SyncReport runFiles(const QVector<QByteArray> &encodedNames);
     // The server went away: open() again before the next run.
     bool connectionLost() const;
 
@@ -70,6 +74,8 @@ private:
     bool suitsServer(QString *error);
     bool findArchive(const QString &path, QString *error);
     bool lockArchive();
+    SyncReport runPass(const QVector<QByteArray> *names);
+    bool list(Pass &pass) const;
     qint64 startRun();
     void finishRun(qint64 runId, SyncReport &report);
     void compare(Pass &pass, SyncReport &report);

@@ -21,6 +21,17 @@ KnownFiles::KnownFiles(Connection *connection, const QByteArray &quotedSchema, i
     worker = std::thread([this, statement] { produce(statement); });
 }
 
+KnownFiles::KnownFiles(Connection *connection, const QByteArray &quotedSchema, int archiveId,
+                       const QVector<QByteArray> &names)
+    : connection(connection)
+{
+    const QByteArray statement =
+        inSchema("SELECT file_name_bytes, stamp FROM @schema@.measurements WHERE archive_id = $1 AND removed "
+                 "IS NULL AND file_name_bytes = ANY ($2) ORDER BY file_name_bytes",
+                 quotedSchema);
+    worker = std::thread([this, statement, names, archiveId] { produceNamed(statement, names, archiveId); });
+}
+
 KnownFiles::~KnownFiles()
 {
     stop();
@@ -64,12 +75,40 @@ void KnownFiles::produce(const QByteArray &statement)
     });
     if (wanted)
         handOver(chunk);
-    std::lock_guard<std::mutex> lock(mutex);
     if (!read)
-        error = connection->error();
+        end(connection->error());
     else if (!wellFormed || !reader.finished())
-        error =
-            QCoreApplication::translate("database", "the server's list of the archive's files is damaged");
+        end(QCoreApplication::translate("database", "the server's list of the archive's files is damaged"));
+    else
+        end(QString());
+}
+
+void KnownFiles::produceNamed(const QByteArray &statement, const QVector<QByteArray> &names, int archiveId)
+{
+    const Result rows =
+        connection->exec(statement,
+                         {integerParameter(archiveId),
+                          Parameter{BinaryCopyWriter::byteaArray(names), false, true, oid::byteaArray}},
+                         true);
+    Chunk chunk;
+    for (int r = 0; rows.ok() && r < rows.rows(); ++r) {
+        const QByteArray name = rows.bytes(r, 0);
+        const int nameAt = int(chunk.bytes.size());
+        chunk.bytes.append(name.constData(), size_t(name.size()));
+        const int stampAt = int(chunk.bytes.size());
+        const QByteArray stamp = rows.bytes(r, 1);
+        chunk.bytes.append(stamp.constData(), size_t(stamp.size()));
+        chunk.places.insert(chunk.places.end(),
+                            {nameAt, int(name.size()), stampAt, rows.isNull(r, 1) ? -1 : int(stamp.size())});
+    }
+    handOver(chunk);
+    end(rows.ok() ? QString() : connection->error());
+}
+
+void KnownFiles::end(const QString &failure)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    error = failure;
     ended = true;
     filled.notify_all();
 }

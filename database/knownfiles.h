@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
 #include <condition_variable>
 #include <deque>
@@ -24,6 +25,9 @@ public:
     // Reads the rows of `archiveId` not marked removed; `connection` is this feed's alone until it
     // ends or stop() returns.
     KnownFiles(Connection *connection, const QByteArray &quotedSchema, int archiveId);
+    // The same for the files of these names only (bytes as the system stores them).
+    KnownFiles(Connection *connection, const QByteArray &quotedSchema, int archiveId,
+               const QVector<QByteArray> &names);
     ~KnownFiles();
     KnownFiles(const KnownFiles &) = delete;
     KnownFiles &operator=(const KnownFiles &) = delete;
@@ -52,6 +56,8 @@ private:
     static constexpr size_t chunksAhead = 32;
 
     void produce(const QByteArray &statement);
+    void produceNamed(const QByteArray &statement, const QVector<QByteArray> &names, int archiveId);
+    void end(const QString &failure);
     bool handOver(Chunk &chunk);
 
     Connection *connection;

@@ -202,7 +202,7 @@ Result Connection::exec(const QByteArray &statement)
     return result;
 }
 
-Result Connection::exec(const QByteArray &statement, const QVector<Parameter> &parameters)
+Result Connection::exec(const QByteArray &statement, const QVector<Parameter> &parameters, bool binaryResults)
 {
     std::vector<Oid> types;
     std::vector<const char *> values;
@@ -215,7 +215,7 @@ Result Connection::exec(const QByteArray &statement, const QVector<Parameter> &p
         formats.push_back(parameter.binary ? 1 : 0);
     }
     Result result(PQexecParams(connection, statement.constData(), int(parameters.size()), types.data(),
-                               values.data(), lengths.data(), formats.data(), 0));
+                               values.data(), lengths.data(), formats.data(), binaryResults ? 1 : 0));
     failed(result);
     return result;
 }

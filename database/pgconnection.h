@@ -67,7 +67,9 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     Result exec(const QByteArray &statement);
-    Result exec(const QByteArray &statement, const QVector<Parameter> &parameters);
+    // With `binaryResults`, every column comes in its type's binary form (a bytea as its bytes).
+    Result exec(const QByteArray &statement, const QVector<Parameter> &parameters,
+                bool binaryResults = false);
     // A statement that must succeed: false with error() set otherwise.
     bool run(const QByteArray &statement, const QVector<Parameter> &parameters = {});
 
