@@ -4,9 +4,12 @@
 #include "commands.h"
 
 #include "archive/archivefolder.h"
+#include "archive/archivewatcher.h"
 #include "database/archivesync.h"
 #include "database/pgconnection.h"
 #include "database/syncschema.h"
+#include "database/syncwatch.h"
+#include "platform/console.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -47,6 +50,12 @@ QString syncDescription()
                "                    found gone (column \"removed\").\n"
                "  --batch N         files per transaction at most (default %1; a transaction also ends\n"
                "                    at 16 MB of data).\n"
+               "  --watch           after the first run, keep the database up to date as measurements\n"
+               "                    land (sent as soon as they parse), and compare the whole archive\n"
+               "                    every ten minutes (changed and removed files) and after a failure.\n"
+               "                    A database that fails (restarted, unreachable) is tried again after\n"
+               "                    a pause that grows to a minute, with one line on standard error;\n"
+               "                    nothing is lost. Runs until interrupted.\n"
                "Files that cannot be read are named on standard error and left out, as find leaves them.\n"
                "DIR defaults to the folder \"archive\" in the working directory.")
         .arg(defaultBatchRows);
@@ -134,6 +143,41 @@ int reportRun(const database::SyncReport &report, const QString &directory, QTex
     return exitSuccess;
 }
 
+// Every pass that did something, as a run reports it; the lines a failure brings on standard error.
+int watchArchive(database::ArchiveSync &sync, const QString &directory, QTextStream &out, QTextStream &err)
+{
+    const QString command = QStringLiteral("sync");
+    archive::ArchiveWatcher watcher(directory);
+    if (!watcher.start())
+        return reportFailure(err, command, watcher.failureReason());
+    bool first = true;
+    database::SyncWatch *ending = nullptr;
+    database::SyncWatch watch(
+        sync, watcher,
+        [&](const database::SyncReport &report) {
+            const database::SyncCounts &c = report.counts;
+            if (!first && c.added + c.changed + c.removed + c.failed == 0)
+                return;
+            first = false;
+            reportSkippedFiles(err, command, directory, report.unreadable);
+            out << directory << ": " << summary(c) << '\n';
+            out.flush();
+            // Lines that cannot be written are no record of the watch: it ends, and says why.
+            if (out.status() != QTextStream::Ok && ending)
+                ending->end(exitFailure);
+        },
+        [&](const QString &line) { reportFailure(err, command, line); });
+    ending = &watch;
+    watch.compareWholeArchive();
+    reportFailure(
+        err, command,
+        QCoreApplication::translate("cli", "keeping the database up to date with %1 until interrupted")
+            .arg(directory));
+    // Interrupted, the watch ends between passes, with success; a pass is never cut short by it.
+    const platform::TerminationRequests terminationRequests([&watch] { watch.end(exitSuccess); });
+    return watch.exec();
+}
+
 } // namespace
 
 int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -144,7 +188,9 @@ int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "cli", "Exit codes: 0 done; 1 files that cannot be read were left out, or DIR holds no archive\n"
                    "file at all; 2 bad usage, a folder that cannot be read, or a database that cannot be\n"
                    "reached or refuses (a wrong password, a full disk, a read-only server): the batch\n"
-                   "being sent is then undone, and the next run goes on from there.\n")};
+                   "being sent is then undone, and the next run goes on from there. With --watch: 0\n"
+                   "interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage or a database\n"
+                   "that cannot be reached at the start.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     parser.addOptions(
@@ -155,7 +201,8 @@ int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
          {QStringLiteral("keep-removed"),
           QCoreApplication::translate("cli", "Keep the rows of removed files.")},
          {QStringLiteral("batch"), QCoreApplication::translate("cli", "Files per transaction."),
-          QStringLiteral("N")}});
+          QStringLiteral("N")},
+         {QStringLiteral("watch"), QCoreApplication::translate("cli", "Keep the database up to date.")}});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
     database::SyncOptions options;
@@ -176,6 +223,8 @@ int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
     QString error;
     if (!sync.open(&error))
         return reportFailure(err, syntax.name, error);
+    if (parser.isSet(QStringLiteral("watch")))
+        return watchArchive(sync, directory, out, err);
     return reportRun(sync.run(), directory, out, err);
 }
 
