@@ -64,6 +64,20 @@ QString takeOption(QStringList &args, const QString &name)
     return value;
 }
 
+// The archive of `size` files: the one archivebench makes (and keeps, with --keep), so that both
+// benchmarks share it. The empty text when it cannot be made.
+QString archiveOf(int size, const QString &keep, const QString &temporary)
+{
+    const QString dir = keep.isEmpty() ? temporary + QStringLiteral("/archive")
+                                       : keep + QStringLiteral("/archive-%1").arg(size);
+    const QString made = keep + QStringLiteral("/archive-%1.made").arg(size);
+    const qint64 step = size >= 500000 ? 3 * 60 : 20 * 60;
+    const bool ready = keep.isEmpty() ? support::writePlantArchive(dir, size, step)
+                                      : QFile::exists(made) || (support::writePlantArchive(dir, size, step) &&
+                                                                QFile(made).open(QIODevice::WriteOnly));
+    return ready ? dir : QString();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -104,15 +118,9 @@ int main(int argc, char *argv[])
                 "ratio", "cpu ours", "cpu db", "peak MiB");
     for (const int size : options->sizes) {
         QTemporaryDir parent(options->parent + QStringLiteral("/syncbench-XXXXXX"));
-        const QString dir = keep.isEmpty() ? parent.path() + QStringLiteral("/archive")
-                                           : keep + QStringLiteral("/archive-%1").arg(size);
-        const QString made = keep + QStringLiteral("/archive-%1.made").arg(size);
-        // The archives archivebench makes, so that --keep shares them.
-        const qint64 step = size >= 500000 ? 3 * 60 : 20 * 60;
-        if (!(keep.isEmpty() ? support::writePlantArchive(dir, size, step)
-                             : QFile::exists(made) || (support::writePlantArchive(dir, size, step) &&
-                                                       QFile(made).open(QIODevice::WriteOnly)))) {
-            std::fprintf(stderr, "cannot create an archive of %d files in %s\n", size, qPrintable(dir));
+        const QString dir = archiveOf(size, keep, parent.path());
+        if (dir.isEmpty()) {
+            std::fprintf(stderr, "cannot create an archive of %d files\n", size);
             return 1;
         }
         QStringList syncDir = sync;
