@@ -91,6 +91,39 @@ struct FileIdentity
 std::optional<FileIdentity> fileIdentity(const QString &path);
 bool isSameFile(const QString &a, const QString &b);
 
+// Which folder a path leads to now, following links, and through which mount. Another folder in its
+// place changes it however it got there: moved there or made anew (another inode), another file
+// system mounted over it (another device or mount), a link on the way pointed elsewhere.
+struct FolderIdentity
+{
+    quint64 device = 0; // the device, or on Windows the volume serial number
+    quint64 file = 0;   // the inode, or on Windows the file index
+    quint64 mount = 0;  // the mount's id where the system numbers mounts (Linux), else 0
+    bool operator==(const FolderIdentity &o) const
+    {
+        return device == o.device && file == o.file && mount == o.mount;
+    }
+    bool operator!=(const FolderIdentity &o) const { return !(*this == o); }
+};
+
+// A folder looked up by its path, following links. Its stamp's times move with every entry made,
+// removed or renamed in it, so comparing stamps tells whether a listing may be out of date.
+struct FolderStatus
+{
+    enum class Kind
+    {
+        folder,
+        missing,    // nothing there, or a path through something that is no folder
+        notAFolder, // a file or a device is there
+        unknown,    // the system would not say: `failure` tells why (permission, I/O, a stale handle)
+    };
+    Kind kind = Kind::unknown;
+    FolderIdentity identity;
+    FileStamp stamp;
+    QString failure; // the system's words
+};
+FolderStatus folderStatus(const QString &path);
+
 // The identities of a folder and of every folder above it up to the root, the folder itself first:
 // the folders a path into it really passes through, however it is spelt. A second way to a folder
 // (a bind mount, a link, a mapped drive) leads up through folders with the same identities, which

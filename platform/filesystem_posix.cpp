@@ -252,6 +252,56 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+FolderStatus folderStatus(const QString &path)
+{
+    FolderStatus folder;
+    const QByteArray encoded = QFile::encodeName(path);
+    bool isFolder = false;
+    int error = 0;
+#ifdef Q_OS_LINUX
+#ifndef STATX_MNT_ID
+#define STATX_MNT_ID 0x1000U // Linux 5.8
+#endif
+    // The unique mount id where there is one; the older one, which a later mount may be given again,
+    // still tells two mounts present at the same time apart.
+    struct statx status;
+    if (::statx(AT_FDCWD, encoded.constData(), AT_STATX_SYNC_AS_STAT,
+                STATX_BASIC_STATS | STATX_MNT_ID | STATX_MNT_ID_UNIQUE, &status) == 0) {
+        isFolder = S_ISDIR(status.stx_mode);
+        folder.stamp.size = qint64(status.stx_size);
+        folder.stamp.modifiedSeconds = status.stx_mtime.tv_sec;
+        folder.stamp.modifiedNanoseconds = status.stx_mtime.tv_nsec;
+        folder.stamp.changedSeconds = status.stx_ctime.tv_sec;
+        folder.stamp.changedNanoseconds = status.stx_ctime.tv_nsec;
+        folder.stamp.inode = status.stx_ino;
+        folder.stamp.device = makedev(status.stx_dev_major, status.stx_dev_minor);
+        if (status.stx_mask & (STATX_MNT_ID | STATX_MNT_ID_UNIQUE))
+            folder.identity.mount = status.stx_mnt_id;
+    } else if (errno != ENOSYS) {
+        error = errno;
+    } else
+#endif
+    {
+        struct stat plain;
+        if (::stat(encoded.constData(), &plain) == 0) {
+            isFolder = S_ISDIR(plain.st_mode);
+            folder.stamp = stampOf(plain);
+        } else {
+            error = errno;
+        }
+    }
+    if (error == ENOENT || error == ENOTDIR) {
+        folder.kind = FolderStatus::Kind::missing;
+    } else if (error != 0) {
+        folder.failure = QString::fromLocal8Bit(std::strerror(error));
+    } else {
+        folder.kind = isFolder ? FolderStatus::Kind::folder : FolderStatus::Kind::notAFolder;
+        folder.identity.device = folder.stamp.device;
+        folder.identity.file = folder.stamp.inode;
+    }
+    return folder;
+}
+
 FolderAncestry folderAncestry(const QString &folder)
 {
     FolderAncestry ancestry;
