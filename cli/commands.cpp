@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "commandline.h"
+#include "output/codepageoutput.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -59,6 +60,9 @@ QString toolHelpText()
                        "usage, an input that cannot be read or an output that cannot or must not be\n"
                        "written (standard output included: \"write error\"). Each command's --help has\n"
                        "its own.\n");
+    const QString encoding = output::encodingHelpText();
+    if (!encoding.isEmpty())
+        text += QLatin1Char('\n') + encoding;
     return text;
 }
 

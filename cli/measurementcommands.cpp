@@ -51,7 +51,8 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
     if (!read) {
         const bool undecodable = encoded != platform::encodeFileName(path);
         reportFailure(err, command,
-                      (undecodable ? archive::displayName(encoded) : path) + QStringLiteral(": ") +
+                      (undecodable ? archive::displayName(encoded) : archive::displayPath(path)) +
+                          QStringLiteral(": ") +
                           (undecodable ? QCoreApplication::translate("cli", "cannot be read")
                                        : language::unreadableReason(path)));
         return std::nullopt;
@@ -60,7 +61,7 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
         // The viewer would show empty fields and no curves; an export of that would pass for data.
         reportFailure(err, command,
                       QCoreApplication::translate("cli", "%1: not a measurement file: %2")
-                          .arg(path, unparsedReason(read->findings)));
+                          .arg(archive::displayPath(path), unparsedReason(read->findings)));
         return std::nullopt;
     }
     return read;
@@ -136,7 +137,7 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const CurveSummary temperature = summarizeCurve(m.temperature);
 
     if (parser.isSet(jsonOption)) {
-        const QJsonObject shown{{QStringLiteral("file"), path},
+        const QJsonObject shown{{QStringLiteral("file"), archive::jsonPath(path)},
                                 {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
                                 {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
                                 {QStringLiteral("oxidation"), measurement::displayText(m.oxidation)},
@@ -207,7 +208,8 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!isStandardOutput(output)) {
         const QString refusal = output::outputRefusal(output::readingFile(path), output);
         if (!refusal.isEmpty())
-            return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
+            return reportFailure(err, syntax.name,
+                                 archive::displayPath(output) + QStringLiteral(": ") + refusal);
     }
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
     if (!read)
@@ -220,7 +222,8 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     }
     output::OutputFile file(output);
     if (!file.open() || file.device()->write(csv.toUtf8()) < 0 || !file.commit(true))
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(output) + QStringLiteral(": ") + file.failure());
     return exitSuccess;
 }
 

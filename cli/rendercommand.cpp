@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/displayname.h"
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
@@ -122,13 +123,13 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString refusal =
         output::outputRefusal(output::readingFile(parser.positionalArguments().constFirst()), output);
     if (!refusal.isEmpty())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
+        return reportFailure(err, syntax.name, archive::displayPath(output) + QStringLiteral(": ") + refusal);
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
         return reportFailure(err, syntax.name,
                              QCoreApplication::translate(
                                  "cli", "%1: unknown picture format; the name must end in .png or .pdf")
-                                 .arg(output));
+                                 .arg(archive::displayPath(output)));
 
     int width = defaultWidth;
     int height = defaultHeight;
@@ -157,7 +158,8 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     // Opened before drawing: the drawing library would only say that its painter could not begin.
     output::OutputFile file(output);
     if (!file.open())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(output) + QStringLiteral(": ") + file.failure());
 
     QCustomPlot plot;
     plot.resize(width, height);
@@ -174,10 +176,11 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                     ? QCoreApplication::translate("cli", "the picture could not be made")
                                     : file.writeFailure();
         file.discard();
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + failure);
+        return reportFailure(err, syntax.name, archive::displayPath(output) + QStringLiteral(": ") + failure);
     }
     if (!file.commit(true))
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(output) + QStringLiteral(": ") + file.failure());
     return exitSuccess;
 }
 

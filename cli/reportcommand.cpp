@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/displayname.h"
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
@@ -113,11 +114,12 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString output = parser.value(outputOption);
     const QString refusal = output::outputRefusal(output::readingFolder(search.directory), output);
     if (!refusal.isEmpty())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
+        return reportFailure(err, syntax.name, archive::displayPath(output) + QStringLiteral(": ") + refusal);
     // Made before the archive is read: a folder that takes no file is found at once, not after the read.
     output::OutputFile file(output);
     if (!file.open())
-        return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(output) + QStringLiteral(": ") + file.failure());
 
     const QVector<statistics::MeasurementFacts> facts = selectMeasurements(
         syntax.name, search, readingOptions(parser, err, QCoreApplication::translate("cli", "read")), err);
@@ -132,14 +134,14 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!failure.isEmpty()) {
         const QString reason = file.writeFailure().isEmpty() ? failure : file.writeFailure();
         file.discard();
-        return reportFailure(
-            err, syntax.name,
-            QCoreApplication::translate("cli", "%1: cannot be written: %2").arg(output, reason));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "%1: cannot be written: %2")
+                                 .arg(archive::displayPath(output), reason));
     }
     if (!file.commit(true))
-        return reportFailure(
-            err, syntax.name,
-            QCoreApplication::translate("cli", "%1: cannot be written: %2").arg(output, file.failure()));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "%1: cannot be written: %2")
+                                 .arg(archive::displayPath(output), file.failure()));
     return exitSuccess;
 }
 

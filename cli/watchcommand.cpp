@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/displayname.h"
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
@@ -11,6 +12,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QTextStream>
@@ -28,7 +30,8 @@ class WatchPrinter
 {
 public:
     WatchPrinter(archive::ArchiveWatcher &watcher, bool json, QTextStream &out, QTextStream &err)
-        : watcher(watcher), directory(watcher.directory()), json(json), out(out), err(err)
+        : watcher(watcher), directory(archive::displayPath(watcher.directory())), json(json), out(out),
+          err(err)
     {
         QObject::connect(&watcher, &archive::ArchiveWatcher::measurementArrived, &context,
                          [this](const archive::ArrivedMeasurement &m) { print(m); });
@@ -65,7 +68,7 @@ public:
 
 private:
     archive::ArchiveWatcher &watcher;
-    const QString directory;
+    const QString directory; // as messages show it
     const bool json;
     QTextStream &out;
     QTextStream &err;
@@ -94,7 +97,7 @@ private:
         const QString reason = file.findings ? unparsedReason(*file.findings) : file.unreadableReason;
         say(QCoreApplication::translate("cli", "%1: incomplete: not a measurement after %2 s "
                                                "without a change: %3; still watched")
-                .arg(directory + QLatin1Char('/') + file.shownName(),
+                .arg(directory + QDir::separator() + file.shownName(),
                      language::localNumbers(QString::number(watcher.quietPeriod() / 1000.0)), reason));
     }
 
@@ -154,9 +157,16 @@ CommandSyntax watchSyntax()
                 "                        mount ends the watch.")
                 .arg(archive::ArchiveWatcher::checkInterval / 1000),
         0, 1,
-        QCoreApplication::translate(
-            "cli", "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
-                   "a folder that cannot be read or lines that cannot be written.\n")};
+        platform::endsOnConsoleEvents()
+            ? QCoreApplication::translate(
+                  "cli",
+                  "Exit codes: 0 interrupted (Ctrl+C, Ctrl+Break or the console window closed), 1 the\n"
+                  "folder disappeared, 2 bad usage, a folder that cannot be read or lines that cannot\n"
+                  "be written.\n")
+            : QCoreApplication::translate(
+                  "cli",
+                  "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
+                  "a folder that cannot be read or lines that cannot be written.\n")};
 }
 
 } // namespace
@@ -195,15 +205,17 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
     // Following the name, a folder that is not there (or cannot be read) yet is waited for.
     const QString reason = followName ? QString() : archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(directory) + QStringLiteral(": ") + reason);
 
     archive::ArchiveWatcher watcher(directory);
     watcher.setQuietPeriod(qRound(quietSeconds * 1000.0));
     watcher.setFollowName(followName);
     WatchPrinter printer(watcher, parser.isSet(jsonOption), out, err);
     if (!watcher.start())
-        return reportFailure(err, syntax.name,
-                             QCoreApplication::translate("cli", "%1: cannot be watched").arg(directory));
+        return reportFailure(
+            err, syntax.name,
+            QCoreApplication::translate("cli", "%1: cannot be watched").arg(archive::displayPath(directory)));
     return printer.run();
 }
 

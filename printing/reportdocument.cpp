@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportdocument.h"
+#include "archive/displayname.h"
 
 #include "pdfpainting.h"
 
@@ -378,7 +379,7 @@ QVector<QVector<Drawing>> summaryPages(const Canvas &canvas, const QRectF &conte
         drawText(painter, rect, canvas.font(16, true), reportTitle());
     });
     const QStringList lines{
-        QCoreApplication::translate("report", "Archive: ") + heading.directory,
+        QCoreApplication::translate("report", "Archive: ") + archive::displayPath(heading.directory),
         QCoreApplication::translate("report", "Period: ") + heading.period,
         QCoreApplication::translate("report", "Selection: ") +
             (heading.conditions.isEmpty() ? QCoreApplication::translate("report", "every measurement")
