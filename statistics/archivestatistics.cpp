@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archivestatistics.h"
 
+#include "measurement/resultnumber.h"
 #include "measurement/statustable.h"
 
 #include <QMap>
@@ -61,8 +62,8 @@ MeasurementFacts factsOf(const query::FoundMeasurement &found)
     return {found.fileName,
             found.technology,
             found.moment,
-            query::resultNumber(m.temperatureText),
-            query::resultNumber(m.emfText),
+            measurement::resultNumber(m.temperatureText),
+            measurement::resultNumber(m.emfText),
             m.status};
 }
 
