@@ -3,6 +3,8 @@
 
 #include "commandline.h"
 
+#include "output/outputfile.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -14,6 +16,15 @@ namespace {
 const QString delimiterName = QStringLiteral("delimiter");
 const QString decimalCommaName = QStringLiteral("decimal-comma");
 const QString excelName = QStringLiteral("excel");
+const QString xlsxName = QStringLiteral("xlsx");
+
+QVector<QPair<QString, output::Format>> csvOptions()
+{
+    return {{excelName, output::Format::csv},
+            {delimiterName, output::Format::csv},
+            {decimalCommaName, output::Format::csv},
+            {xlsxName, output::Format::xlsx}};
+}
 
 } // namespace
 
@@ -30,6 +41,43 @@ void addCsvFormatOptions(QCommandLineParser &parser)
         excelName,
         QCoreApplication::translate("cli", "For a spreadsheet set up for Russian: \";\", decimal commas, a "
                                            "byte-order mark and CRLF line ends.")));
+    parser.addOption(QCommandLineOption(
+        xlsxName, QCoreApplication::translate("cli", "Write a spreadsheet file (.xlsx) instead of CSV.")));
+}
+
+OutputFormats tableOutputFormats()
+{
+    OutputFormats formats;
+    formats.formats = {output::Format::text, output::Format::json, output::Format::csv, output::Format::xlsx};
+    formats.options = {{QStringLiteral("json"), output::Format::json},
+                       {QStringLiteral("csv"), output::Format::csv}};
+    formats.options += csvOptions();
+    return formats;
+}
+
+QCommandLineOption tableOutputOption()
+{
+    return QCommandLineOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QCoreApplication::translate("cli", "Write to OUT instead of standard output (\"-\")."),
+        QStringLiteral("OUT"));
+}
+
+QString tableOutputHelpText()
+{
+    return QCoreApplication::translate(
+               "cli", "-o OUT writes the file OUT, whose suffix chooses the format where no option does\n"
+                      "(.json, .csv, .xlsx; any other for the plain lines); -o - is standard output,\n"
+                      "which takes a spreadsheet file too, unless it is a terminal.\n") +
+           output::outputRuleHelpText();
+}
+
+OutputFormats curveOutputFormats()
+{
+    OutputFormats formats;
+    formats.formats = {output::Format::csv, output::Format::xlsx};
+    formats.options = csvOptions();
+    return formats;
 }
 
 QString csvFormatHelpText()
@@ -42,11 +90,6 @@ QString csvFormatHelpText()
                "apostrophe, so that it shows as text.\n");
 }
 
-bool excelAsked(const QCommandLineParser &parser)
-{
-    return parser.isSet(excelName);
-}
-
 std::optional<output::CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
                                                  QTextStream &err)
 {
@@ -57,7 +100,7 @@ std::optional<output::CsvFormat> csvFormatOption(const QCommandLineParser &parse
                           QCoreApplication::translate("cli", "--excel and --delimiter exclude each other"));
             return std::nullopt;
         }
-        format = {QLatin1Char(';'), true, true, true};
+        format = {QLatin1Char(';'), true, true, true, true};
     }
     format.decimalComma = format.decimalComma || parser.isSet(decimalCommaName);
     if (parser.isSet(delimiterName)) {
