@@ -42,7 +42,7 @@ void addCsvFormatOptions(QCommandLineParser &parser)
         QCoreApplication::translate("cli", "For a spreadsheet set up for Russian: \";\", decimal commas, a "
                                            "byte-order mark and CRLF line ends.")));
     parser.addOption(QCommandLineOption(
-        xlsxName, QCoreApplication::translate("cli", "Write a spreadsheet file (.xlsx) instead of CSV.")));
+        xlsxName, QCoreApplication::translate("cli", "Write a spreadsheet file (.xlsx).")));
 }
 
 OutputFormats tableOutputFormats()
@@ -83,11 +83,16 @@ OutputFormats curveOutputFormats()
 QString csvFormatHelpText()
 {
     return QCoreApplication::translate(
-        "cli", "For a spreadsheet set up for Russian, --excel writes \";\" between the cells, decimal\n"
-               "commas, a UTF-8 byte-order mark and CRLF line ends, so that a double-click opens the file\n"
-               "right; --delimiter and --decimal-comma set the first two alone. A text cell that a\n"
-               "spreadsheet would take for a formula (starting with =, +, - or @) is written with a leading\n"
-               "apostrophe, so that it shows as text.\n");
+        "cli", "For a spreadsheet set up for Russian, --excel writes \";\" between the cells,\n"
+               "decimal commas, a UTF-8 byte-order mark and CRLF line ends, the header in the\n"
+               "reader's language and melt numbers kept as text (=\"00731\"), so that a\n"
+               "double-click opens the file right; --delimiter and --decimal-comma set the\n"
+               "first two alone. Each of them asks for CSV. A text cell that a spreadsheet\n"
+               "would take for a formula (starting with =, +, - or @) is written with a leading\n"
+               "apostrophe, so that it shows as text. --xlsx writes a spreadsheet file in\n"
+               "Excel's format, which LibreOffice opens as well: melt numbers as text, results\n"
+               "as numbers with the decimals they were written with, moments as dates, the\n"
+               "header in the reader's language, frozen and with a filter.\n");
 }
 
 std::optional<output::CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,

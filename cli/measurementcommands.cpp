@@ -117,10 +117,12 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const CommandSyntax syntax{
         QStringLiteral("show"),
         QCoreApplication::translate(
-            "cli", "Shows a measurement file's values as the viewer's values panel does: the texts as\n"
-                   "stored, \"Нет данных\" for \"nan\" and \"32767\", nothing for a missing key, the\n"
-                   "status verdict (nothing without \"Status\"). For each curve: the number of stored\n"
-                   "samples (those that are not \"nan\") and the span of their values.\n") +
+            "cli", "Shows a measurement file's values as the viewer's values panel does: the texts\n"
+                   "as stored (\"1598,5\" and \"1598.5\" each as written), \"Нет данных\" for \"nan\"\n"
+                   "and \"32767\", nothing for a missing key, the status verdict (nothing without\n"
+                   "\"Status\"). For each curve: the number of stored samples (those that are not\n"
+                   "\"nan\") and the span of their values; the numbers show works out itself are\n"
+                   "written with the decimal separator of the reader's language (\"0,75\" in Russian).\n") +
             unreadableHelp(),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;

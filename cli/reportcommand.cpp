@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "commandoutput.h"
 #include "commands.h"
+#include "language/language.h"
 #include "output/outputfile.h"
 #include "printing/reportdocument.h"
 #include "searchoptions.h"
@@ -58,7 +59,7 @@ QString periodText(const query::SearchCriteria &criteria, const QVector<statisti
     if (!first && !last)
         return QCoreApplication::translate("report", "the whole archive");
     const auto text = [](const std::optional<archive::Moment> &m) {
-        return m ? archive::momentDisplayText(m->date, m->time) : QStringLiteral("…");
+        return m ? language::localMoment(m->date, m->time) : QStringLiteral("…");
     };
     return text(first) + QStringLiteral(" — ") + text(last);
 }

@@ -4,6 +4,7 @@
 #include "archive/archivename.h"
 #include "language/language.h"
 #include "language/systemtext.h"
+#include "measurement/resultnumber.h"
 #include "measurement/statustable.h"
 #include "plot/plotsteps.h"
 
@@ -375,15 +376,15 @@ QVector<QVector<Drawing>> summaryPages(const Canvas &canvas, const QRectF &conte
     flow.add(canvas.pt(titleHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
         drawText(painter, rect, canvas.font(16, true), reportTitle());
     });
-    const QStringList lines{
-        QCoreApplication::translate("report", "Archive: ") + heading.directory,
-        QCoreApplication::translate("report", "Period: ") + heading.period,
-        QCoreApplication::translate("report", "Selection: ") +
-            (heading.conditions.isEmpty() ? QCoreApplication::translate("report", "every measurement")
-                                          : heading.conditions.join(QStringLiteral("; "))),
-        QCoreApplication::translate("report", "Measurements: %1      Made: %2")
-            .arg(facts.size())
-            .arg(archive::momentDisplayText(heading.madeAt.date(), heading.madeAt.time()))};
+    const QStringList lines{QCoreApplication::translate("report", "Archive: ") + heading.directory,
+                            QCoreApplication::translate("report", "Period: ") + heading.period,
+                            QCoreApplication::translate("report", "Selection: ") +
+                                (heading.conditions.isEmpty()
+                                     ? QCoreApplication::translate("report", "every measurement")
+                                     : heading.conditions.join(QStringLiteral("; "))),
+                            QCoreApplication::translate("report", "Measurements: %1      Made: %2")
+                                .arg(facts.size())
+                                .arg(language::localMoment(heading.madeAt.date(), heading.madeAt.time()))};
     for (const QString &line : lines) {
         flow.add(canvas.pt(lineHeight), [&canvas, line](QCPPainter &painter, const QRectF &rect) {
             const QFont font = canvas.font(10);
@@ -440,10 +441,24 @@ void drawPageFrame(QCPPainter &painter, const Canvas &canvas, const QRectF &page
     painter.drawLine(band.bottomLeft(), band.bottomRight());
 }
 
+// A result as the reader's language writes numbers ("1598,5" in Russian, "1598.5" otherwise, with
+// the decimals it was written with); a text that is no number as it stands.
+QString localResult(const QString &text)
+{
+    const std::optional<measurement::ResultNumber> number = measurement::readResultNumber(text);
+    if (!number)
+        return text;
+    QString written = text.trimmed();
+    if (number->decimalComma)
+        written.replace(QLatin1Char(','), QLatin1Char('.'));
+    return language::localNumbers(written);
+}
+
 QString valueWithUnit(const std::optional<QString> &value, const QString &unit)
 {
-    const QString shown = language::localNumbers(measurement::displayText(value));
-    return value && !value->isEmpty() ? shown + QLatin1Char(' ') + unit : shown;
+    if (!value)
+        return measurement::displayText(value);
+    return value->isEmpty() ? QString() : localResult(*value) + QLatin1Char(' ') + unit;
 }
 
 // One measurement as the viewer shows it: the curves drawn by its plot steps, its values beside.
@@ -457,7 +472,7 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         cell.adjusted(canvas.pt(cellPadding), canvas.pt(2), -canvas.pt(cellPadding), -canvas.pt(2));
     const QRectF titleRect(inner.left(), inner.top(), inner.width(), canvas.pt(cellTitleHeight));
     const QFont titleFont = canvas.font(9.5, true);
-    const QString title = archive::momentDisplayText(facts.moment.date, facts.moment.time) +
+    const QString title = language::localMoment(facts.moment.date, facts.moment.time) +
                           QStringLiteral("   ") + facts.technology;
     drawText(painter, titleRect, titleFont, title);
     const QFont fileFont = canvas.font(7);

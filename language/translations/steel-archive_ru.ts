@@ -48,8 +48,8 @@ the viewer lists (steel_*.json); any folder that holds such files.
         <translation>%1; см. %2 %3 --help</translation>
     </message>
     <message>
-        <source>%1%2 is given more than once; see %3 %4 --help</source>
-        <translation>%1%2 задан больше одного раза; см. %3 %4 --help</translation>
+        <source>%1 is given more than once; see %2 %3 --help</source>
+        <translation>%1 задан больше одного раза; см. %2 %3 --help</translation>
     </message>
     <message>
         <source>missing argument; see %1 %2 --help</source>
@@ -108,7 +108,7 @@ the viewer lists (steel_*.json); any folder that holds such files.
 Companion of the Velmora-Steel archive viewer: reads, checks and exports
 measurement archives exactly as the viewer sees them.
 </source>
-        <translation>Usage: steel-archive &lt;команда&gt; [параметры] [аргументы]
+        <translation>Использование: steel-archive &lt;команда&gt; [параметры] [аргументы]
 Спутник окна просмотра архива Velmora-Steel: читает, проверяет и выгружает
 архивы измерений точно так, как их видит окно просмотра.
 </translation>

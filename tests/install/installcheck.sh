@@ -101,6 +101,11 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
     [ "$(complete_words steel-archive f)" = "find" ] || fail "steel-archive f<TAB> gives: $(complete_words steel-archive f)"
     [ "$(complete_words steel-archive export --o)" = "--output" ] ||
         fail "steel-archive export --o<TAB> gives: $(complete_words steel-archive export --o)"
+    # A Russian user's help has Russian headings; the completion reads the English ones all the same.
+    [ "$(LC_ALL=ru_RU.UTF-8 complete_words steel-archive f)" = "find" ] ||
+        fail "steel-archive f<TAB> in Russian gives: $(LC_ALL=ru_RU.UTF-8 complete_words steel-archive f)"
+    [ "$(LC_ALL=ru_RU.UTF-8 complete_words steel-archive export --o)" = "--output" ] ||
+        fail "steel-archive export --o<TAB> in Russian gives: $(LC_ALL=ru_RU.UTF-8 complete_words steel-archive export --o)"
     mkdir "$empty/archive"
     [ "$(complete_words steel-archive ls --json '')" = "archive" ] ||
         fail "steel-archive ls --json <TAB> gives: $(complete_words steel-archive ls --json '')"
