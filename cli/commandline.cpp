@@ -26,12 +26,17 @@ namespace {
 
 const QString toolName = QStringLiteral("steel-archive");
 
-// The errors of Qt's own command-line parser, named here so that our translation carries them too.
-[[maybe_unused]] const char *const parserErrors[] = {
+// The texts of Qt's own command-line parser, named here so that our translation carries them too:
+// its errors.
+[[maybe_unused]] const char *const parserTexts[] = {
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+    // And the headings of its help, which the completion and the man page read in English.
+    QT_TRANSLATE_NOOP("QCommandLineParser", "[options]"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Options:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Arguments:"),
 };
 
 // QCommandLineParser names the running executable in its usage line; ours names the command too.

@@ -248,8 +248,8 @@ CommandSyntax statsSyntax()
                    "of an even count is the mean of the middle two). These are the numbers of the first\n"
                    "page of steel-archive report. The table for a person ends with the total (\"all\")\n"
                    "and shows the statuses that occur; --csv writes one line per group with every status\n"
-                   "column and the shares as fractions, --json an object with the groups and the total,\n"
-                   "--xlsx a spreadsheet file with the total and the shares as percentages.\n") +
+                   "column and the shares as fractions, --json an object with the groups and the total;\n"
+                   "--excel and --xlsx add the total and give the shares as percentages.\n") +
             SearchOptions::helpText() +
             QCoreApplication::translate(
                 "cli", "Files that cannot be read are named on standard error and skipped.\n") +
