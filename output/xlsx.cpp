@@ -138,27 +138,23 @@ bool XlsxBook::open(const ReadArchive &read)
         fail(QCoreApplication::translate("cli", "the spreadsheet cannot be started"));
         return false;
     }
-    bold = workbook_add_format(book);
-    format_set_bold(bold);
-    moment = workbook_add_format(book);
-    format_set_num_format(moment, "dd.mm.yyyy hh:mm:ss");
-    share = workbook_add_format(book);
-    format_set_num_format(share, "0.0%");
-    decimalFormats.fill(nullptr, mostDecimals + 1);
     return true;
 }
 
-lxw_format *XlsxBook::numberFormat(int decimals)
+lxw_format *XlsxBook::format(const QByteArray &code, bool bold)
 {
-    if (decimals < 0)
+    if (code.isEmpty() && !bold)
         return nullptr; // General: as many digits as the number has
-    lxw_format *&format = decimalFormats[decimals];
-    if (!format) {
-        format = workbook_add_format(book);
-        const QByteArray code = decimals == 0 ? QByteArray("0") : "0." + QByteArray(decimals, '0');
-        format_set_num_format(format, code.constData());
+    const QByteArray key = code + (bold ? "/bold" : "");
+    lxw_format *&made = formats[key];
+    if (!made) {
+        made = workbook_add_format(book);
+        if (!code.isEmpty())
+            format_set_num_format(made, code.constData());
+        if (bold)
+            format_set_bold(made);
     }
-    return format;
+    return made;
 }
 
 void XlsxBook::addSheet(const QString &name, const QStringList &header)
@@ -202,19 +198,24 @@ void XlsxBook::addRow(const QVector<XlsxCell> &cells, bool emphasised)
             break;
         case XlsxCell::Kind::text:
             checked(worksheet_write_string(worksheet, row, column, cellText(cell.text).constData(),
-                                           emphasised ? bold : nullptr));
+                                           format(QByteArray(), emphasised)));
             break;
-        case XlsxCell::Kind::number:
-            checked(worksheet_write_number(worksheet, row, column, cell.number, numberFormat(cell.decimals)));
+        case XlsxCell::Kind::number: {
+            const QByteArray code = cell.decimals < 0   ? QByteArray()
+                                    : cell.decimals == 0 ? QByteArray("0")
+                                                         : "0." + QByteArray(cell.decimals, '0');
+            checked(worksheet_write_number(worksheet, row, column, cell.number, format(code, emphasised)));
             break;
+        }
         case XlsxCell::Kind::moment: {
-            lxw_datetime when{cell.date.year(), cell.date.month(),  cell.date.day(),
+            lxw_datetime when{cell.date.year(), cell.date.month(), cell.date.day(),
                               cell.time.hour(), cell.time.minute(), double(cell.time.second())};
-            checked(worksheet_write_datetime(worksheet, row, column, &when, moment));
+            checked(worksheet_write_datetime(worksheet, row, column, &when,
+                                             format("dd.mm.yyyy hh:mm:ss", emphasised)));
             break;
         }
         case XlsxCell::Kind::share:
-            checked(worksheet_write_number(worksheet, row, column, cell.number, share));
+            checked(worksheet_write_number(worksheet, row, column, cell.number, format("0.0%", emphasised)));
             break;
         }
         sheet->widths[c] = std::max(sheet->widths[c], shownWidth(cell));

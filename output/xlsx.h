@@ -3,7 +3,9 @@
 
 #include "outputfile.h"
 
+#include <QByteArray>
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -72,7 +74,8 @@ public:
 
 private:
     struct Sheet;
-    lxw_format *numberFormat(int decimals);
+    // The format of cells shown by `code` (General where it is empty), bold or not.
+    lxw_format *format(const QByteArray &code, bool bold);
     void finishSheet();
     void fail(const QString &why);
     void checked(int error);
@@ -81,10 +84,7 @@ private:
     QString path;
     QByteArray temporaryFolder; // kept for the library, which holds on to the pointer
     lxw_workbook *book = nullptr;
-    lxw_format *bold = nullptr;
-    lxw_format *moment = nullptr;
-    lxw_format *share = nullptr;
-    QVector<lxw_format *> decimalFormats;
+    QHash<QByteArray, lxw_format *> formats;
     std::unique_ptr<Sheet> sheet;
     QString reason;
 };
