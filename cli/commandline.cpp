@@ -86,11 +86,11 @@ QString parseError(const QCommandLineParser &parser, const QStringList &argument
         return QCoreApplication::translate("cli", "unknown option '%1'")
             .arg(typedOption(unknown.constFirst(), arguments));
     static const QRegularExpression missingValue(QStringLiteral("^Missing value after '(.*)'\\.$"));
-    // Qt names the option without its dashes; its own text is matched before it is translated.
+    // In the form of our own lines, without Qt's capital and full stop; matched before translation.
     const QRegularExpressionMatch missing = missingValue.match(parser.errorText());
     if (missing.hasMatch())
         return QCoreApplication::translate("cli", "missing value after '%1'")
-            .arg(typedOption(missing.captured(1), arguments));
+            .arg(missing.captured(1));
     return language::systemReason(parser.errorText());
 }
 

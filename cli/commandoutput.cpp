@@ -160,8 +160,16 @@ QString CommandOutput::writeFailure() const
     return file ? file->writeFailure() : QString();
 }
 
+bool CommandOutput::standardOutputFailed() const
+{
+    const auto *checked = dynamic_cast<const output::CheckedOutput *>(out.device());
+    return toStandardOutput() && checked && checked->failure() != 0;
+}
+
 bool CommandOutput::finish(const QString &writerFailure)
 {
+    if (standardOutputFailed())
+        return true;
     QString failure = writerFailure;
     if (!failure.isEmpty()) {
         // A write failure says more than the writer's "no": the device keeps the system's reason.

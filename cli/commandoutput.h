@@ -68,6 +68,9 @@ public:
     void discard();
     // The system's reason for a write that failed so far, or the empty text.
     QString writeFailure() const;
+    // Whether the program's standard output failed a write: the program says so itself once the
+    // command has ended ("write error"), or says nothing where the reader of a pipe went away.
+    bool standardOutputFailed() const;
     // Puts the output in place after its writer said why it failed (`writerFailure`) or nothing. False
     // after a failure reported on the error stream ("OUT: no space left on device"); then the target
     // is left as it was.

@@ -6,6 +6,7 @@
 #include "output/outputfile.h"
 
 #include "archive/archivename.h"
+#include "platform/console.h"
 #include "plot/plotsteps.h"
 
 #include <QApplication>
@@ -50,6 +51,8 @@ bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
     const int dotsPerMeter = int(96 / 0.0254); // the 96 dpi QCustomPlot writes
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
+    // libpng tells a failed write on standard error itself; the command's own line says it better.
+    const platform::QuietStandardError quiet;
     return image.save(device, "PNG");
 }
 

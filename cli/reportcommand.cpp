@@ -144,6 +144,8 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     QString failure =
         printing::writeReport(output.device(), reportHeading(search, parser, searchOptions, facts), facts,
                               terminalProgress(err, QCoreApplication::translate("cli", "page")));
+    if (output.standardOutputFailed())
+        return exitSuccess; // the program tells a write error itself
     if (!failure.isEmpty()) {
         if (!output.writeFailure().isEmpty())
             failure = output.writeFailure();

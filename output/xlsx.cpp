@@ -5,7 +5,12 @@
 #include <QDir>
 #include <QFile>
 
+#include "language/systemtext.h"
+#include "platform/writing.h"
+
 #include <xlsxwriter.h>
+
+#include <cerrno>
 
 #include <algorithm>
 
@@ -94,6 +99,7 @@ XlsxBook::~XlsxBook()
 {
     if (book)
         lxw_workbook_free(book); // never finished: nothing is written, and the folder goes with it
+    quiet.reset();
 }
 
 int XlsxBook::maximumRows()
@@ -129,6 +135,8 @@ bool XlsxBook::open(const ReadArchive &read)
         return false;
     }
     temporaryFolder = QFile::encodeName(folder->path());
+    // The library tells its failures on standard error itself; ours is the one line that counts.
+    quiet = std::make_unique<platform::QuietStandardError>();
     lxw_workbook_options options{};
     // Rows go to the library's temporary files as they are written: a million of them stay small.
     options.constant_memory = LXW_TRUE;
@@ -201,14 +209,14 @@ void XlsxBook::addRow(const QVector<XlsxCell> &cells, bool emphasised)
                                            format(QByteArray(), emphasised)));
             break;
         case XlsxCell::Kind::number: {
-            const QByteArray code = cell.decimals < 0   ? QByteArray()
+            const QByteArray code = cell.decimals < 0    ? QByteArray()
                                     : cell.decimals == 0 ? QByteArray("0")
                                                          : "0." + QByteArray(cell.decimals, '0');
             checked(worksheet_write_number(worksheet, row, column, cell.number, format(code, emphasised)));
             break;
         }
         case XlsxCell::Kind::moment: {
-            lxw_datetime when{cell.date.year(), cell.date.month(), cell.date.day(),
+            lxw_datetime when{cell.date.year(), cell.date.month(),  cell.date.day(),
                               cell.time.hour(), cell.time.minute(), double(cell.time.second())};
             checked(worksheet_write_datetime(worksheet, row, column, &when,
                                              format("dd.mm.yyyy hh:mm:ss", emphasised)));
@@ -241,8 +249,14 @@ bool XlsxBook::finish(QIODevice *device)
     if (!book)
         return false;
     finishSheet();
+    errno = 0;
     const lxw_error closed = workbook_close(book);
+    // The system's reason where a write of the library's failed (a full disk): it says more.
+    const int systemError = errno;
     book = nullptr;
+    quiet.reset();
+    if (closed != LXW_NO_ERROR && systemError != 0)
+        fail(language::systemReason(platform::writing::errorText(systemError)));
     checked(closed);
     if (!reason.isEmpty())
         return false;

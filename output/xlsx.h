@@ -3,6 +3,8 @@
 
 #include "outputfile.h"
 
+#include "platform/console.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QHash>
@@ -80,6 +82,7 @@ private:
     void fail(const QString &why);
     void checked(int error);
 
+    std::unique_ptr<platform::QuietStandardError> quiet;
     std::unique_ptr<QTemporaryDir> folder;
     QString path;
     QByteArray temporaryFolder; // kept for the library, which holds on to the pointer

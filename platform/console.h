@@ -29,6 +29,20 @@ std::unique_ptr<QIODevice> openStandardStream(StandardStream stream);
 // caller then writes and checks itself; such a stream is set to pass line ends unchanged.
 std::unique_ptr<QIODevice> openConsoleDevice(StandardStream stream);
 
+// While it exists, what a library writes on the standard error stream by itself (libxlsxwriter's
+// "[ERROR]" lines) goes nowhere: the program says in one line of its own what failed.
+class QuietStandardError
+{
+public:
+    QuietStandardError();
+    ~QuietStandardError();
+    QuietStandardError(const QuietStandardError &) = delete;
+    QuietStandardError &operator=(const QuietStandardError &) = delete;
+
+private:
+    int saved = -1;
+};
+
 // While it exists, the user's requests to end the program call `ended` through the event loop of
 // the thread that made it, instead of ending the process at once: SIGINT and SIGTERM on POSIX;
 // Ctrl+C, Ctrl+Break and the console window being closed (also logoff and shutdown) on Windows.

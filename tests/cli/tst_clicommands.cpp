@@ -307,6 +307,13 @@ private slots:
         row("find --technology", {"find", "DIR", "--technology", "K1", "--technology", "K2"});
         row("watch --quiet-period", {"watch", "DIR", "--quiet-period", "1", "--quiet-period", "2"});
         row("demo --seed", {"demo", "DIR/demo", "--seed", "1", "--seed", "2"});
+        // A switch given twice is the same slip, or two wishes for one output.
+        row("find --json", {"find", "DIR", "--json", "--json"});
+        row("stats --excel", {"stats", "DIR", "--excel", "--excel"});
+        row("export --decimal-comma",
+            {"export", "FILE", "--delimiter", ";", "--decimal-comma", "--decimal-comma"});
+        row("ls --json", {"ls", "DIR", "--json", "--json"});
+        row("render --pdf", {"render", "FILE", "-o", "a.pdf", "--pdf", "--pdf"});
     }
 
     void aRepeatedOptionIsAUsageErrorInEveryCommand()
