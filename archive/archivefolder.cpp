@@ -19,7 +19,7 @@ QString defaultArchiveDirectory()
 
 QString unlistableFolderReason(const QString &directory)
 {
-    const QString path = directory.isEmpty() ? QStringLiteral(".") : directory;
+    const QString path = folderPath(directory);
     const QString lookup = language::lookupFailure(path);
     if (!lookup.isEmpty())
         return lookup == language::systemReason(QStringLiteral("No such file or directory"))
@@ -43,7 +43,7 @@ QString noArchiveFilesText(const QString &directory)
     };
     if (holdsArchiveFiles(directory))
         return QString();
-    const QDir folder(directory.isEmpty() ? QStringLiteral(".") : directory);
+    const QDir folder(folderPath(directory));
     QStringList candidates;
     for (const QString &name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         if (holdsArchiveFiles(folder.filePath(name)))

@@ -9,7 +9,8 @@ namespace archive {
 // The viewer's default archive: the working directory followed by "/archive".
 QString defaultArchiveDirectory();
 
-// An archive folder as the system names it: the empty path is the working directory.
+// An archive folder as the system names it: an empty path means the working directory, as it does for
+// QDir.
 inline QString folderPath(const QString &directory)
 {
     return directory.isEmpty() ? QStringLiteral(".") : directory;

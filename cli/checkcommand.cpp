@@ -41,7 +41,7 @@ int listFileTimes(const QString &directory, QTextStream &out, QTextStream &err)
 {
     rules::FileTimeSummary summary;
     QVector<QPair<QString, qint64>> disagreeing;
-    const bool listed = archive::forEachMatchingFile(directory.isEmpty() ? QStringLiteral(".") : directory,
+    const bool listed = archive::forEachMatchingFile(archive::folderPath(directory),
                                                      archive::technologyPattern(), true,
                                                      [&](QStringView name, qint64 modifiedMsecs) {
                                                          const QString fileName = name.toString();

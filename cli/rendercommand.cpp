@@ -8,15 +8,14 @@
 #include "archive/archivename.h"
 #include "platform/console.h"
 #include "plot/plotsteps.h"
+#include "printing/pdfpainting.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QTextStream>
 
 #include <qcustomplot.h>
@@ -61,17 +60,13 @@ bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
 bool writePdf(QCustomPlot &plot, int width, int height, QIODevice *device)
 {
     QPdfWriter writer(device);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    writer.setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
     QPageLayout layout(QPageSize(QSize(width, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
     layout.setMode(QPageLayout::FullPageMode);
     writer.setPageLayout(layout);
     QCPPainter painter;
-    if (!painter.begin(&writer))
+    if (!printing::beginPlotPainting(painter, writer))
         return false;
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
     painter.setWindow(QRect(0, 0, width, height));
     plot.toPainter(&painter, width, height);
     return painter.end();
@@ -118,18 +113,14 @@ std::optional<QSize> pictureSize(const QString &text)
     return size;
 }
 
-// The same steps, in the same order, as the window: construction, then the load of a measurement.
+// The measurement as the window shows it, with the caption line above.
 void setUpPlot(QCustomPlot &plot, const QSize &size, const QString &path, const measurement::Measurement &m)
 {
     plot.resize(size);
-    plot::clearPlot(&plot);
-    plot::configureAxes(&plot);
+    plot::showMeasurement(&plot, m.temperature, m.emf);
     plot.plotLayout()->insertRow(0);
     plot.plotLayout()->addElement(
         0, 0, new QCPTextElement(&plot, captionText(path, m), QFont(QStringLiteral("Open Sans"), 10)));
-    plot::activateRightAxis(&plot);
-    QVector<double> timeKeys;
-    plot::displayCurves(&plot, timeKeys, m.temperature, m.emf);
 }
 
 } // namespace

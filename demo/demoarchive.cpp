@@ -236,30 +236,48 @@ QString oxidationText(double ppm)
     return QString::number(ppm, 'f', ppm >= 100.0 ? 0 : ppm >= 10.0 ? 1 : 2);
 }
 
-QByteArray measurementDocument(const Planned &entry, Random &random)
+// The levels a measurement's curves settle at.
+struct Plateaus
+{
+    double temperature;
+    double emf;
+};
+
+Plateaus plateausOf(const Planned &entry, Random &random)
 {
     const Technology &technology = technologyNamed(entry.technology);
-    const double temperaturePlateau = random.uniform(1530.0, 1680.0);
-    double emfPlateau = random.uniform(technology.emfLow, technology.emfHigh);
+    Plateaus plateaus;
+    plateaus.temperature = random.uniform(1530.0, 1680.0);
+    plateaus.emf = random.uniform(technology.emfLow, technology.emfHigh);
     if (entry.kind == Kind::highValue)
-        emfPlateau = random.uniform(320.0, 380.0);
+        plateaus.emf = random.uniform(320.0, 380.0);
     else if (entry.kind == Kind::lowValue)
-        emfPlateau = random.uniform(-90.0, -40.0);
+        plateaus.emf = random.uniform(-90.0, -40.0);
+    return plateaus;
+}
 
+struct Curves
+{
+    QVector<double> temperature;
+    QVector<double> emf;
+};
+
+Curves curvesOf(const Planned &entry, const Plateaus &plateaus, Random &random)
+{
     int emfLength = fullRecording;
     int temperatureLength = fullRecording;
     if (entry.kind == Kind::shortRecording) {
         emfLength = random.between(40, 150);
         temperatureLength = std::min(fullRecording - 1, emfLength + random.between(-8, 8));
     }
-
+    Curves curves;
     const double temperatureStart = random.uniform(250.0, 700.0);
     const double temperatureDelay = random.uniform(0.2, 0.8);
     double temperatureTau = random.uniform(0.45, 1.1);
     if (entry.kind == Kind::noTemperaturePlateau || entry.kind == Kind::noPlateau)
         temperatureTau = random.uniform(6.0, 9.0);
-    QVector<double> temperature = probeCurve(random, temperatureLength, temperatureStart, temperaturePlateau,
-                                             temperatureDelay, temperatureTau, random.uniform(0.2, 0.6));
+    curves.temperature = probeCurve(random, temperatureLength, temperatureStart, plateaus.temperature,
+                                    temperatureDelay, temperatureTau, random.uniform(0.2, 0.6));
 
     const double emfStart = random.uniform(-30.0, 20.0);
     const double emfDelay = random.uniform(0.3, 1.0);
@@ -269,18 +287,32 @@ QByteArray measurementDocument(const Planned &entry, Random &random)
         emfTau = random.uniform(7.0, 12.0);
     if (entry.kind == Kind::cellError)
         emfNoise = random.uniform(60.0, 120.0);
-    QVector<double> emf = probeCurve(random, emfLength, emfStart, emfPlateau, emfDelay, emfTau, emfNoise,
-                                     random.uniform(0.0, 0.3) * std::abs(emfPlateau - emfStart));
+    curves.emf = probeCurve(random, emfLength, emfStart, plateaus.emf, emfDelay, emfTau, emfNoise,
+                            random.uniform(0.0, 0.3) * std::abs(plateaus.emf - emfStart));
 
     if (entry.kind == Kind::thermocoupleError || entry.kind == Kind::thermocoupleBreak) {
         const int failure = random.between(30, 90);
         const double failed = entry.kind == Kind::thermocoupleError ? 32767.0 : std::nan("");
-        for (int i = failure; i < temperature.size(); ++i)
-            temperature[i] = failed;
+        for (int i = failure; i < curves.temperature.size(); ++i)
+            curves.temperature[i] = failed;
     }
+    return curves;
+}
 
-    const double measuredTemperature = temperaturePlateau + 0.3 * random.normal();
-    const double measuredEmf = emfPlateau + 0.4 * random.normal();
+// The result texts as a station writes them.
+struct Results
+{
+    QString temperature;
+    QString emf;
+    QString oxidation;
+    QString aluminium;
+    QString carbon;
+};
+
+Results resultsOf(const Planned &entry, const Plateaus &plateaus, Random &random)
+{
+    const double measuredTemperature = plateaus.temperature + 0.3 * random.normal();
+    const double measuredEmf = plateaus.emf + 0.4 * random.normal();
     // Oxygen activity falls by a decade for every ~80 mV of EMF, a little more in a hotter melt.
     const double oxidation =
         std::exp(6.8 - 0.0291 * (measuredEmf - 20.0) + 0.002 * (measuredTemperature - 1600.0));
@@ -288,49 +320,59 @@ QByteArray measurementDocument(const Planned &entry, Random &random)
     const double carbon = entry.technology == technologies[0].name
                               ? std::min(0.9, 24.0 / std::max(oxidation, 20.0)) // [C]·[O] equilibrium
                               : random.uniform(0.04, 0.45);
+    return {QString::number(measuredTemperature, 'f', 0), QString::number(measuredEmf, 'f', 1),
+            oxidationText(oxidation), QString::number(aluminium, 'f', 0), QString::number(carbon, 'f', 3)};
+}
 
-    QString temperatureText = QString::number(measuredTemperature, 'f', 0);
-    QString emfText = QString::number(measuredEmf, 'f', 1);
-    QString oxidationValue = oxidationText(oxidation);
-    QString aluminiumText = QString::number(aluminium, 'f', 0);
-    QString carbonText = QString::number(carbon, 'f', 3);
+// The marks a failed measurement leaves in its results: "nan" for no value, 32767 for an overflow.
+void markFailures(Kind kind, Results &r)
+{
     const QString nan = QStringLiteral("nan");
     const QString overflow = QStringLiteral("32767");
-    switch (entry.kind) {
+    switch (kind) {
     case Kind::thermocoupleError:
-        temperatureText = oxidationValue = aluminiumText = carbonText = overflow;
+        r.temperature = r.oxidation = r.aluminium = r.carbon = overflow;
         break;
     case Kind::cellError:
     case Kind::noEmfPlateau:
-        emfText = oxidationValue = aluminiumText = carbonText = nan;
+        r.emf = r.oxidation = r.aluminium = r.carbon = nan;
         break;
     case Kind::noTemperaturePlateau:
     case Kind::thermocoupleBreak:
-        temperatureText = oxidationValue = aluminiumText = carbonText = nan;
+        r.temperature = r.oxidation = r.aluminium = r.carbon = nan;
         break;
     case Kind::noPlateau:
-        temperatureText = emfText = oxidationValue = aluminiumText = carbonText = nan;
+        r.temperature = r.emf = r.oxidation = r.aluminium = r.carbon = nan;
         break;
     case Kind::nanResults:
-        aluminiumText = carbonText = nan;
+        r.aluminium = r.carbon = nan;
         break;
     case Kind::overflowResults:
-        oxidationValue = aluminiumText = overflow;
+        r.oxidation = r.aluminium = overflow;
         break;
     default:
         break;
     }
+}
 
-    QByteArray document = "{\"Archives\":[" + valuesArray(emf, 2) + ',' + valuesArray(temperature, 1) + "]";
+QByteArray measurementDocument(const Planned &entry, Random &random)
+{
+    const Plateaus plateaus = plateausOf(entry, random);
+    const Curves curves = curvesOf(entry, plateaus, random);
+    Results results = resultsOf(entry, plateaus, random);
+    markFailures(entry.kind, results);
+
+    QByteArray document =
+        "{\"Archives\":[" + valuesArray(curves.emf, 2) + ',' + valuesArray(curves.temperature, 1) + "]";
     const auto addText = [&document](const char *key, const QString &text) {
         document += ",\"" + QByteArray(key) + "\":" + output::jsonQuoted(text).toUtf8();
     };
     addText("Smelt", entry.smelt);
-    addText("Temp", temperatureText);
-    addText("Eds", emfText);
-    addText("OxActivity", oxidationValue);
-    addText("MassAl", aluminiumText);
-    addText("Carbon", carbonText);
+    addText("Temp", results.temperature);
+    addText("Eds", results.emf);
+    addText("OxActivity", results.oxidation);
+    addText("MassAl", results.aluminium);
+    addText("Carbon", results.carbon);
     if (!entry.status.isNull())
         addText("Status", entry.status);
     document += "}\n";

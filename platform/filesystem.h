@@ -106,6 +106,23 @@ EntryType entryType(const QString &path);
 // names. False if that cannot be done.
 bool touchWithoutFollowing(const QString &path);
 
+// How a file that this program keeps for itself (an index and its companions) stands. Only a file of
+// its own may be opened, written or mapped: a regular file with one link, owned by the user running
+// the program. Anything else at its name (a link, a second name of another file, another user's
+// file, a folder, a pipe) could make a write meant for the cache land on someone's data.
+enum class OwnFileState
+{
+    missing,
+    own,
+    suspicious,
+};
+// Looked at without following a link, then opened without following one and looked at again
+// through the open handle, so that what is judged is the very file the name leads to.
+OwnFileState ownFileState(const QString &path);
+// Sets the modification time of a file of the program's own (as above) to now, through a handle
+// checked after the open. False, and nothing changed, for anything else.
+bool touchOwnFile(const QString &path);
+
 // Whether the system gives every mount an id that it never hands to another (statx's unique mount
 // id, Linux 6.8 and later). Where it does not, stamps tell file systems apart by the device number
 // alone, which a remount or a swapped image at the same place may share.

@@ -272,6 +272,60 @@ bool touchWithoutFollowing(const QString &path)
     return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+namespace {
+
+// Opens a file of the program's own for `flags`, never through a link and never a FIFO or a device:
+// the name is looked at first, then the open handle, which must be the same regular file, with one
+// link, owned by the user. -1 with `*missing` set when there is nothing at the name.
+int openOwnFile(const QString &path, int flags, bool *missing)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat named;
+    *missing = false;
+    if (::lstat(name.constData(), &named) != 0) {
+        *missing = errno == ENOENT;
+        return -1;
+    }
+    if (!S_ISREG(named.st_mode))
+        return -1;
+    const int fd = ::open(name.constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *missing = errno == ENOENT;
+        return -1;
+    }
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink != 1 ||
+        opened.st_uid != ::geteuid() || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+OwnFileState ownFileState(const QString &path)
+{
+    bool missing = false;
+    const int fd = openOwnFile(path, O_RDONLY, &missing);
+    if (fd < 0)
+        return missing ? OwnFileState::missing : OwnFileState::suspicious;
+    ::close(fd);
+    return OwnFileState::own;
+}
+
+bool touchOwnFile(const QString &path)
+{
+    bool missing = false;
+    const int fd = openOwnFile(path, O_RDONLY, &missing);
+    if (fd < 0)
+        return false;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
+    const bool touched = ::futimens(fd, times) == 0;
+    ::close(fd);
+    return touched;
+}
+
 bool removedFoldersWaitForHandles()
 {
     return false; // a removed folder is gone at once, whoever holds it open

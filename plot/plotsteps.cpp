@@ -145,4 +145,13 @@ void displayCurves(QCustomPlot *plot, QVector<double> &timeKeys, const QVector<d
     plot->replot();
 }
 
+void showMeasurement(QCustomPlot *plot, const QVector<double> &tempValues, const QVector<double> &emfValues)
+{
+    clearPlot(plot);
+    configureAxes(plot);
+    activateRightAxis(plot);
+    QVector<double> timeKeys;
+    displayCurves(plot, timeKeys, tempValues, emfValues);
+}
+
 } // namespace plot

@@ -20,4 +20,8 @@ void activateRightAxis(QCustomPlot *plot);
 void displayCurves(QCustomPlot *plot, QVector<double> &timeKeys, const QVector<double> &tempValues,
                    const QVector<double> &emfValues);
 
+// A measurement's curves on a plot of their own, drawn as the window draws them: the steps of the
+// window's construction, then those of a measurement's load, in the same order.
+void showMeasurement(QCustomPlot *plot, const QVector<double> &tempValues, const QVector<double> &emfValues);
+
 } // namespace plot

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportdocument.h"
 
+#include "pdfpainting.h"
+
 #include "archive/archivename.h"
 #include "language/language.h"
 #include "language/systemtext.h"
@@ -8,9 +10,7 @@
 #include "measurement/statustable.h"
 #include "plot/plotsteps.h"
 
-#include <QGuiApplication>
 #include <QPdfWriter>
-#include <QScreen>
 
 #include <qcustomplot.h>
 
@@ -524,16 +524,11 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         y += rowHeight;
     }
 
-    // The same steps, in the same order, as the window: construction, then the load of a measurement.
     const QRectF plotRect(body.left(), body.top(), valuesRect.left() - body.left() - canvas.pt(6),
                           body.height());
     QCustomPlot plot;
     plot.resize(int(plotRect.width()), int(plotRect.height()));
-    plot::clearPlot(&plot);
-    plot::configureAxes(&plot);
-    plot::activateRightAxis(&plot);
-    QVector<double> timeKeys;
-    plot::displayCurves(&plot, timeKeys, m.temperature, m.emf);
+    plot::showMeasurement(&plot, m.temperature, m.emf);
     drawPlot(painter, plot, plotRect);
 }
 
@@ -549,14 +544,10 @@ QString writeReport(QIODevice *device, const ReportHeading &heading,
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageOrientation(QPageLayout::Landscape);
     writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    writer.setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
 
     QCPPainter painter;
-    if (!painter.begin(&writer))
+    if (!beginPlotPainting(painter, writer))
         return QStringLiteral("the PDF cannot be started");
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
     painter.setMode(QCPPainter::pmNonCosmetic);
     const Canvas canvas(&writer);
     const QRectF page(0, 0, writer.width(), writer.height());

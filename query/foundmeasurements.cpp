@@ -31,7 +31,7 @@ bool listedBefore(const archive::Moment &a, const QString &fileNameA, const arch
     if (a.isValid() != b.isValid())
         return a.isValid();
     if (a != b)
-        return a.date != b.date ? a.date > b.date : a.time > b.time;
+        return a > b;
     return fileNameA < fileNameB;
 }
 } // namespace query

@@ -90,11 +90,6 @@ QStringList groupingNames()
             QStringLiteral("month"), QStringLiteral("status")};
 }
 
-ValueSpread spreadOf(QVector<double> values)
-{
-    return spreadOfValues(values.data(), values.size());
-}
-
 ValueSpread spreadOfValues(double *values, int count)
 {
     ValueSpread spread;

@@ -55,7 +55,6 @@ struct ValueSpread
     std::optional<double> median;
     std::optional<double> maximum;
 };
-ValueSpread spreadOf(QVector<double> values);
 // The same of `count` values, which are reordered.
 ValueSpread spreadOfValues(double *values, int count);
 

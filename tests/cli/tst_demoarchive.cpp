@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "clitestsupport.h"
 #include "demo/demoarchive.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include "archive/archivename.h"
 #include "measurement/measurementfile.h"
@@ -18,6 +20,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+using namespace support;
 
 namespace {
 

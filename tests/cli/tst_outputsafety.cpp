@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Outputs never land in an archive, and no failed write passes for success. Every writing command runs
 // as the real program, against real folders, links and full disks.
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -16,6 +18,8 @@
 #include <sys/mount.h>
 #endif
 #include <unistd.h>
+
+using namespace support;
 
 namespace {
 

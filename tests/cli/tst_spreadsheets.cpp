@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Spreadsheet files and CSV for spreadsheets, read back as a spreadsheet reads them: the cells of the
 // sheet's XML (unzipped), and where LibreOffice is installed, what Calc makes of the files.
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+
+using namespace support;
 
 namespace {
 

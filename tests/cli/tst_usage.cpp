@@ -2,7 +2,9 @@
 // The command line's rules, the same for every command: options given twice, options that ask for
 // different formats, names whose suffix chooses the format, "-" as standard output, the help in
 // either language within 80 columns.
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include "cli/helplayout.h"
 
@@ -13,6 +15,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace support;
 
 namespace {
 

@@ -95,6 +95,58 @@ private slots:
         QVERIFY(platform::touchWithoutFollowing(target));
         QVERIFY(QFileInfo(target).lastModified().toUTC() > old);
     }
+
+    void tellsFilesOfItsOwnFromOthers_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("state"); // platform::OwnFileState
+        QTest::newRow("a file of its own") << "own" << int(platform::OwnFileState::own);
+        QTest::newRow("missing") << "missing" << int(platform::OwnFileState::missing);
+        QTest::newRow("second name of a file (hard link)")
+            << "hard" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("first name of a file with two") << "shared" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("symbolic link to a file of its own")
+            << "soft" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("named pipe") << "fifo" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("folder") << "folder" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("another user's file") << "foreign" << int(platform::OwnFileState::suspicious);
+    }
+
+    // Only a regular file with one link, owned by the user, is one of the program's own; only such a
+    // file has its time set, and a file another name leads to keeps its time.
+    void tellsFilesOfItsOwnFromOthers()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, state);
+        QTemporaryDir dir;
+        const QDateTime old(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
+        for (const char *name : {"own", "shared", "lone", "foreign"}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x") == 1 && file.flush());
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(::link(QFile::encodeName(dir.filePath("shared")).constData(),
+                        QFile::encodeName(dir.filePath("hard")).constData()),
+                 0);
+        QVERIFY(QFile::link(dir.filePath("lone"), dir.filePath("soft")));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        if (entry == "foreign") {
+            if (::geteuid() != 0)
+                QSKIP("only root can give a file to another user");
+            QCOMPARE(::chown(QFile::encodeName(dir.filePath("foreign")).constData(), 65534, 65534), 0);
+        }
+
+        const QString path = dir.filePath(entry);
+        QCOMPARE(int(platform::ownFileState(path)), state);
+        const QString timed = entry == "hard"   ? dir.filePath("shared")
+                              : entry == "soft" ? dir.filePath("lone")
+                                                : path;
+        const bool own = state == int(platform::OwnFileState::own);
+        QCOMPARE(platform::touchOwnFile(path), own);
+        if (entry != "missing" && entry != "fifo" && entry != "folder")
+            QCOMPARE(QFileInfo(timed).lastModified().toUTC() > old, own);
+    }
 };
 
 QTEST_GUILESS_MAIN(FileSystemTest)
