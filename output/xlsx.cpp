@@ -100,6 +100,7 @@ XlsxBook::~XlsxBook()
     if (book)
         lxw_workbook_free(book); // never finished: nothing is written, and the folder goes with it
     quiet.reset();
+    notation.reset();
 }
 
 int XlsxBook::maximumRows()
@@ -137,6 +138,9 @@ bool XlsxBook::open(const ReadArchive &read)
     temporaryFolder = QFile::encodeName(folder->path());
     // The library tells its failures on standard error itself; ours is the one line that counts.
     quiet = std::make_unique<platform::QuietStandardError>();
+    // The library writes numbers with printf: under a locale of decimal commas ("9,71" for a column's
+    // width) the file would be broken.
+    notation = std::make_unique<platform::CNumberNotation>();
     lxw_workbook_options options{};
     // Rows go to the library's temporary files as they are written: a million of them stay small.
     options.constant_memory = LXW_TRUE;
@@ -255,6 +259,7 @@ bool XlsxBook::finish(QIODevice *device)
     const int systemError = errno;
     book = nullptr;
     quiet.reset();
+    notation.reset();
     if (closed != LXW_NO_ERROR && systemError != 0)
         fail(language::systemReason(platform::writing::errorText(systemError)));
     checked(closed);

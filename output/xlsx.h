@@ -4,6 +4,7 @@
 #include "outputfile.h"
 
 #include "platform/console.h"
+#include "platform/messages.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -83,6 +84,7 @@ private:
     void checked(int error);
 
     std::unique_ptr<platform::QuietStandardError> quiet;
+    std::unique_ptr<platform::CNumberNotation> notation;
     std::unique_ptr<QTemporaryDir> folder;
     QString path;
     QByteArray temporaryFolder; // kept for the library, which holds on to the pointer

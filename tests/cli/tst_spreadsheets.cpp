@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -374,6 +375,31 @@ private slots:
             "<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>")));
         QVERIFY(xml.contains(QLatin1String("<autoFilter ref=\"A1:")));
         QVERIFY(xml.contains(QLatin1String("customWidth=\"1\"")));
+    }
+
+    void numbersStayInCNotationUnderALocaleOfDecimalCommas()
+    {
+        // A Russian desktop's C library writes "9,71" for 9.71: libxlsxwriter writes its numbers with
+        // printf. The locale is made here, where none may be installed.
+        const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
+        if (localedef.isEmpty())
+            QSKIP("no localedef to make a Russian locale with");
+        const QString locales = root.filePath(QStringLiteral("locales"));
+        QVERIFY(QDir().mkpath(locales));
+        QProcess make;
+        make.start(localedef, {QStringLiteral("-i"), QStringLiteral("ru_RU"), QStringLiteral("-f"),
+                               QStringLiteral("UTF-8"), locales + QStringLiteral("/ru_RU.UTF-8")});
+        if (!make.waitForFinished(120000) || make.exitCode() != 0)
+            QSKIP("the Russian locale cannot be made here (no locale sources)");
+        const QString book = outputs + QStringLiteral("/russian-desktop.xlsx");
+        const CommandResult result =
+            runProgram(withPaths({QStringLiteral("find"), QStringLiteral("DIR"), QStringLiteral("-o"), book}),
+                       {QStringLiteral("LOCPATH=") + locales, QStringLiteral("LC_ALL=ru_RU.UTF-8")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QString xml = Workbook(book).sheetXml(1);
+        QVERIFY(xml.contains(QLatin1String("<v>1598.5</v>")));
+        const QRegularExpression commaNumber(QStringLiteral("(width=\"|<v>)[0-9]+,[0-9]"));
+        QVERIFY2(!xml.contains(commaNumber), qPrintable(xml.left(600)));
     }
 
     void headersFollowTheLanguageOfTheLocale_data()
