@@ -227,6 +227,9 @@ private slots:
         QCOMPARE(outputsWritten(), QStringList());
         if (!start.startsWith("PK"))
             return;
+        const QString unzipProgram = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+        if (unzipProgram.isEmpty())
+            QSKIP("no unzip to read the spreadsheet's sheet back with");
         // The spreadsheet is whole: its first sheet reads back.
         const QString book = outputs + QStringLiteral("/from-standard-output.xlsx");
         QFile file(book);
@@ -234,8 +237,7 @@ private slots:
         QCOMPARE(file.write(result.out), result.out.size());
         file.close();
         QProcess unzip;
-        unzip.start(QStringLiteral("unzip"),
-                    {QStringLiteral("-p"), book, QStringLiteral("xl/worksheets/sheet1.xml")});
+        unzip.start(unzipProgram, {QStringLiteral("-p"), book, QStringLiteral("xl/worksheets/sheet1.xml")});
         QVERIFY(unzip.waitForFinished(60000));
         QVERIFY(unzip.readAllStandardOutput().contains("</sheetData>"));
     }
