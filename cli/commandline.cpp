@@ -89,8 +89,7 @@ QString parseError(const QCommandLineParser &parser, const QStringList &argument
     // In the form of our own lines, without Qt's capital and full stop; matched before translation.
     const QRegularExpressionMatch missing = missingValue.match(parser.errorText());
     if (missing.hasMatch())
-        return QCoreApplication::translate("cli", "missing value after '%1'")
-            .arg(missing.captured(1));
+        return QCoreApplication::translate("cli", "missing value after '%1'").arg(missing.captured(1));
     return language::systemReason(parser.errorText());
 }
 
