@@ -3,6 +3,7 @@
 
 #include "platform/filesystem.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace archive {
@@ -81,9 +82,11 @@ const char *controlEscape(uint c)
     }
 }
 
+// Control characters (C0, DEL, C1 with its NEL) and Unicode's own line and paragraph separators,
+// which a terminal or a program reading lines may take for a line break.
 bool isControl(uint c)
 {
-    return c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0);
+    return c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0) || c == 0x2028 || c == 0x2029;
 }
 
 } // namespace
@@ -145,6 +148,21 @@ QString displayName(const QString &name)
         }
     }
     return out;
+}
+
+QString displayPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString displayPath(const QString &folder, const QString &fileName)
+{
+    return QDir::toNativeSeparators(folder + QLatin1Char('/')) + displayName(fileName);
+}
+
+QString jsonPath(const QString &path)
+{
+    return QDir::fromNativeSeparators(path);
 }
 
 } // namespace archive

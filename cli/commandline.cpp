@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "helplayout.h"
+#include "output/codepageoutput.h"
 
 #include "platform/console.h"
 #include "platform/filesystem.h"
@@ -149,6 +150,31 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
         return exitFailure;
     }
     return std::nullopt;
+}
+
+std::optional<platform::CodePage> takeEncodingOption(QStringList &arguments, QString *error)
+{
+    const QString option = QStringLiteral("--encoding");
+    QStringList values;
+    for (int i = 0; i < arguments.size();) {
+        if (arguments.at(i).startsWith(option + QLatin1Char('='))) {
+            values.append(arguments.takeAt(i).mid(option.size() + 1));
+        } else if (arguments.at(i) == option) {
+            arguments.removeAt(i);
+            if (i == arguments.size()) {
+                *error = QCoreApplication::translate("cli", "--encoding needs a value: oem, ansi or utf-8");
+                return std::nullopt;
+            }
+            values.append(arguments.takeAt(i));
+        } else {
+            ++i;
+        }
+    }
+    if (values.size() > 1) {
+        *error = QCoreApplication::translate("cli", "--encoding is given more than once");
+        return std::nullopt;
+    }
+    return values.isEmpty() ? std::nullopt : output::codePageOption(values.constFirst(), error);
 }
 
 int reportFailure(QTextStream &err, const QString &command, const QString &message)

@@ -3,6 +3,8 @@
 
 #include "commandline.h"
 
+#include "archive/displayname.h"
+#include "output/codepageoutput.h"
 #include "platform/console.h"
 
 #include <QCommandLineParser>
@@ -52,12 +54,23 @@ bool CommandOutput::toStandardOutput() const
     return isStandardOutput(path);
 }
 
+// Standard output's own device: bytes that are no text pass by a code page's translation
+// (--encoding), which would mangle them.
+QIODevice *CommandOutput::standardDevice() const
+{
+    QIODevice *device = out.device();
+    if (const auto *encoded = dynamic_cast<const output::CodePageOutput *>(device))
+        device = encoded->targetDevice();
+    return device;
+}
+
 QString CommandOutput::suffixRefusal()
 {
+    const QString shown = archive::displayPath(path);
     const std::optional<output::Format> named = output::formatOfName(path);
-    const auto mustEnd = [this](output::Format format) {
+    const auto mustEnd = [&shown](output::Format format) {
         return QCoreApplication::translate("cli", "%1: the name must end in %2 for %3 output")
-            .arg(path, output::formatSuffix(format), output::formatName(format));
+            .arg(shown, output::formatSuffix(format), output::formatName(format));
     };
     if (asked) {
         if (named == asked || (!named && !output::isBinary(*asked)))
@@ -65,7 +78,7 @@ QString CommandOutput::suffixRefusal()
         if (output::isBinary(*asked))
             return mustEnd(*asked);
         return QCoreApplication::translate("cli", "%1: the name ends in %2, but the output is %3")
-            .arg(path, output::formatSuffix(*named), output::formatName(*asked));
+            .arg(shown, output::formatSuffix(*named), output::formatName(*asked));
     }
     if (named && formats.formats.contains(*named)) {
         chosen = *named;
@@ -75,10 +88,10 @@ QString CommandOutput::suffixRefusal()
                                         [](output::Format format) { return output::isBinary(format); });
     if (binaryOnly)
         return formats.unknownSuffixText.isEmpty() ? mustEnd(formats.formats.constFirst())
-                                                   : formats.unknownSuffixText.arg(path);
+                                                   : formats.unknownSuffixText.arg(shown);
     if (named)
         return QCoreApplication::translate("cli", "%1: the name ends in %2, but %3 writes no %4")
-            .arg(path, output::formatSuffix(*named), command, output::formatName(*named));
+            .arg(shown, output::formatSuffix(*named), command, output::formatName(*named));
     return QString();
 }
 
@@ -96,7 +109,7 @@ bool CommandOutput::check(const output::ReadArchive &read)
     }
     const QString refusal = output::outputRefusal(read, path);
     if (!refusal.isEmpty())
-        return refuse(path + QStringLiteral(": ") + refusal);
+        return refuse(archive::displayPath(path) + QStringLiteral(": ") + refusal);
     const QString suffix = suffixRefusal();
     if (!suffix.isEmpty())
         return refuse(suffix);
@@ -112,7 +125,7 @@ bool CommandOutput::open()
     }
     file = std::make_unique<output::OutputFile>(path);
     if (!file->open())
-        return refuse(path + QStringLiteral(": ") + file->failure());
+        return refuse(archive::displayPath(path) + QStringLiteral(": ") + file->failure());
     fileText = std::make_unique<QTextStream>(file->device());
     fileText->setCodec("UTF-8");
     return true;
@@ -130,7 +143,7 @@ QIODevice *CommandOutput::device()
     if (bytes.isOpen())
         return &bytes;
     out.flush();
-    return out.device();
+    return standardDevice();
 }
 
 QString CommandOutput::commit()
@@ -162,7 +175,7 @@ QString CommandOutput::writeFailure() const
 
 bool CommandOutput::standardOutputFailed() const
 {
-    const auto *checked = dynamic_cast<const output::CheckedOutput *>(out.device());
+    const auto *checked = dynamic_cast<const output::CheckedOutput *>(standardDevice());
     return toStandardOutput() && checked && checked->failure() != 0;
 }
 
@@ -181,7 +194,8 @@ bool CommandOutput::finish(const QString &writerFailure)
     }
     if (failure.isEmpty())
         return true;
-    reportFailure(err, command, toStandardOutput() ? failure : path + QStringLiteral(": ") + failure);
+    reportFailure(err, command,
+                  toStandardOutput() ? failure : archive::displayPath(path) + QStringLiteral(": ") + failure);
     return false;
 }
 

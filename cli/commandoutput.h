@@ -77,6 +77,7 @@ public:
     bool finish(const QString &writerFailure = QString());
 
 private:
+    QIODevice *standardDevice() const;
     QString suffixRefusal();
     bool refuse(const QString &message);
 

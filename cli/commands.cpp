@@ -3,6 +3,7 @@
 
 #include "commandline.h"
 #include "helplayout.h"
+#include "output/codepageoutput.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -61,6 +62,9 @@ QString toolHelpText()
                        "usage, an input that cannot be read or an output that cannot or must not be\n"
                        "written (standard output included: \"write error\"). Each command's --help has\n"
                        "its own.\n");
+    const QString encoding = output::encodingHelpText();
+    if (!encoding.isEmpty())
+        text += QLatin1Char('\n') + encoding;
     return fitToColumns(text);
 }
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/displayname.h"
 #include "commandline.h"
 #include "commands.h"
 
@@ -25,7 +26,10 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "\n"
             "DIR is created if it does not exist. An existing DIR must be empty or hold nothing but\n"
             "files of an earlier demo archive (any seed); these are rewritten. Any other content\n"
-            "(another file, a folder, a hidden entry) makes the command refuse and change nothing.\n"),
+            "(another file, a folder, a hidden entry) makes the command refuse and change nothing.\n") +
+            QCoreApplication::translate(
+                "cli", "Only the unfinished file of a run that was killed while writing (.steel-archive-*)\n"
+                       "is passed over.\n"),
         1, 1,
         QCoreApplication::translate(
             "cli", "Exit codes: 0 written; 2 bad usage, a DIR the command refuses, or a file that cannot\n"
@@ -62,7 +66,7 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!failure.isEmpty())
         return reportFailure(err, syntax.name, failure);
     out << QCoreApplication::translate("cli", "wrote %1 measurement files to %2 (seed %3)")
-               .arg(QString::number(files.size()), directory, QString::number(seed))
+               .arg(QString::number(files.size()), archive::displayPath(directory), QString::number(seed))
         << '\n';
     out.flush();
     return exitSuccess;

@@ -55,7 +55,8 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
     if (!read) {
         const bool undecodable = encoded != platform::encodeFileName(path);
         reportFailure(err, command,
-                      (undecodable ? archive::displayName(encoded) : path) + QStringLiteral(": ") +
+                      (undecodable ? archive::displayName(encoded) : archive::displayPath(path)) +
+                          QStringLiteral(": ") +
                           (undecodable ? QCoreApplication::translate("cli", "cannot be read")
                                        : language::unreadableReason(path)));
         return std::nullopt;
@@ -64,7 +65,7 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
         // The viewer would show empty fields and no curves; an export of that would pass for data.
         reportFailure(err, command,
                       QCoreApplication::translate("cli", "%1: not a measurement file: %2")
-                          .arg(path, unparsedReason(read->findings)));
+                          .arg(archive::displayPath(path), unparsedReason(read->findings)));
         return std::nullopt;
     }
     return read;
@@ -142,7 +143,7 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const CurveSummary temperature = summarizeCurve(m.temperature);
 
     if (parser.isSet(jsonOption)) {
-        const QJsonObject shown{{QStringLiteral("file"), path},
+        const QJsonObject shown{{QStringLiteral("file"), archive::jsonPath(path)},
                                 {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
                                 {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
                                 {QStringLiteral("oxidation"), measurement::displayText(m.oxidation)},

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/displayname.h"
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commandoutput.h"
@@ -154,9 +155,9 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
         failure = output.commit();
     }
     if (!failure.isEmpty())
-        return reportFailure(
-            err, syntax.name,
-            QCoreApplication::translate("cli", "%1: cannot be written: %2").arg(output.name(), failure));
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "%1: cannot be written: %2")
+                                 .arg(archive::displayPath(output.name()), failure));
     return exitSuccess;
 }
 

@@ -65,6 +65,27 @@ std::unique_ptr<QIODevice> openConsoleDevice(StandardStream)
     return nullptr; // a terminal here takes the bytes as they are
 }
 
+bool attachParentConsole()
+{
+    return false; // a program started from a terminal writes to it already
+}
+
+bool endsOnConsoleEvents()
+{
+    return false;
+}
+
+unsigned codePageNumber(CodePage)
+{
+    return 0; // no code pages: text is UTF-8
+}
+
+std::optional<QByteArray> encodeInCodePage(CodePage, const QString &text, char32_t *missing)
+{
+    *missing = text.isEmpty() ? 0 : text.at(0).unicode();
+    return std::nullopt;
+}
+
 struct TerminationRequests::Private
 {
     std::unique_ptr<QSocketNotifier> notifier;

@@ -265,6 +265,63 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+FolderStatus folderStatus(const QString &path)
+{
+    FolderStatus folder;
+    const HANDLE handle = openShared(systemPath(path), true);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // The words lookupFailure() gives; a folder being deleted (still listed until its last
+        // handle closes) refuses to be opened while its attributes are still read.
+        const QString failure = lookupFailure(path);
+        if (failure == QLatin1String("No such file or directory") ||
+            failure == QLatin1String("Not a directory"))
+            folder.kind = FolderStatus::Kind::missing;
+        else
+            folder.failure = failure.isEmpty() ? QStringLiteral("Windows error %1").arg(error) : failure;
+        return folder;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (::GetFileInformationByHandle(handle, &info)) {
+        folder.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderStatus::Kind::folder
+                                                                         : FolderStatus::Kind::notAFolder;
+        folder.stamp = stampOf(handle, info);
+        // Windows has no mount id: the volume serial number and the file index tell folders apart.
+        folder.identity = FolderIdentity{folder.stamp.device, folder.stamp.inode, 0};
+    } else {
+        folder.failure = QStringLiteral("Windows error %1").arg(::GetLastError());
+    }
+    ::CloseHandle(handle);
+    return folder;
+}
+
+FolderAncestry folderAncestry(const QString &folder)
+{
+    FolderAncestry ancestry;
+    // Windows takes ".." from the spelling, so the parents of the spelt path are the folders a path
+    // into it passes through; each is identified by what it leads to (a junction, a link, a
+    // substituted or mapped drive by its target), as the stamps identify files.
+    QString path =
+        QDir::cleanPath(QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).absoluteFilePath());
+    for (;;) {
+        const std::optional<FileIdentity> identity = fileIdentity(path);
+        if (identity && (ancestry.folders.empty() || ancestry.folders.back() != *identity)) {
+            ancestry.folders.push_back(*identity);
+        } else if (!identity && ancestry.folders.empty()) {
+            ancestry.failure = lookupFailure(path);
+            if (ancestry.failure.isEmpty())
+                ancestry.failure = QStringLiteral("Permission denied"); // there, but not to be opened
+            return ancestry;
+        }
+        // A folder above that cannot be opened for its identity (\\server above a share, a folder
+        // whose rules deny it) is no folder that was read: reading one opens it the same way.
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            return ancestry;
+        path = parent;
+    }
+}
+
 EntryType entryType(const QString &path)
 {
     const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
@@ -394,6 +451,11 @@ bool removedFoldersWaitForHandles()
 bool mountsHaveUniqueIds()
 {
     return false;
+}
+
+QString lookupFailure(const QByteArray &encodedPath)
+{
+    return lookupFailure(decodeFileName(encodedPath));
 }
 
 QString lookupFailure(const QString &path)

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportdocument.h"
+#include "archive/displayname.h"
 
 #include "pdfpainting.h"
 
 #include "archive/archivename.h"
 #include "language/language.h"
 #include "language/systemtext.h"
+#include "measurement/measurementfile.h"
 #include "measurement/resultnumber.h"
 #include "measurement/statustable.h"
+#include "platform/filesystem.h"
 #include "plot/plotsteps.h"
 
 #include <QPdfWriter>
@@ -374,15 +377,15 @@ void addReportHeading(SummaryFlow &flow, const Canvas &canvas, const ReportHeadi
     flow.add(canvas.pt(titleHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
         drawText(painter, rect, canvas.font(16, true), reportTitle());
     });
-    const QStringList lines{QCoreApplication::translate("report", "Archive: ") + heading.directory,
-                            QCoreApplication::translate("report", "Period: ") + heading.period,
-                            QCoreApplication::translate("report", "Selection: ") +
-                                (heading.conditions.isEmpty()
-                                     ? QCoreApplication::translate("report", "every measurement")
-                                     : heading.conditions.join(QStringLiteral("; "))),
-                            QCoreApplication::translate("report", "Measurements: %1      Made: %2")
-                                .arg(count)
-                                .arg(language::localMoment(heading.madeAt.date(), heading.madeAt.time()))};
+    const QStringList lines{
+        QCoreApplication::translate("report", "Archive: ") + archive::displayPath(heading.directory),
+        QCoreApplication::translate("report", "Period: ") + heading.period,
+        QCoreApplication::translate("report", "Selection: ") +
+            (heading.conditions.isEmpty() ? QCoreApplication::translate("report", "every measurement")
+                                          : heading.conditions.join(QStringLiteral("; "))),
+        QCoreApplication::translate("report", "Measurements: %1      Made: %2")
+            .arg(count)
+            .arg(language::localMoment(heading.madeAt.date(), heading.madeAt.time()))};
     for (const QString &line : lines) {
         flow.add(canvas.pt(lineHeight), [&canvas, line](QCPPainter &painter, const QRectF &rect) {
             const QFont font = canvas.font(10);
@@ -491,17 +494,23 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         cell.adjusted(canvas.pt(cellPadding), canvas.pt(2), -canvas.pt(cellPadding), -canvas.pt(2));
     const QRectF titleRect(inner.left(), inner.top(), inner.width(), canvas.pt(cellTitleHeight));
     const QFont titleFont = canvas.font(9.5, true);
-    const QString title = language::localMoment(facts.moment.date, facts.moment.time) +
-                          QStringLiteral("   ") + facts.technology;
+    // A technology as long as a name allows would push the file's name off the cell: the title takes
+    // at most three fifths of the row.
+    const QString title = canvas.elided(titleFont,
+                                        language::localMoment(facts.moment.date, facts.moment.time) +
+                                            QStringLiteral("   ") + facts.technology,
+                                        titleRect.width() * 0.6);
     drawText(painter, titleRect, titleFont, title);
     const QFont fileFont = canvas.font(7);
     const double titleWidth = canvas.textWidth(titleFont, title) + canvas.pt(12);
     drawText(painter, titleRect, fileFont,
-             canvas.elided(fileFont, facts.fileName, titleRect.width() - titleWidth),
+             canvas.elided(fileFont, facts.shownName(), titleRect.width() - titleWidth),
              Qt::AlignRight | Qt::AlignVCenter, captionColour);
 
     const QRectF body(inner.left(), titleRect.bottom(), inner.width(), inner.bottom() - titleRect.bottom());
-    const QString path = directory + QLatin1Char('/') + facts.fileName;
+    // Read again by the bytes the listing gave: a name no text can hold shares its escaped form with
+    // a file literally named so, which is another file.
+    const QByteArray path = platform::encodeFileName(directory) + '/' + facts.nameBytes();
     const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
     if (!read) {
         drawText(painter, body, canvas.font(9),

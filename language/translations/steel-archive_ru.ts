@@ -1196,6 +1196,52 @@ usage, a folder that cannot be read or lines that cannot be written.
         <source>--quiet-period &quot;%1&quot; is not a number of seconds from 0.1 to %2</source>
         <translation>--quiet-period «%1» — не число секунд от 0,1 до %2</translation>
     </message>
+    <message>
+        <source>Exit codes: 0 interrupted (Ctrl+C, Ctrl+Break or the console window closed), 1 the
+folder disappeared, 2 bad usage, a folder that cannot be read or lines that cannot
+be written.
+</source>
+        <translation>Коды завершения: 0 прервано (Ctrl+C, Ctrl+Break или окно консоли закрыто), 1 папка
+исчезла, 2 неверный вызов, папка не читается или строки нельзя записать.
+</translation>
+    </message>
+    <message>
+        <source>--encoding %1: code page %2 has no &quot;%3&quot; (U+%4); the output stops before the line that holds it. Leave --encoding out to write UTF-8, and read it in PowerShell, or in cmd after &quot;chcp 65001&quot;</source>
+        <translation>--encoding %1: в кодовой странице %2 нет «%3» (U+%4); вывод остановлен перед строкой с этим знаком. Без --encoding вывод идёт в UTF-8: читайте его в PowerShell или в cmd после «chcp 65001»</translation>
+    </message>
+    <message>
+        <source>--encoding &quot;%1&quot; is none of oem, ansi and utf-8</source>
+        <translation>--encoding «%1» — не oem, не ansi и не utf-8</translation>
+    </message>
+    <message>
+        <source>--encoding %1: this system has no code pages; its output is UTF-8</source>
+        <translation>--encoding %1: в этой системе нет кодовых страниц; вывод идёт в UTF-8</translation>
+    </message>
+    <message>
+        <source>--encoding needs a value: oem, ansi or utf-8</source>
+        <translation>для --encoding нужно значение: oem, ansi или utf-8</translation>
+    </message>
+    <message>
+        <source>--encoding is given more than once</source>
+        <translation>--encoding задан больше одного раза</translation>
+    </message>
+    <message>
+        <source>Output in a console window is shown right whatever its code page. Output into a file
+or a pipe is UTF-8: read it in PowerShell, or in cmd after &quot;chcp 65001&quot; (type, more).
+  --encoding E    (with any command) writes standard output into a file or a pipe in a
+                  code page instead: oem, cmd's own (%1 here), or ansi, that of
+                  Windows programs (%2 here); utf-8 is the default. A character the
+                  code page lacks ends the command with an error (exit code 2),
+                  never a &quot;?&quot;.
+</source>
+        <translation>В окне консоли текст виден правильно при любой кодовой странице. Вывод в файл или
+канал идёт в UTF-8: читайте его в PowerShell или в cmd после «chcp 65001» (type, more).
+  --encoding E    (с любой командой) пишет стандартный вывод в файл или канал в
+                  кодовой странице: oem — самой cmd (здесь %1), или ansi — программ
+                  Windows (здесь %2); по умолчанию utf-8. Знак, которого нет в
+                  кодовой странице, завершает команду с ошибкой (код 2), а не «?».
+</translation>
+    </message>
 </context>
 <context>
     <name>report</name>

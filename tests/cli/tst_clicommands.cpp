@@ -419,9 +419,12 @@ private slots:
         const CommandResult result = runTool({command, dir});
         QCOMPARE(result.exitCode, 1);
         const QString said = command == QLatin1String("check") ? result.out : result.err;
-        QVERIFY2(said.contains(QStringLiteral("no archive files (steel_*.json) in ") + dir),
+        // Folders are named with the system's separators (backslashes on Windows).
+        QVERIFY2(said.contains(QStringLiteral("no archive files (steel_*.json) in ") +
+                               QDir::toNativeSeparators(dir)),
                  qPrintable(said));
-        QCOMPARE(said.contains(QStringLiteral("did you mean ") + archiveFolder + QLatin1Char('?')),
+        QCOMPARE(said.contains(QStringLiteral("did you mean ") + QDir::toNativeSeparators(archiveFolder) +
+                               QLatin1Char('?')),
                  withSubfolder);
         QVERIFY2(!said.contains(QLatin1String("/empty")), qPrintable(said));
     }
@@ -461,7 +464,8 @@ private slots:
         QCOMPARE(result.exitCode, 2);
         QCOMPARE(result.out, QString());
         QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
-        QVERIFY2(result.err.contains(path) && result.err.contains(isFile ? "not a folder" : "no such folder"),
+        QVERIFY2(result.err.contains(QDir::toNativeSeparators(path)) &&
+                     result.err.contains(isFile ? "not a folder" : "no such folder"),
                  qPrintable(result.err));
     }
 
@@ -601,7 +605,8 @@ private slots:
         QCOMPARE(result.exitCode, 2);
         QCOMPARE(result.out, QString());
         QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
-        QVERIFY2(result.err.contains(path) && result.err.contains(reason), qPrintable(result.err));
+        QVERIFY2(result.err.contains(QDir::toNativeSeparators(path)) && result.err.contains(reason),
+                 qPrintable(result.err));
         QVERIFY(!QFileInfo::exists(output));
     }
 

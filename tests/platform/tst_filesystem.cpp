@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,6 +79,61 @@ private slots:
         QVERIFY(platform::isSameFile(a, dir.filePath("soft")));
         QVERIFY(!platform::isSameFile(a, dir.filePath("copy")));
         QVERIFY(!platform::isSameFile(a, dir.filePath("missing")));
+    }
+
+    // Every way into a folder leads up through the same folders: a link, "..", a bind mount. The chain
+    // of identities is what the output rule compares, so it must not depend on the spelling.
+    void folderAncestryFollowsTheSystemNotTheSpelling_data()
+    {
+        QTest::addColumn<QString>("spelling"); // "@" the folder arch/sub, reached another way
+        QTest::addColumn<bool>("bindMount");   // "bind" is arch mounted a second time
+        QTest::newRow("the path itself") << "arch/sub" << false;
+        QTest::newRow("with dots") << "arch/./sub/../sub" << false;
+        QTest::newRow("through a link to the archive") << "link/sub" << false;
+        QTest::newRow("a link to the folder") << "sublink" << false;
+        QTest::newRow("through a bind mount") << "bind/sub" << true;
+    }
+    void folderAncestryFollowsTheSystemNotTheSpelling()
+    {
+        QFETCH(QString, spelling);
+        QFETCH(bool, bindMount);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("arch/sub"));
+        QVERIFY(QDir(dir.path()).mkpath("bind"));
+        QVERIFY(QFile::link(dir.filePath("arch"), dir.filePath("link")));
+        QVERIFY(QFile::link(dir.filePath("arch/sub"), dir.filePath("sublink")));
+        if (bindMount && ::geteuid() != 0)
+            QSKIP("a bind mount needs root");
+        const auto unmount = qScopeGuard([&] {
+            if (bindMount)
+                QProcess::execute("umount", {dir.filePath("bind")});
+        });
+        if (bindMount &&
+            QProcess::execute("mount", {"--bind", dir.filePath("arch"), dir.filePath("bind")}) != 0)
+            QSKIP("mount --bind failed here (a container without the right to mount)");
+
+        const platform::FolderAncestry expected = platform::folderAncestry(dir.filePath("arch/sub"));
+        QCOMPARE(expected.failure, QString());
+        QVERIFY(expected.folders.size() >= 3);
+        QCOMPARE(expected.folders[0], *platform::fileIdentity(dir.filePath("arch/sub")));
+        QCOMPARE(expected.folders[1], *platform::fileIdentity(dir.filePath("arch")));
+        QCOMPARE(expected.folders.back(), *platform::fileIdentity("/"));
+
+        const platform::FolderAncestry reached = platform::folderAncestry(dir.filePath(spelling));
+        QCOMPARE(reached.failure, QString());
+        // Where the ways part, above the archive, the chains may differ (a bind mount leads up to
+        // where it is mounted); the folder and the archive above it are the same.
+        QCOMPARE(reached.folders[0], expected.folders[0]);
+        QCOMPARE(reached.folders[1], expected.folders[1]);
+        QCOMPARE(reached.folders.back(), expected.folders.back());
+    }
+
+    void folderAncestryOfAMissingFolderSaysWhy()
+    {
+        QTemporaryDir dir;
+        const platform::FolderAncestry missing = platform::folderAncestry(dir.filePath("gone/sub"));
+        QVERIFY(missing.folders.empty());
+        QVERIFY(!missing.failure.isEmpty());
     }
 
     // The index's time is set on the index, never on a file a link in its place names.
