@@ -1,15 +1,54 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow.h"
+#include "measurementselection.h"
+#include "screenscaling.h"
+#include "toolkittranslation.h"
+#include "viewerarguments.h"
 #include "viewerimages.h"
 
+#include "platform/console.h"
 #include "printing/shippedfonts.h"
 
 #include <QApplication>
 #include <QStringList>
 #include <QTextStream>
 
+#include <memory>
+#include <optional>
+
+namespace {
+
+// The command line once the toolkit has taken its own options: the arguments, or the exit code of
+// arguments that cannot be understood, which end the program before any window opens. A path that
+// is neither an archive folder nor a measurement file is said here and in the window, which still
+// opens.
+std::optional<app::ViewerArguments> readArguments(int &exitCode)
+{
+    const app::ViewerArguments arguments = app::parseViewerArguments(QCoreApplication::arguments().mid(1));
+    const std::unique_ptr<QIODevice> errDevice =
+        platform::openStandardStream(platform::StandardStream::error);
+    QTextStream err(errDevice.get());
+    err.setCodec("UTF-8");
+    if (!arguments.usageError.isEmpty()) {
+        err << "steel-viewer: " << arguments.usageError << "\n"
+            << QCoreApplication::translate("steel-viewer", "Try 'steel-viewer --help'.") << "\n";
+        exitCode = 2;
+        return std::nullopt;
+    }
+    const QString problem = app::startPlace(arguments.path).problem;
+    if (!problem.isEmpty())
+        err << "steel-viewer: " << problem << "\n";
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> answered = app::answerWithoutWindow(argc, argv))
+        return *answered;
+    app::scaleWithScreen();
+
     // A platform plug-in shipped beside the program (or in ./platforms) is found without an installer.
     QStringList pluginPaths = QCoreApplication::libraryPaths();
     pluginPaths.append(QStringLiteral("."));
@@ -19,7 +58,16 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(STEEL_APP_ID));
     printing::loadShippedFonts();
-    MainWindow window;
+    app::installToolkitTranslation();
+    int exitCode = 0;
+    const std::optional<app::ViewerArguments> arguments = readArguments(exitCode);
+    if (!arguments)
+        return exitCode;
+
+    const app::StartPlace start = app::startPlace(arguments->path);
+    MainWindow window(start.folder);
+    if (!start.fileName.isEmpty())
+        app::selectMeasurement(&window, start.fileName);
     // Test hook of the install check: whether the window found its images, answered without a screen.
     if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {
         QTextStream out(stdout);

@@ -4,10 +4,14 @@
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
 #include "archive/cascade.h"
+#include "foldermark.h"
+#include "listelision.h"
 #include "measurement/measurementfile.h"
 #include "measurement/plotsteps.h"
 #include "measurement/valuespanel.h"
+#include "panelfit.h"
 #include "printing/printing.h"
+#include "shownmeasurement.h"
 #include "ui_mainwindow.h"
 #include "viewerimages.h"
 
@@ -18,17 +22,22 @@
 
 #include <optional>
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+MainWindow::MainWindow(QWidget *parent) : MainWindow(QDir::currentPath() + QStringLiteral("/archive"), parent)
+{}
+
+MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
+    : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
     viewerimages::completeImages(this);
     for (QComboBox *list : {ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel})
         cascade::styleOpenList(list);
     plot::clearPlot(ui->customPlotSteel);
+    keepTextsWhole();
+    folderMark = std::make_unique<app::FolderMark>(ui->pathToDir);
 
-    const QString defaultArchiveDir = QDir::currentPath() + QStringLiteral("/archive");
-    ui->pathToDir->setText(defaultArchiveDir);
-    archiveDir = defaultArchiveDir;
+    ui->pathToDir->setText(archiveFolder);
+    archiveDir = archiveFolder;
     on_refreshButton_clicked();
 
     plot::configureAxes(ui->customPlotSteel);
@@ -40,9 +49,32 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
+void MainWindow::keepTextsWhole()
+{
+    app::PanelFit::Parts panel;
+    panel.panel = ui->frame_6;
+    panel.grid = ui->gridLayout_4;
+    panel.valueFields = {ui->steelTemp, ui->steelAO, ui->steelEmf, ui->steelAl, ui->steelC};
+    panel.unitLabels = {ui->label_9, ui->label_62, ui->label_57, ui->label_60, ui->label_64};
+    panel.meltNumber = ui->nameSteelSmelt;
+    auto *fit = new app::PanelFit(panel, this);
+
+    measurement::ValueFields fields;
+    fields.smelt = ui->nameSteelSmelt;
+    fields.temperature = ui->steelTemp;
+    fields.emf = ui->steelEmf;
+    fields.oxidation = ui->steelAO;
+    fields.aluminiumMass = ui->steelAl;
+    fields.carbon = ui->steelC;
+    fields.status = ui->statusLabel;
+    shown = new app::ShownMeasurement(ui->customPlotSteel, fields, fit, this);
+
+    new app::ListElision({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel}, this);
+}
+
 void MainWindow::on_comboSteelTech_currentIndexChanged(const QString &arg1)
 {
-    plot::resetPlot(ui->customPlotSteel);
+    shown->clear();
     cascade::resetLists({ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
     if (cascade::isNothingChosen(arg1))
         return;
@@ -61,22 +93,15 @@ void MainWindow::on_timeSteel_currentIndexChanged(const QString &arg1)
     const QString path = archive::archiveFilePath(cascade::loadDirectory(ui->pathToDir->text()),
                                                   ui->comboSteelTech->currentText(), moment);
     const std::optional<measurement::Measurement> loaded = measurement::readMeasurementFile(path);
-    if (!loaded)
-        return; // the previous measurement stays on show
+    if (!loaded) {
+        shown->clear(); // nothing of another measurement may stay beside this selection
+        return;
+    }
 
     emfValues = loaded->emf;
     tempValues = loaded->temperature;
     plot::displayCurves(ui->customPlotSteel, timeKeys, tempValues, emfValues);
-
-    measurement::ValueFields fields;
-    fields.smelt = ui->nameSteelSmelt;
-    fields.temperature = ui->steelTemp;
-    fields.emf = ui->steelEmf;
-    fields.oxidation = ui->steelAO;
-    fields.aluminiumMass = ui->steelAl;
-    fields.carbon = ui->steelC;
-    fields.status = ui->statusLabel;
-    measurement::showValues(fields, *loaded);
+    shown->showValues(*loaded);
 }
 
 void MainWindow::on_pushButton_clicked()
@@ -94,7 +119,7 @@ void MainWindow::on_refreshButton_clicked()
 {
     const cascade::WaitCursor busy;
     cascade::resetLists({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
-    if (!QDir(archiveDir).exists())
+    if (folderMark->check(archiveDir) != app::FolderProblem::none)
         return;
     const archive::TechnologyScan scan = archive::scanTechnologies(archiveDir);
     if (!scan.listedAnyFile)
@@ -118,7 +143,7 @@ void MainWindow::on_pathToDir_editingFinished()
 
 void MainWindow::on_yearMonthCombobox_currentIndexChanged(const QString &arg1)
 {
-    plot::resetPlot(ui->customPlotSteel);
+    shown->clear();
     cascade::resetLists({ui->dayCombobox, ui->timeSteel});
     if (cascade::isNothingChosen(arg1))
         return;
@@ -129,7 +154,7 @@ void MainWindow::on_yearMonthCombobox_currentIndexChanged(const QString &arg1)
 
 void MainWindow::on_dayCombobox_currentIndexChanged(const QString &arg1)
 {
-    plot::resetPlot(ui->customPlotSteel);
+    shown->clear();
     cascade::resetList(ui->timeSteel);
     if (cascade::isNothingChosen(arg1))
         return;
