@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "foldermark.h"
+#include "app/foldermark.h"
+
+#include "archive/archivefolder.h"
 
 #include <QColor>
 #include <QDir>
@@ -17,7 +19,7 @@ const QColor markText(120, 0, 0);
 
 FolderProblem folderProblem(const QString &folder)
 {
-    const QFileInfo info(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QFileInfo info(archive::folderPath(folder));
     if (!info.exists())
         return FolderProblem::missing;
     if (!info.isDir())

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "listelision.h"
+#include "app/listelision.h"
 
 #include "archive/archivename.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/measurementselection.h"
+#include "app/screenscaling.h"
+#include "app/toolkittranslation.h"
+#include "app/viewerarguments.h"
 #include "mainwindow.h"
-#include "measurementselection.h"
-#include "screenscaling.h"
-#include "toolkittranslation.h"
-#include "viewerarguments.h"
 #include "viewerimages.h"
 
 #include "platform/console.h"

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow.h"
 
+#include "app/cascade.h"
+#include "app/foldermark.h"
+#include "app/listelision.h"
+#include "app/panelfit.h"
+#include "app/shownmeasurement.h"
+#include "archive/archivefolder.h"
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
-#include "archive/cascade.h"
-#include "foldermark.h"
-#include "listelision.h"
 #include "measurement/measurementfile.h"
-#include "measurement/plotsteps.h"
-#include "measurement/valuespanel.h"
-#include "panelfit.h"
+#include "plot/plotsteps.h"
+#include "plot/valuespanel.h"
 #include "printing/printing.h"
-#include "shownmeasurement.h"
 #include "ui_mainwindow.h"
 #include "viewerimages.h"
 
@@ -22,8 +23,7 @@
 
 #include <optional>
 
-MainWindow::MainWindow(QWidget *parent) : MainWindow(QDir::currentPath() + QStringLiteral("/archive"), parent)
-{}
+MainWindow::MainWindow(QWidget *parent) : MainWindow(archive::defaultArchiveDirectory(), parent) {}
 
 MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow)

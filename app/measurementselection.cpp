@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "measurementselection.h"
+#include "app/measurementselection.h"
 
+#include "app/cascade.h"
 #include "archive/archivename.h"
-#include "archive/cascade.h"
 
 #include <QComboBox>
 #include <QWidget>

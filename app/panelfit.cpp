@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "panelfit.h"
+#include "app/panelfit.h"
 
 #include "measurement/measurementfile.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screenscaling.h"
+#include "app/screenscaling.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shownmeasurement.h"
+#include "app/shownmeasurement.h"
 
-#include "measurement/plotsteps.h"
-#include "panelfit.h"
+#include "app/panelfit.h"
+#include "plot/plotsteps.h"
 
 #include <QLabel>
 #include <qcustomplot.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "measurement/valuespanel.h"
+#include "plot/valuespanel.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "viewerarguments.h"
+#include "app/viewerarguments.h"
 
+#include "archive/archivefolder.h"
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
 #include "platform/console.h"
@@ -113,7 +114,7 @@ StartPlace startPlace(const QString &path)
 {
     StartPlace place;
     if (path.isEmpty()) {
-        place.folder = QDir::currentPath() + QStringLiteral("/archive");
+        place.folder = archive::defaultArchiveDirectory();
         return place;
     }
     const QFileInfo info(path);

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "archive/archivelisting.h"
+#include "archivelisting.h"
+
+#include "archivefolder.h"
 
 #include "platform/filesystem.h"
 
@@ -174,18 +176,12 @@ bool isHiddenName(QStringView name)
     return !name.isEmpty() && name.front() == u'.';
 }
 
-QString directoryToList(const QString &directory)
-{
-    // An empty path means the working directory, as it does for QDir.
-    return directory.isEmpty() ? QStringLiteral(".") : directory;
-}
-
 // ---- portable backend ---------------------------------------------------------------------------
 
 bool visitPortable(const QString &directory, const CompiledPattern &pattern, bool needTimes,
                    const StampVisitor &visit)
 {
-    const QString path = directoryToList(directory);
+    const QString path = folderPath(directory);
     if (!QFileInfo(path).isDir())
         return false;
     // Without QDir::Hidden and QDir::System, QDir leaves out hidden entries, broken links, FIFOs,
@@ -293,7 +289,7 @@ bool visitNative(const QString &directory, const CompiledPattern &pattern, bool 
 {
     NativeWalker walker(pattern, needTimes, keepUndecodable, visit);
     return platform::forEachFolderEntry(
-        directoryToList(directory), [&walker](const platform::FolderEntry &entry) { walker.entry(entry); });
+        folderPath(directory), [&walker](const platform::FolderEntry &entry) { walker.entry(entry); });
 }
 
 } // namespace

@@ -206,4 +206,18 @@ QString archiveFilePath(const QString &directory, const QString &technology, con
     return directory + QLatin1Char('/') + archiveFileName(technology, moment);
 }
 
+QString momentDisplayText(const QDate &date, const QTime &time)
+{
+    if (!date.isValid() || !time.isValid())
+        return QStringLiteral("?");
+    const QLatin1Char zero('0');
+    return QStringLiteral("%1-%2-%3 %4:%5:%6")
+        .arg(date.year(), 4, 10, zero)
+        .arg(date.month(), 2, 10, zero)
+        .arg(date.day(), 2, 10, zero)
+        .arg(time.hour(), 2, 10, zero)
+        .arg(time.minute(), 2, 10, zero)
+        .arg(time.second(), 2, 10, zero);
+}
+
 } // namespace archive

@@ -19,6 +19,12 @@ struct Moment
     bool isValid() const { return date.isValid() && time.isValid(); }
     bool operator==(const Moment &other) const { return date == other.date && time == other.time; }
     bool operator!=(const Moment &other) const { return !(*this == other); }
+    // Earlier first; defined for valid moments only.
+    bool operator<(const Moment &other) const
+    {
+        return date != other.date ? date < other.date : time < other.time;
+    }
+    bool operator>(const Moment &other) const { return other < *this; }
 };
 
 // Placeholder entry at index 0 of every selection list.
@@ -39,6 +45,13 @@ Moment momentOfFile(const QString &fileName);
 QString yearMonthText(const Moment &moment); // "yyyy.MM"
 QString dayText(const Moment &moment);       // "dd"
 QString timeText(const Moment &moment);      // "hh:mm:ss"
+
+// "yyyy-MM-dd hh:mm:ss" for a valid moment, whatever the machine's locale; "?" otherwise.
+QString momentDisplayText(const QDate &date, const QTime &time);
+inline QString momentDisplayText(const Moment &moment)
+{
+    return momentDisplayText(moment.date, moment.time);
+}
 
 // The moment rebuilt from the three list texts, joined as "dd.yyyy.MM hh:mm:ss".
 Moment momentFromListTexts(const QString &day, const QString &yearMonth, const QString &time);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "measurement/contentfindings.h"
 #include "measurement/measurementdigest.h"
 #include "platform/filestamp.h"
 
@@ -19,12 +20,19 @@ struct ArchiveReadOptions
     // Take what the index knows of unchanged files and keep what is read for the next run.
     bool useIndex = true;
     // Names the rules behind `findings`: an index made under other rules is not used.
-    QString rulesVersion;
+    QString rulesVersion = measurement::contentRulesVersion();
     // What the archive check finds in a measurement's content; stored with the digest.
-    std::function<QStringList(const measurement::Measurement &)> findings;
+    std::function<QStringList(const measurement::Measurement &)> findings = measurement::contentFindingTexts;
     // Decides from the name alone whether a file is wanted at all; wanted files only are opened.
     std::function<bool(QStringView fileName)> wanted;
     // Called now and then with the files done and the total.
+    std::function<void(qint64 done, qint64 total)> progress;
+};
+
+// How a command that reads a whole archive wants it read.
+struct ArchiveReading
+{
+    bool useIndex = true; // take unchanged files from the index and keep what is read in it
     std::function<void(qint64 done, qint64 total)> progress;
 };
 

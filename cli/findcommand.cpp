@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/archivefolder.h"
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
+#include "output/jsontext.h"
+#include "searchoptions.h"
 
 #include "archive/archivereader.h"
 #include "archive/displayname.h"
@@ -23,39 +26,39 @@ namespace cli {
 namespace {
 
 // A result text for a spreadsheet cell: empty for no value, a number with the format's separator.
-QString resultCell(const std::optional<QString> &text, const CsvFormat &format)
+QString resultCell(const std::optional<QString> &text, const output::CsvFormat &format)
 {
     if (!text)
         return QString();
     bool isNumber = false;
     text->toDouble(&isNumber);
-    return isNumber ? csvNumber(text->trimmed(), format) : *text;
+    return isNumber ? output::csvNumber(text->trimmed(), format) : *text;
 }
 
-QString csvHeader(const CsvFormat &format)
+QString csvHeader(const output::CsvFormat &format)
 {
-    return csvLine({QStringLiteral("melt"), QStringLiteral("moment"), QStringLiteral("technology"),
-                    QStringLiteral("temperature_C"), QStringLiteral("emf_mV"),
-                    QStringLiteral("oxidation_ppm"), QStringLiteral("aluminium_kg"),
-                    QStringLiteral("carbon_pct"), QStringLiteral("status_code"), QStringLiteral("status"),
-                    QStringLiteral("file")},
-                   format);
+    return output::csvLine({QStringLiteral("melt"), QStringLiteral("moment"), QStringLiteral("technology"),
+                            QStringLiteral("temperature_C"), QStringLiteral("emf_mV"),
+                            QStringLiteral("oxidation_ppm"), QStringLiteral("aluminium_kg"),
+                            QStringLiteral("carbon_pct"), QStringLiteral("status_code"),
+                            QStringLiteral("status"), QStringLiteral("file")},
+                           format);
 }
 
-QString csvRow(const FoundMeasurement &f, const CsvFormat &format)
+QString csvRow(const query::FoundMeasurement &f, const output::CsvFormat &format)
 {
     const measurement::MeasurementDigest &m = f.digest;
-    return csvLine({resultCell(m.smelt, format),
-                    f.moment.isValid() ? momentDisplayText(f.moment.date, f.moment.time) : QString(),
-                    f.technology, resultCell(m.temperatureText, format), resultCell(m.emfText, format),
-                    resultCell(m.oxidation, format), resultCell(m.aluminiumMass, format),
-                    resultCell(m.carbon, format), m.statusCode ? QString::number(*m.statusCode) : QString(),
-                    m.status.value_or(QString()), f.fileName},
-                   format);
+    return output::csvLine(
+        {resultCell(m.smelt, format),
+         f.moment.isValid() ? archive::momentDisplayText(f.moment.date, f.moment.time) : QString(),
+         f.technology, resultCell(m.temperatureText, format), resultCell(m.emfText, format),
+         resultCell(m.oxidation, format), resultCell(m.aluminiumMass, format), resultCell(m.carbon, format),
+         m.statusCode ? QString::number(*m.statusCode) : QString(), m.status.value_or(QString()), f.fileName},
+        format);
 }
 
 // One match as an element of QJsonDocument's indented array: the object's own lines, four spaces in.
-QString jsonElement(const FoundMeasurement &f)
+QString jsonElement(const query::FoundMeasurement &f)
 {
     QByteArray object = QJsonDocument(foundJson(f)).toJson(QJsonDocument::Indented);
     object.chop(1); // the document's closing line break
@@ -69,7 +72,7 @@ QString jsonElement(const FoundMeasurement &f)
 class KeptMatches
 {
 public:
-    void add(const FoundMeasurement &f)
+    void add(const query::FoundMeasurement &f)
     {
         Match match;
         match.valid = f.moment.isValid();
@@ -94,7 +97,7 @@ public:
     // Each match as `render` writes it, separated by `separator`, latest moment first. Matches come in
     // in the order of their names, which a stable sort keeps among equal moments.
     void write(QTextStream &out, const char *separator,
-               const std::function<QString(const FoundMeasurement &)> &render)
+               const std::function<QString(const query::FoundMeasurement &)> &render)
     {
         std::stable_sort(matches.begin(), matches.end(), [](const Match &a, const Match &b) {
             if (a.valid != b.valid)
@@ -118,7 +121,7 @@ private:
 
     void appendNumber(qint32 number) { arena.append(reinterpret_cast<const char *>(&number), sizeof number); }
 
-    FoundMeasurement restore(const Match &match) const
+    query::FoundMeasurement restore(const Match &match) const
     {
         int at = match.offset;
         const auto number = [&]() {
@@ -134,7 +137,7 @@ private:
             at += length;
             return QString::fromUtf8(arena.constData() + at - length, length);
         };
-        FoundMeasurement f;
+        query::FoundMeasurement f;
         f.fileName = *text();
         f.technology = archive::technologyOfFile(f.fileName);
         f.moment = archive::momentOfFile(f.fileName);
@@ -156,84 +159,6 @@ private:
 };
 
 } // namespace
-
-void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
-                       const std::function<void(FoundMeasurement &&)> &visit, QStringList *unreadable,
-                       const ArchiveReading &reading)
-{
-    archive::ArchiveReadOptions options;
-    options.useIndex = reading.useIndex;
-    options.progress = reading.progress;
-    // The index serves find and check alike, so what find files in it carries the check's findings.
-    options.rulesVersion = contentRulesVersion();
-    options.findings = contentFindingTexts;
-    options.wanted = [&criteria](QStringView name) {
-        return criteria.matchesName(archive::technologyView(name), archive::momentOfName(name));
-    };
-    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
-        if (!file.digest) {
-            if (unreadable)
-                unreadable->append(file.fileName);
-            return;
-        }
-        if (criteria.matchesContent(*file.digest))
-            visit({file.fileName, archive::technologyOfFile(file.fileName),
-                   archive::momentOfFile(file.fileName), *file.digest});
-    });
-}
-
-bool listedBefore(const archive::Moment &a, const QString &fileNameA, const archive::Moment &b,
-                  const QString &fileNameB)
-{
-    if (a.isValid() != b.isValid())
-        return a.isValid();
-    if (a != b)
-        return a.date != b.date ? a.date > b.date : a.time > b.time;
-    return fileNameA < fileNameB;
-}
-
-void reportSkippedFiles(QTextStream &err, const QString &command, const QString &directory,
-                        const QStringList &fileNames)
-{
-    for (const QString &fileName : fileNames) {
-        const QString path = directory + QLatin1Char('/') + fileName;
-        err << "steel-archive " << command << ": "
-            << QCoreApplication::translate("cli", "%1: %2; skipped")
-                   .arg(directory + QLatin1Char('/') + archive::displayName(fileName), unreadableReason(path))
-            << '\n';
-    }
-    err.flush();
-}
-
-QString foundLine(const FoundMeasurement &found)
-{
-    const measurement::MeasurementDigest &m = found.digest;
-    // One record on one line that cannot steer a terminal, whatever the name or the file holds; JSON
-    // and CSV keep the exact texts.
-    return QStringList{momentDisplayText(found.moment.date, found.moment.time),
-                       archive::displayName(found.technology),
-                       archive::displayName(measurement::displayText(m.smelt)),
-                       archive::displayName(measurement::displayText(m.temperatureText)),
-                       archive::displayName(statusDisplayText(m)),
-                       archive::displayName(found.fileName)}
-        .join(QLatin1Char('\t'));
-}
-
-QJsonObject foundJson(const FoundMeasurement &found)
-{
-    const measurement::MeasurementDigest &m = found.digest;
-    return QJsonObject{
-        {QStringLiteral("file"), found.fileName},
-        {QStringLiteral("moment"),
-         found.moment.isValid() ? momentDisplayText(found.moment.date, found.moment.time) : QString()},
-        {QStringLiteral("technology"), found.technology},
-        {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
-        {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
-        {QStringLiteral("emf"), measurement::displayText(m.emfText)},
-        {QStringLiteral("status"), statusDisplayText(m)},
-        {QStringLiteral("statusCode"),
-         m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}};
-}
 
 int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
@@ -270,7 +195,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
     addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-    const std::optional<CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
+    const std::optional<output::CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
     if (!csvFormat)
         return exitFailure;
     const bool json = parser.isSet(jsonOption);
@@ -286,8 +211,8 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
 
     QStringList unreadable;
     KeptMatches found;
-    visitMeasurements(
-        directory, search.criteria, [&found](FoundMeasurement &&f) { found.add(f); }, &unreadable,
+    query::visitMeasurements(
+        directory, search.criteria, [&found](query::FoundMeasurement &&f) { found.add(f); }, &unreadable,
         readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
     reportSkippedFiles(err, syntax.name, directory, unreadable);
 
@@ -297,10 +222,12 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         found.write(out, ",\n", jsonElement);
         out << (found.isEmpty() ? "]\n" : "\n]\n");
     } else if (csv) {
-        out << csvStart(*csvFormat) << csvHeader(*csvFormat);
-        found.write(out, "", [&csvFormat](const FoundMeasurement &f) { return csvRow(f, *csvFormat); });
+        out << output::csvStart(*csvFormat) << csvHeader(*csvFormat);
+        found.write(out, "",
+                    [&csvFormat](const query::FoundMeasurement &f) { return csvRow(f, *csvFormat); });
     } else {
-        found.write(out, "", [](const FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });
+        found.write(out, "",
+                    [](const query::FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });
     }
     out.flush();
     if (!unreadable.isEmpty())

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/archivefolder.h"
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
+#include "output/jsontext.h"
 
 #include "archive/archivetree.h"
 #include "archive/displayname.h"
@@ -72,7 +74,7 @@ public:
     void value(const char *key, const QString &text)
     {
         item(key);
-        out << jsonQuoted(text);
+        out << output::jsonQuoted(text);
     }
     void value(const char *key, bool flag)
     {
@@ -160,7 +162,7 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return *finished;
 
     const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = unlistableFolderReason(directory);
+    const QString reason = archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 

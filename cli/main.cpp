@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commands.h"
-#include "language.h"
-#include "outputfile.h"
+#include "language/language.h"
+#include "output/outputfile.h"
 
 #include "platform/console.h"
 #include "printing/shippedfonts.h"
@@ -44,14 +44,14 @@ int main(int argc, char *argv[])
     else
         application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("steel-archive"));
-    cli::useLocaleLanguage();
+    language::useLocaleLanguage();
     if (needsWidgets)
         printing::loadShippedFonts();
 
     // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale
     // (a Windows console is given them in its own form, readable whatever its code page). Every write
     // to standard output is checked: output lost to a full disk is never a success.
-    cli::StandardOutput standardOutput;
+    output::StandardOutput standardOutput;
     const std::unique_ptr<QIODevice> console = platform::openConsoleDevice(platform::StandardStream::output);
     QTextStream out(console ? console.get() : standardOutput.device());
     const std::unique_ptr<QIODevice> errDevice =

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measurementcommands.h"
+#include "language/systemtext.h"
+#include "output/jsontext.h"
 
 #include "commandline.h"
 #include "commands.h"
-#include "language.h"
-#include "outputfile.h"
+#include "language/language.h"
+#include "output/outputfile.h"
 
 #include "archive/displayname.h"
 #include "platform/arguments.h"
@@ -40,11 +42,6 @@ QString unparsedReason(const measurement::ReadFindings &findings)
                : QCoreApplication::translate("cli", "the first line is not a JSON object");
 }
 
-QString statusDisplayText(const measurement::MeasurementResults &results)
-{
-    return results.status.value_or(QString());
-}
-
 std::optional<measurement::Measurement> readShownMeasurement(const QString &command, const QString &path,
                                                              QTextStream &err)
 {
@@ -56,7 +53,7 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
         reportFailure(err, command,
                       (undecodable ? archive::displayName(encoded) : path) + QStringLiteral(": ") +
                           (undecodable ? QCoreApplication::translate("cli", "cannot be read")
-                                       : unreadableReason(path)));
+                                       : language::unreadableReason(path)));
         return std::nullopt;
     }
     if (read->findings.documentNotParsed) {
@@ -67,24 +64,6 @@ std::optional<measurement::Measurement> readShownMeasurement(const QString &comm
         return std::nullopt;
     }
     return read;
-}
-
-QString csvText(const measurement::Measurement &measurement, const CsvFormat &format)
-{
-    QString text = csvStart(format) + csvLine({QStringLiteral("time_s"), QStringLiteral("emf_mV"),
-                                               QStringLiteral("temperature_C")},
-                                              format);
-    const auto cell = [&format](const QVector<double> &curve, int i) {
-        return i < curve.size() && !std::isnan(curve[i]) ? csvNumber(exactNumberText(curve[i]), format)
-                                                         : QString();
-    };
-    for (int i = 0; i < measurement::samplesPerCurve; ++i) {
-        // Written from the sample number, not from i * 0.1, which is not exactly a tenth.
-        const QString time = QStringLiteral("%1.%2").arg(i / 10).arg(i % 10);
-        text += csvLine({csvNumber(time, format), cell(measurement.emf, i), cell(measurement.temperature, i)},
-                        format);
-    }
-    return text;
 }
 
 QString fileCommandExitCodes()
@@ -122,8 +101,8 @@ QString curveLine(const CurveSummary &summary, const QString &unit)
     QString line = QCoreApplication::translate("cli", "%1 samples").arg(summary.samples);
     if (summary.minimum)
         line += QStringLiteral(", %1 .. %2 %3")
-                    .arg(localNumbers(exactNumberText(*summary.minimum)),
-                         localNumbers(exactNumberText(*summary.maximum)), unit);
+                    .arg(language::localNumbers(output::exactNumberText(*summary.minimum)),
+                         language::localNumbers(output::exactNumberText(*summary.maximum)), unit);
     return line;
 }
 
@@ -164,7 +143,7 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                 {QStringLiteral("emf"), measurement::displayText(m.emfText)},
                                 {QStringLiteral("aluminiumMass"), measurement::displayText(m.aluminiumMass)},
                                 {QStringLiteral("carbon"), measurement::displayText(m.carbon)},
-                                {QStringLiteral("status"), statusDisplayText(m)},
+                                {QStringLiteral("status"), measurement::statusDisplayText(m.status)},
                                 {QStringLiteral("statusCode"),
                                  m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)},
                                 {QStringLiteral("emfCurve"), curveJson(emf)},
@@ -181,7 +160,7 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
             {QCoreApplication::translate("cli", "aluminium mass, kg:"),
              measurement::displayText(m.aluminiumMass)},
             {QCoreApplication::translate("cli", "carbon, %:"), measurement::displayText(m.carbon)},
-            {QCoreApplication::translate("cli", "status:"), statusDisplayText(m)},
+            {QCoreApplication::translate("cli", "status:"), measurement::statusDisplayText(m.status)},
             {QCoreApplication::translate("cli", "EMF curve:"),
              curveLine(emf, QCoreApplication::translate("cli", "mV"))},
             {QCoreApplication::translate("cli", "temperature curve:"),
@@ -206,7 +185,7 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
                    "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
                    "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly\n"
                    "the number the viewer draws.\n") +
-            outputRuleHelpText() + csvFormatHelpText() + unreadableHelp(),
+            output::outputRuleHelpText() + csvFormatHelpText() + unreadableHelp(),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp());
@@ -219,27 +198,27 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-    const std::optional<CsvFormat> format = csvFormatOption(parser, syntax.name, err);
+    const std::optional<output::CsvFormat> format = csvFormatOption(parser, syntax.name, err);
     if (!format)
         return exitFailure;
 
     const QString path = parser.positionalArguments().constFirst();
     const QString output = parser.isSet(outputOption) ? parser.value(outputOption) : QStringLiteral("-");
     if (!isStandardOutput(output)) {
-        const QString refusal = outputRefusal(readingFile(path), output);
+        const QString refusal = output::outputRefusal(output::readingFile(path), output);
         if (!refusal.isEmpty())
             return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
     }
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
     if (!read)
         return exitFailure;
-    const QString csv = csvText(*read, *format);
+    const QString csv = output::csvText(*read, *format);
     if (isStandardOutput(output)) {
         out << csv;
         out.flush();
         return exitSuccess;
     }
-    OutputFile file(output);
+    output::OutputFile file(output);
     if (!file.open() || file.device()->write(csv.toUtf8()) < 0 || !file.commit(true))
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
     return exitSuccess;

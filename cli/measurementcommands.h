@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "csvwriter.h"
+#include "csvoptions.h"
 
 #include "measurement/measurementdigest.h"
 
@@ -20,7 +20,6 @@ using measurement::CurveSummary;
 using measurement::summarizeCurve;
 
 // The status field's text: the verdict, or empty when the file has no "Status".
-QString statusDisplayText(const measurement::MeasurementResults &results);
 
 // Reads a file for a command that shows one measurement. A file that cannot be opened, or whose
 // first line is not a JSON object, is reported on `err` (one line naming the file and the reason)
@@ -33,9 +32,6 @@ QString notOneLineText();
 
 // Why a file that was read is no measurement, for one whose document did not parse.
 QString unparsedReason(const measurement::ReadFindings &findings);
-
-// The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
-QString csvText(const measurement::Measurement &measurement, const CsvFormat &format = CsvFormat());
 
 // The exit codes of the commands that read one measurement file.
 QString fileCommandExitCodes();

@@ -2,19 +2,18 @@
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
-#include "outputfile.h"
+#include "output/outputfile.h"
 
 #include "archive/archivename.h"
-#include "measurement/plotsteps.h"
+#include "plot/plotsteps.h"
+#include "printing/pdfpainting.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QTextStream>
 
 #include <qcustomplot.h>
@@ -34,7 +33,7 @@ QString captionText(const QString &path, const measurement::Measurement &m)
     QStringList parts;
     parts << QStringLiteral("Плавка: ") + measurement::displayText(m.smelt)
           << QStringLiteral("Технология: ") + archive::technologyOfFile(path)
-          << QStringLiteral("Время: ") + momentDisplayText(moment.date, moment.time);
+          << QStringLiteral("Время: ") + archive::momentDisplayText(moment.date, moment.time);
     if (m.status)
         parts << QStringLiteral("Статус: ") + *m.status;
     return parts.join(QStringLiteral("    "));
@@ -57,17 +56,13 @@ bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
 bool writePdf(QCustomPlot &plot, int width, int height, QIODevice *device)
 {
     QPdfWriter writer(device);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    writer.setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
     QPageLayout layout(QPageSize(QSize(width, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
     layout.setMode(QPageLayout::FullPageMode);
     writer.setPageLayout(layout);
     QCPPainter painter;
-    if (!painter.begin(&writer))
+    if (!printing::beginPlotPainting(painter, writer))
         return false;
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
     painter.setWindow(QRect(0, 0, width, height));
     plot.toPainter(&painter, width, height);
     return painter.end();
@@ -84,7 +79,7 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
                    "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
                    "moment from the file name, and status. The output's format follows its suffix: .png\n"
                    "for an image, .pdf for a one-page document.\n") +
-            outputRuleHelpText() +
+            output::outputRuleHelpText() +
             QCoreApplication::translate(
                 "cli",
                 "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
@@ -117,7 +112,8 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return reportFailure(err, syntax.name,
                              QCoreApplication::translate("cli", "-o -: a picture is not written to standard "
                                                                 "output; name a .png or .pdf file"));
-    const QString refusal = outputRefusal(readingFile(parser.positionalArguments().constFirst()), output);
+    const QString refusal =
+        output::outputRefusal(output::readingFile(parser.positionalArguments().constFirst()), output);
     if (!refusal.isEmpty())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
     const QString suffix = QFileInfo(output).suffix().toLower();
@@ -152,21 +148,16 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!read)
         return exitFailure;
     // Opened before drawing: the drawing library would only say that its painter could not begin.
-    OutputFile file(output);
+    output::OutputFile file(output);
     if (!file.open())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
 
-    // The same steps, in the same order, as the window: construction, then the load of a measurement.
     QCustomPlot plot;
     plot.resize(width, height);
-    plot::clearPlot(&plot);
-    plot::configureAxes(&plot);
+    plot::showMeasurement(&plot, read->temperature, read->emf);
     plot.plotLayout()->insertRow(0);
     plot.plotLayout()->addElement(
         0, 0, new QCPTextElement(&plot, captionText(path, *read), QFont(QStringLiteral("Open Sans"), 10)));
-    plot::activateRightAxis(&plot);
-    QVector<double> timeKeys;
-    plot::displayCurves(&plot, timeKeys, read->temperature, read->emf);
 
     const bool drawn = suffix == QLatin1String("png") ? writePng(plot, width, height, file.device())
                                                       : writePdf(plot, width, height, file.device());

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "archivestatistics.h"
+#include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
-#include "outputfile.h"
-#include "reportdocument.h"
+#include "output/outputfile.h"
+#include "printing/reportdocument.h"
+#include "searchoptions.h"
+#include "statistics/archivestatistics.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -35,7 +37,7 @@ QStringList conditionTexts(const QVector<QPair<QString, QString>> &given)
 }
 
 // The period asked for; a bound left open is that of the measurements found.
-QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFacts> &facts)
+QString periodText(const query::SearchCriteria &criteria, const QVector<statistics::MeasurementFacts> &facts)
 {
     std::optional<archive::Moment> first = criteria.from;
     std::optional<archive::Moment> last;
@@ -44,7 +46,7 @@ QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFact
         const QDateTime end = QDateTime(criteria.to->date, criteria.to->time, Qt::UTC).addSecs(-1);
         last = archive::Moment{end.date(), end.time()};
     }
-    for (const MeasurementFacts &f : facts) {
+    for (const statistics::MeasurementFacts &f : facts) {
         if (!f.moment.isValid())
             continue;
         if (!criteria.to && !last)
@@ -55,7 +57,7 @@ QString periodText(const SearchCriteria &criteria, const QVector<MeasurementFact
     if (!first && !last)
         return QCoreApplication::translate("report", "the whole archive");
     const auto text = [](const std::optional<archive::Moment> &m) {
-        return m ? momentDisplayText(m->date, m->time) : QStringLiteral("…");
+        return m ? archive::momentDisplayText(m->date, m->time) : QStringLiteral("…");
     };
     return text(first) + QStringLiteral(" — ") + text(last);
 }
@@ -77,8 +79,8 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "%1 to a page: moment, technology, the values and status as the viewer's values panel\n"
             "shows them, and the curves drawn as the viewer's plot draws them. Every page carries the\n"
             "title and its number. With no measurement selected the report is one page saying so.\n")
-                .arg(measurementsPerReportPage) +
-            outputRuleHelpText() + SearchOptions::helpText() +
+                .arg(printing::measurementsPerReportPage) +
+            output::outputRuleHelpText() + SearchOptions::helpText() +
             QCoreApplication::translate(
                 "cli", "Files that cannot be read are named on standard error and skipped; progress\n"
                        "is shown on standard error when it is a terminal.\n") +
@@ -109,24 +111,24 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
         return *finished;
     const QString output = parser.value(outputOption);
-    const QString refusal = outputRefusal(readingFolder(search.directory), output);
+    const QString refusal = output::outputRefusal(output::readingFolder(search.directory), output);
     if (!refusal.isEmpty())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + refusal);
     // Made before the archive is read: a folder that takes no file is found at once, not after the read.
-    OutputFile file(output);
+    output::OutputFile file(output);
     if (!file.open())
         return reportFailure(err, syntax.name, output + QStringLiteral(": ") + file.failure());
 
-    const QVector<MeasurementFacts> facts = selectMeasurements(
+    const QVector<statistics::MeasurementFacts> facts = selectMeasurements(
         syntax.name, search, readingOptions(parser, err, QCoreApplication::translate("cli", "read")), err);
-    ReportHeading heading;
+    printing::ReportHeading heading;
     heading.directory = QDir::cleanPath(QFileInfo(search.directory).absoluteFilePath());
     heading.period = periodText(search.criteria, facts);
     heading.conditions = conditionTexts(searchOptions.given(parser));
     heading.madeAt = QDateTime::currentDateTime();
 
-    const QString failure = writeReport(file.device(), heading, facts,
-                                        terminalProgress(err, QCoreApplication::translate("cli", "page")));
+    const QString failure = printing::writeReport(
+        file.device(), heading, facts, terminalProgress(err, QCoreApplication::translate("cli", "page")));
     if (!failure.isEmpty()) {
         const QString reason = file.writeFailure().isEmpty() ? failure : file.writeFailure();
         file.discard();

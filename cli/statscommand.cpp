@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "archivestatistics.h"
+#include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
-#include "csvwriter.h"
-#include "language.h"
+#include "csvoptions.h"
+#include "language/language.h"
+#include "searchoptions.h"
+#include "statistics/archivestatistics.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -25,11 +27,11 @@ const QString missingCell = QStringLiteral("-");
     QT_TRANSLATE_NOOP("cli", "status"),
 };
 
-QStringList spreadCells(const ValueSpread &spread, const QString &missing)
+QStringList spreadCells(const statistics::ValueSpread &spread, const QString &missing)
 {
     QStringList cells;
     for (const std::optional<double> &value : {spread.minimum, spread.median, spread.maximum})
-        cells << (value ? statisticText(*value) : missing);
+        cells << (value ? statistics::statisticText(*value) : missing);
     return cells;
 }
 
@@ -42,10 +44,10 @@ QStringList spreadHeader(const QString &quantity, const QString &separator)
 QJsonValue jsonStatistic(const std::optional<double> &value)
 {
     // Through the text, so that JSON carries the same ten digits as the tables.
-    return value ? QJsonValue(statisticText(*value).toDouble()) : QJsonValue(QJsonValue::Null);
+    return value ? QJsonValue(statistics::statisticText(*value).toDouble()) : QJsonValue(QJsonValue::Null);
 }
 
-QJsonObject spreadJson(const ValueSpread &spread)
+QJsonObject spreadJson(const statistics::ValueSpread &spread)
 {
     return {{QStringLiteral("count"), spread.count},
             {QStringLiteral("min"), jsonStatistic(spread.minimum)},
@@ -53,10 +55,10 @@ QJsonObject spreadJson(const ValueSpread &spread)
             {QStringLiteral("max"), jsonStatistic(spread.maximum)}};
 }
 
-QJsonObject groupJson(const GroupStatistics &statistics)
+QJsonObject groupJson(const statistics::GroupStatistics &statistics)
 {
     QJsonObject statuses;
-    const QStringList columns = statusColumns();
+    const QStringList columns = statistics::statusColumns();
     for (int i = 0; i < columns.size(); ++i)
         statuses.insert(columns[i], statistics.statusCounts.value(i));
     QJsonObject group{{QStringLiteral("measurements"), statistics.measurements},
@@ -69,33 +71,35 @@ QJsonObject groupJson(const GroupStatistics &statistics)
     return group;
 }
 
-void writeCsv(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups,
-              const CsvFormat &format)
+void writeCsv(QTextStream &out, const QString &groupName, const QVector<statistics::GroupStatistics> &groups,
+              const output::CsvFormat &format)
 {
     QStringList header{groupName, QStringLiteral("measurements")};
-    header << statusColumns() << QStringLiteral("ok_share")
+    header << statistics::statusColumns() << QStringLiteral("ok_share")
            << spreadHeader(QStringLiteral("temp"), QStringLiteral("_"))
            << spreadHeader(QStringLiteral("emf"), QStringLiteral("_"));
-    out << csvStart(format) << csvLine(header, format);
-    const auto number = [&format](double value) { return csvNumber(statisticText(value), format); };
-    for (const GroupStatistics &g : groups) {
+    out << output::csvStart(format) << output::csvLine(header, format);
+    const auto number = [&format](double value) {
+        return output::csvNumber(statistics::statisticText(value), format);
+    };
+    for (const statistics::GroupStatistics &g : groups) {
         QStringList row{g.group, QString::number(g.measurements)};
         for (const int count : g.statusCounts)
             row << QString::number(count);
         row << number(g.okShare());
-        for (const ValueSpread *spread : {&g.temperature, &g.emf}) {
+        for (const statistics::ValueSpread *spread : {&g.temperature, &g.emf}) {
             for (const std::optional<double> &value : {spread->minimum, spread->median, spread->maximum})
                 row << (value ? number(*value) : QString());
         }
-        out << csvLine(row, format);
+        out << output::csvLine(row, format);
     }
 }
 
 // Aligned columns for a person; only the statuses that occur get a column.
-void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupStatistics> &groups,
-                const GroupStatistics &total)
+void writeTable(QTextStream &out, const QString &groupName,
+                const QVector<statistics::GroupStatistics> &groups, const statistics::GroupStatistics &total)
 {
-    const QStringList columns = statusColumns();
+    const QStringList columns = statistics::statusColumns();
     QVector<int> shownStatuses;
     for (int i = 0; i < columns.size(); ++i) {
         if (total.statusCounts.value(i) > 0)
@@ -105,7 +109,7 @@ void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupS
     QStringList header{QCoreApplication::translate("cli", groupName.toUtf8().constData()),
                        QCoreApplication::translate("cli", "measurements")};
     for (const int i : shownStatuses)
-        header << (columns[i] == noStatusColumn()
+        header << (columns[i] == statistics::noStatusColumn()
                        ? QCoreApplication::translate("cli", "none", "the column of files without a status")
                        : columns[i]);
     header << QCoreApplication::translate("cli", "ok share") << QCoreApplication::translate("cli", "temp min")
@@ -114,17 +118,17 @@ void writeTable(QTextStream &out, const QString &groupName, const QVector<GroupS
            << QCoreApplication::translate("cli", "EMF median")
            << QCoreApplication::translate("cli", "EMF max");
     rows << header;
-    QVector<GroupStatistics> shown = groups;
+    QVector<statistics::GroupStatistics> shown = groups;
     shown.append(total);
-    for (const GroupStatistics &g : shown) {
+    for (const statistics::GroupStatistics &g : shown) {
         QStringList row{g.group, QString::number(g.measurements)};
         for (const int i : shownStatuses)
             row << QString::number(g.statusCounts.value(i));
-        row << (g.measurements > 0 ? shareText(g.okShare()) : missingCell)
+        row << (g.measurements > 0 ? statistics::shareText(g.okShare()) : missingCell)
             << spreadCells(g.temperature, missingCell) << spreadCells(g.emf, missingCell);
         // Numbers with the reader's decimal separator; the group's name is left as it is.
         for (int c = 1; c < row.size(); ++c)
-            row[c] = localNumbers(row[c]);
+            row[c] = language::localNumbers(row[c]);
         rows << row;
     }
     QVector<int> widths(header.size(), 0);
@@ -188,14 +192,15 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
     addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-    const std::optional<CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
+    const std::optional<output::CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
     if (!csvFormat)
         return exitFailure;
-    const std::optional<Grouping> grouping = parseGrouping(parser.value(byOption));
+    const std::optional<statistics::Grouping> grouping = statistics::parseGrouping(parser.value(byOption));
     if (!grouping)
-        return reportFailure(err, syntax.name,
-                             QCoreApplication::translate("cli", "--by \"%1\" is none of %2")
-                                 .arg(parser.value(byOption), groupingNames().join(QStringLiteral(", "))));
+        return reportFailure(
+            err, syntax.name,
+            QCoreApplication::translate("cli", "--by \"%1\" is none of %2")
+                .arg(parser.value(byOption), statistics::groupingNames().join(QStringLiteral(", "))));
     const bool csv = parser.isSet(csvOption) || excelAsked(parser);
     if (csv && parser.isSet(jsonOption))
         return reportFailure(err, syntax.name,
@@ -205,21 +210,21 @@ int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return *finished;
 
     // Each measurement is counted as it is read; only its two numbers are kept, for the medians.
-    StatisticsCollector collector(*grouping);
+    statistics::StatisticsCollector collector(*grouping);
     QStringList unreadable;
-    visitMeasurements(
+    query::visitMeasurements(
         search.directory, search.criteria,
-        [&collector](FoundMeasurement &&found) { collector.add(factsOf(found)); }, &unreadable,
-        readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
+        [&collector](query::FoundMeasurement &&found) { collector.add(statistics::factsOf(found)); },
+        &unreadable, readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
     reportSkippedFiles(err, syntax.name, search.directory, unreadable);
-    const QVector<GroupStatistics> groups = collector.groups();
+    const QVector<statistics::GroupStatistics> groups = collector.groups();
     // Named only in the table: JSON keeps the total apart, and CSV leaves it out.
-    const GroupStatistics total = collector.total(QCoreApplication::translate("cli", "all"));
+    const statistics::GroupStatistics total = collector.total(QCoreApplication::translate("cli", "all"));
 
     const QString groupName = parser.value(byOption);
     if (parser.isSet(jsonOption)) {
         QJsonArray list;
-        for (const GroupStatistics &g : groups) {
+        for (const statistics::GroupStatistics &g : groups) {
             QJsonObject group = groupJson(g);
             group.insert(QStringLiteral("group"), g.group);
             list.append(group);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/archivefolder.h"
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
-#include "language.h"
+#include "language/language.h"
+#include "language/systemtext.h"
 #include "measurementcommands.h"
 
 #include "archive/archivelisting.h"
@@ -187,8 +189,9 @@ private:
         const QString path = pathOf(fileName);
         const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
         if (read && !read->findings.documentNotParsed) {
-            const FoundMeasurement found{fileName, archive::technologyOfFile(fileName),
-                                         archive::momentOfFile(fileName), measurement::digestOf(*read)};
+            const query::FoundMeasurement found{fileName, archive::technologyOfFile(fileName),
+                                                archive::momentOfFile(fileName),
+                                                measurement::digestOf(*read)};
             out << (json ? QString::fromUtf8(QJsonDocument(foundJson(found)).toJson(QJsonDocument::Compact))
                          : foundLine(found))
                 << '\n';
@@ -201,12 +204,12 @@ private:
             // A station may open its file long before it writes the recording: the file stays watched,
             // and is printed once it parses, however late.
             namedIncomplete.insert(fileName);
-            const QString reason = read ? unparsedReason(read->findings) : unreadableReason(path);
+            const QString reason = read ? unparsedReason(read->findings) : language::unreadableReason(path);
             reportFailure(err, command,
                           QCoreApplication::translate("cli", "%1: incomplete: not a measurement after %2 s "
                                                              "without a change: %3; still watched")
                               .arg(directory + QLatin1Char('/') + archive::displayName(fileName),
-                                   localNumbers(QString::number(quietMsecs / 1000.0)), reason));
+                                   language::localNumbers(QString::number(quietMsecs / 1000.0)), reason));
         }
     }
 
@@ -271,7 +274,7 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                      .arg(longestQuietSeconds));
     }
     const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = unlistableFolderReason(directory);
+    const QString reason = archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 

@@ -29,7 +29,7 @@ set(STEEL_IMAGES
     "${PROJECT_SOURCE_DIR}/images/refresh-32.png"
     "${PROJECT_SOURCE_DIR}/images/unnamed.png")
 
-target_compile_definitions(steelcli PRIVATE STEEL_VERSION="${PROJECT_VERSION}")
+target_compile_definitions(cli PRIVATE STEEL_VERSION="${PROJECT_VERSION}")
 # The viewer names its desktop entry, which lets a Wayland dock match the window to its launcher.
 target_compile_definitions(steel-viewer PRIVATE STEEL_APP_ID="${STEEL_APP_ID}")
 
@@ -37,7 +37,7 @@ target_compile_definitions(steel-viewer PRIVATE STEEL_APP_ID="${STEEL_APP_ID}")
 # it is installed or unpacked. The build tree gets the same layout, which lets build/app/steel-viewer
 # find the project's images.
 file(RELATIVE_PATH steelImagesFromBinary "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_DATADIR}/steel-viewer")
-target_compile_definitions(steelapp PRIVATE STEEL_IMAGES_FROM_BINARY="${steelImagesFromBinary}")
+target_compile_definitions(app PRIVATE STEEL_IMAGES_FROM_BINARY="${steelImagesFromBinary}")
 get_target_property(steelViewerDir steel-viewer BINARY_DIR)
 set(steelBuildImages "")
 foreach(image IN LISTS STEEL_IMAGES)

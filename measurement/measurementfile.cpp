@@ -799,47 +799,6 @@ template <typename ReadChunk> bool collectFirstLine(QByteArray &buffer, ReadChun
 
 } // namespace
 
-QString noDataText()
-{
-    return QStringLiteral("Нет данных");
-}
-
-QString statusText(int code)
-{
-    switch (code) {
-    case 3:
-        return QStringLiteral("ОШИБКА ТП");
-    case 4:
-        return QStringLiteral("ОШИБКА ЗК");
-    case 5:
-        return QStringLiteral("НЕТ ПЛ.ТП.");
-    case 6:
-        return QStringLiteral("НЕТ ПЛ.ЗК.");
-    case 7:
-        return QStringLiteral("НЕТ ПЛ.");
-    case 8:
-        return QStringLiteral("ЕСТЬ ПЛ.");
-    case 9:
-        return QStringLiteral("ОБР. ТП.");
-    case 11:
-        return QStringLiteral("ВЫС. ЗН.");
-    case 12:
-        return QStringLiteral("НИЗ. ЗН.");
-    default:
-        return QStringLiteral("ОШИБКА");
-    }
-}
-
-bool isKnownStatusCode(int code)
-{
-    return (code >= 3 && code <= 9) || code == 11 || code == 12;
-}
-
-QString displayText(const std::optional<QString> &result)
-{
-    return result ? *result : noDataText();
-}
-
 Measurement parseMeasurement(const QByteArray &fileBytes)
 {
     const LineCut cut(fileBytes);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "statustable.h"
+
 #include "platform/filestamp.h"
 
 #include <QByteArray>
@@ -17,13 +19,6 @@ constexpr double sampleStepSeconds = 0.1;
 // A longer first line is taken for a document that does not parse, so a binary or a file without a
 // line break can neither exhaust memory nor freeze the window.
 constexpr qint64 maxFirstLineBytes = 16 * 1024 * 1024;
-
-// "Нет данных": shown for a result the file marks as missing.
-QString noDataText();
-
-// The status verdict for a status code; "ОШИБКА" for every code outside the table.
-QString statusText(int code);
-bool isKnownStatusCode(int code);
 
 // Curve sample texts that the viewer draws otherwise than a reader of the file would expect.
 enum class SampleOddity
@@ -90,9 +85,6 @@ struct Measurement : MeasurementResults
 
     ReadFindings findings;
 };
-
-// The text a value field shows for a result: the text as stored, or "Нет данных".
-QString displayText(const std::optional<QString> &result);
 
 // Decodes the bytes of a whole file (only the first line is used) into a measurement. Never fails:
 // every fault degrades to missing data.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Long list entries never make the window wider: the closed list shows them elided, with the whole
 // text as its tooltip, and the open list shows them whole.
-#include "listelision.h"
+#include "app/listelision.h"
 #include "windowfixture.h"
 
 #include <QAbstractItemView>

@@ -2,7 +2,7 @@
 // Every text of the values panel, the four column captions and the lists' entries shown whole: at
 // the window's default size and at the least size it allows, for the texts measurements bring. CTest
 // runs this suite at several screen scales (QT_SCALE_FACTOR, and a font resolution of 144 dpi).
-#include "screenscaling.h"
+#include "app/screenscaling.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

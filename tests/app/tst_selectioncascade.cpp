@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The four selection lists driven from outside: refresh, choices by hand, the path field and the
 // directory dialog, on real archive folders.
-#include "archive/cascade.h"
+#include "app/cascade.h"
 #include "windowfixture.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // What the window shows, and so prints, always belongs to what the four lists select: after every
 // step of the cascade that leaves no measurement selected, and after a load or a listing that fails,
 // the plot is drawn empty and the values panel shows its empty texts.
-#include "archive/cascade.h"
+#include "app/cascade.h"
 #include "windowfixture.h"
 
 #include <QApplication>

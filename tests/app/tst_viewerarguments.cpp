@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // steel-viewer [--follow] [FOLDER | FILE]: what the command line means, where the window starts, and
 // the program's own answers on its standard streams.
-#include "measurementselection.h"
-#include "viewerarguments.h"
+#include "app/measurementselection.h"
+#include "app/viewerarguments.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

@@ -8,7 +8,7 @@
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
 #include "archive/measurementindex.h"
-#include "archivecommands.h"
+#include "cli/archivecommands.h"
 #include "platform/filesystem.h"
 
 #include <QCryptographicHash>
@@ -113,10 +113,10 @@ void fileRow(const QString &directory, const QString &name, const platform::File
              const QByteArray &content)
 {
     const std::unique_ptr<archive::MeasurementIndex> index =
-        archive::MeasurementIndex::open(directory, cli::contentRulesVersion());
+        archive::MeasurementIndex::open(directory, measurement::contentRulesVersion());
     QVERIFY(index);
     const measurement::Measurement read = measurement::parseMeasurement(content);
-    index->store(name.toUtf8(), stamp, measurement::digestOf(read, cli::contentFindingTexts(read)));
+    index->store(name.toUtf8(), stamp, measurement::digestOf(read, measurement::contentFindingTexts(read)));
     index->finish();
 }
 
@@ -479,7 +479,7 @@ private slots:
         stamp.inode = 7;
         fileRow(dir.path(), "steel_K1-2024_01_10-08_00_00.json", stamp, measurementWithMelt("A-1"));
         const std::unique_ptr<archive::MeasurementIndex> index =
-            archive::MeasurementIndex::open(dir.path(), cli::contentRulesVersion());
+            archive::MeasurementIndex::open(dir.path(), measurement::contentRulesVersion());
         QVERIFY(index);
         archive::MeasurementIndex::Row row;
         QVERIFY(index->nextRow(&row) && row.intact);
@@ -541,8 +541,8 @@ private slots:
         QTest::qWait(150);
         archive::ArchiveReadOptions options;
         options.useIndex = useIndex;
-        options.rulesVersion = cli::contentRulesVersion();
-        options.findings = cli::contentFindingTexts;
+        options.rulesVersion = measurement::contentRulesVersion();
+        options.findings = measurement::contentFindingTexts;
         const auto removed = [](int i) { return i % 7 == 3 && i < perBatch; };
         options.wanted = [&](QStringView name) {
             const int i = int(names.indexOf(name.toString()));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "clitestsupport.h"
 
-#include "archivestatistics.h"
+#include "statistics/archivestatistics.h"
 
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
@@ -701,7 +701,7 @@ private slots:
         QTest::newRow("stats --excel: byte-order mark, CRLF")
             << QStringList{QStringLiteral("stats"), QStringLiteral("ODD")} + excel << 0
             << QStringLiteral("\uFEFFtechnology;measurements;") +
-                   cli::statusColumns().join(QLatin1Char(';')) +
+                   statistics::statusColumns().join(QLatin1Char(';')) +
                    QStringLiteral(";ok_share;temp_min;temp_median;temp_max;emf_min;emf_median;emf_max\r");
     }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "clitestsupport.h"
-#include "demoarchive.h"
+#include "demo/demoarchive.h"
 
 #include "archive/archivename.h"
 #include "measurement/measurementfile.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archivefixture.h"
 
-#include "commands.h"
+#include "cli/commands.h"
 #include "mainwindow.h"
 
 #include <QComboBox>

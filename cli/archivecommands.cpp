@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "archivecommands.h"
+
+#include "commandline.h"
+#include "commands.h"
+
+#include "archive/archivefolder.h"
+#include "archive/archivename.h"
+#include "archive/displayname.h"
+#include "archive/measurementindex.h"
+#include "language/systemtext.h"
+#include "platform/filesystem.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace cli {
+
+QCommandLineOption noIndexOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("no-index"),
+        QCoreApplication::translate("cli", "Read every file; neither use nor update the index."));
+}
+
+archive::ArchiveReading readingOptions(const QCommandLineParser &parser, QTextStream &err,
+                                       const QString &done)
+{
+    archive::ArchiveReading reading;
+    reading.useIndex = !parser.isSet(noIndexOption());
+    reading.progress = terminalProgress(err, done);
+    return reading;
+}
+
+QString indexHelpText()
+{
+    QString text =
+        QCoreApplication::translate(
+            "cli", "What was read is kept in an index, so that the next question about an unchanged\n"
+                   "or slightly changed archive reads only the files that changed (size, times, inode,\n"
+                   "device or mount differ) and the rows whose checksums no longer match; the answer\n"
+                   "is the same with or without it. The index lives in\n"
+                   "$XDG_CACHE_HOME/steel-archive/index (by default ~/.cache/steel-archive/index),\n"
+                   "one SQLite file per archive folder (by its canonical path), never in the archive:\n"
+                   "none is used when that folder lies in the archive or the index file is a symbolic\n"
+                   "link. Together the indexes may take %1 GiB, beyond which the least recently used go.\n")
+            .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024));
+    if (!platform::mountsHaveUniqueIds())
+        text += QCoreApplication::translate(
+            "cli", "This system gives no unique mount ids (Linux 6.8 and later do): another file system\n"
+                   "mounted at the same place with the same device number, times and inode numbers (a\n"
+                   "swapped read-only image) goes unseen by the index; use --no-index after such a swap.\n");
+    return text +
+           QCoreApplication::translate("cli", "--no-index reads every file and leaves the index alone.\n");
+}
+
+std::optional<int> noArchiveFilesFailure(QTextStream &err, const QString &command, const QString &directory)
+{
+    const QString nothing = archive::noArchiveFilesText(directory);
+    if (nothing.isEmpty())
+        return std::nullopt;
+    reportFailure(err, command, nothing);
+    return exitFindings;
+}
+
+void reportSkippedFiles(QTextStream &err, const QString &command, const QString &directory,
+                        const QStringList &fileNames)
+{
+    for (const QString &fileName : fileNames) {
+        const QString path = directory + QLatin1Char('/') + fileName;
+        err << "steel-archive " << command << ": "
+            << QCoreApplication::translate("cli", "%1: %2; skipped")
+                   .arg(directory + QLatin1Char('/') + archive::displayName(fileName),
+                        language::unreadableReason(path))
+            << '\n';
+    }
+    err.flush();
+}
+
+QString foundLine(const query::FoundMeasurement &found)
+{
+    const measurement::MeasurementDigest &m = found.digest;
+    // One record on one line that cannot steer a terminal, whatever the name or the file holds; JSON
+    // and CSV keep the exact texts.
+    return QStringList{archive::momentDisplayText(found.moment.date, found.moment.time),
+                       archive::displayName(found.technology),
+                       archive::displayName(measurement::displayText(m.smelt)),
+                       archive::displayName(measurement::displayText(m.temperatureText)),
+                       archive::displayName(measurement::statusDisplayText(m.status)),
+                       archive::displayName(found.fileName)}
+        .join(QLatin1Char('\t'));
+}
+
+QJsonObject foundJson(const query::FoundMeasurement &found)
+{
+    const measurement::MeasurementDigest &m = found.digest;
+    return QJsonObject{
+        {QStringLiteral("file"), found.fileName},
+        {QStringLiteral("moment"), found.moment.isValid()
+                                       ? archive::momentDisplayText(found.moment.date, found.moment.time)
+                                       : QString()},
+        {QStringLiteral("technology"), found.technology},
+        {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
+        {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
+        {QStringLiteral("emf"), measurement::displayText(m.emfText)},
+        {QStringLiteral("status"), measurement::statusDisplayText(m.status)},
+        {QStringLiteral("statusCode"),
+         m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}};
+}
+} // namespace cli

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "language/language.h"
+
+#include "platform/messages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
+#include <QTranslator>
+
+#include <memory>
+#include <vector>
+
+// The translations are a resource of this static library: named here, so that the linker keeps it.
+static void initTranslationResource()
+{
+    Q_INIT_RESOURCE(translations);
+}
+
+namespace language {
+
+namespace {
+
+Language chosen = Language::english;
+
+bool russianLocale()
+{
+    for (const char *variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            return value.startsWith(QLatin1String("ru_")) || value == QLatin1String("ru");
+    }
+    // A system without these variables (Windows) says its language itself.
+    return QLocale::system().language() == QLocale::Russian;
+}
+
+} // namespace
+
+void useLocaleLanguage()
+{
+    // The system's reasons in our lines speak the language of the lines around them.
+    if (!russianLocale()) {
+        platform::useEnglishSystemMessages();
+        return;
+    }
+    initTranslationResource();
+    // One translation file per part of the program, all built in: each is installed.
+    static std::vector<std::unique_ptr<QTranslator>> translators;
+    const QDir folder(QStringLiteral(":/i18n"));
+    for (const QString &name : folder.entryList({QStringLiteral("*_ru.qm")}, QDir::Files, QDir::Name)) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(folder.filePath(name)) && QCoreApplication::installTranslator(translator.get()))
+            translators.push_back(std::move(translator));
+    }
+    if (!translators.empty())
+        chosen = Language::russian;
+    else
+        platform::useEnglishSystemMessages();
+}
+
+QString localNumbers(const QString &text)
+{
+    static const QRegularExpression decimalPoint(QStringLiteral("(?<=[0-9])\\.(?=[0-9])"));
+    return chosen == Language::russian ? QString(text).replace(decimalPoint, QStringLiteral(",")) : text;
+}
+
+QLocale numberLocale()
+{
+    QLocale locale = chosen == Language::russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+} // namespace language

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+namespace language {
+
+// The language of steel-archive's own texts: Russian under a ru_* locale, English otherwise. English
+// is the texts as written in the code; Russian comes from the translation built into the program.
+// The archive's texts (verdicts, melt numbers) are shown as they are in either.
+enum class Language
+{
+    english,
+    russian,
+};
+
+// Chooses the language by the locale of messages (LC_ALL, then LC_MESSAGES, then LANG; the system's
+// language where none is set) and installs its translation. Until it is called the language is English, which
+// the tests, running the commands in this process, rely on.
+void useLocaleLanguage();
+
+// A text with numbers in C notation ("78.6 %") as a reader of the current language writes it
+// ("78,6 %" in Russian): each point between two digits becomes the language's decimal separator.
+QString localNumbers(const QString &text);
+// The locale whose number format the report's chart axes follow.
+QLocale numberLocale();
+
+} // namespace language

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "plot/plotsteps.h"
+
+#include <qcustomplot.h>
+
+#include <QColor>
+#include <QFont>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace plot {
+
+namespace {
+
+const QColor temperatureColour(232, 76, 61);
+const QColor emfColour(43, 62, 76);
+
+// Wider ranges would hide every detail of a real curve; narrower ones would only magnify noise.
+constexpr double widestValueRange = 199999.0;
+constexpr double narrowestValueRange = 0.1;
+constexpr double rangeWidening = 1.2;
+
+QFont axisFont()
+{
+    return QFont(QStringLiteral("Open Sans"), 10, -1, false);
+}
+
+QPen curvePen(const QColor &colour)
+{
+    return QPen(QBrush(colour, Qt::SolidPattern), 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+}
+
+void addCurve(QCustomPlot *plot, QCPAxis *keyAxis, QCPAxis *valueAxis, const QVector<double> &keys,
+              const QVector<double> &values, const QColor &colour)
+{
+    plot->addGraph(keyAxis, valueAxis);
+    plot->graph()->setData(keys, values, false);
+    plot->graph()->setPen(curvePen(colour));
+}
+
+bool hasFiniteSample(const QVector<double> &values)
+{
+    return std::any_of(values.cbegin(), values.cend(), [](double v) { return std::isfinite(v); });
+}
+
+// The zero line stays in view, but the range is only ever extended to reach it: moving the lower
+// bound to zero would push an entirely negative curve (an oxygen probe's EMF) off the plot.
+void includeZero(QCPAxis *axis)
+{
+    const QCPRange range = axis->range();
+    axis->setRange(std::min(range.lower, 0.0), std::max(range.upper, 0.0));
+}
+
+// 1.2 times as wide about the unchanged centre. Done with setRange rather than setScaleRatio against
+// the axis itself: that call divides by the axis rect's pixel height, which is zero until the plot
+// has been laid out, and the first measurement is drawn before the window is shown.
+void widenRange(QCPAxis *axis)
+{
+    const QCPRange range = axis->range();
+    axis->setRange(range.center(), range.size() * rangeWidening, Qt::AlignCenter);
+}
+
+void boundRangeWidth(QCPAxis *axis)
+{
+    const double lower = axis->range().lower;
+    const double upper = axis->range().upper;
+    const double centre = (lower + upper) * 0.5;
+    const double width = upper - lower;
+    if (width > widestValueRange)
+        axis->setRange(centre, widestValueRange, Qt::AlignCenter);
+    else if (width < narrowestValueRange)
+        axis->setRange(centre, narrowestValueRange, Qt::AlignCenter);
+}
+
+} // namespace
+
+void clearPlot(QCustomPlot *plot)
+{
+    plot->clearGraphs();
+}
+
+void configureAxes(QCustomPlot *plot)
+{
+    const QFont font = axisFont();
+    plot->xAxis->setTickLabelFont(font);
+    plot->yAxis->setTickLabelFont(font);
+    plot->yAxis2->setTickLabelFont(font);
+    plot->xAxis->setLabelFont(font);
+    plot->yAxis->setLabelFont(font);
+    plot->yAxis2->setLabelFont(font);
+    plot->yAxis->setLabelColor(temperatureColour);
+    plot->yAxis2->setLabelColor(emfColour);
+    plot->xAxis->setLabel(QStringLiteral("ВРЕМЯ, сек."));
+    plot->yAxis->setLabel(QStringLiteral("ТЕМПЕРАТУРА, \u00B0C"));
+    plot->yAxis2->setLabel(QStringLiteral("ЭДС, мВ"));
+    plot->xAxis->ticker()->setTickStepStrategy(QCPAxisTicker::tssMeetTickCount);
+}
+
+void resetPlot(QCustomPlot *plot)
+{
+    plot->clearGraphs();
+    plot->yAxis2->setVisible(false);
+    plot->yAxis2->setTickLabels(false);
+}
+
+void activateRightAxis(QCustomPlot *plot)
+{
+    plot->yAxis2->setVisible(true);
+    plot->yAxis2->setTickLabels(true);
+}
+
+void displayCurves(QCustomPlot *plot, QVector<double> &timeKeys, const QVector<double> &tempValues,
+                   const QVector<double> &emfValues)
+{
+    const int count = std::max(tempValues.size(), emfValues.size());
+    timeKeys.clear();
+    timeKeys.reserve(count);
+    for (int i = 0; i < count; ++i)
+        timeKeys.append(double(i) * 0.1);
+
+    plot->clearItems();
+    plot->clearGraphs();
+    addCurve(plot, nullptr, nullptr, timeKeys, tempValues, temperatureColour);
+    addCurve(plot, plot->xAxis, plot->yAxis2, timeKeys, emfValues, emfColour);
+
+    plot->rescaleAxes(true);
+    // An axis without a single finite sample keeps its range untouched, so that loading a file with
+    // no usable curve again and again does not keep widening the empty axis.
+    const bool temperatureDrawn = hasFiniteSample(tempValues);
+    const bool emfDrawn = hasFiniteSample(emfValues);
+    if (temperatureDrawn)
+        includeZero(plot->yAxis);
+    if (emfDrawn)
+        includeZero(plot->yAxis2);
+    if (temperatureDrawn)
+        widenRange(plot->yAxis);
+    if (emfDrawn)
+        widenRange(plot->yAxis2);
+    if (temperatureDrawn)
+        boundRangeWidth(plot->yAxis);
+    if (emfDrawn)
+        boundRangeWidth(plot->yAxis2);
+    plot->replot();
+}
+
+void showMeasurement(QCustomPlot *plot, const QVector<double> &tempValues, const QVector<double> &emfValues)
+{
+    clearPlot(plot);
+    configureAxes(plot);
+    activateRightAxis(plot);
+    QVector<double> timeKeys;
+    displayCurves(plot, timeKeys, tempValues, emfValues);
+}
+
+} // namespace plot

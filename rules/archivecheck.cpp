@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "archivecheck.h"
+
+#include "filetimes.h"
+#include "namerules.h"
+
+#include "archive/archivefolder.h"
+#include "archive/archivelisting.h"
+#include "archive/archivename.h"
+#include "archive/archivescans.h"
+#include "language/systemtext.h"
+#include "measurement/contentfindings.h"
+#include "platform/filesystem.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QMap>
+
+#include <algorithm>
+
+namespace rules {
+
+namespace {
+
+QString unreadableFinding(const QString &path)
+{
+    return measurement::storedFinding(
+        measurement::finding(QT_TRANSLATE_NOOP("cli", "cannot be read (%1): the viewer shows nothing for it"),
+                             {language::unreadableReason(path)}));
+}
+
+// Files that the lists of another technology lead to as well: the scans' patterns ignore letter case,
+// so K1 and k1 see each other's files. Asked of the patterns themselves, so that the answer follows
+// the scans whatever rules they apply. A file that follows the grammar begins with "steel_" + its
+// technology + "-", which is all a technology's pattern looks at: if one file of a technology
+// strays into another's lists, all of them do, and the first by name stands for them.
+QVector<Finding> crossTechnologyFindings(const QMap<QString, QString> &firstFileOfTechnology)
+{
+    QVector<Finding> findings;
+    for (auto listed = firstFileOfTechnology.cbegin(); listed != firstFileOfTechnology.cend(); ++listed) {
+        if (listed.key().isEmpty())
+            continue;
+        const archive::WildcardPattern pattern(archive::yearMonthPattern(listed.key()));
+        for (auto other = firstFileOfTechnology.cbegin(); other != firstFileOfTechnology.cend(); ++other) {
+            if (other.key() != listed.key() && pattern.matches(other.value()))
+                findings.append({other.value(),
+                                 QCoreApplication::translate("cli", "the lists of technology \"%1\" also "
+                                                                    "lead to this file of technology \"%2\" "
+                                                                    "(and maybe others of it)")
+                                     .arg(listed.key(), other.key())});
+        }
+    }
+    return findings;
+}
+
+} // namespace
+
+CheckReport checkArchive(const QString &directory, const archive::ArchiveReading &reading)
+{
+    archive::ArchiveReadOptions options;
+    options.useIndex = reading.useIndex;
+    options.progress = reading.progress;
+    const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
+
+    CheckReport report;
+    QMap<QString, QString> firstFileOfTechnology;
+    FileTimeSummary fileTimes;
+    // Files sharing a base name B all begin with "B." and so come one after the other in name order:
+    // each group is complete when a file of another base name arrives.
+    // The name rules are worked out once per name, when the file arrives.
+    struct Pending
+    {
+        QString fileName;
+        QStringList contentFindings;
+        bool undecodable;
+        bool grammatical;
+        bool noTechnology;
+    };
+    QVector<Pending> group;
+    // The same content finding recurs in file after file (a status the table lacks, say): each is
+    // made into its text once and that one text shared, which keeps a million findings small.
+    QHash<QString, QString> findingTexts;
+    const auto sharedFindingText = [&findingTexts](const QString &stored) {
+        auto known = findingTexts.constFind(stored);
+        if (known != findingTexts.constEnd())
+            return known.value();
+        const QString text = measurement::findingText(stored);
+        if (findingTexts.size() < 100000)
+            findingTexts.insert(stored, text);
+        return text;
+    };
+    const auto finishGroup = [&]() {
+        for (const Pending &file : qAsConst(group)) {
+            const QString problem = file.undecodable   ? undecodableNameProblem()
+                                    : file.grammatical ? QString()
+                                                       : nameProblem(file.fileName);
+            if (!problem.isEmpty())
+                report.findings.append({file.fileName, problem});
+            else if (file.noTechnology)
+                report.findings.append({file.fileName, QCoreApplication::translate(
+                                                           "cli", "the technology is empty: the viewer "
+                                                                  "lists an empty entry that leads to no "
+                                                                  "measurement")});
+            if (group.size() > 1) {
+                QStringList others;
+                for (const Pending &twin : qAsConst(group)) {
+                    if (twin.fileName != file.fileName)
+                        others.append(twin.fileName);
+                }
+                std::sort(others.begin(), others.end());
+                report.findings.append(
+                    {file.fileName, QCoreApplication::translate("cli", "shares its base name with %1: the "
+                                                                       "viewer shows the same time once per "
+                                                                       "file and opens only %2")
+                                        .arg(others.join(QStringLiteral(", ")),
+                                             archive::baseNameOf(file.fileName) + QStringLiteral(".json"))});
+            }
+            for (const QString &reason : file.contentFindings)
+                report.findings.append({file.fileName, sharedFindingText(reason)});
+        }
+        group.clear();
+    };
+    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
+        ++report.filesChecked;
+        if (!group.isEmpty() &&
+            archive::baseNameView(group.constFirst().fileName) != archive::baseNameView(file.fileName))
+            finishGroup();
+        if (file.undecodableName)
+            report.undecodableNames.insert(file.fileName);
+        const QString technology = archive::technologyOfFile(file.fileName);
+        const archive::Moment moment = archive::momentOfFile(file.fileName);
+        const bool grammatical = followsGrammar(file.fileName, technology, moment);
+        group.append(
+            {file.fileName,
+             file.digest
+                 ? file.digest->findings
+                 : QStringList{unreadableFinding(
+                       folder + QLatin1Char('/') +
+                       (file.undecodableName ? platform::decodeFileName(file.encodedName) : file.fileName))},
+             file.undecodableName, grammatical, technology.isEmpty()});
+        if (grammatical) {
+            auto first = firstFileOfTechnology.find(technology);
+            if (first == firstFileOfTechnology.end())
+                firstFileOfTechnology.insert(technology, file.fileName);
+            else if (file.fileName < first.value())
+                first.value() = file.fileName;
+        }
+        fileTimes.add(file.fileName, moment, file.stamp.modifiedMsecs());
+    });
+    finishGroup();
+    report.findings += crossTechnologyFindings(firstFileOfTechnology);
+    if (const std::optional<Finding> times = fileTimes.finding())
+        report.findings.append(*times);
+    std::stable_sort(report.findings.begin(), report.findings.end(),
+                     [](const Finding &a, const Finding &b) { return a.fileName < b.fileName; });
+    return report;
+}
+} // namespace rules
