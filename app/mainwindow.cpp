@@ -9,6 +9,7 @@
 #include "archive/archivefolder.h"
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
+#include "archive/sharedlisting.h"
 #include "measurement/measurementfile.h"
 #include "plot/plotsteps.h"
 #include "plot/valuespanel.h"
@@ -121,6 +122,8 @@ void MainWindow::on_refreshButton_clicked()
     cascade::resetLists({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
     if (folderMark->check(archiveDir) != app::FolderProblem::none)
         return;
+    // The four scans below, nested in the lists' slots, read the folder once between them.
+    const archive::SharedListing listing(archiveDir);
     const archive::TechnologyScan scan = archive::scanTechnologies(archiveDir);
     if (!scan.listedAnyFile)
         return;

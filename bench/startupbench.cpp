@@ -4,7 +4,7 @@
 // holds many files, next to the same with an empty archive and next to the least the system must do
 // to list those files. Prints figures only.
 //
-//   startupbench [--runs N] [--dir PARENT] [SIZE...]      (default size 100000)
+//   startupbench [--runs N] [--dir PARENT] [--keep FOLDER] [SIZE...]      (default size 100000)
 //
 // The viewer itself has no options, so each start is a child copy of this program run with --child:
 // it does what the viewer's main() does and quits as soon as the plot is first painted. The child
@@ -151,7 +151,7 @@ int runParent(int argc, char **argv)
     const std::optional<bench::Options> options =
         bench::parseOptions(app.arguments().mid(1), {100000}, QDir::tempPath());
     if (!options) {
-        out << "usage: startupbench [--runs N] [--dir PARENT] [SIZE...]\n";
+        out << "usage: startupbench [--runs N] [--dir PARENT] [--keep FOLDER] [SIZE...]\n";
         return 2;
     }
     const QList<int> &sizes = options->sizes;
@@ -176,12 +176,12 @@ int runParent(int argc, char **argv)
     out.flush();
 
     for (int size : qAsConst(sizes)) {
-        const QString place = root.path() + QStringLiteral("/files-%1").arg(size);
-        const QString directory = place + QStringLiteral("/archive");
-        if (!QDir().mkpath(directory) || !bench::createArchive(directory, size)) {
-            out << "cannot create " << size << " files under " << place << "\n";
+        const QString place = bench::preparedPlace(*options, root.path(), size);
+        if (place.isEmpty()) {
+            out << "cannot create " << size << " files under " << root.path() << "\n";
             return 1;
         }
+        const QString directory = place + QStringLiteral("/archive");
         const bench::RefreshChoice choice = bench::refresh(directory);
         const QStringList patterns = bench::refreshPatterns(choice);
         const QByteArray nativeDirectory = QFile::encodeName(directory);
@@ -233,7 +233,8 @@ int runParent(int argc, char **argv)
                      "%s, day %s, %d times\n",
                      size, median(fullPaint), median(emptyPaint), qPrintable(choice.technology),
                      qPrintable(choice.yearMonth), qPrintable(choice.day), choice.times);
-        QDir(place).removeRecursively();
+        if (options->keep.isEmpty())
+            QDir(place).removeRecursively();
     }
     return 0;
 #endif
