@@ -4,21 +4,17 @@
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
+#include "archive/indexrecord.h"
+#include "archive/indexthreads.h"
+#include "archive/listedfiles.h"
 #include "archive/measurementindex.h"
 #include "platform/filesystem.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QTextCodec>
-#include <QtEndian>
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
-#include <mutex>
-#include <thread>
+#include <memory>
 #include <vector>
 
 namespace archive {
@@ -29,153 +25,6 @@ namespace {
 
 // Files read between two hand-overs: enough to keep every core busy, few enough to bound memory.
 constexpr int batchSize = 2048;
-
-// Every listed name back to back as UTF-8: a million names fit in a few dozen MB. Names are kept in
-// the listing's order and reached in name order through a permutation, so that the names can be
-// looked at in the listing's order while the permutation is being sorted.
-class ListedNames
-{
-public:
-    // `undecodable`: the name's own bytes when the file-name encoding cannot decode them.
-    void add(QStringView name, const QByteArray &undecodable)
-    {
-        const QByteArray bytes = undecodable.isEmpty() ? name.toUtf8() : undecodable;
-        entries.push_back({int(arena.size()), int(bytes.size()), !undecodable.isEmpty()});
-        arena.append(bytes);
-    }
-
-    void sortByName()
-    {
-        order.resize(entries.size());
-        for (size_t k = 0; k < order.size(); ++k)
-            order[k] = int(k);
-        std::sort(order.begin(), order.end(), [this](int a, int b) {
-            const Entry &x = entries[size_t(a)];
-            const Entry &y = entries[size_t(b)];
-            const int common = std::min(x.length, y.length);
-            const int byBytes =
-                std::memcmp(arena.constData() + x.offset, arena.constData() + y.offset, size_t(common));
-            return byBytes != 0 ? byBytes < 0 : x.length < y.length;
-        });
-    }
-
-    int size() const { return int(entries.size()); }
-
-    // The place in the listing of the name that comes `i`-th in name order.
-    int listed(int i) const { return order[size_t(i)]; }
-
-    // By place in name order.
-    QByteArray bytes(int i) const { return bytesListed(listed(i)); }
-    bool undecodable(int i) const { return entries[size_t(listed(i))].undecodable; }
-    // A name no text can hold is named by its escaped bytes.
-    QString name(int i) const { return nameListed(listed(i)); }
-    QByteArray encodedName(int i) const { return encodedNameListed(listed(i)); }
-
-    // By place in the listing; usable before the names are sorted.
-    QByteArray encodedNameListed(int e) const
-    {
-        static const bool utf8Names = QTextCodec::codecForLocale()->mibEnum() == 106;
-        return entries[size_t(e)].undecodable || utf8Names ? bytesListed(e)
-                                                           : platform::encodeFileName(nameListed(e));
-    }
-
-private:
-    QByteArray bytesListed(int e) const
-    {
-        return QByteArray::fromRawData(arena.constData() + entries[size_t(e)].offset,
-                                       entries[size_t(e)].length);
-    }
-    QString nameListed(int e) const
-    {
-        return entries[size_t(e)].undecodable ? displayName(bytesListed(e))
-                                              : QString::fromUtf8(bytesListed(e));
-    }
-
-    struct Entry
-    {
-        int offset;
-        int length;
-        bool undecodable;
-    };
-    QByteArray arena;
-    std::vector<Entry> entries;
-    std::vector<int> order;
-};
-
-// The stamps of every listed file, taken in the listing's order on all cores while the names are
-// sorted: what a run with a filled index compares its rows with. A run whose index is empty takes
-// each stamp where it opens the file instead, and needs none of these.
-class ListedStamps
-{
-public:
-    void start(const ListedNames &names, const QByteArray &encodedFolder)
-    {
-        stamps.assign(size_t(names.size()), Packed());
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        for (unsigned t = 0; t < cores; ++t)
-            workers.emplace_back([this, &names, encodedFolder] {
-                constexpr int chunk = 256;
-                for (int first = next.fetch_add(chunk); first < names.size(); first = next.fetch_add(chunk)) {
-                    const int last = std::min(first + chunk, names.size());
-                    for (int e = first; e < last; ++e) {
-                        const std::optional<FileStamp> stamp =
-                            platform::regularFileStamp(encodedFolder + names.encodedNameListed(e));
-                        if (stamp)
-                            stamps[size_t(e)] = Packed(*stamp);
-                    }
-                }
-            });
-    }
-    void finish()
-    {
-        for (std::thread &worker : workers)
-            worker.join();
-        workers.clear();
-    }
-    ~ListedStamps() { finish(); }
-    bool taken() const { return !stamps.empty(); }
-    // By place in the listing; std::nullopt for a file that was no longer a regular file.
-    std::optional<FileStamp> at(int e) const { return stamps[size_t(e)].unpacked(); }
-
-private:
-    // A stamp in 56 bytes instead of 72: a million of them are held at once.
-    struct Packed
-    {
-        Packed() = default;
-        explicit Packed(const FileStamp &s)
-            : size(s.size), modifiedSeconds(s.modifiedSeconds), changedSeconds(s.changedSeconds),
-              inode(s.inode), device(s.device), mount(s.mount),
-              modifiedNanoseconds(qint32(s.modifiedNanoseconds)),
-              changedNanoseconds(qint32(s.changedNanoseconds))
-        {}
-        std::optional<FileStamp> unpacked() const
-        {
-            if (size < 0)
-                return std::nullopt;
-            FileStamp s;
-            s.size = size;
-            s.modifiedSeconds = modifiedSeconds;
-            s.modifiedNanoseconds = modifiedNanoseconds;
-            s.changedSeconds = changedSeconds;
-            s.changedNanoseconds = changedNanoseconds;
-            s.inode = inode;
-            s.device = device;
-            s.mount = mount;
-            return s;
-        }
-        qint64 size = -1; // -1: not a regular file
-        qint64 modifiedSeconds = 0;
-        qint64 changedSeconds = 0;
-        quint64 inode = 0;
-        quint64 device = 0;
-        quint64 mount = 0;
-        qint32 modifiedNanoseconds = 0; // below 10^9
-        qint32 changedNanoseconds = 0;
-    };
-    std::vector<Packed> stamps;
-    std::atomic<int> next{0};
-    std::vector<std::thread> workers;
-};
 
 int compareBytes(const MeasurementIndex::Row &row, const QByteArray &name)
 {
@@ -199,235 +48,234 @@ struct Slot
     measurement::MeasurementDigest digest;
 };
 
-// The files of one batch being read on all cores in the background, while the caller hands over the
-// batch before it: reading never waits for the visitor or the index, nor they for reading.
-class BackgroundReading
+// One reading of a whole folder: its listing merged with the index's rows, batch by batch. A batch is
+// prepared (what the index knows of its files is taken, the others are named for reading), read on
+// all cores in the background while the batch before it is handed over to the visitor, and handed
+// over in name order, with what was read going to the index on a thread of its own.
+class FolderReading
 {
 public:
-    void start(std::vector<Slot *> work, std::function<void(Slot &)> job)
-    {
-        work_ = std::move(work);
-        read = std::move(job);
-        next = 0;
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        const size_t threads = std::min<size_t>(cores, work_.size());
-        for (size_t t = 0; t < threads; ++t)
-            workers.emplace_back([this] {
-                for (size_t i = next++; i < work_.size(); i = next++)
-                    read(*work_[i]);
-            });
-    }
-    void finish()
-    {
-        for (std::thread &worker : workers)
-            worker.join();
-        workers.clear();
-    }
-    ~BackgroundReading() { finish(); }
+    FolderReading(const QString &directory, const ArchiveReadOptions &options,
+                  const std::function<void(const ArchiveFile &file)> &visit);
+
+    // Lists the folder and takes the stamps the index's rows are compared with; false if the folder
+    // could not be listed.
+    bool list();
+    // Reads and hands over every listed file, then brings the index up to date.
+    void readAll();
 
 private:
-    std::vector<Slot *> work_;
-    std::function<void(Slot &)> read;
-    std::atomic<size_t> next{0};
-    std::vector<std::thread> workers;
+    std::vector<Slot *> prepare(std::vector<Slot> &batch, int first);
+    void read(Slot &slot) const;
+    bool takeFromIndex(Slot &slot) const;
+    void readFile(Slot &slot) const;
+    void handOver(std::vector<Slot> &batch);
+    void finishIndex();
+
+    QByteArray path(const Slot &slot) const { return encodedFolder + listed.encodedName(slot.index); }
+
+    const ArchiveReadOptions &options;
+    const std::function<void(const ArchiveFile &file)> &visit;
+    // Files changed after this are read but not filed: see indexSettleMilliseconds().
+    const qint64 settledBeforeNs;
+    const QString directory;
+    const QString folder;
+    const QByteArray encodedFolder;
+    // Only a name-filtered run misses files: it must not forget rows of the files it did not list.
+    const bool listedAll;
+    std::unique_ptr<MeasurementIndex> index;
+    RowFeed rows;
+    ListedNames listed;
+    ListedStamps stamps;
+    MeasurementIndex::Row row;
+    bool haveRow = false;
+    IndexWriting writes;
 };
 
-// The index's rows, stepped over and checksummed on a thread of their own a bounded stretch ahead
-// of the merge with the listing: a warm run reads rows while the folder is listed and while it hands
-// over the files before them. Rows travel as their bytes, a chunk of them in one buffer; their records
-// are read by the readers, on all cores.
-class RowFeed
-{
-public:
-    explicit RowFeed(MeasurementIndex *index) : index(index)
-    {
-        if (index)
-            worker = std::thread([this] { produce(); });
-    }
-    ~RowFeed() { stop(); }
+FolderReading::FolderReading(const QString &directory, const ArchiveReadOptions &options,
+                             const std::function<void(const ArchiveFile &file)> &visit)
+    : options(options), visit(visit),
+      settledBeforeNs(QDateTime::currentMSecsSinceEpoch() * 1000000 - indexSettleMilliseconds() * 1000000),
+      directory(directory), folder(directory.isEmpty() ? QStringLiteral(".") : directory),
+      encodedFolder(platform::encodeFileName(folder) + '/'), listedAll(!options.wanted),
+      // The index is opened and its rows decoded while the folder is listed, which is mostly the
+      // system's work: the merge then finds a good stretch of them ready.
+      index(options.useIndex ? MeasurementIndex::open(folder, options.rulesVersion) : nullptr),
+      rows(index.get()), writes(index.get())
+{}
 
-    // The next row; its name and record stay valid until the following call.
-    bool next(MeasurementIndex::Row *row)
-    {
-        if (taken == current.rows.size()) {
-            current = Chunk();
-            taken = 0;
-            std::unique_lock<std::mutex> lock(mutex);
-            filled.wait(lock, [this] { return !chunks.empty() || ended; });
-            if (chunks.empty())
-                return false;
-            current = std::move(chunks.front());
-            chunks.pop_front();
-            emptied.notify_one();
+bool FolderReading::list()
+{
+    const bool listable = forEachArchiveFileName(
+        directory, technologyPattern(), [&](QStringView name, const QByteArray &undecodable) {
+            if (undecodable.isEmpty() ? (!options.wanted || options.wanted(name))
+                                      : (!options.wanted || options.wanted(displayName(undecodable))))
+                listed.add(name, undecodable);
+        });
+    if (!listable)
+        return false;
+    // An index with rows: the files' stamps are taken on every core while the names are sorted.
+    haveRow = index && rows.next(&row);
+    if (haveRow)
+        stamps.start(listed, encodedFolder);
+    listed.sortByName();
+    stamps.finish();
+    return true;
+}
+
+// Takes what the index knows for the batch's files and names the ones to read.
+std::vector<Slot *> FolderReading::prepare(std::vector<Slot> &batch, int first)
+{
+    const int count = std::min(batchSize, listed.size() - first);
+    // The slots are reused: the readers let go of what they held.
+    batch.resize(size_t(count));
+    std::vector<Slot *> toRead;
+    for (int k = 0; k < count; ++k) {
+        Slot &slot = batch[size_t(k)];
+        slot.index = first + k;
+        slot.indexed = slot.known = false;
+        slot.record.clear();
+        const QByteArray name = listed.bytes(slot.index);
+        // Rows before this name belong to files that are gone.
+        while (haveRow && compareBytes(row, name) < 0) {
+            if (listedAll)
+                writes.forget(QByteArray(row.name, row.nameSize));
+            haveRow = rows.next(&row);
         }
-        const Chunk::Place &place = current.rows[taken++];
-        const char *bytes = current.bytes.data();
-        *row = {bytes + place.name, place.nameSize, bytes + place.record, place.recordSize, place.intact};
+        if (haveRow && compareBytes(row, name) == 0) {
+            // Whether the row still holds is decided where the file is looked at.
+            slot.indexed = true;
+            if (row.intact) {
+                slot.known = true;
+                slot.record.assign(row.record, size_t(row.recordSize));
+            }
+            haveRow = rows.next(&row);
+        }
+        toRead.push_back(&slot);
+    }
+    return toRead;
+}
+
+// Runs on all cores: every status call and every read happens here, none in the listing.
+void FolderReading::read(Slot &slot) const
+{
+    // What the slot held in the batch before is let go here, on the thread that made most of it.
+    slot.stale = slot.read = slot.gone = slot.fileable = false;
+    slot.stamp = FileStamp();
+    slot.digest = measurement::MeasurementDigest();
+    if (slot.indexed && takeFromIndex(slot))
+        return;
+    readFile(slot);
+}
+
+// A file the index has a row of: true if the row holds for it (or the file is gone), false if the
+// file must be read.
+bool FolderReading::takeFromIndex(Slot &slot) const
+{
+    const std::optional<FileStamp> now =
+        stamps.taken() ? stamps.at(listed.listed(slot.index)) : platform::regularFileStamp(path(slot));
+    if (!now) {
+        slot.gone = true;
         return true;
     }
-
-    // No row is read after this: the index may be finished.
-    void stop()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            stopping = true;
-        }
-        emptied.notify_all();
-        if (worker.joinable())
-            worker.join();
+    FileStamp indexed;
+    const char *record = slot.record.data();
+    const int size = int(slot.record.size());
+    if (slot.known && readIndexRecord(record, size, &indexed) && *now == indexed &&
+        readIndexRecord(record, size, &indexed, &slot.digest)) {
+        slot.stamp = *now;
+        slot.read = true;
+        return true;
     }
+    slot.known = false;
+    slot.stale = true;
+    slot.digest = measurement::MeasurementDigest();
+    return false;
+}
 
-private:
-    struct Chunk
-    {
-        struct Place
-        {
-            int name;
-            int nameSize;
-            int record;
-            int recordSize;
-            bool intact;
-        };
-        std::string bytes;
-        std::vector<Place> rows;
-    };
-    // Up to 16k rows ahead (a few MB): stepping over rows is quick enough to keep ahead of the
-    // merge without a long stretch held in memory.
-    static constexpr size_t chunkRows = 256;
-    static constexpr size_t chunksAhead = 64;
-
-    void produce()
-    {
-        bool more = true;
-        while (more) {
-            Chunk chunk;
-            chunk.bytes.reserve(chunkRows * 320);
-            chunk.rows.reserve(chunkRows);
-            MeasurementIndex::Row row;
-            while (chunk.rows.size() < chunkRows && (more = index->nextRow(&row))) {
-                Chunk::Place place{int(chunk.bytes.size()), row.nameSize, 0, row.recordSize, row.intact};
-                chunk.bytes.append(row.name, size_t(row.nameSize));
-                place.record = int(chunk.bytes.size());
-                chunk.bytes.append(row.record, size_t(row.recordSize));
-                chunk.rows.push_back(place);
-            }
-            std::unique_lock<std::mutex> lock(mutex);
-            emptied.wait(lock, [this] { return chunks.size() < chunksAhead || stopping; });
-            if (stopping)
-                break;
-            if (!chunk.rows.empty())
-                chunks.push_back(std::move(chunk));
-            filled.notify_one();
-        }
-        std::lock_guard<std::mutex> lock(mutex);
-        ended = true;
-        filled.notify_all();
-    }
-
-    MeasurementIndex *index;
-    std::thread worker;
-    std::mutex mutex;
-    std::condition_variable filled;
-    std::condition_variable emptied;
-    std::deque<Chunk> chunks;
-    bool ended = false;
-    bool stopping = false;
-    Chunk current; // the consumer's own
-    size_t taken = 0;
-};
-
-// The changes to the index, written on a thread of their own in the order given: the hand-over of
-// the files never waits for SQLite. A bounded stretch of changes is held at a time.
-class IndexWriting
+void FolderReading::readFile(Slot &slot) const
 {
-public:
-    explicit IndexWriting(MeasurementIndex *index) : index(index)
-    {
-        if (index)
-            worker = std::thread([this] { write(); });
+    std::optional<FileStamp> atOpen;
+    const std::optional<measurement::Measurement> m = measurement::readMeasurementFile(path(slot), &atOpen);
+    if (!atOpen) {
+        // Not opened: the listing's word that it is a file stands if a status call still finds
+        // one (an unreadable file is named as such); one that is gone since is left out.
+        const std::optional<FileStamp> now = platform::regularFileStamp(path(slot));
+        slot.gone = !now;
+        slot.stamp = now.value_or(FileStamp());
+        return;
     }
-    ~IndexWriting() { finish(); }
+    slot.stamp = *atOpen;
+    if (!m)
+        return;
+    slot.read = true;
+    slot.digest = measurement::digestOf(*m, options.findings ? options.findings(*m) : QStringList());
+    // Filed under the stamp it was opened with: a change while it is read changes the stamp, and
+    // a change within the clock's resolution of the reading is kept out by the settling time.
+    const FileStamp &stamp = slot.stamp;
+    const qint64 lastChangeNs = std::max(stamp.modifiedSeconds * 1000000000 + stamp.modifiedNanoseconds,
+                                         stamp.changedSeconds * 1000000000 + stamp.changedNanoseconds);
+    slot.fileable = lastChangeNs < settledBeforeNs;
+}
 
-    void store(const QByteArray &name, const FileStamp &stamp, measurement::MeasurementDigest &&digest)
-    {
-        gathered.push_back({true, name, stamp, std::move(digest)});
-        if (gathered.size() >= chunkChanges)
-            handOver();
-    }
-    void forget(const QByteArray &name)
-    {
-        gathered.push_back({false, name, FileStamp(), measurement::MeasurementDigest()});
-        if (gathered.size() >= chunkChanges)
-            handOver();
-    }
-    // Every change given is with the index after this.
-    void finish()
-    {
-        if (!worker.joinable())
-            return;
-        handOver();
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            ending = true;
+void FolderReading::handOver(std::vector<Slot> &batch)
+{
+    for (Slot &slot : batch) {
+        if (slot.gone) {
+            if (index && slot.indexed && !listed.undecodable(slot.index))
+                writes.forget(listed.bytes(slot.index));
+            continue;
         }
-        changed.notify_all();
-        worker.join();
+        visit(ArchiveFile{listed.name(slot.index), slot.stamp, slot.read ? &slot.digest : nullptr,
+                          listed.undecodable(slot.index),
+                          listed.undecodable(slot.index) ? QByteArray(listed.bytes(slot.index).constData(),
+                                                                      listed.bytes(slot.index).size())
+                                                         : QByteArray()});
+        // Rows hold names as text: a name no text can hold is read every time.
+        if (!index || slot.known || listed.undecodable(slot.index))
+            continue;
+        if (slot.fileable)
+            writes.store(listed.bytes(slot.index), slot.stamp, std::move(slot.digest));
+        else if (slot.stale)
+            writes.forget(listed.bytes(slot.index));
     }
+    if (options.progress)
+        options.progress(batch.empty() ? 0 : batch.back().index + 1, listed.size());
+}
 
-private:
-    struct Change
-    {
-        bool store;
-        QByteArray name;
-        FileStamp stamp;
-        measurement::MeasurementDigest digest;
-    };
-    static constexpr size_t chunkChanges = 512;
-    static constexpr size_t chunksAhead = 8;
-
-    void handOver()
-    {
-        if (gathered.empty() || !worker.joinable())
-            return;
-        std::unique_lock<std::mutex> lock(mutex);
-        written.wait(lock, [this] { return chunks.size() < chunksAhead; });
-        chunks.push_back(std::move(gathered));
-        gathered = {};
-        changed.notify_one();
+void FolderReading::readAll()
+{
+    const auto job = [this](Slot &slot) { read(slot); };
+    std::vector<Slot> batches[2];
+    BackgroundReading<Slot> reading;
+    int current = 0;
+    if (listed.size() > 0)
+        reading.start(prepare(batches[0], 0), job);
+    for (int first = 0; first < listed.size(); first += batchSize) {
+        reading.finish();
+        const int following = first + batchSize;
+        if (following < listed.size())
+            reading.start(prepare(batches[1 - current], following), job);
+        handOver(batches[current]);
+        current = 1 - current;
     }
+    reading.finish();
+    finishIndex();
+}
 
-    void write()
-    {
-        for (;;) {
-            std::vector<Change> chunk;
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [this] { return !chunks.empty() || ending; });
-                if (chunks.empty())
-                    return;
-                chunk = std::move(chunks.front());
-                chunks.pop_front();
-                written.notify_one();
-            }
-            for (const Change &change : chunk) {
-                if (change.store)
-                    index->store(change.name, change.stamp, change.digest);
-                else
-                    index->forget(change.name);
-            }
-        }
+// The rows past the last listed name belong to files that are gone.
+void FolderReading::finishIndex()
+{
+    if (!index)
+        return;
+    while (haveRow && listedAll) {
+        writes.forget(QByteArray(row.name, row.nameSize));
+        haveRow = rows.next(&row);
     }
-
-    MeasurementIndex *index;
-    std::thread worker;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::condition_variable written;
-    std::deque<std::vector<Change>> chunks;
-    bool ending = false;
-    std::vector<Change> gathered; // the caller's own
-};
+    rows.stop();
+    writes.finish();
+    index->finish();
+}
 
 } // namespace
 
@@ -448,167 +296,10 @@ qint64 indexSettleMilliseconds()
 bool readArchive(const QString &directory, const ArchiveReadOptions &options,
                  const std::function<void(const ArchiveFile &file)> &visit)
 {
-    const qint64 startNs = QDateTime::currentMSecsSinceEpoch() * 1000000;
-    const qint64 settledBeforeNs = startNs - indexSettleMilliseconds() * 1000000;
-
-    const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
-    const QByteArray encodedFolder = platform::encodeFileName(folder) + '/';
-    // The index is opened and its rows decoded while the folder is listed, which is mostly the
-    // system's work: the merge then finds a good stretch of them ready.
-    std::unique_ptr<MeasurementIndex> index;
-    if (options.useIndex)
-        index = MeasurementIndex::open(folder, options.rulesVersion);
-    RowFeed rows(index.get());
-    ListedNames listed;
-    const bool listable = forEachArchiveFileName(
-        directory, technologyPattern(), [&](QStringView name, const QByteArray &undecodable) {
-            if (undecodable.isEmpty() ? (!options.wanted || options.wanted(name))
-                                      : (!options.wanted || options.wanted(displayName(undecodable))))
-                listed.add(name, undecodable);
-        });
-    if (!listable)
+    FolderReading reading(directory, options, visit);
+    if (!reading.list())
         return false;
-    // An index with rows: the files' stamps are taken on every core while the names are sorted.
-    MeasurementIndex::Row row;
-    bool haveRow = index && rows.next(&row);
-    ListedStamps stamps;
-    if (haveRow)
-        stamps.start(listed, encodedFolder);
-    listed.sortByName();
-    stamps.finish();
-
-    // Only a name-filtered run misses files: it must not forget rows of the files it did not list.
-    const bool listedAll = !options.wanted;
-    IndexWriting writes(index.get());
-
-    // Runs on all cores: every status call and every read happens here, none in the listing.
-    const auto readFile = [&](Slot &slot) {
-        // What the slot held in the batch before is let go here, on the thread that made most of it.
-        slot.stale = slot.read = slot.gone = slot.fileable = false;
-        slot.stamp = FileStamp();
-        slot.digest = measurement::MeasurementDigest();
-        const auto path = [&] { return encodedFolder + listed.encodedName(slot.index); };
-        if (slot.indexed) {
-            const std::optional<FileStamp> now =
-                stamps.taken() ? stamps.at(listed.listed(slot.index)) : platform::regularFileStamp(path());
-            if (!now) {
-                slot.gone = true;
-                return;
-            }
-            FileStamp indexed;
-            const char *record = slot.record.data();
-            const int size = int(slot.record.size());
-            if (slot.known && MeasurementIndex::readRecord(record, size, &indexed) && *now == indexed &&
-                MeasurementIndex::readRecord(record, size, &indexed, &slot.digest)) {
-                slot.stamp = *now;
-                slot.read = true;
-                return;
-            }
-            slot.known = false;
-            slot.stale = true;
-            slot.digest = measurement::MeasurementDigest();
-        }
-        std::optional<FileStamp> atOpen;
-        const std::optional<measurement::Measurement> m = measurement::readMeasurementFile(path(), &atOpen);
-        if (!atOpen) {
-            // Not opened: the listing's word that it is a file stands if a status call still finds
-            // one (an unreadable file is named as such); one that is gone since is left out.
-            const std::optional<FileStamp> now = platform::regularFileStamp(path());
-            slot.gone = !now;
-            slot.stamp = now.value_or(FileStamp());
-            return;
-        }
-        slot.stamp = *atOpen;
-        if (!m)
-            return;
-        slot.read = true;
-        slot.digest = measurement::digestOf(*m, options.findings ? options.findings(*m) : QStringList());
-        // Filed under the stamp it was opened with: a change while it is read changes the stamp, and
-        // a change within the clock's resolution of the reading is kept out by the settling time.
-        const FileStamp &stamp = slot.stamp;
-        const qint64 lastChangeNs = std::max(stamp.modifiedSeconds * 1000000000 + stamp.modifiedNanoseconds,
-                                             stamp.changedSeconds * 1000000000 + stamp.changedNanoseconds);
-        slot.fileable = lastChangeNs < settledBeforeNs;
-    };
-    // Takes what the index knows for the batch's files and names the ones to read.
-    const auto prepare = [&](std::vector<Slot> &batch, int first) {
-        const int count = std::min(batchSize, listed.size() - first);
-        // The slots are reused: the readers let go of what they held.
-        batch.resize(size_t(count));
-        std::vector<Slot *> toRead;
-        for (int k = 0; k < count; ++k) {
-            Slot &slot = batch[size_t(k)];
-            slot.index = first + k;
-            slot.indexed = slot.known = false;
-            slot.record.clear();
-            const QByteArray name = listed.bytes(slot.index);
-            // Rows before this name belong to files that are gone.
-            while (haveRow && compareBytes(row, name) < 0) {
-                if (listedAll)
-                    writes.forget(QByteArray(row.name, row.nameSize));
-                haveRow = rows.next(&row);
-            }
-            if (haveRow && compareBytes(row, name) == 0) {
-                // Whether the row still holds is decided where the file is looked at.
-                slot.indexed = true;
-                if (row.intact) {
-                    slot.known = true;
-                    slot.record.assign(row.record, size_t(row.recordSize));
-                }
-                haveRow = rows.next(&row);
-            }
-            toRead.push_back(&slot);
-        }
-        return toRead;
-    };
-    const auto handOver = [&](std::vector<Slot> &batch) {
-        for (Slot &slot : batch) {
-            if (slot.gone) {
-                if (index && slot.indexed && !listed.undecodable(slot.index))
-                    writes.forget(listed.bytes(slot.index));
-                continue;
-            }
-            visit(ArchiveFile{
-                listed.name(slot.index), slot.stamp, slot.read ? &slot.digest : nullptr,
-                listed.undecodable(slot.index),
-                listed.undecodable(slot.index)
-                    ? QByteArray(listed.bytes(slot.index).constData(), listed.bytes(slot.index).size())
-                    : QByteArray()});
-            // Rows hold names as text: a name no text can hold is read every time.
-            if (!index || slot.known || listed.undecodable(slot.index))
-                continue;
-            if (slot.fileable)
-                writes.store(listed.bytes(slot.index), slot.stamp, std::move(slot.digest));
-            else if (slot.stale)
-                writes.forget(listed.bytes(slot.index));
-        }
-        if (options.progress)
-            options.progress(batch.empty() ? 0 : batch.back().index + 1, listed.size());
-    };
-
-    std::vector<Slot> batches[2];
-    BackgroundReading reading;
-    int current = 0;
-    if (listed.size() > 0)
-        reading.start(prepare(batches[0], 0), readFile);
-    for (int first = 0; first < listed.size(); first += batchSize) {
-        reading.finish();
-        const int following = first + batchSize;
-        if (following < listed.size())
-            reading.start(prepare(batches[1 - current], following), readFile);
-        handOver(batches[current]);
-        current = 1 - current;
-    }
-    reading.finish();
-    if (index) {
-        while (haveRow && listedAll) {
-            writes.forget(QByteArray(row.name, row.nameSize));
-            haveRow = rows.next(&row);
-        }
-        rows.stop();
-        writes.finish();
-        index->finish();
-    }
+    reading.readAll();
     return true;
 }
 

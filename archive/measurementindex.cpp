@@ -1,25 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/measurementindex.h"
 
+#include "archive/indexcache.h"
+#include "archive/indexrecord.h"
 #include "platform/filesystem.h"
 
-#include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 #include <sqlite3.h>
 
-// Header-only: nothing to link, on every platform.
-#define XXH_INLINE_ALL
-#include <xxhash.h>
-
-#include <algorithm>
-#include <array>
-#include <cstring>
+#include <optional>
 
 namespace archive {
 
@@ -40,99 +30,6 @@ constexpr int busyMilliseconds = 200;
 const char *const schema = "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT) WITHOUT ROWID;"
                            "CREATE TABLE IF NOT EXISTS files("
                            " name TEXT PRIMARY KEY, record BLOB, checksum INTEGER) WITHOUT ROWID;";
-
-// A row's checksum: XXH3 over the record, seeded with XXH3 of the name. A row changed in any stored
-// byte (a damaged page that SQLite's own checks let through, a hand edit) no longer matches, and its
-// file is read again. A checksum, not a signature: it guards against accidents, at a few dozen
-// cycles a row.
-qint64 rowChecksum(const char *name, int nameSize, const char *record, int recordSize)
-{
-    const XXH64_hash_t seed = XXH3_64bits(name, size_t(nameSize));
-    return qint64(XXH3_64bits_withSeed(record, size_t(recordSize), seed));
-}
-
-// The record: the stamp's eight integers, then the digest. Texts are kept as their UTF-16 code units
-// and numbers by their bits, so that what comes back is exactly what was read, down to a lone
-// surrogate or the sign of a zero: the answer with the index must be the answer without it. In the
-// machine's own byte order: an index never leaves the machine that made it.
-class RecordWriter
-{
-public:
-    explicit RecordWriter(std::string &bytes) : bytes(bytes) { bytes.clear(); }
-    template <typename T> void value(T v) { bytes.append(reinterpret_cast<const char *>(&v), sizeof v); }
-    void optionalText(const std::optional<QString> &text)
-    {
-        if (!text) {
-            value(qint32(-1));
-            return;
-        }
-        this->text(*text);
-    }
-    void text(const QString &text)
-    {
-        value(qint32(text.size()));
-        bytes.append(reinterpret_cast<const char *>(text.utf16()), size_t(text.size()) * sizeof(QChar));
-    }
-    void optionalReal(const std::optional<double> &v)
-    {
-        value(quint8(v.has_value()));
-        value(v.value_or(0.0));
-    }
-
-private:
-    std::string &bytes;
-};
-
-// Reads what RecordWriter wrote; every read is bounded, and a record that ends early or holds an
-// impossible length is damaged.
-class RecordReader
-{
-public:
-    RecordReader(const char *data, int size) : at(data), end(data + size) {}
-    template <typename T> T value()
-    {
-        T v{};
-        if (end - at < qint64(sizeof v)) {
-            damaged = true;
-            return v;
-        }
-        std::memcpy(&v, at, sizeof v);
-        at += sizeof v;
-        return v;
-    }
-    std::optional<QString> optionalText()
-    {
-        const qint32 length = value<qint32>();
-        if (length == -1)
-            return std::nullopt;
-        return text(length);
-    }
-    QString text(qint32 length)
-    {
-        if (length < 0 || length > (end - at) / qint64(sizeof(QChar))) {
-            damaged = true;
-            return QString();
-        }
-        QString text(reinterpret_cast<const QChar *>(at), length);
-        at += qint64(length) * qint64(sizeof(QChar));
-        return text;
-    }
-    std::optional<double> optionalReal()
-    {
-        const bool present = value<quint8>() != 0;
-        const double v = value<double>();
-        return present ? std::optional<double>(v) : std::nullopt;
-    }
-    // Nothing was missing so far.
-    bool whole() const { return !damaged; }
-    // Whole and used up to its last byte.
-    bool intact() const { return !damaged && at == end; }
-
-private:
-    const char *at;
-    const char *end;
-    bool damaged = false;
-};
 
 bool exec(sqlite3 *db, const char *sql)
 {
@@ -197,66 +94,6 @@ sqlite3 *openConnection(const QString &path, bool create)
     return db;
 }
 
-const char *const companionSuffixes[] = {"", "-wal", "-shm", "-journal"};
-
-// The index file and its companions are plain files or not there yet: a link among them (made by
-// accident or on purpose) could lead SQLite's writes out of the cache folder.
-bool indexFilesArePlain(const QString &path)
-{
-    for (const char *suffix : companionSuffixes) {
-        const platform::EntryType type = platform::entryType(path + QLatin1String(suffix));
-        if (type != platform::EntryType::missing && type != platform::EntryType::regular)
-            return false;
-    }
-    return true;
-}
-
-bool isWithin(const QString &path, const QString &folder)
-{
-    return folder == QLatin1String("/") || path == folder || path.startsWith(folder + QLatin1Char('/'));
-}
-
-// Whether the cache folder may take an index for the archive at `canonicalArchive`: it must not lie
-// in the archive (however either is spelt), and the folders that this program makes below the
-// user's cache folder must be folders, not links that could lead elsewhere later. Asked before the
-// folders are made, so that not even an empty folder is made in the archive.
-bool cacheFolderFits(const QString &canonicalArchive)
-{
-    const QString folder = QDir::cleanPath(QFileInfo(MeasurementIndex::cacheFolder()).absoluteFilePath());
-    const QString userCache =
-        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
-    if (platform::entryType(folder) == platform::EntryType::link)
-        return false;
-    for (QString part = folder; part != userCache && isWithin(part, userCache);
-         part = QFileInfo(part).path()) {
-        if (platform::entryType(part) == platform::EntryType::link)
-            return false;
-    }
-    // Where the folder is, or would be once made: its nearest existing ancestor's canonical path and
-    // the names still to be made.
-    QString existing = folder;
-    QString rest;
-    while (platform::entryType(existing) == platform::EntryType::missing) {
-        const QFileInfo info(existing);
-        rest = QLatin1Char('/') + info.fileName() + rest;
-        if (info.path() == existing)
-            return false;
-        existing = info.path();
-    }
-    const QString canonicalExisting = QFileInfo(existing).canonicalFilePath();
-    if (canonicalExisting.isEmpty())
-        return false;
-    const QString canonical = canonicalExisting == QLatin1String("/") ? rest : canonicalExisting + rest;
-    return !isWithin(canonical.isEmpty() ? QStringLiteral("/") : canonical, canonicalArchive);
-}
-
-void removeIndexFiles(const QString &path)
-{
-    // Removing a name never follows a link: what goes is always in the cache folder.
-    for (const char *suffix : companionSuffixes)
-        QFile::remove(path + QLatin1String(suffix));
-}
-
 // What the file says about itself: ours, of this layout, for this archive and these rules.
 enum class Verdict
 {
@@ -301,60 +138,27 @@ Verdict inspect(sqlite3 *db, const QString &directory, const QString &rules)
     return Verdict::usable;
 }
 
-// Beyond the limit, the indexes of the archives asked about least recently go first.
-void keepWithinLimit(const QString &current)
-{
-    struct IndexFile
-    {
-        QString path;
-        qint64 bytes;
-        QDateTime used;
-    };
-    QVector<IndexFile> files;
-    qint64 total = 0;
-    QDirIterator it(MeasurementIndex::cacheFolder(), {QStringLiteral("*.sqlite")}, QDir::Files);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        qint64 bytes = info.size() + QFileInfo(info.filePath() + QStringLiteral("-wal")).size();
-        files.append({info.filePath(), bytes, info.lastModified()});
-        total += bytes;
-    }
-    std::sort(files.begin(), files.end(),
-              [](const IndexFile &a, const IndexFile &b) { return a.used < b.used; });
-    for (const IndexFile &file : files) {
-        if (total <= MeasurementIndex::sizeLimitBytes())
-            break;
-        if (file.path == current)
-            continue;
-        removeIndexFiles(file.path);
-        total -= file.bytes;
-    }
-}
-
 } // namespace
 
 QString MeasurementIndex::cacheFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/index");
+    return indexCacheFolder();
 }
 
 qint64 MeasurementIndex::sizeLimitBytes()
 {
-    return qint64(4) * 1024 * 1024 * 1024;
+    return indexSizeLimitBytes();
 }
 
 QString MeasurementIndex::archiveKey(const QString &directory)
 {
-    return QFileInfo(directory.isEmpty() ? QStringLiteral(".") : directory).canonicalFilePath();
+    return canonicalArchivePath(directory);
 }
 
 QString MeasurementIndex::indexPath(const QString &directory)
 {
     const QString key = archiveKey(directory);
-    if (key.isEmpty())
-        return QString();
-    const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return cacheFolder() + QLatin1Char('/') + QString::fromLatin1(hash) + QStringLiteral(".sqlite");
+    return key.isEmpty() ? QString() : indexFilePath(key);
 }
 
 std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &folder, const QString &rulesVersion)
@@ -364,9 +168,9 @@ std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &folder, 
         !cacheFolderFits(directory))
         return nullptr;
     std::unique_ptr<MeasurementIndex> index(new MeasurementIndex);
-    index->path = indexPath(directory);
+    index->path = indexFilePath(directory);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!indexFilesArePlain(index->path))
+        if (!indexFilesAreOwn(index->path))
             return nullptr;
         sqlite3 *db = openConnection(index->path, true);
         if (!db)
@@ -385,6 +189,10 @@ std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &folder, 
         }
         index->reader = db;
         index->writer = openConnection(index->path, false);
+        // SQLite has opened (or made) the write-ahead log and the shared memory by now: what stands at
+        // every name must still be the program's own before anything is written.
+        if (!indexFilesAreOwn(index->path))
+            return nullptr;
         // Rows made under other rules go before anything is read; if that cannot be done now, the
         // index is not used at all, since such rows must never be read.
         if (verdict == Verdict::stale &&
@@ -436,41 +244,8 @@ bool MeasurementIndex::nextRow(Row *row)
     row->record = static_cast<const char *>(sqlite3_column_blob(s, 1));
     row->recordSize = sqlite3_column_bytes(s, 1);
     row->intact = typed && sqlite3_column_int64(s, 2) ==
-                               rowChecksum(row->name, row->nameSize, row->record, row->recordSize);
+                               indexRowChecksum(row->name, row->nameSize, row->record, row->recordSize);
     return true;
-}
-
-bool MeasurementIndex::readRecord(const char *record, int size, FileStamp *stamp,
-                                  measurement::MeasurementDigest *digest)
-{
-    RecordReader r(record, size);
-    stamp->size = r.value<qint64>();
-    stamp->modifiedSeconds = r.value<qint64>();
-    stamp->modifiedNanoseconds = r.value<qint64>();
-    stamp->changedSeconds = r.value<qint64>();
-    stamp->changedNanoseconds = r.value<qint64>();
-    stamp->inode = r.value<quint64>();
-    stamp->device = r.value<quint64>();
-    stamp->mount = r.value<quint64>();
-    if (!digest)
-        return r.whole();
-    measurement::MeasurementDigest &d = *digest;
-    for (std::optional<QString> *text :
-         {&d.smelt, &d.temperatureText, &d.emfText, &d.oxidation, &d.aluminiumMass, &d.carbon, &d.status})
-        *text = r.optionalText();
-    const bool hasStatusCode = r.value<quint8>() != 0;
-    const qint32 statusCode = r.value<qint32>();
-    d.statusCode = hasStatusCode ? std::optional<int>(statusCode) : std::nullopt;
-    for (measurement::CurveSummary *curve : {&d.emf, &d.temperature}) {
-        curve->samples = r.value<qint32>();
-        curve->minimum = r.optionalReal();
-        curve->maximum = r.optionalReal();
-    }
-    const qint32 findings = r.value<qint32>();
-    d.findings.clear();
-    for (qint32 k = 0; k < findings && r.whole(); ++k)
-        d.findings.append(r.text(r.value<qint32>()));
-    return r.intact();
 }
 
 bool MeasurementIndex::beginWriting()
@@ -503,29 +278,12 @@ void MeasurementIndex::store(const QByteArray &name, const FileStamp &stamp,
 {
     if (!beginWriting())
         return;
-    RecordWriter w(record);
-    for (const qint64 v :
-         {stamp.size, stamp.modifiedSeconds, stamp.modifiedNanoseconds, stamp.changedSeconds,
-          stamp.changedNanoseconds, qint64(stamp.inode), qint64(stamp.device), qint64(stamp.mount)})
-        w.value(v);
-    for (const std::optional<QString> *text :
-         {&d.smelt, &d.temperatureText, &d.emfText, &d.oxidation, &d.aluminiumMass, &d.carbon, &d.status})
-        w.optionalText(*text);
-    w.value(quint8(d.statusCode.has_value()));
-    w.value(qint32(d.statusCode.value_or(0)));
-    for (const measurement::CurveSummary *curve : {&d.emf, &d.temperature}) {
-        w.value(qint32(curve->samples));
-        w.optionalReal(curve->minimum);
-        w.optionalReal(curve->maximum);
-    }
-    w.value(qint32(d.findings.size()));
-    for (const QString &finding : d.findings)
-        w.text(finding);
+    writeIndexRecord(record, stamp, d);
     sqlite3_reset(insert);
     sqlite3_bind_text(insert, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
     sqlite3_bind_blob(insert, 2, record.data(), int(record.size()), SQLITE_TRANSIENT);
     sqlite3_bind_int64(insert, 3,
-                       rowChecksum(name.constData(), name.size(), record.data(), int(record.size())));
+                       indexRowChecksum(name.constData(), name.size(), record.data(), int(record.size())));
     if (sqlite3_step(insert) != SQLITE_DONE)
         giveUpWriting();
 }
@@ -554,8 +312,8 @@ void MeasurementIndex::finish()
         exec(writer, "PRAGMA wal_checkpoint(TRUNCATE)");
     }
     // The file's time says when the archive was last asked about, for the size limit.
-    platform::touchWithoutFollowing(path);
-    keepWithinLimit(path);
+    platform::touchOwnFile(path);
+    keepIndexesWithinLimit(path);
 }
 
 } // namespace archive

@@ -21,8 +21,10 @@ namespace archive {
 // stamp the row was stored under, and only while the row's checksum matches its values. An index that
 // is corrupt, foreign or of another format is made anew in the cache folder; one that another run is
 // writing is read but not written; one that cannot be opened at all is simply not used. No index is
-// used where the cache folder lies in the archive being read, or where the index file, one of its
-// companions (-wal, -shm, -journal) or a folder this program made for them is a symbolic link.
+// used where the cache folder lies in the archive being read (however it is reached), where a folder
+// this program made for the index is a symbolic link, or where the index file or one of its
+// companions (-wal, -shm, -journal) is anything but a file of the program's own: a regular file with
+// one link, owned by the user.
 class MeasurementIndex
 {
 public:
@@ -42,8 +44,8 @@ public:
     static QString indexPath(const QString &directory);
 
     // The stored rows in ascending byte order of their UTF-8 names, one at a time, as SQLite gives
-    // them: valid until the next call. The record is read by readRecord, on whichever thread needs
-    // it, so that the row scan itself is only SQLite's step and the checksum.
+    // them: valid until the next call. The record is read by readIndexRecord, on whichever thread
+    // needs it, so that the row scan itself is only SQLite's step and the checksum.
     struct Row
     {
         const char *name = nullptr; // UTF-8
@@ -53,11 +55,6 @@ public:
         bool intact = true; // false: the row's checksum does not match its values
     };
     bool nextRow(Row *row); // false at the end, or when the index turned out unreadable
-
-    // A row's record: the stamp it was stored under and, if `digest` is given, what was read. False
-    // for a record that ends early or holds an impossible length.
-    static bool readRecord(const char *record, int size, platform::FileStamp *stamp,
-                           measurement::MeasurementDigest *digest = nullptr);
 
     // Changes, written in one transaction by finish(). Dropped silently when another run holds the
     // index for writing.

@@ -19,8 +19,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <cmath>
-
 #include <cstdio>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -65,53 +63,11 @@ Run runCommand(const QStringList &command)
     return run;
 }
 
-// A real one-line measurement of about 3 KB, its curves and results varying with `i`.
-QByteArray measurementLine(int i)
-{
-    QByteArray emf;
-    QByteArray temperature;
-    for (int s = 0; s < 160; ++s) {
-        const double t = s * 0.1;
-        emf += (s ? ",\"" : "\"") +
-               QByteArray::number(150.0 + 20.0 * std::sin(t + i) - 40.0 / (1 + t), 'f', 3) + '"';
-        temperature += (s ? ",\"" : "\"") +
-                       QByteArray::number(1560.0 + (i % 90) - 1200.0 / (1.0 + 2.0 * t * t), 'f', 3) + '"';
-    }
-    const char *statuses[] = {"8", "8", "8", "7", "5", "12", "3", "8"};
-    return "{\"Archives\":[{\"values\":[" + emf + "]},{\"values\":[" + temperature + "]}],\"Smelt\":\"" +
-           QByteArray::number(40000 + i) + "\",\"Temp\":\"" + QByteArray::number(1550 + i % 120) +
-           "\",\"Eds\":\"" + QByteArray::number(120 + i % 60) + ".5\",\"OxActivity\":\"" +
-           QByteArray::number(10 + i % 30) + "\",\"MassAl\":\"0." + QByteArray::number(100 + i % 800) +
-           "\",\"Carbon\":\"0.0" + QByteArray::number(i % 90) + "\",\"Status\":\"" + statuses[i % 8] +
-           "\"}\n";
-}
-
 // Files spread over the technologies, one every few minutes over several years, each modified a few
-// seconds after the moment in its name.
+// seconds after the moment in its name: real one-line measurements of about 3 KB.
 bool createArchive(const QString &directory, int count)
 {
-    if (!QDir().mkpath(directory))
-        return false;
-    const qint64 step = count >= 500000 ? 3 * 60 : 20 * 60;
-    for (int i = 0; i < count; ++i) {
-        const qint64 seconds = bench::firstMeasurement + qint64(i) * step;
-        const QDateTime moment = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
-        const QString name = QStringLiteral("steel_%1-%2.json")
-                                 .arg(QLatin1String(bench::technologies[i % bench::technologyCount]),
-                                      moment.toString(QStringLiteral("yyyy_MM_dd-hh_mm_ss")));
-        const QByteArray path = QFile::encodeName(directory + QLatin1Char('/') + name);
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0)
-            return false;
-        const QByteArray line = measurementLine(i);
-        const bool written = ::write(fd, line.constData(), size_t(line.size())) == line.size();
-        const struct timespec times[2] = {{time_t(seconds + 7), 0}, {time_t(seconds + 7), 0}};
-        ::futimens(fd, times);
-        ::close(fd);
-        if (!written)
-            return false;
-    }
-    return true;
+    return support::writePlantArchive(directory, count, count >= 500000 ? 3 * 60 : 20 * 60);
 }
 
 // Medians of commands measured in turns, so that a busy moment of the machine weighs on all alike.

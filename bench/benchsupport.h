@@ -8,9 +8,9 @@
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
 #include "archive/sharedlisting.h"
+#include "support/documents.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,22 +24,17 @@
 #include <optional>
 #include <vector>
 
-#ifdef Q_OS_UNIX
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace bench {
 
-inline const char *const technologies[] = {"K1", "K2", "AL", "DS", "OX"};
-constexpr int technologyCount = 5;
 // 20 minutes apart: 72 measurements a day over all technologies, so 100,000 files span ~4 years.
 constexpr qint64 secondsBetweenMeasurements = 20 * 60;
-constexpr qint64 firstMeasurement = 1483228800; // 2017-01-01 00:00 UTC
 
 // The options both benchmarks take: [--runs N] [--dir PARENT] [--keep FOLDER] [SIZE...].
 struct Options
@@ -131,8 +126,6 @@ inline std::vector<double> medianMsecs(int runs, const std::vector<std::function
     return medians;
 }
 
-#ifdef Q_OS_UNIX
-
 // Processor time used so far by this process (all its threads) and by its finished children, in
 // milliseconds: on a machine shared with other work, wall time says more about the neighbours than
 // about the task.
@@ -181,27 +174,10 @@ inline std::vector<Timing> medianTimings(int runs, const std::vector<std::functi
 }
 
 // Files spread evenly over the technologies, one every 20 minutes from 2017 on, each modified a few
-// seconds after the moment in its name.
+// seconds after the moment in its name; empty: the refresh and the start-up read names only.
 inline bool createArchive(const QString &directory, int count)
 {
-    const QByteArray base = QFile::encodeName(directory) + '/';
-    for (int i = 0; i < count; ++i) {
-        const qint64 seconds = firstMeasurement + qint64(i) * secondsBetweenMeasurements;
-        const QDateTime at = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
-        const archive::Moment moment{at.date(), at.time()};
-        const QString name =
-            archive::archiveFileName(QString::fromLatin1(technologies[i % technologyCount]), moment);
-        const QByteArray path = base + QFile::encodeName(name);
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0)
-            return false;
-        const struct timespec times[2] = {{time_t(seconds + 7), 0}, {time_t(seconds + 7), 0}};
-        const bool stamped = ::futimens(fd, times) == 0;
-        ::close(fd);
-        if (!stamped)
-            return false;
-    }
-    return true;
+    return support::writePlantArchive(directory, count, secondsBetweenMeasurements, true);
 }
 
 // The folder whose archive/ holds `count` empty files for a benchmark: in options.keep, made once and
@@ -258,7 +234,5 @@ inline void floorRefresh(const QByteArray &directory, const QStringList &pattern
     for (const QString &pattern : patterns)
         floorListing(directory, pattern);
 }
-
-#endif // Q_OS_UNIX
 
 } // namespace bench

@@ -23,17 +23,13 @@
 #include <cstdio>
 #include <vector>
 
-#ifdef Q_OS_UNIX
 #include <sys/resource.h>
-#endif
 
 namespace {
 
 using bench::medianMsecs;
 using bench::refresh;
 using bench::RefreshChoice;
-
-#ifdef Q_OS_UNIX
 
 using bench::createArchive;
 
@@ -51,8 +47,6 @@ double peakMegabytes()
     return double(usage.ru_maxrss) / 1024.0;
 }
 
-#endif // Q_OS_UNIX
-
 // The straightforward way: QDir sorting by time, four listings.
 void qdirRefresh(const QString &directory, const QStringList &patterns)
 {
@@ -69,10 +63,6 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-#ifndef Q_OS_UNIX
-    out << "refreshbench measures the floor with POSIX calls and runs on Unix only\n";
-    return 0;
-#else
     const std::optional<bench::Options> options =
         bench::parseOptions(app.arguments().mid(1), {1000, 10000, 100000, 300000}, QDir::tempPath());
     if (!options) {
@@ -159,5 +149,4 @@ int main(int argc, char **argv)
                 qPrintable(choice.yearMonth), qPrintable(choice.day), choice.times);
     }
     return 0;
-#endif
 }

@@ -144,10 +144,6 @@ int runParent(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-#ifndef Q_OS_UNIX
-    out << "startupbench measures the floor with POSIX calls and runs on Unix only\n";
-    return 0;
-#else
     const std::optional<bench::Options> options =
         bench::parseOptions(app.arguments().mid(1), {100000}, QDir::tempPath());
     if (!options) {
@@ -237,7 +233,6 @@ int runParent(int argc, char **argv)
             QDir(place).removeRecursively();
     }
     return 0;
-#endif
 }
 
 } // namespace

@@ -83,12 +83,15 @@ QString foundLine(const query::FoundMeasurement &found)
     const measurement::MeasurementDigest &m = found.digest;
     // One record on one line that cannot steer a terminal, whatever the name or the file holds; JSON
     // and CSV keep the exact texts.
+    // A name no text can hold is escaped already, its technology with it: escaping either again
+    // would show it as the file literally named so.
+    const bool escaped = !found.encodedName.isEmpty();
     return QStringList{archive::momentDisplayText(found.moment.date, found.moment.time),
-                       archive::displayName(found.technology),
+                       escaped ? found.technology : archive::displayName(found.technology),
                        archive::displayName(measurement::displayText(m.smelt)),
                        archive::displayName(measurement::displayText(m.temperatureText)),
                        archive::displayName(measurement::statusDisplayText(m.status)),
-                       archive::displayName(found.fileName)}
+                       found.shownName()}
         .join(QLatin1Char('\t'));
 }
 

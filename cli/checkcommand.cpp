@@ -92,6 +92,9 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "--list-times lists instead every file whose modification time is more than a day away\n"
             "from the moment in its name (taken as local time), one line each with both moments,\n"
             "by name, so that they can be fixed (touch -d); it reads no file's content.\n") +
+            QCoreApplication::translate(
+                "cli", "A moment the clocks skip when summer time begins (02:30 on such a night in Berlin)\n"
+                       "is read with the offset in force before the change, as 03:30 summer time.\n") +
             indexHelpText() +
             QCoreApplication::translate("cli",
                                         "DIR defaults to the folder \"archive\" in the working directory."),
@@ -131,11 +134,10 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     QStringList concerned;
     for (const rules::Finding &finding : report.findings) {
         // One line per finding, whatever the name holds; a name no text can hold is already escaped.
-        out << (report.undecodableNames.contains(finding.fileName) ? finding.fileName
-                                                                   : archive::displayName(finding.fileName))
-            << ": " << rules::oneLine(finding.reason) << '\n';
-        if (concerned.isEmpty() || concerned.constLast() != finding.fileName)
-            concerned.append(finding.fileName);
+        const QString shown = finding.shownName();
+        out << shown << ": " << rules::oneLine(finding.reason) << '\n';
+        if (concerned.isEmpty() || concerned.constLast() != shown)
+            concerned.append(shown);
     }
     if (report.findings.isEmpty())
         out << QCoreApplication::translate("cli", "checked %1 files: nothing found").arg(report.filesChecked)

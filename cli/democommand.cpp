@@ -25,7 +25,10 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "\n"
             "DIR is created if it does not exist. An existing DIR must be empty or hold nothing but\n"
             "files of an earlier demo archive (any seed); these are rewritten. Any other content\n"
-            "(another file, a folder, a hidden entry) makes the command refuse and change nothing.\n"),
+            "(another file, a folder, a hidden entry) makes the command refuse and change nothing.\n") +
+            QCoreApplication::translate(
+                "cli", "Only the unfinished file of a run that was killed while writing (.steel-archive-*)\n"
+                       "is passed over.\n"),
         1, 1,
         QCoreApplication::translate(
             "cli", "Exit codes: 0 written; 2 bad usage, a DIR the command refuses, or a file that cannot\n"

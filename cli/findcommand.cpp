@@ -89,6 +89,8 @@ public:
         }
         appendNumber(m.statusCode ? 1 : 0);
         appendNumber(m.statusCode.value_or(0));
+        appendNumber(f.encodedName.size());
+        arena += f.encodedName;
         matches.push_back(match);
     }
 
@@ -151,6 +153,8 @@ private:
             m.statusCode = code;
             m.status = measurement::statusText(code);
         }
+        const qint32 encodedLength = number();
+        f.encodedName = QByteArray(arena.constData() + at, encodedLength);
         return f;
     }
 

@@ -4,6 +4,7 @@
 #include "output/outputfile.h"
 
 #include "platform/console.h"
+#include "platform/writing.h"
 #include "printing/shippedfonts.h"
 
 #include <QApplication>
@@ -33,6 +34,9 @@ void filterMessages(QtMsgType type, const QMessageLogContext &context, const QSt
 
 int main(int argc, char *argv[])
 {
+    // A file-size limit (ulimit -f) would end the program silently halfway through a write; the write
+    // fails instead, and the command says so in its one line.
+    platform::writing::failWritesBeyondSizeLimit();
     const bool needsWidgets = argc > 1 && cli::commandNeedsWidgets(QString::fromLocal8Bit(argv[1]));
     // Drawing needs a platform plug-in, but not a screen: without a choice of the caller's, draw offscreen.
     if (needsWidgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

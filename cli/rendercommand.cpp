@@ -9,6 +9,7 @@
 #include "printing/pdfpainting.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -40,6 +41,8 @@ QString captionText(const QString &path, const measurement::Measurement &m)
 }
 
 // The plot as a PNG, drawn as QCustomPlot::savePng draws it, into a device whose every write is checked.
+// Encoded in memory first: libpng meeting a failed write prints a line of its own on standard error,
+// beside ours; a picture of at most 10000 x 10000 pixels fits in memory.
 bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
 {
     QImage image = plot.toPixmap(width, height, 1.0).toImage();
@@ -48,7 +51,11 @@ bool writePng(QCustomPlot &plot, int width, int height, QIODevice *device)
     const int dotsPerMeter = int(96 / 0.0254); // the 96 dpi QCustomPlot writes
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
-    return image.save(device, "PNG");
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return false;
+    return device->write(encoded) == encoded.size();
 }
 
 // The plot as a one-page PDF of width x height points, as QCustomPlot::savePdf draws it: at the screen's

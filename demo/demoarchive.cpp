@@ -409,6 +409,9 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
     const QFileInfoList entries =
         QDir(directory).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo &entry : entries) {
+        // What a run that was killed while writing left behind is no content of anyone's.
+        if (entry.isFile() && !entry.isSymLink() && output::isUnfinishedOutputName(entry.fileName()))
+            continue;
         if (!entry.isFile() || entry.isSymLink() || !names.contains(entry.fileName()))
             return QCoreApplication::translate("cli",
                                                "%1: the folder holds \"%2\", which is not a file of the "

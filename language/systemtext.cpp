@@ -92,4 +92,17 @@ QString unreadableReason(const QString &path)
         return systemReason(file.errorString());
     return QCoreApplication::translate("cli", "cannot be read");
 }
+
+QString unreadableReason(const QByteArray &encodedPath)
+{
+    const QString decoded = platform::decodeFileName(encodedPath);
+    if (platform::encodeFileName(decoded) == encodedPath)
+        return unreadableReason(decoded);
+    const QString lookup = platform::lookupFailure(encodedPath);
+    if (!lookup.isEmpty())
+        return systemReason(lookup);
+    if (!platform::regularFileStamp(encodedPath))
+        return QCoreApplication::translate("cli", "is not a regular file");
+    return QCoreApplication::translate("cli", "cannot be read");
+}
 } // namespace language

@@ -20,5 +20,8 @@ QString lookupFailure(const QString &path);
 // Why a file cannot be read, for an error line: "is a folder", or the system's reason ("no such file
 // or directory", "permission denied").
 QString unreadableReason(const QString &path);
+// The same for a path in the file-name encoding's bytes, so that a name the encoding cannot decode
+// is asked about under its own bytes, not under a decoded form that names nothing.
+QString unreadableReason(const QByteArray &encodedPath);
 
 } // namespace language

@@ -4,6 +4,7 @@
 #include "archive/archivefolder.h"
 #include "language/systemtext.h"
 
+#include "platform/filesystem.h"
 #include "platform/writing.h"
 
 #include "archive/archivelisting.h"
@@ -12,6 +13,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QVector>
+
+#include <algorithm>
 
 namespace output {
 
@@ -22,6 +26,21 @@ namespace writing = platform::writing;
 
 // Our own file beside the target: hidden, and never a name the viewer lists.
 const QString temporaryPrefix = QStringLiteral(".steel-archive-");
+
+// The folder a path's file lies in as the system will find it when the file is made: the path up to
+// its last separator, as it is spelt. Qt's absolutePath() drops "x/.." by the spelling, which is not
+// where the system goes when x is a link: "link/../out" lands beside the folder the link names.
+QString folderOfPath(const QString &path)
+{
+    const QString spelt = QDir::fromNativeSeparators(path);
+    const int slash = spelt.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QFileInfo(path).absolutePath(); // a bare name: the working folder (or a drive's)
+    QString folder = spelt.left(slash);
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char(':')))
+        folder += QLatin1Char('/'); // "/" itself, or a drive's root ("C:/")
+    return folder;
+}
 
 bool namedLikeArchiveFile(const QString &fileName)
 {
@@ -40,26 +59,34 @@ QString archiveFileIn(const QString &folder)
     return first;
 }
 
-bool isInside(const QString &path, const QString &folder)
+// A folder a command reads: where it lies (for the messages and the hard-link search) and what it
+// is. The identity is what counts: a bind mount, a link or any other second way to the folder
+// reaches a folder with the same identity, however the path is spelt.
+struct ReadFolder
 {
-    return path == folder ||
-           path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
-}
+    QString path;
+    platform::FileIdentity identity;
+};
 
-QStringList resolvedFolders(const ReadArchive &read)
+QVector<ReadFolder> resolvedFolders(const ReadArchive &read)
 {
-    QStringList folders;
+    QVector<ReadFolder> folders;
     for (const QString &folder : read.folders) {
         const QString resolved = writing::resolvedPath(folder);
-        if (!resolved.isEmpty() && !folders.contains(resolved))
-            folders.append(resolved);
+        const std::optional<platform::FileIdentity> identity = platform::fileIdentity(folder);
+        if (resolved.isEmpty() || !identity)
+            continue; // a folder that is not there holds nothing to protect
+        const bool known = std::any_of(folders.cbegin(), folders.cend(),
+                                       [&](const ReadFolder &f) { return f.identity == *identity; });
+        if (!known)
+            folders.append({resolved, *identity});
     }
     return folders;
 }
 
 // Why the existing file `status` (reached through `output`) must be left alone because the command
 // reads it, or the empty text.
-QString readFileRefusal(const ReadArchive &read, const QStringList &folders, const PathStatus &status)
+QString readFileRefusal(const ReadArchive &read, const QVector<ReadFolder> &folders, const PathStatus &status)
 {
     for (const QString &file : read.files) {
         const PathStatus input = writing::pathStatus(file, true);
@@ -72,33 +99,40 @@ QString readFileRefusal(const ReadArchive &read, const QStringList &folders, con
     }
     if (status.links > 1) {
         // Another name of a file of the archive: a hard link.
-        for (const QString &folder : folders) {
-            const QString entry = writing::entryOfFile(folder, status.device, status.file);
+        for (const ReadFolder &folder : folders) {
+            const QString entry = writing::entryOfFile(folder.path, status.device, status.file);
             if (!entry.isEmpty())
                 return QCoreApplication::translate("cli",
                                                    "is the file %1 of the archive folder being read (the "
                                                    "same file under this name); refusing to overwrite it")
-                    .arg(QDir(folder).filePath(entry));
+                    .arg(QDir(folder.path).filePath(entry));
         }
     }
     return QString();
 }
 
-// Why a file must not be written into `folder` (resolved), or the empty text.
-QString folderRefusal(const QStringList &readFolders, const QString &folder)
+// Why a file must not be written into `folder`, or the empty text. The folder and every folder above
+// it are compared with the folders read by what they are, not by how they are spelt.
+QString folderRefusal(const QVector<ReadFolder> &readFolders, const QString &folder)
 {
-    for (const QString &read : readFolders) {
-        if (folder == read)
+    const platform::FolderAncestry ancestry = platform::folderAncestry(folder);
+    for (const ReadFolder &read : readFolders) {
+        const auto found = std::find(ancestry.folders.cbegin(), ancestry.folders.cend(), read.identity);
+        if (found == ancestry.folders.cbegin())
             return QCoreApplication::translate(
                        "cli",
                        "is in the archive folder %1 being read; nothing is ever written into an archive")
-                .arg(read);
-        if (isInside(folder, read))
+                .arg(read.path);
+        if (found != ancestry.folders.cend())
             return QCoreApplication::translate(
                        "cli", "is inside the archive folder %1 being read; nothing is ever written into an "
                               "archive")
-                .arg(read);
+                .arg(read.path);
     }
+    if (!ancestry.failure.isEmpty())
+        return QCoreApplication::translate("cli", "cannot be told apart from the archive: a folder above %1 "
+                                                  "cannot be looked up (%2)")
+            .arg(folder, language::systemReason(ancestry.failure));
     const QString archiveFile = archiveFileIn(folder);
     if (!archiveFile.isEmpty())
         return QCoreApplication::translate("cli",
@@ -109,13 +143,37 @@ QString folderRefusal(const QStringList &readFolders, const QString &folder)
     return QString();
 }
 
+// Why `output`, a symbolic link, is refused: always, and saying so when it leads into an archive.
+QString linkRefusal(const ReadArchive &read, const QVector<ReadFolder> &folders, const QString &output)
+{
+    const PathStatus target = writing::pathStatus(output, true);
+    const QString resolved = writing::resolvedPath(output);
+    QString archiveTarget;
+    if (target.kind == PathStatus::Kind::regular) {
+        const QFileInfo resolvedInfo(resolved);
+        if (!readFileRefusal(read, folders, target).isEmpty() ||
+            namedLikeArchiveFile(resolvedInfo.fileName()) ||
+            !folderRefusal(folders, resolvedInfo.absolutePath()).isEmpty())
+            archiveTarget = resolved;
+    } else if (target.kind == PathStatus::Kind::folder && !resolved.isEmpty() &&
+               !folderRefusal(folders, resolved).isEmpty()) {
+        archiveTarget = resolved;
+    }
+    if (!archiveTarget.isEmpty())
+        return QCoreApplication::translate(
+                   "cli", "is a symbolic link to %1, which belongs to an archive; refusing to write there")
+            .arg(archiveTarget);
+    return QCoreApplication::translate("cli", "is a symbolic link; outputs are written as new files, never "
+                                              "through or over a link: name the file itself");
+}
+
 } // namespace
 
 ReadArchive readingFile(const QString &path)
 {
     ReadArchive read;
     read.files.append(path);
-    read.folders.append(QFileInfo(path).absolutePath());
+    read.folders.append(folderOfPath(path));
     const QString resolved = writing::resolvedPath(path);
     if (!resolved.isEmpty())
         read.folders.append(QFileInfo(resolved).absolutePath());
@@ -133,38 +191,18 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
 {
     if (output.isEmpty())
         return QCoreApplication::translate("cli", "is no file name");
-    const QStringList folders = resolvedFolders(read);
+    const QVector<ReadFolder> folders = resolvedFolders(read);
     const PathStatus itself = writing::pathStatus(output, false);
     if (itself.kind == PathStatus::Kind::missing && !itself.failure.isEmpty())
         return QCoreApplication::translate("cli", "cannot be looked up: %1")
             .arg(language::systemReason(itself.failure));
 
-    if (itself.kind == PathStatus::Kind::symbolicLink) {
-        const PathStatus target = writing::pathStatus(output, true);
-        const QString resolved = writing::resolvedPath(output);
-        QString archiveTarget;
-        if (target.kind == PathStatus::Kind::regular) {
-            const QFileInfo resolvedInfo(resolved);
-            if (!readFileRefusal(read, folders, target).isEmpty() ||
-                namedLikeArchiveFile(resolvedInfo.fileName()) ||
-                !folderRefusal(folders, resolvedInfo.absolutePath()).isEmpty())
-                archiveTarget = resolved;
-        } else if (target.kind == PathStatus::Kind::folder && !resolved.isEmpty() &&
-                   (folders.contains(resolved) || !archiveFileIn(resolved).isEmpty())) {
-            archiveTarget = resolved;
-        }
-        if (!archiveTarget.isEmpty())
-            return QCoreApplication::translate(
-                       "cli",
-                       "is a symbolic link to %1, which belongs to an archive; refusing to write there")
-                .arg(archiveTarget);
-        return QCoreApplication::translate("cli",
-                                           "is a symbolic link; outputs are written as new files, never "
-                                           "through or over a link: name the file itself");
-    }
+    if (itself.kind == PathStatus::Kind::symbolicLink)
+        return linkRefusal(read, folders, output);
     if (itself.kind == PathStatus::Kind::folder) {
-        const QString resolved = writing::resolvedPath(output);
-        if (folders.contains(resolved))
+        const std::optional<platform::FileIdentity> identity = platform::fileIdentity(output);
+        if (identity && std::any_of(folders.cbegin(), folders.cend(),
+                                    [&](const ReadFolder &f) { return f.identity == *identity; }))
             return QCoreApplication::translate("cli",
                                                "is the archive folder being read; name a file outside it");
         return QCoreApplication::translate("cli", "is a folder, not a file");
@@ -184,7 +222,7 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
                                            "is named like an archive file (%1), which the viewer would "
                                            "list as a measurement; refusing to write it")
             .arg(archive::technologyPattern());
-    const QString folder = info.absolutePath();
+    const QString folder = folderOfPath(output);
     const PathStatus folderStatus = writing::pathStatus(folder, true);
     if (folderStatus.kind != PathStatus::Kind::folder) {
         const QString why = !folderStatus.failure.isEmpty() ? language::systemReason(folderStatus.failure)
@@ -197,21 +235,35 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
     const QString refusal = folderRefusal(folders, resolvedFolder.isEmpty() ? folder : resolvedFolder);
     if (!refusal.isEmpty())
         return refusal;
-    if (itself.kind == PathStatus::Kind::regular && !info.isWritable())
-        return QCoreApplication::translate(
-            "cli", "exists and may not be written (permission denied); it is left as it is");
+    if (itself.kind == PathStatus::Kind::regular) {
+        const QString denied = writing::writeAccessFailure(output);
+        if (!denied.isEmpty())
+            return QCoreApplication::translate("cli",
+                                               "exists and may not be written (%1); it is left as it is")
+                .arg(language::systemReason(denied));
+    }
     return QString();
+}
+
+bool isUnfinishedOutputName(const QString &fileName)
+{
+    return fileName.startsWith(temporaryPrefix) && fileName.size() > temporaryPrefix.size();
 }
 
 QString outputRuleHelpText()
 {
     return QCoreApplication::translate(
-        "cli", "The output is written whole or not at all: into a new file beside it, which takes its\n"
+               "cli",
+               "The output is written whole or not at all: into a new file beside it, which takes its\n"
                "place (with the old file's permissions and owner) only once every byte is on the disk;\n"
                "a failed write leaves an earlier file as it was. An output that is a symbolic link is\n"
                "refused: it is neither written through nor replaced. Never written: a file being read,\n"
                "under any name (hard links too); anything in or below the archive folder read; a name\n"
-               "the viewer lists (steel_*.json); any folder that holds such files.\n");
+               "the viewer lists (steel_*.json); any folder that holds such files.\n") +
+           QCoreApplication::translate(
+               "cli", "Folders are compared by what they are, not by how they are spelt: the archive folder\n"
+                      "reached another way (a bind mount, a link) is the archive folder. Set-user-ID and\n"
+                      "set-group-ID bits are kept only where the owner and group are (as root).\n");
 }
 
 CheckedOutput::CheckedOutput(int handle, qint64 bufferSize) : handle(handle), bufferSize(bufferSize)
@@ -268,14 +320,13 @@ OutputFile::~OutputFile()
 
 bool OutputFile::open()
 {
-    const writing::NewFile created =
-        writing::createUniqueFile(QFileInfo(target).absolutePath(), temporaryPrefix);
+    writing::failWritesBeyondSizeLimit(); // also for a program whose main did not ask for it
+    const writing::NewFile created = writing::createUniqueFile(folderOfPath(target), temporaryPrefix);
     if (created.handle < 0)
         return fail(QCoreApplication::translate("cli", "cannot be written: %1")
                         .arg(language::systemReason(created.failure)));
     handle = created.handle;
     temporaryPath = created.path;
-    writing::removeOnInterruption(temporaryPath);
     output = std::make_unique<CheckedOutput>(handle, 64 * 1024);
     output->open(QIODevice::WriteOnly);
     return true;
@@ -309,11 +360,18 @@ bool OutputFile::commit(bool needsContent)
     if (needsContent && output->bytesWritten() == 0)
         return fail(QCoreApplication::translate("cli", "the writer gave no content"));
     const PathStatus existing = writing::pathStatus(target, false);
-    const uint permissions =
+    uint permissions =
         existing.kind == PathStatus::Kind::regular ? existing.permissions : writing::defaultFilePermissions();
-    if (existing.kind == PathStatus::Kind::regular)
-        writing::keepOwner(handle, existing.owner, existing.group);
-    // After the owner: a change of owner may clear bits such as set-group-ID.
+    if (existing.kind == PathStatus::Kind::regular) {
+        // A set-user-ID or set-group-ID bit runs the file as its owner or group: kept only where the
+        // new file has them too, never handed to the writer's own.
+        const writing::OwnerKept kept = writing::keepOwner(handle, existing.owner, existing.group);
+        if (!kept.owner)
+            permissions &= ~writing::setUserIdBit;
+        if (!kept.group)
+            permissions &= ~writing::setGroupIdBit;
+    }
+    // After the owner: a change of owner clears the set-user-ID and set-group-ID bits.
     int error = writing::setPermissions(handle, permissions);
     if (error == 0 && modified)
         error = writing::setModificationTime(handle, *modified);
@@ -332,7 +390,7 @@ bool OutputFile::commit(bool needsContent)
     temporaryPath.clear();
     output.reset();
     if (syncToDisk)
-        writing::syncFolder(QFileInfo(target).absolutePath());
+        writing::syncFolder(folderOfPath(target));
     return true;
 }
 

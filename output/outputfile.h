@@ -32,6 +32,11 @@ ReadArchive readingFolder(const QString &folder);
 // file we may not write; a folder that does not exist.
 QString outputRefusal(const ReadArchive &read, const QString &output);
 
+// Whether `fileName` is the name of an output's own file before it takes the target's place
+// (".steel-archive-XXXXXX"): one that is found later was left by a run that ended without a chance
+// to remove it (SIGKILL, a power cut). It holds nothing of anyone's, and nothing needs to wait for it.
+bool isUnfinishedOutputName(const QString &fileName);
+
 // The sentence of every writing command's help on how its output is written.
 QString outputRuleHelpText();
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The file-system calls the core makes, behind one interface: filesystem_posix.cpp talks to POSIX
 // (and Linux where it has more to give), filesystem_win.cpp to Windows. Everything above this room
@@ -91,6 +92,19 @@ struct FileIdentity
 std::optional<FileIdentity> fileIdentity(const QString &path);
 bool isSameFile(const QString &a, const QString &b);
 
+// The identities of a folder and of every folder above it up to the root, the folder itself first:
+// the folders a path into it really passes through, however it is spelt. A second way to a folder
+// (a bind mount, a link, a mapped drive) leads up through folders with the same identities, which
+// no comparison of spellings sees. On POSIX each step is the system's own "..", on Windows the
+// path's parent, as Windows resolves "..". `failure` is the system's reason when a folder on the
+// way up could not be looked up (the list then ends there), else empty.
+struct FolderAncestry
+{
+    std::vector<FileIdentity> folders;
+    QString failure;
+};
+FolderAncestry folderAncestry(const QString &folder);
+
 // What a path names itself, a symbolic link not followed.
 enum class EntryType
 {
@@ -107,6 +121,23 @@ EntryType entryType(const QString &path);
 // names. False if that cannot be done.
 bool touchWithoutFollowing(const QString &path);
 
+// How a file that this program keeps for itself (an index and its companions) stands. Only a file of
+// its own may be opened, written or mapped: a regular file with one link, owned by the user running
+// the program. Anything else at its name (a link, a second name of another file, another user's
+// file, a folder, a pipe) could make a write meant for the cache land on someone's data.
+enum class OwnFileState
+{
+    missing,
+    own,
+    suspicious,
+};
+// Looked at without following a link, then opened without following one and looked at again
+// through the open handle, so that what is judged is the very file the name leads to.
+OwnFileState ownFileState(const QString &path);
+// Sets the modification time of a file of the program's own (as above) to now, through a handle
+// checked after the open. False, and nothing changed, for anything else.
+bool touchOwnFile(const QString &path);
+
 // Whether the system gives every mount an id that it never hands to another (statx's unique mount
 // id, Linux 6.8 and later). Where it does not, stamps tell file systems apart by the device number
 // alone, which a remount or a swapped image at the same place may share.
@@ -121,6 +152,8 @@ bool removedFoldersWaitForHandles();
 // denied"), or the empty text when it finds it. A path below a folder without search permission
 // does not "not exist": the system says why.
 QString lookupFailure(const QString &path);
+// The same for a path in the file-name encoding's bytes (a name that encoding cannot decode).
+QString lookupFailure(const QByteArray &encodedPath);
 
 // A folder held open, so that many of its files can be looked at by their names alone, from any
 // number of threads at once: cheaper than a whole path for each file of a large folder.

@@ -252,6 +252,27 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+FolderAncestry folderAncestry(const QString &folder)
+{
+    FolderAncestry ancestry;
+    // "folder", "folder/..", "folder/../..": the kernel walks up the mounts the path came through,
+    // so the top of a bind mount leads to the folder it was mounted on, not the folder it shows.
+    // A path grows by three bytes a step; PATH_MAX allows some thousand folders, which no tree has.
+    QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    for (;;) {
+        struct stat status;
+        if (::stat(path.constData(), &status) != 0) {
+            ancestry.failure = QString::fromLocal8Bit(std::strerror(errno));
+            return ancestry;
+        }
+        const FileIdentity identity{quint64(status.st_dev), quint64(status.st_ino)};
+        if (!ancestry.folders.empty() && ancestry.folders.back() == identity)
+            return ancestry; // the root is its own parent
+        ancestry.folders.push_back(identity);
+        path += "/..";
+    }
+}
+
 EntryType entryType(const QString &path)
 {
     struct stat status;
@@ -270,6 +291,60 @@ bool touchWithoutFollowing(const QString &path)
 {
     const struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
     return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+namespace {
+
+// Opens a file of the program's own for `flags`, never through a link and never a FIFO or a device:
+// the name is looked at first, then the open handle, which must be the same regular file, with one
+// link, owned by the user. -1 with `*missing` set when there is nothing at the name.
+int openOwnFile(const QString &path, int flags, bool *missing)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat named;
+    *missing = false;
+    if (::lstat(name.constData(), &named) != 0) {
+        *missing = errno == ENOENT;
+        return -1;
+    }
+    if (!S_ISREG(named.st_mode))
+        return -1;
+    const int fd = ::open(name.constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *missing = errno == ENOENT;
+        return -1;
+    }
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink != 1 ||
+        opened.st_uid != ::geteuid() || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+OwnFileState ownFileState(const QString &path)
+{
+    bool missing = false;
+    const int fd = openOwnFile(path, O_RDONLY, &missing);
+    if (fd < 0)
+        return missing ? OwnFileState::missing : OwnFileState::suspicious;
+    ::close(fd);
+    return OwnFileState::own;
+}
+
+bool touchOwnFile(const QString &path)
+{
+    bool missing = false;
+    const int fd = openOwnFile(path, O_RDONLY, &missing);
+    if (fd < 0)
+        return false;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
+    const bool touched = ::futimens(fd, times) == 0;
+    ::close(fd);
+    return touched;
 }
 
 bool removedFoldersWaitForHandles()
@@ -293,8 +368,13 @@ bool mountsHaveUniqueIds()
 
 QString lookupFailure(const QString &path)
 {
+    return lookupFailure(QFile::encodeName(path));
+}
+
+QString lookupFailure(const QByteArray &encodedPath)
+{
     struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (::stat(encodedPath.constData(), &status) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     return QString();
 }

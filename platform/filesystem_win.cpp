@@ -5,8 +5,11 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <vector>
 
 #include <windows.h>
+
+#include <aclapi.h>
 
 // The Win32 side. Paths go to the system in UTF-16 with the \\?\ prefix, so that names the Win32 path
 // rules would bend (trailing dots and spaces, long paths) reach the file system as they are; names
@@ -262,6 +265,33 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+FolderAncestry folderAncestry(const QString &folder)
+{
+    FolderAncestry ancestry;
+    // Windows takes ".." from the spelling, so the parents of the spelt path are the folders a path
+    // into it passes through; each is identified by what it leads to (a junction, a link, a
+    // substituted or mapped drive by its target), as the stamps identify files.
+    QString path =
+        QDir::cleanPath(QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).absoluteFilePath());
+    for (;;) {
+        const std::optional<FileIdentity> identity = fileIdentity(path);
+        if (identity && (ancestry.folders.empty() || ancestry.folders.back() != *identity)) {
+            ancestry.folders.push_back(*identity);
+        } else if (!identity && ancestry.folders.empty()) {
+            ancestry.failure = lookupFailure(path);
+            if (ancestry.failure.isEmpty())
+                ancestry.failure = QStringLiteral("Permission denied"); // there, but not to be opened
+            return ancestry;
+        }
+        // A folder above that cannot be opened for its identity (\\server above a share, a folder
+        // whose rules deny it) is no folder that was read: reading one opens it the same way.
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            return ancestry;
+        path = parent;
+    }
+}
+
 EntryType entryType(const QString &path)
 {
     const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
@@ -301,6 +331,88 @@ bool touchWithoutFollowing(const QString &path)
     return touched;
 }
 
+namespace {
+
+// Whether the file's owner is the user running the program: the token's user, or the owner it gives
+// new files by default (an administrator's files belong to the Administrators group).
+bool ownedByUser(HANDLE file)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                          &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool own = false;
+    HANDLE token = nullptr;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        for (const TOKEN_INFORMATION_CLASS kind : {TokenUser, TokenOwner}) {
+            DWORD size = 0;
+            ::GetTokenInformation(token, kind, nullptr, 0, &size);
+            std::vector<char> buffer(size);
+            if (size == 0 || !::GetTokenInformation(token, kind, buffer.data(), size, &size))
+                continue;
+            const PSID sid = kind == TokenUser ? reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid
+                                               : reinterpret_cast<TOKEN_OWNER *>(buffer.data())->Owner;
+            own = own || ::EqualSid(sid, owner);
+        }
+        ::CloseHandle(token);
+    }
+    ::LocalFree(descriptor);
+    return own;
+}
+
+// Opens a file of the program's own with `access`, never through a link (the reparse point itself is
+// opened and refused): a regular file on disk with one link, owned by the user. INVALID_HANDLE_VALUE
+// with `*missing` set when there is nothing at the name.
+HANDLE openOwnFile(const QString &path, DWORD access, bool *missing)
+{
+    *missing = false;
+    const HANDLE handle =
+        ::CreateFileW(systemPath(path).c_str(), access | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        *missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return INVALID_HANDLE_VALUE;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool own = ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle, &info) &&
+                     isRegular(info.dwFileAttributes) &&
+                     !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && info.nNumberOfLinks == 1 &&
+                     ownedByUser(handle);
+    if (!own) {
+        ::CloseHandle(handle);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+} // namespace
+
+OwnFileState ownFileState(const QString &path)
+{
+    bool missing = false;
+    const HANDLE handle = openOwnFile(path, 0, &missing);
+    if (handle == INVALID_HANDLE_VALUE)
+        return missing ? OwnFileState::missing : OwnFileState::suspicious;
+    ::CloseHandle(handle);
+    return OwnFileState::own;
+}
+
+bool touchOwnFile(const QString &path)
+{
+    bool missing = false;
+    const HANDLE handle = openOwnFile(path, FILE_WRITE_ATTRIBUTES, &missing);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const bool touched = ::SetFileTime(handle, nullptr, nullptr, &now);
+    ::CloseHandle(handle);
+    return touched;
+}
+
 bool removedFoldersWaitForHandles()
 {
     return true; // under Wine the folder is even still listed and opened until then
@@ -309,6 +421,11 @@ bool removedFoldersWaitForHandles()
 bool mountsHaveUniqueIds()
 {
     return false;
+}
+
+QString lookupFailure(const QByteArray &encodedPath)
+{
+    return lookupFailure(decodeFileName(encodedPath));
 }
 
 QString lookupFailure(const QString &path)

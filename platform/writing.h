@@ -26,7 +26,7 @@ struct PathStatus
     quint64 device = 0;
     quint64 file = 0;
     quint64 links = 0;    // hard links to the file
-    uint permissions = 0; // the permission bits (0777)
+    uint permissions = 0; // the permission bits (07777: set-user-ID, set-group-ID and sticky too)
     uint owner = 0;       // the owning user and group, where the system has them
     uint group = 0;
     QString failure; // why the status could not be had, when kind is missing; empty for "no such file"
@@ -41,7 +41,8 @@ QString resolvedPath(const QString &path);
 QString entryOfFile(const QString &folder, quint64 device, quint64 file);
 
 // A new file of our own in `folder`, made so that no other file can be met in its place: an open
-// handle and its path, or the system's reason.
+// handle and its path, or the system's reason. From the moment it exists it is on the list of files
+// a signal ending the process removes, until keepOnInterruption().
 struct NewFile
 {
     int handle = -1;
@@ -55,8 +56,17 @@ int writeAll(int handle, const char *data, qint64 size);
 // Sets the permission bits of an open file. Returns the error number or 0.
 int setPermissions(int handle, uint permissions);
 // Gives an open file the owner and group of the file it replaces, where the process may (as root);
-// elsewhere the file stays the writer's, which is no failure.
-void keepOwner(int handle, uint owner, uint group);
+// elsewhere the file stays the writer's, which is no failure. Says which of the two the file has now.
+struct OwnerKept
+{
+    bool owner = false;
+    bool group = false;
+};
+OwnerKept keepOwner(int handle, uint owner, uint group);
+// The bits that make a program run as its file's owner or group (set-user-ID 04000 and
+// set-group-ID 02000): only worth keeping on a file that kept that owner or group.
+constexpr uint setUserIdBit = 04000u;
+constexpr uint setGroupIdBit = 02000u;
 // The permission bits a newly made file gets by default (0666 less the process's mask).
 uint defaultFilePermissions();
 // Sets the modification (and access) time of an open file. Returns the error number or 0.
@@ -71,11 +81,18 @@ int closeHandle(int handle);
 int replaceFile(const QString &source, const QString &target);
 // Makes a replacement in `folder` last through a crash, where the system allows it.
 void syncFolder(const QString &folder);
+// Why the process may not write the existing file `path`, in the system's words ("Read-only file
+// system", "Permission denied"), or the empty text when it may.
+QString writeAccessFailure(const QString &path);
+// Makes a write beyond the process's file-size limit (ulimit -f) fail with "File too large", which the
+// writer then reports, instead of ending the process without a word. Once, early in main.
+void failWritesBeyondSizeLimit();
 // Removes a file of our own; errors do not matter then.
 void removeFile(const QString &path);
-// Files of our own that an interruption (Ctrl+C, SIGTERM, a closed terminal) removes before the process
-// ends, so that no half-written file outlives it. Removed from the list before the file is renamed.
-void removeOnInterruption(const QString &path);
+// The files createUniqueFile made are removed by any signal that ends the process (Ctrl+C, SIGTERM,
+// a closed terminal, SIGQUIT, SIGUSR1, a reader gone from a pipe, a crash: every one that can be
+// caught), so that no half-written file outlives it; only SIGKILL leaves one behind, as no process
+// can act on that. This takes `path` off that list: before it is renamed into place or removed.
 void keepOnInterruption(const QString &path);
 // The system's text for an error number ("No space left on device").
 QString errorText(int error);

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace platform::writing {
 
 PathStatus pathStatus(const QString &path, bool followLinks)
@@ -39,7 +41,7 @@ PathStatus pathStatus(const QString &path, bool followLinks)
     status.device = quint64(info.st_dev);
     status.file = quint64(info.st_ino);
     status.links = quint64(info.st_nlink);
-    status.permissions = uint(info.st_mode) & 0777u;
+    status.permissions = uint(info.st_mode) & 07777u;
     status.owner = uint(info.st_uid);
     status.group = uint(info.st_gid);
     return status;
@@ -75,22 +77,6 @@ QString entryOfFile(const QString &folder, quint64 device, quint64 file)
     return found;
 }
 
-NewFile createUniqueFile(const QString &folder, const QString &prefix)
-{
-    NewFile created;
-    QByteArray pattern = QFile::encodeName(folder + QLatin1Char('/') + prefix) + "XXXXXX";
-    // mkstemp opens with O_EXCL: a name someone else made in the meantime is never used.
-    const int handle = ::mkstemp(pattern.data());
-    if (handle < 0) {
-        created.failure = errorText(errno);
-        return created;
-    }
-    ::fcntl(handle, F_SETFD, FD_CLOEXEC);
-    created.handle = handle;
-    created.path = QFile::decodeName(pattern);
-    return created;
-}
-
 int writeAll(int handle, const char *data, qint64 size)
 {
     while (size > 0) {
@@ -113,11 +99,18 @@ int setPermissions(int handle, uint permissions)
     return ::fchmod(handle, mode_t(permissions)) == 0 ? 0 : errno;
 }
 
-void keepOwner(int handle, uint owner, uint group)
+OwnerKept keepOwner(int handle, uint owner, uint group)
 {
     if (::fchown(handle, uid_t(owner), gid_t(group)) != 0) {
         // Not ours to give away: the file stays the writer's.
     }
+    OwnerKept kept;
+    struct stat info;
+    if (::fstat(handle, &info) == 0) {
+        kept.owner = uint(info.st_uid) == owner;
+        kept.group = uint(info.st_gid) == group;
+    }
+    return kept;
 }
 
 uint defaultFilePermissions()
@@ -168,6 +161,20 @@ void syncFolder(const QString &folder)
     ::close(handle);
 }
 
+QString writeAccessFailure(const QString &path)
+{
+    // The effective user's rights, as the rename and the writes will meet them; a read-only mount
+    // says so itself (EROFS), which is more help than "permission denied".
+    if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0)
+        return QString();
+    return errorText(errno);
+}
+
+void failWritesBeyondSizeLimit()
+{
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
 void removeFile(const QString &path)
 {
     ::unlink(QFile::encodeName(path).constData());
@@ -175,19 +182,69 @@ void removeFile(const QString &path)
 
 namespace {
 
-// A handful of slots, read by the signal handler: no allocation, no lock, only unlink().
+// A handful of slots, read by the signal handler: no allocation, no lock, only unlink(). A slot is
+// free, being filled by one thread, or in use (read by the handler).
 constexpr int interruptionSlots = 8;
+enum SlotState
+{
+    slotFree,
+    slotFilling,
+    slotUsed,
+};
 char interruptionPaths[interruptionSlots][PATH_MAX];
-std::atomic<bool> interruptionSlotUsed[interruptionSlots];
+std::atomic<int> interruptionSlotState[interruptionSlots];
 
+// A slot holding `encoded`, in use from now on; -1 when the path is too long or all are taken.
+int claimInterruptionSlot(const QByteArray &encoded)
+{
+    if (encoded.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < interruptionSlots; ++i) {
+        int expected = slotFree;
+        if (!interruptionSlotState[i].compare_exchange_strong(expected, slotFilling))
+            continue;
+        std::memcpy(interruptionPaths[i], encoded.constData(), size_t(encoded.size()) + 1);
+        interruptionSlotState[i].store(slotUsed);
+        return i;
+    }
+    return -1;
+}
+
+// The handler is reset to the default as it runs (SA_RESETHAND), so the signal raised again ends the
+// process as the signal would have without us: same exit status, same core dump, no word of ours.
+// The raised signal is blocked until the handler returns; a fault (SIGSEGV) simply happens again.
 extern "C" void removeFilesAndEnd(int signalNumber)
 {
+    const int savedErrno = errno;
     for (int i = 0; i < interruptionSlots; ++i) {
-        if (interruptionSlotUsed[i].load())
+        if (interruptionSlotState[i].load() == slotUsed)
             ::unlink(interruptionPaths[i]);
     }
-    ::signal(signalNumber, SIG_DFL);
     ::raise(signalNumber);
+    errno = savedErrno;
+}
+
+// Every signal whose default ends the process and that a process may catch. SIGXFSZ is not among
+// them: it is ignored, so that the write fails and says why (failWritesBeyondSizeLimit).
+std::vector<int> endingSignals()
+{
+    std::vector<int> numbers{SIGHUP,  SIGINT,  SIGQUIT, SIGILL,    SIGTRAP, SIGABRT,
+                             SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE,
+                             SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGSYS};
+#ifdef SIGPOLL
+    numbers.push_back(SIGPOLL);
+#endif
+#ifdef SIGPWR
+    numbers.push_back(SIGPWR);
+#endif
+#ifdef SIGSTKFLT
+    numbers.push_back(SIGSTKFLT);
+#endif
+#ifdef SIGRTMIN
+    for (int number = SIGRTMIN; number <= SIGRTMAX; ++number)
+        numbers.push_back(number);
+#endif
+    return numbers;
 }
 
 void installInterruptionHandler()
@@ -196,13 +253,16 @@ void installInterruptionHandler()
     if (installed)
         return;
     installed = true;
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signalNumber : endingSignals()) {
         struct sigaction previous;
-        // A handler of the caller's (watch ends its loop itself) is left in place.
-        if (::sigaction(signalNumber, nullptr, &previous) != 0 || previous.sa_handler != SIG_DFL)
+        // A handler of the caller's (watch ends its loop itself, a sanitizer reports a crash) and a
+        // signal the caller ignores (nohup) are left as they are.
+        if (::sigaction(signalNumber, nullptr, &previous) != 0 || (previous.sa_flags & SA_SIGINFO) ||
+            previous.sa_handler != SIG_DFL)
             continue;
         struct sigaction action = {};
         action.sa_handler = removeFilesAndEnd;
+        action.sa_flags = SA_RESETHAND;
         sigemptyset(&action.sa_mask);
         ::sigaction(signalNumber, &action, nullptr);
     }
@@ -210,27 +270,36 @@ void installInterruptionHandler()
 
 } // namespace
 
-void removeOnInterruption(const QString &path)
+NewFile createUniqueFile(const QString &folder, const QString &prefix)
 {
-    const QByteArray encoded = QFile::encodeName(path);
-    if (encoded.size() >= PATH_MAX)
-        return;
+    NewFile created;
     installInterruptionHandler();
-    for (int i = 0; i < interruptionSlots; ++i) {
-        if (interruptionSlotUsed[i].load())
-            continue;
-        std::memcpy(interruptionPaths[i], encoded.constData(), size_t(encoded.size()) + 1);
-        interruptionSlotUsed[i].store(true);
-        return;
+    QByteArray pattern = QFile::encodeName(folder + QLatin1Char('/') + prefix) + "XXXXXX";
+    // The name is made in the handler's own slot, so that there is no moment in which the file
+    // exists and a signal would not remove it: before mkstemp the slot names no file (a name ending
+    // in XXXXXX), after it the file itself. Without a free slot it is made unlisted.
+    const int slot = claimInterruptionSlot(pattern);
+    char *name = slot >= 0 ? interruptionPaths[slot] : pattern.data();
+    // mkstemp opens with O_EXCL: a name someone else made in the meantime is never used.
+    const int handle = ::mkstemp(name);
+    if (handle < 0) {
+        created.failure = errorText(errno);
+        if (slot >= 0)
+            interruptionSlotState[slot].store(slotFree);
+        return created;
     }
+    ::fcntl(handle, F_SETFD, FD_CLOEXEC);
+    created.handle = handle;
+    created.path = QFile::decodeName(name);
+    return created;
 }
 
 void keepOnInterruption(const QString &path)
 {
     const QByteArray encoded = QFile::encodeName(path);
     for (int i = 0; i < interruptionSlots; ++i) {
-        if (interruptionSlotUsed[i].load() && encoded == interruptionPaths[i])
-            interruptionSlotUsed[i].store(false);
+        if (interruptionSlotState[i].load() == slotUsed && encoded == interruptionPaths[i])
+            interruptionSlotState[i].store(slotFree);
     }
 }
 

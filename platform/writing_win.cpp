@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/writing.h"
 
+#include "platform/filesystem.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -16,9 +18,9 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-// The C runtime's handles and Qt's file information. A file's identity here is its canonical path:
-// two hard links are not told apart, which costs little, since an output replaces a file by a rename
-// and never writes into the file another name shares.
+// The C runtime's handles and Qt's file information. A file's identity is its volume serial number
+// and file index, as the stamps have it, so that a hard link is the file it names; where the system
+// gives none, its canonical path stands in.
 namespace platform::writing {
 
 namespace {
@@ -69,8 +71,11 @@ PathStatus pathStatus(const QString &path, bool followLinks)
         status.kind = PathStatus::Kind::regular;
     else
         status.kind = PathStatus::Kind::other;
-    status.device = 0;
-    status.file = identityOf(followLinks ? info.canonicalFilePath() : info.absoluteFilePath());
+    const std::optional<platform::FileIdentity> identity =
+        status.kind == PathStatus::Kind::symbolicLink ? std::nullopt : platform::fileIdentity(path);
+    status.device = identity ? identity->device : 0;
+    status.file = identity ? identity->file
+                           : identityOf(followLinks ? info.canonicalFilePath() : info.absoluteFilePath());
     status.links = 1;
     status.permissions = info.isWritable() ? 0666u : 0444u;
     return status;
@@ -83,11 +88,11 @@ QString resolvedPath(const QString &path)
 
 QString entryOfFile(const QString &folder, quint64 device, quint64 file)
 {
-    Q_UNUSED(device)
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (identityOf(path) == file)
+        const std::optional<platform::FileIdentity> identity = platform::fileIdentity(path);
+        if (identity ? identity->device == device && identity->file == file : identityOf(path) == file)
             return it.fileName();
     }
     return QString();
@@ -139,11 +144,12 @@ int setPermissions(int handle, uint permissions)
     return 0; // the file gets its folder's access rules
 }
 
-void keepOwner(int handle, uint owner, uint group)
+OwnerKept keepOwner(int handle, uint owner, uint group)
 {
     Q_UNUSED(handle)
     Q_UNUSED(owner)
     Q_UNUSED(group) // the file gets its folder's access rules
+    return OwnerKept();
 }
 
 uint defaultFilePermissions()
@@ -185,19 +191,24 @@ void syncFolder(const QString &folder)
     Q_UNUSED(folder) // MOVEFILE_WRITE_THROUGH has done it
 }
 
+QString writeAccessFailure(const QString &path)
+{
+    return QFileInfo(path).isWritable() ? QString() : errorText(EACCES);
+}
+
+void failWritesBeyondSizeLimit()
+{
+    // Windows has no file-size limit of a process.
+}
+
 void removeFile(const QString &path)
 {
     _wremove(nativePath(path).c_str());
 }
 
-void removeOnInterruption(const QString &path)
-{
-    Q_UNUSED(path) // the console's Ctrl+C ends the process; the hidden file is left to the user
-}
-
 void keepOnInterruption(const QString &path)
 {
-    Q_UNUSED(path)
+    Q_UNUSED(path) // the console's Ctrl+C ends the process; the hidden file is left to the user
 }
 
 QString errorText(int error)

@@ -6,7 +6,9 @@
 #include "archive/archivename.h"
 #include "language/language.h"
 #include "language/systemtext.h"
+#include "measurement/measurementfile.h"
 #include "measurement/statustable.h"
+#include "platform/filesystem.h"
 #include "plot/plotsteps.h"
 
 #include <QPdfWriter>
@@ -457,17 +459,23 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
         cell.adjusted(canvas.pt(cellPadding), canvas.pt(2), -canvas.pt(cellPadding), -canvas.pt(2));
     const QRectF titleRect(inner.left(), inner.top(), inner.width(), canvas.pt(cellTitleHeight));
     const QFont titleFont = canvas.font(9.5, true);
-    const QString title = archive::momentDisplayText(facts.moment.date, facts.moment.time) +
-                          QStringLiteral("   ") + facts.technology;
+    // A technology as long as a name allows would push the file's name off the cell: the title takes
+    // at most three fifths of the row.
+    const QString title = canvas.elided(titleFont,
+                                        archive::momentDisplayText(facts.moment.date, facts.moment.time) +
+                                            QStringLiteral("   ") + facts.technology,
+                                        titleRect.width() * 0.6);
     drawText(painter, titleRect, titleFont, title);
     const QFont fileFont = canvas.font(7);
     const double titleWidth = canvas.textWidth(titleFont, title) + canvas.pt(12);
     drawText(painter, titleRect, fileFont,
-             canvas.elided(fileFont, facts.fileName, titleRect.width() - titleWidth),
+             canvas.elided(fileFont, facts.shownName(), titleRect.width() - titleWidth),
              Qt::AlignRight | Qt::AlignVCenter, captionColour);
 
     const QRectF body(inner.left(), titleRect.bottom(), inner.width(), inner.bottom() - titleRect.bottom());
-    const QString path = directory + QLatin1Char('/') + facts.fileName;
+    // Read again by the bytes the listing gave: a name no text can hold shares its escaped form with
+    // a file literally named so, which is another file.
+    const QByteArray path = platform::encodeFileName(directory) + '/' + facts.nameBytes();
     const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
     if (!read) {
         drawText(painter, body, canvas.font(9),

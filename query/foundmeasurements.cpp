@@ -1,7 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "foundmeasurements.h"
 
+#include "archive/displayname.h"
+#include "platform/filesystem.h"
+
 namespace query {
+
+QByteArray FoundMeasurement::nameBytes() const
+{
+    return encodedName.isEmpty() ? platform::encodeFileName(fileName) : encodedName;
+}
+
+QString FoundMeasurement::shownName() const
+{
+    return encodedName.isEmpty() ? archive::displayName(fileName) : fileName;
+}
 
 void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
                        const std::function<void(FoundMeasurement &&)> &visit, QStringList *unreadable,
@@ -21,7 +34,8 @@ void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
         }
         if (criteria.matchesContent(*file.digest))
             visit({file.fileName, archive::technologyOfFile(file.fileName),
-                   archive::momentOfFile(file.fileName), *file.digest});
+                   archive::momentOfFile(file.fileName), *file.digest,
+                   file.undecodableName ? file.encodedName : QByteArray()});
     });
 }
 

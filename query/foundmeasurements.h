@@ -16,10 +16,17 @@ namespace query {
 
 struct FoundMeasurement
 {
-    QString fileName;
+    QString fileName; // the exact name, or the escaped form of one no text can hold (see ArchiveFile)
     QString technology;
     archive::Moment moment;
     measurement::MeasurementDigest digest;
+    // Such a name's bytes as the listing gave them; empty for every other name.
+    QByteArray encodedName = QByteArray();
+
+    // The bytes that open the file in its folder: never a display form, which two files may share.
+    QByteArray nameBytes() const;
+    // The name as plain-text output shows it (escaped once, never twice).
+    QString shownName() const;
 };
 
 // The measurements of the directory that meet every condition: each match is handed to `visit` as soon

@@ -8,6 +8,7 @@
 #include "archive/archivelisting.h"
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
 #include "language/systemtext.h"
 #include "measurement/contentfindings.h"
 #include "platform/filesystem.h"
@@ -22,11 +23,10 @@ namespace rules {
 
 namespace {
 
-QString unreadableFinding(const QString &path)
+QString unreadableFinding(const QString &reason)
 {
-    return measurement::storedFinding(
-        measurement::finding(QT_TRANSLATE_NOOP("cli", "cannot be read (%1): the viewer shows nothing for it"),
-                             {language::unreadableReason(path)}));
+    return measurement::storedFinding(measurement::finding(
+        QT_TRANSLATE_NOOP("cli", "cannot be read (%1): the viewer shows nothing for it"), {reason}));
 }
 
 // Files that the lists of another technology lead to as well: the scans' patterns ignore letter case,
@@ -53,106 +53,156 @@ QVector<Finding> crossTechnologyFindings(const QMap<QString, QString> &firstFile
     return findings;
 }
 
+// The files of one base name so far, with the name rules already worked out for each.
+struct PendingFile
+{
+    QString fileName;
+    QStringList contentFindings;
+    bool undecodable;
+    bool grammatical;
+    bool noTechnology;
+};
+
+// The check of one archive, file by file in name order as the reading hands them over.
+class ArchiveChecker
+{
+public:
+    explicit ArchiveChecker(const QString &folder) : folder(folder) {}
+    void add(const archive::ArchiveFile &file);
+    CheckReport finish();
+
+private:
+    void finishGroup();
+    void addNameFindings(const PendingFile &file);
+    void addTwinFinding(const PendingFile &file);
+    QString sharedFindingText(const QString &stored);
+
+    QString folder;
+    CheckReport report;
+    QMap<QString, QString> firstFileOfTechnology;
+    FileTimeSummary fileTimes;
+    // Files sharing a base name B all begin with "B." and so come one after the other in name order:
+    // each group is complete when a file of another base name arrives.
+    QVector<PendingFile> group;
+    // The same content finding recurs in file after file (a status the table lacks, say): each is
+    // made into its text once and that one text shared, which keeps a million findings small.
+    QHash<QString, QString> findingTexts;
+};
+
+QString ArchiveChecker::sharedFindingText(const QString &stored)
+{
+    auto known = findingTexts.constFind(stored);
+    if (known != findingTexts.constEnd())
+        return known.value();
+    const QString text = measurement::findingText(stored);
+    if (findingTexts.size() < 100000)
+        findingTexts.insert(stored, text);
+    return text;
+}
+
+void ArchiveChecker::addNameFindings(const PendingFile &file)
+{
+    const QString problem = file.undecodable   ? undecodableNameProblem()
+                            : file.grammatical ? QString()
+                                               : nameProblem(file.fileName);
+    if (!problem.isEmpty())
+        report.findings.append({file.fileName, problem, file.undecodable});
+    else if (file.noTechnology)
+        report.findings.append(
+            {file.fileName,
+             QCoreApplication::translate("cli", "the technology is empty: the viewer lists an "
+                                                "empty entry that leads to no measurement"),
+             file.undecodable});
+}
+
+void ArchiveChecker::addTwinFinding(const PendingFile &file)
+{
+    QStringList others;
+    for (const PendingFile &twin : qAsConst(group)) {
+        if (&twin != &file)
+            others.append(Finding{twin.fileName, QString(), twin.undecodable}.shownName());
+    }
+    std::sort(others.begin(), others.end());
+    report.findings.append({file.fileName,
+                            QCoreApplication::translate("cli", "shares its base name with %1: the viewer "
+                                                               "shows the same time once per file and "
+                                                               "opens only %2")
+                                .arg(others.join(QStringLiteral(", ")),
+                                     archive::baseNameOf(file.fileName) + QStringLiteral(".json")),
+                            file.undecodable});
+}
+
+void ArchiveChecker::finishGroup()
+{
+    for (const PendingFile &file : qAsConst(group)) {
+        addNameFindings(file);
+        if (group.size() > 1)
+            addTwinFinding(file);
+        for (const QString &reason : file.contentFindings)
+            report.findings.append({file.fileName, sharedFindingText(reason), file.undecodable});
+    }
+    group.clear();
+}
+
+void ArchiveChecker::add(const archive::ArchiveFile &file)
+{
+    ++report.filesChecked;
+    // Twins share the bytes of their base name. A name no text can hold is compared in its escaped
+    // form, which a file literally named so shares without sharing a byte of its base name.
+    if (!group.isEmpty() &&
+        (archive::baseNameView(group.constFirst().fileName) != archive::baseNameView(file.fileName) ||
+         group.constFirst().undecodable != file.undecodableName))
+        finishGroup();
+    const QString technology = archive::technologyOfFile(file.fileName);
+    const archive::Moment moment = archive::momentOfFile(file.fileName);
+    // The name rules are worked out once per name, when the file arrives.
+    const bool grammatical = followsGrammar(file.fileName, technology, moment);
+    const QStringList contentFindings =
+        file.digest
+            ? file.digest->findings
+            : QStringList{unreadableFinding(
+                  file.undecodableName
+                      ? language::unreadableReason(platform::encodeFileName(folder) + '/' + file.encodedName)
+                      : language::unreadableReason(folder + QLatin1Char('/') + file.fileName))};
+    group.append({file.fileName, contentFindings, file.undecodableName, grammatical, technology.isEmpty()});
+    if (grammatical) {
+        auto first = firstFileOfTechnology.find(technology);
+        if (first == firstFileOfTechnology.end())
+            firstFileOfTechnology.insert(technology, file.fileName);
+        else if (file.fileName < first.value())
+            first.value() = file.fileName;
+    }
+    fileTimes.add(file.fileName, moment, file.stamp.modifiedMsecs(), file.undecodableName);
+}
+
+CheckReport ArchiveChecker::finish()
+{
+    finishGroup();
+    report.findings += crossTechnologyFindings(firstFileOfTechnology);
+    if (const std::optional<Finding> times = fileTimes.finding())
+        report.findings.append(*times);
+    // By name; the two files of one escaped form apart, each with its findings together.
+    std::stable_sort(report.findings.begin(), report.findings.end(), [](const Finding &a, const Finding &b) {
+        return a.fileName != b.fileName ? a.fileName < b.fileName : a.nameEscaped < b.nameEscaped;
+    });
+    return report;
+}
+
 } // namespace
+
+QString Finding::shownName() const
+{
+    return nameEscaped ? fileName : archive::displayName(fileName);
+}
 
 CheckReport checkArchive(const QString &directory, const archive::ArchiveReading &reading)
 {
     archive::ArchiveReadOptions options;
     options.useIndex = reading.useIndex;
     options.progress = reading.progress;
-    const QString folder = directory.isEmpty() ? QStringLiteral(".") : directory;
-
-    CheckReport report;
-    QMap<QString, QString> firstFileOfTechnology;
-    FileTimeSummary fileTimes;
-    // Files sharing a base name B all begin with "B." and so come one after the other in name order:
-    // each group is complete when a file of another base name arrives.
-    // The name rules are worked out once per name, when the file arrives.
-    struct Pending
-    {
-        QString fileName;
-        QStringList contentFindings;
-        bool undecodable;
-        bool grammatical;
-        bool noTechnology;
-    };
-    QVector<Pending> group;
-    // The same content finding recurs in file after file (a status the table lacks, say): each is
-    // made into its text once and that one text shared, which keeps a million findings small.
-    QHash<QString, QString> findingTexts;
-    const auto sharedFindingText = [&findingTexts](const QString &stored) {
-        auto known = findingTexts.constFind(stored);
-        if (known != findingTexts.constEnd())
-            return known.value();
-        const QString text = measurement::findingText(stored);
-        if (findingTexts.size() < 100000)
-            findingTexts.insert(stored, text);
-        return text;
-    };
-    const auto finishGroup = [&]() {
-        for (const Pending &file : qAsConst(group)) {
-            const QString problem = file.undecodable   ? undecodableNameProblem()
-                                    : file.grammatical ? QString()
-                                                       : nameProblem(file.fileName);
-            if (!problem.isEmpty())
-                report.findings.append({file.fileName, problem});
-            else if (file.noTechnology)
-                report.findings.append({file.fileName, QCoreApplication::translate(
-                                                           "cli", "the technology is empty: the viewer "
-                                                                  "lists an empty entry that leads to no "
-                                                                  "measurement")});
-            if (group.size() > 1) {
-                QStringList others;
-                for (const Pending &twin : qAsConst(group)) {
-                    if (twin.fileName != file.fileName)
-                        others.append(twin.fileName);
-                }
-                std::sort(others.begin(), others.end());
-                report.findings.append(
-                    {file.fileName, QCoreApplication::translate("cli", "shares its base name with %1: the "
-                                                                       "viewer shows the same time once per "
-                                                                       "file and opens only %2")
-                                        .arg(others.join(QStringLiteral(", ")),
-                                             archive::baseNameOf(file.fileName) + QStringLiteral(".json"))});
-            }
-            for (const QString &reason : file.contentFindings)
-                report.findings.append({file.fileName, sharedFindingText(reason)});
-        }
-        group.clear();
-    };
-    archive::readArchive(directory, options, [&](const archive::ArchiveFile &file) {
-        ++report.filesChecked;
-        if (!group.isEmpty() &&
-            archive::baseNameView(group.constFirst().fileName) != archive::baseNameView(file.fileName))
-            finishGroup();
-        if (file.undecodableName)
-            report.undecodableNames.insert(file.fileName);
-        const QString technology = archive::technologyOfFile(file.fileName);
-        const archive::Moment moment = archive::momentOfFile(file.fileName);
-        const bool grammatical = followsGrammar(file.fileName, technology, moment);
-        group.append(
-            {file.fileName,
-             file.digest
-                 ? file.digest->findings
-                 : QStringList{unreadableFinding(
-                       folder + QLatin1Char('/') +
-                       (file.undecodableName ? platform::decodeFileName(file.encodedName) : file.fileName))},
-             file.undecodableName, grammatical, technology.isEmpty()});
-        if (grammatical) {
-            auto first = firstFileOfTechnology.find(technology);
-            if (first == firstFileOfTechnology.end())
-                firstFileOfTechnology.insert(technology, file.fileName);
-            else if (file.fileName < first.value())
-                first.value() = file.fileName;
-        }
-        fileTimes.add(file.fileName, moment, file.stamp.modifiedMsecs());
-    });
-    finishGroup();
-    report.findings += crossTechnologyFindings(firstFileOfTechnology);
-    if (const std::optional<Finding> times = fileTimes.finding())
-        report.findings.append(*times);
-    std::stable_sort(report.findings.begin(), report.findings.end(),
-                     [](const Finding &a, const Finding &b) { return a.fileName < b.fileName; });
-    return report;
+    ArchiveChecker checker(directory.isEmpty() ? QStringLiteral(".") : directory);
+    archive::readArchive(directory, options,
+                         [&checker](const archive::ArchiveFile &file) { checker.add(file); });
+    return checker.finish();
 }
 } // namespace rules

@@ -3,7 +3,6 @@
 
 #include "archive/archivereader.h"
 
-#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -15,14 +14,18 @@ struct Finding
 {
     QString fileName; // the file concerned, no directory
     QString reason;
+    // `fileName` is the escaped form of a name the file-name encoding cannot decode (its bytes
+    // escaped, as displayName() shows them), which a file literally named so shares: shown as it is.
+    bool nameEscaped = false;
+
+    // The file's name as a line shows it: escaped once, never twice.
+    QString shownName() const;
 };
 
 struct CheckReport
 {
     int filesChecked = 0;
     QVector<Finding> findings; // ordered by file name, then as found
-    // Files whose names the file-name encoding cannot decode, named by their escaped bytes.
-    QSet<QString> undecodableNames;
 };
 
 // Checks every archive file of the directory (each read at most once).

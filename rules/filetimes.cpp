@@ -6,12 +6,33 @@
 
 namespace rules {
 
+namespace {
+
+// The moment a name means, as local time. A time the clocks skip when summer time begins (02:30 on
+// such a night in Berlin) is no local time at all; it is read with the offset in force before the
+// change, as a clock that had not yet moved on would have written it (02:30 winter time, which is
+// 03:30 summer time), so that such a name is dated and checked like every other one.
+qint64 localMomentMsecs(const archive::Moment &moment)
+{
+    const QDateTime local(moment.date, moment.time, Qt::LocalTime);
+    if (local.isValid())
+        return local.toMSecsSinceEpoch();
+    const qint64 asUtc = QDateTime(moment.date, moment.time, Qt::UTC).toMSecsSinceEpoch();
+    // A day earlier the offset is the one before the change: no zone changes twice in a day.
+    constexpr qint64 day = 24 * 60 * 60 * 1000;
+    const int before = QDateTime::fromMSecsSinceEpoch(asUtc - day, Qt::LocalTime).offsetFromUtc();
+    return asUtc - qint64(before) * 1000;
+}
+
+} // namespace
+
 bool FileTimeSummary::add(const QString &fileName, qint64 modifiedMsecs)
 {
     return add(fileName, archive::momentOfFile(fileName), modifiedMsecs);
 }
 
-bool FileTimeSummary::add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs)
+bool FileTimeSummary::add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs,
+                          bool nameEscaped)
 {
     constexpr qint64 tolerance = 24 * 60 * 60 * 1000;
     if (!moment.isValid())
@@ -31,16 +52,14 @@ bool FileTimeSummary::add(const QString &fileName, const archive::Moment &moment
     if (*known) {
         named = QDateTime(moment.date, moment.time, Qt::UTC).toMSecsSinceEpoch() - qint64(**known) * 1000;
     } else {
-        const QDateTime local(moment.date, moment.time, Qt::LocalTime);
-        if (!local.isValid())
-            return false;
-        named = local.toMSecsSinceEpoch();
+        named = localMomentMsecs(moment);
     }
     ++dated;
     if (qAbs(modifiedMsecs - named) <= tolerance)
         return false;
     if (disagreeing++ == 0 || fileName < example) {
         example = fileName;
+        exampleEscaped = nameEscaped;
         exampleModified = modifiedMsecs;
     }
     return true;
@@ -60,6 +79,7 @@ std::optional<Finding> FileTimeSummary::finding() const
                               "--list-times lists them all")
                        .arg(archive::momentDisplayText(modified.date(), modified.time()))
                        .arg(disagreeing)
-                       .arg(dated)};
+                       .arg(dated),
+                   exampleEscaped};
 }
 } // namespace rules

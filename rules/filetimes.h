@@ -20,8 +20,9 @@ class FileTimeSummary
 public:
     // Whether the file's modification time disagrees with its name.
     bool add(const QString &fileName, qint64 modifiedMsecs);
-    // The same for a name whose moment is known.
-    bool add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs);
+    // The same for a name whose moment is known; `nameEscaped` as in Finding.
+    bool add(const QString &fileName, const archive::Moment &moment, qint64 modifiedMsecs,
+             bool nameEscaped = false);
     std::optional<Finding> finding() const;
     int datedFiles() const { return dated; }
 
@@ -30,6 +31,7 @@ private:
     int dated = 0;
     int disagreeing = 0;
     QString example;
+    bool exampleEscaped = false;
     qint64 exampleModified = 0;
 };
 

@@ -80,7 +80,7 @@ QString oneLine(const QString &reason)
     line.reserve(reason.size());
     for (const QChar c : reason) {
         const ushort u = c.unicode();
-        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0))
+        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029)
             line += archive::displayName(QString(c));
         else
             line += c;

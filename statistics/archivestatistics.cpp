@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archivestatistics.h"
 
+#include "archive/displayname.h"
 #include "measurement/statustable.h"
+#include "platform/filesystem.h"
 
 #include <QMap>
 #include <QTextStream>
@@ -59,11 +61,22 @@ MeasurementFacts factsOf(const query::FoundMeasurement &found)
 {
     const measurement::MeasurementDigest &m = found.digest;
     return {found.fileName,
+            found.encodedName,
             found.technology,
             found.moment,
             query::resultNumber(m.temperatureText),
             query::resultNumber(m.emfText),
             m.status};
+}
+
+QByteArray MeasurementFacts::nameBytes() const
+{
+    return encodedName.isEmpty() ? platform::encodeFileName(fileName) : encodedName;
+}
+
+QString MeasurementFacts::shownName() const
+{
+    return encodedName.isEmpty() ? archive::displayName(fileName) : fileName;
 }
 
 void sortNewestFirst(QVector<MeasurementFacts> &facts)

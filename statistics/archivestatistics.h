@@ -22,11 +22,19 @@ namespace statistics {
 struct MeasurementFacts
 {
     QString fileName;
+    // The bytes of a name no text can hold (fileName is then its escaped form), as the listing gave
+    // them: what the file is read again by. Empty for every other name.
+    QByteArray encodedName;
     QString technology;
     archive::Moment moment;
     std::optional<double> temperature; // "Temp" as a number; none for no value or a text that is none
     std::optional<double> emf;         // likewise "Eds"
     std::optional<QString> status;     // the verdict; none when the file has no "Status"
+
+    // The bytes that open the file in its folder: never a display form, which two files may share.
+    QByteArray nameBytes() const;
+    // The name as a page or a line shows it (escaped once, never twice).
+    QString shownName() const;
 };
 MeasurementFacts factsOf(const query::FoundMeasurement &found);
 

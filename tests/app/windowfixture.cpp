@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windowfixture.h"
 
+#include "support/files.h"
+
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -41,14 +43,7 @@ bool WorkingFolder::addFile(const QString &name, const QByteArray &content, qint
 bool WorkingFolder::addFileIn(const QString &folder, const QString &name, const QByteArray &content,
                               qint64 modifiedSecs)
 {
-    QFile file(folder + QLatin1Char('/') + name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        return false;
-    // Closed first: buffered data written on closing would stamp the file with the present time.
-    file.close();
-    return file.open(QIODevice::ReadWrite) &&
-           file.setFileTime(QDateTime::fromSecsSinceEpoch(modifiedSecs, Qt::UTC),
-                            QFileDevice::FileModificationTime);
+    return support::writeStampedFile(folder + QLatin1Char('/') + name, content, modifiedSecs);
 }
 
 bool WorkingFolder::addImages()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "archive/archivelisting.h"
+#include "support/files.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -13,6 +14,8 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include "support/posixfiles.h"
+
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -52,11 +55,9 @@ public:
 
     void addFile(const QString &name, qint64 modifiedMsecs)
     {
-        QFile file(filePath(name));
-        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(name));
-        file.write("{}\n");
-        file.close();
-        setModified(name, modifiedMsecs);
+        QVERIFY2(support::writeStampedFile(filePath(name), "{}\n",
+                                           QDateTime::fromMSecsSinceEpoch(modifiedMsecs, Qt::UTC)),
+                 qPrintable(name));
     }
 
     // Entries "minute name", e.g. "3 steel_K1-2019_03_07-14_05_09.json".
@@ -92,12 +93,8 @@ public:
     void addRawFile(const QByteArray &name, qint64 seconds, long nanoseconds = 0)
     {
         const QByteArray full = nativePath(name);
-        const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        QVERIFY2(fd >= 0, full.constData());
-        ::close(fd);
+        QVERIFY2(support::writeRawNamedFile(full, QByteArray(), seconds, nanoseconds), full.constData());
         rawNames.append(name);
-        const struct timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
-        QVERIFY(::utimensat(AT_FDCWD, full.constData(), times, 0) == 0);
     }
 
     void addSymlink(const QString &target, const QString &name)

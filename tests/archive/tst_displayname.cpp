@@ -28,6 +28,12 @@ private slots:
         QTest::newRow("delete") << QByteArray("a\x7f") << QStringLiteral("a\\x7f") << true;
         QTest::newRow("C1 control as UTF-8")
             << QByteArray("a\xc2\x85z") << QStringLiteral("a\\xc2\\x85z") << true;
+        QTest::newRow("line separator U+2028")
+            << QByteArray("a\xe2\x80\xa8z") << QStringLiteral("a\\xe2\\x80\\xa8z") << true;
+        QTest::newRow("paragraph separator U+2029, invalid byte after")
+            << QByteArray("a\xe2\x80\xa9\xff") << QStringLiteral("a\\xe2\\x80\\xa9\\xff") << true;
+        QTest::newRow("other general punctuation stays")
+            << QStringLiteral("a\u2027\u2030z").toUtf8() << QStringLiteral("a\u2027\u2030z") << false;
         QTest::newRow("backslash doubled") << QByteArray("a\\nb") << QStringLiteral("a\\\\nb") << true;
         QTest::newRow("invalid byte")
             << QByteArray("steel_K1-\xff.json") << QStringLiteral("steel_K1-\\xff.json") << true;

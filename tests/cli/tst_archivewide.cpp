@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The archive-wide commands at scale: ls built from one listing must say exactly what the scan-by-scan
 // route says, and find and check must answer the same with their index as without it.
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include "archive/archivelisting.h"
 #include "archive/archivereader.h"
@@ -30,6 +32,11 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/mount.h>
+#endif
+
+using namespace support;
 
 namespace {
 
@@ -337,6 +344,16 @@ private slots:
         QTest::newRow("write-ahead log a link into the archive") << "-wal";
         QTest::newRow("shared memory a link into the archive") << "-shm";
         QTest::newRow("journal a link into the archive") << "-journal";
+#ifdef Q_OS_UNIX // hard links made with POSIX calls
+        QTest::newRow("index a hard link to an archive file") << "hard:";
+        QTest::newRow("index a hard link to an empty archive file") << "hard:empty";
+        QTest::newRow("write-ahead log a hard link to an archive file") << "hard:-wal";
+        QTest::newRow("shared memory a hard link to an archive file") << "hard:-shm";
+        QTest::newRow("journal a hard link to an archive file") << "hard:-journal";
+#endif
+#ifdef Q_OS_LINUX
+        QTest::newRow("cache folder below a bind mount of the archive") << "bind";
+#endif
     }
 
     // However the cache is set up or tampered with, the archive keeps every byte, name and time, and
@@ -349,14 +366,40 @@ private slots:
         QVERIFY(QDir().mkpath(archive));
         writeFile(archive, "steel_K1-2024_01_10-08_00_00.json", measurementWithMelt("A-1"), minutesAfter(1));
         writeFile(archive, "steel_K1-2024_01_10-09_00_00.json", measurementWithMelt("B-1"), minutesAfter(2));
+        const QString empty = writeFile(archive, "steel_K1-2024_01_10-10_00_00.json", "", minutesAfter(3));
         QTest::qWait(150);
         const QStringList fresh = answers(archive, false);
+#ifdef Q_OS_LINUX
+        const QByteArray bind = QFile::encodeName(root.filePath("bind"));
+        if (trap == "bind") {
+            QVERIFY(QDir().mkpath(root.filePath("bind")));
+            if (::mount(QFile::encodeName(archive).constData(), bind.constData(), nullptr, MS_BIND,
+                        nullptr) != 0)
+                QSKIP("binding a folder needs the right to mount (root)");
+        }
+        const auto unmount = qScopeGuard([&] {
+            if (trap == "bind")
+                ::umount2(bind.constData(), MNT_DETACH);
+        });
+#endif
 
         const auto cache =
-            environmentFor("XDG_CACHE_HOME",
-                           QFile::encodeName(trap == "cache in archive" ? archive : root.filePath("cache")));
+            environmentFor("XDG_CACHE_HOME", QFile::encodeName(trap == "cache in archive" ? archive
+                                                               : trap == "bind" ? root.filePath("bind/sub")
+                                                                                : root.filePath("cache")));
         const QString folder = archive::MeasurementIndex::cacheFolder();
-        if (trap == "cache folder") {
+        if (trap == "bind") {
+            // Nothing to set up: the cache folder is reached through the second path to the archive.
+        } else if (trap.startsWith("hard:")) {
+#ifdef Q_OS_UNIX
+            QVERIFY(QDir().mkpath(folder));
+            const QString suffix = trap.mid(5);
+            const QString linked = suffix == "empty" ? empty : archive + "/steel_K1-2024_01_10-08_00_00.json";
+            const QString name =
+                archive::MeasurementIndex::indexPath(archive) + (suffix.startsWith('-') ? suffix : "");
+            QVERIFY(::link(QFile::encodeName(linked).constData(), QFile::encodeName(name).constData()) == 0);
+#endif
+        } else if (trap == "cache folder") {
             QVERIFY(QDir().mkpath(QFileInfo(folder).path()));
             QVERIFY(QFile::link(archive, folder));
         } else if (trap != "cache in archive") {
@@ -370,138 +413,6 @@ private slots:
         QCOMPARE(answers(archive, true), fresh);
         QCOMPARE(answers(archive, true), fresh);
         QCOMPARE(snapshot(archive), before);
-    }
-
-    void indexIsKeyedByTheCanonicalPath_data()
-    {
-        QTest::addColumn<QString>("spelling"); // of "arch" in the root, from the root
-        QTest::addColumn<bool>("same");
-        QTest::newRow("relative") << "arch" << true;
-        QTest::newRow("absolute") << "<root>/arch" << true;
-        QTest::newRow("trailing slash and dots") << "./other/../arch/" << true;
-#ifndef Q_OS_WIN // as above: a shortcut there
-        QTest::newRow("through a link") << "link" << true;
-#endif
-        QTest::newRow("same relative name, other working directory") << "other:arch" << false;
-    }
-
-    void indexIsKeyedByTheCanonicalPath()
-    {
-        QFETCH(QString, spelling);
-        QFETCH(bool, same);
-        QTemporaryDir root;
-        QVERIFY(QDir().mkpath(root.filePath("arch")) && QDir().mkpath(root.filePath("other/arch")));
-        QVERIFY(QFile::link(root.filePath("arch"), root.filePath("link")));
-        const QString working = QDir::currentPath();
-        const auto back = qScopeGuard([working] { QDir::setCurrent(working); });
-        QVERIFY(QDir::setCurrent(root.path()));
-        const QString canonical = archive::MeasurementIndex::indexPath(root.filePath("arch"));
-        QVERIFY(!canonical.isEmpty());
-        if (spelling.contains(':')) {
-            QVERIFY(QDir::setCurrent(root.filePath(spelling.section(':', 0, 0))));
-            spelling = spelling.section(':', 1);
-        }
-        const QString spelt =
-            archive::MeasurementIndex::indexPath(QString(spelling).replace("<root>", root.path()));
-        QCOMPARE(spelt == canonical, same);
-        QVERIFY(!spelt.isEmpty());
-    }
-
-    void rowsOfOtherRulesAreNeverRead()
-    {
-        QTemporaryDir dir;
-        writeFile(dir.path(), "steel_K1-2024_01_10-08_00_00.json", measurementWithMelt("A-1"),
-                  minutesAfter(1));
-        QTest::qWait(150);
-        const auto findingsUnder = [&](const QString &rules, const QString &finding) {
-            archive::ArchiveReadOptions options;
-            options.rulesVersion = rules;
-            options.findings = [finding](const measurement::Measurement &) { return QStringList{finding}; };
-            QStringList seen;
-            archive::readArchive(dir.path(), options, [&seen](const archive::ArchiveFile &file) {
-                seen += file.digest ? file.digest->findings : QStringList{"unreadable"};
-            });
-            return seen;
-        };
-        QCOMPARE(findingsUnder("old", "old finding"), QStringList{"old finding"});
-        QCOMPARE(findingsUnder("old", "not asked: from the index"), QStringList{"old finding"});
-        QCOMPARE(findingsUnder("new", "new finding"), QStringList{"new finding"});
-    }
-
-    void fileGoneSinceTheListingIsLeftOut_data()
-    {
-        QTest::addColumn<bool>("indexed");
-        QTest::newRow("read from disk") << false;
-        QTest::newRow("known to the index") << true;
-    }
-
-    // The listing names a file; before a reader looks at it, it is removed. It is no longer part of
-    // the archive: left out, not named unreadable, and not served from the index afterwards.
-    void fileGoneSinceTheListingIsLeftOut()
-    {
-        QFETCH(bool, indexed);
-        QTemporaryDir dir;
-        const QString gone = writeFile(dir.path(), "steel_K1-2024_01_10-08_00_00.json",
-                                       measurementWithMelt("A-1"), minutesAfter(1));
-        writeFile(dir.path(), "steel_K1-2024_01_10-09_00_00.json", measurementWithMelt("B-1"),
-                  minutesAfter(2));
-        QTest::qWait(150);
-        const auto read = [&](bool removeWhileListing) {
-            archive::ArchiveReadOptions options;
-            options.useIndex = indexed;
-            options.rulesVersion = QStringLiteral("test");
-            if (removeWhileListing)
-                options.wanted = [&](QStringView name) {
-                    if (name == QFileInfo(gone).fileName())
-                        QFile::remove(gone);
-                    return true;
-                };
-            QStringList seen;
-            archive::readArchive(dir.path(), options, [&seen](const archive::ArchiveFile &file) {
-                seen += file.fileName + (file.digest ? QString() : QStringLiteral(" unreadable"));
-            });
-            return seen;
-        };
-        QCOMPARE(read(false).size(), 2);
-        const QStringList remaining{QStringLiteral("steel_K1-2024_01_10-09_00_00.json")};
-        QCOMPARE(read(true), remaining);
-        QCOMPARE(read(false), remaining);
-    }
-
-    // A record cut anywhere, or holding an impossible length, is refused and never read past its end;
-    // a whole one gives back exactly what was stored.
-    void damagedRecordsAreRefused()
-    {
-        QTemporaryDir dir;
-        platform::FileStamp stamp;
-        stamp.size = 42;
-        stamp.modifiedNanoseconds = 999999999;
-        stamp.inode = 7;
-        fileRow(dir.path(), "steel_K1-2024_01_10-08_00_00.json", stamp, measurementWithMelt("A-1"));
-        const std::unique_ptr<archive::MeasurementIndex> index =
-            archive::MeasurementIndex::open(dir.path(), measurement::contentRulesVersion());
-        QVERIFY(index);
-        archive::MeasurementIndex::Row row;
-        QVERIFY(index->nextRow(&row) && row.intact);
-        const QByteArray record(row.record, row.recordSize);
-        platform::FileStamp read;
-        measurement::MeasurementDigest digest;
-        QVERIFY(archive::MeasurementIndex::readRecord(record.constData(), record.size(), &read, &digest));
-        QVERIFY(read == stamp);
-        QVERIFY(digest.smelt == QStringLiteral("A-1"));
-        for (int cut = 0; cut < record.size(); ++cut) {
-            const QByteArray part = record.left(cut);
-            QVERIFY2(!archive::MeasurementIndex::readRecord(part.constData(), part.size(), &read, &digest),
-                     qPrintable(QString::number(cut)));
-        }
-        // The first text's length follows the stamp's eight integers.
-        for (const qint32 length : {qint32(-2), qint32(record.size()), std::numeric_limits<qint32>::max()}) {
-            QByteArray damaged = record;
-            damaged.replace(64, int(sizeof length), reinterpret_cast<const char *>(&length),
-                            int(sizeof length));
-            QVERIFY(
-                !archive::MeasurementIndex::readRecord(damaged.constData(), damaged.size(), &read, &digest));
-        }
     }
 
     void batchesCarryNothingOver_data()

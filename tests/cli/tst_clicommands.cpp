@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include "statistics/archivestatistics.h"
 
@@ -25,6 +27,8 @@
 #else
 #include <unistd.h>
 #endif
+
+using namespace support;
 
 namespace {
 

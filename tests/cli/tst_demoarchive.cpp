@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "clitestsupport.h"
 #include "demo/demoarchive.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include "archive/archivename.h"
 #include "measurement/measurementfile.h"
@@ -18,6 +20,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+using namespace support;
 
 namespace {
 
@@ -295,6 +299,37 @@ private slots:
         QTest::newRow("a measurement the demo does not write")
             << QStringLiteral("steel_K1-2019_03_07-14_05_09.json") << false;
         QTest::newRow("a folder named like a demo file") << files.firstKey() << true;
+        QTest::newRow("a folder named like an unfinished output")
+            << QStringLiteral(".steel-archive-Ab12Cd") << true;
+    }
+
+    // A run killed while it wrote (SIGKILL, a power cut) leaves its unfinished file behind; that
+    // must not keep a later run from writing the archive.
+    void passesOverTheUnfinishedFileOfAKilledRun_data()
+    {
+        QTest::addColumn<bool>("earlierDemo");
+        QTest::addColumn<QString>("leftover");
+        QTest::newRow("in an otherwise empty folder") << false << QStringLiteral(".steel-archive-Ab12Cd");
+        QTest::newRow("beside an earlier demo archive") << true << QStringLiteral(".steel-archive-zz9Q0x");
+    }
+    void passesOverTheUnfinishedFileOfAKilledRun()
+    {
+        QFETCH(bool, earlierDemo);
+        QFETCH(QString, leftover);
+        const QString folder = freshFolder(QStringLiteral("leftover"));
+        if (earlierDemo)
+            QCOMPARE(runTool({QStringLiteral("demo"), folder, QStringLiteral("--seed"), QStringLiteral("3")})
+                         .exitCode,
+                     0);
+        QVERIFY(QDir().mkpath(folder));
+        writeFile(folder, leftover, QByteArray(100, 'x'));
+
+        const CommandResult result =
+            runTool({QStringLiteral("demo"), folder, QStringLiteral("--seed"), QStringLiteral("7")});
+
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QVERIFY(QDir(folder).remove(leftover)); // passed over, not taken for its own
+        QVERIFY(snapshot(folder) == files);
     }
 
     void refusesAForeignFolder()

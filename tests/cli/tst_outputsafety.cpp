@@ -1,21 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Outputs never land in an archive, and no failed write passes for success. Every writing command runs
 // as the real program, against real folders, links and full disks.
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
 
 #ifdef Q_OS_LINUX
 #include <sys/mount.h>
 #endif
 #include <unistd.h>
+
+using namespace support;
 
 namespace {
 
@@ -92,6 +102,38 @@ CommandResult runWith(const QStringList &arguments, const QString &outputFile,
     return result;
 }
 
+// Whether this test may mount file systems; the reason it may not otherwise.
+QString mountProblem()
+{
+    return ::geteuid() == 0 ? QString() : QStringLiteral("mounting needs root");
+}
+
+// A mount of the test's own, undone when it goes.
+class Mount
+{
+public:
+    // `arguments` to mount(8), the mount point last.
+    explicit Mount(const QStringList &arguments) : point(arguments.constLast())
+    {
+        mounted = QProcess::execute(QStringLiteral("mount"), arguments) == 0;
+    }
+    ~Mount()
+    {
+        if (mounted)
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), point});
+    }
+    bool ok() const { return mounted; }
+    bool remountReadOnly()
+    {
+        return QProcess::execute(QStringLiteral("mount"),
+                                 {QStringLiteral("-o"), QStringLiteral("remount,ro"), point}) == 0;
+    }
+
+private:
+    QString point;
+    bool mounted = false;
+};
+
 } // namespace
 
 class OutputSafetyTest : public QObject
@@ -104,6 +146,26 @@ private:
     QString outside;
     QString fullDisk; // a tiny file system, full; empty where none can be mounted
     QString fullDiskProblem;
+
+    // An archive whose report takes long enough to be caught at work: made once.
+    QString manyMeasurements()
+    {
+        const QString many = root.filePath(QStringLiteral("many"));
+        if (QDir(many).exists())
+            return many;
+        if (!QDir().mkpath(many))
+            return QString();
+        const QByteArray content = goodMeasurement();
+        const QDateTime first(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
+        for (int i = 0; i < 240; ++i) {
+            const QDateTime moment = first.addSecs(qint64(i) * 3600);
+            writeFile(many,
+                      QStringLiteral("steel_K1-%1.json")
+                          .arg(moment.toString(QStringLiteral("yyyy_MM_dd-hh_mm_ss"))),
+                      content, moment);
+        }
+        return many;
+    }
 
     void freshFolders()
     {
@@ -124,6 +186,8 @@ private:
         QVERIFY(QFile::link(input, outside + QStringLiteral("/link")));
         QVERIFY(
             QFile::link(outside + QStringLiteral("/ordinary.txt"), outside + QStringLiteral("/to-ordinary")));
+        // "sublink/.." is the archive to the system, the folder "out" to the spelling.
+        QVERIFY(QFile::link(archive + QStringLiteral("/sub"), outside + QStringLiteral("/sublink")));
     }
 
 private slots:
@@ -153,7 +217,234 @@ private slots:
 #endif
     }
 
-    void init() { freshFolders(); }
+    void init()
+    {
+        freshFolders();
+    }
+
+    // A second way into the archive is the archive: `mount --bind archive bind` gives the same folders
+    // under another name, which no comparison of spellings sees.
+    void bindMountIsTheArchive_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("readThroughBind"); // the command reads the archive by its bind path
+        QTest::addColumn<QString>("target");       // "~" the bind mount, "@" the archive, "EXT" the suffix
+        QTest::addColumn<QString>("refusal");
+        for (const char *command : {"export", "render", "report"}) {
+            QTest::addRow("%s into the bind mount", command)
+                << QString::fromLatin1(command) << false << "~/out.EXT"
+                << "is in the archive folder";
+            QTest::addRow("%s below the bind mount", command)
+                << QString::fromLatin1(command) << false << "~/sub/out.EXT"
+                << "inside the archive folder";
+            QTest::addRow("%s onto the bind mount itself", command)
+                << QString::fromLatin1(command) << false << "~"
+                << "archive folder being read";
+            QTest::addRow("%s reading through the bind mount, into the archive", command)
+                << QString::fromLatin1(command) << true << "@/sub/out.EXT"
+                << "inside the archive folder";
+        }
+    }
+    void bindMountIsTheArchive()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, readThroughBind);
+        QFETCH(QString, target);
+        QFETCH(QString, refusal);
+        if (!mountProblem().isEmpty())
+            QSKIP(qPrintable(mountProblem()));
+        const QString bind = root.filePath(QStringLiteral("bind"));
+        QVERIFY(QDir().mkpath(bind));
+        const Mount mount({QStringLiteral("--bind"), archive, bind});
+        if (!mount.ok())
+            QSKIP("mount --bind failed here (a container without the right to mount)");
+        const QString output = QString(target)
+                                   .replace(QStringLiteral("EXT"), extensionOf(command))
+                                   .replace(QLatin1Char('~'), bind)
+                                   .replace(QLatin1Char('@'), archive);
+        const QStringList archiveBefore = snapshot(archive);
+
+        const CommandResult result =
+            runProgram(writingCommand(command, readThroughBind ? bind : archive, output));
+
+        QCOMPARE(snapshot(archive), archiveBefore);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(QRegularExpression(refusal)), qPrintable(result.err));
+    }
+
+    // Under `ulimit -f` a write beyond the limit raised SIGXFSZ, which ended the program without a
+    // word and left its unfinished file. Now the write fails and the command says so in one line.
+    void sizeLimitIsOneErrorLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // "@" the archive folder, "#" its file, "OUT" the output
+        QTest::newRow("export") << QStringList{"export", "#", "-o", "OUT.csv"};
+        QTest::newRow("render png") << QStringList{"render", "#", "-o", "OUT.png"};
+        QTest::newRow("render pdf") << QStringList{"render", "#", "-o", "OUT.pdf"};
+        QTest::newRow("report") << QStringList{"report", "@", "--no-index", "-o", "OUT.pdf"};
+        QTest::newRow("demo") << QStringList{"demo", "OUT"};
+    }
+    void sizeLimitIsOneErrorLine()
+    {
+        QFETCH(QStringList, arguments);
+        const QString output = outside + QStringLiteral("/limited");
+        for (QString &argument : arguments) {
+            argument.replace(QStringLiteral("OUT"), output);
+            if (argument == QLatin1String("@"))
+                argument = archive;
+            else if (argument == QLatin1String("#"))
+                argument = archive + QLatin1Char('/') + archiveFileName;
+        }
+        const QStringList archiveBefore = snapshot(archive);
+
+        // 1 KiB: less than any of these outputs (a demo file included).
+        const CommandResult result =
+            runWith(arguments, QString(), QStringLiteral("ulimit -f 1; exec \"$0\" \"$@\""));
+
+        QCOMPARE(snapshot(archive), archiveBefore);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.endsWith(QStringLiteral("file too large\n")), qPrintable(result.err));
+        QCOMPARE(leftovers(outside), QStringList());
+        QCOMPARE(leftovers(output), QStringList());
+    }
+
+    // Whatever ends the program while it writes, its unfinished file goes with it. The program is
+    // stopped once that file exists, so that the signal meets it at work, then signalled and let go.
+    void aSignalLeavesNoUnfinishedFile_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        const struct
+        {
+            const char *name;
+            int number;
+        } signals_[] = {
+            {"SIGINT", SIGINT},   {"SIGTERM", SIGTERM},     {"SIGHUP", SIGHUP},   {"SIGQUIT", SIGQUIT},
+            {"SIGUSR1", SIGUSR1}, {"SIGUSR2", SIGUSR2},     {"SIGPIPE", SIGPIPE}, {"SIGALRM", SIGALRM},
+            {"SIGXCPU", SIGXCPU}, {"SIGVTALRM", SIGVTALRM}, {"SIGPROF", SIGPROF}, {"SIGABRT", SIGABRT},
+            {"SIGSEGV", SIGSEGV}, {"SIGBUS", SIGBUS},       {"SIGSYS", SIGSYS},
+        };
+        for (const auto &entry : signals_)
+            QTest::newRow(entry.name) << entry.number;
+        QTest::newRow("SIGRTMIN") << int(SIGRTMIN);
+    }
+    void aSignalLeavesNoUnfinishedFile()
+    {
+        QFETCH(int, signalNumber);
+        const QString many = manyMeasurements();
+        const QString output = outside + QStringLiteral("/signalled.pdf");
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // A sanitizer's own crash handlers would take the place of ours for the fault signals.
+        environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                           environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                               QStringLiteral(":handle_segv=0:handle_sigbus=0:handle_sigfpe=0"));
+        process.setProcessEnvironment(environment);
+        // No core file for the signals that would leave one.
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QStringLiteral("ulimit -c 0; exec \"$0\" \"$@\""),
+                       steelArchiveProgram(), QStringLiteral("report"), many, QStringLiteral("--no-index"),
+                       QStringLiteral("-o"), output});
+        QVERIFY(process.waitForStarted());
+        const pid_t pid = pid_t(process.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(!leftovers(outside).isEmpty(), 60000);
+        QCOMPARE(::kill(pid, SIGSTOP), 0);
+        QVERIFY2(!leftovers(outside).isEmpty(), "the report was done before it could be stopped");
+
+        QCOMPARE(::kill(pid, signalNumber), 0);
+        QCOMPARE(::kill(pid, SIGCONT), 0);
+        QVERIFY(process.waitForFinished(60000));
+
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(leftovers(outside), QStringList());
+        QVERIFY(!QFileInfo::exists(output));
+    }
+
+    // A set-user-ID or set-group-ID bit runs a program as its file's owner or group: kept where the
+    // replacement keeps that owner or group, never given to the writer's own file.
+    void specialBitsStayWithTheirOwner_data()
+    {
+        QTest::addColumn<uint>("owner"); // of the earlier output
+        QTest::addColumn<uint>("group");
+        QTest::addColumn<bool>("asNobody"); // written by user 65534 instead of root
+        QTest::addColumn<uint>("mode");     // of the earlier output
+        QTest::addColumn<uint>("expected"); // of the new one
+        QTest::newRow("root's own file") << 0u << 0u << false << 06755u << 06755u;
+        QTest::newRow("another's file, given back by root") << 65534u << 65534u << false << 06750u << 06750u;
+        QTest::newRow("root's file replaced by another user") << 0u << 0u << true << 06757u << 0757u;
+        QTest::newRow("group kept, owner not") << 0u << 65534u << true << 06775u << 02775u;
+    }
+    void specialBitsStayWithTheirOwner()
+    {
+        QFETCH(uint, owner);
+        QFETCH(uint, group);
+        QFETCH(bool, asNobody);
+        QFETCH(uint, mode);
+        QFETCH(uint, expected);
+        if (::geteuid() != 0)
+            QSKIP("files of other owners are made as root");
+        if (asNobody && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("setpriv (util-linux) runs the program as another user");
+        // Another user must reach the folders and the program.
+        const QString shared = QDir::tempPath() + QStringLiteral("/steel-outputsafety-%1").arg(::getpid());
+        QVERIFY(QDir().mkpath(shared));
+        const auto removeShared = qScopeGuard([shared] { QDir(shared).removeRecursively(); });
+        QVERIFY(QFile::setPermissions(shared, QFile::Permissions(0x7777)));
+        QVERIFY(QDir(shared).mkdir(QStringLiteral("archive")) && QDir(shared).mkdir(QStringLiteral("out")));
+        QVERIFY(QFile::setPermissions(shared + QStringLiteral("/out"), QFile::Permissions(0x7777)));
+        const QString input = shared + QStringLiteral("/archive/") + archiveFileName;
+        QVERIFY(QFile::copy(archive + QLatin1Char('/') + archiveFileName, input));
+        QVERIFY(QFile::setPermissions(input, QFile::Permissions(0x7744)));
+        const QString output =
+            writeFile(shared + QStringLiteral("/out"), QStringLiteral("curves.csv"), "old\n");
+        const QByteArray encoded = QFile::encodeName(output);
+        QCOMPARE(::chown(encoded.constData(), owner, group), 0);
+        QCOMPARE(::chmod(encoded.constData(), mode_t(mode)), 0);
+
+        const QStringList arguments{QStringLiteral("export"), input, QStringLiteral("-o"), output};
+        const CommandResult result =
+            asNobody ? runWith(arguments, QString(),
+                               QStringLiteral("exec setpriv --reuid=65534 --regid=65534 --clear-groups "
+                                              "\"$0\" \"$@\""))
+                     : runProgram(arguments);
+
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        struct stat written;
+        QCOMPARE(::stat(encoded.constData(), &written), 0);
+        QCOMPARE(uint(written.st_mode) & 07777u, expected);
+        QCOMPARE(uint(written.st_uid), asNobody ? 65534u : owner);
+        QVERIFY(written.st_size > 100);
+    }
+
+    // On a file system mounted read-only the reason is that, not "permission denied".
+    void readOnlyMountIsNamedSo_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("an earlier output") << true;
+        QTest::newRow("a new output") << false;
+    }
+    void readOnlyMountIsNamedSo()
+    {
+        QFETCH(bool, existing);
+        if (!mountProblem().isEmpty())
+            QSKIP(qPrintable(mountProblem()));
+        const QString point = root.filePath(QStringLiteral("readonly"));
+        QVERIFY(QDir().mkpath(point));
+        Mount mount({QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                     QStringLiteral("size=1m"), QStringLiteral("tmpfs"), point});
+        if (!mount.ok())
+            QSKIP("a small file system cannot be mounted here");
+        if (existing)
+            writeFile(point, QStringLiteral("out.csv"), "earlier\n");
+        QVERIFY(mount.remountReadOnly());
+
+        const CommandResult result =
+            runProgram(writingCommand(QStringLiteral("export"), archive, point + QStringLiteral("/out.csv")));
+
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(QStringLiteral("read-only file system")), qPrintable(result.err));
+    }
 
     void everyWritingCommandKeepsOutOfTheArchive_data()
     {
@@ -180,6 +471,9 @@ private slots:
             {"a subfolder of the archive", "@/sub/out.EXT", "inside the archive folder"},
             {"an archive name elsewhere", "%/steel_K9-2030_01_01-00_00_00.json",
              "named like an archive file"},
+            {"through a link into the archive and back up", "%/sublink/../out.EXT", "in the archive folder"},
+            {"through a link into the archive, two folders up", "%/sublink/../sub/../out.EXT",
+             "in the archive folder"},
             {"a symbolic link to an ordinary file", "%/to-ordinary",
              "symbolic link; outputs are written as new"},
             {"an ordinary folder", "%", "is a folder"},
@@ -263,6 +557,10 @@ private slots:
             {"render", "#", "-o", "OUT.pdf"},
             {"report", "@", "--no-index", "-o", "OUT.pdf"},
         };
+        // A picture larger than the writer's buffer: libpng meets the failed write itself.
+        QTest::newRow("a large png on a full disk")
+            << QStringList{"render", "#", "--size", "3000x3000", "-o", "OUT.png"} << "full disk"
+            << QStringLiteral("no space left on device\n");
         for (const QStringList &arguments : writing) {
             const QString name = arguments.join(QLatin1Char(' '));
             QTest::addRow("%s on a full disk", qPrintable(name))

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace support;
 
 namespace {
 

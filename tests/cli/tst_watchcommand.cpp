@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "clitestsupport.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,6 +15,8 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #endif
+
+using namespace support;
 
 namespace {
 

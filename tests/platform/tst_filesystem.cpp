@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -100,6 +102,61 @@ private slots:
         QVERIFY(!platform::isSameFile(a, dir.filePath("missing")));
     }
 
+    // Every way into a folder leads up through the same folders: a link, "..", a bind mount. The chain
+    // of identities is what the output rule compares, so it must not depend on the spelling.
+    void folderAncestryFollowsTheSystemNotTheSpelling_data()
+    {
+        QTest::addColumn<QString>("spelling"); // "@" the folder arch/sub, reached another way
+        QTest::addColumn<bool>("bindMount");   // "bind" is arch mounted a second time
+        QTest::newRow("the path itself") << "arch/sub" << false;
+        QTest::newRow("with dots") << "arch/./sub/../sub" << false;
+        QTest::newRow("through a link to the archive") << "link/sub" << false;
+        QTest::newRow("a link to the folder") << "sublink" << false;
+        QTest::newRow("through a bind mount") << "bind/sub" << true;
+    }
+    void folderAncestryFollowsTheSystemNotTheSpelling()
+    {
+        QFETCH(QString, spelling);
+        QFETCH(bool, bindMount);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("arch/sub"));
+        QVERIFY(QDir(dir.path()).mkpath("bind"));
+        QVERIFY(QFile::link(dir.filePath("arch"), dir.filePath("link")));
+        QVERIFY(QFile::link(dir.filePath("arch/sub"), dir.filePath("sublink")));
+        if (bindMount && ::geteuid() != 0)
+            QSKIP("a bind mount needs root");
+        const auto unmount = qScopeGuard([&] {
+            if (bindMount)
+                QProcess::execute("umount", {dir.filePath("bind")});
+        });
+        if (bindMount &&
+            QProcess::execute("mount", {"--bind", dir.filePath("arch"), dir.filePath("bind")}) != 0)
+            QSKIP("mount --bind failed here (a container without the right to mount)");
+
+        const platform::FolderAncestry expected = platform::folderAncestry(dir.filePath("arch/sub"));
+        QCOMPARE(expected.failure, QString());
+        QVERIFY(expected.folders.size() >= 3);
+        QCOMPARE(expected.folders[0], *platform::fileIdentity(dir.filePath("arch/sub")));
+        QCOMPARE(expected.folders[1], *platform::fileIdentity(dir.filePath("arch")));
+        QCOMPARE(expected.folders.back(), *platform::fileIdentity("/"));
+
+        const platform::FolderAncestry reached = platform::folderAncestry(dir.filePath(spelling));
+        QCOMPARE(reached.failure, QString());
+        // Where the ways part, above the archive, the chains may differ (a bind mount leads up to
+        // where it is mounted); the folder and the archive above it are the same.
+        QCOMPARE(reached.folders[0], expected.folders[0]);
+        QCOMPARE(reached.folders[1], expected.folders[1]);
+        QCOMPARE(reached.folders.back(), expected.folders.back());
+    }
+
+    void folderAncestryOfAMissingFolderSaysWhy()
+    {
+        QTemporaryDir dir;
+        const platform::FolderAncestry missing = platform::folderAncestry(dir.filePath("gone/sub"));
+        QVERIFY(missing.folders.empty());
+        QVERIFY(!missing.failure.isEmpty());
+    }
+
     // The index's time is set on the index, never on a file a link in its place names.
     void touchLeavesALinksTargetAlone()
     {
@@ -115,6 +172,58 @@ private slots:
         QCOMPARE(QFileInfo(target).lastModified().toUTC(), old);
         QVERIFY(platform::touchWithoutFollowing(target));
         QVERIFY(QFileInfo(target).lastModified().toUTC() > old);
+    }
+
+    void tellsFilesOfItsOwnFromOthers_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("state"); // platform::OwnFileState
+        QTest::newRow("a file of its own") << "own" << int(platform::OwnFileState::own);
+        QTest::newRow("missing") << "missing" << int(platform::OwnFileState::missing);
+        QTest::newRow("second name of a file (hard link)")
+            << "hard" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("first name of a file with two") << "shared" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("symbolic link to a file of its own")
+            << "soft" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("named pipe") << "fifo" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("folder") << "folder" << int(platform::OwnFileState::suspicious);
+        QTest::newRow("another user's file") << "foreign" << int(platform::OwnFileState::suspicious);
+    }
+
+    // Only a regular file with one link, owned by the user, is one of the program's own; only such a
+    // file has its time set, and a file another name leads to keeps its time.
+    void tellsFilesOfItsOwnFromOthers()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, state);
+        QTemporaryDir dir;
+        const QDateTime old(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
+        for (const char *name : {"own", "shared", "lone", "foreign"}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x") == 1 && file.flush());
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(::link(QFile::encodeName(dir.filePath("shared")).constData(),
+                        QFile::encodeName(dir.filePath("hard")).constData()),
+                 0);
+        QVERIFY(QFile::link(dir.filePath("lone"), dir.filePath("soft")));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        if (entry == "foreign") {
+            if (::geteuid() != 0)
+                QSKIP("only root can give a file to another user");
+            QCOMPARE(::chown(QFile::encodeName(dir.filePath("foreign")).constData(), 65534, 65534), 0);
+        }
+
+        const QString path = dir.filePath(entry);
+        QCOMPARE(int(platform::ownFileState(path)), state);
+        const QString timed = entry == "hard"   ? dir.filePath("shared")
+                              : entry == "soft" ? dir.filePath("lone")
+                                                : path;
+        const bool own = state == int(platform::OwnFileState::own);
+        QCOMPARE(platform::touchOwnFile(path), own);
+        if (entry != "missing" && entry != "fifo" && entry != "folder")
+            QCOMPARE(QFileInfo(timed).lastModified().toUTC() > old, own);
     }
 };
 

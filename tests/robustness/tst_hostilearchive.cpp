@@ -6,6 +6,10 @@
 // that nothing blocked the window.
 
 #include "archivefixture.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
+#include "support/posixfiles.h"
 #include "pipeguard.h"
 
 #include "archive/archivename.h"
@@ -88,31 +92,31 @@ private:
     void buildEveryHostileEntry(QStringList &pipes)
     {
         const auto add = [&](const QString &name, const QByteArray &content, int age) {
-            return fixture::writeFile(inArchive(name), content, instant(age));
+            return support::writeStampedFile(inArchive(name), content, instant(age));
         };
         QVERIFY(add(QStringLiteral("steel_K1-2019_03_07-10_00_00.json"), QByteArray(), 10));
         QVERIFY(add(QStringLiteral("steel_K1-2019_03_08-10_00_00.json"), QByteArray("\x01\xff{[", 4), 20));
         QVERIFY(add(QStringLiteral("STEEL_K1-2019_03_08-11_00_00.JSON"),
-                    fixture::measurementLine(QStringLiteral("upper")), 30));
+                    support::measurementLine(QStringLiteral("upper")), 30));
         QVERIFY(
-            fixture::makeFifo(inArchive(QStringLiteral("steel_K1-2019_03_08-11_00_00.json")), instant(31)));
+            support::makeFifo(inArchive(QStringLiteral("steel_K1-2019_03_08-11_00_00.json")), instant(31)));
         pipes << inArchive(QStringLiteral("steel_K1-2019_03_08-11_00_00.json"));
         QVERIFY(
-            fixture::makeFifo(inArchive(QStringLiteral("steel_K2-2019_03_08-12_00_00.json")), instant(40)));
+            support::makeFifo(inArchive(QStringLiteral("steel_K2-2019_03_08-12_00_00.json")), instant(40)));
         pipes << inArchive(QStringLiteral("steel_K2-2019_03_08-12_00_00.json"));
         QVERIFY(QDir().mkdir(inArchive(QStringLiteral("steel_K3-2019_03_08-12_00_00.json"))));
-        QVERIFY(fixture::makeSymlink(inArchive(QStringLiteral("nowhere")),
+        QVERIFY(support::makeSymlink(inArchive(QStringLiteral("nowhere")),
                                      inArchive(QStringLiteral("steel_K4-2019_03_08-12_00_00.json"))));
         QVERIFY(
-            add(QStringLiteral("steel_x.json"), fixture::measurementLine(QStringLiteral("no moment")), 50));
+            add(QStringLiteral("steel_x.json"), support::measurementLine(QStringLiteral("no moment")), 50));
         QVERIFY(add(QStringLiteral("steel_-2019_02_30-10_00_00.json"),
-                    fixture::measurementLine(QStringLiteral("no day")), 60));
+                    support::measurementLine(QStringLiteral("no day")), 60));
         QVERIFY(add(QStringLiteral("steel_K 5-2019_03_09-10_00_00.old.json"),
-                    fixture::measurementLine(QStringLiteral("old")), 70));
-        QVERIFY(fixture::writeSparseFile(inArchive(QStringLiteral("steel_K1-2019_03_09-10_00_00.json")), "{",
+                    support::measurementLine(QStringLiteral("old")), 70));
+        QVERIFY(support::writeSparseFile(inArchive(QStringLiteral("steel_K1-2019_03_09-10_00_00.json")), "{",
                                          qint64(64) * 1024 * 1024, instant(80)));
         QVERIFY(add(QStringLiteral("steel_K1*-2019_03_09-10_00_00.json"),
-                    fixture::measurementLine(QStringLiteral("star")), 90));
+                    support::measurementLine(QStringLiteral("star")), 90));
     }
 
 private slots:
@@ -123,7 +127,7 @@ private slots:
         QVERIFY(temporary->isValid());
         archive = temporary->path() + QStringLiteral("/archive");
         QVERIFY(QDir().mkpath(archive));
-        QVERIFY(fixture::writeFile(inArchive(goodName), fixture::measurementLine(QStringLiteral("good")),
+        QVERIFY(support::writeStampedFile(inArchive(goodName), support::measurementLine(QStringLiteral("good")),
                                    instant(0)));
     }
 
@@ -151,21 +155,21 @@ private slots:
         if (kind == QLatin1String("directory")) {
             QVERIFY(QDir().mkdir(hostile));
         } else if (kind == QLatin1String("fifo")) {
-            QVERIFY(fixture::makeFifo(hostile, instant(1000)));
+            QVERIFY(support::makeFifo(hostile, instant(1000)));
             pipes << hostile;
         } else if (kind == QLatin1String("dangling")) {
-            QVERIFY(fixture::makeSymlink(inArchive(QStringLiteral("gone.json")), hostile));
+            QVERIFY(support::makeSymlink(inArchive(QStringLiteral("gone.json")), hostile));
         } else if (kind == QLatin1String("loop")) {
             const QString other = inArchive(QStringLiteral("steel_K3-2019_04_01-10_00_00.json"));
-            QVERIFY(fixture::makeSymlink(other, hostile));
-            QVERIFY(fixture::makeSymlink(hostile, other));
+            QVERIFY(support::makeSymlink(other, hostile));
+            QVERIFY(support::makeSymlink(hostile, other));
         } else {
             const QString pipe = temporary->path() + QStringLiteral("/pipe");
-            QVERIFY(fixture::makeFifo(pipe, instant(1000)));
-            QVERIFY(fixture::makeSymlink(pipe, hostile));
+            QVERIFY(support::makeFifo(pipe, instant(1000)));
+            QVERIFY(support::makeSymlink(pipe, hostile));
             pipes << pipe;
         }
-        QVERIFY(fixture::setModified(hostile, instant(1000)));
+        QVERIFY(support::setModified(hostile, instant(1000)));
 
         fixture::PipeGuard guard(pipes);
         const auto window = openViewer();
@@ -194,28 +198,28 @@ private slots:
         QFETCH(QString, kind);
         // The good file is the newest, so the window opens on it; the hostile entry is an earlier time
         // of the same day.
-        QVERIFY(fixture::setModified(inArchive(goodName), instant(1000)));
+        QVERIFY(support::setModified(inArchive(goodName), instant(1000)));
         const QString loaderName = inArchive(QStringLiteral("steel_K1-2019_03_07-08_00_00.json"));
         // On a case-sensitive file system the listed file and the one the loader opens can differ.
         const QString listedUpper = inArchive(QStringLiteral("STEEL_K1-2019_03_07-08_00_00.JSON"));
-        const QByteArray other = fixture::measurementLine(QStringLiteral("must not show"));
+        const QByteArray other = support::measurementLine(QStringLiteral("must not show"));
         QStringList pipes;
         if (kind == QLatin1String("unreadable")) {
-            QVERIFY(fixture::writeFile(loaderName, other, instant(0)));
+            QVERIFY(support::writeStampedFile(loaderName, other, instant(0)));
             QVERIFY(QFile::setPermissions(loaderName, QFileDevice::Permissions()));
             // Let an unprivileged reader reach the folder, so that only the file's own bits refuse it.
             QVERIFY(QFile::setPermissions(temporary->path(), QFileDevice::Permissions(0x7755)));
             QVERIFY(QFile::setPermissions(archive, QFileDevice::Permissions(0x7755)));
         } else if (kind == QLatin1String("fifo")) {
-            QVERIFY(fixture::writeFile(listedUpper, other, instant(0)));
-            QVERIFY(fixture::makeFifo(loaderName, instant(2000)));
+            QVERIFY(support::writeStampedFile(listedUpper, other, instant(0)));
+            QVERIFY(support::makeFifo(loaderName, instant(2000)));
             pipes << loaderName;
         } else if (kind == QLatin1String("directory")) {
-            QVERIFY(fixture::writeFile(listedUpper, other, instant(0)));
+            QVERIFY(support::writeStampedFile(listedUpper, other, instant(0)));
             QVERIFY(QDir().mkdir(loaderName));
-            QVERIFY(fixture::setModified(loaderName, instant(2000)));
+            QVERIFY(support::setModified(loaderName, instant(2000)));
         } else {
-            QVERIFY(fixture::writeFile(loaderName, other, instant(0)));
+            QVERIFY(support::writeStampedFile(loaderName, other, instant(0)));
         }
 
         fixture::PipeGuard guard(pipes);
@@ -270,9 +274,9 @@ private slots:
         QFETCH(qint64, sparseSize);
         const QString bad = inArchive(QStringLiteral("steel_K1-2019_03_07-10_00_00.json"));
         if (sparseSize > 0)
-            QVERIFY(fixture::writeSparseFile(bad, content, sparseSize, instant(1000)));
+            QVERIFY(support::writeSparseFile(bad, content, sparseSize, instant(1000)));
         else
-            QVERIFY(fixture::writeFile(bad, content, instant(1000)));
+            QVERIFY(support::writeStampedFile(bad, content, instant(1000)));
 
         QElapsedTimer clock;
         clock.start();
@@ -308,7 +312,7 @@ private slots:
         const QString name =
             QStringLiteral("steel_") + technology + QStringLiteral("-2019_03_07-10_00_00.json");
         QVERIFY(QFile::encodeName(name).size() <= 255);
-        QVERIFY(fixture::writeFile(inArchive(name), fixture::measurementLine(QStringLiteral("odd")),
+        QVERIFY(support::writeStampedFile(inArchive(name), support::measurementLine(QStringLiteral("odd")),
                                    instant(1000)));
 
         const auto window = openViewer();
@@ -331,7 +335,7 @@ private slots:
     void nameThatIsNoUtf8DoesNotDisturbTheRest()
     {
         const QByteArray rawName = QFile::encodeName(archive) + "/steel_K\xff\xfe-2019_03_07-10_00_00.json";
-        const QByteArray content = fixture::measurementLine(QStringLiteral("raw"));
+        const QByteArray content = support::measurementLine(QStringLiteral("raw"));
         const int fd = ::open(rawName.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
         QVERIFY(fd >= 0);
         // The temporary folder cannot remove a name that does not decode; the test does it.
@@ -359,7 +363,7 @@ private slots:
             const QTime clockTime = QTime(0, 0).addSecs(i * 8);
             const QString name = QStringLiteral("steel_K2-2019_03_07-%1.json")
                                      .arg(clockTime.toString(QStringLiteral("hh_mm_ss")));
-            QVERIFY(fixture::writeFile(inArchive(name), fixture::measurementLine(QString::number(i)),
+            QVERIFY(support::writeStampedFile(inArchive(name), support::measurementLine(QString::number(i)),
                                        instant(1000 + i)));
         }
 
@@ -415,11 +419,11 @@ private slots:
         QVERIFY(output.isValid());
 
         fixture::PipeGuard guard(pipes);
-        QCOMPARE(fixture::runTool({QStringLiteral("ls"), archive}).exitCode, 0);
-        QCOMPARE(fixture::runTool({QStringLiteral("ls"), archive, QStringLiteral("--json")}).exitCode, 0);
-        QCOMPARE(fixture::runTool({QStringLiteral("find"), archive}).exitCode, 0);
+        QCOMPARE(support::runTool({QStringLiteral("ls"), archive}).exitCode, 0);
+        QCOMPARE(support::runTool({QStringLiteral("ls"), archive, QStringLiteral("--json")}).exitCode, 0);
+        QCOMPARE(support::runTool({QStringLiteral("find"), archive}).exitCode, 0);
         // The empty, the broken and the cut-off files are problems the check must name.
-        const fixture::ToolRun check = fixture::runTool({QStringLiteral("check"), archive});
+        const support::CommandResult check = support::runTool({QStringLiteral("check"), archive});
         QCOMPARE(check.exitCode, 1);
         QVERIFY2(check.out.contains(QStringLiteral("steel_K1-2019_03_07-10_00_00.json")),
                  qPrintable(check.out));
@@ -440,7 +444,7 @@ private slots:
                   QStringList{QStringLiteral("show"), path, QStringLiteral("--json")},
                   QStringList{QStringLiteral("export"), path, QStringLiteral("-o"), csv},
                   QStringList{QStringLiteral("render"), path, QStringLiteral("-o"), png}}) {
-                const int exitCode = fixture::runTool(command).exitCode;
+                const int exitCode = support::runTool(command).exitCode;
                 QVERIFY2(exitCode == (measurementFile ? 0 : 2),
                          qPrintable(command.join(QLatin1Char(' ')) + QStringLiteral(" -> ") +
                                     QString::number(exitCode)));

@@ -6,6 +6,10 @@
 // writing.
 
 #include "archivefixture.h"
+#include "support/commands.h"
+#include "support/documents.h"
+#include "support/files.h"
+#include "support/posixfiles.h"
 
 #include "mainwindow.h"
 
@@ -110,7 +114,7 @@ private slots:
         const QString archive = temporary.path() + QStringLiteral("/archive");
         QVERIFY(QDir().mkpath(archive + QStringLiteral("/old")));
         const auto add = [&](const QString &name, const QByteArray &content, int age) {
-            return fixture::writeFile(archive + QLatin1Char('/') + name, content, instant(age));
+            return support::writeStampedFile(archive + QLatin1Char('/') + name, content, instant(age));
         };
         int age = 0;
         for (const QString &technology :
@@ -119,32 +123,32 @@ private slots:
                  {QStringLiteral("2019_01_31-23_59_59"), QStringLiteral("2019_03_07-09_00_00"),
                   QStringLiteral("2019_03_07-14_05_09"), QStringLiteral("2019_03_08-00_00_00")}) {
                 QVERIFY(add(QStringLiteral("steel_%1-%2.json").arg(technology, moment),
-                            fixture::measurementLine(technology + moment), age += 60));
+                            support::measurementLine(technology + moment), age += 60));
             }
         }
         QVERIFY(add(QStringLiteral("steel_K1-2019_03_07-14_05_09.old.json"),
-                    fixture::measurementLine(QStringLiteral("old")), 1));
+                    support::measurementLine(QStringLiteral("old")), 1));
         QVERIFY(add(QStringLiteral("STEEL_K2-2019_03_09-10_00_00.JSON"),
-                    fixture::measurementLine(QStringLiteral("upper")), 2));
-        QVERIFY(add(QStringLiteral("steel_x.json"), fixture::measurementLine(QStringLiteral("x")), 3));
+                    support::measurementLine(QStringLiteral("upper")), 2));
+        QVERIFY(add(QStringLiteral("steel_x.json"), support::measurementLine(QStringLiteral("x")), 3));
         QVERIFY(add(QStringLiteral("steel_K1-2019_03_10-10_00_00.json"),
                     QByteArray("{\n\"Smelt\":\"1\"\n}\n"), 4));
         QVERIFY(add(QStringLiteral("steel_K1-2019_03_11-10_00_00.json"), QByteArray(), 5));
         QVERIFY(add(QStringLiteral(".steel_K1-2019_03_12-10_00_00.json"),
-                    fixture::measurementLine(QStringLiteral("hidden")), 6));
+                    support::measurementLine(QStringLiteral("hidden")), 6));
         QVERIFY(add(QStringLiteral("old/steel_K1-2018_03_07-10_00_00.json"),
-                    fixture::measurementLine(QStringLiteral("sub")), 7));
+                    support::measurementLine(QStringLiteral("sub")), 7));
         QVERIFY(add(QStringLiteral("notes.txt"), QByteArray("shift notes\n"), 8));
         // A file the viewer could write to if it wanted, and one it could not.
         const QString readOnly = archive + QStringLiteral("/steel_K2-2019_03_07-15_00_00.json");
         QVERIFY(
-            fixture::writeFile(readOnly, fixture::measurementLine(QStringLiteral("read-only")), instant(9)));
+            support::writeStampedFile(readOnly, support::measurementLine(QStringLiteral("read-only")), instant(9)));
         QVERIFY(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
                                                     QFileDevice::ReadOther));
-        QVERIFY(fixture::setModified(archive + QStringLiteral("/old"), instant(10)));
-        QVERIFY(fixture::setModified(archive, instant(11)));
+        QVERIFY(support::setModified(archive + QStringLiteral("/old"), instant(10)));
+        QVERIFY(support::setModified(archive, instant(11)));
 
-        const QMap<QString, QString> before = fixture::snapshot(archive);
+        const QMap<QString, QString> before = support::snapshot(archive);
         ChangeWatch watch({archive, archive + QStringLiteral("/old")});
 
         QDir::setCurrent(temporary.path());
@@ -188,12 +192,12 @@ private slots:
              output.filePath(QStringLiteral("m.pdf"))},
         };
         for (const QStringList &command : commands) {
-            const fixture::ToolRun run = fixture::runTool(command);
+            const support::CommandResult run = support::runTool(command);
             QVERIFY2(run.exitCode == 0 || (command.first() == QLatin1String("check") && run.exitCode == 1),
                      qPrintable(command.join(QLatin1Char(' ')) + QStringLiteral(": ") + run.err));
         }
 
-        QCOMPARE(fixture::snapshot(archive), before);
+        QCOMPARE(support::snapshot(archive), before);
         if (watch.isWatching())
             QCOMPARE(watch.changes(), QStringList());
     }

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+// Real files with chosen modification times, so that no listing order or file-time finding depends
+// on the clock or on how fast the files were written.
+namespace support {
+
+// 2020-01-01 12:00 UTC: the time of a file whose time does not matter to the test.
+QDateTime fixedTime();
+
+// Writes a file whole and gives it the modification time `modified` (the content is flushed first,
+// so that no later write stamps it with the present time). False on any failure.
+bool writeStampedFile(const QString &path, const QByteArray &content, const QDateTime &modified);
+// The same with the time in seconds since 1970-01-01 UTC.
+bool writeStampedFile(const QString &path, const QByteArray &content, qint64 modifiedSecs);
+
+// Writes `fileName` into `directory` as above and gives its path; a file that cannot be written ends
+// the test run.
+QString writeFile(const QString &directory, const QString &fileName, const QByteArray &content,
+                  const QDateTime &modified = fixedTime());
+
+// A file of `size` bytes that starts with `head` and holds no line break; sparse, so it costs no disk.
+bool writeSparseFile(const QString &path, const QByteArray &head, qint64 size, qint64 modifiedSecs);
+
+} // namespace support
