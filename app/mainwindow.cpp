@@ -2,8 +2,10 @@
 #include "mainwindow.h"
 
 #include "app/cascade.h"
+#include "app/findmeltdialog.h"
 #include "app/foldermark.h"
 #include "app/listelision.h"
+#include "app/measurementselection.h"
 #include "app/panelfit.h"
 #include "app/shownmeasurement.h"
 #include "archive/archivefolder.h"
@@ -35,6 +37,7 @@ MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
         cascade::styleOpenList(list);
     plot::clearPlot(ui->customPlotSteel);
     keepTextsWhole();
+    addFinder();
     folderMark = std::make_unique<app::FolderMark>(ui->pathToDir);
 
     ui->pathToDir->setText(archiveFolder);
@@ -71,6 +74,14 @@ void MainWindow::keepTextsWhole()
     shown = new app::ShownMeasurement(ui->customPlotSteel, fields, fit, this);
 
     new app::ListElision({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel}, this);
+}
+
+void MainWindow::addFinder()
+{
+    // The folder the lists show is the one to search; a found measurement is chosen down the lists.
+    app::addFindMelt(
+        this, [this] { return ui->pathToDir->text(); },
+        [this](const QString &fileName) { return app::selectMeasurement(this, fileName); });
 }
 
 void MainWindow::on_comboSteelTech_currentIndexChanged(const QString &arg1)

@@ -48,6 +48,7 @@ private slots:
 
 private:
     void keepTextsWhole();
+    void addFinder();
 
     Ui::MainWindow *ui;
     QString archiveDir;
