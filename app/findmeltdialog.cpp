@@ -98,8 +98,7 @@ bool FindMeltDialog::eventFilter(QObject *watched, QEvent *event)
     if (watched == meltField && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down && foundList->topLevelItemCount() > 0) {
         foundList->setFocus(Qt::TabFocusReason);
-        if (!foundList->currentItem())
-            foundList->setCurrentItem(foundList->topLevelItem(0));
+        foundList->setCurrentItem(foundList->topLevelItem(0));
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -140,8 +139,6 @@ void FindMeltDialog::add(const FoundMelt &found)
         ++at;
     }
     foundList->insertTopLevelItem(at, item);
-    if (!foundList->currentItem())
-        foundList->setCurrentItem(foundList->topLevelItem(0));
 }
 
 void FindMeltDialog::progress(qint64 done, qint64 total)
