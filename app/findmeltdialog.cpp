@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QSet>
 #include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -77,6 +78,7 @@ FindMeltDialog::FindMeltDialog(std::function<QString()> folder,
     connect(foundList, &QTreeWidget::itemActivated, this, &FindMeltDialog::chooseItem);
     connect(meltSearch, &MeltSearch::found, this, &FindMeltDialog::add);
     connect(meltSearch, &MeltSearch::progressed, this, &FindMeltDialog::progress);
+    connect(meltSearch, &MeltSearch::confirmed, this, &FindMeltDialog::keepOnly);
     connect(meltSearch, &MeltSearch::finished, this, &FindMeltDialog::finish);
     // Down from the field goes to the list, so that the keyboard alone finds and chooses.
     meltField->installEventFilter(this);
@@ -141,13 +143,22 @@ void FindMeltDialog::add(const FoundMelt &found)
     foundList->insertTopLevelItem(at, item);
 }
 
+void FindMeltDialog::keepOnly(const QStringList &fileNames)
+{
+    const QSet<QString> names(fileNames.cbegin(), fileNames.cend());
+    for (int i = foundList->topLevelItemCount() - 1; i >= 0; --i) {
+        if (!names.contains(foundList->topLevelItem(i)->data(technologyColumn, fileNameRole).toString()))
+            delete foundList->takeTopLevelItem(i);
+    }
+}
+
 void FindMeltDialog::progress(qint64 done, qint64 total)
 {
     // Counted in thousands: a progress bar holds an int, an archive may hold more files than that.
     const int scale = total > 1000000 ? 1000 : 1;
     progressBar->setRange(0, int(total / scale));
     progressBar->setValue(int(done / scale));
-    statusLine->setText(QStringLiteral("Поиск… просмотрено файлов: %1 из %2").arg(done).arg(total));
+    statusLine->setText(QStringLiteral("Проверка всех файлов архива: %1 из %2").arg(done).arg(total));
 }
 
 void FindMeltDialog::finish(int count, bool listed)

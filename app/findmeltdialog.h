@@ -38,6 +38,7 @@ protected:
 private:
     void search();
     void add(const FoundMelt &found);
+    void keepOnly(const QStringList &fileNames);
     void progress(qint64 done, qint64 total);
     void finish(int count, bool listed);
     void chooseItem(QTreeWidgetItem *item);

@@ -4,12 +4,14 @@
 #include "archive/archivefolder.h"
 #include "measurement/measurementfile.h"
 #include "query/foundmeasurements.h"
+#include "query/indexedsearch.h"
 #include "query/searchcriteria.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
+#include <QSet>
 
 namespace app {
 
@@ -79,8 +81,25 @@ void MeltSearch::start(const QString &folder, const QString &melt)
     worker = std::thread([folder, melt, stopped, deliver] {
         query::SearchCriteria criteria;
         criteria.melt = melt;
+        const auto stopRequested = [stopped] { return stopped->load(); };
+        const QString searched = archive::folderPath(folder);
+        const bool listed = archive::unlistableFolderReason(folder).isEmpty();
+        // First what the index knows of files exactly as it filed them: at once, without a look at
+        // the other files of a large folder.
+        QSet<QString> shown;
+        if (listed) {
+            query::visitIndexedMeasurements(
+                searched, criteria,
+                [&](query::FoundMeasurement &&m) {
+                    shown.insert(m.fileName);
+                    const FoundMelt found = foundMelt(m);
+                    deliver([found](MeltSearch *s) { emit s->found(found); });
+                },
+                stopRequested);
+        }
+        // Then the search as find --melt makes it, checked file by file, which completes the answer.
         archive::ArchiveReading reading;
-        reading.stopRequested = [stopped] { return stopped->load(); };
+        reading.stopRequested = stopRequested;
         QElapsedTimer sinceProgress;
         sinceProgress.start();
         reading.progress = [&sinceProgress, &deliver](qint64 done, qint64 total) {
@@ -89,18 +108,25 @@ void MeltSearch::start(const QString &folder, const QString &melt)
             sinceProgress.restart();
             deliver([done, total](MeltSearch *s) { emit s->progressed(done, total); });
         };
-        int count = 0;
-        const bool listed = archive::unlistableFolderReason(folder).isEmpty();
+        QStringList all;
         if (listed) {
-            query::visitMeasurements(archive::folderPath(folder), criteria, [&](query::FoundMeasurement &&m) {
-                ++count;
-                const FoundMelt found = foundMelt(m);
-                deliver([found](MeltSearch *s) { emit s->found(found); });
-            });
+            query::visitMeasurements(
+                searched, criteria,
+                [&](query::FoundMeasurement &&m) {
+                    all.append(m.fileName);
+                    if (shown.contains(m.fileName))
+                        return;
+                    const FoundMelt found = foundMelt(m);
+                    deliver([found](MeltSearch *s) { emit s->found(found); });
+                },
+                nullptr, reading);
         }
-        deliver([count, listed](MeltSearch *s) {
+        const bool complete = !stopped->load();
+        deliver([all, listed, complete](MeltSearch *s) {
             s->running = false;
-            emit s->finished(count, listed);
+            if (complete)
+                emit s->confirmed(all);
+            emit s->finished(all.size(), listed);
         });
     });
 }

@@ -24,9 +24,11 @@ struct FoundMelt
 };
 
 // Finds the measurements of a melt in an archive folder, off the window's thread, through the same
-// search and the same index (with its cache) as `steel-archive find --melt`: a current index answers
-// from its rows, files it does not know are read on all cores and filed. The window stays responsive
-// meanwhile; results and progress arrive as signals on the thread that made the search.
+// search and the same index (with its cache) as `steel-archive find --melt`. First the index's own
+// answer arrives, each file of it found exactly as filed; then the search of every file, as find
+// makes it, completes it: files the index does not know are read on all cores and filed. The window
+// stays responsive meanwhile; results and progress arrive as signals on the thread that made the
+// search.
 class MeltSearch : public QObject
 {
     Q_OBJECT
@@ -44,6 +46,9 @@ public:
 signals:
     void found(const app::FoundMelt &measurement);
     void progressed(qint64 done, qint64 total);
+    // The whole answer, once every file has been looked at: the names of all measurements found
+    // (what arrived earlier from the index and is no longer so is not among them).
+    void confirmed(const QStringList &fileNames);
     // `listed`: false when the folder could not be read at all.
     void finished(int count, bool listed);
 
