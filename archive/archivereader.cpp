@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/archivereader.h"
 
+#include "archive/archivefolder.h"
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
@@ -97,7 +98,7 @@ FolderReading::FolderReading(const QString &directory, const ArchiveReadOptions 
                              const std::function<void(const ArchiveFile &file)> &visit)
     : options(options), visit(visit),
       settledBeforeNs(QDateTime::currentMSecsSinceEpoch() * 1000000 - indexSettleMilliseconds() * 1000000),
-      directory(directory), folder(directory.isEmpty() ? QStringLiteral(".") : directory),
+      directory(directory), folder(folderPath(directory)),
       encodedFolder(platform::encodeFileName(folder) + '/'), listedAll(!options.wanted),
       // The index is opened and its rows decoded while the folder is listed, which is mostly the
       // system's work: the merge then finds a good stretch of them ready.

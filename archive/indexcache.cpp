@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/indexcache.h"
 
+#include "archive/archivefolder.h"
 #include "platform/filesystem.h"
 
 #include <QCryptographicHash>
@@ -58,7 +59,7 @@ qint64 indexSizeLimitBytes()
 
 QString canonicalArchivePath(const QString &directory)
 {
-    return QFileInfo(directory.isEmpty() ? QStringLiteral(".") : directory).canonicalFilePath();
+    return QFileInfo(folderPath(directory)).canonicalFilePath();
 }
 
 QString indexFilePath(const QString &canonicalArchive)

@@ -311,6 +311,11 @@ void MeasurementIndex::finish()
         writing = false;
         exec(writer, "PRAGMA wal_checkpoint(TRUNCATE)");
     }
+    // Closed before the file's time is set through a descriptor of its own, whose closing would drop
+    // the locks the connections hold on the file.
+    sqlite3_close(reader);
+    sqlite3_close(writer);
+    reader = writer = nullptr;
     // The file's time says when the archive was last asked about, for the size limit.
     platform::touchOwnFile(path);
     keepIndexesWithinLimit(path);

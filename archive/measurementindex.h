@@ -56,8 +56,8 @@ public:
     };
     bool nextRow(Row *row); // false at the end, or when the index turned out unreadable
 
-    // Changes, written in one transaction by finish(). Dropped silently when another run holds the
-    // index for writing.
+    // Changes, written in one transaction by finish(), which ends the use of the index. Dropped
+    // silently when another run holds the index for writing.
     void store(const QByteArray &name, const platform::FileStamp &stamp,
                const measurement::MeasurementDigest &digest);
     void forget(const QByteArray &name);

@@ -1,80 +1,55 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "archive/archivefolder.h"
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
-#include "language/language.h"
-#include "language/systemtext.h"
 #include "measurementcommands.h"
 
-#include "archive/archivelisting.h"
-#include "archive/archivescans.h"
-#include "archive/displayname.h"
+#include "archive/archivefolder.h"
+#include "archive/archivewatcher.h"
+#include "language/language.h"
 #include "platform/console.h"
-#include "platform/filesystem.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QHash>
 #include <QJsonDocument>
-#include <QSet>
 #include <QTextStream>
-#include <QTimer>
-
-#include <memory>
 
 namespace cli {
 
 namespace {
 
-constexpr double defaultQuietSeconds = 10.0;
+constexpr double defaultQuietSeconds = archive::ArchiveWatcher::defaultQuietPeriod / 1000.0;
 constexpr double longestQuietSeconds = 3600.0;
-// How often the folder is looked at without a notification (see checkNow).
-constexpr int checkIntervalMsecs = 2000;
 
-QSet<QString> archiveFileNames(const QString &directory)
-{
-    QSet<QString> names;
-    archive::forEachMatchingFile(directory, archive::technologyPattern(), false,
-                                 [&names](QStringView name, qint64) { names.insert(name.toString()); });
-    return names;
-}
-
-// Reports each archive file that appears in the folder once its first line is a measurement. The
-// folder is watched through the system's change notification; a file that is still being written is
-// watched itself until it parses or has stayed unchanged for the quiet period.
-class ArchiveWatch
+// Prints what the watcher tells: a find line (or a JSON line) for each measurement, the rest as
+// lines on standard error; ends its event loop with the exit code when the watch is over.
+class WatchPrinter
 {
 public:
-    ArchiveWatch(const QString &directory, bool json, int quietMsecs, QTextStream &out, QTextStream &err)
-        : directory(directory), json(json), quietMsecs(quietMsecs), out(out), err(err)
-    {}
+    WatchPrinter(archive::ArchiveWatcher &watcher, bool json, QTextStream &out, QTextStream &err)
+        : watcher(watcher), directory(watcher.directory()), json(json), out(out), err(err)
+    {
+        QObject::connect(&watcher, &archive::ArchiveWatcher::measurementArrived, &context,
+                         [this](const archive::ArrivedMeasurement &m) { print(m); });
+        QObject::connect(&watcher, &archive::ArchiveWatcher::stillIncomplete, &context,
+                         [this](const archive::IncompleteFile &file) { incomplete(file); });
+        QObject::connect(&watcher, &archive::ArchiveWatcher::folderLost, &context,
+                         [this](archive::ArchiveWatcher::Loss loss) { lost(loss); });
+        QObject::connect(
+            &watcher, &archive::ArchiveWatcher::folderUnlistable, &context, [this](const QString &reason) {
+                say(QCoreApplication::translate("cli", "%1: %2; still watching").arg(directory, reason));
+            });
+        QObject::connect(&watcher, &archive::ArchiveWatcher::folderListable, &context, [this] {
+            say(QCoreApplication::translate("cli", "%1: can be read again").arg(directory));
+        });
+        QObject::connect(&watcher, &archive::ArchiveWatcher::reattached, &context, [this] {
+            say(QCoreApplication::translate("cli", "%1: watching the folder now there").arg(directory));
+        });
+    }
 
     int run()
     {
-        if (!watcher.addPath(directory))
-            return reportFailure(err, command,
-                                 QCoreApplication::translate("cli", "%1: cannot be watched").arg(directory));
-        // The system reports no move of a watched folder to the folder's own watch, only to its parent's.
-        watcher.addPath(parent);
-        // Listed after the watch has begun, so that no file can slip in between unseen.
-        known = archiveFileNames(directory);
-        QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &context,
-                         [this](const QString &path) {
-                             if (path == directory)
-                                 folderChanged();
-                             else
-                                 checkFolderIsThere();
-                         });
-        QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &context,
-                         [this](const QString &path) { fileChanged(path); });
-        QTimer check;
-        QObject::connect(&check, &QTimer::timeout, &context, [this] { checkNow(); });
-        check.start(checkIntervalMsecs);
         // Interrupted (Ctrl+C, SIGTERM, the console window closed), the watch ends cleanly, with success.
         const platform::TerminationRequests terminationRequests([this] { loop.exit(exitSuccess); });
         err << "steel-archive watch: "
@@ -82,154 +57,70 @@ public:
                    .arg(directory)
             << '\n';
         err.flush();
+        if (!watcher.isWatching())
+            say(QCoreApplication::translate("cli", "%1: %2; waiting until it can be watched")
+                    .arg(directory, watcher.failureReason()));
         return loop.exec();
     }
 
 private:
-    const QString command = QStringLiteral("watch");
+    archive::ArchiveWatcher &watcher;
     const QString directory;
-    const QString parent = QFileInfo(QDir(directory).absolutePath()).path();
     const bool json;
-    const int quietMsecs;
     QTextStream &out;
     QTextStream &err;
-
-    QObject context; // owns the connections and the quiet timers
+    QObject context; // owns the connections
     QEventLoop loop;
-    QFileSystemWatcher watcher;
-    QSet<QString> known;              // names present: there at the start, reported, or waited for
-    QHash<QString, QTimer *> waiting; // files that do not parse yet, with their quiet timers
-    QSet<QString> namedIncomplete;    // waited for, and already named as incomplete
-    bool folderGone = false;
 
-    QString pathOf(const QString &fileName) const { return directory + QLatin1Char('/') + fileName; }
+    void say(const QString &message) { reportFailure(err, QStringLiteral("watch"), message); }
 
-    // A folder removed or moved away is dropped from the watch; a new one of the same name is another
-    // folder, whose changes would never arrive.
-    bool checkFolderIsThere()
+    void print(const archive::ArrivedMeasurement &m)
     {
-        if (watcher.directories().contains(directory) && QFileInfo(directory).isDir())
-            return true;
-        if (folderGone)
-            return false; // already said; the loop ends with the events still queued
-        folderGone = true;
-        reportFailure(
-            err, command,
-            QCoreApplication::translate("cli", "%1: the folder is gone; stopped watching").arg(directory));
+        // The fields find prints, from the same record: a name the file-name encoding cannot decode
+        // is shown as find shows it.
+        const query::FoundMeasurement found{m.fileName, m.technology, m.moment, m.digest,
+                                            m.undecodableName ? m.encodedName : QByteArray()};
+        out << (json ? QString::fromUtf8(QJsonDocument(foundJson(found)).toJson(QJsonDocument::Compact))
+                     : foundLine(found))
+            << '\n';
+        out.flush();
+        // Lines that cannot be written are no feed: the watch ends, and the write error is told.
+        if (out.status() != QTextStream::Ok)
+            loop.exit(exitFailure);
+    }
+
+    void incomplete(const archive::IncompleteFile &file)
+    {
+        const QString reason = file.findings ? unparsedReason(*file.findings) : file.unreadableReason;
+        say(QCoreApplication::translate("cli", "%1: incomplete: not a measurement after %2 s "
+                                               "without a change: %3; still watched")
+                .arg(directory + QLatin1Char('/') + file.shownName(),
+                     language::localNumbers(QString::number(watcher.quietPeriod() / 1000.0)), reason));
+    }
+
+    void lost(archive::ArchiveWatcher::Loss loss)
+    {
+        const bool gone = loss == archive::ArchiveWatcher::Loss::gone;
+        if (watcher.followsName()) {
+            say(gone
+                    ? QCoreApplication::translate("cli",
+                                                  "%1: the folder is gone; waiting for it to come back")
+                          .arg(directory)
+                    : QCoreApplication::translate("cli", "%1: the folder was replaced; following the new one")
+                          .arg(directory));
+            return;
+        }
+        say(gone ? QCoreApplication::translate("cli", "%1: the folder is gone; stopped watching")
+                       .arg(directory)
+                 : QCoreApplication::translate("cli", "%1: the folder was replaced; stopped watching")
+                       .arg(directory));
         loop.exit(exitFindings);
-        return false;
-    }
-
-    // Some removals raise no notification: a share's folder removed by another machine, and on Windows
-    // a folder removed while a handle on it is open, which is only pending deletion until the last
-    // handle closes (the watch's own notification handles among them; under Wine it is even still
-    // listed and opened as if nothing had happened). So the folder is looked at now and then, and on
-    // Windows its watch is renewed, so that such a removal completes and is seen. The folder is listed
-    // after the renewal: nothing written while no watch was open goes unseen.
-    void checkNow()
-    {
-        if (!platform::removedFoldersWaitForHandles()) {
-            checkFolderIsThere();
-            return;
-        }
-        // The parent's watch holds the folder too (under Wine at least).
-        watcher.removePaths(QStringList{directory, parent} + watcher.files());
-        if (!QFileInfo(directory).isDir() || !watcher.addPath(directory)) {
-            checkFolderIsThere();
-            return;
-        }
-        watcher.addPath(parent);
-        folderChanged(); // watches the waited files again
-    }
-
-    void folderChanged()
-    {
-        if (!checkFolderIsThere())
-            return;
-        const QSet<QString> present = archiveFileNames(directory);
-        for (const QString &gone : known - present)
-            stopWaiting(gone);
-        const QSet<QString> added = present - known;
-        known = present;
-        // A file written anew under its name (a rename over it) is another file, which the watch of the
-        // old one does not see: the files still waited for are watched again and read once more.
-        const QStringList waited = waiting.keys();
-        const QStringList watchedFiles = watcher.files();
-        for (const QString &fileName : waited) {
-            if (!watchedFiles.contains(pathOf(fileName)))
-                watcher.addPath(pathOf(fileName));
-            tryFile(fileName, false);
-        }
-        for (const QString &fileName : added) {
-            auto *quiet = new QTimer(&context);
-            quiet->setSingleShot(true);
-            quiet->setInterval(quietMsecs);
-            QObject::connect(quiet, &QTimer::timeout, &context,
-                             [this, fileName] { tryFile(fileName, true); });
-            waiting.insert(fileName, quiet);
-            // Watched before it is read: whatever is written after the read then raises a change.
-            watcher.addPath(pathOf(fileName));
-            quiet->start();
-            tryFile(fileName, false);
-        }
-    }
-
-    void fileChanged(const QString &path)
-    {
-        const QString fileName = QFileInfo(path).fileName();
-        QTimer *quiet = waiting.value(fileName);
-        if (!quiet)
-            return;
-        quiet->start();
-        tryFile(fileName, false);
-    }
-
-    void tryFile(const QString &fileName, bool quietPeriodOver)
-    {
-        const QString path = pathOf(fileName);
-        const std::optional<measurement::Measurement> read = measurement::readMeasurementFile(path);
-        if (read && !read->findings.documentNotParsed) {
-            const query::FoundMeasurement found{fileName, archive::technologyOfFile(fileName),
-                                                archive::momentOfFile(fileName),
-                                                measurement::digestOf(*read)};
-            out << (json ? QString::fromUtf8(QJsonDocument(foundJson(found)).toJson(QJsonDocument::Compact))
-                         : foundLine(found))
-                << '\n';
-            out.flush();
-            stopWaiting(fileName);
-            // Lines that cannot be written are no feed: the watch ends, and the write error is told.
-            if (out.status() != QTextStream::Ok)
-                loop.exit(exitFailure);
-        } else if (quietPeriodOver && !namedIncomplete.contains(fileName)) {
-            // A station may open its file long before it writes the recording: the file stays watched,
-            // and is printed once it parses, however late.
-            namedIncomplete.insert(fileName);
-            const QString reason = read ? unparsedReason(read->findings) : language::unreadableReason(path);
-            reportFailure(err, command,
-                          QCoreApplication::translate("cli", "%1: incomplete: not a measurement after %2 s "
-                                                             "without a change: %3; still watched")
-                              .arg(directory + QLatin1Char('/') + archive::displayName(fileName),
-                                   language::localNumbers(QString::number(quietMsecs / 1000.0)), reason));
-        }
-    }
-
-    void stopWaiting(const QString &fileName)
-    {
-        namedIncomplete.remove(fileName);
-        QTimer *quiet = waiting.take(fileName);
-        if (!quiet)
-            return;
-        watcher.removePath(pathOf(fileName));
-        quiet->stop();
-        quiet->deleteLater(); // it may be the timer whose timeout is being delivered
     }
 };
 
-} // namespace
-
-int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
+CommandSyntax watchSyntax()
 {
-    const CommandSyntax syntax{
+    return CommandSyntax{
         QStringLiteral("watch"),
         QCoreApplication::translate(
             "cli",
@@ -245,11 +136,34 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "  --quiet-period SEC    how long an unparsed new file may stay unchanged before it is\n"
             "                        named as incomplete (default %1).\n"
             "DIR defaults to the folder \"archive\" in the working directory.")
-            .arg(defaultQuietSeconds),
+                .arg(defaultQuietSeconds) +
+            QLatin1Char('\n') +
+            QCoreApplication::translate(
+                "cli",
+                "DIR is also looked at every %1 s, so that nothing the notification misses (a share\n"
+                "written by another machine) goes unprinted; a folder that cannot be read is named on\n"
+                "standard error and still watched, without printing its files again. DIR is known by\n"
+                "its identity, not its name: when another folder takes its place (it or a folder above\n"
+                "it moved away and made anew, another file system mounted over it, a link in the path\n"
+                "pointed elsewhere) the watch ends with exit code 1.\n"
+                "  --follow-name         follow DIR by its name, as tail -F follows a file: a folder\n"
+                "                        not there yet, gone or replaced is waited for, and once one\n"
+                "                        is there its files are printed, but for those printed before\n"
+                "                        or there at the start. A share mounted on DIR after the start\n"
+                "                        thus has its files printed once; without --follow-name that\n"
+                "                        mount ends the watch.")
+                .arg(archive::ArchiveWatcher::checkInterval / 1000),
         0, 1,
         QCoreApplication::translate(
             "cli", "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
                    "a folder that cannot be read or lines that cannot be written.\n")};
+}
+
+} // namespace
+
+int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const CommandSyntax syntax = watchSyntax();
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const QCommandLineOption jsonOption(QStringLiteral("json"),
@@ -258,7 +172,10 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
         QStringLiteral("quiet-period"),
         QCoreApplication::translate("cli", "Seconds an unparsed file may stay unchanged."),
         QStringLiteral("SEC"));
-    parser.addOptions({jsonOption, quietOption});
+    const QCommandLineOption followOption(
+        QStringLiteral("follow-name"),
+        QCoreApplication::translate("cli", "Follow DIR by its name: wait for it, follow a new one."));
+    parser.addOptions({jsonOption, quietOption, followOption});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
 
@@ -274,12 +191,20 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                      .arg(longestQuietSeconds));
     }
     const QString directory = archiveDirectoryArgument(parser);
-    const QString reason = archive::unlistableFolderReason(directory);
+    const bool followName = parser.isSet(followOption);
+    // Following the name, a folder that is not there (or cannot be read) yet is waited for.
+    const QString reason = followName ? QString() : archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
         return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
 
-    ArchiveWatch watch(directory, parser.isSet(jsonOption), qRound(quietSeconds * 1000.0), out, err);
-    return watch.run();
+    archive::ArchiveWatcher watcher(directory);
+    watcher.setQuietPeriod(qRound(quietSeconds * 1000.0));
+    watcher.setFollowName(followName);
+    WatchPrinter printer(watcher, parser.isSet(jsonOption), out, err);
+    if (!watcher.start())
+        return reportFailure(err, syntax.name,
+                             QCoreApplication::translate("cli", "%1: cannot be watched").arg(directory));
+    return printer.run();
 }
 
 } // namespace cli

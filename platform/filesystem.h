@@ -92,6 +92,39 @@ struct FileIdentity
 std::optional<FileIdentity> fileIdentity(const QString &path);
 bool isSameFile(const QString &a, const QString &b);
 
+// Which folder a path leads to now, following links, and through which mount. Another folder in its
+// place changes it however it got there: moved there or made anew (another inode), another file
+// system mounted over it (another device or mount), a link on the way pointed elsewhere.
+struct FolderIdentity
+{
+    quint64 device = 0; // the device, or on Windows the volume serial number
+    quint64 file = 0;   // the inode, or on Windows the file index
+    quint64 mount = 0;  // the mount's id where the system numbers mounts (Linux), else 0
+    bool operator==(const FolderIdentity &o) const
+    {
+        return device == o.device && file == o.file && mount == o.mount;
+    }
+    bool operator!=(const FolderIdentity &o) const { return !(*this == o); }
+};
+
+// A folder looked up by its path, following links. Its stamp's times move with every entry made,
+// removed or renamed in it, so comparing stamps tells whether a listing may be out of date.
+struct FolderStatus
+{
+    enum class Kind
+    {
+        folder,
+        missing,    // nothing there, or a path through something that is no folder
+        notAFolder, // a file or a device is there
+        unknown,    // the system would not say: `failure` tells why (permission, I/O, a stale handle)
+    };
+    Kind kind = Kind::unknown;
+    FolderIdentity identity;
+    FileStamp stamp;
+    QString failure; // the system's words
+};
+FolderStatus folderStatus(const QString &path);
+
 // The identities of a folder and of every folder above it up to the root, the folder itself first:
 // the folders a path into it really passes through, however it is spelt. A second way to a folder
 // (a bind mount, a link, a mapped drive) leads up through folders with the same identities, which
@@ -131,11 +164,13 @@ enum class OwnFileState
     own,
     suspicious,
 };
-// Looked at without following a link, then opened without following one and looked at again
-// through the open handle, so that what is judged is the very file the name leads to.
+// The name itself is judged, a link never followed. The file is not opened where the system ties
+// locks to the process (POSIX: closing any descriptor of a file drops all of the process's locks on
+// it, SQLite's included), so that this may be asked while the file is in use.
 OwnFileState ownFileState(const QString &path);
 // Sets the modification time of a file of the program's own (as above) to now, through a handle
-// checked after the open. False, and nothing changed, for anything else.
+// opened without following a link and checked after the open. False, and nothing changed, for
+// anything else. Not while this process holds locks on the file (see above).
 bool touchOwnFile(const QString &path);
 
 // Whether the system gives every mount an id that it never hands to another (statx's unique mount

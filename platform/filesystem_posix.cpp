@@ -252,6 +252,56 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+FolderStatus folderStatus(const QString &path)
+{
+    FolderStatus folder;
+    const QByteArray encoded = QFile::encodeName(path);
+    bool isFolder = false;
+    int error = 0;
+#ifdef Q_OS_LINUX
+#ifndef STATX_MNT_ID
+#define STATX_MNT_ID 0x1000U // Linux 5.8
+#endif
+    // The unique mount id where there is one; the older one, which a later mount may be given again,
+    // still tells two mounts present at the same time apart.
+    struct statx status;
+    if (::statx(AT_FDCWD, encoded.constData(), AT_STATX_SYNC_AS_STAT,
+                STATX_BASIC_STATS | STATX_MNT_ID | STATX_MNT_ID_UNIQUE, &status) == 0) {
+        isFolder = S_ISDIR(status.stx_mode);
+        folder.stamp.size = qint64(status.stx_size);
+        folder.stamp.modifiedSeconds = status.stx_mtime.tv_sec;
+        folder.stamp.modifiedNanoseconds = status.stx_mtime.tv_nsec;
+        folder.stamp.changedSeconds = status.stx_ctime.tv_sec;
+        folder.stamp.changedNanoseconds = status.stx_ctime.tv_nsec;
+        folder.stamp.inode = status.stx_ino;
+        folder.stamp.device = makedev(status.stx_dev_major, status.stx_dev_minor);
+        if (status.stx_mask & (STATX_MNT_ID | STATX_MNT_ID_UNIQUE))
+            folder.identity.mount = status.stx_mnt_id;
+    } else if (errno != ENOSYS) {
+        error = errno;
+    } else
+#endif
+    {
+        struct stat plain;
+        if (::stat(encoded.constData(), &plain) == 0) {
+            isFolder = S_ISDIR(plain.st_mode);
+            folder.stamp = stampOf(plain);
+        } else {
+            error = errno;
+        }
+    }
+    if (error == ENOENT || error == ENOTDIR) {
+        folder.kind = FolderStatus::Kind::missing;
+    } else if (error != 0) {
+        folder.failure = QString::fromLocal8Bit(std::strerror(error));
+    } else {
+        folder.kind = isFolder ? FolderStatus::Kind::folder : FolderStatus::Kind::notAFolder;
+        folder.identity.device = folder.stamp.device;
+        folder.identity.file = folder.stamp.inode;
+    }
+    return folder;
+}
+
 FolderAncestry folderAncestry(const QString &folder)
 {
     FolderAncestry ancestry;
@@ -295,54 +345,39 @@ bool touchWithoutFollowing(const QString &path)
 
 namespace {
 
-// Opens a file of the program's own for `flags`, never through a link and never a FIFO or a device:
-// the name is looked at first, then the open handle, which must be the same regular file, with one
-// link, owned by the user. -1 with `*missing` set when there is nothing at the name.
-int openOwnFile(const QString &path, int flags, bool *missing)
+// A regular file with one link, owned by the user.
+bool isOwn(const struct stat &status)
 {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat named;
-    *missing = false;
-    if (::lstat(name.constData(), &named) != 0) {
-        *missing = errno == ENOENT;
-        return -1;
-    }
-    if (!S_ISREG(named.st_mode))
-        return -1;
-    const int fd = ::open(name.constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        *missing = errno == ENOENT;
-        return -1;
-    }
-    struct stat opened;
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink != 1 ||
-        opened.st_uid != ::geteuid() || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return S_ISREG(status.st_mode) && status.st_nlink == 1 && status.st_uid == ::geteuid();
 }
 
 } // namespace
 
 OwnFileState ownFileState(const QString &path)
 {
-    bool missing = false;
-    const int fd = openOwnFile(path, O_RDONLY, &missing);
-    if (fd < 0)
-        return missing ? OwnFileState::missing : OwnFileState::suspicious;
-    ::close(fd);
-    return OwnFileState::own;
+    // lstat: the name itself, never what a link names. Not opened: closing a descriptor of a file
+    // would drop every lock this process holds on it, SQLite's among them.
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return errno == ENOENT ? OwnFileState::missing : OwnFileState::suspicious;
+    return isOwn(status) ? OwnFileState::own : OwnFileState::suspicious;
 }
 
 bool touchOwnFile(const QString &path)
 {
-    bool missing = false;
-    const int fd = openOwnFile(path, O_RDONLY, &missing);
+    // Judged by the name first, so that nothing but a regular file is opened (a FIFO or a device
+    // could answer an open), then by the open descriptor: the file whose time is set is the one judged.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat named;
+    if (::lstat(name.constData(), &named) != 0 || !isOwn(named))
+        return false;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
+    struct stat opened;
     const struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
-    const bool touched = ::futimens(fd, times) == 0;
+    const bool touched = ::fstat(fd, &opened) == 0 && isOwn(opened) && opened.st_dev == named.st_dev &&
+                         opened.st_ino == named.st_ino && ::futimens(fd, times) == 0;
     ::close(fd);
     return touched;
 }

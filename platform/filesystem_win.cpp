@@ -265,6 +265,36 @@ bool isSameFile(const QString &a, const QString &b)
     return first && second && *first == *second;
 }
 
+FolderStatus folderStatus(const QString &path)
+{
+    FolderStatus folder;
+    const HANDLE handle = openShared(systemPath(path), true);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // The words lookupFailure() gives; a folder being deleted (still listed until its last
+        // handle closes) refuses to be opened while its attributes are still read.
+        const QString failure = lookupFailure(path);
+        if (failure == QLatin1String("No such file or directory") ||
+            failure == QLatin1String("Not a directory"))
+            folder.kind = FolderStatus::Kind::missing;
+        else
+            folder.failure = failure.isEmpty() ? QStringLiteral("Windows error %1").arg(error) : failure;
+        return folder;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (::GetFileInformationByHandle(handle, &info)) {
+        folder.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderStatus::Kind::folder
+                                                                         : FolderStatus::Kind::notAFolder;
+        folder.stamp = stampOf(handle, info);
+        // Windows has no mount id: the volume serial number and the file index tell folders apart.
+        folder.identity = FolderIdentity{folder.stamp.device, folder.stamp.inode, 0};
+    } else {
+        folder.failure = QStringLiteral("Windows error %1").arg(::GetLastError());
+    }
+    ::CloseHandle(handle);
+    return folder;
+}
+
 FolderAncestry folderAncestry(const QString &folder)
 {
     FolderAncestry ancestry;

@@ -185,9 +185,11 @@ private slots:
     void filesComeInTheByteOrderOfTheirNames()
     {
         QTemporaryDir dir;
-        const QStringList names{"steel_k1-2024_01_01-00_00_00.json", "steel_K1-2024_01_01-00_00_00.json",
-                                "steel_AL-2025_01_01-00_00_00.json", "steel_Ö1-2020_01_01-00_00_00.json",
-                                "steel_K1-2024_01_01-00_00_00.json.json"};
+        QStringList names{"steel_K1-2024_01_01-00_00_00.json", "steel_AL-2025_01_01-00_00_00.json",
+                          "steel_Ö1-2020_01_01-00_00_00.json", "steel_K1-2024_01_01-00_00_00.json.json"};
+#ifndef Q_OS_WIN // one name there, whatever its case
+        names << "steel_k1-2024_01_01-00_00_00.json";
+#endif
         for (int i = 0; i < names.size(); ++i)
             support::writeFile(dir.path(), names[i], support::measurementLine(QString::number(i)),
                                support::fixedTime().addSecs(-i));

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #endif
@@ -67,7 +69,10 @@ public:
     }
 
 #ifdef Q_OS_UNIX
-    void signal(int number) { ::kill(pid_t(process.processId()), number); }
+    void signal(int number)
+    {
+        ::kill(pid_t(process.processId()), number);
+    }
 #endif
 
     ~Watch()
@@ -278,6 +283,12 @@ private slots:
 #endif
         QTest::newRow("folder removed") << "remove" << 1 << "the folder is gone";
         QTest::newRow("folder moved away") << "move" << 1 << "the folder is gone";
+        // Gone or replaced, as the watch happens to look between the two steps.
+        QTest::newRow("folder moved away, made anew") << "move, make anew" << 1 << "; stopped watching";
+#ifdef Q_OS_UNIX
+        QTest::newRow("link in the path pointed elsewhere")
+            << "link" << 1 << "the folder was replaced; stopped watching";
+#endif
     }
     void howTheWatchEnds()
     {
@@ -286,21 +297,90 @@ private slots:
         QFETCH(QString, message);
 
         Watch watch;
-        QVERIFY(watch.start(directory));
+        const QString link = root.filePath(QStringLiteral("current"));
+        if (ending == QLatin1String("link"))
+            QVERIFY(QFile::link(root.path(), link));
+        QVERIFY(watch.start(ending == QLatin1String("link") ? link + QStringLiteral("/archive") : directory));
 #ifdef Q_OS_UNIX
-        if (ending == QLatin1String("SIGTERM"))
+        if (ending == QLatin1String("link")) {
+            // Pointed elsewhere in one step, as a deployment switches its "current" link.
+            QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("other/archive"))));
+            QVERIFY(QFile::link(root.filePath(QStringLiteral("other")), link + QStringLiteral(".new")));
+            QCOMPARE(::rename(QFile::encodeName(link + QStringLiteral(".new")).constData(),
+                              QFile::encodeName(link).constData()),
+                     0);
+        } else if (ending == QLatin1String("SIGTERM"))
             watch.signal(SIGTERM);
         else if (ending == QLatin1String("SIGINT"))
             watch.signal(SIGINT);
         else
 #endif
-            if (ending == QLatin1String("remove"))
+            if (ending == QLatin1String("remove")) {
             QVERIFY(QDir(directory).removeRecursively());
-        else
+        } else {
             QVERIFY(QDir().rename(directory, directory + QStringLiteral(".moved")));
+            if (ending == QLatin1String("move, make anew"))
+                QVERIFY(QDir().mkpath(directory));
+        }
         QCOMPARE(watch.exitCode(), exitCode);
         QVERIFY2(watch.errors.contains(message), qPrintable(watch.errors));
         QDir(directory + QStringLiteral(".moved")).removeRecursively();
+        QFile::remove(link);
+    }
+
+    // tail -F: the folder is followed by its name, and its files are printed once.
+    void followingTheName_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("a folder made after the start") << "make";
+        QTest::newRow("the folder moved away, made anew") << "replace";
+    }
+    void followingTheName()
+    {
+        QFETCH(QString, change);
+
+        Watch watch;
+        if (change == QLatin1String("make"))
+            QVERIFY(QDir(directory).removeRecursively());
+        QVERIFY(watch.start(directory, {QStringLiteral("--follow-name")}));
+        if (change == QLatin1String("make")) {
+            QVERIFY2(watch.waitFor([&watch] {
+                return watch.errors.contains(
+                    QLatin1String("no such folder; waiting until it can be watched"));
+            }),
+                     qPrintable(watch.errors));
+            QVERIFY(QDir().mkpath(directory));
+        } else {
+            QVERIFY(QDir().rename(directory, directory + QStringLiteral(".moved")));
+            freshArchive(); // `present` again, which was there at the start
+        }
+        writeFile(directory, arriving, goodMeasurement());
+        QCOMPARE(fileOfLine(watch.nextLine()), arriving);
+        QVERIFY2(watch.errors.contains(QLatin1String("watching the folder now there")),
+                 qPrintable(watch.errors));
+        QDir(directory + QStringLiteral(".moved")).removeRecursively();
+    }
+
+    void undecodableNameIsPrintedAsFindPrintsIt()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("Windows names are UTF-16: every name decodes");
+#endif
+        Watch watch;
+        QVERIFY(watch.start(directory));
+        const QByteArray path = QFile::encodeName(directory) + "/steel_K1-2024_01_02-09_30_0\xff.json";
+        std::FILE *file = std::fopen(path.constData(), "wb");
+        QVERIFY(file);
+        const QByteArray document = goodMeasurement();
+        QCOMPARE(std::fwrite(document.constData(), 1, size_t(document.size()), file),
+                 size_t(document.size()));
+        QCOMPARE(std::fclose(file), 0);
+        const QString line = watch.nextLine();
+        const QStringList found =
+            runProgram({QStringLiteral("find"), directory}).out.split(QLatin1Char('\n'));
+        std::remove(path.constData()); // QDir cannot remove a name it cannot decode
+        QVERIFY2(found.contains(line), qPrintable(line));
+        QVERIFY(line.endsWith(QLatin1String("0\\xff.json")));
     }
 };
 

@@ -1,0 +1,484 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "archivewatcher.h"
+
+#include "archivefolder.h"
+#include "archivelisting.h"
+#include "archivescans.h"
+#include "displayname.h"
+
+#include "language/systemtext.h"
+#include "measurement/measurementfile.h"
+#include "platform/filesystem.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QHash>
+#include <QSet>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace archive {
+
+namespace {
+
+using Status = platform::FolderStatus;
+
+WatchedFile watchedFile(const QByteArray &name)
+{
+    WatchedFile file;
+    file.encodedName = name;
+    const QString decoded = platform::decodeFileName(name);
+    file.undecodableName = platform::encodeFileName(decoded) != name;
+    file.fileName = file.undecodableName ? displayName(name) : decoded;
+    return file;
+}
+
+// Whether a folder changed so recently that a change in the same tick of the file system's clock
+// would leave its times as they are: it is then listed once more at the next look.
+bool changedJustNow(const platform::FileStamp &stamp)
+{
+    const qint64 modifiedMsecs = stamp.modifiedMsecs();
+    const qint64 changedMsecs = stamp.changedSeconds * 1000 + stamp.changedNanoseconds / 1000000;
+    return QDateTime::currentMSecsSinceEpoch() - std::max(modifiedMsecs, changedMsecs) <
+           ArchiveWatcher::checkInterval;
+}
+
+// The system's notification needs the right to read a folder; asked without it, Qt would note the
+// refusal on standard error, and the folder is asked for again and again.
+bool watchFolder(QFileSystemWatcher *watcher, const QString &folder)
+{
+    return QFileInfo(folder).isReadable() && watcher->addPath(folder);
+}
+
+} // namespace
+
+QString WatchedFile::shownName() const
+{
+    return undecodableName ? fileName : displayName(fileName);
+}
+
+class WatchEngine
+{
+public:
+    WatchEngine(ArchiveWatcher &owner, const QString &directory) : owner(owner), directory(directory)
+    {
+        QObject::connect(&check, &QTimer::timeout, &context, [this] { lookNow(); });
+    }
+
+    ~WatchEngine() { delete watcher; }
+
+    ArchiveWatcher &owner;
+    const QString directory;
+    const QString folder = folderPath(directory);
+    int quietMsecs = ArchiveWatcher::defaultQuietPeriod;
+    bool followName = false;
+    QString failure;
+
+    bool watching() const { return identity.has_value(); }
+
+    bool start()
+    {
+        startStatus = platform::folderStatus(folder);
+        QSet<QByteArray> present;
+        if (attach(startStatus, true, &present)) {
+            check.start(ArchiveWatcher::checkInterval);
+            return true;
+        }
+        if (!followName)
+            return false;
+        check.start(ArchiveWatcher::checkInterval);
+        return true;
+    }
+
+private:
+    struct Waited
+    {
+        QTimer *quiet = nullptr;
+        std::optional<platform::FileStamp> stamp; // as last read
+        bool named = false;                       // reported as incomplete
+    };
+
+    // The system reports no move of a watched folder to the folder's own watch, only to its parent's.
+    const QString parent = QFileInfo(QDir(folder).absolutePath()).path();
+    const QByteArray encodedFolder = platform::encodeFileName(folder) + '/';
+
+    QObject context; // owns the connections and the quiet timers
+    QTimer check;
+    QFileSystemWatcher *watcher = nullptr; // while a folder is watched
+    Status startStatus;
+    std::optional<platform::FolderIdentity> identity; // of the folder watched
+    platform::FileStamp listedStamp;                  // the folder's, just before the last listing
+    bool listAgain = false;                           // the last listing may have missed a change
+    bool unlistable = false;                          // reported as such, not listed since
+    bool parentWatched = false;
+    bool everWatched = false;
+    bool followed = false; // the folder watched is not the one there at the start
+    bool ended = false;
+    QSet<QByteArray> known;            // names present: there at the start, reported, or waited for
+    QSet<QByteArray> seen;             // names there at the start or reported, ever
+    QHash<QByteArray, Waited> waiting; // files that do not parse yet
+
+    QString pathOf(const QByteArray &name) const
+    {
+        return folder + QLatin1Char('/') + platform::decodeFileName(name);
+    }
+    bool watchable(const QByteArray &name) const { return !watchedFile(name).undecodableName; }
+
+    QString reasonFor(const Status &status) const
+    {
+        if (status.kind == Status::Kind::unknown)
+            return language::systemReason(status.failure);
+        const QString reason = unlistableFolderReason(directory);
+        return reason.isEmpty() ? QCoreApplication::translate("cli", "the folder cannot be listed") : reason;
+    }
+
+    bool list(QSet<QByteArray> *present) const
+    {
+        return forEachArchiveFileName(
+            directory, technologyPattern(), [present](QStringView name, const QByteArray &undecodable) {
+                present->insert(undecodable.isEmpty() ? platform::encodeFileName(name.toString())
+                                                      : undecodable);
+            });
+    }
+
+    // Watches the folder `status` found, if it is still there under the same identity once the
+    // watch is in place, and lists it: nothing can slip in between unseen. Its files are the
+    // baseline (not reported), or else they are all to be looked at.
+    bool attach(const Status &status, bool baseline, QSet<QByteArray> *present)
+    {
+        if (status.kind != Status::Kind::folder) {
+            failure = reasonFor(status);
+            return false;
+        }
+        auto *fresh = new QFileSystemWatcher;
+        const bool added = watchFolder(fresh, folder);
+        parentWatched = watchFolder(fresh, parent);
+        const Status now = platform::folderStatus(folder);
+        if (!added || now.kind != Status::Kind::folder || now.identity != status.identity || !list(present)) {
+            delete fresh;
+            failure = reasonFor(now);
+            return false;
+        }
+        watcher = fresh;
+        QObject::connect(watcher, &QFileSystemWatcher::directoryChanged, &context,
+                         [this](const QString &path) { look(path == folder); });
+        QObject::connect(watcher, &QFileSystemWatcher::fileChanged, &context,
+                         [this](const QString &path) { fileChanged(path); });
+        identity = now.identity;
+        listedStamp = now.stamp;
+        listAgain = changedJustNow(now.stamp);
+        failure.clear();
+        everWatched = true;
+        // A folder that takes the place of the one watched may hold copies of what was reported,
+        // made before or after it is found.
+        followed = !baseline;
+        if (baseline) {
+            known = *present;
+            seen += known;
+        }
+        return true;
+    }
+
+    void detach()
+    {
+        for (const Waited &waited : qAsConst(waiting)) {
+            waited.quiet->stop();
+            waited.quiet->deleteLater();
+        }
+        waiting.clear();
+        known.clear();
+        identity.reset();
+        unlistable = false;
+        if (watcher) {
+            // It may be the one whose signal is being delivered.
+            watcher->disconnect();
+            watcher->deleteLater();
+            watcher = nullptr;
+        }
+    }
+
+    void lose(ArchiveWatcher::Loss loss, const QString &reason)
+    {
+        detach();
+        failure = reason;
+        if (!followName) {
+            ended = true;
+            check.stop();
+        }
+        emit owner.folderLost(loss, reason);
+        if (followName && !ended)
+            reattach();
+    }
+
+    void reattach()
+    {
+        const Status status = platform::folderStatus(folder);
+        // A folder there at the start that could not be listed then: its files were there before.
+        const bool baseline = !everWatched && startStatus.kind == Status::Kind::folder &&
+                              status.kind == Status::Kind::folder && status.identity == startStatus.identity;
+        QSet<QByteArray> present;
+        if (!attach(status, baseline, &present))
+            return;
+        emit owner.reattached();
+        apply(present);
+    }
+
+    void reportUnlistable(const QString &reason)
+    {
+        if (unlistable)
+            return;
+        unlistable = true;
+        emit owner.folderUnlistable(reason);
+    }
+
+    // Whether the path still leads to the folder watched, with its watch in place. `gap` is set
+    // when the watch had to be put back: what happened meanwhile must be listed.
+    bool stillTheFolder(const Status &status, bool *gap)
+    {
+        switch (status.kind) {
+        case Status::Kind::missing:
+        case Status::Kind::notAFolder:
+            lose(ArchiveWatcher::Loss::gone, reasonFor(status));
+            return false;
+        case Status::Kind::unknown:
+            reportUnlistable(reasonFor(status));
+            return false;
+        case Status::Kind::folder:
+            break;
+        }
+        if (status.identity != *identity) {
+            lose(ArchiveWatcher::Loss::replaced, QString());
+            return false;
+        }
+        // The system drops a folder's watch when the file system under it is unmounted, and a
+        // renewal drops it on purpose.
+        if (!watcher->directories().contains(folder)) {
+            *gap = true;
+            if (!watchFolder(watcher, folder)) {
+                reportUnlistable(QCoreApplication::translate(
+                    "cli", "the system's change notification refuses the folder"));
+                return false;
+            }
+        }
+        if (parentWatched && !watcher->directories().contains(parent))
+            parentWatched = watchFolder(watcher, parent);
+        return true;
+    }
+
+    // Looks the folder up and lists it when it may have changed: after a notification of the folder
+    // itself, when its times moved since the last listing (a notification lost in an overflow, a
+    // share changed by another machine), after a gap, or while it could not be listed.
+    void look(bool changed)
+    {
+        if (ended || !identity)
+            return;
+        const Status status = platform::folderStatus(folder);
+        bool gap = false;
+        if (!stillTheFolder(status, &gap))
+            return;
+        if (!(changed || gap || listAgain || unlistable || status.stamp != listedStamp))
+            return;
+        QSet<QByteArray> present;
+        if (!list(&present)) {
+            reportUnlistable(reasonFor(platform::folderStatus(folder)));
+            return;
+        }
+        listedStamp = status.stamp;
+        listAgain = changedJustNow(status.stamp);
+        const bool wasUnlistable = unlistable;
+        unlistable = false;
+        if (wasUnlistable)
+            emit owner.folderListable();
+        apply(present);
+    }
+
+    // Every checkInterval. Some removals raise no notification: a share's folder removed by another
+    // machine, and on Windows a folder removed while a handle on it is open, which is only pending
+    // deletion until the last handle closes (the watch's own among them; under Wine it is even still
+    // listed and opened as if nothing had happened). There the watch is renewed each time, so that
+    // such a removal completes and is seen; the folder is listed after the renewal, so that nothing
+    // written while no watch was open goes unseen.
+    void lookNow()
+    {
+        if (ended)
+            return;
+        if (!identity) {
+            if (followName)
+                reattach();
+            return;
+        }
+        const bool renew = platform::removedFoldersWaitForHandles();
+        if (renew && !watcher->directories().isEmpty())
+            watcher->removePaths(watcher->directories() + watcher->files());
+        look(renew);
+        retryChangedFiles();
+    }
+
+    void apply(const QSet<QByteArray> &present)
+    {
+        for (const QByteArray &gone : known - present)
+            stopWaiting(gone);
+        QList<QByteArray> added;
+        for (const QByteArray &name : present - known) {
+            if (!(followed && seen.contains(name)))
+                added.append(name);
+        }
+        std::sort(added.begin(), added.end());
+        known = present;
+        // A file written anew under its name (a rename over it) is another file, which the watch of
+        // the old one does not see: the files still waited for are watched again and read once more.
+        const QStringList watchedFiles = watcher->files();
+        for (const QByteArray &name : waiting.keys()) {
+            if (watchable(name) && !watchedFiles.contains(pathOf(name)))
+                watcher->addPath(pathOf(name));
+            tryFile(name, false);
+        }
+        for (const QByteArray &name : qAsConst(added))
+            await(name);
+    }
+
+    void await(const QByteArray &name)
+    {
+        auto *quiet = new QTimer(&context);
+        quiet->setSingleShot(true);
+        quiet->setInterval(quietMsecs);
+        QObject::connect(quiet, &QTimer::timeout, &context, [this, name] { tryFile(name, true); });
+        waiting.insert(name, Waited{quiet, std::nullopt, false});
+        // Watched before it is read: whatever is written after the read then raises a change. A
+        // name the system's encoding cannot decode cannot be watched by name: the looks every
+        // checkInterval compare its stamp instead.
+        if (watchable(name))
+            watcher->addPath(pathOf(name));
+        quiet->start();
+        tryFile(name, false);
+    }
+
+    void fileChanged(const QString &path)
+    {
+        const QByteArray name = platform::encodeFileName(path.mid(folder.size() + 1));
+        const auto waited = waiting.constFind(name);
+        if (waited == waiting.constEnd())
+            return;
+        waited->quiet->start();
+        tryFile(name, false);
+    }
+
+    // Files waited for whose stamps changed without a notification (names that cannot be watched,
+    // a share written by another machine).
+    void retryChangedFiles()
+    {
+        for (const QByteArray &name : waiting.keys()) {
+            const auto waited = waiting.constFind(name);
+            if (waited == waiting.constEnd() ||
+                platform::regularFileStamp(encodedFolder + name) == waited->stamp)
+                continue;
+            waited->quiet->start();
+            tryFile(name, false);
+        }
+    }
+
+    void tryFile(const QByteArray &name, bool quietPeriodOver)
+    {
+        const auto waited = waiting.find(name);
+        if (waited == waiting.end())
+            return;
+        std::optional<platform::FileStamp> stamp;
+        const std::optional<measurement::Measurement> read =
+            measurement::readMeasurementFile(encodedFolder + name, &stamp);
+        waited->stamp = stamp;
+        if (read && !read->findings.documentNotParsed) {
+            ArrivedMeasurement arrived;
+            static_cast<WatchedFile &>(arrived) = watchedFile(name);
+            arrived.technology = technologyOfFile(arrived.fileName);
+            arrived.moment = momentOfFile(arrived.fileName);
+            arrived.digest = measurement::digestOf(*read);
+            arrived.stamp = stamp.value_or(platform::FileStamp());
+            seen.insert(name);
+            stopWaiting(name);
+            emit owner.measurementArrived(arrived);
+            return;
+        }
+        // A station may open its file long before it writes the recording: the file stays waited
+        // for, and arrives once it parses, however late.
+        if (!quietPeriodOver || waited->named)
+            return;
+        waited->named = true;
+        IncompleteFile incomplete;
+        static_cast<WatchedFile &>(incomplete) = watchedFile(name);
+        if (read)
+            incomplete.findings = read->findings;
+        else
+            incomplete.unreadableReason = incomplete.undecodableName
+                                              ? QCoreApplication::translate("cli", "cannot be read")
+                                              : language::unreadableReason(pathOf(name));
+        emit owner.stillIncomplete(incomplete);
+    }
+
+    void stopWaiting(const QByteArray &name)
+    {
+        const auto waited = waiting.find(name);
+        if (waited == waiting.end())
+            return;
+        if (watcher && watchable(name))
+            watcher->removePath(pathOf(name));
+        waited->quiet->stop();
+        waited->quiet->deleteLater(); // it may be the timer whose timeout is being delivered
+        waiting.erase(waited);
+    }
+};
+
+ArchiveWatcher::ArchiveWatcher(const QString &directory, QObject *parent)
+    : QObject(parent), engine(std::make_unique<WatchEngine>(*this, directory))
+{
+    qRegisterMetaType<ArrivedMeasurement>();
+    qRegisterMetaType<IncompleteFile>();
+    qRegisterMetaType<Loss>();
+}
+
+ArchiveWatcher::~ArchiveWatcher() = default;
+
+QString ArchiveWatcher::directory() const
+{
+    return engine->directory;
+}
+
+void ArchiveWatcher::setQuietPeriod(int msecs)
+{
+    engine->quietMsecs = msecs;
+}
+
+int ArchiveWatcher::quietPeriod() const
+{
+    return engine->quietMsecs;
+}
+
+void ArchiveWatcher::setFollowName(bool follow)
+{
+    engine->followName = follow;
+}
+
+bool ArchiveWatcher::followsName() const
+{
+    return engine->followName;
+}
+
+bool ArchiveWatcher::start()
+{
+    return engine->start();
+}
+
+QString ArchiveWatcher::failureReason() const
+{
+    return engine->failure;
+}
+
+bool ArchiveWatcher::isWatching() const
+{
+    return engine->watching();
+}
+
+} // namespace archive
