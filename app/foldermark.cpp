@@ -51,19 +51,24 @@ FolderMark::FolderMark(QLineEdit *field) : field(field) {}
 FolderProblem FolderMark::check(const QString &folder)
 {
     const FolderProblem problem = folderProblem(folder);
-    if (problem == FolderProblem::none) {
+    mark(folderProblemText(problem, folder));
+    return problem;
+}
+
+void FolderMark::mark(const QString &reason)
+{
+    if (reason.isEmpty()) {
         // A palette that sets no colour of its own: the field follows the window's palette again.
         field->setPalette(QPalette());
         field->setToolTip(QString());
-        return problem;
+        return;
     }
     // The palette rather than a style sheet: the field keeps the look the platform's style gives it.
     QPalette marked;
     marked.setColor(QPalette::Base, markBackground);
     marked.setColor(QPalette::Text, markText);
     field->setPalette(marked);
-    field->setToolTip(folderProblemText(problem, folder));
-    return problem;
+    field->setToolTip(reason);
 }
 
 } // namespace app

@@ -32,6 +32,8 @@ public:
     // Marks the field for a folder that cannot be listed and clears an earlier mark otherwise.
     // Returns what is wrong with the folder.
     FolderProblem check(const QString &folder);
+    // Marks the field with a reason of the caller's; the empty text clears the mark.
+    void mark(const QString &reason);
 
 private:
     QLineEdit *field;

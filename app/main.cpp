@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/followmode.h"
 #include "app/measurementselection.h"
 #include "app/screenscaling.h"
 #include "app/toolkittranslation.h"
@@ -59,20 +60,29 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(STEEL_APP_ID));
     printing::loadShippedFonts();
     app::installToolkitTranslation();
-    int exitCode = 0;
-    const std::optional<app::ViewerArguments> arguments = readArguments(exitCode);
+    int usageExitCode = 0;
+    const std::optional<app::ViewerArguments> arguments = readArguments(usageExitCode);
     if (!arguments)
-        return exitCode;
+        return usageExitCode;
 
     const app::StartPlace start = app::startPlace(arguments->path);
+    // Made before the window, so that it keeps the listing of the window's first refresh.
+    std::unique_ptr<app::FollowMode> follow;
+    if (arguments->follow)
+        follow = std::make_unique<app::FollowMode>();
     MainWindow window(start.folder);
+    if (follow)
+        follow->follow(&window);
     if (!start.fileName.isEmpty())
         app::selectMeasurement(&window, start.fileName);
     // Test hook of the install check: whether the window found its images, answered without a screen.
     if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {
         QTextStream out(stdout);
+        follow.reset();
         return viewerimages::reportImages(window, out);
     }
     window.show();
-    return application.exec();
+    const int exitCode = application.exec();
+    follow.reset(); // before the window it follows
+    return exitCode;
 }

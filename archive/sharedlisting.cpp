@@ -133,9 +133,15 @@ void SharedListing::Files::lookAtRuns(const platform::HeldFolder &folder)
     }
 }
 
+struct KeptListing::Kept
+{
+    std::unique_ptr<SharedListing::Files> files;
+};
+
 namespace {
 
 thread_local const SharedListing::Files *innermost = nullptr;
+thread_local KeptListing::Kept *keeper = nullptr;
 
 } // namespace
 
@@ -149,12 +155,54 @@ SharedListing::SharedListing(const QString &directory) : files(std::make_unique<
 SharedListing::~SharedListing()
 {
     innermost = outer;
+    // The outermost listing of a refresh is the freshest reading there is.
+    if (!outer && keeper)
+        keeper->files = std::move(files);
+}
+
+KeptListing::KeptListing() : kept(std::make_unique<Kept>())
+{
+    keeper = kept.get();
+}
+
+KeptListing::~KeptListing()
+{
+    if (keeper == kept.get())
+        keeper = nullptr;
+}
+
+QString KeptListing::directory() const
+{
+    return kept->files ? kept->files->directory : QString();
+}
+
+void KeptListing::add(const QString &fileName, qint64 modifiedMsecs)
+{
+    SharedListing::Files *files = kept->files.get();
+    if (!files || !files->listed || !wildcardMatch(technologyPattern(), fileName))
+        return;
+    for (const std::unique_ptr<SharedListing::Files::Run> &run : files->runs) {
+        for (SharedListing::Files::Entry &entry : run->entries) {
+            if (entry.length == fileName.size() && run->name(entry) == fileName) {
+                entry.modifiedMsecs = modifiedMsecs;
+                return;
+            }
+        }
+    }
+    if (files->runs.empty() || files->runs.back()->entries.size() >= size_t(runLength))
+        files->runs.push_back(std::make_unique<SharedListing::Files::Run>());
+    SharedListing::Files::Run &run = *files->runs.back();
+    run.entries.push_back(
+        SharedListing::Files::Entry{int(run.names.size()), int(fileName.size()), modifiedMsecs});
+    run.names.append(fileName);
 }
 
 bool forEachScannedFile(const QString &directory, const QString &pattern, bool needTimes,
                         const FileVisitor &visit)
 {
     const SharedListing::Files *shared = innermost;
+    if (!shared && keeper)
+        shared = keeper->files.get();
     if (!shared || shared->directory != directory)
         return forEachMatchingFile(directory, pattern, needTimes, visit);
     if (!shared->listed)
