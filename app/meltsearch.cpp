@@ -20,6 +20,12 @@ namespace {
 // Progress often enough to move, seldom enough not to flood the window's event queue.
 constexpr qint64 progressIntervalMsecs = 100;
 
+// The search finds every melt number that holds the text; the window lists that melt alone.
+bool isThatMelt(const query::FoundMeasurement &m, const QString &melt)
+{
+    return m.digest.smelt && m.digest.smelt->trimmed().compare(melt, Qt::CaseInsensitive) == 0;
+}
+
 FoundMelt foundMelt(const query::FoundMeasurement &m)
 {
     FoundMelt found;
@@ -78,7 +84,7 @@ void MeltSearch::start(const QString &folder, const QString &melt)
             },
             Qt::QueuedConnection);
     };
-    worker = std::thread([folder, melt, stopped, deliver] {
+    worker = std::thread([folder, melt = melt.trimmed(), stopped, deliver] {
         query::SearchCriteria criteria;
         criteria.melt = melt;
         const auto stopRequested = [stopped] { return stopped->load(); };
@@ -91,6 +97,8 @@ void MeltSearch::start(const QString &folder, const QString &melt)
             query::visitIndexedMeasurements(
                 searched, criteria,
                 [&](query::FoundMeasurement &&m) {
+                    if (!isThatMelt(m, melt))
+                        return;
                     shown.insert(m.fileName);
                     const FoundMelt found = foundMelt(m);
                     deliver([found](MeltSearch *s) { emit s->found(found); });
@@ -113,6 +121,8 @@ void MeltSearch::start(const QString &folder, const QString &melt)
             query::visitMeasurements(
                 searched, criteria,
                 [&](query::FoundMeasurement &&m) {
+                    if (!isThatMelt(m, melt))
+                        return;
                     all.append(m.fileName);
                     if (shown.contains(m.fileName))
                         return;

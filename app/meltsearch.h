@@ -23,7 +23,8 @@ struct FoundMelt
     QString status;      // the verdict, empty without "Status"
 };
 
-// Finds the measurements of a melt in an archive folder, off the window's thread, through the same
+// Finds the measurements of a melt in an archive folder (its number exactly, letter case and the
+// spaces around it aside), off the window's thread, through the same
 // search and the same index (with its cache) as `steel-archive find --melt`. First the index's own
 // answer arrives, each file of it found exactly as filed; then the search of every file, as find
 // makes it, completes it: files the index does not know are read on all cores and filed. The window

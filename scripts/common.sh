@@ -8,7 +8,7 @@ BASE_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev qttools5-dev qttools5-dev-tools libqcustomplot-dev libsqlite3-dev sqlite3 libfast-float-dev libxxhash-dev
     fonts-open-sans fonts-liberation fontconfig tzdata qttranslations5-l10n
-    xvfb xauth imagemagick poppler-utils
+    xvfb xauth imagemagick poppler-utils xdotool
     help2man dpkg-dev file bash-completion man-db desktop-file-utils appstream lintian
 )
 

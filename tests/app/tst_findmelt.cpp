@@ -105,12 +105,12 @@ void FindMeltTest::find_data()
         << QStringList{"UKP|26.01.2025 23:29:24|1569|" + present, "DSP|26.01.2025 20:10:00|1602.5|" + present,
                        "UKP|24.01.2025 08:00:00|" + fixture::noData + "|" + present}
         << QStringLiteral("Измерений: 3");
-    QTest::newRow("part of a number, as find --melt")
-        << QStringLiteral("4152")
-        << QStringList{"UKP|26.01.2025 23:29:24|1569|" + present, "UKP|26.01.2025 22:00:00|1570|" + present,
-                       "DSP|26.01.2025 20:10:00|1602.5|" + present,
-                       "UKP|24.01.2025 08:00:00|" + fixture::noData + "|" + present}
-        << QStringLiteral("Измерений: 4");
+    // find --melt lists every number that holds the text; the window is asked for one melt.
+    QTest::newRow("that melt only, not the numbers that hold it")
+        << QStringLiteral("4152") << QStringList() << QStringLiteral("нет");
+    QTest::newRow("spaces around the number aside")
+        << QStringLiteral(" 7 ") << QStringList{"UKP|25.01.2025 22:00:00|1580|" + present}
+        << QStringLiteral("Измерений: 1");
     QTest::newRow("none") << QStringLiteral("99999") << QStringList() << QStringLiteral("нет");
 }
 
