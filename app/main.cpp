@@ -7,6 +7,7 @@
 #include "mainwindow.h"
 #include "viewerimages.h"
 
+#include "language/language.h"
 #include "platform/console.h"
 #include "printing/shippedfonts.h"
 
@@ -60,6 +61,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(STEEL_APP_ID));
     printing::loadShippedFonts();
     app::installToolkitTranslation();
+    language::useLocaleLanguage(); // of what the program says on its command line
     int usageExitCode = 0;
     const std::optional<app::ViewerArguments> arguments = readArguments(usageExitCode);
     if (!arguments)

@@ -4,6 +4,7 @@
 #include "archive/archivefolder.h"
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
+#include "language/language.h"
 #include "platform/console.h"
 
 #include <QCoreApplication>
@@ -77,6 +78,10 @@ std::optional<int> answerWithoutWindow(int argc, char **argv)
     }
     if (!help && !version)
         return std::nullopt;
+    // Only for the language of the answer: the window's application comes later, if at all.
+    int count = argc;
+    const QCoreApplication answering(count, argv);
+    language::useLocaleLanguage();
     const QString text = help ? viewerHelpText() : viewerVersionText();
     // A help text that could not be written (a full disk, a closed pipe) is not a success.
     return writeText(platform::StandardStream::output, text) ? 0 : 2;
@@ -92,13 +97,14 @@ QString viewerHelpText()
               "  FOLDER     the archive folder to show (default: the folder \"archive\" in the\n"
               "             working directory)\n"
               "  FILE       a measurement file (steel_<technology>-yyyy_MM_dd-hh_mm_ss.json): its\n"
-              "             folder is shown with this measurement selected\n"
+              "             folder is shown with this measurement chosen in the lists\n"
               "  --follow   show each new measurement by itself as soon as its file is complete,\n"
-              "             while the newest one is on show; an older one chosen by hand stays\n"
+              "             while the newest one is on show; an older one chosen by hand stays,\n"
+              "             and the lists gain the new entries; a lost folder is waited for\n"
               "  --help     this text\n"
               "  --version  the version\n"
               "\n"
-              "Ctrl+F in the window finds a melt by its number.\n"
+              "Ctrl+F in the window finds the measurements of a melt by its number.\n"
               "A path that is neither a folder nor a measurement file is named on standard error\n"
               "and marked in the window's source field. Exit code: 0; 2 for arguments that cannot\n"
               "be understood.\n")
