@@ -161,14 +161,16 @@ int runParent(int argc, char **argv)
         return 1;
     }
 
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                .arg(QStringLiteral("files"), 7)
                .arg(QStringLiteral("start-up ms"), 12)
                .arg(QStringLiteral("empty ms"), 9)
                .arg(QStringLiteral("floor ms"), 9)
                .arg(QStringLiteral("target ms"), 10)
                .arg(QStringLiteral("start/target"), 13)
-               .arg(QStringLiteral("(start-empty)/floor"), 20);
+               .arg(QStringLiteral("(start-empty)/floor"), 20)
+               .arg(QStringLiteral("ls -t ms"), 9)
+               .arg(QStringLiteral("start/ls"), 9);
     out.flush();
 
     for (int size : qAsConst(sizes)) {
@@ -203,7 +205,13 @@ int runParent(int argc, char **argv)
         const std::vector<double> medians =
             bench::medianMsecs(runs, {[&] { child(place, choice.times + 1, fullPaint); },
                                       [&] { child(emptyPlace, 1, emptyPaint); },
-                                      [&] { bench::floorRefresh(nativeDirectory, patterns); }});
+                                      [&] { bench::floorRefresh(nativeDirectory, patterns); },
+                                      [&] {
+                                          QProcess ls;
+                                          ls.setStandardOutputFile(QProcess::nullDevice());
+                                          ls.start(QStringLiteral("ls"), {QStringLiteral("-t"), directory});
+                                          ls.waitForFinished(-1);
+                                      }});
         if (!failure.isEmpty()) {
             out << "the viewer's start in " << failure << "\n";
             return 1;
@@ -212,15 +220,18 @@ int runParent(int argc, char **argv)
         const double emptyMs = medians[1];
         const double floorMs = medians[2];
         const double targetMs = 2 * floorMs + emptyMs;
+        const double lsMs = medians[3];
 
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                    .arg(size, 7)
                    .arg(startMs, 12, 'f', 1)
                    .arg(emptyMs, 9, 'f', 1)
                    .arg(floorMs, 9, 'f', 2)
                    .arg(targetMs, 10, 'f', 1)
                    .arg(startMs / targetMs, 13, 'f', 2)
-                   .arg((startMs - emptyMs) / floorMs, 20, 'f', 2);
+                   .arg((startMs - emptyMs) / floorMs, 20, 'f', 2)
+                   .arg(lsMs, 9, 'f', 1)
+                   .arg(startMs / lsMs, 9, 'f', 2);
         out.flush();
         fullPaint.erase(fullPaint.begin());
         emptyPaint.erase(emptyPaint.begin());
