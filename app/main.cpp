@@ -47,6 +47,7 @@ std::optional<app::ViewerArguments> readArguments(int &exitCode)
 
 int main(int argc, char *argv[])
 {
+    platform::attachParentConsole(); // a Windows GUI program: answers in the console it was started from
     if (const std::optional<int> answered = app::answerWithoutWindow(argc, argv))
         return *answered;
     app::scaleWithScreen();

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contentfindings.h"
 
+#include "resultnumber.h"
+
 #include <QCoreApplication>
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <string_view>
 
 namespace measurement {
 
@@ -26,12 +29,14 @@ QString storedFinding(const QJsonArray &finding)
 
 namespace {
 
-QString findingText(const QJsonArray &finding)
+QString findingText(const QJsonArray &finding, bool translated)
 {
-    const QString text = QCoreApplication::translate("cli", finding.at(0).toString().toUtf8().constData());
+    const QString text =
+        translated ? QCoreApplication::translate("cli", finding.at(0).toString().toUtf8().constData())
+                   : finding.at(0).toString();
     QStringList fills;
     for (int i = 1; i < finding.size(); ++i)
-        fills.append(finding.at(i).isArray() ? findingText(finding.at(i).toArray())
+        fills.append(finding.at(i).isArray() ? findingText(finding.at(i).toArray(), translated)
                                              : finding.at(i).toString());
     // All blanks at once: a fill that holds "%1" is not a blank.
     switch (fills.size()) {
@@ -109,9 +114,14 @@ bool looksLikeNoValue(const QString &text)
     const QString word = text.trimmed().toLower();
     if (word.isEmpty() || words.contains(word))
         return true;
-    bool isNumber = false;
-    const double value = text.toDouble(&isNumber);
-    return isNumber && value == 32767.0;
+    const std::optional<ResultNumber> read = readResultNumber(text);
+    return read && read->value == 32767.0;
+}
+
+bool hasDecimalComma(const QString &text)
+{
+    const std::optional<ResultNumber> number = readResultNumber(text);
+    return number && number->decimalComma;
 }
 
 // A status outside the table, named as written: a text that is no code the viewer can read (too
@@ -146,8 +156,18 @@ QStringList resultFindings(const measurement::Measurement &m)
         {"OxActivity", &m.oxidation}, {"MassAl", &m.aluminiumMass}, {"Carbon", &m.carbon}};
     QStringList findings;
     for (const auto &[key, text] : results) {
-        if (!*text || !looksLikeNoValue(**text))
+        if (!*text)
             continue;
+        if (!looksLikeNoValue(**text)) {
+            // The melt number is a name, not a quantity: a comma in it is no decimal comma.
+            if (key != std::string_view("Smelt") && hasDecimalComma(**text))
+                findings.append(storedFinding(
+                    finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is \"%2\", written with a decimal comma: the "
+                                                     "viewer shows it as written, but other programs may "
+                                                     "not read it as a number"),
+                            {QLatin1String(key), **text})));
+            continue;
+        }
         if ((*text)->isEmpty()) {
             // A value that is not a string reads as empty too, and has its own finding.
             if (!m.findings.nonStringResults)
@@ -170,18 +190,32 @@ QStringList resultFindings(const measurement::Measurement &m)
 
 } // namespace
 
-// A finding as the reader reads it; a text that is no stored finding is shown as it is.
-QString findingText(const QString &stored)
+namespace {
+
+QString findingText(const QString &stored, bool translated)
 {
     const QJsonDocument document = QJsonDocument::fromJson(stored.toUtf8());
     return document.isArray() && !document.array().isEmpty() && document.array().at(0).isString()
-               ? findingText(document.array())
+               ? findingText(document.array(), translated)
                : stored;
+}
+
+} // namespace
+
+// A finding as the reader reads it; a text that is no stored finding is shown as it is.
+QString findingText(const QString &stored)
+{
+    return findingText(stored, true);
+}
+
+QString englishFindingText(const QString &stored)
+{
+    return findingText(stored, false);
 }
 
 QString contentRulesVersion()
 {
-    return QStringLiteral("content-findings-4");
+    return QStringLiteral("content-findings-5");
 }
 
 QStringList contentFindingTexts(const measurement::Measurement &read)
