@@ -64,6 +64,29 @@ int curvePixels(MainWindow *window)
     return found;
 }
 
+// The newest measurement, melt 41521, another of its day, one of an older day and month each, and
+// one of another technology; every one with a temperature to find on the sheet.
+bool addArchive(fixture::WorkingFolder &folder)
+{
+    const struct
+    {
+        const char *name;
+        const char *melt;
+        int seconds;
+    } files[] = {{"steel_UKP-2025_01_26-23_29_24.json", "41521", 100},
+                 {"steel_UKP-2025_01_26-20_00_00.json", "41519", 90},
+                 {"steel_UKP-2025_01_20-10_00_00.json", "41400", 80},
+                 {"steel_UKP-2024_12_30-10_00_00.json", "41100", 70},
+                 {"steel_DSP-2025_01_25-10_00_00.json", "7001", 60}};
+    for (const auto &file : files) {
+        QJsonObject values = fixture::measurement(QLatin1String(file.melt));
+        values.insert(QStringLiteral("Temp"), QStringLiteral("1569.25"));
+        if (!folder.addFile(QLatin1String(file.name), fixture::line(values), fixture::at(file.seconds)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Step)
@@ -102,23 +125,7 @@ void ShownMeasurementTest::sheetAfterStep()
 
     // GIVEN the newest UKP melt on show; DSP, an older month and an older day beside it
     fixture::WorkingFolder folder;
-    const QString shownFile = QStringLiteral("steel_UKP-2025_01_26-23_29_24.json");
-    const QString removedFile = QStringLiteral("steel_UKP-2025_01_26-20_00_00.json");
-    const struct
-    {
-        QString name;
-        QString melt;
-        int seconds;
-    } files[] = {{shownFile, QStringLiteral("41521"), 100},
-                 {removedFile, QStringLiteral("41519"), 90},
-                 {QStringLiteral("steel_UKP-2025_01_20-10_00_00.json"), QStringLiteral("41400"), 80},
-                 {QStringLiteral("steel_UKP-2024_12_30-10_00_00.json"), QStringLiteral("41100"), 70},
-                 {QStringLiteral("steel_DSP-2025_01_25-10_00_00.json"), QStringLiteral("7001"), 60}};
-    for (const auto &file : files) {
-        QJsonObject values = fixture::measurement(file.melt);
-        values.insert(QStringLiteral("Temp"), QStringLiteral("1569.25"));
-        QVERIFY(folder.addFile(file.name, fixture::line(values), fixture::at(file.seconds)));
-    }
+    QVERIFY(addArchive(folder));
     const QString empty = folder.path() + QStringLiteral("/empty");
     QVERIFY(QDir().mkpath(empty));
     const std::unique_ptr<MainWindow> window = folder.openWindow();
@@ -144,7 +151,7 @@ void ShownMeasurementTest::sheetAfterStep()
         fixture::list(window.get(), "dayCombobox")->setCurrentIndex(2);
         break;
     case Step::removedFileChosen:
-        QVERIFY(QFile::remove(folder.archivePath() + QLatin1Char('/') + removedFile));
+        QVERIFY(QFile::remove(folder.archivePath() + QStringLiteral("/steel_UKP-2025_01_26-20_00_00.json")));
         fixture::list(window.get(), "timeSteel")->setCurrentIndex(2);
         break;
     case Step::missingFolder:
@@ -160,7 +167,8 @@ void ShownMeasurementTest::sheetAfterStep()
                                                  QFileDevice::ExeOwner));
         break;
     case Step::fileAsFolder:
-        fixture::typePath(window.get(), folder.archivePath() + QLatin1Char('/') + shownFile);
+        fixture::typePath(window.get(),
+                          folder.archivePath() + QStringLiteral("/steel_UKP-2025_01_26-23_29_24.json"));
         break;
     }
 
