@@ -50,7 +50,6 @@ FindMeltDialog::FindMeltDialog(std::function<QString()> folder,
     setWindowTitle(QStringLiteral("Поиск плавки"));
     meltField->setObjectName(QStringLiteral("meltNumber"));
     meltField->setPlaceholderText(QStringLiteral("Номер плавки, например 41521"));
-    meltField->setClearButtonEnabled(true);
     foundList->setObjectName(QStringLiteral("foundMeasurements"));
     foundList->setColumnCount(4);
     foundList->setHeaderLabels({QStringLiteral("Технология"), QStringLiteral("Дата и время"),
