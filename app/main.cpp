@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/followmode.h"
+#include "app/measurementselection.h"
+#include "app/screenscaling.h"
+#include "app/toolkittranslation.h"
+#include "app/viewerarguments.h"
 #include "mainwindow.h"
 #include "viewerimages.h"
 
+#include "language/language.h"
 #include "platform/console.h"
 #include "printing/shippedfonts.h"
 
@@ -9,9 +15,43 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <memory>
+#include <optional>
+
+namespace {
+
+// The command line once the toolkit has taken its own options: the arguments, or the exit code of
+// arguments that cannot be understood, which end the program before any window opens. A path that
+// is neither an archive folder nor a measurement file is said here and in the window, which still
+// opens.
+std::optional<app::ViewerArguments> readArguments(int &exitCode)
+{
+    const app::ViewerArguments arguments = app::parseViewerArguments(QCoreApplication::arguments().mid(1));
+    const std::unique_ptr<QIODevice> errDevice =
+        platform::openStandardStream(platform::StandardStream::error);
+    QTextStream err(errDevice.get());
+    err.setCodec("UTF-8");
+    if (!arguments.usageError.isEmpty()) {
+        err << "steel-viewer: " << arguments.usageError << "\n"
+            << QCoreApplication::translate("steel-viewer", "Try 'steel-viewer --help'.") << "\n";
+        exitCode = 2;
+        return std::nullopt;
+    }
+    const QString problem = app::startPlace(arguments.path).problem;
+    if (!problem.isEmpty())
+        err << "steel-viewer: " << problem << "\n";
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     platform::attachParentConsole(); // a Windows GUI program: answers in the console it was started from
+    if (const std::optional<int> answered = app::answerWithoutWindow(argc, argv))
+        return *answered;
+    app::scaleWithScreen();
+
     // A platform plug-in shipped beside the program (or in ./platforms) is found without an installer.
     QStringList pluginPaths = QCoreApplication::libraryPaths();
     pluginPaths.append(QStringLiteral("."));
@@ -21,12 +61,31 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(STEEL_APP_ID));
     printing::loadShippedFonts();
-    MainWindow window;
+    app::installToolkitTranslation();
+    language::useLocaleLanguage(); // of what the program says on its command line
+    int usageExitCode = 0;
+    const std::optional<app::ViewerArguments> arguments = readArguments(usageExitCode);
+    if (!arguments)
+        return usageExitCode;
+
+    const app::StartPlace start = app::startPlace(arguments->path);
+    // Made before the window, so that it keeps the listing of the window's first refresh.
+    std::unique_ptr<app::FollowMode> follow;
+    if (arguments->follow)
+        follow = std::make_unique<app::FollowMode>();
+    MainWindow window(start.folder);
+    if (follow)
+        follow->follow(&window);
+    if (!start.fileName.isEmpty())
+        app::selectMeasurement(&window, start.fileName);
     // Test hook of the install check: whether the window found its images, answered without a screen.
     if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {
         QTextStream out(stdout);
+        follow.reset();
         return viewerimages::reportImages(window, out);
     }
     window.show();
-    return application.exec();
+    const int exitCode = application.exec();
+    follow.reset(); // before the window it follows
+    return exitCode;
 }

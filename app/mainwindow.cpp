@@ -2,8 +2,16 @@
 #include "mainwindow.h"
 
 #include "app/cascade.h"
+#include "app/findmeltdialog.h"
+#include "app/foldermark.h"
+#include "app/listelision.h"
+#include "app/measurementselection.h"
+#include "app/panelfit.h"
+#include "app/shownmeasurement.h"
+#include "archive/archivefolder.h"
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
+#include "archive/sharedlisting.h"
 #include "measurement/measurementfile.h"
 #include "plot/plotsteps.h"
 #include "plot/valuespanel.h"
@@ -18,17 +26,22 @@
 
 #include <optional>
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+MainWindow::MainWindow(QWidget *parent) : MainWindow(archive::defaultArchiveDirectory(), parent) {}
+
+MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
+    : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
     viewerimages::completeImages(this);
     for (QComboBox *list : {ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel})
         cascade::styleOpenList(list);
     plot::clearPlot(ui->customPlotSteel);
+    keepTextsWhole();
+    addFinder();
+    folderMark = std::make_unique<app::FolderMark>(ui->pathToDir);
 
-    const QString defaultArchiveDir = QDir::currentPath() + QStringLiteral("/archive");
-    ui->pathToDir->setText(defaultArchiveDir);
-    archiveDir = defaultArchiveDir;
+    ui->pathToDir->setText(archiveFolder);
+    archiveDir = archiveFolder;
     on_refreshButton_clicked();
 
     plot::configureAxes(ui->customPlotSteel);
@@ -40,9 +53,40 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
+void MainWindow::keepTextsWhole()
+{
+    app::PanelFit::Parts panel;
+    panel.panel = ui->frame_6;
+    panel.grid = ui->gridLayout_4;
+    panel.valueFields = {ui->steelTemp, ui->steelAO, ui->steelEmf, ui->steelAl, ui->steelC};
+    panel.unitLabels = {ui->label_9, ui->label_62, ui->label_57, ui->label_60, ui->label_64};
+    panel.meltNumber = ui->nameSteelSmelt;
+    auto *fit = new app::PanelFit(panel, this);
+
+    measurement::ValueFields fields;
+    fields.smelt = ui->nameSteelSmelt;
+    fields.temperature = ui->steelTemp;
+    fields.emf = ui->steelEmf;
+    fields.oxidation = ui->steelAO;
+    fields.aluminiumMass = ui->steelAl;
+    fields.carbon = ui->steelC;
+    fields.status = ui->statusLabel;
+    shown = new app::ShownMeasurement(ui->customPlotSteel, fields, fit, this);
+
+    new app::ListElision({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel}, this);
+}
+
+void MainWindow::addFinder()
+{
+    // The folder the lists show is the one to search; a found measurement is chosen down the lists.
+    app::addFindMelt(
+        this, [this] { return ui->pathToDir->text(); },
+        [this](const QString &fileName) { return app::selectMeasurement(this, fileName); });
+}
+
 void MainWindow::on_comboSteelTech_currentIndexChanged(const QString &arg1)
 {
-    plot::resetPlot(ui->customPlotSteel);
+    shown->clear();
     cascade::resetLists({ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
     if (cascade::isNothingChosen(arg1))
         return;
@@ -61,22 +105,15 @@ void MainWindow::on_timeSteel_currentIndexChanged(const QString &arg1)
     const QString path = archive::archiveFilePath(cascade::loadDirectory(ui->pathToDir->text()),
                                                   ui->comboSteelTech->currentText(), moment);
     const std::optional<measurement::Measurement> loaded = measurement::readMeasurementFile(path);
-    if (!loaded)
-        return; // the previous measurement stays on show
+    if (!loaded) {
+        shown->clear(); // nothing of another measurement may stay beside this selection
+        return;
+    }
 
     emfValues = loaded->emf;
     tempValues = loaded->temperature;
     plot::displayCurves(ui->customPlotSteel, timeKeys, tempValues, emfValues);
-
-    measurement::ValueFields fields;
-    fields.smelt = ui->nameSteelSmelt;
-    fields.temperature = ui->steelTemp;
-    fields.emf = ui->steelEmf;
-    fields.oxidation = ui->steelAO;
-    fields.aluminiumMass = ui->steelAl;
-    fields.carbon = ui->steelC;
-    fields.status = ui->statusLabel;
-    measurement::showValues(fields, *loaded);
+    shown->showValues(*loaded);
 }
 
 void MainWindow::on_pushButton_clicked()
@@ -94,8 +131,10 @@ void MainWindow::on_refreshButton_clicked()
 {
     const cascade::WaitCursor busy;
     cascade::resetLists({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
-    if (!QDir(archiveDir).exists())
+    if (folderMark->check(archiveDir) != app::FolderProblem::none)
         return;
+    // The four scans below, nested in the lists' slots, read the folder once between them.
+    const archive::SharedListing listing(archiveDir);
     const archive::TechnologyScan scan = archive::scanTechnologies(archiveDir);
     if (!scan.listedAnyFile)
         return;
@@ -118,7 +157,7 @@ void MainWindow::on_pathToDir_editingFinished()
 
 void MainWindow::on_yearMonthCombobox_currentIndexChanged(const QString &arg1)
 {
-    plot::resetPlot(ui->customPlotSteel);
+    shown->clear();
     cascade::resetLists({ui->dayCombobox, ui->timeSteel});
     if (cascade::isNothingChosen(arg1))
         return;
@@ -129,7 +168,7 @@ void MainWindow::on_yearMonthCombobox_currentIndexChanged(const QString &arg1)
 
 void MainWindow::on_dayCombobox_currentIndexChanged(const QString &arg1)
 {
-    plot::resetPlot(ui->customPlotSteel);
+    shown->clear();
     cascade::resetList(ui->timeSteel);
     if (cascade::isNothingChosen(arg1))
         return;

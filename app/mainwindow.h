@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
+
 class QEvent;
 class QObject;
 class QPrinter;
@@ -12,6 +14,11 @@ class QPrinter;
 namespace Ui {
 class MainWindow;
 }
+
+namespace app {
+class FolderMark;
+class ShownMeasurement;
+} // namespace app
 
 // The viewer's one window: the archive's selection lists, the curve plot and the values panel. The
 // slots are connected by name by the form; each one gathers its inputs from the widgets and hands
@@ -22,6 +29,8 @@ class MainWindow : public QMainWindow
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
+    // Starts on `archiveFolder` instead of the working directory's "archive" folder.
+    explicit MainWindow(const QString &archiveFolder, QWidget *parent = nullptr);
     ~MainWindow() override;
 
 private slots:
@@ -38,9 +47,15 @@ private slots:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void keepTextsWhole();
+    void addFinder();
+
     Ui::MainWindow *ui;
     QString archiveDir;
     QVector<double> emfValues;
     QVector<double> tempValues;
     QVector<double> timeKeys;
+    // Keeps the plot and the values panel to what the lists select.
+    app::ShownMeasurement *shown = nullptr;
+    std::unique_ptr<app::FolderMark> folderMark;
 };

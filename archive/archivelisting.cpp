@@ -40,7 +40,8 @@ inline char16_t foldAscii(char16_t c)
 
 inline char16_t foldUnicode(char16_t c)
 {
-    return QChar::toCaseFolded(c);
+    // Most names are plain ASCII, whose folding needs no table.
+    return c < 0x80 ? foldAscii(c) : QChar::toCaseFolded(c);
 }
 
 // Whether folded name character `c` belongs to the set that starts at pattern[start] == '['.

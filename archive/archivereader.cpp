@@ -90,6 +90,7 @@ private:
     ListedStamps stamps;
     MeasurementIndex::Row row;
     bool haveRow = false;
+    bool stopped = false; // the caller asked for no more
     IndexWriting writes;
 };
 
@@ -253,6 +254,10 @@ void FolderReading::readAll()
     if (listed.size() > 0)
         reading.start(prepare(batches[0], 0), job);
     for (int first = 0; first < listed.size(); first += batchSize) {
+        if (options.stopRequested && options.stopRequested()) {
+            stopped = true;
+            break;
+        }
         reading.finish();
         const int following = first + batchSize;
         if (following < listed.size())
@@ -269,7 +274,8 @@ void FolderReading::finishIndex()
 {
     if (!index)
         return;
-    while (haveRow && listedAll) {
+    // Rows not reached before a stop belong to files that were simply not looked at.
+    while (haveRow && listedAll && !stopped) {
         writes.forget(QByteArray(row.name, row.nameSize));
         haveRow = rows.next(&row);
     }

@@ -27,6 +27,9 @@ struct ArchiveReadOptions
     std::function<bool(QStringView fileName)> wanted;
     // Called now and then with the files done and the total.
     std::function<void(qint64 done, qint64 total)> progress;
+    // Asked now and then; true ends the reading early (what was handed over stays handed over, and
+    // the index keeps every row it had).
+    std::function<bool()> stopRequested;
 };
 
 // How a command that reads a whole archive wants it read.
@@ -34,6 +37,7 @@ struct ArchiveReading
 {
     bool useIndex = true; // take unchanged files from the index and keep what is read in it
     std::function<void(qint64 done, qint64 total)> progress;
+    std::function<bool()> stopRequested; // as ArchiveReadOptions::stopRequested
 };
 
 // One archive file as read.

@@ -3,6 +3,7 @@
 
 #include "archive/archivelisting.h"
 #include "archive/archivename.h"
+#include "archive/sharedlisting.h"
 
 #include <QHash>
 #include <QSet>
@@ -106,7 +107,7 @@ TechnologyScan scanTechnologies(const QString &directory)
     QString newestName;
     // Only the newest file matters for the order, so one pass keeps the maximum instead of sorting:
     // latest modification, and among equal instants the name that sorts first.
-    forEachMatchingFile(directory, technologyPattern(), true, [&](QStringView name, qint64 modified) {
+    forEachScannedFile(directory, technologyPattern(), true, [&](QStringView name, qint64 modified) {
         const QStringView technology = technologyView(name);
         technologies.add(technology);
         if (!scan.listedAnyFile || modified > newestMsecs ||
@@ -125,7 +126,7 @@ QStringList scanYearMonths(const QString &directory, const QString &technology)
 {
     // Sorted by the moments in the names, so no modification times are read.
     QSet<int> months;
-    forEachMatchingFile(directory, yearMonthPattern(technology), false, [&months](QStringView name, qint64) {
+    forEachScannedFile(directory, yearMonthPattern(technology), false, [&months](QStringView name, qint64) {
         const Moment moment = momentOfName(name);
         months.insert(moment.isValid() ? moment.date.year() * 100 + moment.date.month() : invalidKey);
     });
@@ -137,11 +138,11 @@ QStringList scanYearMonths(const QString &directory, const QString &technology)
 QStringList scanDays(const QString &directory, const QString &technology, const QString &yearMonth)
 {
     QSet<int> days;
-    forEachMatchingFile(directory, dayPattern(technology, yearMonth), false,
-                        [&days](QStringView name, qint64) {
-                            const Moment moment = momentOfName(name);
-                            days.insert(moment.isValid() ? moment.date.day() : invalidKey);
-                        });
+    forEachScannedFile(directory, dayPattern(technology, yearMonth), false,
+                       [&days](QStringView name, qint64) {
+                           const Moment moment = momentOfName(name);
+                           days.insert(moment.isValid() ? moment.date.day() : invalidKey);
+                       });
     return newestFirst(days, [](int key) { return dayText(Moment{QDate(2000, 1, key), QTime(0, 0)}); });
 }
 
@@ -155,10 +156,10 @@ QStringList scanTimes(const QString &directory, const QString &technology, const
         QString time;
     };
     QVector<Entry> entries;
-    forEachMatchingFile(directory, timePattern(technology, yearMonth, day), true,
-                        [&entries](QStringView name, qint64 modified) {
-                            entries.append(Entry{modified, name.toString(), timeText(momentOfName(name))});
-                        });
+    forEachScannedFile(directory, timePattern(technology, yearMonth, day), true,
+                       [&entries](QStringView name, qint64 modified) {
+                           entries.append(Entry{modified, name.toString(), timeText(momentOfName(name))});
+                       });
     // Listing order: most recently modified first, equal instants by name. Duplicate times stay.
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
         if (a.modified != b.modified)

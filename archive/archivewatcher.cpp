@@ -145,6 +145,56 @@ private:
             });
     }
 
+    struct Changes
+    {
+        QList<QByteArray> added; // names not known before
+        QList<QByteArray> gone;  // known names no longer there
+    };
+
+    // The folder listed against the names known: one walk and one look-up per name, with no copy of
+    // the names that are still there, so that a change in a folder of a million files is found in
+    // about the time the system takes to list it. Only when a known name is missing does a second
+    // walk tell which.
+    bool listChanges(Changes *changes) const
+    {
+        int stillThere = 0;
+        QByteArray ascii;
+        const bool listed = forEachArchiveFileName(
+            directory, technologyPattern(), [&](QStringView name, const QByteArray &undecodable) {
+                const QByteArray encoded = undecodable.isEmpty() ? encodedName(name, &ascii) : undecodable;
+                if (known.contains(encoded))
+                    ++stillThere;
+                else
+                    changes->added.append(QByteArray(encoded.constData(), encoded.size()));
+            });
+        if (!listed)
+            return false;
+        if (stillThere == known.size())
+            return true;
+        QSet<QByteArray> present;
+        if (!list(&present))
+            return false;
+        for (const QByteArray &name : known) {
+            if (!present.contains(name))
+                changes->gone.append(name);
+        }
+        return true;
+    }
+
+    // A name in the file-name encoding; a plain ASCII name (nearly every archive name) in `buffer`,
+    // without a conversion of its own.
+    static QByteArray encodedName(QStringView name, QByteArray *buffer)
+    {
+        buffer->resize(int(name.size()));
+        for (int i = 0; i < name.size(); ++i) {
+            const char16_t c = name.at(i).unicode();
+            if (c >= 0x80)
+                return platform::encodeFileName(name.toString());
+            (*buffer)[i] = char(c);
+        }
+        return QByteArray::fromRawData(buffer->constData(), buffer->size());
+    }
+
     // Watches the folder `status` found, if it is still there under the same identity once the
     // watch is in place, and lists it: nothing can slip in between unseen. Its files are the
     // baseline (not reported), or else they are all to be looked at.
@@ -224,7 +274,13 @@ private:
         if (!attach(status, baseline, &present))
             return;
         emit owner.reattached();
-        apply(present);
+        // Nothing is known after a loss: every name there is a change, unless it is the baseline.
+        Changes changes;
+        for (const QByteArray &name : qAsConst(present)) {
+            if (!known.contains(name))
+                changes.added.append(name);
+        }
+        apply(changes);
     }
 
     void reportUnlistable(const QString &reason)
@@ -282,8 +338,8 @@ private:
             return;
         if (!(changed || gap || listAgain || unlistable || status.stamp != listedStamp))
             return;
-        QSet<QByteArray> present;
-        if (!list(&present)) {
+        Changes changes;
+        if (!listChanges(&changes)) {
             reportUnlistable(reasonFor(platform::folderStatus(folder)));
             return;
         }
@@ -293,7 +349,7 @@ private:
         unlistable = false;
         if (wasUnlistable)
             emit owner.folderListable();
-        apply(present);
+        apply(changes);
     }
 
     // Every checkInterval. Some removals raise no notification: a share's folder removed by another
@@ -318,17 +374,19 @@ private:
         retryChangedFiles();
     }
 
-    void apply(const QSet<QByteArray> &present)
+    void apply(const Changes &changes)
     {
-        for (const QByteArray &gone : known - present)
+        for (const QByteArray &gone : changes.gone) {
             stopWaiting(gone);
+            known.remove(gone);
+        }
         QList<QByteArray> added;
-        for (const QByteArray &name : present - known) {
+        for (const QByteArray &name : changes.added) {
+            known.insert(name);
             if (!(followed && seen.contains(name)))
                 added.append(name);
         }
         std::sort(added.begin(), added.end());
-        known = present;
         // A file written anew under its name (a rename over it) is another file, which the watch of
         // the old one does not see: the files still waited for are watched again and read once more.
         const QStringList watchedFiles = watcher->files();

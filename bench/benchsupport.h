@@ -7,9 +7,11 @@
 
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
+#include "archive/sharedlisting.h"
 #include "support/documents.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QList>
@@ -25,6 +27,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,12 +36,15 @@ namespace bench {
 // 20 minutes apart: 72 measurements a day over all technologies, so 100,000 files span ~4 years.
 constexpr qint64 secondsBetweenMeasurements = 20 * 60;
 
-// The options both benchmarks take: [--runs N] [--dir PARENT] [SIZE...].
+// The options both benchmarks take: [--runs N] [--dir PARENT] [--keep FOLDER] [SIZE...].
 struct Options
 {
     QList<int> sizes;
     int runs = 7;
     QString parent;
+    // Where archives are made once and kept for later runs (a million files take minutes to make);
+    // empty: a temporary folder each time.
+    QString keep;
 };
 
 // Parses the arguments after the program name; std::nullopt on anything unknown.
@@ -52,6 +58,8 @@ inline std::optional<Options> parseOptions(const QStringList &args, const QList<
             options.runs = std::max(1, args.at(++i).toInt());
         } else if (args.at(i) == QLatin1String("--dir") && i + 1 < args.size()) {
             options.parent = args.at(++i);
+        } else if (args.at(i) == QLatin1String("--keep") && i + 1 < args.size()) {
+            options.keep = args.at(++i);
         } else if (args.at(i).toInt() > 0) {
             options.sizes.append(args.at(i).toInt());
         } else {
@@ -71,10 +79,11 @@ struct RefreshChoice
     int times = 0;
 };
 
-// The four scans as the window's refresh runs them: the newest technology, its first month, that
-// month's first day, that day's times.
+// The four scans as the window's refresh runs them, on one shared listing of the folder: the newest
+// technology, its first month, that month's first day, that day's times.
 inline RefreshChoice refresh(const QString &directory)
 {
+    const archive::SharedListing listing(directory);
     RefreshChoice choice;
     const archive::TechnologyScan scan = archive::scanTechnologies(directory);
     choice.technology = scan.newestTechnology;
@@ -117,11 +126,77 @@ inline std::vector<double> medianMsecs(int runs, const std::vector<std::function
     return medians;
 }
 
+// Processor time used so far by this process (all its threads) and by its finished children, in
+// milliseconds: on a machine shared with other work, wall time says more about the neighbours than
+// about the task.
+inline double processorMsecs()
+{
+    double total = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        struct rusage usage;
+        ::getrusage(who, &usage);
+        total += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+                 double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+    }
+    return total;
+}
+
+struct Timing
+{
+    double wallMsecs = 0;
+    double processorMsecs = 0;
+};
+
+// medianMsecs with the processor time of each task as well, each the median of its own runs.
+inline std::vector<Timing> medianTimings(int runs, const std::vector<std::function<void()>> &tasks)
+{
+    std::vector<std::vector<double>> wall(tasks.size());
+    std::vector<std::vector<double>> processor(tasks.size());
+    for (const auto &task : tasks)
+        task();
+    for (int i = 0; i < runs; ++i) {
+        for (size_t t = 0; t < tasks.size(); ++t) {
+            const double before = processorMsecs();
+            QElapsedTimer timer;
+            timer.start();
+            tasks[t]();
+            wall[t].push_back(double(timer.nsecsElapsed()) / 1e6);
+            processor[t].push_back(processorMsecs() - before);
+        }
+    }
+    std::vector<Timing> medians;
+    for (size_t t = 0; t < tasks.size(); ++t) {
+        std::sort(wall[t].begin(), wall[t].end());
+        std::sort(processor[t].begin(), processor[t].end());
+        medians.push_back(Timing{wall[t][wall[t].size() / 2], processor[t][processor[t].size() / 2]});
+    }
+    return medians;
+}
+
 // Files spread evenly over the technologies, one every 20 minutes from 2017 on, each modified a few
 // seconds after the moment in its name; empty: the refresh and the start-up read names only.
 inline bool createArchive(const QString &directory, int count)
 {
     return support::writePlantArchive(directory, count, secondsBetweenMeasurements, true);
+}
+
+// The folder whose archive/ holds `count` empty files for a benchmark: in options.keep, made once and
+// reused by later runs (complete once its mark beside it is there), else in `temporary`. Empty when it
+// cannot be made.
+inline QString preparedPlace(const Options &options, const QString &temporary, int count)
+{
+    const QString place = options.keep.isEmpty()
+                              ? temporary + QStringLiteral("/files-%1").arg(count)
+                              : options.keep + QStringLiteral("/empty-files-%1").arg(count);
+    const QString made = place + QStringLiteral(".made");
+    if (!options.keep.isEmpty() && QFile::exists(made))
+        return place;
+    const QString directory = place + QStringLiteral("/archive");
+    if (!QDir().mkpath(directory) || !createArchive(directory, count))
+        return QString();
+    if (!options.keep.isEmpty() && !QFile(made).open(QIODevice::WriteOnly))
+        return QString();
+    return place;
 }
 
 // The least the system must do for one listing: read the folder once and ask for the status of every

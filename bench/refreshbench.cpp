@@ -3,7 +3,9 @@
 // How long one refresh of the selection cascade takes on large archive folders, next to what the
 // operating system needs at least for the same work and next to `ls -t`. Prints figures only.
 //
-//   refreshbench [--runs N] [--dir PARENT] [SIZE...]      (default sizes 1000 10000 100000 300000)
+//   refreshbench [--runs N] [--dir PARENT] [--keep FOLDER] [SIZE...]
+//                (default sizes 1000 10000 100000 300000; --keep FOLDER: make the archives there once
+//                and reuse them)
 
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
@@ -64,20 +66,21 @@ int main(int argc, char **argv)
     const std::optional<bench::Options> options =
         bench::parseOptions(app.arguments().mid(1), {1000, 10000, 100000, 300000}, QDir::tempPath());
     if (!options) {
-        out << "usage: refreshbench [--runs N] [--dir PARENT] [SIZE...]\n";
+        out << "usage: refreshbench [--runs N] [--dir PARENT] [--keep FOLDER] [SIZE...]\n";
         return 2;
     }
     const QList<int> &sizes = options->sizes;
     const int runs = options->runs;
     const QString &parent = options->parent;
 
+    // Wall time, then processor time (all threads; for ls -t the child's) in brackets.
     out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                .arg(QStringLiteral("files"), 7)
-               .arg(QStringLiteral("refresh ms"), 11)
-               .arg(QStringLiteral("floor ms"), 9)
-               .arg(QStringLiteral("ls -t ms"), 9)
+               .arg(QStringLiteral("refresh ms (cpu)"), 18)
+               .arg(QStringLiteral("floor ms (cpu)"), 18)
+               .arg(QStringLiteral("ls -t ms (cpu)"), 18)
                .arg(QStringLiteral("refr/floor"), 10)
-               .arg(QStringLiteral("refr/ls"), 8)
+               .arg(QStringLiteral("refr/ls (cpu)"), 14)
                .arg(QStringLiteral("portable ms"), 12)
                .arg(QStringLiteral("QDir ms"), 9)
                .arg(QStringLiteral("peak MiB"), 9);
@@ -85,11 +88,13 @@ int main(int argc, char **argv)
 
     for (int size : qAsConst(sizes)) {
         QTemporaryDir folder(parent + QStringLiteral("/refreshbench-XXXXXX"));
-        if (!folder.isValid() || !createArchive(folder.path(), size)) {
+        const QString place =
+            folder.isValid() ? bench::preparedPlace(*options, folder.path(), size) : QString();
+        if (place.isEmpty()) {
             out << "cannot create " << size << " files under " << parent << "\n";
             return 1;
         }
-        const QString directory = folder.path();
+        const QString directory = place + QStringLiteral("/archive");
         const QByteArray nativeDirectory = QFile::encodeName(directory);
 
         archive::setListingBackend(archive::ListingBackend::Native);
@@ -104,10 +109,15 @@ int main(int argc, char **argv)
             process.start(QStringLiteral("ls"), {QStringLiteral("-t"), directory});
             process.waitForFinished(-1);
         };
-        const std::vector<double> medians = medianMsecs(runs, {refreshNative, floor, ls});
-        const double refreshMs = medians[0];
-        const double floorMs = medians[1];
-        const double lsMs = medians[2];
+        const std::vector<bench::Timing> medians = bench::medianTimings(runs, {refreshNative, floor, ls});
+        const double refreshMs = medians[0].wallMsecs;
+        const double floorMs = medians[1].wallMsecs;
+        const double lsMs = medians[2].wallMsecs;
+        const auto withProcessor = [](const bench::Timing &timing) {
+            return QStringLiteral("%1 (%2)")
+                .arg(timing.wallMsecs, 0, 'f', 1)
+                .arg(timing.processorMsecs, 0, 'f', 0);
+        };
 
         // The portable walk and QDir are far slower; they run on the smaller folders only.
         QString portable = QStringLiteral("-");
@@ -123,11 +133,14 @@ int main(int argc, char **argv)
 
         out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                    .arg(size, 7)
-                   .arg(refreshMs, 11, 'f', 2)
-                   .arg(floorMs, 9, 'f', 2)
-                   .arg(lsMs, 9, 'f', 2)
+                   .arg(withProcessor(medians[0]), 18)
+                   .arg(withProcessor(medians[1]), 18)
+                   .arg(withProcessor(medians[2]), 18)
                    .arg(refreshMs / floorMs, 10, 'f', 2)
-                   .arg(refreshMs / lsMs, 8, 'f', 2)
+                   .arg(QStringLiteral("%1 (%2)")
+                            .arg(refreshMs / lsMs, 0, 'f', 2)
+                            .arg(medians[0].processorMsecs / medians[2].processorMsecs, 0, 'f', 2),
+                        14)
                    .arg(portable, 12)
                    .arg(qdir, 9)
                    .arg(peakMegabytes(), 9, 'f', 1);

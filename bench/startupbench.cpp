@@ -4,7 +4,7 @@
 // holds many files, next to the same with an empty archive and next to the least the system must do
 // to list those files. Prints figures only.
 //
-//   startupbench [--runs N] [--dir PARENT] [SIZE...]      (default size 100000)
+//   startupbench [--runs N] [--dir PARENT] [--keep FOLDER] [SIZE...]      (default size 100000)
 //
 // The viewer itself has no options, so each start is a child copy of this program run with --child:
 // it does what the viewer's main() does and quits as soon as the plot is first painted. The child
@@ -147,7 +147,7 @@ int runParent(int argc, char **argv)
     const std::optional<bench::Options> options =
         bench::parseOptions(app.arguments().mid(1), {100000}, QDir::tempPath());
     if (!options) {
-        out << "usage: startupbench [--runs N] [--dir PARENT] [SIZE...]\n";
+        out << "usage: startupbench [--runs N] [--dir PARENT] [--keep FOLDER] [SIZE...]\n";
         return 2;
     }
     const QList<int> &sizes = options->sizes;
@@ -161,23 +161,25 @@ int runParent(int argc, char **argv)
         return 1;
     }
 
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                .arg(QStringLiteral("files"), 7)
                .arg(QStringLiteral("start-up ms"), 12)
                .arg(QStringLiteral("empty ms"), 9)
                .arg(QStringLiteral("floor ms"), 9)
                .arg(QStringLiteral("target ms"), 10)
                .arg(QStringLiteral("start/target"), 13)
-               .arg(QStringLiteral("(start-empty)/floor"), 20);
+               .arg(QStringLiteral("(start-empty)/floor"), 20)
+               .arg(QStringLiteral("ls -t ms"), 9)
+               .arg(QStringLiteral("start/ls"), 9);
     out.flush();
 
     for (int size : qAsConst(sizes)) {
-        const QString place = root.path() + QStringLiteral("/files-%1").arg(size);
-        const QString directory = place + QStringLiteral("/archive");
-        if (!QDir().mkpath(directory) || !bench::createArchive(directory, size)) {
-            out << "cannot create " << size << " files under " << place << "\n";
+        const QString place = bench::preparedPlace(*options, root.path(), size);
+        if (place.isEmpty()) {
+            out << "cannot create " << size << " files under " << root.path() << "\n";
             return 1;
         }
+        const QString directory = place + QStringLiteral("/archive");
         const bench::RefreshChoice choice = bench::refresh(directory);
         const QStringList patterns = bench::refreshPatterns(choice);
         const QByteArray nativeDirectory = QFile::encodeName(directory);
@@ -203,7 +205,13 @@ int runParent(int argc, char **argv)
         const std::vector<double> medians =
             bench::medianMsecs(runs, {[&] { child(place, choice.times + 1, fullPaint); },
                                       [&] { child(emptyPlace, 1, emptyPaint); },
-                                      [&] { bench::floorRefresh(nativeDirectory, patterns); }});
+                                      [&] { bench::floorRefresh(nativeDirectory, patterns); },
+                                      [&] {
+                                          QProcess ls;
+                                          ls.setStandardOutputFile(QProcess::nullDevice());
+                                          ls.start(QStringLiteral("ls"), {QStringLiteral("-t"), directory});
+                                          ls.waitForFinished(-1);
+                                      }});
         if (!failure.isEmpty()) {
             out << "the viewer's start in " << failure << "\n";
             return 1;
@@ -212,15 +220,18 @@ int runParent(int argc, char **argv)
         const double emptyMs = medians[1];
         const double floorMs = medians[2];
         const double targetMs = 2 * floorMs + emptyMs;
+        const double lsMs = medians[3];
 
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                    .arg(size, 7)
                    .arg(startMs, 12, 'f', 1)
                    .arg(emptyMs, 9, 'f', 1)
                    .arg(floorMs, 9, 'f', 2)
                    .arg(targetMs, 10, 'f', 1)
                    .arg(startMs / targetMs, 13, 'f', 2)
-                   .arg((startMs - emptyMs) / floorMs, 20, 'f', 2);
+                   .arg((startMs - emptyMs) / floorMs, 20, 'f', 2)
+                   .arg(lsMs, 9, 'f', 1)
+                   .arg(startMs / lsMs, 9, 'f', 2);
         out.flush();
         fullPaint.erase(fullPaint.begin());
         emptyPaint.erase(emptyPaint.begin());
@@ -229,7 +240,8 @@ int runParent(int argc, char **argv)
                      "%s, day %s, %d times\n",
                      size, median(fullPaint), median(emptyPaint), qPrintable(choice.technology),
                      qPrintable(choice.yearMonth), qPrintable(choice.day), choice.times);
-        QDir(place).removeRecursively();
+        if (options->keep.isEmpty())
+            QDir(place).removeRecursively();
     }
     return 0;
 }

@@ -144,8 +144,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's font families: Open Sans, and Arial, which fontconfig maps to the metric-compatible
-# Liberation Sans.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-open-sans, fonts-liberation | fonts-liberation2")
+# Liberation Sans. The toolkit's Russian translation makes its dialogs (folder, print preview,
+# printing) speak the window's language.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-open-sans, fonts-liberation | fonts-liberation2, qttranslations5-l10n")
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 include(CPack)

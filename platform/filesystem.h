@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -188,5 +189,26 @@ bool removedFoldersWaitForHandles();
 QString lookupFailure(const QString &path);
 // The same for a path in the file-name encoding's bytes (a name that encoding cannot decode).
 QString lookupFailure(const QByteArray &encodedPath);
+
+// A folder held open, so that many of its files can be looked at by their names alone, from any
+// number of threads at once: cheaper than a whole path for each file of a large folder.
+class HeldFolder
+{
+public:
+    explicit HeldFolder(const QString &folder);
+    ~HeldFolder();
+    HeldFolder(const HeldFolder &) = delete;
+    HeldFolder &operator=(const HeldFolder &) = delete;
+
+    bool isOpen() const;
+    // The stamp of the folder's entry `encodedName` (the file-name encoding's bytes), following
+    // links; std::nullopt unless it is a regular file.
+    std::optional<FileStamp> regularFileStamp(const QByteArray &encodedName) const;
+
+    struct Private;
+
+private:
+    std::unique_ptr<Private> d;
+};
 
 } // namespace platform

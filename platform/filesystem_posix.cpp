@@ -414,4 +414,33 @@ QString lookupFailure(const QByteArray &encodedPath)
     return QString();
 }
 
+struct HeldFolder::Private
+{
+    int fd = -1;
+};
+
+HeldFolder::HeldFolder(const QString &folder) : d(std::make_unique<Private>())
+{
+    d->fd = ::open(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder).constData(),
+                   O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+HeldFolder::~HeldFolder()
+{
+    if (d->fd >= 0)
+        ::close(d->fd);
+}
+
+bool HeldFolder::isOpen() const
+{
+    return d->fd >= 0;
+}
+
+std::optional<FileStamp> HeldFolder::regularFileStamp(const QByteArray &encodedName) const
+{
+    if (d->fd < 0 || encodedName.isEmpty() || encodedName.contains('/'))
+        return std::nullopt;
+    return regularStamp(d->fd, encodedName.constData(), 0);
+}
+
 } // namespace platform

@@ -489,4 +489,33 @@ QString lookupFailure(const QString &path)
     return message;
 }
 
+struct HeldFolder::Private
+{
+    std::wstring path; // with the trailing backslash
+    bool open = false;
+};
+
+HeldFolder::HeldFolder(const QString &folder) : d(std::make_unique<Private>())
+{
+    d->path = systemPath(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const DWORD attributes = ::GetFileAttributesW(d->path.c_str());
+    d->open = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (d->path.empty() || d->path.back() != L'\\')
+        d->path += L'\\';
+}
+
+HeldFolder::~HeldFolder() = default;
+
+bool HeldFolder::isOpen() const
+{
+    return d->open;
+}
+
+std::optional<FileStamp> HeldFolder::regularFileStamp(const QByteArray &encodedName) const
+{
+    if (!d->open || encodedName.isEmpty() || encodedName.contains('/') || encodedName.contains('\\'))
+        return std::nullopt;
+    return stampOfPath(d->path + decodeFileName(encodedName).toStdWString());
+}
+
 } // namespace platform

@@ -23,6 +23,7 @@ void visitMeasurements(const QString &directory, const SearchCriteria &criteria,
     archive::ArchiveReadOptions options;
     options.useIndex = reading.useIndex;
     options.progress = reading.progress;
+    options.stopRequested = reading.stopRequested;
     options.wanted = [&criteria](QStringView name) {
         return criteria.matchesName(archive::technologyView(name), archive::momentOfName(name));
     };

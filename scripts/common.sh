@@ -9,8 +9,8 @@ BASE_PACKAGES=(
     qtbase5-dev qttools5-dev qttools5-dev-tools libqcustomplot-dev libsqlite3-dev sqlite3 libfast-float-dev libxxhash-dev libpq-dev postgresql
     # Spreadsheet files, and what reads them back in the tests.
     libxlsxwriter-dev unzip libreoffice-calc-nogui
-    fonts-open-sans fonts-liberation fontconfig tzdata
-    xvfb xauth imagemagick poppler-utils
+    fonts-open-sans fonts-liberation fontconfig tzdata qttranslations5-l10n
+    xvfb xauth imagemagick poppler-utils xdotool
     help2man dpkg-dev file bash-completion man-db desktop-file-utils appstream lintian
 )
 

@@ -46,8 +46,8 @@ private slots:
     void curvesGoToTheirOwnAxes();
     void multiLineFileShowsEmptyFieldsAndCurves();
     void placeholderTimeChangesNothing();
-    void fileRemovedAfterListingKeepsOldValues();
-    void levelChangeHidesRightAxisAndKeepsValues();
+    void fileRemovedAfterListingEmptiesTheView();
+    void levelChangeHidesRightAxisAndEmptiesTheView();
     void sameMomentUnderAnotherTechnologyIsAnotherFile();
 };
 
@@ -204,7 +204,7 @@ void MeasurementLoadingTest::placeholderTimeChangesNothing()
     QVERIFY(plot->yAxis2->visible());
 }
 
-void MeasurementLoadingTest::fileRemovedAfterListingKeepsOldValues()
+void MeasurementLoadingTest::fileRemovedAfterListingEmptiesTheView()
 {
     // GIVEN two measurements of one day, the newer one shown
     fixture::WorkingFolder folder;
@@ -228,13 +228,14 @@ void MeasurementLoadingTest::fileRemovedAfterListingKeepsOldValues()
     QCOMPARE(times->itemText(2), QStringLiteral("09:00:00"));
     times->setCurrentIndex(2);
 
-    // THEN the values stay; only the right axis is switched on for the next redraw
-    QCOMPARE(fixture::shownValues(window.get()), shown);
+    // THEN nothing of the other measurement stays beside the chosen time: the view is empty
+    QVERIFY(shown != fixture::emptyValues());
+    QCOMPARE(fixture::shownValues(window.get()), fixture::emptyValues());
     QCOMPARE(plot->graphCount(), 0);
-    QVERIFY(plot->yAxis2->visible());
+    QVERIFY(!plot->yAxis2->visible());
 }
 
-void MeasurementLoadingTest::levelChangeHidesRightAxisAndKeepsValues()
+void MeasurementLoadingTest::levelChangeHidesRightAxisAndEmptiesTheView()
 {
     fixture::WorkingFolder folder;
     QVERIFY(folder.addFile(fileName, fixture::line(fixture::measurement(QStringLiteral("march"))),
@@ -251,7 +252,8 @@ void MeasurementLoadingTest::levelChangeHidesRightAxisAndKeepsValues()
     QCOMPARE(plot->graphCount(), 0);
     QVERIFY(!plot->yAxis2->visible());
     QVERIFY(!plot->yAxis2->tickLabels());
-    QCOMPARE(fixture::shownValues(window.get()), shown);
+    QVERIFY(shown != fixture::emptyValues());
+    QCOMPARE(fixture::shownValues(window.get()), fixture::emptyValues());
 }
 
 void MeasurementLoadingTest::sameMomentUnderAnotherTechnologyIsAnotherFile()

@@ -153,4 +153,9 @@ QStringList shownValues(const QWidget *window)
     return texts;
 }
 
+QStringList emptyValues()
+{
+    return {QStringLiteral("1"), noData, noData, noData, noData, noData, QStringLiteral("СТАТУС")};
+}
+
 } // namespace fixture

@@ -72,6 +72,8 @@ void typePath(QWidget *window, const QString &text);
 
 // The texts of the seven fields of the values panel, in panel order.
 QStringList shownValues(const QWidget *window);
+// The same seven texts as the panel shows them before any measurement: its empty state.
+QStringList emptyValues();
 
 extern const QString choose; // "Выбрать"
 extern const QString noData; // "Нет данных"

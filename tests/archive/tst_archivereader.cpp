@@ -3,6 +3,7 @@
 // hands over without one, cold, warm and after the archive changed; files come in the byte order of
 // their names; a file gone since the listing is left out; a folder that cannot be listed is refused.
 #include "archive/archivereader.h"
+#include "archive/measurementindex.h"
 #include "measurement/contentfindings.h"
 #include "support/documents.h"
 #include "support/files.h"
@@ -239,6 +240,42 @@ private slots:
         const QStringList remaining{QStringLiteral("steel_K1-2024_01_10-09_00_00.json")};
         QCOMPARE(read(true), remaining);
         QCOMPARE(read(false), remaining);
+    }
+
+    void readingAskedToStopKeepsTheIndex_data()
+    {
+        QTest::addColumn<int>("stopAfter"); // files handed over before the stop is asked
+        QTest::newRow("at once") << 0;
+        QTest::newRow("after the first batch") << 2048;
+    }
+
+    // A reading stopped early hands over no more, and the index forgets nothing of the files it did
+    // not reach: a full reading afterwards still takes them from the index, equal to one without.
+    void readingAskedToStopKeepsTheIndex()
+    {
+        QFETCH(int, stopAfter);
+        QTemporaryDir dir;
+        QVERIFY(support::writePlantArchive(dir.path(), manyFiles, plantStep));
+        QTest::qWait(20);
+        const QStringList whole = readAll(dir.path(), true);
+        archive::ArchiveReadOptions options;
+        int handedOver = 0;
+        options.stopRequested = [&handedOver, stopAfter] { return handedOver >= stopAfter; };
+        QVERIFY(
+            archive::readArchive(dir.path(), options, [&](const archive::ArchiveFile &) { ++handedOver; }));
+        QCOMPARE(handedOver, stopAfter);
+        const auto rows = [&dir] {
+            const std::unique_ptr<archive::MeasurementIndex> index =
+                archive::MeasurementIndex::open(dir.path(), measurement::contentRulesVersion());
+            int count = 0;
+            archive::MeasurementIndex::Row row;
+            while (index && index->nextRow(&row))
+                ++count;
+            return count;
+        };
+        QCOMPARE(rows(), manyFiles);
+        QCOMPARE(readAll(dir.path(), true), whole);
+        QCOMPARE(readAll(dir.path(), false), whole);
     }
 
     void folderThatCannotBeListedIsRefused_data()

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/archivescans.h"
+#include "archive/sharedlisting.h"
 #include "archivefolder.h"
 
 #include <QObject>
 #include <QTest>
+
+#include <memory>
 
 using namespace archive;
 
@@ -136,13 +139,60 @@ private slots:
 
         ArchiveFolder folder;
         folder.addFiles(files);
-        const TechnologyScan scan = scanTechnologies(folder.path());
-        QVERIFY(scan.listedAnyFile);
-        QTEST(scan.technologies, "technologies");
-        QTEST(scan.newestTechnology, "newest");
-        QTEST(scanYearMonths(folder.path(), technology), "months");
-        QTEST(scanDays(folder.path(), technology, yearMonth), "days");
-        QTEST(scanTimes(folder.path(), technology, yearMonth, day), "times");
+        // Each scan reading the folder itself, then all four reading one listing shared by a refresh.
+        for (const bool shared : {false, true}) {
+            std::unique_ptr<SharedListing> listing;
+            if (shared)
+                listing = std::make_unique<SharedListing>(folder.path());
+            const TechnologyScan scan = scanTechnologies(folder.path());
+            QVERIFY(scan.listedAnyFile);
+            QTEST(scan.technologies, "technologies");
+            QTEST(scan.newestTechnology, "newest");
+            QTEST(scanYearMonths(folder.path(), technology), "months");
+            QTEST(scanDays(folder.path(), technology, yearMonth), "days");
+            QTEST(scanTimes(folder.path(), technology, yearMonth, day), "times");
+        }
+    }
+
+    void sharedListingServesItsOwnFolderOnly()
+    {
+        // GIVEN two archives, one of them listed for a refresh
+        ArchiveFolder folder;
+        folder.addFile(QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), ArchiveFolder::minutes(5));
+        folder.addFile(QStringLiteral("steel_K1-2019_03_07-10_00_00.json"), ArchiveFolder::minutes(6));
+        ArchiveFolder other;
+        other.addFile(QStringLiteral("steel_Z9-2020_01_01-00_00_00.json"), ArchiveFolder::minutes(1));
+        const SharedListing listing(folder.path());
+
+        // WHEN a listed file goes away, and a new one comes, while the listing lives
+        QVERIFY(QFile::remove(folder.filePath(QStringLiteral("steel_K1-2019_03_07-10_00_00.json"))));
+        folder.addFile(QStringLiteral("steel_K2-2019_03_08-10_00_00.json"), ArchiveFolder::minutes(9));
+
+        // THEN the refresh's scans see the folder as it was listed: the new file comes with the next
+        // listing; another folder, or the same one spelt otherwise, is read for itself
+        QCOMPARE(scanTechnologies(folder.path()).technologies, QStringList{QStringLiteral("K1")});
+        QCOMPARE(scanTechnologies(other.path()).technologies, QStringList{QStringLiteral("Z9")});
+        QCOMPARE(scanTechnologies(folder.path() + QStringLiteral("/.")).technologies,
+                 (QStringList{QStringLiteral("K1"), QStringLiteral("K2")}));
+    }
+
+    void sharedListingTakesOnlyWhatTheFolderWalkTakes()
+    {
+        // Hidden names, folders and links to nothing are left out of the shared listing as well.
+#ifdef Q_OS_UNIX
+        ArchiveFolder folder;
+        folder.addSymlink(QStringLiteral("nowhere"), QStringLiteral("steel_B-2019_03_07-14_05_09.json"));
+        folder.addFile(QStringLiteral(".steel_H-2019_03_07-14_05_09.json"), ArchiveFolder::minutes(50));
+        folder.addDirectory(QStringLiteral("steel_D-2019_03_07-14_05_09.json"));
+        folder.addFile(QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), ArchiveFolder::minutes(5));
+        const SharedListing listing(folder.path());
+        QCOMPARE(scanTechnologies(folder.path()).technologies, QStringList{QStringLiteral("K1")});
+        QCOMPARE(
+            scanTimes(folder.path(), QStringLiteral("B"), QStringLiteral("2019.03"), QStringLiteral("07")),
+            QStringList());
+#else
+        QSKIP("links need privileges on this system");
+#endif
     }
 
     void onlyVisibleRegularFilesCount()

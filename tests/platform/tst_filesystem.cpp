@@ -53,6 +53,10 @@ private slots:
         platform::ReadOnlyFile opened;
         QCOMPARE(opened.open(path), readable); // a FIFO must not block
         QCOMPARE(platform::regularFileStamp(path).has_value(), readable);
+        // Looked up by name in the held folder: the same answer and the same stamp.
+        const platform::HeldFolder held(dir.path());
+        QVERIFY(held.isOpen());
+        QCOMPARE(held.regularFileStamp(QFile::encodeName(entry)), platform::regularFileStamp(path));
         if (readable) {
             char bytes[8];
             QCOMPARE(opened.read(bytes, sizeof bytes), qint64(3));
@@ -61,6 +65,23 @@ private slots:
             QVERIFY(opened.stamp().device != 0 || opened.stamp().inode != 0);
         }
         QCOMPARE(platform::lookupFailure(path).isEmpty(), entry != "missing" && entry != "dangling");
+    }
+
+    // A held folder looks up names in itself only, and a folder that is not there holds nothing.
+    void heldFolderLooksUpItsOwnNamesOnly()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        QFile file(dir.filePath("sub/file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const platform::HeldFolder held(dir.path());
+        QVERIFY(!held.regularFileStamp("sub/file"));
+        QVERIFY(!held.regularFileStamp(""));
+        QVERIFY(platform::HeldFolder(dir.filePath("sub")).regularFileStamp("file"));
+        const platform::HeldFolder missing(dir.filePath("gone"));
+        QVERIFY(!missing.isOpen());
+        QVERIFY(!missing.regularFileStamp("file"));
     }
 
     // Hard and symbolic links are one file with their target; a copy is another.

@@ -1,0 +1,225 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/sharedlisting.h"
+
+#include "archive/archivefolder.h"
+#include "archive/archivescans.h"
+#include "platform/filesystem.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace archive {
+
+namespace {
+
+// Names are looked at in runs of this many, so that the status calls can start while the folder is
+// still being read.
+constexpr int runLength = 4096;
+
+// The name in the file-name encoding; a plain ASCII name (nearly every archive name) without a
+// conversion of its own, in a buffer each thread reuses.
+const QByteArray &encoded(QStringView name)
+{
+    thread_local QByteArray bytes;
+    bytes.resize(int(name.size()));
+    for (int i = 0; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (c >= 0x80) {
+            bytes = QFile::encodeName(name.toString());
+            return bytes;
+        }
+        bytes[i] = char(c);
+    }
+    return bytes;
+}
+
+} // namespace
+
+// Every archive file's name back to back with its modification time, in runs: a million files take
+// some 80 MB, for as long as one refresh runs.
+struct SharedListing::Files
+{
+    struct Entry
+    {
+        int offset;
+        int length;
+        qint64 modifiedMsecs; // -1: no longer a regular file when it was looked at
+    };
+    struct Run
+    {
+        QString names;
+        std::vector<Entry> entries;
+        QStringView name(const Entry &entry) const
+        {
+            return QStringView(names).mid(entry.offset, entry.length);
+        }
+    };
+
+    QString directory;
+    bool listed = false;
+    std::vector<std::unique_ptr<Run>> runs;
+
+    void take();
+
+private:
+    void lookAtRuns(const platform::HeldFolder &folder);
+
+    // Between the thread reading the folder and the threads looking at the files.
+    std::mutex mutex;
+    std::condition_variable published;
+    size_t readyRuns = 0; // runs complete and handed over
+    size_t takenRuns = 0; // runs a thread has begun to look at
+    bool folderRead = false;
+};
+
+void SharedListing::Files::take()
+{
+    const platform::HeldFolder folder(folderPath(directory));
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::thread> lookers;
+    for (unsigned t = 1; t < cores; ++t)
+        lookers.emplace_back([this, &folder] { lookAtRuns(folder); });
+
+    auto run = std::make_unique<Run>();
+    const auto handOver = [this, &run] {
+        const std::lock_guard<std::mutex> lock(mutex);
+        runs.push_back(std::move(run));
+        ++readyRuns;
+        published.notify_one();
+    };
+    // Names only: the status calls follow on all cores.
+    listed = forEachMatchingFile(directory, technologyPattern(), false, [&](QStringView name, qint64) {
+        run->entries.push_back(Entry{int(run->names.size()), int(name.size()), -1});
+        run->names.append(name.data(), int(name.size()));
+        if (run->entries.size() == size_t(runLength)) {
+            handOver();
+            run = std::make_unique<Run>();
+        }
+    });
+    if (!run->entries.empty())
+        handOver();
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        folderRead = true;
+        published.notify_all();
+    }
+    lookAtRuns(folder); // this thread is one of the cores now
+    for (std::thread &looker : lookers)
+        looker.join();
+}
+
+void SharedListing::Files::lookAtRuns(const platform::HeldFolder &folder)
+{
+    for (;;) {
+        Run *run = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            published.wait(lock, [this] { return takenRuns < readyRuns || folderRead; });
+            if (takenRuns == readyRuns)
+                return;
+            run = runs[takenRuns++].get();
+        }
+        for (Entry &entry : run->entries) {
+            const std::optional<platform::FileStamp> stamp =
+                folder.regularFileStamp(encoded(run->name(entry)));
+            entry.modifiedMsecs = stamp ? stamp->modifiedMsecs() : -1;
+        }
+    }
+}
+
+struct KeptListing::Kept
+{
+    std::unique_ptr<SharedListing::Files> files;
+};
+
+namespace {
+
+thread_local const SharedListing::Files *innermost = nullptr;
+thread_local KeptListing::Kept *keeper = nullptr;
+
+} // namespace
+
+SharedListing::SharedListing(const QString &directory) : files(std::make_unique<Files>()), outer(innermost)
+{
+    files->directory = directory;
+    files->take();
+    innermost = files.get();
+}
+
+SharedListing::~SharedListing()
+{
+    innermost = outer;
+    // The outermost listing of a refresh is the freshest reading there is.
+    if (!outer && keeper)
+        keeper->files = std::move(files);
+}
+
+KeptListing::KeptListing() : kept(std::make_unique<Kept>())
+{
+    keeper = kept.get();
+}
+
+KeptListing::~KeptListing()
+{
+    if (keeper == kept.get())
+        keeper = nullptr;
+}
+
+QString KeptListing::directory() const
+{
+    return kept->files ? kept->files->directory : QString();
+}
+
+void KeptListing::add(const QString &fileName, qint64 modifiedMsecs)
+{
+    SharedListing::Files *files = kept->files.get();
+    if (!files || !files->listed || !wildcardMatch(technologyPattern(), fileName))
+        return;
+    for (const std::unique_ptr<SharedListing::Files::Run> &run : files->runs) {
+        for (SharedListing::Files::Entry &entry : run->entries) {
+            if (entry.length == fileName.size() && run->name(entry) == fileName) {
+                entry.modifiedMsecs = modifiedMsecs;
+                return;
+            }
+        }
+    }
+    if (files->runs.empty() || files->runs.back()->entries.size() >= size_t(runLength))
+        files->runs.push_back(std::make_unique<SharedListing::Files::Run>());
+    SharedListing::Files::Run &run = *files->runs.back();
+    run.entries.push_back(
+        SharedListing::Files::Entry{int(run.names.size()), int(fileName.size()), modifiedMsecs});
+    run.names.append(fileName);
+}
+
+bool forEachScannedFile(const QString &directory, const QString &pattern, bool needTimes,
+                        const FileVisitor &visit)
+{
+    const SharedListing::Files *shared = innermost;
+    if (!shared && keeper)
+        shared = keeper->files.get();
+    if (!shared || shared->directory != directory)
+        return forEachMatchingFile(directory, pattern, needTimes, visit);
+    if (!shared->listed)
+        return false;
+    const WildcardPattern compiled(pattern);
+    // The listing took exactly the files of the technology pattern.
+    const bool everyFile = pattern == technologyPattern();
+    for (const std::unique_ptr<SharedListing::Files::Run> &run : shared->runs) {
+        for (const SharedListing::Files::Entry &entry : run->entries) {
+            const QStringView name = run->name(entry);
+            // A file gone by the time it was looked at is left out, as the folder's own walk leaves it.
+            if (entry.modifiedMsecs < 0 || (!everyFile && !compiled.matches(name)))
+                continue;
+            visit(name, needTimes ? entry.modifiedMsecs : 0);
+        }
+    }
+    return true;
+}
+
+} // namespace archive

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "archive/archivelisting.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace archive {
+
+// One listing of an archive folder shared by the four scans of one refresh. While it lives, the scans
+// (archivescans.h) of exactly this folder text on this thread read the archive files it took, instead
+// of reading the folder again each: a refresh reads a large folder once, not four times, and the
+// modification times of its files are taken on all cores. Each scan still applies its own name
+// pattern and order, so its results are the ones a listing of its own would give at that moment.
+// Sharing nests: the innermost living listing of the folder serves.
+class SharedListing
+{
+public:
+    explicit SharedListing(const QString &directory);
+    ~SharedListing();
+    SharedListing(const SharedListing &) = delete;
+    SharedListing &operator=(const SharedListing &) = delete;
+
+    struct Files;
+
+private:
+    std::unique_ptr<Files> files;
+    const Files *outer;
+};
+
+// A listing kept between refreshes, for a window that follows its folder: it takes over the listing
+// of every refresh made on this thread while it lives (whatever folder that read), serves the scans of
+// that folder from then on, so that choosing down the lists reads no folder, and learns of the files
+// that arrive. A refresh reads the folder anew and replaces it. Files removed since are not noticed
+// until then. One at a time on a thread.
+class KeptListing
+{
+public:
+    KeptListing();
+    ~KeptListing();
+    KeptListing(const KeptListing &) = delete;
+    KeptListing &operator=(const KeptListing &) = delete;
+
+    // The folder of the listing taken over last; empty before the first.
+    QString directory() const;
+    // A file that arrived in that folder (or was written anew): listed from now on, with this time.
+    void add(const QString &fileName, qint64 modifiedMsecs);
+
+    struct Kept;
+
+private:
+    std::unique_ptr<Kept> kept;
+};
+
+// The scans' own walk: from the living shared listing of `directory` when there is one, else from the
+// folder itself, by the rules of forEachMatchingFile. `pattern` is one of the scans' patterns, all of
+// which select among the files the technology pattern takes.
+bool forEachScannedFile(const QString &directory, const QString &pattern, bool needTimes,
+                        const FileVisitor &visit);
+
+} // namespace archive

@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// steel-viewer --follow: new measurements shown by themselves while the newest one is on show, the
+// lists gaining them in place while an older one is chosen, and a lost folder said and waited for.
+#include "app/followmode.h"
+#include "windowfixture.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+enum class Arrival
+{
+    sameDay,          // a complete file of the technology and day on show
+    otherTechnology,  // a complete file of another technology
+    lateFill,         // an empty file first, its measurement written later
+    removedIncomplete // an empty file removed before it was written, then a complete one
+};
+
+// Generous: the watch's own notification and its quiet period are the only waits here.
+constexpr int arrivalTimeout = 20000;
+constexpr int quietMsecs = 300;
+
+bool writeNow(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Arrival)
+
+class FollowModeTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void newMeasurementWhileAtTheNewest_data();
+    void newMeasurementWhileAtTheNewest();
+    void olderChoiceStaysAndListsGainTheNewEntries();
+    void lostFolderIsSaidAndWaitedFor();
+
+private:
+    bool addArchive(fixture::WorkingFolder &folder);
+};
+
+bool FollowModeTest::addArchive(fixture::WorkingFolder &folder)
+{
+    return folder.addFile(QStringLiteral("steel_UKP-2025_01_26-23_29_24.json"),
+                          fixture::line(fixture::measurement(QStringLiteral("41521"))), fixture::at(50)) &&
+           folder.addFile(QStringLiteral("steel_UKP-2025_01_26-20_00_00.json"),
+                          fixture::line(fixture::measurement(QStringLiteral("41519"))), fixture::at(40)) &&
+           folder.addFile(QStringLiteral("steel_DSP-2024_12_30-10_00_00.json"),
+                          fixture::line(fixture::measurement(QStringLiteral("7001"))), fixture::at(10));
+}
+
+void FollowModeTest::newMeasurementWhileAtTheNewest_data()
+{
+    QTest::addColumn<Arrival>("arrival");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QStringList>("lists"); // technology, year.month, day, time shown afterwards
+    QTest::addColumn<QStringList>("times"); // the time list then, placeholder left out
+
+    QTest::newRow("a file of the day on show")
+        << Arrival::sameDay << QStringLiteral("steel_UKP-2025_01_26-23_59_00.json")
+        << QStringList{"UKP", "2025.01", "26", "23:59:00"} << QStringList{"23:59:00", "23:29:24", "20:00:00"};
+    QTest::newRow("a file of another technology")
+        << Arrival::otherTechnology << QStringLiteral("steel_DSP-2025_01_27-06_00_00.json")
+        << QStringList{"DSP", "2025.01", "27", "06:00:00"} << QStringList{"06:00:00"};
+    QTest::newRow("written late, after its quiet period")
+        << Arrival::lateFill << QStringLiteral("steel_UKP-2025_01_27-01_00_00.json")
+        << QStringList{"UKP", "2025.01", "27", "01:00:00"} << QStringList{"01:00:00"};
+    QTest::newRow("an incomplete file removed, then a complete one")
+        << Arrival::removedIncomplete << QStringLiteral("steel_UKP-2025_01_27-02_00_00.json")
+        << QStringList{"UKP", "2025.01", "27", "02:00:00"} << QStringList{"02:00:00"};
+}
+
+void FollowModeTest::newMeasurementWhileAtTheNewest()
+{
+    QFETCH(Arrival, arrival);
+    QFETCH(QString, fileName);
+    QFETCH(QStringList, lists);
+    QFETCH(QStringList, times);
+
+    // GIVEN a following window on the newest measurement
+    fixture::WorkingFolder folder;
+    QVERIFY(addArchive(folder));
+    std::unique_ptr<MainWindow> window;
+    app::FollowMode follow; // made before the window, destroyed before it
+    follow.setQuietPeriod(quietMsecs);
+    window = folder.openWindow();
+    follow.follow(window.get());
+    QLabel *melt = fixture::label(window.get(), "nameSteelSmelt");
+    QCOMPARE(melt->text(), QStringLiteral("41521"));
+    QCOMPARE(follow.watchedFolder(), folder.archivePath());
+    QTRY_VERIFY(follow.isWatching()); // on the watch's own thread
+
+    // WHEN a measurement lands in the folder
+    const QString path = folder.archivePath() + QLatin1Char('/') + fileName;
+    const QByteArray complete = fixture::line(fixture::measurement(QStringLiteral("99001")));
+    switch (arrival) {
+    case Arrival::sameDay:
+    case Arrival::otherTechnology:
+        QVERIFY(writeNow(path, complete));
+        break;
+    case Arrival::lateFill:
+        QVERIFY(writeNow(path, QByteArray()));
+        QTest::qWait(3 * quietMsecs); // past its quiet period, still empty
+        QCOMPARE(melt->text(), QStringLiteral("41521"));
+        QVERIFY(writeNow(path, complete));
+        break;
+    case Arrival::removedIncomplete: {
+        const QString early = folder.archivePath() + QStringLiteral("/steel_UKP-2025_01_27-01_30_00.json");
+        QVERIFY(writeNow(early, "{\"Smelt\":"));
+        QTest::qWait(2 * quietMsecs);
+        QVERIFY(QFile::remove(early));
+        QVERIFY(writeNow(path, complete));
+        break;
+    }
+    }
+
+    // THEN it is shown by itself, the lists at it
+    QTRY_COMPARE_WITH_TIMEOUT(melt->text(), QStringLiteral("99001"), arrivalTimeout);
+    QCOMPARE((QStringList{fixture::list(window.get(), "comboSteelTech")->currentText(),
+                          fixture::list(window.get(), "yearMonthCombobox")->currentText(),
+                          fixture::list(window.get(), "dayCombobox")->currentText(),
+                          fixture::list(window.get(), "timeSteel")->currentText()}),
+             lists);
+    QCOMPARE(fixture::entries(fixture::list(window.get(), "timeSteel")).mid(1), times);
+    // and the removed file never shows up
+    QVERIFY(!fixture::entries(fixture::list(window.get(), "timeSteel")).contains(QStringLiteral("01:30:00")));
+}
+
+void FollowModeTest::olderChoiceStaysAndListsGainTheNewEntries()
+{
+    fixture::WorkingFolder folder;
+    QVERIFY(addArchive(folder));
+    std::unique_ptr<MainWindow> window;
+    app::FollowMode follow;
+    follow.setQuietPeriod(quietMsecs);
+    window = folder.openWindow();
+    follow.follow(window.get());
+    QCOMPARE(follow.watchedFolder(), folder.archivePath());
+    QTRY_VERIFY(follow.isWatching()); // on the watch's own thread
+
+    // GIVEN an older measurement chosen by hand
+    QComboBox *times = fixture::list(window.get(), "timeSteel");
+    times->setCurrentIndex(2);
+    QLabel *melt = fixture::label(window.get(), "nameSteelSmelt");
+    QCOMPARE(melt->text(), QStringLiteral("41519"));
+
+    // WHEN two measurements arrive: one of the day on show, one of a new technology
+    QVERIFY(writeNow(folder.archivePath() + QStringLiteral("/steel_UKP-2025_01_26-23_59_00.json"),
+                     fixture::line(fixture::measurement(QStringLiteral("99001")))));
+    QTRY_COMPARE_WITH_TIMEOUT(times->count(), 4, arrivalTimeout);
+    QVERIFY(writeNow(folder.archivePath() + QStringLiteral("/steel_AAA-2025_01_27-06_00_00.json"),
+                     fixture::line(fixture::measurement(QStringLiteral("99002")))));
+    QComboBox *technologies = fixture::list(window.get(), "comboSteelTech");
+    QTRY_COMPARE_WITH_TIMEOUT(technologies->count(), 4, arrivalTimeout);
+
+    // THEN the choice and what it shows stay; the lists hold the new entries in their places
+    QCOMPARE(melt->text(), QStringLiteral("41519"));
+    QCOMPARE(times->currentText(), QStringLiteral("20:00:00"));
+    QCOMPARE(fixture::entries(times), (QStringList{fixture::choose, "23:59:00", "23:29:24", "20:00:00"}));
+    QCOMPARE(fixture::entries(technologies), (QStringList{fixture::choose, "AAA", "DSP", "UKP"}));
+    QCOMPARE(technologies->currentText(), QStringLiteral("UKP"));
+
+    // Choosing the new technology by hand lists it from what the window keeps.
+    technologies->setCurrentIndex(1);
+    QCOMPARE(fixture::entries(fixture::list(window.get(), "yearMonthCombobox")),
+             (QStringList{fixture::choose, "2025.01"}));
+}
+
+void FollowModeTest::lostFolderIsSaidAndWaitedFor()
+{
+    fixture::WorkingFolder folder;
+    QVERIFY(addArchive(folder));
+    std::unique_ptr<MainWindow> window;
+    app::FollowMode follow;
+    follow.setQuietPeriod(quietMsecs);
+    window = folder.openWindow();
+    follow.follow(window.get());
+    QCOMPARE(follow.watchedFolder(), folder.archivePath());
+    QTRY_VERIFY(follow.isWatching()); // on the watch's own thread
+    QLineEdit *path = fixture::pathField(window.get());
+    QCOMPARE(path->toolTip(), QString());
+
+    // WHEN the folder is moved away
+    const QString away = folder.path() + QStringLiteral("/away");
+    QVERIFY(QDir().rename(folder.archivePath(), away));
+    // THEN the path field says so
+    QTRY_VERIFY_WITH_TIMEOUT(!path->toolTip().isEmpty(), arrivalTimeout);
+
+    // WHEN another folder takes its place, with a newer measurement
+    QVERIFY(QDir().mkpath(folder.archivePath()));
+    QVERIFY(folder.addFile(QStringLiteral("steel_K9-2025_02_01-12_00_00.json"),
+                           fixture::line(fixture::measurement(QStringLiteral("55555"))), fixture::at(100)));
+    // THEN it is read anew and its newest measurement shown, the mark gone
+    QTRY_COMPARE_WITH_TIMEOUT(fixture::label(window.get(), "nameSteelSmelt")->text(), QStringLiteral("55555"),
+                              arrivalTimeout);
+    QCOMPARE(path->toolTip(), QString());
+    QCOMPARE(fixture::entries(fixture::list(window.get(), "comboSteelTech")),
+             (QStringList{fixture::choose, "K9"}));
+}
+
+QTEST_MAIN(FollowModeTest)
+#include "tst_followmode.moc"
