@@ -122,7 +122,19 @@ bool ArchiveSync::open(QString *error)
     if (!suitsServer(error) || !prepareSchema(*writer, options.schema, error))
         return false;
     schema = writer->identifier(options.schema);
-    return findArchive(path, error);
+    if (!findArchive(path, error))
+        return false;
+    // The batches' commits do not wait for the disk: a server crash may lose the last of them, which
+    // leaves the database as a run cut off a moment earlier would, and the next run sends them again.
+    // The tables and the archive's row are made before (and waited for); the run's own end waits
+    // (finishRun), and with it everything before it.
+    for (Connection *batches : {writer.get(), writer2.get()}) {
+        if (!batches->run("SET synchronous_commit TO off")) {
+            *error = batches->error();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ArchiveSync::suitsServer(QString *error)
@@ -143,15 +155,6 @@ bool ArchiveSync::suitsServer(QString *error)
                                              "of an archive; create it with ENCODING 'UTF8'")
                      .arg(QString::fromUtf8(encoding));
         return false;
-    }
-    // The batches' commits do not wait for the disk: a server crash may lose the last of them, which
-    // leaves the database as a run cut off a moment earlier would, and the next run sends them again.
-    // The run's own end waits (finishRun), and with it everything before it.
-    for (Connection *batches : {writer.get(), writer2.get()}) {
-        if (!batches->run("SET synchronous_commit TO off")) {
-            *error = batches->error();
-            return false;
-        }
     }
     return true;
 }
