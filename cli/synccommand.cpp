@@ -7,7 +7,6 @@
 #include "archive/archivewatcher.h"
 #include "database/archivesync.h"
 #include "database/pgconnection.h"
-#include "database/syncschema.h"
 #include "database/syncwatch.h"
 #include "platform/console.h"
 

@@ -95,6 +95,8 @@ bool stampMatches(const platform::FileStamp &stamp, const QByteArray &rulesVersi
 
 QByteArray rowsVersion()
 {
+    // "rows-1": change it whenever a row would come out otherwise for the same file (a column's
+    // making, query::resultNumber's rule), so that every row is made anew by the next run.
     return measurement::contentRulesVersion().toUtf8() + "/rows-1";
 }
 
