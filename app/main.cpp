@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "viewerimages.h"
 
+#include "platform/console.h"
 #include "printing/shippedfonts.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 
 int main(int argc, char *argv[])
 {
+    platform::attachParentConsole(); // a Windows GUI program: answers in the console it was started from
     // A platform plug-in shipped beside the program (or in ./platforms) is found without an installer.
     QStringList pluginPaths = QCoreApplication::libraryPaths();
     pluginPaths.append(QStringLiteral("."));

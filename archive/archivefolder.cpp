@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archivefolder.h"
+#include "archive/displayname.h"
 
 #include "archivelisting.h"
 #include "archivescans.h"
@@ -47,10 +48,10 @@ QString noArchiveFilesText(const QString &directory)
     QStringList candidates;
     for (const QString &name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         if (holdsArchiveFiles(folder.filePath(name)))
-            candidates.append(folder.filePath(name));
+            candidates.append(archive::displayPath(folder.filePath(name)));
     }
     QString text = QCoreApplication::translate("cli", "no archive files (%1) in %2")
-                       .arg(archive::technologyPattern(), directory);
+                       .arg(archive::technologyPattern(), archive::displayPath(directory));
     if (candidates.size() == 1)
         text += QCoreApplication::translate("cli", "; did you mean %1?").arg(candidates.constFirst());
     else if (!candidates.isEmpty())

@@ -3,6 +3,7 @@
 
 #include "platform/filesystem.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace archive {
@@ -147,6 +148,21 @@ QString displayName(const QString &name)
         }
     }
     return out;
+}
+
+QString displayPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString displayPath(const QString &folder, const QString &fileName)
+{
+    return QDir::toNativeSeparators(folder + QLatin1Char('/')) + displayName(fileName);
+}
+
+QString jsonPath(const QString &path)
+{
+    return QDir::fromNativeSeparators(path);
 }
 
 } // namespace archive

@@ -17,6 +17,15 @@ QString displayName(const QByteArray &encodedName);
 // The same for a name already decoded (one that the file-name encoding can represent).
 QString displayName(const QString &name);
 
+// A path as a message or a report shows it to a person: with the system's own separators
+// ("C:\plant\archive" on Windows, whichever way it was typed or Qt wrote it), as it is elsewhere.
+// JSON and CSV write paths with "/" on every system instead (jsonPath).
+QString displayPath(const QString &path);
+// A file of a folder so shown: the folder's path, a separator and the file's displayName.
+QString displayPath(const QString &folder, const QString &fileName);
+// A path as JSON and CSV write it on every system: with "/" between its parts.
+QString jsonPath(const QString &path);
+
 // Whether the name needs any escaping at all.
 bool needsEscaping(const QByteArray &encodedName);
 

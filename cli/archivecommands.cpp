@@ -71,8 +71,7 @@ void reportSkippedFiles(QTextStream &err, const QString &command, const QString 
         const QString path = directory + QLatin1Char('/') + fileName;
         err << "steel-archive " << command << ": "
             << QCoreApplication::translate("cli", "%1: %2; skipped")
-                   .arg(directory + QLatin1Char('/') + archive::displayName(fileName),
-                        language::unreadableReason(path))
+                   .arg(archive::displayPath(directory, fileName), language::unreadableReason(path))
             << '\n';
     }
     err.flush();

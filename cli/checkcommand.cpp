@@ -50,7 +50,8 @@ int listFileTimes(const QString &directory, QTextStream &out, QTextStream &err)
                                                      });
     if (!listed)
         return reportFailure(err, QStringLiteral("check"),
-                             directory + QStringLiteral(": ") + archive::unlistableFolderReason(directory));
+                             archive::displayPath(directory) + QStringLiteral(": ") +
+                                 archive::unlistableFolderReason(directory));
     std::sort(disagreeing.begin(), disagreeing.end());
     for (const auto &[fileName, modifiedMsecs] : qAsConst(disagreeing)) {
         const archive::Moment named = archive::momentOfFile(fileName);
@@ -116,7 +117,8 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString directory = archiveDirectoryArgument(parser);
     const QString reason = archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(directory) + QStringLiteral(": ") + reason);
     if (parser.isSet(listTimesOption))
         return listFileTimes(directory, out, err);
 

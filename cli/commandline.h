@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/console.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +30,11 @@ struct CommandSyntax
 // command goes on.
 std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyntax &syntax,
                                     const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// Takes --encoding E (or --encoding=E), which every command accepts anywhere on its line, out of
+// `arguments`: the code page it asks for, or std::nullopt for UTF-8 (also when it is not given).
+// `error` is set when the option is given without a value, twice, or with one this system lacks.
+std::optional<platform::CodePage> takeEncodingOption(QStringList &arguments, QString *error);
 
 // Writes "steel-archive <command>: <message>" as one line on `err` and returns the failure code.
 int reportFailure(QTextStream &err, const QString &command, const QString &message);

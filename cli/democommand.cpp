@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/displayname.h"
 #include "commandline.h"
 #include "commands.h"
 
@@ -65,7 +66,7 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!failure.isEmpty())
         return reportFailure(err, syntax.name, failure);
     out << QCoreApplication::translate("cli", "wrote %1 measurement files to %2 (seed %3)")
-               .arg(QString::number(files.size()), directory, QString::number(seed))
+               .arg(QString::number(files.size()), archive::displayPath(directory), QString::number(seed))
         << '\n';
     out.flush();
     return exitSuccess;

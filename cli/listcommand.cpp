@@ -106,7 +106,7 @@ void writeTreeJson(QTextStream &out, const QString &directory, const archive::Ar
 {
     IndentedJson json(out);
     json.open(nullptr, '{');
-    json.value("directory", directory);
+    json.value("directory", archive::jsonPath(directory));
     json.value("newestTechnology", tree.newestTechnology);
     json.open("technologies", '[');
     for (const archive::ArchiveTree::Technology &technology : tree.technologies) {
@@ -164,7 +164,8 @@ int runList(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString directory = archiveDirectoryArgument(parser);
     const QString reason = archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(directory) + QStringLiteral(": ") + reason);
 
     const archive::ArchiveTree tree = archive::buildArchiveTree(directory);
     if (parser.isSet(jsonOption))

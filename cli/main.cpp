@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "commandline.h"
 #include "commands.h"
 #include "language/language.h"
+#include "output/codepageoutput.h"
 #include "output/outputfile.h"
 
 #include "platform/console.h"
@@ -30,6 +32,22 @@ void filterMessages(QtMsgType type, const QMessageLogContext &context, const QSt
     qtHandler(type, context, message);
 }
 
+// The command's name: the first argument that is not --encoding's (which may come before it).
+QString commandName(int argc, char *argv[])
+{
+    int i = 1;
+    while (i < argc) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument == QLatin1String("--encoding"))
+            i += 2;
+        else if (argument.startsWith(QLatin1String("--encoding=")))
+            ++i;
+        else
+            return argument;
+    }
+    return QString();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -37,7 +55,7 @@ int main(int argc, char *argv[])
     // A file-size limit (ulimit -f) would end the program silently halfway through a write; the write
     // fails instead, and the command says so in its one line.
     platform::writing::failWritesBeyondSizeLimit();
-    const bool needsWidgets = argc > 1 && cli::commandNeedsWidgets(QString::fromLocal8Bit(argv[1]));
+    const bool needsWidgets = cli::commandNeedsWidgets(commandName(argc, argv));
     // Drawing needs a platform plug-in, but not a screen: without a choice of the caller's, draw offscreen.
     if (needsWidgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -52,24 +70,35 @@ int main(int argc, char *argv[])
     if (needsWidgets)
         printing::loadShippedFonts();
 
-    // Texts from the archive and the status verdicts are Cyrillic: always UTF-8, whatever the locale
-    // (a Windows console is given them in its own form, readable whatever its code page). Every write
-    // to standard output is checked: output lost to a full disk is never a success.
-    output::StandardOutput standardOutput;
-    const std::unique_ptr<QIODevice> console = platform::openConsoleDevice(platform::StandardStream::output);
-    QTextStream out(console ? console.get() : standardOutput.device());
+    // Texts from the archive and the status verdicts are Cyrillic: UTF-8 whatever the locale, or the
+    // code page --encoding asks for (a Windows console is given them in its own form, readable whatever
+    // its code page). Every write to standard output is checked: output lost to a full disk, or text
+    // the code page cannot hold, is never a success.
     const std::unique_ptr<QIODevice> errDevice =
         platform::openStandardStream(platform::StandardStream::error);
     QTextStream err(errDevice.get());
-    out.setCodec("UTF-8");
     err.setCodec("UTF-8");
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    QString encodingError;
+    const std::optional<platform::CodePage> codePage = cli::takeEncodingOption(arguments, &encodingError);
+    if (!encodingError.isEmpty()) {
+        err << "steel-archive: " << encodingError << '\n';
+        return cli::exitFailure;
+    }
+    output::StandardOutput standardOutput;
+    const std::unique_ptr<QIODevice> console = platform::openConsoleDevice(platform::StandardStream::output);
+    std::unique_ptr<output::CodePageOutput> encoded;
+    if (!console && codePage)
+        encoded = std::make_unique<output::CodePageOutput>(*codePage, standardOutput.device());
+    QTextStream out(console ? console.get() : encoded ? encoded.get() : standardOutput.device());
+    out.setCodec("UTF-8");
     int code = cli::runCommand(arguments, out, err);
     out.flush();
     const QString writeFailure = standardOutput.finish();
-    if (!writeFailure.isEmpty()) {
-        err << "steel-archive: " << writeFailure << '\n';
+    const QString encodingFailure = encoded ? encoded->failure() : QString();
+    if (!writeFailure.isEmpty() || !encodingFailure.isEmpty()) {
+        err << "steel-archive: " << (encodingFailure.isEmpty() ? writeFailure : encodingFailure) << '\n';
         code = cli::exitFailure;
     }
     err.flush();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "searchoptions.h"
+#include "archive/displayname.h"
 
 #include "archivecommands.h"
 #include "commandline.h"
@@ -56,7 +57,7 @@ std::optional<int> readArchiveSearch(const QCommandLineParser &parser, const Sea
     const QString directory = archiveDirectoryArgument(parser);
     const QString reason = archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
-        return reportFailure(err, command, directory + QStringLiteral(": ") + reason);
+        return reportFailure(err, command, archive::displayPath(directory) + QStringLiteral(": ") + reason);
     *search = {directory, *criteria};
     return std::nullopt;
 }

@@ -49,6 +49,16 @@ endforeach()
 add_custom_target(steel-viewer-images DEPENDS ${steelBuildImages})
 add_dependencies(steel-viewer steel-viewer-images)
 
+# What Windows shows of both executables (Explorer's Properties, the installer's list of programs). The
+# company is a placeholder a plant sets to its own name when it builds and signs its copy.
+set(STEEL_PRODUCT_NAME "Velmora-Steel Archive Viewer")
+set(STEEL_COMPANY_NAME "Velmora" CACHE STRING "Company named in the Windows version information and installer")
+if(WIN32)
+    include("${CMAKE_CURRENT_LIST_DIR}/WindowsResources.cmake")
+    steel_windows_resources(steel-viewer "Velmora-Steel archive viewer")
+    steel_windows_resources(steel-archive "Velmora-Steel archive command-line tool")
+endif()
+
 install(TARGETS steel-viewer steel-archive RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES ${STEEL_IMAGES} DESTINATION "${STEEL_DATA_DIR}")
 if(WIN32)

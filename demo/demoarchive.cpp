@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "demoarchive.h"
+#include "archive/displayname.h"
 
 #include "archive/archivefolder.h"
 #include "language/systemtext.h"
@@ -402,7 +403,8 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
     if (!info.exists())
         return QString();
     if (!info.isDir())
-        return QCoreApplication::translate("cli", "%1: exists and is not a folder").arg(directory);
+        return QCoreApplication::translate("cli", "%1: exists and is not a folder")
+            .arg(archive::displayPath(directory));
     QSet<QString> names;
     for (const DemoFile &file : files)
         names.insert(file.fileName);
@@ -417,7 +419,7 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
                                                "%1: the folder holds \"%2\", which is not a file of the "
                                                "demo archive; refusing to write into a folder that is not "
                                                "empty and not an earlier demo archive")
-                .arg(directory, entry.fileName());
+                .arg(archive::displayPath(directory), entry.fileName());
     }
     return QString();
 }
@@ -425,7 +427,8 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
 QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &files)
 {
     if (!QDir().mkpath(directory))
-        return QCoreApplication::translate("cli", "%1: the folder cannot be created").arg(directory);
+        return QCoreApplication::translate("cli", "%1: the folder cannot be created")
+            .arg(archive::displayPath(directory));
     for (const DemoFile &demoFile : files) {
         // Each file replaced whole: an earlier file (or another name of it elsewhere) is never written
         // through, and a full disk leaves no cut-off measurement behind.
@@ -435,8 +438,8 @@ QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &file
         file.setModificationTime(QDateTime(demoFile.moment.date, demoFile.moment.time, Qt::LocalTime));
         if (!file.open() || file.device()->write(demoFile.content) != demoFile.content.size() ||
             !file.commit(true))
-            return QStringLiteral("%1: %2").arg(path, file.failure().isEmpty() ? file.writeFailure()
-                                                                               : file.failure());
+            return QStringLiteral("%1: %2").arg(
+                archive::displayPath(path), file.failure().isEmpty() ? file.writeFailure() : file.failure());
     }
     return QString();
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outputfile.h"
+#include "archive/displayname.h"
 
 #include "archive/archivefolder.h"
 #include "language/systemtext.h"
@@ -95,7 +96,7 @@ QString readFileRefusal(const ReadArchive &read, const QVector<ReadFolder> &fold
             return QCoreApplication::translate("cli",
                                                "is the measurement file %1 being read (the same file under "
                                                "this name); refusing to overwrite a measurement")
-                .arg(file);
+                .arg(archive::displayPath(file));
     }
     if (status.links > 1) {
         // Another name of a file of the archive: a hard link.
@@ -105,7 +106,7 @@ QString readFileRefusal(const ReadArchive &read, const QVector<ReadFolder> &fold
                 return QCoreApplication::translate("cli",
                                                    "is the file %1 of the archive folder being read (the "
                                                    "same file under this name); refusing to overwrite it")
-                    .arg(QDir(folder.path).filePath(entry));
+                    .arg(archive::displayPath(QDir(folder.path).filePath(entry)));
         }
     }
     return QString();
@@ -122,24 +123,24 @@ QString folderRefusal(const QVector<ReadFolder> &readFolders, const QString &fol
             return QCoreApplication::translate(
                        "cli",
                        "is in the archive folder %1 being read; nothing is ever written into an archive")
-                .arg(read.path);
+                .arg(archive::displayPath(read.path));
         if (found != ancestry.folders.cend())
             return QCoreApplication::translate(
                        "cli", "is inside the archive folder %1 being read; nothing is ever written into an "
                               "archive")
-                .arg(read.path);
+                .arg(archive::displayPath(read.path));
     }
     if (!ancestry.failure.isEmpty())
         return QCoreApplication::translate("cli", "cannot be told apart from the archive: a folder above %1 "
                                                   "cannot be looked up (%2)")
-            .arg(folder, language::systemReason(ancestry.failure));
+            .arg(archive::displayPath(folder), language::systemReason(ancestry.failure));
     const QString archiveFile = archiveFileIn(folder);
     if (!archiveFile.isEmpty())
         return QCoreApplication::translate("cli",
                                            "is in %1, which holds archive files (such as %2) and so is "
                                            "an archive to the viewer; nothing is ever written into an "
                                            "archive")
-            .arg(folder, archiveFile);
+            .arg(archive::displayPath(folder), archiveFile);
     return QString();
 }
 
@@ -162,7 +163,7 @@ QString linkRefusal(const ReadArchive &read, const QVector<ReadFolder> &folders,
     if (!archiveTarget.isEmpty())
         return QCoreApplication::translate(
                    "cli", "is a symbolic link to %1, which belongs to an archive; refusing to write there")
-            .arg(archiveTarget);
+            .arg(archive::displayPath(archiveTarget));
     return QCoreApplication::translate("cli", "is a symbolic link; outputs are written as new files, never "
                                               "through or over a link: name the file itself");
 }
@@ -229,7 +230,8 @@ QString outputRefusal(const ReadArchive &read, const QString &output)
                             : folderStatus.kind == PathStatus::Kind::missing
                                 ? QCoreApplication::translate("cli", "no such folder")
                                 : QCoreApplication::translate("cli", "not a folder");
-        return QCoreApplication::translate("cli", "cannot be written into %1: %2").arg(folder, why);
+        return QCoreApplication::translate("cli", "cannot be written into %1: %2")
+            .arg(archive::displayPath(folder), why);
     }
     const QString resolvedFolder = writing::resolvedPath(folder);
     const QString refusal = folderRefusal(folders, resolvedFolder.isEmpty() ? folder : resolvedFolder);

@@ -27,6 +27,26 @@ void writeSignalByte(int)
 
 } // namespace
 
+QuietStandardError::QuietStandardError()
+{
+    std::fflush(stderr);
+    saved = ::fcntl(2, F_DUPFD_CLOEXEC, 0);
+    const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && nowhere >= 0)
+        ::dup2(nowhere, 2);
+    if (nowhere >= 0)
+        ::close(nowhere);
+}
+
+QuietStandardError::~QuietStandardError()
+{
+    std::fflush(stderr);
+    if (saved >= 0) {
+        ::dup2(saved, 2);
+        ::close(saved);
+    }
+}
+
 bool isTerminal(StandardStream stream)
 {
     return ::isatty(stream == StandardStream::output ? 1 : 2);
@@ -43,6 +63,27 @@ std::unique_ptr<QIODevice> openStandardStream(StandardStream stream)
 std::unique_ptr<QIODevice> openConsoleDevice(StandardStream)
 {
     return nullptr; // a terminal here takes the bytes as they are
+}
+
+bool attachParentConsole()
+{
+    return false; // a program started from a terminal writes to it already
+}
+
+bool endsOnConsoleEvents()
+{
+    return false;
+}
+
+unsigned codePageNumber(CodePage)
+{
+    return 0; // no code pages: text is UTF-8
+}
+
+std::optional<QByteArray> encodeInCodePage(CodePage, const QString &text, char32_t *missing)
+{
+    *missing = text.isEmpty() ? 0 : text.at(0).unicode();
+    return std::nullopt;
 }
 
 struct TerminationRequests::Private

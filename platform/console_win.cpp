@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/console.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMetaObject>
 #include <QObject>
@@ -83,6 +84,26 @@ private:
 
 } // namespace
 
+QuietStandardError::QuietStandardError()
+{
+    std::fflush(stderr);
+    saved = ::_dup(2);
+    const int nowhere = ::_open("NUL", _O_WRONLY);
+    if (saved >= 0 && nowhere >= 0)
+        ::_dup2(nowhere, 2);
+    if (nowhere >= 0)
+        ::_close(nowhere);
+}
+
+QuietStandardError::~QuietStandardError()
+{
+    std::fflush(stderr);
+    if (saved >= 0) {
+        ::_dup2(saved, 2);
+        ::_close(saved);
+    }
+}
+
 bool isTerminal(StandardStream stream)
 {
     return isConsole(handleOf(stream));
@@ -106,6 +127,120 @@ std::unique_ptr<QIODevice> openStandardStream(StandardStream stream)
     device->open(stream == StandardStream::output ? stdout : stderr,
                  QIODevice::WriteOnly | QIODevice::Unbuffered);
     return device;
+}
+
+namespace {
+
+// The kind of a standard handle the program's starter gave it. A program without a console of its own
+// started from Explorer, or from cmd.exe with nothing redirected, may have none at all.
+DWORD handleType(DWORD which)
+{
+    const HANDLE handle = ::GetStdHandle(which);
+    return handle && handle != INVALID_HANDLE_VALUE ? ::GetFileType(handle) : FILE_TYPE_UNKNOWN;
+}
+
+bool toFileOrPipe(DWORD which)
+{
+    const DWORD type = handleType(which);
+    return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
+}
+
+// Points one standard stream at the console, for the system's handle and the C run-time's stream.
+void writeToConsole(DWORD which, FILE *stream)
+{
+    const HANDLE console =
+        ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+    if (console == INVALID_HANDLE_VALUE)
+        return;
+    ::SetStdHandle(which, console);
+    // The C run-time's stream as well, which stdout and stderr write through; should it fail, that
+    // stream stays as silent as it was.
+    [[maybe_unused]] FILE *const reopened = std::freopen("CONOUT$", "w", stream);
+}
+
+// A process attached to a console ends with it (the window closed) and on Ctrl+C typed there, even
+// when that was meant for cmd.exe's own prompt: the window is released once the program runs.
+void releaseConsoleOnceRunning()
+{
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { ::FreeConsole(); }, Qt::QueuedConnection);
+}
+
+} // namespace
+
+bool attachParentConsole()
+{
+    if ((toFileOrPipe(STD_OUTPUT_HANDLE) && toFileOrPipe(STD_ERROR_HANDLE)) ||
+        !::AttachConsole(ATTACH_PARENT_PROCESS))
+        return false;
+    // A handle that was given stays: a file, a pipe, NUL, or the console itself (usable once attached).
+    if (handleType(STD_OUTPUT_HANDLE) == FILE_TYPE_UNKNOWN)
+        writeToConsole(STD_OUTPUT_HANDLE, stdout);
+    if (handleType(STD_ERROR_HANDLE) == FILE_TYPE_UNKNOWN)
+        writeToConsole(STD_ERROR_HANDLE, stderr);
+    qAddPreRoutine(releaseConsoleOnceRunning);
+    return true;
+}
+
+bool endsOnConsoleEvents()
+{
+    return true;
+}
+
+namespace {
+
+UINT systemCodePage(CodePage page)
+{
+    return page == CodePage::oem ? ::GetOEMCP() : ::GetACP();
+}
+
+// Whether the code page holds every character of the UTF-16 text (no best fit, no default character).
+bool holdsAll(UINT codePage, const wchar_t *text, int size)
+{
+    BOOL defaultUsed = FALSE;
+    const int bytes =
+        ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text, size, nullptr, 0, nullptr, &defaultUsed);
+    return bytes > 0 && !defaultUsed;
+}
+
+} // namespace
+
+unsigned codePageNumber(CodePage page)
+{
+    return systemCodePage(page);
+}
+
+std::optional<QByteArray> encodeInCodePage(CodePage page, const QString &text, char32_t *missing)
+{
+    const UINT codePage = systemCodePage(page);
+    if (text.isEmpty())
+        return QByteArray();
+    if (codePage == CP_UTF8) // a system set to UTF-8 throughout
+        return text.toUtf8();
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    if (holdsAll(codePage, wide, text.size())) {
+        QByteArray bytes(::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, text.size(), nullptr, 0,
+                                               nullptr, nullptr),
+                         Qt::Uninitialized);
+        ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, text.size(), bytes.data(), bytes.size(),
+                              nullptr, nullptr);
+        return bytes;
+    }
+    // Only on the way to the error: the first character the code page lacks, a pair of surrogates
+    // counting as one.
+    *missing = 0xFFFD;
+    for (int i = 0; i < text.size();) {
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const int length = pair ? 2 : 1;
+        if (!holdsAll(codePage, wide + i, length)) {
+            *missing = pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+            break;
+        }
+        i += length;
+    }
+    return std::nullopt;
 }
 
 struct TerminationRequests::Private

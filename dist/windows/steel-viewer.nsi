@@ -1,5 +1,5 @@
 ; The Windows installer of the viewer and steel-archive, made by scripts/windows with makensis.
-; Defines given by the script: VERSION, STAGE (the folder the zip holds), FILES and UNFILES (the lists of
+; Defines given by the script: VERSION, COMPANY, STAGE (the folder the zip holds), FILES and UNFILES (the lists of
 ; what is installed and what the uninstaller removes, written from that folder), ICON, OUTFILE.
 ; SPDX-License-Identifier: GPL-3.0-or-later
 ; A 64-bit installer for 64-bit programs (it also runs where only 64-bit Wine is installed).
@@ -26,6 +26,7 @@ SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include x64.nsh
+!include nsDialogs.nsh
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -35,6 +36,7 @@ VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileDescription" "${PRODUCT} setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "CompanyName" "${COMPANY}"
 VIAddVersionKey "LegalCopyright" "GPL-3.0-or-later"
 
 !define MUI_ICON "${ICON}"
@@ -44,19 +46,17 @@ VIAddVersionKey "LegalCopyright" "GPL-3.0-or-later"
 ; The folder that holds the plant's "archive" folder: the viewer looks for archive\ in its working
 ; directory and keeps no settings, so the shortcut starts it there (a local folder or a network share).
 Var ArchiveParent
+Var ArchiveField
+; Whether /ARCHIVEDIR= was given on the command line, and how often.
+Var ArchiveDirGiven
 
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\licences\steel-viewer.txt"
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_DIRECTORY
-!define MUI_PAGE_HEADER_TEXT "$(ArchiveHeader)"
-!define MUI_PAGE_HEADER_SUBTEXT "$(ArchiveSubheader)"
-!define MUI_DIRECTORYPAGE_TEXT_TOP "$(ArchiveTop)"
-!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "$(ArchiveDestination)"
-!define MUI_DIRECTORYPAGE_VARIABLE $ArchiveParent
-!define MUI_DIRECTORYPAGE_VERIFYONLEAVE
-!define MUI_PAGE_CUSTOMFUNCTION_LEAVE ArchivePageLeave
-!insertmacro MUI_PAGE_DIRECTORY
+Page custom ArchivePageCreate ArchivePageLeave
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\steel-viewer.exe"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartViewer
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -69,12 +69,21 @@ LangString ArchiveHeader ${LANG_ENGLISH} "Archive folder"
 LangString ArchiveHeader ${LANG_RUSSIAN} "Папка архива"
 LangString ArchiveSubheader ${LANG_ENGLISH} "Where the viewer finds the measurement archive."
 LangString ArchiveSubheader ${LANG_RUSSIAN} "Где программа находит архив измерений."
-LangString ArchiveTop ${LANG_ENGLISH} "Choose the folder that holds the plant's $\"archive$\" folder (for example \\server\share or D:\Plant). The viewer starts there and shows the archive folder inside it."
-LangString ArchiveTop ${LANG_RUSSIAN} "Выберите папку, в которой лежит папка $\"archive$\" (например, \\server\share или D:\Plant). Программа запускается в ней и показывает архив из папки archive."
+LangString ArchiveTop ${LANG_ENGLISH} "Choose the folder that holds the plant's $\"archive$\" folder. The viewer starts there and shows the archive folder inside it.$\n$\nFor example: D:\Plant or \\server\share"
+LangString ArchiveTop ${LANG_RUSSIAN} "Выберите папку, в которой лежит папка $\"archive$\". Программа запускается в ней и показывает архив из папки archive.$\n$\nНапример: D:\Plant или \\server\share"
 LangString ArchiveDestination ${LANG_ENGLISH} "Folder holding $\"archive$\""
 LangString ArchiveDestination ${LANG_RUSSIAN} "Папка, содержащая $\"archive$\""
+LangString ArchiveBrowse ${LANG_ENGLISH} "Choose the folder that holds the $\"archive$\" folder:"
+LangString ArchiveBrowse ${LANG_RUSSIAN} "Выберите папку, в которой лежит папка $\"archive$\":"
+LangString NoFolder ${LANG_ENGLISH} "The folder$\n$ArchiveParent$\nwas not found.$\n$\nGive the full path of an existing folder (a network share must be reachable now)."
+LangString NoFolder ${LANG_RUSSIAN} "Папка$\n$ArchiveParent$\nне найдена.$\n$\nУкажите полный путь к существующей папке (сетевая папка должна быть доступна сейчас)."
 LangString NoArchive ${LANG_ENGLISH} "There is no $\"archive$\" folder in$\n$ArchiveParent$\n$\nUse this folder anyway?"
 LangString NoArchive ${LANG_RUSSIAN} "В папке$\n$ArchiveParent$\nнет папки $\"archive$\".$\n$\nВсё равно использовать её?"
+
+; Exit codes (the README lists them): 0 installed; 1 cancelled by the user; 2 not installed (no 64-bit
+; Windows, no right to install for all users, a file that could not be written); 3 not installed
+; because /ARCHIVEDIR= names no existing folder (or was given twice).
+!define EXIT_BAD_ARCHIVEDIR 3
 
 Function .onInit
     ${IfNot} ${RunningX64}
@@ -83,14 +92,147 @@ Function .onInit
     ${EndIf}
     SetRegView 64
     !insertmacro MULTIUSER_INIT
-    ; /ARCHIVEDIR=FOLDER on the command line (the silent install's answer to the archive page).
-    ${GetParameters} $0
-    ClearErrors
-    ${GetOptions} $0 "/ARCHIVEDIR=" $ArchiveParent
-    ${If} ${Errors}
-    ${OrIf} $ArchiveParent == ""
-        StrCpy $ArchiveParent "$DOCUMENTS"
+    StrCpy $ArchiveParent "$DOCUMENTS"
+    Call ReadArchiveDirOption
+    ; A silent install cannot ask again: a wrong folder ends it before anything is installed. The
+    ; page checks the same when it is left.
+    ${If} ${Silent}
+    ${AndIf} $ArchiveDirGiven != 0
+        Push $ArchiveParent
+        Call IsExistingFolder
+        Pop $0
+        ${If} $0 != 1
+        ${OrIf} $ArchiveDirGiven > 1
+            SetErrorLevel ${EXIT_BAD_ARCHIVEDIR}
+            Quit
+        ${EndIf}
     ${EndIf}
+FunctionEnd
+
+; /ARCHIVEDIR=FOLDER from the parameters, split into arguments as Windows programs split them: a
+; double quote opens or closes a quoted stretch anywhere in an argument and is itself dropped, so that
+; "/ARCHIVEDIR=D:\plant dir" (a script quoting each argument) and /ARCHIVEDIR="D:\plant dir" name the
+; same folder. A backslash never escapes a quote, since a folder may end in one. Words without a
+; leading "/" after it continue an unquoted folder, as NSIS's own /D= reads one. Sets $ArchiveParent
+; and $ArchiveDirGiven (how often the option came).
+Function ReadArchiveDirOption
+    ${GetParameters} $R0
+    StrCpy $ArchiveDirGiven 0
+    StrCpy $R1 ""  ; the argument being read
+    StrCpy $R2 0   ; inside quotes
+    StrCpy $R3 0   ; index into the parameters
+    StrCpy $R5 0   ; the last argument was /ARCHIVEDIR= or continued it
+    ${Do}
+        StrCpy $R4 $R0 1 $R3
+        IntOp $R3 $R3 + 1
+        ${If} $R4 == '"'
+            IntOp $R2 1 - $R2
+            ${Continue}
+        ${ElseIf} $R4 != ""
+        ${AndIf} $R2 == 1
+            StrCpy $R1 "$R1$R4"
+            ${Continue}
+        ${ElseIf} $R4 != " "
+        ${AndIf} $R4 != "$\t"
+        ${AndIf} $R4 != ""
+            StrCpy $R1 "$R1$R4"
+            ${Continue}
+        ${EndIf}
+        ; The end of an argument.
+        ${If} $R1 != ""
+            StrCpy $R6 $R1 12
+            StrCpy $R7 $R1 1
+            ${If} $R6 == "/ARCHIVEDIR="
+                StrCpy $ArchiveParent $R1 "" 12
+                IntOp $ArchiveDirGiven $ArchiveDirGiven + 1
+                StrCpy $R5 1
+            ${ElseIf} $R5 == 1
+            ${AndIf} $R7 != "/"
+                StrCpy $ArchiveParent "$ArchiveParent $R1"
+            ${Else}
+                StrCpy $R5 0
+            ${EndIf}
+            StrCpy $R1 ""
+        ${EndIf}
+    ${LoopUntil} $R4 == ""
+FunctionEnd
+
+; Whether the path on the stack is an existing folder given in full (D:\... or \\server\share\...):
+; leaves 1 or 0 on the stack. A relative path would mean whatever folder the shortcut happened to run in.
+Function IsExistingFolder
+    Exch $0
+    Push $1
+    StrCpy $1 $0 2
+    ${If} $1 == "\\"
+        StrCpy $1 1
+    ${Else}
+        StrCpy $1 $0 2 1
+        ${If} $1 == ":\"
+        ${OrIf} $1 == ":/"
+            StrCpy $1 1
+        ${Else}
+            StrCpy $1 0
+        ${EndIf}
+    ${EndIf}
+    ${If} $1 == 1
+    ${AndIfNot} ${FileExists} "$0\*.*"
+        StrCpy $1 0
+    ${EndIf}
+    StrCpy $0 $1
+    Pop $1
+    Exch $0
+FunctionEnd
+
+; The archive folder's page, of its own: its own texts and Browse dialog, and no disk space figures
+; (nothing is installed there).
+Function ArchivePageCreate
+    !insertmacro MUI_HEADER_TEXT "$(ArchiveHeader)" "$(ArchiveSubheader)"
+    nsDialogs::Create 1018
+    Pop $0
+    ${NSD_CreateLabel} 0 0 100% 50u "$(ArchiveTop)"
+    Pop $0
+    ${NSD_CreateGroupBox} 0 70u 100% 34u "$(ArchiveDestination)"
+    Pop $0
+    ${NSD_CreateDirRequest} 10u 84u 210u 12u "$ArchiveParent"
+    Pop $ArchiveField
+    ${NSD_CreateBrowseButton} 228u 82u 60u 15u "$(^BrowseBtn)"
+    Pop $0
+    ${NSD_OnClick} $0 ArchivePageBrowse
+    nsDialogs::Show
+FunctionEnd
+
+Function ArchivePageBrowse
+    ${NSD_GetText} $ArchiveField $0
+    nsDialogs::SelectFolderDialog "$(ArchiveBrowse)" "$0"
+    Pop $0
+    ${If} $0 != error
+        ${NSD_SetText} $ArchiveField "$0"
+    ${EndIf}
+FunctionEnd
+
+; The folder must exist. One without an archive\ in it is allowed (the archive may not exist yet),
+; but the operator is told, and Enter keeps them on the page.
+Function ArchivePageLeave
+    ${NSD_GetText} $ArchiveField $ArchiveParent
+    Push $ArchiveParent
+    Call IsExistingFolder
+    Pop $0
+    ${If} $0 != 1
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$(NoFolder)"
+        Abort
+    ${EndIf}
+    ${IfNot} ${FileExists} "$ArchiveParent\archive\*.*"
+        MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(NoArchive)" /SD IDYES IDYES +2
+        Abort
+    ${EndIf}
+FunctionEnd
+
+; The finish page's check box: the viewer as the shortcut starts it, in the folder holding archive\
+; ($OUTDIR is the working directory Exec gives it; set, not made: the folder exists).
+Function StartViewer
+    StrCpy $OUTDIR "$ArchiveParent"
+    Exec '"$INSTDIR\steel-viewer.exe"'
+    StrCpy $OUTDIR "$INSTDIR"
 FunctionEnd
 
 Function un.onInit
@@ -98,29 +240,21 @@ Function un.onInit
     !insertmacro MULTIUSER_UNINIT
 FunctionEnd
 
-; A folder without an archive\ in it is allowed (the archive may not exist yet, the share may be
-; offline), but the operator is told.
-Function ArchivePageLeave
-    ${IfNot} ${FileExists} "$ArchiveParent\archive\*.*"
-        MessageBox MB_YESNO|MB_ICONQUESTION "$(NoArchive)" /SD IDYES IDYES +2
-        Abort
-    ${EndIf}
-FunctionEnd
-
 Section "Install"
     SetOutPath "$INSTDIR"
     !include "${FILES}"
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
-    ; The shortcut's working directory is the folder holding archive\: SetOutPath sets it.
-    SetOutPath "$ArchiveParent"
+    ; The shortcut's working directory, the folder holding archive\, is taken from $OUTDIR; it is set
+    ; rather than made with SetOutPath, which would create a folder that is not there.
+    StrCpy $OUTDIR "$ArchiveParent"
     CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\steel-viewer.exe" "" "$INSTDIR\steel-viewer.exe" 0
     SetOutPath "$INSTDIR"
 
     WriteRegStr SHCTX "${SETTINGS_KEY}" "InstallDir" "$INSTDIR"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "Velmora"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\steel-viewer.exe"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe" /$MultiUser.InstallMode'
