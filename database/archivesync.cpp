@@ -5,6 +5,7 @@
 #include "archive/archivelisting.h"
 #include "archive/archivereader.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
 #include "archive/listedfiles.h"
 #include "archive/measurementindex.h"
 #include "database/binarycopy.h"
@@ -106,7 +107,8 @@ bool ArchiveSync::open(QString *error)
 {
     const QString path = archive::MeasurementIndex::archiveKey(directory);
     if (path.isEmpty()) {
-        *error = QCoreApplication::translate("database", "%1: the folder cannot be found").arg(directory);
+        *error = QCoreApplication::translate("database", "%1: the folder cannot be found")
+                     .arg(archive::displayPath(directory));
         return false;
     }
     writer = Connection::open(options.conninfo, connectTimeoutSeconds, error);
@@ -197,7 +199,7 @@ bool ArchiveSync::lockArchive()
         options.notice(QCoreApplication::translate("database",
                                                    "another sync of %1 into this database is running; "
                                                    "waiting for it to end")
-                           .arg(directory));
+                           .arg(archive::displayPath(directory)));
     return writer->run("SELECT pg_advisory_lock($1::integer, $2::integer)", key);
 }
 
