@@ -5,9 +5,9 @@
 
 #include "archive/archivefolder.h"
 #include "archive/archivewatcher.h"
+#include "archive/displayname.h"
 #include "database/archivesync.h"
 #include "database/pgconnection.h"
-#include "database/syncschema.h"
 #include "database/syncwatch.h"
 #include "platform/console.h"
 
@@ -27,38 +27,21 @@ constexpr int longestSchemaName = 63;
 QString syncDescription()
 {
     return QCoreApplication::translate(
-               "cli",
-               "Keeps a PostgreSQL database equal to the archive DIR: one row per measurement file that "
-               "find\n"
-               "reads, with the file's name, technology, moment, modification time, every result as\n"
-               "written and as a number where it reads as one, the status, both curves and check's\n"
-               "findings on the content; plus a table of archives and one of sync runs. The tables are\n"
-               "made in the schema of --schema on first use (an older version of them is migrated).\n"
-               "Only files whose size, times, inode, device or mount differ from what the database keeps\n"
-               "are read and sent; rows of files that are gone are removed. Rows go in with COPY in\n"
-               "batches, each batch in one transaction with the run's counts, so that a run cut off at any\n"
-               "moment leaves a database the next run completes. A second sync of the same archive into\n"
-               "the same database waits for the first. A folder that holds no archive file at all while\n"
-               "the database holds files of it (a share that is not mounted) is refused: nothing is\n"
-               "removed.\n"
-               "  --to CONNINFO     the database: a libpq connection string or URI (\"host=db1\n"
-               "                    dbname=plant user=steel_sync sslmode=verify-full\" or\n"
-               "                    \"postgresql://steel_sync@db1/plant\"). The password is taken from\n"
-               "                    PGPASSWORD or ~/.pgpass, never from the command line.\n"
-               "  --schema NAME     the schema of the tables (default steel_archive).\n"
-               "  --keep-removed    keep the rows of files gone from the archive, with the time they were\n"
-               "                    found gone (column \"removed\").\n"
-               "  --batch N         files per transaction at most (default %1; a transaction also ends\n"
-               "                    at 16 MB of data).\n"
-               "  --watch           after the first run, keep the database up to date as measurements\n"
-               "                    land (sent as soon as they parse), and compare the whole archive\n"
-               "                    every ten minutes (changed and removed files) and after a failure.\n"
-               "                    A database that fails (restarted, unreachable) is tried again after\n"
-               "                    a pause that grows to a minute, with one line on standard error;\n"
-               "                    nothing is lost. Runs until interrupted.\n"
-               "Files that cannot be read are named on standard error and left out, as find leaves them.\n"
-               "DIR defaults to the folder \"archive\" in the working directory.")
-        .arg(defaultBatchRows);
+        "cli", "Keeps a PostgreSQL database equal to the archive DIR: one row per measurement\n"
+               "file that find reads, with the file's name, technology, moment, modification\n"
+               "time, every result as written and as a number where it reads as one, the\n"
+               "status, both curves and check's findings on the content; besides, a table of\n"
+               "archives and one of sync runs. The tables are made in the schema of --schema on\n"
+               "first use; an older version of them is migrated.\n"
+               "Only files whose size, times, inode, device or mount differ from what the\n"
+               "database keeps are read and sent; the rows of files that are gone are removed.\n"
+               "Rows go in with COPY in batches, each in one transaction with the run's counts,\n"
+               "so that a run cut off at any moment leaves a database the next run completes.\n"
+               "A second sync of the same archive into the same database waits for the first.\n"
+               "A folder without a single archive file while the database holds files of it (a\n"
+               "share that is not mounted) is refused: nothing is removed. Files that cannot be\n"
+               "read are named on standard error and left out, as find leaves them.\n"
+               "DIR defaults to the folder \"archive\" in the working directory.");
 }
 
 QString summary(const database::SyncCounts &c)
@@ -121,7 +104,8 @@ int reportRun(const database::SyncReport &report, const QString &directory, QTex
         return reportFailure(err, command, report.error);
     case Outcome::folderUnreadable:
         return reportFailure(err, command,
-                             directory + QStringLiteral(": ") + archive::unlistableFolderReason(directory));
+                             archive::displayPath(directory) + QStringLiteral(": ") +
+                                 archive::unlistableFolderReason(directory));
     case Outcome::emptyFolderKept:
         reportFailure(err, command,
                       archive::noArchiveFilesText(directory) +
@@ -132,7 +116,7 @@ int reportRun(const database::SyncReport &report, const QString &directory, QTex
         break;
     }
     reportSkippedFiles(err, command, directory, report.unreadable);
-    out << directory << ": " << summary(report.counts) << '\n';
+    out << archive::displayPath(directory) << ": " << summary(report.counts) << '\n';
     out.flush();
     if (!report.unreadable.isEmpty())
         return exitFindings;
@@ -160,7 +144,7 @@ int watchArchive(database::ArchiveSync &sync, const QString &directory, QTextStr
                 return;
             first = false;
             reportSkippedFiles(err, command, directory, report.unreadable);
-            out << directory << ": " << summary(c) << '\n';
+            out << archive::displayPath(directory) << ": " << summary(c) << '\n';
             out.flush();
             // Lines that cannot be written are no record of the watch: it ends, and says why.
             if (out.status() != QTextStream::Ok && ending)
@@ -172,7 +156,7 @@ int watchArchive(database::ArchiveSync &sync, const QString &directory, QTextStr
     reportFailure(
         err, command,
         QCoreApplication::translate("cli", "keeping the database up to date with %1 until interrupted")
-            .arg(directory));
+            .arg(archive::displayPath(directory)));
     // Interrupted, the watch ends between passes, with success; a pass is never cut short by it.
     const platform::TerminationRequests terminationRequests([&watch] { watch.end(exitSuccess); });
     return watch.exec();
@@ -185,24 +169,40 @@ int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const CommandSyntax syntax{
         QStringLiteral("sync"), syncDescription(), 0, 1,
         QCoreApplication::translate(
-            "cli", "Exit codes: 0 done; 1 files that cannot be read were left out, or DIR holds no archive\n"
-                   "file at all; 2 bad usage, a folder that cannot be read, or a database that cannot be\n"
-                   "reached or refuses (a wrong password, a full disk, a read-only server): the batch\n"
-                   "being sent is then undone, and the next run goes on from there. With --watch: 0\n"
-                   "interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage or a database\n"
-                   "that cannot be reached at the start.\n")};
+            "cli", "Exit codes: 0 done; 1 files that cannot be read were left out, or DIR holds no\n"
+                   "archive file at all; 2 bad usage, a folder that cannot be read, or a database\n"
+                   "that cannot be reached or refuses (a wrong password, a full disk, a read-only\n"
+                   "server): the batch being sent is then undone, and the next run goes on from\n"
+                   "there. With --watch: 0 interrupted (SIGINT or SIGTERM), 1 the folder\n"
+                   "disappeared, 2 bad usage or a database that cannot be reached at the start.\n")};
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     parser.addOptions(
-        {{QStringLiteral("to"), QCoreApplication::translate("cli", "The database."),
+        {{QStringLiteral("to"),
+          QCoreApplication::translate("cli",
+                                      "The database: a libpq connection string or URI (\"host=db1 "
+                                      "dbname=plant user=steel_sync sslmode=verify-full\", "
+                                      "\"postgresql://steel_sync@db1/plant\"). The password comes from "
+                                      "PGPASSWORD or ~/.pgpass, never from the command line."),
           QStringLiteral("CONNINFO")},
-         {QStringLiteral("schema"), QCoreApplication::translate("cli", "The schema of the tables."),
+         {QStringLiteral("schema"),
+          QCoreApplication::translate("cli", "The schema of the tables (default steel_archive)."),
           QStringLiteral("NAME")},
          {QStringLiteral("keep-removed"),
-          QCoreApplication::translate("cli", "Keep the rows of removed files.")},
-         {QStringLiteral("batch"), QCoreApplication::translate("cli", "Files per transaction."),
+          QCoreApplication::translate("cli", "Keep the rows of files gone from the archive, with the time "
+                                             "they were found gone (column \"removed\").")},
+         {QStringLiteral("batch"),
+          QCoreApplication::translate("cli", "Files per transaction at most (default %1); a transaction also "
+                                             "ends at 16 MB of data.")
+              .arg(defaultBatchRows),
           QStringLiteral("N")},
-         {QStringLiteral("watch"), QCoreApplication::translate("cli", "Keep the database up to date.")}});
+         {QStringLiteral("watch"),
+          QCoreApplication::translate(
+              "cli", "After the first run, keep the database up to date as measurements land (each sent as "
+                     "soon as it parses), and compare the whole archive every ten minutes (files changed "
+                     "or removed) and after a failure. A database that fails (restarted, unreachable) is "
+                     "tried again after a pause that grows to a minute, with one line on standard error; "
+                     "nothing is lost. Runs until interrupted.")}});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
     database::SyncOptions options;
@@ -212,7 +212,8 @@ int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString directory = archiveDirectoryArgument(parser);
     const QString reason = archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(directory) + QStringLiteral(": ") + reason);
     options.progress = terminalProgress(err, QCoreApplication::translate("cli", "compared"));
     options.notice = [&err](const QString &line) {
         err << "steel-archive sync: " << line << '\n';

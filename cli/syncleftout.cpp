@@ -11,8 +11,7 @@ namespace cli {
 int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const QString leftOut = QCoreApplication::translate(
-        "cli",
-        "sync is not part of this build, which was made without libpq (the PostgreSQL client library)");
+        "cli", "sync is left out of this build, which has no libpq (PostgreSQL's client library)");
     if (!arguments.contains(QStringLiteral("--help")) && !arguments.contains(QStringLiteral("-h")))
         return reportFailure(err, QStringLiteral("sync"), leftOut);
     out << "Usage: steel-archive sync [options] [DIR]\n" << leftOut << '\n';

@@ -5,6 +5,7 @@
 #include "archive/archivelisting.h"
 #include "archive/archivereader.h"
 #include "archive/archivescans.h"
+#include "archive/displayname.h"
 #include "archive/listedfiles.h"
 #include "archive/measurementindex.h"
 #include "database/binarycopy.h"
@@ -106,7 +107,8 @@ bool ArchiveSync::open(QString *error)
 {
     const QString path = archive::MeasurementIndex::archiveKey(directory);
     if (path.isEmpty()) {
-        *error = QCoreApplication::translate("database", "%1: the folder cannot be found").arg(directory);
+        *error = QCoreApplication::translate("database", "%1: the folder cannot be found")
+                     .arg(archive::displayPath(directory));
         return false;
     }
     writer = Connection::open(options.conninfo, connectTimeoutSeconds, error);
@@ -122,7 +124,19 @@ bool ArchiveSync::open(QString *error)
     if (!suitsServer(error) || !prepareSchema(*writer, options.schema, error))
         return false;
     schema = writer->identifier(options.schema);
-    return findArchive(path, error);
+    if (!findArchive(path, error))
+        return false;
+    // The batches' commits do not wait for the disk: a server crash may lose the last of them, which
+    // leaves the database as a run cut off a moment earlier would, and the next run sends them again.
+    // The tables and the archive's row are made before (and waited for); the run's own end waits
+    // (finishRun), and with it everything before it.
+    for (Connection *batches : {writer.get(), writer2.get()}) {
+        if (!batches->run("SET synchronous_commit TO off")) {
+            *error = batches->error();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ArchiveSync::suitsServer(QString *error)
@@ -143,15 +157,6 @@ bool ArchiveSync::suitsServer(QString *error)
                                              "of an archive; create it with ENCODING 'UTF8'")
                      .arg(QString::fromUtf8(encoding));
         return false;
-    }
-    // The batches' commits do not wait for the disk: a server crash may lose the last of them, which
-    // leaves the database as a run cut off a moment earlier would, and the next run sends them again.
-    // The run's own end waits (finishRun), and with it everything before it.
-    for (Connection *batches : {writer.get(), writer2.get()}) {
-        if (!batches->run("SET synchronous_commit TO off")) {
-            *error = batches->error();
-            return false;
-        }
     }
     return true;
 }
@@ -194,7 +199,7 @@ bool ArchiveSync::lockArchive()
         options.notice(QCoreApplication::translate("database",
                                                    "another sync of %1 into this database is running; "
                                                    "waiting for it to end")
-                           .arg(directory));
+                           .arg(archive::displayPath(directory)));
     return writer->run("SELECT pg_advisory_lock($1::integer, $2::integer)", key);
 }
 

@@ -5,7 +5,6 @@
 #include "database/binarycopy.h"
 #include "measurement/contentfindings.h"
 #include "measurement/resultnumber.h"
-#include "query/searchcriteria.h"
 
 #include <QtEndian>
 
@@ -96,6 +95,8 @@ bool stampMatches(const platform::FileStamp &stamp, const QByteArray &rulesVersi
 
 QByteArray rowsVersion()
 {
+    // "rows-1": change it whenever a row would come out otherwise for the same file (a column's
+    // making, measurement::resultNumber's rule), so that every row is made anew by the next run.
     return measurement::contentRulesVersion().toUtf8() + "/rows-1";
 }
 

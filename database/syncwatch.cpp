@@ -2,6 +2,7 @@
 #include "database/syncwatch.h"
 
 #include "archive/archivewatcher.h"
+#include "archive/displayname.h"
 
 #include <QCoreApplication>
 
@@ -86,11 +87,11 @@ void SyncWatch::afterPass(const SyncReport &report)
     QString reason = report.error;
     if (report.outcome == SyncReport::Outcome::folderUnreadable)
         reason = QCoreApplication::translate("database", "%1: the folder cannot be listed")
-                     .arg(watcher.directory());
+                     .arg(archive::displayPath(watcher.directory()));
     else if (report.outcome == SyncReport::Outcome::emptyFolderKept)
         reason = QCoreApplication::translate("database", "%1 holds no archive file; the database's rows "
                                                          "of it are kept (is the folder's share mounted?)")
-                     .arg(watcher.directory());
+                     .arg(archive::displayPath(watcher.directory()));
     failing = true;
     // A failure that lasts is said once: the server down for an hour is one line, not sixty.
     if (reason != failure)

@@ -119,8 +119,33 @@ private slots:
 
     void init()
     {
-        if (!unavailable.isEmpty())
+        // The help needs no server.
+        if (!unavailable.isEmpty() && qstrcmp(QTest::currentTestFunction(), "help") != 0)
             QSKIP(qPrintable(unavailable));
+    }
+
+    // The help speaks the locale's language within 80 columns, and names each option once.
+    void help_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("usage");
+        QTest::newRow("English") << QStringLiteral("C.UTF-8") << QStringLiteral("Usage: steel-archive sync");
+        QTest::newRow("Russian") << QStringLiteral("ru_RU.UTF-8")
+                                 << QStringLiteral("Использование: steel-archive sync");
+    }
+
+    void help()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, usage);
+        const CommandResult shown = runProgram({QStringLiteral("sync"), QStringLiteral("--help")},
+                                               {QStringLiteral("LC_ALL=") + locale});
+        QCOMPARE(shown.exitCode, 0);
+        QVERIFY2(shown.out.startsWith(usage), qPrintable(shown.out.left(80)));
+        for (const QString &line : shown.out.split(QLatin1Char('\n')))
+            QVERIFY2(line.size() <= 80, qPrintable(line));
+        for (const char *option : {"--to", "--schema", "--keep-removed", "--batch", "--watch"})
+            QCOMPARE(shown.out.count(QLatin1String("  ") + QLatin1String(option) + QLatin1Char(' ')), 1);
     }
 
     // An archive of five files, synced; then one change to it and a second sync.

@@ -336,9 +336,13 @@ private slots:
         const QStringList found = findAnswer(directory);
         for (const QString &row : databaseAnswer(server, database, directory))
             QVERIFY2(found.contains(row), qPrintable(row));
-        QCOMPARE(
-            queryText(server, database, "SELECT count(*) FROM steel_archive.sync_runs WHERE ended IS NULL"),
-            QStringLiteral("1"));
+        // A crash may take the last commits with it (they do not wait for the disk), the run's own row
+        // among them when no batch had reached the disk; never a part of a batch.
+        const QString cutOff =
+            queryText(server, database, "SELECT count(*) FROM steel_archive.sync_runs WHERE ended IS NULL");
+        QVERIFY2(cutOff == QLatin1String("1") ||
+                     (interruption == Interruption::serverCrashed && kept == QLatin1String("0")),
+                 qPrintable(cutOff));
 
         const CommandResult next = sync(server, database, directory);
         QCOMPARE(next.err, QString());
