@@ -12,6 +12,7 @@
 // (default sizes 10000 100000). With --keep the archives are made in FOLDER/archive-SIZE and kept
 // there: a later run reuses them, which saves the long making of a million files.
 #include "benchsupport.h"
+#include "commandbench.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,74 +21,18 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char **environ;
 
 namespace {
 
-// One run of a command with its output thrown away: wall time and peak resident memory.
-struct Run
-{
-    double msecs = 0;
-    double peakMiB = 0;
-};
-
-Run runCommand(const QStringList &command)
-{
-    std::vector<QByteArray> bytes;
-    for (const QString &part : command)
-        bytes.push_back(part.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &part : bytes)
-        argv.push_back(part.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    Run run;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        struct rusage usage;
-        wait4(pid, &status, 0, &usage);
-        run.msecs = timer.nsecsElapsed() / 1e6;
-        run.peakMiB = usage.ru_maxrss / 1024.0;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
-}
+using bench::medians;
+using bench::Run;
+using bench::runCommand;
 
 // Files spread over the technologies, one every few minutes over several years, each modified a few
 // seconds after the moment in its name: real one-line measurements of about 3 KB.
 bool createArchive(const QString &directory, int count)
 {
     return support::writePlantArchive(directory, count, count >= 500000 ? 3 * 60 : 20 * 60);
-}
-
-// Medians of commands measured in turns, so that a busy moment of the machine weighs on all alike.
-std::vector<Run> medians(int runs, const std::vector<std::function<Run()>> &commands)
-{
-    std::vector<std::vector<Run>> all(commands.size());
-    for (int r = 0; r < runs; ++r) {
-        for (size_t c = 0; c < commands.size(); ++c)
-            all[c].push_back(commands[c]());
-    }
-    std::vector<Run> out;
-    for (std::vector<Run> &runsOfOne : all) {
-        std::sort(runsOfOne.begin(), runsOfOne.end(),
-                  [](const Run &a, const Run &b) { return a.msecs < b.msecs; });
-        Run median = runsOfOne[runsOfOne.size() / 2];
-        for (const Run &run : runsOfOne)
-            median.peakMiB = std::max(median.peakMiB, run.peakMiB);
-        out.push_back(median);
-    }
-    return out;
 }
 
 } // namespace

@@ -34,6 +34,7 @@ const Command commandTable[] = {
      QT_TRANSLATE_NOOP("cli", "count and summarise the measurements that meet given conditions, in groups")},
     {"watch", runWatch,
      QT_TRANSLATE_NOOP("cli", "print each new measurement as it lands in the archive, until interrupted")},
+    {"sync", runSync, QT_TRANSLATE_NOOP("cli", "keep a PostgreSQL database equal to the archive")},
     {"demo", runDemo, QT_TRANSLATE_NOOP("cli", "write a demo archive of made-up measurements into a folder")},
 };
 

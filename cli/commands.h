@@ -38,5 +38,6 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
 } // namespace cli

@@ -26,12 +26,14 @@ QString storedFinding(const QJsonArray &finding)
 
 namespace {
 
-QString findingText(const QJsonArray &finding)
+QString findingText(const QJsonArray &finding, bool translated)
 {
-    const QString text = QCoreApplication::translate("cli", finding.at(0).toString().toUtf8().constData());
+    const QString text =
+        translated ? QCoreApplication::translate("cli", finding.at(0).toString().toUtf8().constData())
+                   : finding.at(0).toString();
     QStringList fills;
     for (int i = 1; i < finding.size(); ++i)
-        fills.append(finding.at(i).isArray() ? findingText(finding.at(i).toArray())
+        fills.append(finding.at(i).isArray() ? findingText(finding.at(i).toArray(), translated)
                                              : finding.at(i).toString());
     // All blanks at once: a fill that holds "%1" is not a blank.
     switch (fills.size()) {
@@ -170,13 +172,27 @@ QStringList resultFindings(const measurement::Measurement &m)
 
 } // namespace
 
-// A finding as the reader reads it; a text that is no stored finding is shown as it is.
-QString findingText(const QString &stored)
+namespace {
+
+QString findingText(const QString &stored, bool translated)
 {
     const QJsonDocument document = QJsonDocument::fromJson(stored.toUtf8());
     return document.isArray() && !document.array().isEmpty() && document.array().at(0).isString()
-               ? findingText(document.array())
+               ? findingText(document.array(), translated)
                : stored;
+}
+
+} // namespace
+
+// A finding as the reader reads it; a text that is no stored finding is shown as it is.
+QString findingText(const QString &stored)
+{
+    return findingText(stored, true);
+}
+
+QString englishFindingText(const QString &stored)
+{
+    return findingText(stored, false);
 }
 
 QString contentRulesVersion()

@@ -27,5 +27,8 @@ QJsonArray finding(const char *text, std::initializer_list<QJsonValue> fills = {
 QString storedFinding(const QJsonArray &finding);
 // A stored finding in the reader's language; a text that is no stored finding is shown as it is.
 QString findingText(const QString &stored);
+// The same in English whatever the language of the messages: for a store that readers of every
+// language share.
+QString englishFindingText(const QString &stored);
 
 } // namespace measurement

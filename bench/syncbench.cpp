@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+//
+// steel-archive sync at plant scale against find on the same archive, in turns: the first sync into an
+// empty database against a cold `find --json` (an empty index: every file read), and a sync with
+// nothing changed against a warm `find --json` (the index current). The database is a PostgreSQL 15
+// of the benchmark's own on the same machine (initdb in a temporary folder, as a plant's server
+// writes: every commit synced to the disk), reached through a Unix socket. Prints wall times
+// (medians), the ratios, the processor time of steel-archive and of the server's processes that
+// served it, and peak memory. Asserts nothing.
+//
+//   syncbench [--runs N] [--dir PARENT] [--keep FOLDER] [--program PATH] [SIZE...]
+//
+// (default size 100000). With --keep the archives are made in FOLDER/archive-SIZE (as archivebench
+// makes them) and kept there.
+#include "benchsupport.h"
+#include "commandbench.h"
+#include "pgtestserver.h"
+#include "support/documents.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+
+// The processor time of the server's connections that have ended: the main process adds each
+// child's time to its own "children" times when the child is reaped.
+double serverChildrenSeconds(qint64 postmaster)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(postmaster));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    // The fields after the command name in parentheses, which may itself hold spaces.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    constexpr int childrenUser = 13; // cutime, field 16 of the whole line
+    if (fields.size() <= childrenUser + 1)
+        return 0;
+    return double(fields[childrenUser].toLongLong() + fields[childrenUser + 1].toLongLong()) /
+           double(::sysconf(_SC_CLK_TCK));
+}
+
+// A run of sync, with the server's time for it: taken once its connections have ended.
+bench::Run syncRun(const QStringList &command, const TestServer &server, double *serverSeconds)
+{
+    const double before = serverChildrenSeconds(server.postmasterPid());
+    const bench::Run run = bench::runCommand(command);
+    QThread::msleep(300);
+    *serverSeconds = serverChildrenSeconds(server.postmasterPid()) - before;
+    return run;
+}
+
+QString takeOption(QStringList &args, const QString &name)
+{
+    const int at = args.indexOf(name);
+    if (at < 0 || at + 1 >= args.size())
+        return QString();
+    const QString value = args.at(at + 1);
+    args.removeAt(at + 1);
+    args.removeAt(at);
+    return value;
+}
+
+// The archive of `size` files: the one archivebench makes (and keeps, with --keep), so that both
+// benchmarks share it. The empty text when it cannot be made.
+QString archiveOf(int size, const QString &keep, const QString &temporary)
+{
+    const QString dir = keep.isEmpty() ? temporary + QStringLiteral("/archive")
+                                       : keep + QStringLiteral("/archive-%1").arg(size);
+    const QString made = keep + QStringLiteral("/archive-%1.made").arg(size);
+    const qint64 step = size >= 500000 ? 3 * 60 : 20 * 60;
+    const bool ready = keep.isEmpty() ? support::writePlantArchive(dir, size, step)
+                                      : QFile::exists(made) || (support::writePlantArchive(dir, size, step) &&
+                                                                QFile(made).open(QIODevice::WriteOnly));
+    return ready ? dir : QString();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QStringList args = application.arguments().mid(1);
+    QString program = takeOption(args, QStringLiteral("--program"));
+    if (program.isEmpty())
+        program = QCoreApplication::applicationDirPath() + QStringLiteral("/../cli/steel-archive");
+    const QString keep = takeOption(args, QStringLiteral("--keep"));
+    const std::optional<bench::Options> options = bench::parseOptions(args, {100000}, QDir::tempPath());
+    if (!options) {
+        std::fprintf(
+            stderr,
+            "usage: syncbench [--runs N] [--dir PARENT] [--keep FOLDER] [--program PATH] [SIZE...]\n");
+        return 2;
+    }
+    const QString unavailable = TestServer::unavailableReason();
+    if (!unavailable.isEmpty()) {
+        std::fprintf(stderr, "syncbench: %s\n", qPrintable(unavailable));
+        return 2;
+    }
+    TestServer server(true);
+    QString why;
+    if (!server.start(&why)) {
+        std::fprintf(stderr, "syncbench: %s\n", qPrintable(why));
+        return 2;
+    }
+    QTemporaryDir cache(options->parent + QStringLiteral("/syncbench-cache-XXXXXX"));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    // Files made a moment ago are filed and stamped as well; a real archive's files settled long ago.
+    qputenv("STEEL_ARCHIVE_INDEX_SETTLE_MS", "0");
+    const QString database = QStringLiteral("bench");
+    const QStringList sync{program, QStringLiteral("sync"), QString(), QStringLiteral("--to"),
+                           server.conninfo(database)};
+
+    std::printf("%9s  %-24s %10s %10s %7s %8s %8s %9s\n", "files", "command", "median ms", "baseline",
+                "ratio", "cpu ours", "cpu db", "peak MiB");
+    for (const int size : options->sizes) {
+        QTemporaryDir parent(options->parent + QStringLiteral("/syncbench-XXXXXX"));
+        const QString dir = archiveOf(size, keep, parent.path());
+        if (dir.isEmpty()) {
+            std::fprintf(stderr, "cannot create an archive of %d files\n", size);
+            return 1;
+        }
+        QStringList syncDir = sync;
+        syncDir[2] = dir;
+        double firstServer = 0;
+        double unchangedServer = 0;
+        const int runs = size >= 500000 ? std::min(options->runs, 3) : options->runs;
+        const std::vector<bench::Run> m = bench::medians(
+            runs,
+            {[&] {
+                 QDir(cache.path()).removeRecursively();
+                 return bench::runCommand({program, QStringLiteral("find"), dir, QStringLiteral("--json")});
+             },
+             [&] {
+                 server.createDatabase(database);
+                 return syncRun(syncDir, server, &firstServer);
+             },
+             [&] {
+                 return bench::runCommand({program, QStringLiteral("find"), dir, QStringLiteral("--json")});
+             },
+             [&] { return syncRun(syncDir, server, &unchangedServer); }});
+        const auto line = [&](const char *what, const bench::Run &run, const bench::Run &baseline,
+                              double db) {
+            std::printf("%9d  %-24s %10.0f %10.0f %7.2f %8.1f %8.1f %9.1f\n", size, what, run.msecs,
+                        baseline.msecs, run.msecs / baseline.msecs, run.cpuSeconds, db, run.peakMiB);
+        };
+        // The server's times are the last run's: the medians are of wall times.
+        line("find --json, cold", m[0], m[0], 0);
+        line("sync, first", m[1], m[0], firstServer);
+        line("find --json, warm", m[2], m[2], 0);
+        line("sync, nothing changed", m[3], m[2], unchangedServer);
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,502 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "database/archivesync.h"
+
+#include "archive/archivefolder.h"
+#include "archive/archivelisting.h"
+#include "archive/archivereader.h"
+#include "archive/archivescans.h"
+#include "archive/listedfiles.h"
+#include "archive/measurementindex.h"
+#include "database/binarycopy.h"
+#include "database/knownfiles.h"
+#include "database/pgconnection.h"
+#include "database/syncschema.h"
+#include "platform/filesystem.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSysInfo>
+
+#include <algorithm>
+#include <cstring>
+
+namespace database {
+
+namespace {
+
+// Files read between two hand-overs, as the archive reader reads them.
+constexpr int readingBatch = 2048;
+// A server that does not answer within this time is given up, unless the connection string says.
+constexpr int connectTimeoutSeconds = 15;
+// Removals gathered before they go in a transaction of their own.
+constexpr int removalsPerBatch = 50000;
+// A transaction's rows are held in memory until it is sent: however many files a batch may hold,
+// its data ends here (some 5,000 ordinary files).
+constexpr size_t batchBytes = 16 * 1024 * 1024;
+
+int compareNames(const KnownFiles::Row &row, const QByteArray &name)
+{
+    const int common = std::min(row.nameSize, name.size());
+    const int order = std::memcmp(row.name, name.constData(), size_t(common));
+    return order != 0 ? order : row.nameSize - name.size();
+}
+
+Batch newBatch()
+{
+    Batch batch;
+    // Room for the whole batch at once: growing it would copy every row again and again.
+    batch.rows.reserve(batchBytes + 64 * 1024);
+    batch.rows.append(BinaryCopyWriter::header());
+    return batch;
+}
+
+} // namespace
+
+// One file of a batch on its way to the database.
+struct ArchiveSync::Slot
+{
+    enum class Kind
+    {
+        unchanged,
+        read,
+        unreadable,
+        gone, // no longer a regular file by the time it was looked at
+    };
+    int index = 0;
+    bool known = false; // the database holds a row of this name
+    bool knownStampNull = true;
+    std::string knownStamp;
+    Kind kind = Kind::gone;
+    std::string row; // the row to send, in COPY's binary format
+};
+
+// What one run holds while it compares the archive with the database.
+struct ArchiveSync::Pass
+{
+    archive::ListedNames listed;
+    archive::ListedStamps stamps;
+    QByteArray encodedFolder;
+    qint64 settledBeforeNs = 0;
+    const QVector<QByteArray> *names = nullptr; // only these files, or all when null
+    std::unique_ptr<KnownFiles> known;
+    KnownFiles::Row row;
+    bool haveRow = false;
+    // Batches go to two senders in turn: the server takes in one while it takes in the other.
+    std::unique_ptr<BatchSender> senders[2];
+    int nextSender = 0;
+    qint64 runId = 0;
+    Batch pending = newBatch();
+    SyncCounts handedOver;
+
+    bool failed() const { return senders[0]->hasFailed() || senders[1]->hasFailed(); }
+};
+
+ArchiveSync::ArchiveSync(const QString &directory, const SyncOptions &options)
+    : directory(directory), options(options), rulesVersion(rowsVersion())
+{}
+
+ArchiveSync::~ArchiveSync() = default;
+
+bool ArchiveSync::connectionLost() const
+{
+    return !writer || !writer2 || !reader || writer->isLost() || writer2->isLost() || reader->isLost();
+}
+
+bool ArchiveSync::open(QString *error)
+{
+    const QString path = archive::MeasurementIndex::archiveKey(directory);
+    if (path.isEmpty()) {
+        *error = QCoreApplication::translate("database", "%1: the folder cannot be found").arg(directory);
+        return false;
+    }
+    writer = Connection::open(options.conninfo, connectTimeoutSeconds, error);
+    if (writer)
+        writer2 = Connection::open(options.conninfo, connectTimeoutSeconds, error);
+    if (writer2)
+        reader = Connection::open(options.conninfo, connectTimeoutSeconds, error);
+    if (!reader) {
+        writer.reset();
+        writer2.reset();
+        return false;
+    }
+    if (!suitsServer(error) || !prepareSchema(*writer, options.schema, error))
+        return false;
+    schema = writer->identifier(options.schema);
+    return findArchive(path, error);
+}
+
+bool ArchiveSync::suitsServer(QString *error)
+{
+    // Identity columns and rows kept in the table's own pages (toast_tuple_target) are PostgreSQL 11's.
+    if (writer->serverVersion() < 110000) {
+        *error =
+            QCoreApplication::translate("database", "the server is PostgreSQL %1; sync needs 11 or later")
+                .arg(QString::fromUtf8(writer->serverParameter("server_version")));
+        return false;
+    }
+    // Texts are UTF-8 on the way; a database in an encoding that cannot hold every character would
+    // refuse some melt number some day, in the middle of a batch.
+    const QByteArray encoding = writer->serverParameter("server_encoding");
+    if (encoding != "UTF8" && encoding != "SQL_ASCII") {
+        *error = QCoreApplication::translate("database",
+                                             "the database's encoding is %1, which cannot hold every text "
+                                             "of an archive; create it with ENCODING 'UTF8'")
+                     .arg(QString::fromUtf8(encoding));
+        return false;
+    }
+    // The batches' commits do not wait for the disk: a server crash may lose the last of them, which
+    // leaves the database as a run cut off a moment earlier would, and the next run sends them again.
+    // The run's own end waits (finishRun), and with it everything before it.
+    for (Connection *batches : {writer.get(), writer2.get()}) {
+        if (!batches->run("SET synchronous_commit TO off")) {
+            *error = batches->error();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ArchiveSync::findArchive(const QString &path, QString *error)
+{
+    const QVector<Parameter> key{textParameter(QSysInfo::machineHostName()), textParameter(path)};
+    // Made by this statement or found made; a row made at the same moment by another run is only
+    // seen by the statement's second try.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Result found = writer->exec(
+            inSchema("WITH made AS (INSERT INTO @schema@.archives (host, path) VALUES ($1, $2) ON CONFLICT "
+                     "DO NOTHING RETURNING archive_id) SELECT archive_id FROM made UNION ALL SELECT "
+                     "archive_id FROM @schema@.archives WHERE host = $1 AND path = $2",
+                     schema),
+            key);
+        if (!found.ok()) {
+            *error = writer->error();
+            return false;
+        }
+        if (found.rows() > 0) {
+            archiveId = int(found.number(0, 0));
+            return true;
+        }
+    }
+    *error = QCoreApplication::translate("database", "the archive's row cannot be made");
+    return false;
+}
+
+bool ArchiveSync::lockArchive()
+{
+    const QVector<Parameter> key{integerParameter(schemaLockKey(options.schema)),
+                                 integerParameter(archiveId)};
+    const Result tried = writer->exec("SELECT pg_try_advisory_lock($1::integer, $2::integer)", key);
+    if (!tried.ok())
+        return false;
+    if (tried.bytes(0, 0) == "t")
+        return true;
+    if (options.notice)
+        options.notice(QCoreApplication::translate("database",
+                                                   "another sync of %1 into this database is running; "
+                                                   "waiting for it to end")
+                           .arg(directory));
+    return writer->run("SELECT pg_advisory_lock($1::integer, $2::integer)", key);
+}
+
+qint64 ArchiveSync::startRun()
+{
+    const Result started = writer->exec(
+        inSchema("INSERT INTO @schema@.sync_runs (archive_id) VALUES ($1) RETURNING run_id", schema),
+        {integerParameter(archiveId)});
+    return started.ok() ? started.number(0, 0) : 0;
+}
+
+void ArchiveSync::finishRun(qint64 runId, SyncReport &report)
+{
+    // Stored in English: the table is read by whoever asks, in whichever language.
+    QString outcome;
+    switch (report.outcome) {
+    case SyncReport::Outcome::done:
+        outcome = QStringLiteral("complete");
+        break;
+    case SyncReport::Outcome::emptyFolderKept:
+        outcome = QStringLiteral("refused: the folder holds no archive file; nothing removed");
+        break;
+    case SyncReport::Outcome::folderUnreadable:
+        outcome = QStringLiteral("refused: the folder cannot be listed");
+        break;
+    case SyncReport::Outcome::failed:
+        outcome = QStringLiteral("failed: ") + report.error;
+        break;
+    }
+    if (writer->isLost())
+        return;
+    bool ok = writer->run("BEGIN") && writer->run("SET LOCAL synchronous_commit TO on") &&
+              writer->run(inSchema("UPDATE @schema@.sync_runs SET ended = clock_timestamp(), outcome = $2 "
+                                   "WHERE run_id = $1",
+                                   schema),
+                          {integerParameter(runId), textParameter(outcome)});
+    if (ok && report.outcome == SyncReport::Outcome::done)
+        ok = writer->run(
+            inSchema("UPDATE @schema@.archives SET last_synced = now() WHERE archive_id = $1", schema),
+            {integerParameter(archiveId)});
+    ok = ok && writer->run("COMMIT");
+    // Success is only told once the run's end is on the server's disk, and every batch before it.
+    if (!ok && report.outcome == SyncReport::Outcome::done)
+        fail(report, writer->error());
+    if (!ok && !writer->isLost())
+        writer->run("ROLLBACK");
+}
+
+QString ArchiveSync::fail(SyncReport &report, const QString &error)
+{
+    report.outcome = SyncReport::Outcome::failed;
+    report.error = error;
+    return error;
+}
+
+SyncReport ArchiveSync::run()
+{
+    return runPass(nullptr);
+}
+
+SyncReport ArchiveSync::runFiles(const QVector<QByteArray> &encodedNames)
+{
+    // Each name once: a file listed twice would be sent twice.
+    QVector<QByteArray> names = encodedNames;
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return runPass(&names);
+}
+
+SyncReport ArchiveSync::runPass(const QVector<QByteArray> *names)
+{
+    SyncReport report;
+    if (connectionLost()) {
+        fail(report, QCoreApplication::translate("database", "not connected"));
+        return report;
+    }
+    if (!lockArchive()) {
+        fail(report, writer->error());
+        return report;
+    }
+    const qint64 runId = startRun();
+    if (runId == 0) {
+        fail(report, writer->error());
+    } else {
+        Pass pass;
+        pass.runId = runId;
+        pass.names = names;
+        pass.known = names ? std::make_unique<KnownFiles>(reader.get(), schema, archiveId, *names)
+                           : std::make_unique<KnownFiles>(reader.get(), schema, archiveId);
+        compare(pass, report);
+        pass.known->stop();
+        finishRun(runId, report);
+    }
+    if (!writer->isLost())
+        writer->run("SELECT pg_advisory_unlock($1::integer, $2::integer)",
+                    {integerParameter(schemaLockKey(options.schema)), integerParameter(archiveId)});
+    return report;
+}
+
+bool ArchiveSync::list(Pass &pass) const
+{
+    if (!pass.names)
+        return archive::forEachArchiveFileName(
+            directory, archive::technologyPattern(),
+            [&pass](QStringView name, const QByteArray &undecodable) { pass.listed.add(name, undecodable); });
+    // Named files are taken as the listing would give them: by their bytes where no text holds them.
+    for (const QByteArray &name : *pass.names) {
+        const QString decoded = platform::decodeFileName(name);
+        pass.listed.add(decoded, platform::encodeFileName(decoded) == name ? QByteArray() : name);
+    }
+    return true;
+}
+
+void ArchiveSync::compare(Pass &pass, SyncReport &report)
+{
+    pass.settledBeforeNs =
+        (QDateTime::currentMSecsSinceEpoch() - archive::indexSettleMilliseconds()) * qint64(1000000);
+    pass.encodedFolder = platform::encodeFileName(archive::folderPath(directory)) + '/';
+    // The database's rows are read while the folder is listed.
+    if (!list(pass)) {
+        report.outcome = SyncReport::Outcome::folderUnreadable;
+        return;
+    }
+    report.listed = pass.listed.size();
+    pass.haveRow = pass.known->next(&pass.row);
+    if (!pass.haveRow && !pass.known->failure().isEmpty()) {
+        fail(report, pass.known->failure());
+        return;
+    }
+    if (pass.listed.size() == 0 && pass.haveRow && !pass.names) {
+        report.outcome = SyncReport::Outcome::emptyFolderKept;
+        return;
+    }
+    // With rows to compare, every file's stamp is taken on all cores while the names are sorted.
+    if (pass.haveRow)
+        pass.stamps.start(pass.listed, pass.encodedFolder);
+    pass.listed.sortByName();
+    pass.stamps.finish();
+
+    pass.senders[0] =
+        std::make_unique<BatchSender>(writer.get(), schema, archiveId, pass.runId, options.keepRemoved);
+    pass.senders[1] =
+        std::make_unique<BatchSender>(writer2.get(), schema, archiveId, pass.runId, options.keepRemoved);
+    std::vector<Slot> batches[2];
+    archive::BackgroundReading<Slot> reading;
+    const auto job = [this, &pass](Slot &slot) { readFile(pass, slot); };
+    const int total = pass.listed.size();
+    int current = 0;
+    if (total > 0)
+        reading.start(prepare(pass, batches[0], 0), job);
+    for (int first = 0; first < total && !pass.failed(); first += readingBatch) {
+        reading.finish();
+        if (first + readingBatch < total)
+            reading.start(prepare(pass, batches[1 - current], first + readingBatch), job);
+        handOver(pass, batches[current], report);
+        current = 1 - current;
+    }
+    reading.finish();
+    // Rows after the last name listed belong to files that are gone.
+    while (pass.haveRow && !pass.failed()) {
+        pass.pending.removed.append(QByteArray(pass.row.name, pass.row.nameSize));
+        ++pass.pending.counts.removed;
+        if (pass.pending.removed.size() >= removalsPerBatch)
+            sendPending(pass);
+        pass.haveRow = pass.known->next(&pass.row);
+    }
+    sendPending(pass);
+    QString error = pass.known->failure();
+    for (std::unique_ptr<BatchSender> &sender : pass.senders) {
+        if (!sender->finish(&error))
+            break;
+    }
+    if (!error.isEmpty()) {
+        fail(report, error);
+        return;
+    }
+    report.counts = pass.handedOver;
+    report.outcome = SyncReport::Outcome::done;
+}
+
+std::vector<ArchiveSync::Slot *> ArchiveSync::prepare(Pass &pass, std::vector<Slot> &batch, int first)
+{
+    const int count = std::min(readingBatch, pass.listed.size() - first);
+    // The slots are reused: the readers let go of what they held.
+    batch.resize(size_t(count));
+    std::vector<Slot *> work;
+    work.reserve(size_t(count));
+    for (int k = 0; k < count; ++k) {
+        Slot &slot = batch[size_t(k)];
+        slot.index = first + k;
+        slot.known = false;
+        slot.knownStampNull = true;
+        const QByteArray name = pass.listed.bytes(slot.index);
+        // Rows before this name belong to files that are gone.
+        while (pass.haveRow && compareNames(pass.row, name) < 0) {
+            pass.pending.removed.append(QByteArray(pass.row.name, pass.row.nameSize));
+            ++pass.pending.counts.removed;
+            pass.haveRow = pass.known->next(&pass.row);
+        }
+        if (pass.haveRow && compareNames(pass.row, name) == 0) {
+            slot.known = true;
+            slot.knownStampNull = !pass.row.stamp;
+            if (pass.row.stamp)
+                slot.knownStamp.assign(pass.row.stamp, size_t(pass.row.stampSize));
+            pass.haveRow = pass.known->next(&pass.row);
+        }
+        work.push_back(&slot);
+    }
+    return work;
+}
+
+// Runs on all cores: every status call, every read and the making of every row happen here.
+void ArchiveSync::readFile(Pass &pass, Slot &slot) const
+{
+    slot.row.clear();
+    const QByteArray path = pass.encodedFolder + pass.listed.encodedName(slot.index);
+    if (slot.known) {
+        const std::optional<platform::FileStamp> now = pass.stamps.taken()
+                                                           ? pass.stamps.at(pass.listed.listed(slot.index))
+                                                           : platform::regularFileStamp(path);
+        if (!now) {
+            slot.kind = Slot::Kind::gone;
+            return;
+        }
+        if (!slot.knownStampNull &&
+            stampMatches(*now, rulesVersion, slot.knownStamp.data(), int(slot.knownStamp.size()))) {
+            slot.kind = Slot::Kind::unchanged;
+            return;
+        }
+    }
+    std::optional<platform::FileStamp> atOpen;
+    const std::optional<measurement::Measurement> m = measurement::readMeasurementFile(path, &atOpen);
+    if (!atOpen || !m) {
+        // Not opened: the listing's word that it is a file stands if a status call still finds one.
+        slot.kind = platform::regularFileStamp(path) ? Slot::Kind::unreadable : Slot::Kind::gone;
+        return;
+    }
+    FileRow file;
+    file.archiveId = archiveId;
+    file.fileName = pass.listed.name(slot.index);
+    file.nameBytes = pass.listed.bytes(slot.index);
+    file.decodable = !pass.listed.undecodable(slot.index);
+    file.stamp = *atOpen;
+    // A change within the clock's resolution of the reading would go unseen: such a file is sent
+    // without a stamp, and so read again by the next run.
+    const qint64 lastChangeNs = std::max(atOpen->modifiedSeconds * 1000000000 + atOpen->modifiedNanoseconds,
+                                         atOpen->changedSeconds * 1000000000 + atOpen->changedNanoseconds);
+    file.settled = lastChangeNs < pass.settledBeforeNs;
+    writeMeasurementRow(&slot.row, file, *m, rulesVersion);
+    slot.kind = Slot::Kind::read;
+}
+
+void ArchiveSync::handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &report)
+{
+    for (Slot &slot : batch) {
+        Batch &pending = pass.pending;
+        const auto name = [&] {
+            const QByteArray bytes = pass.listed.bytes(slot.index);
+            return QByteArray(bytes.constData(), bytes.size());
+        };
+        switch (slot.kind) {
+        case Slot::Kind::unchanged:
+            ++pending.counts.unchanged;
+            break;
+        case Slot::Kind::gone:
+            if (slot.known) {
+                pending.removed.append(name());
+                ++pending.counts.removed;
+            }
+            break;
+        case Slot::Kind::unreadable:
+            // Left out, as find leaves it out; its earlier row goes.
+            report.unreadable.append(pass.listed.name(slot.index));
+            ++pending.counts.failed;
+            if (slot.known)
+                pending.replaced.append(name());
+            break;
+        case Slot::Kind::read:
+            if (slot.known)
+                pending.replaced.append(name());
+            ++(slot.known ? pending.counts.changed : pending.counts.added);
+            pending.rows += slot.row;
+            ++pending.rowCount;
+            break;
+        }
+        if (pending.rowCount >= options.batchRows || pending.rows.size() >= batchBytes ||
+            pending.removed.size() + pending.replaced.size() >= removalsPerBatch)
+            sendPending(pass);
+    }
+    if (options.progress && !batch.empty())
+        options.progress(batch.back().index + 1, pass.listed.size());
+}
+
+void ArchiveSync::sendPending(Pass &pass)
+{
+    const SyncCounts &c = pass.pending.counts;
+    if (pass.pending.isEmpty() && c.unchanged == 0 && c.failed == 0)
+        return;
+    pass.handedOver += c;
+    pass.senders[pass.nextSender]->send(std::move(pass.pending));
+    pass.nextSender = 1 - pass.nextSender;
+    pass.pending = newBatch();
+}
+
+} // namespace database

@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "database/batchsender.h"
+
+#include "database/binarycopy.h"
+#include "database/measurementrow.h"
+#include "database/pgconnection.h"
+#include "database/syncschema.h"
+
+namespace database {
+
+namespace {
+
+// One batch waits while one is sent: reading goes on meanwhile, and memory stays bounded.
+constexpr size_t batchesAhead = 1;
+
+Parameter namesParameter(const QVector<QByteArray> &names)
+{
+    return Parameter{BinaryCopyWriter::byteaArray(names), false, true, oid::byteaArray};
+}
+
+} // namespace
+
+BatchSender::BatchSender(Connection *connection, const QByteArray &quotedSchema, int archiveId, qint64 runId,
+                         bool keepRemoved)
+    : connection(connection), schema(quotedSchema), archiveId(archiveId), runId(runId),
+      keepRemoved(keepRemoved)
+{
+    worker = std::thread([this] { work(); });
+}
+
+BatchSender::~BatchSender()
+{
+    QString ignored;
+    finish(&ignored);
+}
+
+bool BatchSender::send(Batch &&batch)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    taken.wait(lock, [this] { return batches.size() < batchesAhead || failed; });
+    if (failed)
+        return false;
+    batches.push_back(std::move(batch));
+    queued.notify_one();
+    return true;
+}
+
+bool BatchSender::finish(QString *error)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ending = true;
+    }
+    queued.notify_all();
+    if (worker.joinable())
+        worker.join();
+    std::lock_guard<std::mutex> lock(mutex);
+    if (failed)
+        *error = this->error;
+    return !failed;
+}
+
+bool BatchSender::hasFailed() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return failed;
+}
+
+void BatchSender::work()
+{
+    for (;;) {
+        Batch batch;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            queued.wait(lock, [this] { return !batches.empty() || ending; });
+            if (batches.empty())
+                return;
+            batch = std::move(batches.front());
+            batches.pop_front();
+        }
+        const bool sent = transact(batch);
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!sent) {
+            failed = true;
+            error = connection->error();
+            batches.clear();
+        }
+        taken.notify_all();
+        if (failed)
+            return;
+    }
+}
+
+bool BatchSender::transact(Batch &batch)
+{
+    const Parameter archive = integerParameter(archiveId);
+    QVector<QByteArray> deleted = batch.replaced;
+    if (!keepRemoved)
+        deleted += batch.removed;
+    bool ok = connection->run("BEGIN");
+    if (ok && !deleted.isEmpty())
+        ok = connection->run(
+            inSchema("DELETE FROM @schema@.measurements WHERE archive_id = $1 AND removed IS NULL "
+                     "AND file_name_bytes = ANY ($2)",
+                     schema),
+            {archive, namesParameter(deleted)});
+    if (ok && keepRemoved && !batch.removed.isEmpty())
+        ok =
+            connection->run(inSchema("UPDATE @schema@.measurements SET removed = now() WHERE archive_id = $1 "
+                                     "AND removed IS NULL AND file_name_bytes = ANY ($2)",
+                                     schema),
+                            {archive, namesParameter(batch.removed)});
+    if (ok && batch.rowCount > 0) {
+        batch.rows += BinaryCopyWriter::trailer();
+        ok = connection->copyIn(inSchema("COPY @schema@.measurements (", schema) + measurementColumns +
+                                    ") FROM STDIN (FORMAT binary)",
+                                batch.rows.data(), qint64(batch.rows.size()));
+    }
+    const SyncCounts &c = batch.counts;
+    if (ok)
+        ok = connection->run(
+            inSchema("UPDATE @schema@.sync_runs SET files_added = files_added + $2, files_changed = "
+                     "files_changed + $3, files_removed = files_removed + $4, files_failed = files_failed + "
+                     "$5, files_unchanged = files_unchanged + $6 WHERE run_id = $1",
+                     schema),
+            {integerParameter(runId), integerParameter(c.added), integerParameter(c.changed),
+             integerParameter(c.removed), integerParameter(c.failed), integerParameter(c.unchanged)});
+    if (ok)
+        ok = connection->run("COMMIT");
+    // The reason stays the failing statement's: a rollback that succeeds leaves it alone.
+    if (!ok && !connection->isLost())
+        connection->run("ROLLBACK");
+    return ok;
+}
+
+} // namespace database

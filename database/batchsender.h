@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace database {
+
+class Connection;
+
+// What a run did to the files of an archive.
+struct SyncCounts
+{
+    qint64 added = 0;
+    qint64 changed = 0;
+    qint64 removed = 0;
+    qint64 failed = 0; // could not be read: left out, as find leaves them out
+    qint64 unchanged = 0;
+
+    SyncCounts &operator+=(const SyncCounts &o)
+    {
+        added += o.added;
+        changed += o.changed;
+        removed += o.removed;
+        failed += o.failed;
+        unchanged += o.unchanged;
+        return *this;
+    }
+};
+
+// One transaction's worth of changes.
+struct Batch
+{
+    std::string rows; // COPY's binary format, header included, trailer added by the sender
+    int rowCount = 0;
+    QVector<QByteArray> replaced; // names whose rows go before the batch's own come in
+    QVector<QByteArray> removed;  // names of files gone from the archive
+    SyncCounts counts;
+
+    bool isEmpty() const { return rowCount == 0 && replaced.isEmpty() && removed.isEmpty(); }
+};
+
+// Sends batches on a connection and a thread of its own, each in one transaction together with the
+// run's bookkeeping (its counts so far), so that a run cut off at any moment leaves rows that are
+// each as their file was, and counts that say what was done. Reading goes on while a batch is sent.
+class BatchSender
+{
+public:
+    BatchSender(Connection *connection, const QByteArray &quotedSchema, int archiveId, qint64 runId,
+                bool keepRemoved);
+    ~BatchSender();
+    BatchSender(const BatchSender &) = delete;
+    BatchSender &operator=(const BatchSender &) = delete;
+
+    // Hands a batch over, waiting while one is on its way besides the one being sent. False once a batch has
+    // failed: the run is over.
+    bool send(Batch &&batch);
+    // Waits for every batch handed over. False with `error` set when one failed.
+    bool finish(QString *error);
+    bool hasFailed() const;
+
+private:
+    void work();
+    bool transact(Batch &batch);
+
+    Connection *connection;
+    const QByteArray schema;
+    const int archiveId;
+    const qint64 runId;
+    const bool keepRemoved;
+    std::thread worker;
+    mutable std::mutex mutex;
+    std::condition_variable queued;
+    std::condition_variable taken;
+    std::deque<Batch> batches;
+    bool ending = false;
+    bool failed = false;
+    QString error;
+};
+
+} // namespace database

@@ -1,0 +1,356 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// sync against a real PostgreSQL 15 of the test's own: after every run the database answers what
+// `find --json --no-index` answers, whatever happened to the archive in between and whatever its
+// files hold.
+#include "synctestsupport.h"
+
+#include "database/binarycopy.h"
+#include "measurement/measurementfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace synctest;
+
+namespace {
+
+enum class Change
+{
+    none,
+    rewritten,        // new content, a new size
+    rewrittenInPlace, // new content of the same size with the old modification time
+    removed,
+    renamed,
+    added,
+    replacedByFolder, // a folder where a file was: no longer a file
+    manyRewritten,    // every file, across several transactions
+};
+
+const QDateTime baseTime(QDate(2024, 3, 1), QTime(6, 0), Qt::UTC);
+
+QString fileName(int i)
+{
+    return QStringLiteral("steel_%1-2024_03_0%2-06_%3_00.json")
+        .arg(i % 2 ? QStringLiteral("K1") : QStringLiteral("DSP"))
+        .arg(1 + i % 3)
+        .arg(10 + i);
+}
+
+QByteArray melt(int i, const QByteArray &mark = "")
+{
+    return measurementWith("\"Smelt\":\"" + QByteArray::number(41000 + i) + mark +
+                           "\",\"Temp\":\"1600\",\"Eds\":\"nan\",\"Status\":\"8\"");
+}
+
+void applyChange(const QString &directory, Change change)
+{
+    const QString first = directory + QLatin1Char('/') + fileName(0);
+    switch (change) {
+    case Change::none:
+        break;
+    case Change::rewritten:
+        writeFile(directory, fileName(0), melt(0, "-rewritten, longer"), baseTime);
+        break;
+    case Change::rewrittenInPlace: {
+        const QByteArray before = melt(0);
+        QByteArray after = before;
+        after.replace("41000", "49999");
+        QVERIFY(after.size() == before.size());
+        writeFile(directory, fileName(0), after, baseTime);
+        break;
+    }
+    case Change::removed:
+        QVERIFY(QFile::remove(first));
+        break;
+    case Change::renamed:
+        QVERIFY(QFile::rename(first, directory + QStringLiteral("/steel_K9-2024_04_01-00_00_00.json")));
+        break;
+    case Change::added:
+        writeFile(directory, QStringLiteral("steel_K2-2024_05_01-00_00_00.json"), melt(99), baseTime);
+        break;
+    case Change::replacedByFolder:
+        QVERIFY(QFile::remove(first));
+        QVERIFY(QDir(directory).mkdir(fileName(0)));
+        break;
+    case Change::manyRewritten:
+        for (int i = 0; i < 5; ++i)
+            writeFile(directory, fileName(i), melt(i, "-again"), baseTime);
+        break;
+    }
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Change)
+
+class SyncTest : public QObject
+{
+    Q_OBJECT
+
+    TestServer server;
+    QString unavailable;
+    int databases = 0;
+
+    // A fresh database for each case, so that no case sees another's rows.
+    QString freshDatabase()
+    {
+        const QString name = QStringLiteral("sync%1").arg(++databases);
+        if (!server.createDatabase(name))
+            qFatal("cannot make a database");
+        return name;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        unavailable = TestServer::unavailableReason();
+        if (unavailable.isEmpty() && !server.start(&unavailable) && unavailable.isEmpty())
+            unavailable = QStringLiteral("the server did not start");
+    }
+
+    void init()
+    {
+        if (!unavailable.isEmpty())
+            QSKIP(qPrintable(unavailable));
+    }
+
+    // An archive of five files, synced; then one change to it and a second sync.
+    void changes_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QVector<int>>(
+            "counts"); // of the second run: added, changed, removed, failed, unchanged
+
+        const QStringList none;
+        QTest::newRow("nothing changed") << Change::none << none << none << QVector<int>{0, 0, 0, 0, 5};
+        QTest::newRow("changed") << Change::rewritten << none << none << QVector<int>{0, 1, 0, 0, 4};
+        QTest::newRow("changed, same size and modification time")
+            << Change::rewrittenInPlace << none << none << QVector<int>{0, 1, 0, 0, 4};
+        QTest::newRow("removed") << Change::removed << none << none << QVector<int>{0, 0, 1, 0, 4};
+        QTest::newRow("removed, kept") << Change::removed << QStringList{QStringLiteral("--keep-removed")}
+                                       << none << QVector<int>{0, 0, 1, 0, 4};
+        QTest::newRow("renamed") << Change::renamed << none << none << QVector<int>{1, 0, 1, 0, 4};
+        QTest::newRow("added") << Change::added << none << none << QVector<int>{1, 0, 0, 0, 5};
+        QTest::newRow("replaced by a folder")
+            << Change::replacedByFolder << none << none << QVector<int>{0, 0, 1, 0, 4};
+        QTest::newRow("all changed, two files a transaction")
+            << Change::manyRewritten << QStringList{QStringLiteral("--batch"), QStringLiteral("2")} << none
+            << QVector<int>{0, 5, 0, 0, 0};
+        // Changed within the clock's resolution of the first run: sent without a stamp, so read again.
+        QTest::newRow("changed a moment before the first run")
+            << Change::none << none << QStringList{QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=600000")}
+            << QVector<int>{0, 5, 0, 0, 0};
+    }
+
+    void changes()
+    {
+        QFETCH(Change, change);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, environment);
+        QFETCH(QVector<int>, counts);
+        QTemporaryDir folder;
+        const QString directory = folder.path();
+        for (int i = 0; i < 5; ++i)
+            writeFile(directory, fileName(i), melt(i), baseTime.addSecs(i * 60));
+        const QString database = freshDatabase();
+
+        const CommandResult first = sync(server, database, directory, arguments, environment);
+        QCOMPARE(first.err, QString());
+        QCOMPARE(first.out, summaryLine(directory, 5, 0, 0, 0, 0));
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
+
+        applyChange(directory, change);
+        const CommandResult second = sync(server, database, directory, arguments, environment);
+        QCOMPARE(second.err, QString());
+        QCOMPARE(second.out, summaryLine(directory, counts[0], counts[1], counts[2], counts[3], counts[4]));
+        QCOMPARE(second.exitCode, 0);
+        QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
+
+        // Rows of removed files are kept only when asked, and then marked; never in "found".
+        const QString kept = queryText(
+            server, database, "SELECT count(*) FROM steel_archive.measurements WHERE removed IS NOT NULL");
+        QCOMPARE(kept, QString::number(arguments.contains(QStringLiteral("--keep-removed")) ? 1 : 0));
+        const QString runs =
+            queryText(server, database,
+                      "SELECT string_agg(outcome, ',' ORDER BY run_id) FROM steel_archive.sync_runs "
+                      "WHERE ended IS NOT NULL");
+        QCOMPARE(runs, QStringLiteral("complete,complete"));
+    }
+
+    // Texts reach the database as written: the file's text, the name's bytes, whatever they hold.
+    void texts_data()
+    {
+        QTest::addColumn<QByteArray>("name");    // as the file system stores it
+        QTest::addColumn<QByteArray>("results"); // JSON, without braces
+        QTest::addColumn<QByteArray>("column");  // an expression on the file's row
+        QTest::addColumn<QString>("expected");
+
+        const QByteArray plain = "steel_K1-2024_01_01-00_00_00.json";
+        QTest::newRow("SQL in the melt") << plain << QByteArray("\"Smelt\":\"'); DROP TABLE x; --\"")
+                                         << QByteArray("melt") << QStringLiteral("'); DROP TABLE x; --");
+        QTest::newRow("COPY's own markers") << plain << QByteArray("\"Smelt\":\"\\\\N\\t\\\\.\\n\\\\\\\\\"")
+                                            << QByteArray("melt") << QStringLiteral("\\N\t\\.\n\\\\");
+        QTest::newRow("quotes and line breaks") << plain << QByteArray("\"Smelt\":\"\\\"a\\\"\\r\\nb'c\"")
+                                                << QByteArray("melt") << QStringLiteral("\"a\"\r\nb'c");
+        QTest::newRow("Cyrillic and a surrogate pair")
+            << plain << QByteArray("\"Smelt\":\"П-№5 \xf0\x9f\x94\xa5\"") << QByteArray("melt")
+            << QString::fromUtf8("П-№5 \xf0\x9f\x94\xa5");
+        QTest::newRow("a NUL character")
+            << plain << QByteArray("\"Smelt\":\"a\\u0000b\"") << QByteArray("melt")
+            << QString::fromUtf8("a\xef\xbf\xbd"
+                                 "b");
+        QTest::newRow("a NUL character is named among the findings")
+            << plain << QByteArray("\"Smelt\":\"a\\u0000b\"")
+            << QByteArray("findings[array_upper(findings, 1)] LIKE '%U+0000%'") << QStringLiteral("t");
+        // As find writes it: "?", which is all UTF-8 can say of it.
+        QTest::newRow("half a surrogate pair")
+            << plain << QByteArray("\"Smelt\":\"\\ud800x\"") << QByteArray("melt") << QStringLiteral("?x");
+        QTest::newRow("a megabyte of melt number") << plain << "\"Smelt\":\"" + QByteArray(1 << 20, 'x') + '"'
+                                                   << QByteArray("length(melt)") << QStringLiteral("1048576");
+        QTest::newRow("decimal comma: the text as written")
+            << plain << QByteArray("\"Temp\":\"1550,5\"") << QByteArray("temperature_text")
+            << QStringLiteral("1550,5");
+        QTest::newRow("decimal comma: no number, as find's --temp reads it")
+            << plain << QByteArray("\"Temp\":\"1550,5\"") << QByteArray("temperature")
+            << QStringLiteral("NULL");
+        QTest::newRow("no-value mark")
+            << plain << QByteArray("\"Temp\":\"32767\"")
+            << QByteArray("temperature_text IS NULL AND temperature IS NULL") << QStringLiteral("t");
+        QTest::newRow("absent result: empty, not no value")
+            << plain << QByteArray("\"Temp\":\"1600\"") << QByteArray("emf_text") << QString();
+        QTest::newRow("status outside the table")
+            << plain << QByteArray("\"Status\":\"10\"") << QByteArray("status || ' ' || status_code")
+            << QStringLiteral("ОШИБКА 10");
+        QTest::newRow("undecodable name: its bytes")
+            << QByteArray("steel_K1-\xff\xfe.json") << QByteArray("\"Smelt\":\"1\"")
+            << QByteArray("encode(file_name_bytes, 'hex')")
+            << QString::fromLatin1(QByteArray("steel_K1-\xff\xfe.json").toHex());
+        QTest::newRow("undecodable name: as find writes it")
+            << QByteArray("steel_K1-\xff\xfe.json") << QByteArray("\"Smelt\":\"1\"")
+            << QByteArray("file_name || ' ' || name_decodable")
+            << QStringLiteral("steel_K1-\\xff\\xfe.json false");
+        QTest::newRow("name with SQL and a line break")
+            << QByteArray("steel_K1';--\n-2024_01_01-00_00_00.json") << QByteArray("\"Smelt\":\"1\"")
+            << QByteArray("file_name") << QStringLiteral("steel_K1';--\n-2024_01_01-00_00_00.json");
+        QTest::newRow("moment and modification time")
+            << plain << QByteArray("\"Smelt\":\"1\"") << QByteArray("moment || ' ' || modified")
+            << QStringLiteral("2024-01-01 00:00:00 2024-01-02 03:04:05+00");
+    }
+
+    void texts()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, results);
+        QFETCH(QByteArray, column);
+        QFETCH(QString, expected);
+        QTemporaryDir folder;
+        const QString directory = folder.path();
+        // By its bytes: a name that does not decode has no QString.
+        const QByteArray path = QFile::encodeName(directory) + '/' + name;
+        const auto removeFile = qScopeGuard([&path] { ::unlink(path.constData()); });
+        const QByteArray content = measurementWith(results);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
+        ::close(fd);
+        const struct timespec times[2] = {{1704164645, 0}, {1704164645, 0}}; // 2024-01-02 03:04:05 UTC
+        QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+        const QString database = freshDatabase();
+
+        const CommandResult synced = sync(server, database, directory);
+        QCOMPARE(synced.err, QString());
+        QCOMPARE(synced.exitCode, 0);
+        QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
+        QCOMPARE(queryText(server, database,
+                           "SELECT " + column + " FROM steel_archive.measurements WHERE file_name_bytes = $1",
+                           {database::Parameter{name, false, true, database::oid::bytea}}),
+                 expected);
+    }
+
+    // A number in the database is a number where find's filters take one: the same range selects
+    // the same files.
+    void numbers()
+    {
+        QTemporaryDir folder;
+        const QString directory = folder.path();
+        const QList<QByteArray> temperatures{"1600", "1550.5", "1550,5", " 1580",   "1.6e3",
+                                             "inf",  "nan",    "32767",  "NaN",     "",
+                                             "abc",  "-0",     "0x10",   "1600.000"};
+        for (int i = 0; i < temperatures.size(); ++i)
+            writeFile(directory,
+                      QStringLiteral("steel_K1-2024_01_01-00_00_%1.json").arg(i, 2, 10, QLatin1Char('0')),
+                      measurementWith("\"Temp\":\"" + temperatures[i] + '"'));
+        const QString database = freshDatabase();
+        QCOMPARE(sync(server, database, directory).exitCode, 0);
+
+        for (const auto &[low, high] : {std::pair<int, int>{1500, 1700}, {-1, 1}, {0, 40000}}) {
+            const CommandResult found = runProgram(
+                {QStringLiteral("find"), directory, QStringLiteral("--no-index"), QStringLiteral("--csv"),
+                 QStringLiteral("--temp"), QStringLiteral("%1:%2").arg(low).arg(high)});
+            QStringList foundFiles;
+            for (const QString &line : found.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1))
+                foundFiles.append(line.section(QLatin1Char(','), -1));
+            foundFiles.sort();
+            const QString selected =
+                queryText(server, database,
+                          "SELECT coalesce(string_agg(file_name, ',' ORDER BY file_name), '') FROM "
+                          "steel_archive.measurements "
+                          "WHERE temperature BETWEEN $1 AND $2",
+                          {database::integerParameter(low), database::integerParameter(high)});
+            QCOMPARE(selected, foundFiles.join(QLatin1Char(',')));
+        }
+    }
+
+    // The curves as the viewer reads them: missing samples NULL, the missing tail left off.
+    void curves()
+    {
+        QTemporaryDir folder;
+        const QString directory = folder.path();
+        const QStringList emf{QStringLiteral("1.5"),   QStringLiteral("nan"),   QStringLiteral("12,5"),
+                              QStringLiteral("abc"),   QStringLiteral("1e400"), QStringLiteral("-0.25"),
+                              QStringLiteral("32767"), QStringLiteral("nan")};
+        const QByteArray content = measurementDocument(emf, ramp(160, 1400.1, 0.3), "\"Smelt\":\"1\"");
+        writeFile(directory, QStringLiteral("steel_K1-2024_01_01-00_00_00.json"), content);
+        const QString database = freshDatabase();
+        QCOMPARE(sync(server, database, directory).exitCode, 0);
+
+        const measurement::Measurement read = measurement::parseMeasurement(content);
+        for (const auto &[column, samples] : {std::pair<QByteArray, QVector<double>>{"emf_curve", read.emf},
+                                              {"temperature_curve", read.temperature}}) {
+            QVector<double> expected = samples;
+            while (!expected.isEmpty() && std::isnan(expected.last()))
+                expected.removeLast();
+            const QString stored = queryText(server, database,
+                                             "SELECT array_to_string(" + column +
+                                                 ", ' ', 'NULL') FROM steel_archive.measurements");
+            const QStringList values = stored.split(QLatin1Char(' '));
+            QCOMPARE(values.size(), expected.size());
+            for (int i = 0; i < values.size(); ++i) {
+                if (std::isnan(expected[i])) {
+                    QCOMPARE(values[i], QStringLiteral("NULL"));
+                } else if (std::isinf(expected[i])) {
+                    QCOMPARE(values[i], QStringLiteral("Infinity"));
+                } else {
+                    bool ok = false;
+                    QCOMPARE(values[i].toDouble(&ok), expected[i]);
+                    QVERIFY(ok);
+                }
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(SyncTest)
+#include "tst_sync.moc"
