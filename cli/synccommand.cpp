@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/displayname.h"
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"
@@ -121,7 +122,8 @@ int reportRun(const database::SyncReport &report, const QString &directory, QTex
         return reportFailure(err, command, report.error);
     case Outcome::folderUnreadable:
         return reportFailure(err, command,
-                             directory + QStringLiteral(": ") + archive::unlistableFolderReason(directory));
+                             archive::displayPath(directory) + QStringLiteral(": ") +
+                                 archive::unlistableFolderReason(directory));
     case Outcome::emptyFolderKept:
         reportFailure(err, command,
                       archive::noArchiveFilesText(directory) +
@@ -172,7 +174,7 @@ int watchArchive(database::ArchiveSync &sync, const QString &directory, QTextStr
     reportFailure(
         err, command,
         QCoreApplication::translate("cli", "keeping the database up to date with %1 until interrupted")
-            .arg(directory));
+            .arg(archive::displayPath(directory)));
     // Interrupted, the watch ends between passes, with success; a pass is never cut short by it.
     const platform::TerminationRequests terminationRequests([&watch] { watch.end(exitSuccess); });
     return watch.exec();
@@ -212,7 +214,8 @@ int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString directory = archiveDirectoryArgument(parser);
     const QString reason = archive::unlistableFolderReason(directory);
     if (!reason.isEmpty())
-        return reportFailure(err, syntax.name, directory + QStringLiteral(": ") + reason);
+        return reportFailure(err, syntax.name,
+                             archive::displayPath(directory) + QStringLiteral(": ") + reason);
     options.progress = terminalProgress(err, QCoreApplication::translate("cli", "compared"));
     options.notice = [&err](const QString &line) {
         err << "steel-archive sync: " << line << '\n';
