@@ -29,20 +29,14 @@ bool isWithin(const QString &path, const QString &folder)
 
 // Whether the folder at `canonicalFolder` or one above it is the archive folder itself, by the file
 // system's identity rather than by the path: a second path to the archive (a bind mount, another
-// mount of the same file system) spells it otherwise. True, to be safe, when a folder's identity
-// cannot be taken.
+// mount of the same file system) spells it otherwise. True, to be safe, when the identities cannot
+// all be taken.
 bool reachesArchive(const QString &canonicalFolder, const QString &canonicalArchive)
 {
     const std::optional<platform::FileIdentity> archive = platform::fileIdentity(canonicalArchive);
-    if (!archive)
-        return true;
-    for (QString part = canonicalFolder;; part = QFileInfo(part).path()) {
-        const std::optional<platform::FileIdentity> identity = platform::fileIdentity(part);
-        if (!identity || *identity == *archive)
-            return true;
-        if (QFileInfo(part).path() == part)
-            return false;
-    }
+    const platform::FolderAncestry ancestry = platform::folderAncestry(canonicalFolder);
+    return !archive || !ancestry.failure.isEmpty() ||
+           std::find(ancestry.folders.begin(), ancestry.folders.end(), *archive) != ancestry.folders.end();
 }
 
 } // namespace

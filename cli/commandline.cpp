@@ -4,6 +4,7 @@
 #include "language/systemtext.h"
 
 #include "commands.h"
+#include "helplayout.h"
 #include "output/codepageoutput.h"
 
 #include "platform/console.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <cmath>
@@ -25,12 +27,17 @@ namespace {
 
 const QString toolName = QStringLiteral("steel-archive");
 
-// The errors of Qt's own command-line parser, named here so that our translation carries them too.
-[[maybe_unused]] const char *const parserErrors[] = {
+// The texts of Qt's own command-line parser, named here so that our translation carries them too:
+// its errors.
+[[maybe_unused]] const char *const parserTexts[] = {
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+    // And the headings of its help, which the completion and the man page read in English.
+    QT_TRANSLATE_NOOP("QCommandLineParser", "[options]"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Options:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Arguments:"),
 };
 
 // QCommandLineParser names the running executable in its usage line; ours names the command too.
@@ -44,13 +51,61 @@ QString commandHelpText(const QCommandLineParser &parser, const QString &command
     }
     const QStringList programArguments = QCoreApplication::arguments();
     const QString executable = programArguments.isEmpty() ? QString() : programArguments.constFirst();
-    const QString usagePrefix = QStringLiteral("Usage: ") + executable;
+    const auto usage = [](const QString &name) {
+        return QCoreApplication::translate("QCommandLineParser", "Usage: %1").arg(name);
+    };
+    const QString usagePrefix = usage(executable);
     if (!executable.isEmpty() && text.startsWith(usagePrefix))
-        text.replace(0, usagePrefix.size(),
-                     QStringLiteral("Usage: ") + toolName + QLatin1Char(' ') + command);
+        text.replace(0, usagePrefix.size(), usage(toolName + QLatin1Char(' ') + command));
     if (!text.endsWith(QLatin1Char('\n')))
         text += QLatin1Char('\n');
     return text;
+}
+
+// An option as the user typed it: "--name" or "-n"; a letter of a cluster of short options ("-xy")
+// as the whole word.
+QString typedOption(const QString &name, const QStringList &arguments)
+{
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == QLatin1String("--") + name ||
+            argument.startsWith(QLatin1String("--") + name + QLatin1Char('=')))
+            return QLatin1String("--") + name;
+        if (name.size() == 1 && argument.startsWith(QLatin1Char('-')) &&
+            !argument.startsWith(QLatin1String("--")) && argument.contains(name))
+            return argument;
+    }
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// Why the command line does not parse, naming the options as typed.
+QString parseError(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return QCoreApplication::translate("cli", "unknown option '%1'")
+            .arg(typedOption(unknown.constFirst(), arguments));
+    static const QRegularExpression missingValue(QStringLiteral("^Missing value after '(.*)'\\.$"));
+    // In the form of our own lines, without Qt's capital and full stop; matched before translation.
+    const QRegularExpressionMatch missing = missingValue.match(parser.errorText());
+    if (missing.hasMatch())
+        return QCoreApplication::translate("cli", "missing value after '%1'").arg(missing.captured(1));
+    return language::systemReason(parser.errorText());
+}
+
+// The first option given twice, as typed, or the empty text. Each option of ours is given once at
+// most: taking the last of two values would hide a typing error, and a switch given twice is the same
+// slip, or two intentions that cannot both be met.
+QString repeatedOption(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    QStringList seen;
+    for (const QString &name : parser.optionNames()) {
+        if (seen.contains(name) || parser.values(name).size() > 1)
+            return typedOption(name, arguments);
+        seen.append(name);
+    }
+    return QString();
 }
 
 } // namespace
@@ -66,27 +121,20 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
     if (!parser.parse(arguments)) {
         reportFailure(err, syntax.name,
                       QCoreApplication::translate("cli", "%1; see %2 %3 --help")
-                          .arg(language::systemReason(parser.errorText()), toolName, syntax.name));
+                          .arg(parseError(parser, arguments), toolName, syntax.name));
         return exitFailure;
     }
     if (parser.isSet(helpOption)) {
-        out << commandHelpText(parser, syntax.name, syntax.exitCodes);
+        out << fitToColumns(commandHelpText(parser, syntax.name, syntax.exitCodes));
         out.flush();
         return exitSuccess;
     }
-    // Every option of ours takes one value at most; taking the last of two would hide a typing error.
-    QStringList seen;
-    for (const QString &name : parser.optionNames()) {
-        if (seen.contains(name))
-            continue;
-        seen.append(name);
-        if (parser.values(name).size() > 1) {
-            reportFailure(err, syntax.name,
-                          QCoreApplication::translate("cli", "%1%2 is given more than once; see %3 %4 --help")
-                              .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name,
-                                   toolName, syntax.name));
-            return exitFailure;
-        }
+    const QString repeated = repeatedOption(parser, arguments);
+    if (!repeated.isEmpty()) {
+        reportFailure(err, syntax.name,
+                      QCoreApplication::translate("cli", "%1 is given more than once; see %2 %3 --help")
+                          .arg(repeated, toolName, syntax.name));
+        return exitFailure;
     }
     const int count = parser.positionalArguments().size();
     if (count < syntax.minPositional) {

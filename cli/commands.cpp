@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "commandline.h"
+#include "helplayout.h"
 #include "output/codepageoutput.h"
 
 #include <QCoreApplication>
@@ -42,12 +43,13 @@ const Command commandTable[] = {
 
 QString toolHelpText()
 {
-    // "Commands:" stays as it is in every language: the completion and the man page look for it.
+    // The completion and the man page read the English headings: they run the program under the C
+    // locale.
     QString text = QCoreApplication::translate(
                        "cli", "Usage: steel-archive <command> [options] [arguments]\n"
                               "Companion of the Velmora-Steel archive viewer: reads, checks and exports\n"
                               "measurement archives exactly as the viewer sees them.\n") +
-                   QStringLiteral("\nCommands:\n");
+                   QLatin1Char('\n') + QCoreApplication::translate("cli", "Commands:") + QLatin1Char('\n');
     for (const Command &command : commandTable)
         text += QStringLiteral("  %1 %2\n")
                     .arg(QLatin1String(command.name), -8)
@@ -64,7 +66,7 @@ QString toolHelpText()
     const QString encoding = output::encodingHelpText();
     if (!encoding.isEmpty())
         text += QLatin1Char('\n') + encoding;
-    return text;
+    return fitToColumns(text);
 }
 
 bool commandNeedsWidgets(const QString &command)
@@ -94,8 +96,12 @@ int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
         if (name == QLatin1String(command.name))
             return command.run(arguments, out, err);
     }
-    err << QCoreApplication::translate("cli",
-                                       "steel-archive: unknown command \"%1\"; see steel-archive --help")
+    // An option where the command belongs is no command the user misspelt.
+    err << (name.startsWith(QLatin1Char('-'))
+                ? QCoreApplication::translate("cli",
+                                              "steel-archive: unknown option '%1'; see steel-archive --help")
+                : QCoreApplication::translate(
+                      "cli", "steel-archive: unknown command \"%1\"; see steel-archive --help"))
                .arg(name)
         << '\n';
     err.flush();

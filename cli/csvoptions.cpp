@@ -3,6 +3,8 @@
 
 #include "commandline.h"
 
+#include "output/outputfile.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -14,6 +16,15 @@ namespace {
 const QString delimiterName = QStringLiteral("delimiter");
 const QString decimalCommaName = QStringLiteral("decimal-comma");
 const QString excelName = QStringLiteral("excel");
+const QString xlsxName = QStringLiteral("xlsx");
+
+QVector<QPair<QString, output::Format>> csvOptions()
+{
+    return {{excelName, output::Format::csv},
+            {delimiterName, output::Format::csv},
+            {decimalCommaName, output::Format::csv},
+            {xlsxName, output::Format::xlsx}};
+}
 
 } // namespace
 
@@ -30,21 +41,58 @@ void addCsvFormatOptions(QCommandLineParser &parser)
         excelName,
         QCoreApplication::translate("cli", "For a spreadsheet set up for Russian: \";\", decimal commas, a "
                                            "byte-order mark and CRLF line ends.")));
+    parser.addOption(QCommandLineOption(
+        xlsxName, QCoreApplication::translate("cli", "Write a spreadsheet file (.xlsx).")));
+}
+
+OutputFormats tableOutputFormats()
+{
+    OutputFormats formats;
+    formats.formats = {output::Format::text, output::Format::json, output::Format::csv, output::Format::xlsx};
+    formats.options = {{QStringLiteral("json"), output::Format::json},
+                       {QStringLiteral("csv"), output::Format::csv}};
+    formats.options += csvOptions();
+    return formats;
+}
+
+QCommandLineOption tableOutputOption()
+{
+    return QCommandLineOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QCoreApplication::translate("cli", "Write to OUT instead of standard output (\"-\")."),
+        QStringLiteral("OUT"));
+}
+
+QString tableOutputHelpText()
+{
+    return QCoreApplication::translate(
+               "cli", "-o OUT writes the file OUT, whose suffix chooses the format where no option does\n"
+                      "(.json, .csv, .xlsx; any other for the plain lines); -o - is standard output,\n"
+                      "which takes a spreadsheet file too, unless it is a terminal.\n") +
+           output::outputRuleHelpText();
+}
+
+OutputFormats curveOutputFormats()
+{
+    OutputFormats formats;
+    formats.formats = {output::Format::csv, output::Format::xlsx};
+    formats.options = csvOptions();
+    return formats;
 }
 
 QString csvFormatHelpText()
 {
     return QCoreApplication::translate(
-        "cli", "For a spreadsheet set up for Russian, --excel writes \";\" between the cells, decimal\n"
-               "commas, a UTF-8 byte-order mark and CRLF line ends, so that a double-click opens the file\n"
-               "right; --delimiter and --decimal-comma set the first two alone. A text cell that a\n"
-               "spreadsheet would take for a formula (starting with =, +, - or @) is written with a leading\n"
-               "apostrophe, so that it shows as text.\n");
-}
-
-bool excelAsked(const QCommandLineParser &parser)
-{
-    return parser.isSet(excelName);
+        "cli", "For a spreadsheet set up for Russian, --excel writes \";\" between the cells,\n"
+               "decimal commas, a UTF-8 byte-order mark and CRLF line ends, the header in the\n"
+               "reader's language and melt numbers kept as text (=\"00731\"), so that a\n"
+               "double-click opens the file right; --delimiter and --decimal-comma set the\n"
+               "first two alone. Each of them asks for CSV. A text cell that a spreadsheet\n"
+               "would take for a formula (starting with =, +, - or @) is written with a leading\n"
+               "apostrophe, so that it shows as text. --xlsx writes a spreadsheet file in\n"
+               "Excel's format, which LibreOffice opens as well: melt numbers as text, results\n"
+               "as numbers with the decimals they were written with, moments as dates, the\n"
+               "header in the reader's language, frozen and with a filter.\n");
 }
 
 std::optional<output::CsvFormat> csvFormatOption(const QCommandLineParser &parser, const QString &command,
@@ -57,7 +105,7 @@ std::optional<output::CsvFormat> csvFormatOption(const QCommandLineParser &parse
                           QCoreApplication::translate("cli", "--excel and --delimiter exclude each other"));
             return std::nullopt;
         }
-        format = {QLatin1Char(';'), true, true, true};
+        format = {QLatin1Char(';'), true, true, true, true};
     }
     format.decimalComma = format.decimalComma || parser.isSet(decimalCommaName);
     if (parser.isSet(delimiterName)) {

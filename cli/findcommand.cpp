@@ -5,6 +5,8 @@
 #include "commands.h"
 #include "measurementcommands.h"
 #include "output/jsontext.h"
+#include "output/xlsx.h"
+#include "resultcolumns.h"
 #include "searchoptions.h"
 
 #include "archive/archivereader.h"
@@ -25,36 +27,9 @@ namespace cli {
 
 namespace {
 
-// A result text for a spreadsheet cell: empty for no value, a number with the format's separator.
-QString resultCell(const std::optional<QString> &text, const output::CsvFormat &format)
-{
-    if (!text)
-        return QString();
-    bool isNumber = false;
-    text->toDouble(&isNumber);
-    return isNumber ? output::csvNumber(text->trimmed(), format) : *text;
-}
-
-QString csvHeader(const output::CsvFormat &format)
-{
-    return output::csvLine({QStringLiteral("melt"), QStringLiteral("moment"), QStringLiteral("technology"),
-                            QStringLiteral("temperature_C"), QStringLiteral("emf_mV"),
-                            QStringLiteral("oxidation_ppm"), QStringLiteral("aluminium_kg"),
-                            QStringLiteral("carbon_pct"), QStringLiteral("status_code"),
-                            QStringLiteral("status"), QStringLiteral("file")},
-                           format);
-}
-
 QString csvRow(const query::FoundMeasurement &f, const output::CsvFormat &format)
 {
-    const measurement::MeasurementDigest &m = f.digest;
-    return output::csvLine(
-        {resultCell(m.smelt, format),
-         f.moment.isValid() ? archive::momentDisplayText(f.moment.date, f.moment.time) : QString(),
-         f.technology, resultCell(m.temperatureText, format), resultCell(m.emfText, format),
-         resultCell(m.oxidation, format), resultCell(m.aluminiumMass, format), resultCell(m.carbon, format),
-         m.statusCode ? QString::number(*m.statusCode) : QString(), m.status.value_or(QString()), f.fileName},
-        format);
+    return output::csvLine(resultCsvCells(f, format), format, resultTextColumns());
 }
 
 // One match as an element of QJsonDocument's indented array: the object's own lines, four spaces in.
@@ -95,22 +70,32 @@ public:
     }
 
     bool isEmpty() const { return matches.empty(); }
+    int size() const { return int(matches.size()); }
 
-    // Each match as `render` writes it, separated by `separator`, latest moment first. Matches come in
-    // in the order of their names, which a stable sort keeps among equal moments.
+    // Each match as `render` writes it, separated by `separator`, latest moment first.
     void write(QTextStream &out, const char *separator,
                const std::function<QString(const query::FoundMeasurement &)> &render)
+    {
+        bool first = true;
+        visit([&](const query::FoundMeasurement &f) {
+            if (!first)
+                out << separator;
+            first = false;
+            out << render(f);
+        });
+    }
+
+    // Each match, latest moment first. Matches come in in the order of their names, which a stable sort
+    // keeps among equal moments.
+    void visit(const std::function<void(const query::FoundMeasurement &)> &use)
     {
         std::stable_sort(matches.begin(), matches.end(), [](const Match &a, const Match &b) {
             if (a.valid != b.valid)
                 return a.valid;
             return a.moment > b.moment;
         });
-        for (size_t i = 0; i < matches.size(); ++i) {
-            if (i > 0)
-                out << separator;
-            out << render(restore(matches[i]));
-        }
+        for (const Match &match : matches)
+            use(restore(match));
     }
 
 private:
@@ -162,31 +147,65 @@ private:
     std::vector<Match> matches;
 };
 
+CommandSyntax findSyntax()
+{
+    return {QStringLiteral("find"),
+            QCoreApplication::translate(
+                "cli", "Lists the measurements in DIR that meet every given condition, latest moment first,\n"
+                       "one line each: moment, technology, melt number, temperature, status, file name\n"
+                       "(separated by tabs; values as the viewer shows them).\n") +
+                SearchOptions::helpText() +
+                QCoreApplication::translate(
+                    "cli", "Files that cannot be read are named on standard error and skipped.\n"
+                           "--csv writes every result value of each match, with a header line: melt,\n"
+                           "moment, technology, temperature, EMF, oxidation, aluminium mass, carbon,\n"
+                           "status code, status, file (a missing value is an empty cell); --xlsx the same\n"
+                           "as a spreadsheet file.\n") +
+                csvFormatHelpText() + tableOutputHelpText() + indexHelpText() +
+                QCoreApplication::translate(
+                    "cli", "DIR defaults to the folder \"archive\" in the working directory."),
+            0, 1,
+            QCoreApplication::translate(
+                "cli", "Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were\n"
+                       "skipped, or DIR holds no archive file at all; 2 bad usage, a folder that cannot\n"
+                       "be read, or an output that cannot or must not be written.\n")};
+}
+
+// The matches in the chosen format; the empty text, or why a spreadsheet could not be written.
+QString writeMatches(CommandOutput &output, KeptMatches &found, const output::CsvFormat &csvFormat,
+                     const output::ReadArchive &read)
+{
+    QTextStream &out = output.text();
+    switch (output.format()) {
+    case output::Format::json:
+        // As QJsonDocument writes an array, element by element.
+        out << "[\n";
+        found.write(out, ",\n", jsonElement);
+        out << (found.isEmpty() ? "]\n" : "\n]\n");
+        break;
+    case output::Format::csv:
+        out << output::csvStart(csvFormat) << output::csvLine(resultHeader(csvFormat), csvFormat);
+        found.write(out, "", [&csvFormat](const query::FoundMeasurement &f) { return csvRow(f, csvFormat); });
+        break;
+    case output::Format::xlsx:
+        return writeSpreadsheet(output, read, [&found](output::XlsxBook &book) {
+            output::CsvFormat spreadsheet;
+            spreadsheet.spreadsheet = true;
+            book.addSheet(QCoreApplication::translate("cli", "Measurements"), resultHeader(spreadsheet));
+            found.visit([&book](const query::FoundMeasurement &f) { book.addRow(resultXlsxRow(f)); });
+        });
+    default:
+        found.write(out, "",
+                    [](const query::FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });
+    }
+    return QString();
+}
+
 } // namespace
 
 int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
-    const CommandSyntax syntax{
-        QStringLiteral("find"),
-        QCoreApplication::translate(
-            "cli", "Lists the measurements in DIR that meet every given condition, latest moment first, one\n"
-                   "line each: moment, technology, melt number, temperature, status, file name (separated\n"
-                   "by tabs; values as the viewer shows them).\n") +
-            SearchOptions::helpText() +
-            QCoreApplication::translate(
-                "cli",
-                "Files that cannot be read are named on standard error and skipped.\n"
-                "--csv writes every result value of each match, with a header line: melt, moment,\n"
-                "technology, temperature, EMF, oxidation, aluminium mass, carbon, status code, status,\n"
-                "file (a missing value is an empty cell).\n") +
-            csvFormatHelpText() + indexHelpText() +
-            QCoreApplication::translate("cli",
-                                        "DIR defaults to the folder \"archive\" in the working directory."),
-        0, 1,
-        QCoreApplication::translate(
-            "cli", "Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were\n"
-                   "skipped, or DIR holds no archive file at all; 2 bad usage or a folder that cannot\n"
-                   "be read.\n")};
+    const CommandSyntax syntax = findSyntax();
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
     const SearchOptions searchOptions;
@@ -195,23 +214,23 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
                                         QCoreApplication::translate("cli", "Write the matches as JSON."));
     const QCommandLineOption csvOption(QStringLiteral("csv"),
                                        QCoreApplication::translate("cli", "Write the matches as CSV."));
-    parser.addOptions({jsonOption, csvOption, noIndexOption()});
+    const QCommandLineOption outputOption = tableOutputOption();
+    parser.addOptions({jsonOption, csvOption, outputOption, noIndexOption()});
     addCsvFormatOptions(parser);
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
     const std::optional<output::CsvFormat> csvFormat = csvFormatOption(parser, syntax.name, err);
-    if (!csvFormat)
+    CommandOutput output(syntax.name, out, err);
+    if (!csvFormat || !output.choose(parser, outputOption, tableOutputFormats()))
         return exitFailure;
-    const bool json = parser.isSet(jsonOption);
-    const bool csv = parser.isSet(csvOption) || excelAsked(parser);
-    if (json && csv)
-        return reportFailure(err, syntax.name,
-                             QCoreApplication::translate("cli", "--json and --csv exclude each other"));
 
     ArchiveSearch search;
     if (const auto finished = readArchiveSearch(parser, searchOptions, syntax.name, err, &search))
         return *finished;
     const QString &directory = search.directory;
+    const output::ReadArchive read = output::readingFolder(directory);
+    if (!output.check(read) || !output.open())
+        return exitFailure;
 
     QStringList unreadable;
     KeptMatches found;
@@ -219,21 +238,8 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         directory, search.criteria, [&found](query::FoundMeasurement &&f) { found.add(f); }, &unreadable,
         readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
     reportSkippedFiles(err, syntax.name, directory, unreadable);
-
-    if (json) {
-        // As QJsonDocument writes an array, element by element.
-        out << "[\n";
-        found.write(out, ",\n", jsonElement);
-        out << (found.isEmpty() ? "]\n" : "\n]\n");
-    } else if (csv) {
-        out << output::csvStart(*csvFormat) << csvHeader(*csvFormat);
-        found.write(out, "",
-                    [&csvFormat](const query::FoundMeasurement &f) { return csvRow(f, *csvFormat); });
-    } else {
-        found.write(out, "",
-                    [](const query::FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });
-    }
-    out.flush();
+    if (!output.finish(writeMatches(output, found, *csvFormat, read)))
+        return exitFailure;
     if (!unreadable.isEmpty())
         return exitFindings;
     if (found.isEmpty()) {

@@ -4,10 +4,13 @@
 #include "output/jsontext.h"
 
 #include "commandline.h"
+#include "commandoutput.h"
 #include "commands.h"
 #include "language/language.h"
 #include "output/outputfile.h"
+#include "resultcolumns.h"
 
+#include "archive/archivename.h"
 #include "archive/displayname.h"
 #include "platform/arguments.h"
 #include "platform/filesystem.h"
@@ -15,6 +18,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -114,10 +118,12 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const CommandSyntax syntax{
         QStringLiteral("show"),
         QCoreApplication::translate(
-            "cli", "Shows a measurement file's values as the viewer's values panel does: the texts as\n"
-                   "stored, \"Нет данных\" for \"nan\" and \"32767\", nothing for a missing key, the\n"
-                   "status verdict (nothing without \"Status\"). For each curve: the number of stored\n"
-                   "samples (those that are not \"nan\") and the span of their values.\n") +
+            "cli", "Shows a measurement file's values as the viewer's values panel does: the texts\n"
+                   "as stored (\"1598,5\" and \"1598.5\" each as written), \"Нет данных\" for \"nan\"\n"
+                   "and \"32767\", nothing for a missing key, the status verdict (nothing without\n"
+                   "\"Status\"). For each curve: the number of stored samples (those that are not\n"
+                   "\"nan\") and the span of their values; the numbers show works out itself are\n"
+                   "written with the decimal separator of the reader's language (\"0,75\" in Russian).\n") +
             unreadableHelp(),
         1, 1, fileCommandExitCodes()};
     QCommandLineParser parser;
@@ -177,17 +183,61 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
     return exitSuccess;
 }
 
+namespace {
+
+CommandSyntax exportSyntax()
+{
+    return {QStringLiteral("export"),
+            QCoreApplication::translate(
+                "cli", "Writes the two curves of a measurement file as CSV: a header line\n"
+                       "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
+                       "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as\n"
+                       "exactly the number the viewer draws. --xlsx writes a spreadsheet file instead:\n"
+                       "a sheet of the samples and a sheet of the results, as find writes them.\n") +
+                output::outputRuleHelpText() +
+                QCoreApplication::translate(
+                    "cli", "OUT's suffix chooses the format where no option does (.csv, .xlsx; any other\n"
+                           "for CSV); -o - is standard output, which takes a spreadsheet file too,\n"
+                           "unless it is a terminal.\n") +
+                csvFormatHelpText() + unreadableHelp(),
+            1, 1, fileCommandExitCodes()};
+}
+
+// The samples as spreadsheet cells: the time with its one decimal, the values exactly as read.
+QVector<output::XlsxCell> sampleRow(const measurement::Measurement &m, int i)
+{
+    const auto cell = [i](const QVector<double> &curve) {
+        return i < curve.size() && std::isfinite(curve[i]) ? output::XlsxCell::ofNumber(curve[i])
+                                                           : output::XlsxCell();
+    };
+    // From the sample number, not from i * 0.1, which is not exactly a tenth.
+    return {output::XlsxCell::ofNumber(QStringLiteral("%1.%2").arg(i / 10).arg(i % 10).toDouble(), 1),
+            cell(m.emf), cell(m.temperature)};
+}
+
+QString writeCurvesXlsx(CommandOutput &output, const QString &path, const measurement::Measurement &m)
+{
+    return writeSpreadsheet(output, output::readingFile(path), [&](output::XlsxBook &book) {
+        output::CsvFormat spreadsheet;
+        spreadsheet.spreadsheet = true;
+        book.addSheet(QCoreApplication::translate("cli", "Samples"),
+                      {output::csvHeader(QT_TRANSLATE_NOOP("columns", "time_s"), spreadsheet),
+                       output::csvHeader(QT_TRANSLATE_NOOP("columns", "emf_mV"), spreadsheet),
+                       output::csvHeader(QT_TRANSLATE_NOOP("columns", "temperature_C"), spreadsheet)});
+        for (int i = 0; i < measurement::samplesPerCurve; ++i)
+            book.addRow(sampleRow(m, i));
+        book.addSheet(QCoreApplication::translate("cli", "Results"), resultHeader(spreadsheet));
+        const QString fileName = QFileInfo(path).fileName();
+        book.addRow(resultXlsxRow({fileName, archive::technologyOfFile(fileName),
+                                   archive::momentOfFile(fileName), measurement::digestOf(m)}));
+    });
+}
+
+} // namespace
+
 int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
-    const CommandSyntax syntax{
-        QStringLiteral("export"),
-        QCoreApplication::translate(
-            "cli", "Writes the two curves of a measurement file as CSV: a header line\n"
-                   "\"time_s,emf_mV,temperature_C\", then one row for each of the 160 sample times\n"
-                   "0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly\n"
-                   "the number the viewer draws.\n") +
-            output::outputRuleHelpText() + csvFormatHelpText() + unreadableHelp(),
-        1, 1, fileCommandExitCodes()};
+    const CommandSyntax syntax = exportSyntax();
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), fileArgumentHelp());
     const QCommandLineOption outputOption(
@@ -200,31 +250,20 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
     const std::optional<output::CsvFormat> format = csvFormatOption(parser, syntax.name, err);
-    if (!format)
+    CommandOutput output(syntax.name, out, err);
+    if (!format || !output.choose(parser, outputOption, curveOutputFormats()))
         return exitFailure;
 
     const QString path = parser.positionalArguments().constFirst();
-    const QString output = parser.isSet(outputOption) ? parser.value(outputOption) : QStringLiteral("-");
-    if (!isStandardOutput(output)) {
-        const QString refusal = output::outputRefusal(output::readingFile(path), output);
-        if (!refusal.isEmpty())
-            return reportFailure(err, syntax.name,
-                                 archive::displayPath(output) + QStringLiteral(": ") + refusal);
-    }
-    const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
-    if (!read)
+    if (!output.check(output::readingFile(path)))
         return exitFailure;
-    const QString csv = output::csvText(*read, *format);
-    if (isStandardOutput(output)) {
-        out << csv;
-        out.flush();
-        return exitSuccess;
-    }
-    output::OutputFile file(output);
-    if (!file.open() || file.device()->write(csv.toUtf8()) < 0 || !file.commit(true))
-        return reportFailure(err, syntax.name,
-                             archive::displayPath(output) + QStringLiteral(": ") + file.failure());
-    return exitSuccess;
+    const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
+    if (!read || !output.open())
+        return exitFailure;
+    if (output.format() == output::Format::xlsx)
+        return output.finish(writeCurvesXlsx(output, path, *read)) ? exitSuccess : exitFailure;
+    output.text() << output::csvText(*read, *format);
+    return output.finish() ? exitSuccess : exitFailure;
 }
 
 } // namespace cli

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/displayname.h"
 #include "commandline.h"
+#include "commandoutput.h"
 #include "commands.h"
 #include "measurementcommands.h"
 #include "output/outputfile.h"
 
 #include "archive/archivename.h"
+#include "platform/console.h"
 #include "plot/plotsteps.h"
 #include "printing/pdfpainting.h"
 
@@ -76,22 +78,62 @@ bool writePdf(QCustomPlot &plot, int width, int height, QIODevice *device)
     return painter.end();
 }
 
+CommandSyntax renderSyntax()
+{
+    return {QStringLiteral("render"),
+            QCoreApplication::translate(
+                "cli", "Draws the curves of a measurement file exactly as the viewer's plot does (same\n"
+                       "axes, ranges, colours and fonts), with a caption line above: melt number,\n"
+                       "technology and moment from the file name, and status. The output's format\n"
+                       "follows its suffix: .png for an image, .pdf for a one-page document; -o - writes\n"
+                       "the picture to standard output (a PNG, or a PDF with --pdf) unless it is a\n"
+                       "terminal.\n") +
+                output::outputRuleHelpText() +
+                QCoreApplication::translate(
+                    "cli",
+                    "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
+            1, 1, fileCommandExitCodes()};
+}
+
+OutputFormats pictureFormats()
+{
+    OutputFormats formats;
+    formats.formats = {output::Format::png, output::Format::pdf};
+    formats.options = {{QStringLiteral("png"), output::Format::png},
+                       {QStringLiteral("pdf"), output::Format::pdf}};
+    formats.unknownSuffixText =
+        QCoreApplication::translate("cli", "%1: unknown picture format; the name must end in .png or .pdf");
+    return formats;
+}
+
+// "WxH" with both sides in range; std::nullopt otherwise.
+std::optional<QSize> pictureSize(const QString &text)
+{
+    static const QRegularExpression sizePattern(QStringLiteral("^([0-9]{1,9})x([0-9]{1,9})$"));
+    const QRegularExpressionMatch match = sizePattern.match(text);
+    const QSize size(match.hasMatch() ? match.captured(1).toInt() : 0,
+                     match.hasMatch() ? match.captured(2).toInt() : 0);
+    if (size.width() < smallestSide || size.width() > largestSide || size.height() < smallestSide ||
+        size.height() > largestSide)
+        return std::nullopt;
+    return size;
+}
+
+// The measurement as the window shows it, with the caption line above.
+void setUpPlot(QCustomPlot &plot, const QSize &size, const QString &path, const measurement::Measurement &m)
+{
+    plot.resize(size);
+    plot::showMeasurement(&plot, m.temperature, m.emf);
+    plot.plotLayout()->insertRow(0);
+    plot.plotLayout()->addElement(
+        0, 0, new QCPTextElement(&plot, captionText(path, m), QFont(QStringLiteral("Open Sans"), 10)));
+}
+
 } // namespace
 
 int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
-    const CommandSyntax syntax{
-        QStringLiteral("render"),
-        QCoreApplication::translate(
-            "cli", "Draws the curves of a measurement file exactly as the viewer's plot does (same axes,\n"
-                   "ranges, colours and fonts), with a caption line above: melt number, technology and\n"
-                   "moment from the file name, and status. The output's format follows its suffix: .png\n"
-                   "for an image, .pdf for a one-page document.\n") +
-            output::outputRuleHelpText() +
-            QCoreApplication::translate(
-                "cli",
-                "A file that cannot be read, or whose first line is not a JSON object, is an error.\n"),
-        1, 1, fileCommandExitCodes()};
+    const CommandSyntax syntax = renderSyntax();
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QCoreApplication::translate("cli", "An archive measurement file."));
@@ -107,81 +149,45 @@ int runRender(const QStringList &arguments, QTextStream &out, QTextStream &err)
             .arg(defaultWidth)
             .arg(defaultHeight),
         QStringLiteral("WxH"));
-    parser.addOption(outputOption);
-    parser.addOption(sizeOption);
+    parser.addOptions(
+        {outputOption, sizeOption,
+         QCommandLineOption(QStringLiteral("png"), QCoreApplication::translate("cli", "Write a PNG.")),
+         QCommandLineOption(QStringLiteral("pdf"), QCoreApplication::translate("cli", "Write a PDF."))});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
-
     if (!parser.isSet(outputOption))
         return reportFailure(err, syntax.name,
                              QCoreApplication::translate("cli", "-o OUT.png or -o OUT.pdf is required"));
-    const QString output = parser.value(outputOption);
-    if (isStandardOutput(output))
-        return reportFailure(err, syntax.name,
-                             QCoreApplication::translate("cli", "-o -: a picture is not written to standard "
-                                                                "output; name a .png or .pdf file"));
-    const QString refusal =
-        output::outputRefusal(output::readingFile(parser.positionalArguments().constFirst()), output);
-    if (!refusal.isEmpty())
-        return reportFailure(err, syntax.name, archive::displayPath(output) + QStringLiteral(": ") + refusal);
-    const QString suffix = QFileInfo(output).suffix().toLower();
-    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
-        return reportFailure(err, syntax.name,
-                             QCoreApplication::translate(
-                                 "cli", "%1: unknown picture format; the name must end in .png or .pdf")
-                                 .arg(archive::displayPath(output)));
-
-    int width = defaultWidth;
-    int height = defaultHeight;
-    if (parser.isSet(sizeOption)) {
-        static const QRegularExpression sizePattern(QStringLiteral("^([0-9]{1,9})x([0-9]{1,9})$"));
-        const QRegularExpressionMatch match = sizePattern.match(parser.value(sizeOption));
-        width = match.hasMatch() ? match.captured(1).toInt() : 0;
-        height = match.hasMatch() ? match.captured(2).toInt() : 0;
-        if (width < smallestSide || width > largestSide || height < smallestSide || height > largestSide)
-            return reportFailure(
-                err, syntax.name,
-                QCoreApplication::translate("cli", "--size \"%1\" is not WxH with both sides from %2 to %3")
-                    .arg(parser.value(sizeOption))
-                    .arg(smallestSide)
-                    .arg(largestSide));
-    }
-
+    CommandOutput output(syntax.name, out, err);
+    const QString path = parser.positionalArguments().constFirst();
+    if (!output.choose(parser, outputOption, pictureFormats()) || !output.check(output::readingFile(path)))
+        return exitFailure;
+    const std::optional<QSize> size =
+        parser.isSet(sizeOption) ? pictureSize(parser.value(sizeOption)) : QSize(defaultWidth, defaultHeight);
+    if (!size)
+        return reportFailure(
+            err, syntax.name,
+            QCoreApplication::translate("cli", "--size \"%1\" is not WxH with both sides from %2 to %3")
+                .arg(parser.value(sizeOption))
+                .arg(smallestSide)
+                .arg(largestSide));
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return reportFailure(err, syntax.name,
                              QCoreApplication::translate("cli", "drawing needs a QApplication"));
 
-    const QString path = parser.positionalArguments().constFirst();
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
-    if (!read)
-        return exitFailure;
     // Opened before drawing: the drawing library would only say that its painter could not begin.
-    output::OutputFile file(output);
-    if (!file.open())
-        return reportFailure(err, syntax.name,
-                             archive::displayPath(output) + QStringLiteral(": ") + file.failure());
-
+    if (!read || !output.open())
+        return exitFailure;
     QCustomPlot plot;
-    plot.resize(width, height);
-    plot::showMeasurement(&plot, read->temperature, read->emf);
-    plot.plotLayout()->insertRow(0);
-    plot.plotLayout()->addElement(
-        0, 0, new QCPTextElement(&plot, captionText(path, *read), QFont(QStringLiteral("Open Sans"), 10)));
-
-    const bool drawn = suffix == QLatin1String("png") ? writePng(plot, width, height, file.device())
-                                                      : writePdf(plot, width, height, file.device());
-    if (!drawn) {
-        // A write failure says more than the writer's "no": the device keeps the system's reason.
-        const QString failure = file.writeFailure().isEmpty()
-                                    ? QCoreApplication::translate("cli", "the picture could not be made")
-                                    : file.writeFailure();
-        file.discard();
-        return reportFailure(err, syntax.name, archive::displayPath(output) + QStringLiteral(": ") + failure);
-    }
-    if (!file.commit(true))
-        return reportFailure(err, syntax.name,
-                             archive::displayPath(output) + QStringLiteral(": ") + file.failure());
-    return exitSuccess;
+    setUpPlot(plot, *size, path, *read);
+    const bool drawn = output.format() == output::Format::png
+                           ? writePng(plot, size->width(), size->height(), output.device())
+                           : writePdf(plot, size->width(), size->height(), output.device());
+    return output.finish(drawn ? QString()
+                               : QCoreApplication::translate("cli", "the picture could not be made"))
+               ? exitSuccess
+               : exitFailure;
 }
 
 } // namespace cli

@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
+#include "query/searchcriteria.h"
 
 #include "archive/archivefolder.h"
 #include "archive/archivewatcher.h"
@@ -126,20 +127,16 @@ CommandSyntax watchSyntax()
     return CommandSyntax{
         QStringLiteral("watch"),
         QCoreApplication::translate(
-            "cli",
-            "Watches DIR and prints one line for each measurement file that appears in it, as find\n"
-            "lists it (tab-separated: moment, technology, melt number, temperature, status, file\n"
-            "name), as soon as its first line is a complete measurement. Files already there at the\n"
-            "start are not printed; a file renamed into DIR counts as new; deleted files are ignored.\n"
-            "A new file that does not parse yet is waited for; once it has stayed unchanged for the\n"
-            "quiet period without parsing it is named on standard error as incomplete, and still\n"
-            "watched: it is printed when it parses, however late. One deleted before is forgotten.\n"
-            "Uses the system's file change notification; runs until interrupted.\n"
-            "  --json                one JSON object per line, with find's fields.\n"
-            "  --quiet-period SEC    how long an unparsed new file may stay unchanged before it is\n"
-            "                        named as incomplete (default %1).\n"
-            "DIR defaults to the folder \"archive\" in the working directory.")
-                .arg(defaultQuietSeconds) +
+            "cli", "Watches DIR and prints one line for each measurement file that appears in it, as\n"
+                   "find lists it (tab-separated: moment, technology, melt number, temperature, status,\n"
+                   "file name), as soon as its first line is a complete measurement. Files already there\n"
+                   "at the start are not printed; a file renamed into DIR counts as new; deleted files\n"
+                   "are ignored. A new file that does not parse yet is waited for; once it has stayed\n"
+                   "unchanged for the quiet period without parsing it is named on standard error as\n"
+                   "incomplete, and still watched: it is printed when it parses, however late. One\n"
+                   "deleted before is forgotten. Uses the system's file change notification; runs until\n"
+                   "interrupted.\n"
+                   "DIR defaults to the folder \"archive\" in the working directory.") +
             QLatin1Char('\n') +
             QCoreApplication::translate(
                 "cli",
@@ -148,13 +145,7 @@ CommandSyntax watchSyntax()
                 "standard error and still watched, without printing its files again. DIR is known by\n"
                 "its identity, not its name: when another folder takes its place (it or a folder above\n"
                 "it moved away and made anew, another file system mounted over it, a link in the path\n"
-                "pointed elsewhere) the watch ends with exit code 1.\n"
-                "  --follow-name         follow DIR by its name, as tail -F follows a file: a folder\n"
-                "                        not there yet, gone or replaced is waited for, and once one\n"
-                "                        is there its files are printed, but for those printed before\n"
-                "                        or there at the start. A share mounted on DIR after the start\n"
-                "                        thus has its files printed once; without --follow-name that\n"
-                "                        mount ends the watch.")
+                "pointed elsewhere) the watch ends with exit code 1, unless --follow-name is given.\n")
                 .arg(archive::ArchiveWatcher::checkInterval / 1000),
         0, 1,
         platform::endsOnConsoleEvents()
@@ -164,9 +155,8 @@ CommandSyntax watchSyntax()
                   "folder disappeared, 2 bad usage, a folder that cannot be read or lines that cannot\n"
                   "be written.\n")
             : QCoreApplication::translate(
-                  "cli",
-                  "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,\n"
-                  "a folder that cannot be read or lines that cannot be written.\n")};
+                  "cli", "Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad\n"
+                         "usage, a folder that cannot be read or lines that cannot be written.\n")};
 }
 
 } // namespace
@@ -176,24 +166,32 @@ int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const CommandSyntax syntax = watchSyntax();
     QCommandLineParser parser;
     addArchiveDirectoryArgument(parser);
-    const QCommandLineOption jsonOption(QStringLiteral("json"),
-                                        QCoreApplication::translate("cli", "Write JSON lines."));
+    const QCommandLineOption jsonOption(
+        QStringLiteral("json"),
+        QCoreApplication::translate("cli", "One JSON object per line, with find's fields."));
     const QCommandLineOption quietOption(
         QStringLiteral("quiet-period"),
-        QCoreApplication::translate("cli", "Seconds an unparsed file may stay unchanged."),
+        QCoreApplication::translate("cli",
+                                    "How long an unparsed new file may stay unchanged before it is named as "
+                                    "incomplete, in seconds (default %1; \"2.5\" or \"2,5\").")
+            .arg(defaultQuietSeconds),
         QStringLiteral("SEC"));
     const QCommandLineOption followOption(
         QStringLiteral("follow-name"),
-        QCoreApplication::translate("cli", "Follow DIR by its name: wait for it, follow a new one."));
+        QCoreApplication::translate(
+            "cli", "Follow DIR by its name, as tail -F follows a file: a folder not there yet, gone or "
+                   "replaced is waited for, and once one is there its files are printed, but for those "
+                   "printed before or there at the start. A share mounted on DIR after the start thus has "
+                   "its files printed once; without --follow-name that mount ends the watch."));
     parser.addOptions({jsonOption, quietOption, followOption});
     if (const auto finished = parseCommandLine(parser, syntax, arguments, out, err))
         return *finished;
 
     double quietSeconds = defaultQuietSeconds;
     if (parser.isSet(quietOption)) {
-        bool ok = false;
-        quietSeconds = parser.value(quietOption).toDouble(&ok);
-        if (!ok || !(quietSeconds >= 0.1 && quietSeconds <= longestQuietSeconds))
+        const std::optional<double> typed = query::parseTypedNumber(parser.value(quietOption));
+        quietSeconds = typed.value_or(0);
+        if (!typed || !(quietSeconds >= 0.1 && quietSeconds <= longestQuietSeconds))
             return reportFailure(err, syntax.name,
                                  QCoreApplication::translate(
                                      "cli", "--quiet-period \"%1\" is not a number of seconds from 0.1 to %2")

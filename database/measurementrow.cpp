@@ -4,6 +4,7 @@
 #include "archive/archivename.h"
 #include "database/binarycopy.h"
 #include "measurement/contentfindings.h"
+#include "measurement/resultnumber.h"
 #include "query/searchcriteria.h"
 
 #include <QtEndian>
@@ -25,7 +26,7 @@ void writeResult(BinaryCopyWriter &row, const std::optional<QString> &text, bool
         return;
     }
     *kept = row.text(*text) && *kept;
-    const std::optional<double> number = query::resultNumber(text);
+    const std::optional<double> number = measurement::resultNumber(text);
     if (number)
         row.float8(*number);
     else

@@ -64,6 +64,19 @@ QString localNumbers(const QString &text)
     return chosen == Language::russian ? QString(text).replace(decimalPoint, QStringLiteral(",")) : text;
 }
 
+QString localMoment(const QDate &date, const QTime &time)
+{
+    if (!date.isValid() || !time.isValid())
+        return QStringLiteral("?");
+    const QLatin1Char zero('0');
+    const QString day = chosen == Language::russian ? QStringLiteral("%3.%2.%1") : QStringLiteral("%1-%2-%3");
+    return day.arg(date.year(), 4, 10, zero).arg(date.month(), 2, 10, zero).arg(date.day(), 2, 10, zero) +
+           QStringLiteral(" %1:%2:%3")
+               .arg(time.hour(), 2, 10, zero)
+               .arg(time.minute(), 2, 10, zero)
+               .arg(time.second(), 2, 10, zero);
+}
+
 QLocale numberLocale()
 {
     QLocale locale = chosen == Language::russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c();

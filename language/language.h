@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDate>
 #include <QLocale>
 #include <QString>
+#include <QTime>
 
 namespace language {
 
@@ -23,6 +25,9 @@ void useLocaleLanguage();
 // A text with numbers in C notation ("78.6 %") as a reader of the current language writes it
 // ("78,6 %" in Russian): each point between two digits becomes the language's decimal separator.
 QString localNumbers(const QString &text);
+// A moment as a reader of the current language writes it: "26.01.2025 08:00:00" in Russian (the
+// plant's own form), "2025-01-26 08:00:00" otherwise; "?" where there is none.
+QString localMoment(const QDate &date, const QTime &time);
 // The locale whose number format the report's chart axes follow.
 QLocale numberLocale();
 

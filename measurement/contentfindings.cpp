@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contentfindings.h"
 
+#include "resultnumber.h"
+
 #include <QCoreApplication>
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <string_view>
 
 namespace measurement {
 
@@ -111,9 +114,14 @@ bool looksLikeNoValue(const QString &text)
     const QString word = text.trimmed().toLower();
     if (word.isEmpty() || words.contains(word))
         return true;
-    bool isNumber = false;
-    const double value = text.toDouble(&isNumber);
-    return isNumber && value == 32767.0;
+    const std::optional<ResultNumber> read = readResultNumber(text);
+    return read && read->value == 32767.0;
+}
+
+bool hasDecimalComma(const QString &text)
+{
+    const std::optional<ResultNumber> number = readResultNumber(text);
+    return number && number->decimalComma;
 }
 
 // A status outside the table, named as written: a text that is no code the viewer can read (too
@@ -148,8 +156,18 @@ QStringList resultFindings(const measurement::Measurement &m)
         {"OxActivity", &m.oxidation}, {"MassAl", &m.aluminiumMass}, {"Carbon", &m.carbon}};
     QStringList findings;
     for (const auto &[key, text] : results) {
-        if (!*text || !looksLikeNoValue(**text))
+        if (!*text)
             continue;
+        if (!looksLikeNoValue(**text)) {
+            // The melt number is a name, not a quantity: a comma in it is no decimal comma.
+            if (key != std::string_view("Smelt") && hasDecimalComma(**text))
+                findings.append(storedFinding(
+                    finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is \"%2\", written with a decimal comma: the "
+                                                     "viewer shows it as written, but other programs may "
+                                                     "not read it as a number"),
+                            {QLatin1String(key), **text})));
+            continue;
+        }
         if ((*text)->isEmpty()) {
             // A value that is not a string reads as empty too, and has its own finding.
             if (!m.findings.nonStringResults)
@@ -197,7 +215,7 @@ QString englishFindingText(const QString &stored)
 
 QString contentRulesVersion()
 {
-    return QStringLiteral("content-findings-4");
+    return QStringLiteral("content-findings-5");
 }
 
 QStringList contentFindingTexts(const measurement::Measurement &read)

@@ -23,6 +23,8 @@ public:
     CodePageOutput(platform::CodePage page, QIODevice *target);
     // The error line's text after a character the code page lacks, or the empty text.
     QString failure() const { return failureText; }
+    // Where the text goes: what bytes that are no text (a PDF, a spreadsheet) are written to as they are.
+    QIODevice *targetDevice() const { return target; }
     bool isSequential() const override { return true; }
 
 protected:

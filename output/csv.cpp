@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include <cmath>
+#include <optional>
 
 namespace output {
 
@@ -26,6 +27,43 @@ bool startsLikeAFormula(const QString &cell)
     return !cell.isEmpty() && QStringLiteral("=+-@\t\r").contains(cell.at(0));
 }
 
+// Whether a spreadsheet would read a number, a date or a time into a text ("00731" as 731, "12.01"
+// as a date): it has a digit and no letter but an exponent's.
+bool readAsANumber(const QString &cell)
+{
+    bool digit = false;
+    for (const QChar c : cell) {
+        if ((c.isLetter() && c != QLatin1Char('e') && c != QLatin1Char('E')) || c == QLatin1Char('\n') ||
+            c == QLatin1Char('\r'))
+            return false;
+        digit = digit || c.isDigit();
+    }
+    return digit;
+}
+
+// A spreadsheet's formula that is the text itself, for a text it would otherwise read as a number;
+// a formula's string literal holds at most 255 characters, and a text that looks like a formula is
+// already kept as text by its apostrophe.
+std::optional<QString> keptText(const QString &cell, const CsvFormat &format)
+{
+    if (cell.size() > 255 || !readAsANumber(cell) ||
+        (startsLikeAFormula(cell) && !isFiniteNumber(cell, format)))
+        return std::nullopt;
+    return QStringLiteral("=\"") + QString(cell).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+QString quotedCell(const QString &cell, const CsvFormat &format, bool ours)
+{
+    const bool formula = !ours && startsLikeAFormula(cell) && !isFiniteNumber(cell, format);
+    const bool quote = formula || cell.contains(format.delimiter) || cell.contains(QLatin1Char('"')) ||
+                       cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'));
+    if (!quote)
+        return cell;
+    return (formula ? QStringLiteral("\"'") : QStringLiteral("\"")) +
+           QString(cell).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
 } // namespace
 
 QString csvStart(const CsvFormat &format)
@@ -33,18 +71,14 @@ QString csvStart(const CsvFormat &format)
     return format.byteOrderMark ? QString(QChar(0xFEFF)) : QString();
 }
 
-QString csvLine(const QStringList &cells, const CsvFormat &format)
+QString csvLine(const QStringList &cells, const CsvFormat &format, const QVector<int> &textColumns)
 {
     QStringList written;
     written.reserve(cells.size());
-    for (const QString &cell : cells) {
-        const bool formula = startsLikeAFormula(cell) && !isFiniteNumber(cell, format);
-        const bool quote = formula || cell.contains(format.delimiter) || cell.contains(QLatin1Char('"')) ||
-                           cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'));
-        written.append(quote ? (formula ? QStringLiteral("\"'") : QStringLiteral("\"")) +
-                                   QString(cell).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                                   QLatin1Char('"')
-                             : cell);
+    for (int c = 0; c < cells.size(); ++c) {
+        const std::optional<QString> kept =
+            format.spreadsheet && textColumns.contains(c) ? keptText(cells[c], format) : std::nullopt;
+        written.append(kept ? quotedCell(*kept, format, true) : quotedCell(cells[c], format, false));
     }
     return written.join(format.delimiter) + (format.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n"));
 }
@@ -54,11 +88,18 @@ QString csvNumber(const QString &cNotation, const CsvFormat &format)
     return format.decimalComma ? QString(cNotation).replace(QLatin1Char('.'), QLatin1Char(',')) : cNotation;
 }
 
+QString csvHeader(const char *name, const CsvFormat &format)
+{
+    return format.spreadsheet ? QCoreApplication::translate("columns", name) : QString::fromLatin1(name);
+}
+
 QString csvText(const measurement::Measurement &measurement, const CsvFormat &format)
 {
-    QString text = csvStart(format) + csvLine({QStringLiteral("time_s"), QStringLiteral("emf_mV"),
-                                               QStringLiteral("temperature_C")},
-                                              format);
+    QString text =
+        csvStart(format) + csvLine({csvHeader(QT_TRANSLATE_NOOP("columns", "time_s"), format),
+                                    csvHeader(QT_TRANSLATE_NOOP("columns", "emf_mV"), format),
+                                    csvHeader(QT_TRANSLATE_NOOP("columns", "temperature_C"), format)},
+                                   format);
     const auto cell = [&format](const QVector<double> &curve, int i) {
         return i < curve.size() && !std::isnan(curve[i]) ? csvNumber(exactNumberText(curve[i]), format)
                                                          : QString();

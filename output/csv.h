@@ -6,6 +6,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <optional>
 
@@ -20,6 +21,10 @@ struct CsvFormat
     bool decimalComma = false;
     bool byteOrderMark = false;
     bool crlf = false;
+    // For a spreadsheet's user: headers in the reader's language, and text columns written as a
+    // spreadsheet's text formula (="00731"), which it shows as written instead of reading a number or
+    // a date into it (731).
+    bool spreadsheet = false;
 };
 
 // What goes before the first line: the byte-order mark where the format asks for one.
@@ -27,9 +32,13 @@ QString csvStart(const CsvFormat &format);
 // One line of cells with its line end. A cell is quoted where it holds the delimiter, a quote or a
 // line break; a text that a spreadsheet would run as a formula (one starting with =, +, -, @, a tab or
 // a carriage return that is not a number) is quoted with a leading apostrophe, so that it shows as text.
-QString csvLine(const QStringList &cells, const CsvFormat &format);
+// The cells of `textColumns` are texts a spreadsheet is to keep as written.
+QString csvLine(const QStringList &cells, const CsvFormat &format, const QVector<int> &textColumns = {});
 // A number written in C notation, with the decimal separator the format asks for.
 QString csvNumber(const QString &cNotation, const CsvFormat &format);
+
+// A header cell: the name for scripts ("temperature_C"), for a spreadsheet in the reader's language.
+QString csvHeader(const char *name, const CsvFormat &format);
 
 // The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
 QString csvText(const measurement::Measurement &measurement, const CsvFormat &format = CsvFormat());

@@ -32,6 +32,20 @@ std::unique_ptr<QIODevice> openStandardStream(StandardStream stream);
 // caller then writes and checks itself; such a stream is set to pass line ends unchanged.
 std::unique_ptr<QIODevice> openConsoleDevice(StandardStream stream);
 
+// While it exists, what a library writes on the standard error stream by itself (libxlsxwriter's
+// "[ERROR]" lines) goes nowhere: the program says in one line of its own what failed.
+class QuietStandardError
+{
+public:
+    QuietStandardError();
+    ~QuietStandardError();
+    QuietStandardError(const QuietStandardError &) = delete;
+    QuietStandardError &operator=(const QuietStandardError &) = delete;
+
+private:
+    int saved = -1;
+};
+
 // For a program linked without a console of its own (the viewer on Windows): when it was started from
 // a console window (cmd.exe, PowerShell), standard output and error that were not redirected go to that
 // window, so that `--help` and `--version` answer where they were asked. The window is let go as soon

@@ -27,6 +27,26 @@ void writeSignalByte(int)
 
 } // namespace
 
+QuietStandardError::QuietStandardError()
+{
+    std::fflush(stderr);
+    saved = ::fcntl(2, F_DUPFD_CLOEXEC, 0);
+    const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && nowhere >= 0)
+        ::dup2(nowhere, 2);
+    if (nowhere >= 0)
+        ::close(nowhere);
+}
+
+QuietStandardError::~QuietStandardError()
+{
+    std::fflush(stderr);
+    if (saved >= 0) {
+        ::dup2(saved, 2);
+        ::close(saved);
+    }
+}
+
 bool isTerminal(StandardStream stream)
 {
     return ::isatty(stream == StandardStream::output ? 1 : 2);

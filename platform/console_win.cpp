@@ -84,6 +84,26 @@ private:
 
 } // namespace
 
+QuietStandardError::QuietStandardError()
+{
+    std::fflush(stderr);
+    saved = ::_dup(2);
+    const int nowhere = ::_open("NUL", _O_WRONLY);
+    if (saved >= 0 && nowhere >= 0)
+        ::_dup2(nowhere, 2);
+    if (nowhere >= 0)
+        ::_close(nowhere);
+}
+
+QuietStandardError::~QuietStandardError()
+{
+    std::fflush(stderr);
+    if (saved >= 0) {
+        ::_dup2(saved, 2);
+        ::_close(saved);
+    }
+}
+
 bool isTerminal(StandardStream stream)
 {
     return isConsole(handleOf(stream));

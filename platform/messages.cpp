@@ -12,4 +12,16 @@ void useEnglishSystemMessages()
 #endif
 }
 
+CNumberNotation::CNumberNotation()
+{
+    const char *current = std::setlocale(LC_NUMERIC, nullptr);
+    saved = current ? current : "C";
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+CNumberNotation::~CNumberNotation()
+{
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
 } // namespace platform

@@ -8,6 +8,7 @@
 #include "language/language.h"
 #include "language/systemtext.h"
 #include "measurement/measurementfile.h"
+#include "measurement/resultnumber.h"
 #include "measurement/statustable.h"
 #include "platform/filesystem.h"
 #include "plot/plotsteps.h"
@@ -344,6 +345,55 @@ void drawTrendChart(QCPPainter &painter, const Canvas &canvas, const QRectF &rec
     drawPlot(painter, chart, rect);
 }
 
+// The room the first page's sections take. The chart belongs on the first page: with many
+// technologies the tables give up height for it, down to rows that still read easily.
+struct SummarySpacing
+{
+    double sectionGap = gap;
+    double headingHeight = lineHeight + 4;
+};
+
+SummarySpacing fitTables(const Canvas &canvas, const QRectF &content, Table &values, Table &statuses)
+{
+    const int headingCount = 3;
+    const int tableRows = values.rows.size() + statuses.rows.size() + 2;
+    const double fixed = titleHeight + 4 * lineHeight + 3 * gap + smallestChart;
+    const bool compact = fixed + headingCount * (lineHeight + 4) + tableRows * tableRowHeight >
+                         content.height() / canvas.pt(1);
+    if (!compact)
+        return SummarySpacing();
+    const SummarySpacing spacing{gap / 2, lineHeight};
+    const double forTables = content.height() / canvas.pt(1) - titleHeight - 4 * lineHeight -
+                             3 * spacing.sectionGap - headingCount * spacing.headingHeight - smallestChart;
+    values.rowHeight = statuses.rowHeight =
+        std::clamp(forTables / tableRows, smallestTableRow, tableRowHeight);
+    return spacing;
+}
+
+// The title and what the report is about: the folder, the period, the selection, the count and
+// when it was made.
+void addReportHeading(SummaryFlow &flow, const Canvas &canvas, const ReportHeading &heading, int count)
+{
+    flow.add(canvas.pt(titleHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
+        drawText(painter, rect, canvas.font(16, true), reportTitle());
+    });
+    const QStringList lines{
+        QCoreApplication::translate("report", "Archive: ") + archive::displayPath(heading.directory),
+        QCoreApplication::translate("report", "Period: ") + heading.period,
+        QCoreApplication::translate("report", "Selection: ") +
+            (heading.conditions.isEmpty() ? QCoreApplication::translate("report", "every measurement")
+                                          : heading.conditions.join(QStringLiteral("; "))),
+        QCoreApplication::translate("report", "Measurements: %1      Made: %2")
+            .arg(count)
+            .arg(language::localMoment(heading.madeAt.date(), heading.madeAt.time()))};
+    for (const QString &line : lines) {
+        flow.add(canvas.pt(lineHeight), [&canvas, line](QCPPainter &painter, const QRectF &rect) {
+            const QFont font = canvas.font(10);
+            drawText(painter, rect, font, canvas.elided(font, line, rect.width()));
+        });
+    }
+}
+
 QVector<QVector<Drawing>> summaryPages(const Canvas &canvas, const QRectF &content,
                                        const ReportHeading &heading,
                                        const QVector<statistics::MeasurementFacts> &facts)
@@ -357,42 +407,12 @@ QVector<QVector<Drawing>> summaryPages(const Canvas &canvas, const QRectF &conte
     Table values = valuesTable(groups);
     Table statuses = statusTable(groups, total);
     values.lastRowIsTotal = statuses.lastRowIsTotal = groups.size() > 1;
-
-    // The chart belongs on the first page: with many technologies the tables give up height for it,
-    // down to rows that still read easily.
-    const int headingCount = 3;
-    const int tableRows = values.rows.size() + statuses.rows.size() + 2;
-    const double fixed = titleHeight + 4 * lineHeight + 3 * gap + smallestChart;
-    const bool compact = fixed + headingCount * (lineHeight + 4) + tableRows * tableRowHeight >
-                         content.height() / canvas.pt(1);
-    const double sectionGap = compact ? gap / 2 : gap;
-    const double headingHeight = compact ? lineHeight : lineHeight + 4;
-    if (compact) {
-        const double forTables = content.height() / canvas.pt(1) - titleHeight - 4 * lineHeight -
-                                 3 * sectionGap - headingCount * headingHeight - smallestChart;
-        values.rowHeight = statuses.rowHeight =
-            std::clamp(forTables / tableRows, smallestTableRow, tableRowHeight);
-    }
+    const SummarySpacing spacing = fitTables(canvas, content, values, statuses);
+    const double sectionGap = spacing.sectionGap;
+    const double headingHeight = spacing.headingHeight;
 
     SummaryFlow flow(content);
-    flow.add(canvas.pt(titleHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
-        drawText(painter, rect, canvas.font(16, true), reportTitle());
-    });
-    const QStringList lines{
-        QCoreApplication::translate("report", "Archive: ") + archive::displayPath(heading.directory),
-        QCoreApplication::translate("report", "Period: ") + heading.period,
-        QCoreApplication::translate("report", "Selection: ") +
-            (heading.conditions.isEmpty() ? QCoreApplication::translate("report", "every measurement")
-                                          : heading.conditions.join(QStringLiteral("; "))),
-        QCoreApplication::translate("report", "Measurements: %1      Made: %2")
-            .arg(facts.size())
-            .arg(archive::momentDisplayText(heading.madeAt.date(), heading.madeAt.time()))};
-    for (const QString &line : lines) {
-        flow.add(canvas.pt(lineHeight), [&canvas, line](QCPPainter &painter, const QRectF &rect) {
-            const QFont font = canvas.font(10);
-            drawText(painter, rect, font, canvas.elided(font, line, rect.width()));
-        });
-    }
+    addReportHeading(flow, canvas, heading, facts.size());
     flow.skip(canvas.pt(sectionGap));
     if (facts.isEmpty()) {
         flow.add(canvas.pt(2 * lineHeight), [&canvas](QCPPainter &painter, const QRectF &rect) {
@@ -443,10 +463,24 @@ void drawPageFrame(QCPPainter &painter, const Canvas &canvas, const QRectF &page
     painter.drawLine(band.bottomLeft(), band.bottomRight());
 }
 
+// A result as the reader's language writes numbers ("1598,5" in Russian, "1598.5" otherwise, with
+// the decimals it was written with); a text that is no number as it stands.
+QString localResult(const QString &text)
+{
+    const std::optional<measurement::ResultNumber> number = measurement::readResultNumber(text);
+    if (!number)
+        return text;
+    QString written = text.trimmed();
+    if (number->decimalComma)
+        written.replace(QLatin1Char(','), QLatin1Char('.'));
+    return language::localNumbers(written);
+}
+
 QString valueWithUnit(const std::optional<QString> &value, const QString &unit)
 {
-    const QString shown = language::localNumbers(measurement::displayText(value));
-    return value && !value->isEmpty() ? shown + QLatin1Char(' ') + unit : shown;
+    if (!value)
+        return measurement::displayText(value);
+    return value->isEmpty() ? QString() : localResult(*value) + QLatin1Char(' ') + unit;
 }
 
 // One measurement as the viewer shows it: the curves drawn by its plot steps, its values beside.
@@ -463,7 +497,7 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
     // A technology as long as a name allows would push the file's name off the cell: the title takes
     // at most three fifths of the row.
     const QString title = canvas.elided(titleFont,
-                                        archive::momentDisplayText(facts.moment.date, facts.moment.time) +
+                                        language::localMoment(facts.moment.date, facts.moment.time) +
                                             QStringLiteral("   ") + facts.technology,
                                         titleRect.width() * 0.6);
     drawText(painter, titleRect, titleFont, title);

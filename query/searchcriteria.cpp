@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "searchcriteria.h"
 
+#include "measurement/resultnumber.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 
@@ -8,12 +10,11 @@
 
 namespace query {
 
-std::optional<double> resultNumber(const std::optional<QString> &text)
+std::optional<double> parseTypedNumber(const QString &text)
 {
-    if (!text)
-        return std::nullopt;
     bool ok = false;
-    const double value = text->toDouble(&ok); // C-locale notation, as the files are written
+    // A decimal comma is how a Russian desk types a fraction.
+    const double value = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -36,7 +37,7 @@ bool inRange(const std::optional<NumberRange> &range, const std::optional<QStrin
 {
     if (!range)
         return true;
-    const std::optional<double> value = resultNumber(text);
+    const std::optional<double> value = measurement::resultNumber(text);
     return value && range->contains(*value);
 }
 
@@ -57,12 +58,11 @@ std::optional<NumberRange> parseNumberRange(const QString &text)
         const QString bound = bounds[i].trimmed();
         if (bound.isEmpty())
             continue;
-        bool ok = false;
-        // A decimal comma is how a Russian desk types a fraction; the range's own separator is ':'.
-        const double value = QString(bound).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-        if (!ok || !std::isfinite(value))
+        // The range's own separator is ':', so a bound may have a decimal comma.
+        const std::optional<double> value = parseTypedNumber(bound);
+        if (!value)
             return std::nullopt;
-        (i == 0 ? range.minimum : range.maximum) = value;
+        (i == 0 ? range.minimum : range.maximum) = *value;
     }
     if (range.minimum && range.maximum && *range.minimum > *range.maximum)
         return std::nullopt;

@@ -12,8 +12,9 @@
 // The conditions a search puts on a measurement, and the texts they are read from.
 namespace query {
 
-// A result text as a number: the no-value marks, texts that are not numbers and infinities are none.
-std::optional<double> resultNumber(const std::optional<QString> &text);
+// A number typed in an option, with a decimal point or a decimal comma ("2.5", "2,5"), spaces around
+// it ignored; std::nullopt for anything else and for infinities.
+std::optional<double> parseTypedNumber(const QString &text);
 
 // An inclusive range of numbers; a missing bound is open.
 struct NumberRange

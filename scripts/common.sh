@@ -7,6 +7,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BASE_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev qttools5-dev qttools5-dev-tools libqcustomplot-dev libsqlite3-dev sqlite3 libfast-float-dev libxxhash-dev libpq-dev postgresql
+    # Spreadsheet files, and what reads them back in the tests.
+    libxlsxwriter-dev unzip libreoffice-calc-nogui
     fonts-open-sans fonts-liberation fontconfig tzdata
     xvfb xauth imagemagick poppler-utils
     help2man dpkg-dev file bash-completion man-db desktop-file-utils appstream lintian

@@ -2,6 +2,7 @@
 #include "archivestatistics.h"
 
 #include "archive/displayname.h"
+#include "measurement/resultnumber.h"
 #include "measurement/statustable.h"
 #include "platform/filesystem.h"
 
@@ -64,8 +65,8 @@ MeasurementFacts factsOf(const query::FoundMeasurement &found)
             found.encodedName,
             found.technology,
             found.moment,
-            query::resultNumber(m.temperatureText),
-            query::resultNumber(m.emfText),
+            measurement::resultNumber(m.temperatureText),
+            measurement::resultNumber(m.emfText),
             m.status};
 }
 

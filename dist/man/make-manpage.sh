@@ -15,7 +15,8 @@ export SOURCE_DATE_EPOCH
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The help texts are UTF-8 (Cyrillic verdicts, the degree sign) whatever the build machine's locale.
+# The help texts are UTF-8 (Cyrillic verdicts, the degree sign) whatever the build machine's locale,
+# and in English, whose headings ("Commands:", "Options:") help2man and this script look for.
 export LC_ALL=C.UTF-8
 h2m() {
     help2man --locale=C.UTF-8 --no-info "$@" "$program"

@@ -48,8 +48,8 @@ the viewer lists (steel_*.json); any folder that holds such files.
         <translation>%1; см. %2 %3 --help</translation>
     </message>
     <message>
-        <source>%1%2 is given more than once; see %3 %4 --help</source>
-        <translation>%1%2 задан больше одного раза; см. %3 %4 --help</translation>
+        <source>%1 is given more than once; see %2 %3 --help</source>
+        <translation>%1 задан больше одного раза; см. %2 %3 --help</translation>
     </message>
     <message>
         <source>missing argument; see %1 %2 --help</source>
@@ -108,7 +108,7 @@ the viewer lists (steel_*.json); any folder that holds such files.
 Companion of the Velmora-Steel archive viewer: reads, checks and exports
 measurement archives exactly as the viewer sees them.
 </source>
-        <translation>Usage: steel-archive &lt;команда&gt; [параметры] [аргументы]
+        <translation>Использование: steel-archive &lt;команда&gt; [параметры] [аргументы]
 Спутник окна просмотра архива Velmora-Steel: читает, проверяет и выгружает
 архивы измерений точно так, как их видит окно просмотра.
 </translation>
@@ -148,17 +148,27 @@ its own.
         <translation>Для электронной таблицы с русскими настройками: «;», десятичные запятые, метка порядка байтов и концы строк CRLF.</translation>
     </message>
     <message>
-        <source>For a spreadsheet set up for Russian, --excel writes &quot;;&quot; between the cells, decimal
-commas, a UTF-8 byte-order mark and CRLF line ends, so that a double-click opens the file
-right; --delimiter and --decimal-comma set the first two alone. A text cell that a
-spreadsheet would take for a formula (starting with =, +, - or @) is written with a leading
-apostrophe, so that it shows as text.
+        <source>For a spreadsheet set up for Russian, --excel writes &quot;;&quot; between the cells,
+decimal commas, a UTF-8 byte-order mark and CRLF line ends, the header in the
+reader&apos;s language and melt numbers kept as text (=&quot;00731&quot;), so that a
+double-click opens the file right; --delimiter and --decimal-comma set the
+first two alone. Each of them asks for CSV. A text cell that a spreadsheet
+would take for a formula (starting with =, +, - or @) is written with a leading
+apostrophe, so that it shows as text. --xlsx writes a spreadsheet file in
+Excel&apos;s format, which LibreOffice opens as well: melt numbers as text, results
+as numbers with the decimals they were written with, moments as dates, the
+header in the reader&apos;s language, frozen and with a filter.
 </source>
         <translation>Для электронной таблицы с русскими настройками --excel пишет «;» между ячейками,
-десятичные запятые, метку порядка байтов UTF-8 и концы строк CRLF, так что файл
-правильно открывается двойным щелчком; --delimiter и --decimal-comma задают только
-первые два. Текстовая ячейка, которую таблица приняла бы за формулу (начинается с =, +, -
-или @), пишется с апострофом в начале и показывается как текст.
+десятичные запятые, метку порядка байтов UTF-8 и концы строк CRLF, заголовок на
+языке читателя и номера плавок как текст (=&quot;00731&quot;), так что файл правильно
+открывается двойным щелчком; --delimiter и --decimal-comma задают только первые
+два. Каждый из них сам просит CSV. Текстовая ячейка, которую таблица приняла бы за
+формулу (начинается с =, +, - или @), пишется с апострофом в начале и показывается
+как текст. --xlsx пишет файл электронной таблицы в формате Excel, который
+открывает и LibreOffice: номера плавок текстом, результаты числами с тем числом
+знаков после запятой, с каким они записаны, моменты датами, заголовок на языке
+читателя, закреплённый и с фильтром.
 </translation>
     </message>
     <message>
@@ -240,25 +250,28 @@ apostrophe, so that it shows as text.
         <translation>иначе</translation>
     </message>
     <message>
-        <source>Lists the measurements in DIR that meet every given condition, latest moment first, one
-line each: moment, technology, melt number, temperature, status, file name (separated
-by tabs; values as the viewer shows them).
+        <source>Lists the measurements in DIR that meet every given condition, latest moment first,
+one line each: moment, technology, melt number, temperature, status, file name
+(separated by tabs; values as the viewer shows them).
 </source>
         <translation>Перечисляет измерения в DIR, отвечающие всем заданным условиям, от последнего к
-первому, по одному в строке: момент, технология, номер плавки, температура, статус,
-имя файла (через табуляцию; значения так, как их показывает окно просмотра).
+первому, по одному в строке: момент, технология, номер плавки, температура,
+статус, имя файла (через табуляцию; значения так, как их показывает окно
+просмотра).
 </translation>
     </message>
     <message>
         <source>Files that cannot be read are named on standard error and skipped.
---csv writes every result value of each match, with a header line: melt, moment,
-technology, temperature, EMF, oxidation, aluminium mass, carbon, status code, status,
-file (a missing value is an empty cell).
+--csv writes every result value of each match, with a header line: melt,
+moment, technology, temperature, EMF, oxidation, aluminium mass, carbon,
+status code, status, file (a missing value is an empty cell); --xlsx the same
+as a spreadsheet file.
 </source>
         <translation>Файлы, которые не читаются, называются в стандартном потоке ошибок и пропускаются.
---csv выводит все результаты каждого найденного измерения со строкой заголовка: плавка,
-момент, технология, температура, ЭДС, окисленность, масса алюминия, углерод, код
-статуса, статус, файл (отсутствующее значение — пустая ячейка).
+--csv выводит все результаты каждого найденного измерения со строкой заголовка:
+плавка, момент, технология, температура, ЭДС, окисленность, масса алюминия,
+углерод, код статуса, статус, файл (отсутствующее значение — пустая ячейка);
+--xlsx — то же самое файлом электронной таблицы.
 </translation>
     </message>
     <message>
@@ -267,12 +280,12 @@ file (a missing value is an empty cell).
     </message>
     <message>
         <source>Exit codes: 0 done (also when nothing matches); 1 files that cannot be read were
-skipped, or DIR holds no archive file at all; 2 bad usage or a folder that cannot
-be read.
+skipped, or DIR holds no archive file at all; 2 bad usage, a folder that cannot
+be read, or an output that cannot or must not be written.
 </source>
-        <translation>Коды завершения: 0 готово (и когда ничего не найдено); 1 пропущены файлы, которые не
-читаются, или в DIR нет ни одного файла архива; 2 неверный вызов или папка не
-читается.
+        <translation>Коды завершения: 0 готово (и когда ничего не найдено); 1 пропущены файлы, которые
+не читаются, или в DIR нет ни одного файла архива; 2 неверный вызов, папка не
+читается или выходной файл нельзя или недопустимо записать.
 </translation>
     </message>
     <message>
@@ -295,49 +308,57 @@ empty fields for it), is an error.</source>
 показывает для него пустые поля), — ошибка.</translation>
     </message>
     <message>
-        <source>Shows a measurement file&apos;s values as the viewer&apos;s values panel does: the texts as
-stored, &quot;Нет данных&quot; for &quot;nan&quot; and &quot;32767&quot;, nothing for a missing key, the
-status verdict (nothing without &quot;Status&quot;). For each curve: the number of stored
-samples (those that are not &quot;nan&quot;) and the span of their values.
+        <source>Shows a measurement file&apos;s values as the viewer&apos;s values panel does: the texts
+as stored (&quot;1598,5&quot; and &quot;1598.5&quot; each as written), &quot;Нет данных&quot; for &quot;nan&quot;
+and &quot;32767&quot;, nothing for a missing key, the status verdict (nothing without
+&quot;Status&quot;). For each curve: the number of stored samples (those that are not
+&quot;nan&quot;) and the span of their values; the numbers show works out itself are
+written with the decimal separator of the reader&apos;s language (&quot;0,75&quot; in Russian).
 </source>
-        <translation>Показывает значения файла измерения так, как панель значений окна просмотра: тексты
-как записаны, &quot;Нет данных&quot; для &quot;nan&quot; и &quot;32767&quot;, ничего для отсутствующего ключа,
-статус (ничего без &quot;Status&quot;). Для каждой кривой: число записанных точек (не &quot;nan&quot;) и
-размах их значений.
+        <translation>Показывает значения файла измерения так, как панель значений окна просмотра:
+тексты как записаны (&quot;1598,5&quot; и &quot;1598.5&quot; — каждый как есть), &quot;Нет данных&quot; для
+&quot;nan&quot; и &quot;32767&quot;, ничего для отсутствующего ключа, статус (ничего без &quot;Status&quot;).
+Для каждой кривой: число записанных точек (не &quot;nan&quot;) и размах их значений; числа,
+которые show вычисляет сама, пишутся с десятичным разделителем языка читателя
+(&quot;0,75&quot; по-русски).
 </translation>
     </message>
     <message>
         <source>Writes the two curves of a measurement file as CSV: a header line
 &quot;time_s,emf_mV,temperature_C&quot;, then one row for each of the 160 sample times
-0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as exactly
-the number the viewer draws.
+0.0 to 15.9 s. A missing sample is an empty cell; every value reads back as
+exactly the number the viewer draws. --xlsx writes a spreadsheet file instead:
+a sheet of the samples and a sheet of the results, as find writes them.
 </source>
         <translation>Выгружает обе кривые файла измерения в CSV: строка заголовка
-&quot;time_s,emf_mV,temperature_C&quot;, затем по строке на каждый из 160 моментов отсчёта от
-0.0 до 15.9 с. Отсутствующая точка — пустая ячейка; каждое значение читается обратно
-ровно тем числом, которое рисует окно просмотра.
+&quot;time_s,emf_mV,temperature_C&quot;, затем по строке на каждый из 160 моментов отсчёта
+от 0.0 до 15.9 с. Отсутствующая точка — пустая ячейка; каждое значение читается
+обратно ровно тем числом, которое рисует окно просмотра. --xlsx пишет вместо этого
+файл электронной таблицы: лист точек и лист результатов, как их пишет find.
 </translation>
     </message>
     <message>
         <source>Writes a PDF report (A4 landscape) of the measurements in DIR that meet every given
 condition. The first page names the folder, the period, the selection and when the
-report was made, and gives per technology the number of measurements, the count of each
-status, the share with &quot;ЕСТЬ ПЛ.&quot; and the minimum, median and maximum of the
+report was made, and gives per technology the number of measurements, the count of
+each status, the share with &quot;ЕСТЬ ПЛ.&quot; and the minimum, median and maximum of the
 temperature and the EMF (the numbers of steel-archive stats), with a chart of the
 temperature over time, green for &quot;ЕСТЬ ПЛ.&quot;. Then every measurement, newest first,
-%1 to a page: moment, technology, the values and status as the viewer&apos;s values panel
-shows them, and the curves drawn as the viewer&apos;s plot draws them. Every page carries the
-title and its number. With no measurement selected the report is one page saying so.
+%1 to a page: moment, technology, the values and status as the viewer&apos;s values
+panel shows them, and the curves drawn as the viewer&apos;s plot draws them. Every page
+carries the title and its number. With no measurement selected the report is one
+page saying so. Under a Russian locale the moments are written dd.MM.yyyy hh:mm:ss.
 </source>
-        <translation>Составляет отчёт PDF (A4, альбомная ориентация) по измерениям в DIR, отвечающим всем
-заданным условиям. Первая страница называет папку, период, отбор и время составления
-и даёт по каждой технологии число измерений, число каждого статуса, долю &quot;ЕСТЬ ПЛ.&quot;
-и минимум, медиану и максимум температуры и ЭДС (числа steel-archive stats), с
-графиком температуры по времени, зелёным для &quot;ЕСТЬ ПЛ.&quot;. Затем все измерения, от
-последнего к первому, по %1 на странице: момент, технология, значения и статус так,
-как их показывает панель значений, и кривые так, как их рисует график окна просмотра.
-На каждой странице заголовок и её номер. Если не отобрано ни одного измерения, отчёт —
-одна страница, говорящая об этом.
+        <translation>Составляет отчёт PDF (A4, альбомная ориентация) по измерениям в DIR, отвечающим
+всем заданным условиям. Первая страница называет папку, период, отбор и время
+составления и даёт по каждой технологии число измерений, число каждого статуса,
+долю &quot;ЕСТЬ ПЛ.&quot; и минимум, медиану и максимум температуры и ЭДС (числа
+steel-archive stats), с графиком температуры по времени, зелёным для &quot;ЕСТЬ ПЛ.&quot;.
+Затем все измерения, от последнего к первому, по %1 на странице: момент,
+технология, значения и статус так, как их показывает панель значений, и кривые
+так, как их рисует график окна просмотра. На каждой странице заголовок и её
+номер. Если не отобрано ни одного измерения, отчёт — одна страница, говорящая об
+этом. Моменты пишутся так, как на заводе: дд.ММ.гггг чч:мм:сс.
 </translation>
     </message>
     <message>
@@ -357,31 +378,27 @@ cannot be read or a report that cannot be written.
 </translation>
     </message>
     <message>
-        <source>Counts the measurements in DIR that meet every given condition, in groups: the number of
-measurements, the number with each status verdict (&quot;none&quot;: no &quot;Status&quot; in the file), the
-share with &quot;ЕСТЬ ПЛ.&quot;, and the minimum, median and maximum of the temperature and the EMF
-over the measurements whose value is a number (&quot;nan&quot;, &quot;32767&quot; and other texts are left
-out; the median of an even count is the mean of the middle two). These are the numbers of
-the first page of steel-archive report.
-  --by GROUP         technology (the default), day, week (ISO, yyyy-Www), month or status;
-                     a moment that does not parse is the group &quot;?&quot;.
-  --csv              one line per group with every status column, shares as fractions;
-                     --excel, --delimiter and --decimal-comma as for find.
-  --json             an object with the groups and the total.
-The table for a person ends with the total (&quot;all&quot;) and shows the statuses that occur.
+        <source>Counts the measurements in DIR that meet every given condition, in groups: the number
+of measurements, the number with each status verdict (&quot;none&quot;: no &quot;Status&quot; in the
+file), the share with &quot;ЕСТЬ ПЛ.&quot;, and the minimum, median and maximum of the
+temperature and the EMF over the measurements whose value is a number, written with
+a decimal point or comma (&quot;nan&quot;, &quot;32767&quot; and other texts are left out; the median
+of an even count is the mean of the middle two). These are the numbers of the first
+page of steel-archive report. The table for a person ends with the total (&quot;all&quot;)
+and shows the statuses that occur; --csv writes one line per group with every status
+column and the shares as fractions, --json an object with the groups and the total;
+--excel and --xlsx add the total and give the shares as percentages.
 </source>
         <translation>Считает измерения в DIR, отвечающие всем заданным условиям, по группам: число
-измерений, число с каждым статусом (&quot;none&quot;, в таблице «без статуса»: в файле нет &quot;Status&quot;),
-долю &quot;ЕСТЬ ПЛ.&quot; и минимум, медиану и максимум температуры и ЭДС по измерениям, где
-значение — число (&quot;nan&quot;, &quot;32767&quot; и прочие тексты не учитываются; медиана
-чётного числа значений — среднее двух средних). Это числа первой страницы steel-archive report.
-  --by GROUP         technology (по умолчанию), day, week (ISO, yyyy-Www), month или
-                     status; момент, который не разбирается, — группа &quot;?&quot;.
-  --csv              по строке на группу со всеми столбцами статусов, доли дробями;
-                     --excel, --delimiter и --decimal-comma как у find.
-  --json             объект с группами и итогом.
-Таблица для человека кончается итогом («всего») и показывает встречающиеся статусы;
-числа в ней — с десятичной запятой.
+измерений, число с каждым статусом (&quot;none&quot;, в таблице «без статуса»: в файле нет
+&quot;Status&quot;), долю &quot;ЕСТЬ ПЛ.&quot; и минимум, медиану и максимум температуры и ЭДС по
+измерениям, где значение — число, записанное с десятичной точкой или запятой
+(&quot;nan&quot;, &quot;32767&quot; и прочие тексты не учитываются; медиана чётного числа значений —
+среднее двух средних). Это числа первой страницы steel-archive report. Таблица
+для человека кончается итогом («всего») и показывает встречающиеся статусы;
+числа в ней — с десятичной запятой. --csv выводит по строке на группу со всеми
+столбцами статусов и долями дробями, --json — объект с группами и итогом; --excel
+и --xlsx добавляют итог и дают доли в процентах.
 </translation>
     </message>
     <message>
@@ -391,11 +408,11 @@ The table for a person ends with the total (&quot;all&quot;) and shows the statu
 </translation>
     </message>
     <message>
-        <source>Exit codes: 0 done (also when nothing is selected), 2 bad usage or a folder that
-cannot be read.
+        <source>Exit codes: 0 done (also when nothing is selected), 2 bad usage, a folder that
+cannot be read, or an output that cannot or must not be written.
 </source>
-        <translation>Коды завершения: 0 готово (и когда ничего не отобрано), 2 неверный вызов или папка не
-читается.
+        <translation>Коды завершения: 0 готово (и когда ничего не отобрано), 2 неверный вызов, папка
+не читается или выходной файл нельзя или недопустимо записать.
 </translation>
     </message>
     <message>
@@ -419,8 +436,8 @@ cannot be read.
         <translation>Файл отчёта (обязательно).</translation>
     </message>
     <message>
-        <source>How to group.</source>
-        <translation>Как группировать.</translation>
+        <source>How to group: technology (the default), day, week (ISO, yyyy-Www), month or status; a moment that does not parse is the group &quot;?&quot;.</source>
+        <translation>Как группировать: technology (по умолчанию), day, week (ISO, yyyy-Www), month или status; момент, который не разбирается, — группа &quot;?&quot;.</translation>
     </message>
     <message>
         <source>Write CSV.</source>
@@ -814,8 +831,8 @@ be written.
         <translation>%1: %2; пропущен</translation>
     </message>
     <message>
-        <source>--json and --csv exclude each other</source>
-        <translation>--json и --csv исключают друг друга</translation>
+        <source>--%1 and --%2 exclude each other</source>
+        <translation>--%1 и --%2 исключают друг друга</translation>
     </message>
     <message>
         <source>read</source>
@@ -991,15 +1008,18 @@ named); 2 bad usage or a folder that cannot be read.
         <translation>ошибка записи: %1</translation>
     </message>
     <message>
-        <source>Draws the curves of a measurement file exactly as the viewer&apos;s plot does (same axes,
-ranges, colours and fonts), with a caption line above: melt number, technology and
-moment from the file name, and status. The output&apos;s format follows its suffix: .png
-for an image, .pdf for a one-page document.
+        <source>Draws the curves of a measurement file exactly as the viewer&apos;s plot does (same
+axes, ranges, colours and fonts), with a caption line above: melt number,
+technology and moment from the file name, and status. The output&apos;s format
+follows its suffix: .png for an image, .pdf for a one-page document; -o - writes
+the picture to standard output (a PNG, or a PDF with --pdf) unless it is a
+terminal.
 </source>
         <translation>Рисует кривые файла измерения в точности как график окна просмотра (те же оси,
-диапазоны, цвета и шрифты), со строкой подписи сверху: номер плавки, технология и
-момент из имени файла и статус. Формат выходного файла следует его расширению: .png
-для изображения, .pdf для документа в одну страницу.
+диапазоны, цвета и шрифты), со строкой подписи сверху: номер плавки, технология
+и момент из имени файла и статус. Формат выходного файла следует его расширению:
+.png для изображения, .pdf для документа в одну страницу; -o - выводит рисунок в
+стандартный вывод (PNG или, с --pdf, PDF), если это не терминал.
 </translation>
     </message>
     <message>
@@ -1021,8 +1041,8 @@ for an image, .pdf for a one-page document.
         <translation>нужен -o OUT.png или -o OUT.pdf</translation>
     </message>
     <message>
-        <source>-o -: a picture is not written to standard output; name a .png or .pdf file</source>
-        <translation>-o -: рисунок не выводится на стандартный вывод; укажите файл .png или .pdf</translation>
+        <source>%1 is not written to a terminal: name a file with -o, or send standard output to a file or a pipe</source>
+        <translation>%1 не выводится в терминал: назовите файл в -o или направьте стандартный вывод в файл или канал</translation>
     </message>
     <message>
         <source>%1: unknown picture format; the name must end in .png or .pdf</source>
@@ -1114,10 +1134,6 @@ for an image, .pdf for a one-page document.
         <translation>--by «%1» — ни одно из: %2</translation>
     </message>
     <message>
-        <source>--csv and --json exclude each other</source>
-        <translation>--csv и --json исключают друг друга</translation>
-    </message>
-    <message>
         <source>all</source>
         <translation>всего</translation>
     </message>
@@ -1138,47 +1154,43 @@ for an image, .pdf for a one-page document.
         <translation>%1: неполный: после %2 с без изменений всё ещё не измерение: %3; слежение продолжается</translation>
     </message>
     <message>
-        <source>Watches DIR and prints one line for each measurement file that appears in it, as find
-lists it (tab-separated: moment, technology, melt number, temperature, status, file
-name), as soon as its first line is a complete measurement. Files already there at the
-start are not printed; a file renamed into DIR counts as new; deleted files are ignored.
-A new file that does not parse yet is waited for; once it has stayed unchanged for the
-quiet period without parsing it is named on standard error as incomplete, and still
-watched: it is printed when it parses, however late. One deleted before is forgotten.
-Uses the system&apos;s file change notification; runs until interrupted.
-  --json                one JSON object per line, with find&apos;s fields.
-  --quiet-period SEC    how long an unparsed new file may stay unchanged before it is
-                        named as incomplete (default %1).
+        <source>Watches DIR and prints one line for each measurement file that appears in it, as
+find lists it (tab-separated: moment, technology, melt number, temperature, status,
+file name), as soon as its first line is a complete measurement. Files already there
+at the start are not printed; a file renamed into DIR counts as new; deleted files
+are ignored. A new file that does not parse yet is waited for; once it has stayed
+unchanged for the quiet period without parsing it is named on standard error as
+incomplete, and still watched: it is printed when it parses, however late. One
+deleted before is forgotten. Uses the system&apos;s file change notification; runs until
+interrupted.
 DIR defaults to the folder &quot;archive&quot; in the working directory.</source>
-        <translation>Следит за DIR и выводит по строке на каждый появившийся в ней файл измерения, как его
-показывает find (через табуляцию: момент, технология, номер плавки, температура,
-статус, имя файла), как только его первая строка — полное измерение. Файлы, бывшие
-там с начала, не выводятся; файл, переименованный в DIR, считается новым; удалённые
-файлы не учитываются. Новый файл, который ещё не разбирается, ожидается; если он
-пробыл неизменным весь период покоя и так и не разобрался, он называется в
-стандартном потоке ошибок неполным, но слежение за ним продолжается: он будет
-выведен, когда разберётся, пусть и поздно. Файл, удалённый до этого, забывается.
-Использует системные уведомления об изменениях файлов; работает до прерывания.
-  --json                по объекту JSON на строку, с полями find.
-  --quiet-period SEC    сколько неразобранный новый файл может оставаться неизменным,
-                        прежде чем будет назван неполным (по умолчанию %1).
+        <translation>Следит за DIR и выводит по строке на каждый появившийся в ней файл измерения, как
+его показывает find (через табуляцию: момент, технология, номер плавки,
+температура, статус, имя файла), как только его первая строка — полное
+измерение. Файлы, бывшие там с начала, не выводятся; файл, переименованный в DIR,
+считается новым; удалённые файлы не учитываются. Новый файл, который ещё не
+разбирается, ожидается; если он пробыл неизменным весь период покоя и так и не
+разобрался, он называется в стандартном потоке ошибок неполным, но слежение за ним
+продолжается: он будет выведен, когда разберётся, пусть и поздно. Файл, удалённый
+до этого, забывается. Использует системные уведомления об изменениях файлов;
+работает до прерывания.
 Без DIR берётся папка «archive» в рабочем каталоге.</translation>
     </message>
     <message>
-        <source>Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad usage,
-a folder that cannot be read or lines that cannot be written.
+        <source>Exit codes: 0 interrupted (SIGINT or SIGTERM), 1 the folder disappeared, 2 bad
+usage, a folder that cannot be read or lines that cannot be written.
 </source>
-        <translation>Коды завершения: 0 прервано (SIGINT или SIGTERM), 1 папка исчезла, 2 неверный вызов,
-папка не читается или строки нельзя записать.
+        <translation>Коды завершения: 0 прервано (SIGINT или SIGTERM), 1 папка исчезла, 2 неверный
+вызов, папка не читается или строки нельзя записать.
 </translation>
     </message>
     <message>
-        <source>Write JSON lines.</source>
-        <translation>Выводить строки JSON.</translation>
+        <source>One JSON object per line, with find&apos;s fields.</source>
+        <translation>По объекту JSON на строку, с полями find.</translation>
     </message>
     <message>
-        <source>Seconds an unparsed file may stay unchanged.</source>
-        <translation>Сколько секунд неразобранный файл может оставаться неизменным.</translation>
+        <source>How long an unparsed new file may stay unchanged before it is named as incomplete, in seconds (default %1; &quot;2.5&quot; or &quot;2,5&quot;).</source>
+        <translation>Сколько неразобранный новый файл может оставаться неизменным, прежде чем будет назван неполным, в секундах (по умолчанию %1; &quot;2.5&quot; или &quot;2,5&quot;).</translation>
     </message>
     <message>
         <source>--quiet-period &quot;%1&quot; is not a number of seconds from 0.1 to %2</source>

@@ -66,16 +66,24 @@ QString extensionOf(const QString &command)
 {
     return command == QLatin1String("export")   ? QStringLiteral("csv")
            : command == QLatin1String("render") ? QStringLiteral("png")
+           : command == QLatin1String("find")   ? QStringLiteral("xlsx")
+           : command == QLatin1String("stats")  ? QStringLiteral("csv")
                                                 : QStringLiteral("pdf");
+}
+
+// The commands that write a file, and those of them that read a whole folder.
+const char *const writingCommands[] = {"export", "render", "report", "find", "stats"};
+bool readsAFolder(const QString &command)
+{
+    return command != QLatin1String("export") && command != QLatin1String("render");
 }
 
 // The command line of a writing command that reads `archive` (the folder for report, its file otherwise).
 QStringList writingCommand(const QString &command, const QString &archive, const QString &output)
 {
-    const QString input =
-        command == QLatin1String("report") ? archive : archive + QLatin1Char('/') + archiveFileName;
+    const QString input = readsAFolder(command) ? archive : archive + QLatin1Char('/') + archiveFileName;
     QStringList arguments{command, input, QStringLiteral("-o"), output};
-    if (command == QLatin1String("report"))
+    if (readsAFolder(command))
         arguments << QStringLiteral("--no-index");
     return arguments;
 }
@@ -177,7 +185,7 @@ private:
         QVERIFY(QDir().mkpath(outside));
         const QString input = writeFile(archive, archiveFileName, goodMeasurement());
         writeFile(outside, QStringLiteral("ordinary.txt"), "an ordinary file\n");
-        for (const char *command : {"export", "render", "report"})
+        for (const char *command : writingCommands)
             writeFile(outside, QStringLiteral("existing.") + extensionOf(QLatin1String(command)),
                       "an earlier output\n");
         QCOMPARE(::link(QFile::encodeName(input).constData(),
@@ -480,7 +488,7 @@ private slots:
             {"a new file elsewhere", "%/result.EXT", ""},
             {"an existing file elsewhere", "%/existing.EXT", ""},
         };
-        for (const char *command : {"export", "render", "report"}) {
+        for (const char *command : writingCommands) {
             for (const auto &target : targets)
                 QTest::addRow("%s to %s", command, target.name)
                     << QString::fromLatin1(command) << QString::fromUtf8(target.target)
@@ -545,6 +553,8 @@ private slots:
         const QList<QStringList> printing{
             {"find", "@"}, {"stats", "@", "--no-index"}, {"show", "#"}, {"export", "#", "-o", "-"},
             {"ls", "@"},   {"check", "@", "--no-index"}, {"--help"},
+            // Pictures, documents and spreadsheets on standard output are checked the same way.
+            {"report", "@", "--no-index", "-o", "-"}, {"render", "#", "-o", "-"}, {"find", "@", "--xlsx"},
         };
         for (const QStringList &arguments : printing)
             QTest::addRow("%s into /dev/full", qPrintable(arguments.constFirst()))
@@ -556,6 +566,8 @@ private slots:
             {"render", "#", "-o", "OUT.png"},
             {"render", "#", "-o", "OUT.pdf"},
             {"report", "@", "--no-index", "-o", "OUT.pdf"},
+            {"export", "#", "-o", "OUT.xlsx"},
+            {"find", "@", "--no-index", "-o", "OUT.xlsx"},
         };
         // A picture larger than the writer's buffer: libpng meets the failed write itself.
         QTest::newRow("a large png on a full disk")
@@ -568,6 +580,10 @@ private slots:
             QTest::addRow("%s beyond the file size limit", qPrintable(name))
                 << arguments << "size limit" << QStringLiteral("file too large\n");
         }
+        // Too small to reach the size limit, but not to find the disk full.
+        QTest::newRow("stats -o OUT.csv on a full disk")
+            << QStringList{"stats", "@", "--no-index", "-o", "OUT.csv"} << "full disk"
+            << QStringLiteral("no space left on device\n");
     }
     void failedWritesAreNeverSuccess()
     {

@@ -242,11 +242,14 @@ private slots:
         QTest::newRow("Russian") << QStringLiteral("ru_RU.UTF-8")
                                  << QStringList{QStringLiteral("Страница 1 из 3"),
                                                 QStringLiteral("Результаты по технологиям"),
-                                                QStringLiteral("66,7 %"), QStringLiteral("80,75")};
+                                                QStringLiteral("66,7 %"), QStringLiteral("80,75"),
+                                                // The plant's own form of a moment.
+                                                QStringLiteral("05.03.2024 07:00:00")};
         QTest::newRow("English") << QStringLiteral("C.UTF-8")
                                  << QStringList{QStringLiteral("Page 1 of 3"),
                                                 QStringLiteral("Results by technology"),
-                                                QStringLiteral("66.7 %"), QStringLiteral("80.75")};
+                                                QStringLiteral("66.7 %"), QStringLiteral("80.75"),
+                                                QStringLiteral("2024-03-05 07:00:00")};
         QTest::newRow("another language is English")
             << QStringLiteral("de_DE.UTF-8")
             << QStringList{QStringLiteral("Page 1 of 3"), QStringLiteral("66.7 %")};

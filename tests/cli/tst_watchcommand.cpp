@@ -238,18 +238,26 @@ private slots:
     {
         QTest::addColumn<QByteArray>("start");
         QTest::addColumn<QString>("then");
-        QTest::newRow("created empty, filled late") << QByteArray() << "fill";
-        QTest::newRow("half written, completed late") << QByteArray("{\"Smelt\":") << "fill";
-        QTest::newRow("deleted before it parses") << QByteArray("{\"Smelt\":") << "delete";
-        QTest::newRow("deleted, then written anew") << QByteArray() << "delete and write anew";
+        QTest::addColumn<QString>("quietPeriod");
+        QTest::newRow("created empty, filled late") << QByteArray() << "fill"
+                                                    << "0.3";
+        QTest::newRow("half written, completed late") << QByteArray("{\"Smelt\":") << "fill"
+                                                      << "0.3";
+        QTest::newRow("deleted before it parses") << QByteArray("{\"Smelt\":") << "delete"
+                                                  << "0.3";
+        QTest::newRow("deleted, then written anew") << QByteArray() << "delete and write anew"
+                                                    << "0.3";
+        QTest::newRow("a quiet period typed with a decimal comma") << QByteArray() << "fill"
+                                                                   << "0,3";
     }
     void fileIncompleteAfterQuietPeriodStaysWatched()
     {
         QFETCH(QByteArray, start);
         QFETCH(QString, then);
+        QFETCH(QString, quietPeriod);
 
         Watch watch;
-        QVERIFY(watch.start(directory, {QStringLiteral("--quiet-period"), QStringLiteral("0.3")}));
+        QVERIFY(watch.start(directory, {QStringLiteral("--quiet-period"), quietPeriod}));
         const QString path = directory + QLatin1Char('/') + arriving;
         append(path, start);
         QVERIFY(watch.waitFor([&watch] { return watch.errors.contains(QLatin1String("incomplete")); }));

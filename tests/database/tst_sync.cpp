@@ -222,9 +222,9 @@ private slots:
         QTest::newRow("decimal comma: the text as written")
             << plain << QByteArray("\"Temp\":\"1550,5\"") << QByteArray("temperature_text")
             << QStringLiteral("1550,5");
-        QTest::newRow("decimal comma: no number, as find's --temp reads it")
+        QTest::newRow("decimal comma: a number, as find's --temp reads it")
             << plain << QByteArray("\"Temp\":\"1550,5\"") << QByteArray("temperature")
-            << QStringLiteral("NULL");
+            << QStringLiteral("1550.5");
         QTest::newRow("no-value mark")
             << plain << QByteArray("\"Temp\":\"32767\"")
             << QByteArray("temperature_text IS NULL AND temperature IS NULL") << QStringLiteral("t");

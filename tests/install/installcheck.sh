@@ -76,12 +76,14 @@ for manpage in "${manpages[@]}"; do
                 fail "$manpage loses its Cyrillic without a UTF-8 locale"
         fi
     fi
-    zcat "$prefix/$manpage" | grep -q "^\.TH .*$version" || fail "$manpage does not carry the version $version"
+    # grep reads the whole page: one that stopped at the first match would end zcat with SIGPIPE, which
+    # pipefail takes for a failure once the page is longer than zcat's first write.
+    zcat "$prefix/$manpage" | grep "^\.TH .*$version" >/dev/null || fail "$manpage does not carry the version $version"
     home=$(zcat "$prefix/$manpage" | grep -oE "(/root|/home/[^/ ]+|${HOME:-/nonexistent})/[^ ]*" | head -1 || true)
     [ -z "$home" ] || fail "$manpage names a path of the machine that built it: $home"
     [[ $manpage == */steel-archive.1.gz ]] || continue
     for command in $commands; do
-        zcat "$prefix/$manpage" | grep -qx "\.SS $command" || fail "the man page does not describe $command"
+        zcat "$prefix/$manpage" | grep -x "\.SS $command" >/dev/null || fail "the man page does not describe $command"
     done
 done
 
@@ -101,6 +103,11 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
     [ "$(complete_words steel-archive f)" = "find" ] || fail "steel-archive f<TAB> gives: $(complete_words steel-archive f)"
     [ "$(complete_words steel-archive export --o)" = "--output" ] ||
         fail "steel-archive export --o<TAB> gives: $(complete_words steel-archive export --o)"
+    # A Russian user's help has Russian headings; the completion reads the English ones all the same.
+    [ "$(LC_ALL=ru_RU.UTF-8 complete_words steel-archive f)" = "find" ] ||
+        fail "steel-archive f<TAB> in Russian gives: $(LC_ALL=ru_RU.UTF-8 complete_words steel-archive f)"
+    [ "$(LC_ALL=ru_RU.UTF-8 complete_words steel-archive export --o)" = "--output" ] ||
+        fail "steel-archive export --o<TAB> in Russian gives: $(LC_ALL=ru_RU.UTF-8 complete_words steel-archive export --o)"
     mkdir "$empty/archive"
     [ "$(complete_words steel-archive ls --json '')" = "archive" ] ||
         fail "steel-archive ls --json <TAB> gives: $(complete_words steel-archive ls --json '')"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measurement/measurementdigest.h"
 #include "measurement/measurementfile.h"
+#include "measurement/resultnumber.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -155,6 +156,8 @@ private slots:
     void plainDocumentsReadAsTheGeneralRouteReadsThem();
     void curveSummaries_data();
     void curveSummaries();
+    void resultNumbersTakeAPointOrOneDecimalComma_data();
+    void resultNumbersTakeAPointOrOneDecimalComma();
     void firstLineLengthLimitIsExact_data();
     void firstLineLengthLimitIsExact();
     void longLineWithoutBreakIsNotReadWhole();
@@ -427,6 +430,56 @@ void TestMeasurementFile::curveSummaries()
     QCOMPARE(std::signbit(*summary.minimum), std::signbit(span[0]));
     QCOMPARE(summary.maximum.value(), span[1]);
     QCOMPARE(std::signbit(*summary.maximum), std::signbit(span[1]));
+}
+
+void TestMeasurementFile::resultNumbersTakeAPointOrOneDecimalComma_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<bool>("decimalComma");
+
+    QTest::newRow("point") << "1598.5" << true << 1598.5 << 1 << false;
+    QTest::newRow("comma") << "1598,5" << true << 1598.5 << 1 << true;
+    QTest::newRow("trailing zero kept as a decimal") << "1563.40" << true << 1563.4 << 2 << false;
+    QTest::newRow("comma, trailing zero") << "0,50" << true << 0.5 << 2 << true;
+    QTest::newRow("whole number") << "1600" << true << 1600.0 << 0 << false;
+    QTest::newRow("minus and comma") << "-0,5" << true << -0.5 << 1 << true;
+    QTest::newRow("plus and comma") << "+12,25" << true << 12.25 << 2 << true;
+    QTest::newRow("exponent after a comma") << "1,5e3" << true << 1500.0 << 1 << true;
+    QTest::newRow("spaces around") << " 1598,5 " << true << 1598.5 << 1 << true;
+    QTest::newRow("space inside") << "1 598,5" << false << 0.0 << 0 << false;
+    QTest::newRow("comma and point") << "1,598.5" << false << 0.0 << 0 << false;
+    QTest::newRow("point and comma") << "1.598,5" << false << 0.0 << 0 << false;
+    QTest::newRow("two commas") << "1,5,5" << false << 0.0 << 0 << false;
+    QTest::newRow("comma first") << ",5" << false << 0.0 << 0 << false;
+    QTest::newRow("comma last") << "5," << false << 0.0 << 0 << false;
+    QTest::newRow("comma after the sign") << "-,5" << false << 0.0 << 0 << false;
+    QTest::newRow("word") << "abc" << false << 0.0 << 0 << false;
+    QTest::newRow("empty") << "" << false << 0.0 << 0 << false;
+    QTest::newRow("nan") << "nan" << false << 0.0 << 0 << false;
+    QTest::newRow("infinity") << "inf" << false << 0.0 << 0 << false;
+    QTest::newRow("too large") << "1e400" << false << 0.0 << 0 << false;
+}
+
+void TestMeasurementFile::resultNumbersTakeAPointOrOneDecimalComma()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, isNumber);
+    QFETCH(double, value);
+    QFETCH(int, decimals);
+    QFETCH(bool, decimalComma);
+
+    const std::optional<measurement::ResultNumber> read = measurement::readResultNumber(text);
+    QCOMPARE(read.has_value(), isNumber);
+    QCOMPARE(measurement::resultNumber(text).has_value(), isNumber);
+    if (!read)
+        return;
+    QCOMPARE(read->value, value);
+    QCOMPARE(read->decimals, decimals);
+    QCOMPARE(read->decimalComma, decimalComma);
+    QCOMPARE(measurement::resultNumber(text).value(), value);
 }
 
 void TestMeasurementFile::firstLineLengthLimitIsExact_data()

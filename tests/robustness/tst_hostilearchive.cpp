@@ -6,11 +6,11 @@
 // that nothing blocked the window.
 
 #include "archivefixture.h"
+#include "pipeguard.h"
 #include "support/commands.h"
 #include "support/documents.h"
 #include "support/files.h"
 #include "support/posixfiles.h"
-#include "pipeguard.h"
 
 #include "archive/archivename.h"
 #include "mainwindow.h"
@@ -127,8 +127,8 @@ private slots:
         QVERIFY(temporary->isValid());
         archive = temporary->path() + QStringLiteral("/archive");
         QVERIFY(QDir().mkpath(archive));
-        QVERIFY(support::writeStampedFile(inArchive(goodName), support::measurementLine(QStringLiteral("good")),
-                                   instant(0)));
+        QVERIFY(support::writeStampedFile(inArchive(goodName),
+                                          support::measurementLine(QStringLiteral("good")), instant(0)));
     }
 
     void cleanup()
@@ -313,7 +313,7 @@ private slots:
             QStringLiteral("steel_") + technology + QStringLiteral("-2019_03_07-10_00_00.json");
         QVERIFY(QFile::encodeName(name).size() <= 255);
         QVERIFY(support::writeStampedFile(inArchive(name), support::measurementLine(QStringLiteral("odd")),
-                                   instant(1000)));
+                                          instant(1000)));
 
         const auto window = openViewer();
         const fixture::Viewer viewer(window.get());
@@ -364,7 +364,7 @@ private slots:
             const QString name = QStringLiteral("steel_K2-2019_03_07-%1.json")
                                      .arg(clockTime.toString(QStringLiteral("hh_mm_ss")));
             QVERIFY(support::writeStampedFile(inArchive(name), support::measurementLine(QString::number(i)),
-                                       instant(1000 + i)));
+                                              instant(1000 + i)));
         }
 
         QElapsedTimer clock;

@@ -141,8 +141,8 @@ private slots:
         QVERIFY(add(QStringLiteral("notes.txt"), QByteArray("shift notes\n"), 8));
         // A file the viewer could write to if it wanted, and one it could not.
         const QString readOnly = archive + QStringLiteral("/steel_K2-2019_03_07-15_00_00.json");
-        QVERIFY(
-            support::writeStampedFile(readOnly, support::measurementLine(QStringLiteral("read-only")), instant(9)));
+        QVERIFY(support::writeStampedFile(readOnly, support::measurementLine(QStringLiteral("read-only")),
+                                          instant(9)));
         QVERIFY(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
                                                     QFileDevice::ReadOther));
         QVERIFY(support::setModified(archive + QStringLiteral("/old"), instant(10)));

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "resultcolumns.h"
+
+#include "measurement/resultnumber.h"
+
+#include <QCoreApplication>
+
+namespace cli {
+
+namespace {
+
+const char *const resultColumns[] = {
+    QT_TRANSLATE_NOOP("columns", "melt"),         QT_TRANSLATE_NOOP("columns", "moment"),
+    QT_TRANSLATE_NOOP("columns", "technology"),   QT_TRANSLATE_NOOP("columns", "temperature_C"),
+    QT_TRANSLATE_NOOP("columns", "emf_mV"),       QT_TRANSLATE_NOOP("columns", "oxidation_ppm"),
+    QT_TRANSLATE_NOOP("columns", "aluminium_kg"), QT_TRANSLATE_NOOP("columns", "carbon_pct"),
+    QT_TRANSLATE_NOOP("columns", "status_code"),  QT_TRANSLATE_NOOP("columns", "status"),
+    QT_TRANSLATE_NOOP("columns", "file")};
+
+} // namespace
+
+QStringList resultHeader(const output::CsvFormat &format)
+{
+    QStringList header;
+    for (const char *column : resultColumns)
+        header << output::csvHeader(column, format);
+    return header;
+}
+
+QVector<int> resultTextColumns()
+{
+    return {0, 2};
+}
+
+QString resultCell(const std::optional<QString> &text, const output::CsvFormat &format)
+{
+    if (!text)
+        return QString();
+    const std::optional<measurement::ResultNumber> number = measurement::readResultNumber(*text);
+    if (!number)
+        return *text;
+    QString written = text->trimmed();
+    if (number->decimalComma)
+        written.replace(QLatin1Char(','), QLatin1Char('.'));
+    return output::csvNumber(written, format);
+}
+
+output::XlsxCell resultXlsxCell(const std::optional<QString> &text)
+{
+    if (!text || text->isEmpty())
+        return output::XlsxCell();
+    const std::optional<measurement::ResultNumber> number = measurement::readResultNumber(*text);
+    return number ? output::XlsxCell::ofNumber(number->value, number->decimals)
+                  : output::XlsxCell::ofText(*text);
+}
+
+QStringList resultCsvCells(const query::FoundMeasurement &f, const output::CsvFormat &format)
+{
+    const measurement::MeasurementDigest &m = f.digest;
+    // The melt number is a name: written as it stands, never as a number.
+    return {m.smelt.value_or(QString()),
+            f.moment.isValid() ? archive::momentDisplayText(f.moment.date, f.moment.time) : QString(),
+            f.technology,
+            resultCell(m.temperatureText, format),
+            resultCell(m.emfText, format),
+            resultCell(m.oxidation, format),
+            resultCell(m.aluminiumMass, format),
+            resultCell(m.carbon, format),
+            m.statusCode ? QString::number(*m.statusCode) : QString(),
+            m.status.value_or(QString()),
+            f.fileName};
+}
+
+QVector<output::XlsxCell> resultXlsxRow(const query::FoundMeasurement &f)
+{
+    using output::XlsxCell;
+    const measurement::MeasurementDigest &m = f.digest;
+    return {m.smelt && !m.smelt->isEmpty() ? XlsxCell::ofText(*m.smelt) : XlsxCell(),
+            f.moment.isValid() ? XlsxCell::ofMoment(f.moment.date, f.moment.time) : XlsxCell(),
+            XlsxCell::ofText(f.technology),
+            resultXlsxCell(m.temperatureText),
+            resultXlsxCell(m.emfText),
+            resultXlsxCell(m.oxidation),
+            resultXlsxCell(m.aluminiumMass),
+            resultXlsxCell(m.carbon),
+            m.statusCode ? XlsxCell::ofNumber(*m.statusCode) : XlsxCell(),
+            m.status ? XlsxCell::ofText(*m.status) : XlsxCell(),
+            XlsxCell::ofText(f.fileName)};
+}
+
+} // namespace cli

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "output/csv.h"
+#include "output/xlsx.h"
+#include "query/foundmeasurements.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+// A measurement's results as the columns of CSV and spreadsheet files (find, export).
+namespace cli {
+
+// The header: names for scripts ("temperature_C"), for a spreadsheet in its user's language.
+QStringList resultHeader(const output::CsvFormat &format);
+// The columns of texts a spreadsheet is to keep as written: the melt ("00731") and the technology.
+QVector<int> resultTextColumns();
+
+// A result text as a CSV cell: empty for no value, a number written with the format's separator (by
+// the one rule for results, "1598,5" is a number too), any other text as it stands.
+QString resultCell(const std::optional<QString> &text, const output::CsvFormat &format);
+// The same as a spreadsheet cell: a number with the decimals it was written with, or the text.
+output::XlsxCell resultXlsxCell(const std::optional<QString> &text);
+
+QStringList resultCsvCells(const query::FoundMeasurement &found, const output::CsvFormat &format);
+QVector<output::XlsxCell> resultXlsxRow(const query::FoundMeasurement &found);
+
+} // namespace cli

@@ -1,0 +1,284 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "xlsx.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include "language/systemtext.h"
+#include "platform/writing.h"
+
+#include <xlsxwriter.h>
+
+#include <cerrno>
+
+#include <algorithm>
+
+namespace output {
+
+namespace {
+
+// A cell holds at most this many characters; a longer text is cut there rather than lost.
+constexpr int longestText = 32767;
+// Columns wider than this many characters are left to the reader to widen.
+constexpr int widestColumn = 60;
+constexpr int mostDecimals = 15;
+
+QByteArray cellText(const QString &text)
+{
+    return text.left(longestText).toUtf8();
+}
+
+// How many characters a cell shows, for the width of its column.
+int shownWidth(const XlsxCell &cell)
+{
+    switch (cell.kind) {
+    case XlsxCell::Kind::empty:
+        return 0;
+    case XlsxCell::Kind::text:
+        return int(cell.text.size());
+    case XlsxCell::Kind::number:
+        return int((cell.decimals < 0 ? QString::number(cell.number, 'g', 10)
+                                      : QString::number(cell.number, 'f', cell.decimals))
+                       .size());
+    case XlsxCell::Kind::moment:
+        return 19; // dd.mm.yyyy hh:mm:ss
+    case XlsxCell::Kind::share:
+        return 6; // 100.0%
+    }
+    return 0;
+}
+
+} // namespace
+
+XlsxCell XlsxCell::ofText(const QString &text)
+{
+    XlsxCell cell;
+    cell.kind = Kind::text;
+    cell.text = text;
+    return cell;
+}
+
+XlsxCell XlsxCell::ofNumber(double number, int decimals)
+{
+    XlsxCell cell;
+    cell.kind = Kind::number;
+    cell.number = number;
+    cell.decimals = std::min(decimals, mostDecimals);
+    return cell;
+}
+
+XlsxCell XlsxCell::ofMoment(const QDate &date, const QTime &time)
+{
+    XlsxCell cell;
+    cell.kind = Kind::moment;
+    cell.date = date;
+    cell.time = time;
+    return cell;
+}
+
+XlsxCell XlsxCell::ofShare(double share)
+{
+    XlsxCell cell;
+    cell.kind = Kind::share;
+    cell.number = share;
+    return cell;
+}
+
+struct XlsxBook::Sheet
+{
+    lxw_worksheet *worksheet = nullptr;
+    int columns = 0;
+    lxw_row_t row = 0; // the next row to write
+    QVector<int> widths;
+};
+
+XlsxBook::XlsxBook() = default;
+
+XlsxBook::~XlsxBook()
+{
+    if (book)
+        lxw_workbook_free(book); // never finished: nothing is written, and the folder goes with it
+    quiet.reset();
+    notation.reset();
+}
+
+int XlsxBook::maximumRows()
+{
+    return LXW_ROW_MAX - 1;
+}
+
+void XlsxBook::fail(const QString &why)
+{
+    if (reason.isEmpty())
+        reason = why;
+}
+
+void XlsxBook::checked(int error)
+{
+    if (error != LXW_NO_ERROR)
+        fail(QString::fromUtf8(lxw_strerror(lxw_error(error))));
+}
+
+bool XlsxBook::open(const ReadArchive &read)
+{
+    folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/steel-archive-XXXXXX"));
+    if (!folder->isValid()) {
+        fail(QCoreApplication::translate("cli", "no private temporary folder can be made: %1")
+                 .arg(folder->errorString()));
+        return false;
+    }
+    path = folder->filePath(QStringLiteral("book.xlsx"));
+    // The system's temporary folder set to a place in the archive must not make us write there.
+    const QString refusal = outputRefusal(read, path);
+    if (!refusal.isEmpty()) {
+        fail(QCoreApplication::translate("cli", "the temporary folder %1 %2").arg(folder->path(), refusal));
+        return false;
+    }
+    temporaryFolder = QFile::encodeName(folder->path());
+    // The library tells its failures on standard error itself; ours is the one line that counts.
+    quiet = std::make_unique<platform::QuietStandardError>();
+    // The library writes numbers with printf: under a locale of decimal commas ("9,71" for a column's
+    // width) the file would be broken.
+    notation = std::make_unique<platform::CNumberNotation>();
+    lxw_workbook_options options{};
+    // Rows go to the library's temporary files as they are written: a million of them stay small.
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = temporaryFolder.data();
+    book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+    if (!book) {
+        fail(QCoreApplication::translate("cli", "the spreadsheet cannot be started"));
+        return false;
+    }
+    return true;
+}
+
+lxw_format *XlsxBook::format(const QByteArray &code, bool bold)
+{
+    if (code.isEmpty() && !bold)
+        return nullptr; // General: as many digits as the number has
+    const QByteArray key = code + (bold ? "/bold" : "");
+    lxw_format *&made = formats[key];
+    if (!made) {
+        made = workbook_add_format(book);
+        if (!code.isEmpty())
+            format_set_num_format(made, code.constData());
+        if (bold)
+            format_set_bold(made);
+    }
+    return made;
+}
+
+void XlsxBook::addSheet(const QString &name, const QStringList &header)
+{
+    if (!book)
+        return;
+    finishSheet();
+    sheet = std::make_unique<Sheet>();
+    sheet->worksheet = workbook_add_worksheet(book, cellText(name).constData());
+    if (!sheet->worksheet) {
+        fail(QCoreApplication::translate("cli", "the sheet \"%1\" cannot be added").arg(name));
+        sheet.reset();
+        return;
+    }
+    sheet->columns = int(header.size());
+    sheet->widths.fill(0, sheet->columns);
+    QVector<XlsxCell> cells;
+    for (const QString &title : header)
+        cells.append(XlsxCell::ofText(title));
+    addRow(cells, true);
+    // Bold texts take a little more room.
+    for (int &width : sheet->widths)
+        width += 1;
+}
+
+void XlsxBook::addRow(const QVector<XlsxCell> &cells, bool emphasised)
+{
+    if (!sheet || !reason.isEmpty())
+        return;
+    if (sheet->row >= LXW_ROW_MAX) {
+        fail(QCoreApplication::translate("cli", "more rows than a sheet holds (%1)").arg(maximumRows()));
+        return;
+    }
+    lxw_worksheet *const worksheet = sheet->worksheet;
+    const lxw_row_t row = sheet->row++;
+    for (int c = 0; c < std::min(int(cells.size()), sheet->columns); ++c) {
+        const XlsxCell &cell = cells[c];
+        const lxw_col_t column = lxw_col_t(c);
+        switch (cell.kind) {
+        case XlsxCell::Kind::empty:
+            break;
+        case XlsxCell::Kind::text:
+            checked(worksheet_write_string(worksheet, row, column, cellText(cell.text).constData(),
+                                           format(QByteArray(), emphasised)));
+            break;
+        case XlsxCell::Kind::number: {
+            const QByteArray code = cell.decimals < 0    ? QByteArray()
+                                    : cell.decimals == 0 ? QByteArray("0")
+                                                         : "0." + QByteArray(cell.decimals, '0');
+            checked(worksheet_write_number(worksheet, row, column, cell.number, format(code, emphasised)));
+            break;
+        }
+        case XlsxCell::Kind::moment: {
+            lxw_datetime when{cell.date.year(), cell.date.month(),  cell.date.day(),
+                              cell.time.hour(), cell.time.minute(), double(cell.time.second())};
+            checked(worksheet_write_datetime(worksheet, row, column, &when,
+                                             format("dd.mm.yyyy hh:mm:ss", emphasised)));
+            break;
+        }
+        case XlsxCell::Kind::share:
+            checked(worksheet_write_number(worksheet, row, column, cell.number, format("0.0%", emphasised)));
+            break;
+        }
+        sheet->widths[c] = std::max(sheet->widths[c], shownWidth(cell));
+    }
+}
+
+void XlsxBook::finishSheet()
+{
+    if (!sheet)
+        return;
+    lxw_worksheet *const worksheet = sheet->worksheet;
+    for (int c = 0; c < sheet->columns; ++c)
+        checked(worksheet_set_column(worksheet, lxw_col_t(c), lxw_col_t(c),
+                                     std::min(sheet->widths[c] + 2, widestColumn), nullptr));
+    worksheet_freeze_panes(worksheet, 1, 0);
+    if (sheet->columns > 0)
+        checked(worksheet_autofilter(worksheet, 0, 0, sheet->row - 1, lxw_col_t(sheet->columns - 1)));
+    sheet.reset();
+}
+
+bool XlsxBook::finish(QIODevice *device)
+{
+    if (!book)
+        return false;
+    finishSheet();
+    errno = 0;
+    const lxw_error closed = workbook_close(book);
+    // The system's reason where a write of the library's failed (a full disk): it says more.
+    const int systemError = errno;
+    book = nullptr;
+    quiet.reset();
+    notation.reset();
+    if (closed != LXW_NO_ERROR && systemError != 0)
+        fail(language::systemReason(platform::writing::errorText(systemError)));
+    checked(closed);
+    if (!reason.isEmpty())
+        return false;
+    QFile written(path);
+    if (!written.open(QIODevice::ReadOnly)) {
+        fail(written.errorString());
+        return false;
+    }
+    // In pieces: a sheet of a million rows need not be held in memory at once.
+    while (!written.atEnd()) {
+        const QByteArray piece = written.read(1 << 20);
+        if (piece.isEmpty() || device->write(piece) != piece.size()) {
+            fail(piece.isEmpty() ? written.errorString() : device->errorString());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace output
