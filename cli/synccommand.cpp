@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/displayname.h"
 #include "archivecommands.h"
 #include "commandline.h"
 #include "commands.h"

@@ -47,10 +47,12 @@ Run run(const QStringList &arguments, bool english = false)
     return result;
 }
 
+// A measurement of the melt `number`. A file is read in the system's 8-bit encoding unless it begins
+// with a byte-order mark: this one has the mark, so that its letters are read as written everywhere.
 QByteArray melt(const QByteArray &number)
 {
-    return measurementDocument(ramp(160, 0.5, 1.25), ramp(160, 400.0, 7.5),
-                               goodResults("8").replace("41521", number));
+    return "\xef\xbb\xbf" + measurementDocument(ramp(160, 0.5, 1.25), ramp(160, 400.0, 7.5),
+                                                goodResults("8").replace("41521", number));
 }
 
 } // namespace

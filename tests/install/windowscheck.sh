@@ -21,7 +21,7 @@ subsystem() { "$objdump" -p "$1" | sed -n 's/^Subsystem[[:space:]]\+[0-9a-f]\+[[
 # The resource types at the top of the resource directory: 3 icon, 14 icon group, 16 version.
 resourceTypes() {
     "$objdump" -p "$1" | sed -n '/^The .rsrc Resource Directory section/,$p' |
-        sed -n 's/^010 \{3\}Entry: ID: 0x0*\([0-9a-f]\+\),.*/\1/p' | sort | tr '\n' ' '
+        sed -n 's/^[0-9a-f]\{3\} \{3\}Entry: ID: 0x0*\([0-9a-f]\+\),.*/\1/p' | sort | tr '\n' ' '
 }
 for exe in "$viewer" "$archive"; do
     name=$(basename "$exe" .exe)
