@@ -434,6 +434,9 @@ private slots:
         const auto restore =
             qScopeGuard([before = qgetenv("XDG_CACHE_HOME")] { qputenv("XDG_CACHE_HOME", before); });
         qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QLatin1Char('/') + cache));
+        if (QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)) !=
+            QDir::cleanPath(root + QLatin1Char('/') + cache))
+            QSKIP("this system's cache folder does not follow XDG_CACHE_HOME (Windows asks the shell)");
         const QStringList before =
             QDir(archive.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         QVERIFY(!archive::MeasurementIndex::open(archive.folder, measurement::contentRulesVersion()));

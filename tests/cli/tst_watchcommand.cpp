@@ -364,7 +364,10 @@ private slots:
         }
         writeFile(directory, arriving, goodMeasurement());
         QCOMPARE(fileOfLine(watch.nextLine()), arriving);
-        QVERIFY2(watch.errors.contains(QLatin1String("watching the folder now there")),
+        // The line on standard error and the one on standard output travel apart: either may come first.
+        QVERIFY2(watch.waitFor([&watch] {
+            return watch.errors.contains(QLatin1String("watching the folder now there"));
+        }),
                  qPrintable(watch.errors));
         QDir(directory + QStringLiteral(".moved")).removeRecursively();
     }
