@@ -9,6 +9,7 @@ SetCompressor /SOLID lzma
 !define PRODUCT "Velmora-Steel Archive Viewer"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\steel-viewer"
 !define SETTINGS_KEY "Software\Velmora\steel-viewer"
+!define FOLDER_VERB_KEY "Software\Classes\Directory\shell\steel-viewer"
 
 ; For all users (Program Files, needs an administrator) or for the one user running it (their own
 ; programs folder, no administrator): asked on a page, or /AllUsers or /CurrentUser when silent.
@@ -252,6 +253,10 @@ Section "Install"
     SetOutPath "$INSTDIR"
 
     WriteRegStr SHCTX "${SETTINGS_KEY}" "InstallDir" "$INSTDIR"
+    ; Explorer's menu of a folder opens it in the viewer as its archive folder.
+    WriteRegStr SHCTX "${FOLDER_VERB_KEY}" "" "Открыть в просмотрщике архива"
+    WriteRegStr SHCTX "${FOLDER_VERB_KEY}" "Icon" "$INSTDIR\steel-viewer.exe"
+    WriteRegStr SHCTX "${FOLDER_VERB_KEY}\command" "" '"$INSTDIR\steel-viewer.exe" "%1"'
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
@@ -273,6 +278,7 @@ Section "Uninstall"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+    DeleteRegKey SHCTX "${FOLDER_VERB_KEY}"
     DeleteRegKey SHCTX "${SETTINGS_KEY}"
     DeleteRegKey /ifempty SHCTX "Software\Velmora"
     ; The index lives in the user's own local application data, whichever way the program was installed.
