@@ -35,26 +35,100 @@ bool createArchive(const QString &directory, int count)
     return support::writePlantArchive(directory, count, count >= 500000 ? 3 * 60 : 20 * 60);
 }
 
+// Takes "--NAME VALUE" out of the arguments; `fallback` when it is not there.
+QString takeOption(QStringList &args, const QString &name, const QString &fallback)
+{
+    const int at = args.indexOf(name);
+    if (at < 0 || at + 1 >= args.size())
+        return fallback;
+    const QString value = args.at(at + 1);
+    args.removeAt(at + 1);
+    args.removeAt(at);
+    return value;
+}
+
+// The archive of `size` files to time: made in `parent`, or kept in `keep` and made there only once
+// (complete once its mark beside it is there). The empty text when it cannot be made.
+QString archiveFor(int size, const QString &parent, const QString &keep)
+{
+    if (keep.isEmpty()) {
+        const QString dir = parent + QStringLiteral("/archive");
+        return createArchive(dir, size) ? dir : QString();
+    }
+    const QString dir = keep + QStringLiteral("/archive-%1").arg(size);
+    const QString made = keep + QStringLiteral("/archive-%1.made").arg(size);
+    const bool ready =
+        QFile::exists(made) || (createArchive(dir, size) && QFile(made).open(QIODevice::WriteOnly));
+    return ready ? dir : QString();
+}
+
+// One size's figures: each command against its baseline, in turns.
+void timeArchive(int size, const QString &dir, const QString &program, const QString &cache, int runs)
+{
+    const QString melt = QString::number(40000 + size / 2);
+    const auto tool = [&](const QStringList &arguments) {
+        return runCommand(QStringList{program} + arguments);
+    };
+    const auto withoutIndex = [&](const QStringList &arguments) {
+        QDir(cache).removeRecursively();
+        return tool(arguments);
+    };
+    const std::vector<Run> m =
+        medians(runs, {[&] {
+                           return runCommand({"ls", "-t", dir});
+                       },
+                       [&] {
+                           return runCommand({"grep", "-rlF", "\"Smelt\":\"" + melt + "\"", dir});
+                       },
+                       [&] {
+                           return tool({"ls", dir});
+                       },
+                       [&] {
+                           return withoutIndex({"find", dir, "--melt", melt});
+                       },
+                       [&] {
+                           return withoutIndex({"check", dir});
+                       },
+                       [&] {
+                           return tool({"find", dir, "--melt", melt, "--no-index"});
+                       },
+                       [&] {
+                           return tool({"check", dir, "--no-index"});
+                       },
+                       [&] {
+                           return tool({"find", dir, "--melt", melt});
+                       },
+                       [&] {
+                           return tool({"check", dir});
+                       }});
+    const Run &lsT = m[0];
+    const Run &grep = m[1];
+    const auto line = [&](const char *what, const Run &run, const Run &baseline) {
+        std::printf("%9d  %-22s %10.0f %10.0f %8.2f %9.1f\n", size, what, run.msecs, baseline.msecs,
+                    run.msecs / baseline.msecs, run.peakMiB);
+    };
+    line("ls -t (baseline)", lsT, lsT);
+    line("grep -rlF (baseline)", grep, grep);
+    line("ls", m[2], lsT);
+    line("find --melt, cold", m[3], grep);
+    line("check, cold", m[4], grep);
+    line("find --no-index", m[5], grep);
+    line("check --no-index", m[6], grep);
+    line("find --melt, warm", m[7], lsT);
+    line("check, warm", m[8], lsT);
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     QStringList args = application.arguments().mid(1);
-    QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../cli/steel-archive");
-    const int programAt = args.indexOf(QStringLiteral("--program"));
-    if (programAt >= 0 && programAt + 1 < args.size()) {
-        program = args.at(programAt + 1);
-        args.removeAt(programAt + 1);
-        args.removeAt(programAt);
-    }
-    QString keep;
-    const int keepAt = args.indexOf(QStringLiteral("--keep"));
-    if (keepAt >= 0 && keepAt + 1 < args.size()) {
-        keep = args.at(keepAt + 1);
-        args.removeAt(keepAt + 1);
-        args.removeAt(keepAt);
-    }
+    const QString program =
+        takeOption(args, QStringLiteral("--program"),
+                   QCoreApplication::applicationDirPath() + QStringLiteral("/../cli/steel-archive"));
+    const QString keep = takeOption(args, QStringLiteral("--keep"), QString());
     const std::optional<bench::Options> options =
         bench::parseOptions(args, {10000, 100000}, QDir::tempPath());
     if (!options) {
@@ -73,70 +147,13 @@ int main(int argc, char *argv[])
                 "peak MiB");
     for (const int size : options->sizes) {
         QTemporaryDir parent(options->parent + QStringLiteral("/archivebench-XXXXXX"));
-        QString dir = parent.path() + QStringLiteral("/archive");
-        // A kept archive is complete once its mark beside it is there.
-        const QString made = keep + QStringLiteral("/archive-%1.made").arg(size);
-        if (!keep.isEmpty())
-            dir = keep + QStringLiteral("/archive-%1").arg(size);
-        if (!(keep.isEmpty() ? createArchive(dir, size)
-                             : QFile::exists(made) ||
-                                   (createArchive(dir, size) && QFile(made).open(QIODevice::WriteOnly)))) {
-            std::fprintf(stderr, "cannot create an archive of %d files in %s\n", size, qPrintable(dir));
+        const QString dir = archiveFor(size, parent.path(), keep);
+        if (dir.isEmpty()) {
+            std::fprintf(stderr, "cannot create an archive of %d files\n", size);
             return 1;
         }
-        const QString melt = QString::number(40000 + size / 2);
-        const auto tool = [&](const QStringList &arguments) {
-            return runCommand(QStringList{program} + arguments);
-        };
-        const auto withoutIndex = [&](const QStringList &arguments) {
-            QDir(cache.path()).removeRecursively();
-            return tool(arguments);
-        };
-        const int runs = size >= 500000 ? std::min(options->runs, 3) : options->runs;
-        const std::vector<Run> m =
-            medians(runs, {[&] {
-                               return runCommand({"ls", "-t", dir});
-                           },
-                           [&] {
-                               return runCommand({"grep", "-rlF", "\"Smelt\":\"" + melt + "\"", dir});
-                           },
-                           [&] {
-                               return tool({"ls", dir});
-                           },
-                           [&] {
-                               return withoutIndex({"find", dir, "--melt", melt});
-                           },
-                           [&] {
-                               return withoutIndex({"check", dir});
-                           },
-                           [&] {
-                               return tool({"find", dir, "--melt", melt, "--no-index"});
-                           },
-                           [&] {
-                               return tool({"check", dir, "--no-index"});
-                           },
-                           [&] {
-                               return tool({"find", dir, "--melt", melt});
-                           },
-                           [&] {
-                               return tool({"check", dir});
-                           }});
-        const Run &lsT = m[0];
-        const Run &grep = m[1];
-        const auto line = [&](const char *what, const Run &run, const Run &baseline) {
-            std::printf("%9d  %-22s %10.0f %10.0f %8.2f %9.1f\n", size, what, run.msecs, baseline.msecs,
-                        run.msecs / baseline.msecs, run.peakMiB);
-        };
-        line("ls -t (baseline)", lsT, lsT);
-        line("grep -rlF (baseline)", grep, grep);
-        line("ls", m[2], lsT);
-        line("find --melt, cold", m[3], grep);
-        line("check, cold", m[4], grep);
-        line("find --no-index", m[5], grep);
-        line("check --no-index", m[6], grep);
-        line("find --melt, warm", m[7], lsT);
-        line("check, warm", m[8], lsT);
-        std::fflush(stdout);
+        timeArchive(size, dir, program, cache.path(),
+                    size >= 500000 ? std::min(options->runs, 3) : options->runs);
     }
     return 0;
 }
