@@ -57,6 +57,64 @@ void qdirRefresh(const QString &directory, const QStringList &patterns)
     }
 }
 
+// One size's figures: the window's refresh against its floor, ls -t, the portable walk and QDir.
+void timeRefresh(QTextStream &out, int size, const QString &place, int runs)
+{
+    const QString directory = place + QStringLiteral("/archive");
+    const QByteArray nativeDirectory = QFile::encodeName(directory);
+
+    archive::setListingBackend(archive::ListingBackend::Native);
+    const RefreshChoice choice = refresh(directory);
+    const QStringList patterns = bench::refreshPatterns(choice);
+
+    const auto refreshNative = [&] { refresh(directory); };
+    const auto floor = [&] { bench::floorRefresh(nativeDirectory, patterns); };
+    const auto ls = [&] {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral("ls"), {QStringLiteral("-t"), directory});
+        process.waitForFinished(-1);
+    };
+    const std::vector<bench::Timing> medians = bench::medianTimings(runs, {refreshNative, floor, ls});
+    const double refreshMs = medians[0].wallMsecs;
+    const double floorMs = medians[1].wallMsecs;
+    const double lsMs = medians[2].wallMsecs;
+    const auto withProcessor = [](const bench::Timing &timing) {
+        return QStringLiteral("%1 (%2)")
+            .arg(timing.wallMsecs, 0, 'f', 1)
+            .arg(timing.processorMsecs, 0, 'f', 0);
+    };
+
+    // The portable walk and QDir are far slower; they run on the smaller folders only.
+    QString portable = QStringLiteral("-");
+    if (size <= 100000) {
+        archive::setListingBackend(archive::ListingBackend::Portable);
+        portable = QString::number(medianMsecs(runs, {refreshNative}).front(), 'f', 1);
+        archive::setListingBackend(archive::ListingBackend::Native);
+    }
+    QString qdir = QStringLiteral("-");
+    if (size <= 10000)
+        qdir =
+            QString::number(medianMsecs(runs, {[&] { qdirRefresh(directory, patterns); }}).front(), 'f', 1);
+
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+               .arg(size, 7)
+               .arg(withProcessor(medians[0]), 18)
+               .arg(withProcessor(medians[1]), 18)
+               .arg(withProcessor(medians[2]), 18)
+               .arg(refreshMs / floorMs, 10, 'f', 2)
+               .arg(QStringLiteral("%1 (%2)")
+                        .arg(refreshMs / lsMs, 0, 'f', 2)
+                        .arg(medians[0].processorMsecs / medians[2].processorMsecs, 0, 'f', 2),
+                    14)
+               .arg(portable, 12)
+               .arg(qdir, 9)
+               .arg(peakMegabytes(), 9, 'f', 1);
+    out.flush();
+    fprintf(stderr, "  %d files: newest %s, %s, day %s, %d times\n", size, qPrintable(choice.technology),
+            qPrintable(choice.yearMonth), qPrintable(choice.day), choice.times);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -94,59 +152,7 @@ int main(int argc, char **argv)
             out << "cannot create " << size << " files under " << parent << "\n";
             return 1;
         }
-        const QString directory = place + QStringLiteral("/archive");
-        const QByteArray nativeDirectory = QFile::encodeName(directory);
-
-        archive::setListingBackend(archive::ListingBackend::Native);
-        const RefreshChoice choice = refresh(directory);
-        const QStringList patterns = bench::refreshPatterns(choice);
-
-        const auto refreshNative = [&] { refresh(directory); };
-        const auto floor = [&] { bench::floorRefresh(nativeDirectory, patterns); };
-        const auto ls = [&] {
-            QProcess process;
-            process.setStandardOutputFile(QProcess::nullDevice());
-            process.start(QStringLiteral("ls"), {QStringLiteral("-t"), directory});
-            process.waitForFinished(-1);
-        };
-        const std::vector<bench::Timing> medians = bench::medianTimings(runs, {refreshNative, floor, ls});
-        const double refreshMs = medians[0].wallMsecs;
-        const double floorMs = medians[1].wallMsecs;
-        const double lsMs = medians[2].wallMsecs;
-        const auto withProcessor = [](const bench::Timing &timing) {
-            return QStringLiteral("%1 (%2)")
-                .arg(timing.wallMsecs, 0, 'f', 1)
-                .arg(timing.processorMsecs, 0, 'f', 0);
-        };
-
-        // The portable walk and QDir are far slower; they run on the smaller folders only.
-        QString portable = QStringLiteral("-");
-        if (size <= 100000) {
-            archive::setListingBackend(archive::ListingBackend::Portable);
-            portable = QString::number(medianMsecs(runs, {refreshNative}).front(), 'f', 1);
-            archive::setListingBackend(archive::ListingBackend::Native);
-        }
-        QString qdir = QStringLiteral("-");
-        if (size <= 10000)
-            qdir = QString::number(medianMsecs(runs, {[&] { qdirRefresh(directory, patterns); }}).front(),
-                                   'f', 1);
-
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
-                   .arg(size, 7)
-                   .arg(withProcessor(medians[0]), 18)
-                   .arg(withProcessor(medians[1]), 18)
-                   .arg(withProcessor(medians[2]), 18)
-                   .arg(refreshMs / floorMs, 10, 'f', 2)
-                   .arg(QStringLiteral("%1 (%2)")
-                            .arg(refreshMs / lsMs, 0, 'f', 2)
-                            .arg(medians[0].processorMsecs / medians[2].processorMsecs, 0, 'f', 2),
-                        14)
-                   .arg(portable, 12)
-                   .arg(qdir, 9)
-                   .arg(peakMegabytes(), 9, 'f', 1);
-        out.flush();
-        fprintf(stderr, "  %d files: newest %s, %s, day %s, %d times\n", size, qPrintable(choice.technology),
-                qPrintable(choice.yearMonth), qPrintable(choice.day), choice.times);
+        timeRefresh(out, size, place, runs);
     }
     return 0;
 }
