@@ -140,6 +140,73 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// One size's figures: the window's start on the archive and on an empty one, the listing's floor and
+// ls -t. False, said on `out`, when a start did not list the archive as expected.
+bool timeStart(QTextStream &out, int size, const QString &place, const QString &emptyPlace, int runs)
+{
+    const QString directory = place + QStringLiteral("/archive");
+    const bench::RefreshChoice choice = bench::refresh(directory);
+    const QStringList patterns = bench::refreshPatterns(choice);
+    const QByteArray nativeDirectory = QFile::encodeName(directory);
+
+    // The child's own figures, the warm-up run left out.
+    std::vector<double> fullPaint;
+    std::vector<double> emptyPaint;
+    QString failure;
+    // A start that did not list the archive as expected would time the wrong thing.
+    const auto child = [&](const QString &workingDirectory, int expectedTimes,
+                           std::vector<double> &paintMsecs) {
+        if (!failure.isEmpty())
+            return;
+        const ChildRun run = startChild(workingDirectory);
+        if (!run.ok)
+            failure = workingDirectory + QStringLiteral(": ") + run.failure;
+        else if (run.listedTimes != expectedTimes)
+            failure = workingDirectory + QStringLiteral(": the window listed %1 times, not %2")
+                                             .arg(run.listedTimes - 1)
+                                             .arg(expectedTimes - 1);
+        paintMsecs.push_back(run.paintMsecs);
+    };
+    const std::vector<double> medians = bench::medianMsecs(
+        runs, {[&] { child(place, choice.times + 1, fullPaint); }, [&] { child(emptyPlace, 1, emptyPaint); },
+               [&] { bench::floorRefresh(nativeDirectory, patterns); },
+               [&] {
+                   QProcess ls;
+                   ls.setStandardOutputFile(QProcess::nullDevice());
+                   ls.start(QStringLiteral("ls"), {QStringLiteral("-t"), directory});
+                   ls.waitForFinished(-1);
+               }});
+    if (!failure.isEmpty()) {
+        out << "the viewer's start in " << failure << "\n";
+        return false;
+    }
+    const double startMs = medians[0];
+    const double emptyMs = medians[1];
+    const double floorMs = medians[2];
+    const double targetMs = 2 * floorMs + emptyMs;
+    const double lsMs = medians[3];
+
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+               .arg(size, 7)
+               .arg(startMs, 12, 'f', 1)
+               .arg(emptyMs, 9, 'f', 1)
+               .arg(floorMs, 9, 'f', 2)
+               .arg(targetMs, 10, 'f', 1)
+               .arg(startMs / targetMs, 13, 'f', 2)
+               .arg((startMs - emptyMs) / floorMs, 20, 'f', 2)
+               .arg(lsMs, 9, 'f', 1)
+               .arg(startMs / lsMs, 9, 'f', 2);
+    out.flush();
+    fullPaint.erase(fullPaint.begin());
+    emptyPaint.erase(emptyPaint.begin());
+    std::fprintf(stderr,
+                 "  %d files: main() to first paint %.1f ms, with an empty archive %.1f ms; newest %s, "
+                 "%s, day %s, %d times\n",
+                 size, median(fullPaint), median(emptyPaint), qPrintable(choice.technology),
+                 qPrintable(choice.yearMonth), qPrintable(choice.day), choice.times);
+    return true;
+}
+
 int runParent(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -179,67 +246,8 @@ int runParent(int argc, char **argv)
             out << "cannot create " << size << " files under " << root.path() << "\n";
             return 1;
         }
-        const QString directory = place + QStringLiteral("/archive");
-        const bench::RefreshChoice choice = bench::refresh(directory);
-        const QStringList patterns = bench::refreshPatterns(choice);
-        const QByteArray nativeDirectory = QFile::encodeName(directory);
-
-        // The child's own figures, the warm-up run left out.
-        std::vector<double> fullPaint;
-        std::vector<double> emptyPaint;
-        QString failure;
-        // A start that did not list the archive as expected would time the wrong thing.
-        const auto child = [&](const QString &workingDirectory, int expectedTimes,
-                               std::vector<double> &paintMsecs) {
-            if (!failure.isEmpty())
-                return;
-            const ChildRun run = startChild(workingDirectory);
-            if (!run.ok)
-                failure = workingDirectory + QStringLiteral(": ") + run.failure;
-            else if (run.listedTimes != expectedTimes)
-                failure = workingDirectory + QStringLiteral(": the window listed %1 times, not %2")
-                                                 .arg(run.listedTimes - 1)
-                                                 .arg(expectedTimes - 1);
-            paintMsecs.push_back(run.paintMsecs);
-        };
-        const std::vector<double> medians =
-            bench::medianMsecs(runs, {[&] { child(place, choice.times + 1, fullPaint); },
-                                      [&] { child(emptyPlace, 1, emptyPaint); },
-                                      [&] { bench::floorRefresh(nativeDirectory, patterns); },
-                                      [&] {
-                                          QProcess ls;
-                                          ls.setStandardOutputFile(QProcess::nullDevice());
-                                          ls.start(QStringLiteral("ls"), {QStringLiteral("-t"), directory});
-                                          ls.waitForFinished(-1);
-                                      }});
-        if (!failure.isEmpty()) {
-            out << "the viewer's start in " << failure << "\n";
+        if (!timeStart(out, size, place, emptyPlace, runs))
             return 1;
-        }
-        const double startMs = medians[0];
-        const double emptyMs = medians[1];
-        const double floorMs = medians[2];
-        const double targetMs = 2 * floorMs + emptyMs;
-        const double lsMs = medians[3];
-
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
-                   .arg(size, 7)
-                   .arg(startMs, 12, 'f', 1)
-                   .arg(emptyMs, 9, 'f', 1)
-                   .arg(floorMs, 9, 'f', 2)
-                   .arg(targetMs, 10, 'f', 1)
-                   .arg(startMs / targetMs, 13, 'f', 2)
-                   .arg((startMs - emptyMs) / floorMs, 20, 'f', 2)
-                   .arg(lsMs, 9, 'f', 1)
-                   .arg(startMs / lsMs, 9, 'f', 2);
-        out.flush();
-        fullPaint.erase(fullPaint.begin());
-        emptyPaint.erase(emptyPaint.begin());
-        std::fprintf(stderr,
-                     "  %d files: main() to first paint %.1f ms, with an empty archive %.1f ms; newest %s, "
-                     "%s, day %s, %d times\n",
-                     size, median(fullPaint), median(emptyPaint), qPrintable(choice.technology),
-                     qPrintable(choice.yearMonth), qPrintable(choice.day), choice.times);
         if (options->keep.isEmpty())
             QDir(place).removeRecursively();
     }
