@@ -9,6 +9,8 @@
 #include "resultcolumns.h"
 #include "searchoptions.h"
 
+#include "query/keptmatches.h"
+
 #include "archive/archivereader.h"
 #include "archive/displayname.h"
 
@@ -41,111 +43,18 @@ QString jsonElement(const query::FoundMeasurement &f)
     return QString::fromUtf8("    " + object);
 }
 
-// The matches kept as their file names and result texts back to back, a few dozen bytes each instead
-// of a whole record, so that a search that matches a million files stays small. Everything else the
-// output shows follows from these.
-class KeptMatches
-{
-public:
-    void add(const query::FoundMeasurement &f)
-    {
-        Match match;
-        match.valid = f.moment.isValid();
-        match.moment =
-            match.valid ? f.moment.date.toJulianDay() * 86400 + QTime(0, 0).secsTo(f.moment.time) : 0;
-        match.offset = arena.size();
-        const measurement::MeasurementDigest &m = f.digest;
-        for (const std::optional<QString> &text :
-             {std::optional<QString>(f.fileName), m.smelt, m.temperatureText, m.emfText, m.oxidation,
-              m.aluminiumMass, m.carbon}) {
-            const QByteArray bytes = text ? text->toUtf8() : QByteArray();
-            appendNumber(text ? bytes.size() : -1);
-            arena += bytes;
-        }
-        appendNumber(m.statusCode ? 1 : 0);
-        appendNumber(m.statusCode.value_or(0));
-        appendNumber(f.encodedName.size());
-        arena += f.encodedName;
-        matches.push_back(match);
-    }
-
-    bool isEmpty() const { return matches.empty(); }
-    int size() const { return int(matches.size()); }
-
-    // Each match as `render` writes it, separated by `separator`, latest moment first.
-    void write(QTextStream &out, const char *separator,
+// Each match as `render` writes it, separated by `separator`, latest moment first.
+void writeKept(QTextStream &out, query::KeptMatches &kept, const char *separator,
                const std::function<QString(const query::FoundMeasurement &)> &render)
-    {
-        bool first = true;
-        visit([&](const query::FoundMeasurement &f) {
-            if (!first)
-                out << separator;
-            first = false;
-            out << render(f);
-        });
-    }
-
-    // Each match, latest moment first. Matches come in in the order of their names, which a stable sort
-    // keeps among equal moments.
-    void visit(const std::function<void(const query::FoundMeasurement &)> &use)
-    {
-        std::stable_sort(matches.begin(), matches.end(), [](const Match &a, const Match &b) {
-            if (a.valid != b.valid)
-                return a.valid;
-            return a.moment > b.moment;
-        });
-        for (const Match &match : matches)
-            use(restore(match));
-    }
-
-private:
-    struct Match
-    {
-        bool valid;
-        qint64 moment;
-        int offset;
-    };
-
-    void appendNumber(qint32 number) { arena.append(reinterpret_cast<const char *>(&number), sizeof number); }
-
-    query::FoundMeasurement restore(const Match &match) const
-    {
-        int at = match.offset;
-        const auto number = [&]() {
-            qint32 value;
-            std::memcpy(&value, arena.constData() + at, sizeof value);
-            at += int(sizeof value);
-            return value;
-        };
-        const auto text = [&]() -> std::optional<QString> {
-            const qint32 length = number();
-            if (length < 0)
-                return std::nullopt;
-            at += length;
-            return QString::fromUtf8(arena.constData() + at - length, length);
-        };
-        query::FoundMeasurement f;
-        f.fileName = *text();
-        f.technology = archive::technologyOfFile(f.fileName);
-        f.moment = archive::momentOfFile(f.fileName);
-        measurement::MeasurementDigest &m = f.digest;
-        for (std::optional<QString> *result :
-             {&m.smelt, &m.temperatureText, &m.emfText, &m.oxidation, &m.aluminiumMass, &m.carbon})
-            *result = text();
-        const bool hasStatus = number() != 0;
-        const qint32 code = number();
-        if (hasStatus) {
-            m.statusCode = code;
-            m.status = measurement::statusText(code);
-        }
-        const qint32 encodedLength = number();
-        f.encodedName = QByteArray(arena.constData() + at, encodedLength);
-        return f;
-    }
-
-    QByteArray arena;
-    std::vector<Match> matches;
-};
+{
+    bool first = true;
+    kept.visit([&](const query::FoundMeasurement &f) {
+        if (!first)
+            out << separator;
+        first = false;
+        out << render(f);
+    });
+}
 
 CommandSyntax findSyntax()
 {
@@ -172,7 +81,7 @@ CommandSyntax findSyntax()
 }
 
 // The matches in the chosen format; the empty text, or why a spreadsheet could not be written.
-QString writeMatches(CommandOutput &output, KeptMatches &found, const output::CsvFormat &csvFormat,
+QString writeMatches(CommandOutput &output, query::KeptMatches &found, const output::CsvFormat &csvFormat,
                      const output::ReadArchive &read)
 {
     QTextStream &out = output.text();
@@ -180,12 +89,13 @@ QString writeMatches(CommandOutput &output, KeptMatches &found, const output::Cs
     case output::Format::json:
         // As QJsonDocument writes an array, element by element.
         out << "[\n";
-        found.write(out, ",\n", jsonElement);
+        writeKept(out, found, ",\n", jsonElement);
         out << (found.isEmpty() ? "]\n" : "\n]\n");
         break;
     case output::Format::csv:
         out << output::csvStart(csvFormat) << output::csvLine(resultHeader(csvFormat), csvFormat);
-        found.write(out, "", [&csvFormat](const query::FoundMeasurement &f) { return csvRow(f, csvFormat); });
+        writeKept(out, found, "",
+                  [&csvFormat](const query::FoundMeasurement &f) { return csvRow(f, csvFormat); });
         break;
     case output::Format::xlsx:
         return writeSpreadsheet(output, read, [&found](output::XlsxBook &book) {
@@ -195,8 +105,8 @@ QString writeMatches(CommandOutput &output, KeptMatches &found, const output::Cs
             found.visit([&book](const query::FoundMeasurement &f) { book.addRow(resultXlsxRow(f)); });
         });
     default:
-        found.write(out, "",
-                    [](const query::FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });
+        writeKept(out, found, "",
+                  [](const query::FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });
     }
     return QString();
 }
@@ -233,7 +143,7 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return exitFailure;
 
     QStringList unreadable;
-    KeptMatches found;
+    query::KeptMatches found;
     query::visitMeasurements(
         directory, search.criteria, [&found](query::FoundMeasurement &&f) { found.add(f); }, &unreadable,
         readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
