@@ -4,7 +4,7 @@
 #include "language/systemtext.h"
 
 #include "commands.h"
-#include "helplayout.h"
+#include "language/helplayout.h"
 #include "output/codepageoutput.h"
 
 #include "platform/console.h"
@@ -125,7 +125,7 @@ std::optional<int> parseCommandLine(QCommandLineParser &parser, const CommandSyn
         return exitFailure;
     }
     if (parser.isSet(helpOption)) {
-        out << fitToColumns(commandHelpText(parser, syntax.name, syntax.exitCodes));
+        out << language::fitToColumns(commandHelpText(parser, syntax.name, syntax.exitCodes));
         out.flush();
         return exitSuccess;
     }

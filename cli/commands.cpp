@@ -2,7 +2,7 @@
 #include "commands.h"
 
 #include "commandline.h"
-#include "helplayout.h"
+#include "language/helplayout.h"
 #include "output/codepageoutput.h"
 
 #include <QCoreApplication>
@@ -66,7 +66,7 @@ QString toolHelpText()
     const QString encoding = output::encodingHelpText();
     if (!encoding.isEmpty())
         text += QLatin1Char('\n') + encoding;
-    return fitToColumns(text);
+    return language::fitToColumns(text);
 }
 
 bool commandNeedsWidgets(const QString &command)

@@ -5,8 +5,8 @@
 #include "commands.h"
 #include "measurementcommands.h"
 #include "output/jsontext.h"
+#include "output/resultcolumns.h"
 #include "output/xlsx.h"
-#include "resultcolumns.h"
 #include "searchoptions.h"
 
 #include "query/keptmatches.h"
@@ -31,7 +31,7 @@ namespace {
 
 QString csvRow(const query::FoundMeasurement &f, const output::CsvFormat &format)
 {
-    return output::csvLine(resultCsvCells(f, format), format, resultTextColumns());
+    return output::csvLine(output::resultCsvCells(f, format), format, output::resultTextColumns());
 }
 
 // One match as an element of QJsonDocument's indented array: the object's own lines, four spaces in.
@@ -93,7 +93,7 @@ QString writeMatches(CommandOutput &output, query::KeptMatches &found, const out
         out << (found.isEmpty() ? "]\n" : "\n]\n");
         break;
     case output::Format::csv:
-        out << output::csvStart(csvFormat) << output::csvLine(resultHeader(csvFormat), csvFormat);
+        out << output::csvStart(csvFormat) << output::csvLine(output::resultHeader(csvFormat), csvFormat);
         writeKept(out, found, "",
                   [&csvFormat](const query::FoundMeasurement &f) { return csvRow(f, csvFormat); });
         break;
@@ -101,8 +101,9 @@ QString writeMatches(CommandOutput &output, query::KeptMatches &found, const out
         return writeSpreadsheet(output, read, [&found](output::XlsxBook &book) {
             output::CsvFormat spreadsheet;
             spreadsheet.spreadsheet = true;
-            book.addSheet(QCoreApplication::translate("cli", "Measurements"), resultHeader(spreadsheet));
-            found.visit([&book](const query::FoundMeasurement &f) { book.addRow(resultXlsxRow(f)); });
+            book.addSheet(QCoreApplication::translate("cli", "Measurements"),
+                          output::resultHeader(spreadsheet));
+            found.visit([&book](const query::FoundMeasurement &f) { book.addRow(output::resultXlsxRow(f)); });
         });
     default:
         writeKept(out, found, "",

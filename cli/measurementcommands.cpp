@@ -8,7 +8,7 @@
 #include "commands.h"
 #include "language/language.h"
 #include "output/outputfile.h"
-#include "resultcolumns.h"
+#include "output/resultcolumns.h"
 
 #include "archive/archivename.h"
 #include "archive/displayname.h"
@@ -226,10 +226,10 @@ QString writeCurvesXlsx(CommandOutput &output, const QString &path, const measur
                        output::csvHeader(QT_TRANSLATE_NOOP("columns", "temperature_C"), spreadsheet)});
         for (int i = 0; i < measurement::samplesPerCurve; ++i)
             book.addRow(sampleRow(m, i));
-        book.addSheet(QCoreApplication::translate("cli", "Results"), resultHeader(spreadsheet));
+        book.addSheet(QCoreApplication::translate("cli", "Results"), output::resultHeader(spreadsheet));
         const QString fileName = QFileInfo(path).fileName();
-        book.addRow(resultXlsxRow({fileName, archive::technologyOfFile(fileName),
-                                   archive::momentOfFile(fileName), measurement::digestOf(m)}));
+        book.addRow(output::resultXlsxRow({fileName, archive::technologyOfFile(fileName),
+                                           archive::momentOfFile(fileName), measurement::digestOf(m)}));
     });
 }
 

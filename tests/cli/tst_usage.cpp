@@ -6,7 +6,7 @@
 #include "support/documents.h"
 #include "support/files.h"
 
-#include "cli/helplayout.h"
+#include "language/helplayout.h"
 
 #include <QDir>
 #include <QFile>
@@ -383,7 +383,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, laidOut);
-        QCOMPARE(cli::fitToColumns(text, 20), laidOut);
+        QCOMPARE(language::fitToColumns(text, 20), laidOut);
     }
 };
 

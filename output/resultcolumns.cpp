@@ -5,7 +5,7 @@
 
 #include <QCoreApplication>
 
-namespace cli {
+namespace output {
 
 namespace {
 
@@ -88,4 +88,4 @@ QVector<output::XlsxCell> resultXlsxRow(const query::FoundMeasurement &f)
             XlsxCell::ofText(f.fileName)};
 }
 
-} // namespace cli
+} // namespace output

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-namespace cli {
+namespace language {
 
 // The width of every line of help: a terminal's 80 columns.
 constexpr int helpColumns = 80;
@@ -16,4 +16,4 @@ constexpr int helpColumns = 80;
 // word longer than a line stands alone.
 QString fitToColumns(const QString &text, int columns = helpColumns);
 
-} // namespace cli
+} // namespace language

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace cli {
+namespace language {
 
 namespace {
 
@@ -123,4 +123,4 @@ QString fitToColumns(const QString &text, int columns)
     return fitted.join(QLatin1Char('\n'));
 }
 
-} // namespace cli
+} // namespace language

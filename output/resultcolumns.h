@@ -12,7 +12,7 @@
 #include <optional>
 
 // A measurement's results as the columns of CSV and spreadsheet files (find, export).
-namespace cli {
+namespace output {
 
 // The header: names for scripts ("temperature_C"), for a spreadsheet in its user's language.
 QStringList resultHeader(const output::CsvFormat &format);
@@ -28,4 +28,4 @@ output::XlsxCell resultXlsxCell(const std::optional<QString> &text);
 QStringList resultCsvCells(const query::FoundMeasurement &found, const output::CsvFormat &format);
 QVector<output::XlsxCell> resultXlsxRow(const query::FoundMeasurement &found);
 
-} // namespace cli
+} // namespace output
