@@ -3,6 +3,10 @@
 
 #include <QFile>
 
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 namespace support {
 
 QDateTime fixedTime()
@@ -38,6 +42,15 @@ bool writeSparseFile(const QString &path, const QByteArray &head, qint64 size, q
            file.flush() && file.resize(size) &&
            file.setFileTime(QDateTime::fromSecsSinceEpoch(modifiedSecs, Qt::UTC),
                             QFileDevice::FileModificationTime);
+}
+
+bool readsUnreadableFiles()
+{
+#ifdef Q_OS_WIN
+    return true;
+#else
+    return ::geteuid() == 0;
+#endif
 }
 
 } // namespace support

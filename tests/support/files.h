@@ -26,4 +26,8 @@ QString writeFile(const QString &directory, const QString &fileName, const QByte
 // A file of `size` bytes that starts with `head` and holds no line break; sparse, so it costs no disk.
 bool writeSparseFile(const QString &path, const QByteArray &head, qint64 size, qint64 modifiedSecs);
 
+// Whether a file without read permission can still be read: true for the superuser, and on Windows,
+// where Qt has no permission bits to take the right away. Cases about unreadable files skip then.
+bool readsUnreadableFiles();
+
 } // namespace support
