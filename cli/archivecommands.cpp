@@ -5,7 +5,6 @@
 #include "commands.h"
 
 #include "archive/archivefolder.h"
-#include "archive/archivename.h"
 #include "archive/displayname.h"
 #include "archive/measurementindex.h"
 #include "language/systemtext.h"
@@ -77,37 +76,4 @@ void reportSkippedFiles(QTextStream &err, const QString &command, const QString 
     err.flush();
 }
 
-QString foundLine(const query::FoundMeasurement &found)
-{
-    const measurement::MeasurementDigest &m = found.digest;
-    // One record on one line that cannot steer a terminal, whatever the name or the file holds; JSON
-    // and CSV keep the exact texts.
-    // A name no text can hold is escaped already, its technology with it: escaping either again
-    // would show it as the file literally named so.
-    const bool escaped = !found.encodedName.isEmpty();
-    return QStringList{archive::momentDisplayText(found.moment.date, found.moment.time),
-                       escaped ? found.technology : archive::displayName(found.technology),
-                       archive::displayName(measurement::displayText(m.smelt)),
-                       archive::displayName(measurement::displayText(m.temperatureText)),
-                       archive::displayName(measurement::statusDisplayText(m.status)),
-                       found.shownName()}
-        .join(QLatin1Char('\t'));
-}
-
-QJsonObject foundJson(const query::FoundMeasurement &found)
-{
-    const measurement::MeasurementDigest &m = found.digest;
-    return QJsonObject{
-        {QStringLiteral("file"), found.fileName},
-        {QStringLiteral("moment"), found.moment.isValid()
-                                       ? archive::momentDisplayText(found.moment.date, found.moment.time)
-                                       : QString()},
-        {QStringLiteral("technology"), found.technology},
-        {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
-        {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
-        {QStringLiteral("emf"), measurement::displayText(m.emfText)},
-        {QStringLiteral("status"), measurement::statusDisplayText(m.status)},
-        {QStringLiteral("statusCode"),
-         m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}};
-}
 } // namespace cli

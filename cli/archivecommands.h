@@ -2,10 +2,8 @@
 #pragma once
 
 #include "archive/archivereader.h"
-#include "query/foundmeasurements.h"
 
 #include <QCommandLineOption>
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -33,9 +31,5 @@ std::optional<int> noArchiveFilesFailure(QTextStream &err, const QString &comman
 // Names each file that could not be read on `err`, one line each, as skipped.
 void reportSkippedFiles(QTextStream &err, const QString &command, const QString &directory,
                         const QStringList &fileNames);
-
-// A found measurement as find lists it: one line of tab-separated fields (no line break), or an object.
-QString foundLine(const query::FoundMeasurement &found);
-QJsonObject foundJson(const query::FoundMeasurement &found);
 
 } // namespace cli

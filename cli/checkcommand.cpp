@@ -41,13 +41,13 @@ int listFileTimes(const QString &directory, QTextStream &out, QTextStream &err)
 {
     rules::FileTimeSummary summary;
     QVector<QPair<QString, qint64>> disagreeing;
-    const bool listed = archive::forEachMatchingFile(archive::folderPath(directory),
-                                                     archive::technologyPattern(), true,
-                                                     [&](QStringView name, qint64 modifiedMsecs) {
-                                                         const QString fileName = name.toString();
-                                                         if (summary.add(fileName, modifiedMsecs))
-                                                             disagreeing.append({fileName, modifiedMsecs});
-                                                     });
+    const bool listed =
+        archive::forEachMatchingFile(archive::folderPath(directory), archive::technologyPattern(), true,
+                                     [&](QStringView name, qint64 modifiedMsecs) {
+                                         const QString fileName = name.toString();
+                                         if (summary.add(fileName, modifiedMsecs))
+                                             disagreeing.append({fileName, modifiedMsecs});
+                                     });
     if (!listed)
         return reportFailure(err, QStringLiteral("check"),
                              archive::displayPath(directory) + QStringLiteral(": ") +

@@ -37,7 +37,7 @@ QString csvRow(const query::FoundMeasurement &f, const output::CsvFormat &format
 // One match as an element of QJsonDocument's indented array: the object's own lines, four spaces in.
 QString jsonElement(const query::FoundMeasurement &f)
 {
-    QByteArray object = QJsonDocument(foundJson(f)).toJson(QJsonDocument::Indented);
+    QByteArray object = QJsonDocument(output::resultJson(f)).toJson(QJsonDocument::Indented);
     object.chop(1); // the document's closing line break
     object.replace("\n", "\n    ");
     return QString::fromUtf8("    " + object);
@@ -107,7 +107,7 @@ QString writeMatches(CommandOutput &output, query::KeptMatches &found, const out
         });
     default:
         writeKept(out, found, "",
-                  [](const query::FoundMeasurement &f) { return foundLine(f) + QLatin1Char('\n'); });
+                  [](const query::FoundMeasurement &f) { return output::resultLine(f) + QLatin1Char('\n'); });
     }
     return QString();
 }

@@ -7,8 +7,8 @@
 #include "commandoutput.h"
 #include "commands.h"
 #include "language/language.h"
+#include "output/curvestables.h"
 #include "output/outputfile.h"
-#include "output/resultcolumns.h"
 
 #include "archive/archivename.h"
 #include "archive/displayname.h"
@@ -203,33 +203,10 @@ CommandSyntax exportSyntax()
             1, 1, fileCommandExitCodes()};
 }
 
-// The samples as spreadsheet cells: the time with its one decimal, the values exactly as read.
-QVector<output::XlsxCell> sampleRow(const measurement::Measurement &m, int i)
-{
-    const auto cell = [i](const QVector<double> &curve) {
-        return i < curve.size() && std::isfinite(curve[i]) ? output::XlsxCell::ofNumber(curve[i])
-                                                           : output::XlsxCell();
-    };
-    // From the sample number, not from i * 0.1, which is not exactly a tenth.
-    return {output::XlsxCell::ofNumber(QStringLiteral("%1.%2").arg(i / 10).arg(i % 10).toDouble(), 1),
-            cell(m.emf), cell(m.temperature)};
-}
-
 QString writeCurvesXlsx(CommandOutput &output, const QString &path, const measurement::Measurement &m)
 {
     return writeSpreadsheet(output, output::readingFile(path), [&](output::XlsxBook &book) {
-        output::CsvFormat spreadsheet;
-        spreadsheet.spreadsheet = true;
-        book.addSheet(QCoreApplication::translate("cli", "Samples"),
-                      {output::csvHeader(QT_TRANSLATE_NOOP("columns", "time_s"), spreadsheet),
-                       output::csvHeader(QT_TRANSLATE_NOOP("columns", "emf_mV"), spreadsheet),
-                       output::csvHeader(QT_TRANSLATE_NOOP("columns", "temperature_C"), spreadsheet)});
-        for (int i = 0; i < measurement::samplesPerCurve; ++i)
-            book.addRow(sampleRow(m, i));
-        book.addSheet(QCoreApplication::translate("cli", "Results"), output::resultHeader(spreadsheet));
-        const QString fileName = QFileInfo(path).fileName();
-        book.addRow(output::resultXlsxRow({fileName, archive::technologyOfFile(fileName),
-                                           archive::momentOfFile(fileName), measurement::digestOf(m)}));
+        output::addCurvesSheets(book, QFileInfo(path).fileName(), m);
     });
 }
 
@@ -262,7 +239,7 @@ int runExport(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return exitFailure;
     if (output.format() == output::Format::xlsx)
         return output.finish(writeCurvesXlsx(output, path, *read)) ? exitSuccess : exitFailure;
-    output.text() << output::csvText(*read, *format);
+    output.text() << output::curvesCsv(*read, *format);
     return output.finish() ? exitSuccess : exitFailure;
 }
 

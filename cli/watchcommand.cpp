@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
+#include "output/resultcolumns.h"
 #include "query/searchcriteria.h"
 
 #include "archive/archivefolder.h"
@@ -84,8 +85,9 @@ private:
         // is shown as find shows it.
         const query::FoundMeasurement found{m.fileName, m.technology, m.moment, m.digest,
                                             m.undecodableName ? m.encodedName : QByteArray()};
-        out << (json ? QString::fromUtf8(QJsonDocument(foundJson(found)).toJson(QJsonDocument::Compact))
-                     : foundLine(found))
+        out << (json ? QString::fromUtf8(
+                           QJsonDocument(output::resultJson(found)).toJson(QJsonDocument::Compact))
+                     : output::resultLine(found))
             << '\n';
         out.flush();
         // Lines that cannot be written are no feed: the watch ends, and the write error is told.

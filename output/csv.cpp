@@ -93,23 +93,4 @@ QString csvHeader(const char *name, const CsvFormat &format)
     return format.spreadsheet ? QCoreApplication::translate("columns", name) : QString::fromLatin1(name);
 }
 
-QString csvText(const measurement::Measurement &measurement, const CsvFormat &format)
-{
-    QString text =
-        csvStart(format) + csvLine({csvHeader(QT_TRANSLATE_NOOP("columns", "time_s"), format),
-                                    csvHeader(QT_TRANSLATE_NOOP("columns", "emf_mV"), format),
-                                    csvHeader(QT_TRANSLATE_NOOP("columns", "temperature_C"), format)},
-                                   format);
-    const auto cell = [&format](const QVector<double> &curve, int i) {
-        return i < curve.size() && !std::isnan(curve[i]) ? csvNumber(exactNumberText(curve[i]), format)
-                                                         : QString();
-    };
-    for (int i = 0; i < measurement::samplesPerCurve; ++i) {
-        // Written from the sample number, not from i * 0.1, which is not exactly a tenth.
-        const QString time = QStringLiteral("%1.%2").arg(i / 10).arg(i % 10);
-        text += csvLine({csvNumber(time, format), cell(measurement.emf, i), cell(measurement.temperature, i)},
-                        format);
-    }
-    return text;
-}
 } // namespace output

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "measurement/measurementfile.h"
-
 #include <QChar>
 #include <QString>
 #include <QStringList>
@@ -39,8 +37,5 @@ QString csvNumber(const QString &cNotation, const CsvFormat &format);
 
 // A header cell: the name for scripts ("temperature_C"), for a spreadsheet in the reader's language.
 QString csvHeader(const char *name, const CsvFormat &format);
-
-// The curves as CSV: header, then one row per sample time 0.0 to 15.9, empty cells for NaN samples.
-QString csvText(const measurement::Measurement &measurement, const CsvFormat &format = CsvFormat());
 
 } // namespace output

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resultcolumns.h"
 
+#include "archive/archivename.h"
+#include "archive/displayname.h"
 #include "measurement/resultnumber.h"
 
 #include <QCoreApplication>
+#include <QJsonValue>
 
 namespace output {
 
@@ -86,6 +89,40 @@ QVector<output::XlsxCell> resultXlsxRow(const query::FoundMeasurement &f)
             m.statusCode ? XlsxCell::ofNumber(*m.statusCode) : XlsxCell(),
             m.status ? XlsxCell::ofText(*m.status) : XlsxCell(),
             XlsxCell::ofText(f.fileName)};
+}
+
+QString resultLine(const query::FoundMeasurement &found)
+{
+    const measurement::MeasurementDigest &m = found.digest;
+    // One record on one line that cannot steer a terminal, whatever the name or the file holds; JSON
+    // and CSV keep the exact texts.
+    // A name no text can hold is escaped already, its technology with it: escaping either again
+    // would show it as the file literally named so.
+    const bool escaped = !found.encodedName.isEmpty();
+    return QStringList{archive::momentDisplayText(found.moment.date, found.moment.time),
+                       escaped ? found.technology : archive::displayName(found.technology),
+                       archive::displayName(measurement::displayText(m.smelt)),
+                       archive::displayName(measurement::displayText(m.temperatureText)),
+                       archive::displayName(measurement::statusDisplayText(m.status)),
+                       found.shownName()}
+        .join(QLatin1Char('\t'));
+}
+
+QJsonObject resultJson(const query::FoundMeasurement &found)
+{
+    const measurement::MeasurementDigest &m = found.digest;
+    return QJsonObject{
+        {QStringLiteral("file"), found.fileName},
+        {QStringLiteral("moment"), found.moment.isValid()
+                                       ? archive::momentDisplayText(found.moment.date, found.moment.time)
+                                       : QString()},
+        {QStringLiteral("technology"), found.technology},
+        {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
+        {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
+        {QStringLiteral("emf"), measurement::displayText(m.emfText)},
+        {QStringLiteral("status"), measurement::statusDisplayText(m.status)},
+        {QStringLiteral("statusCode"),
+         m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}};
 }
 
 } // namespace output

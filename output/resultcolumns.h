@@ -5,13 +5,15 @@
 #include "output/xlsx.h"
 #include "query/foundmeasurements.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
 #include <optional>
 
-// A measurement's results as the columns of CSV and spreadsheet files (find, export).
+// A measurement's results as find and watch write them: a line for a person, JSON, and the columns of
+// CSV and spreadsheet files (find, export).
 namespace output {
 
 // The header: names for scripts ("temperature_C"), for a spreadsheet in its user's language.
@@ -24,6 +26,10 @@ QVector<int> resultTextColumns();
 QString resultCell(const std::optional<QString> &text, const output::CsvFormat &format);
 // The same as a spreadsheet cell: a number with the decimals it was written with, or the text.
 output::XlsxCell resultXlsxCell(const std::optional<QString> &text);
+
+// One record on one tab-separated line that cannot steer a terminal; JSON keeps the exact texts.
+QString resultLine(const query::FoundMeasurement &found);
+QJsonObject resultJson(const query::FoundMeasurement &found);
 
 QStringList resultCsvCells(const query::FoundMeasurement &found, const output::CsvFormat &format);
 QVector<output::XlsxCell> resultXlsxRow(const query::FoundMeasurement &found);
