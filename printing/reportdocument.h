@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "reportheading.h"
+
 #include "statistics/archivestatistics.h"
 
 #include <QDateTime>
@@ -13,15 +15,6 @@
 class QIODevice;
 
 namespace printing {
-
-// What the first page says about the report itself.
-struct ReportHeading
-{
-    QString directory;      // the archive folder
-    QString period;         // the period in words
-    QStringList conditions; // the selection in words; empty for every measurement
-    QDateTime madeAt;       // when the report was made, local time
-};
 
 // Measurements on each page after the summary: a grid of columns and rows.
 constexpr int reportGridColumns = 2;
