@@ -50,6 +50,10 @@ Var ArchiveParent
 Var ArchiveField
 ; Whether /ARCHIVEDIR= was given on the command line, and how often.
 Var ArchiveDirGiven
+; Whether the shortcut starts the viewer following new measurements (the page's check box, or /FOLLOW),
+; and its check box.
+Var FollowNew
+Var FollowBox
 
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\licences\steel-viewer.txt"
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
@@ -76,6 +80,8 @@ LangString ArchiveDestination ${LANG_ENGLISH} "Folder holding $\"archive$\""
 LangString ArchiveDestination ${LANG_RUSSIAN} "Папка, содержащая $\"archive$\""
 LangString ArchiveBrowse ${LANG_ENGLISH} "Choose the folder that holds the $\"archive$\" folder:"
 LangString ArchiveBrowse ${LANG_RUSSIAN} "Выберите папку, в которой лежит папка $\"archive$\":"
+LangString FollowCheck ${LANG_ENGLISH} "Show each new measurement as soon as it arrives (for the screen beside the furnace)"
+LangString FollowCheck ${LANG_RUSSIAN} "Показывать каждое новое измерение сразу (для экрана у печи)"
 LangString NoFolder ${LANG_ENGLISH} "The folder$\n$ArchiveParent$\nwas not found.$\n$\nGive the full path of an existing folder (a network share must be reachable now)."
 LangString NoFolder ${LANG_RUSSIAN} "Папка$\n$ArchiveParent$\nне найдена.$\n$\nУкажите полный путь к существующей папке (сетевая папка должна быть доступна сейчас)."
 LangString NoArchive ${LANG_ENGLISH} "There is no $\"archive$\" folder in$\n$ArchiveParent$\n$\nUse this folder anyway?"
@@ -94,6 +100,7 @@ Function .onInit
     SetRegView 64
     !insertmacro MULTIUSER_INIT
     StrCpy $ArchiveParent "$DOCUMENTS"
+    StrCpy $FollowNew ${BST_UNCHECKED}
     Call ReadArchiveDirOption
     ; A silent install cannot ask again: a wrong folder ends it before anything is installed. The
     ; page checks the same when it is left.
@@ -115,7 +122,7 @@ FunctionEnd
 ; "/ARCHIVEDIR=D:\plant dir" (a script quoting each argument) and /ARCHIVEDIR="D:\plant dir" name the
 ; same folder. A backslash never escapes a quote, since a folder may end in one. Words without a
 ; leading "/" after it continue an unquoted folder, as NSIS's own /D= reads one. Sets $ArchiveParent
-; and $ArchiveDirGiven (how often the option came).
+; and $ArchiveDirGiven (how often the option came); /FOLLOW sets $FollowNew.
 Function ReadArchiveDirOption
     ${GetParameters} $R0
     StrCpy $ArchiveDirGiven 0
@@ -152,6 +159,9 @@ Function ReadArchiveDirOption
                 StrCpy $ArchiveParent "$ArchiveParent $R1"
             ${Else}
                 StrCpy $R5 0
+                ${If} $R1 == "/FOLLOW"
+                    StrCpy $FollowNew ${BST_CHECKED}
+                ${EndIf}
             ${EndIf}
             StrCpy $R1 ""
         ${EndIf}
@@ -199,6 +209,9 @@ Function ArchivePageCreate
     ${NSD_CreateBrowseButton} 228u 82u 60u 15u "$(^BrowseBtn)"
     Pop $0
     ${NSD_OnClick} $0 ArchivePageBrowse
+    ${NSD_CreateCheckbox} 0 116u 100% 12u "$(FollowCheck)"
+    Pop $FollowBox
+    ${NSD_SetState} $FollowBox $FollowNew
     nsDialogs::Show
 FunctionEnd
 
@@ -215,6 +228,7 @@ FunctionEnd
 ; but the operator is told, and Enter keeps them on the page.
 Function ArchivePageLeave
     ${NSD_GetText} $ArchiveField $ArchiveParent
+    ${NSD_GetState} $FollowBox $FollowNew
     Push $ArchiveParent
     Call IsExistingFolder
     Pop $0
@@ -228,11 +242,23 @@ Function ArchivePageLeave
     ${EndIf}
 FunctionEnd
 
+; The viewer's arguments in the shortcut: --follow where following was chosen, else none (the
+; viewer's plain start). Leaves them on the stack.
+Function ShortcutArguments
+    ${If} $FollowNew == ${BST_CHECKED}
+        Push "--follow"
+    ${Else}
+        Push ""
+    ${EndIf}
+FunctionEnd
+
 ; The finish page's check box: the viewer as the shortcut starts it, in the folder holding archive\
 ; ($OUTDIR is the working directory Exec gives it; set, not made: the folder exists).
 Function StartViewer
     StrCpy $OUTDIR "$ArchiveParent"
-    Exec '"$INSTDIR\steel-viewer.exe"'
+    Call ShortcutArguments
+    Pop $0
+    Exec '"$INSTDIR\steel-viewer.exe" $0'
     StrCpy $OUTDIR "$INSTDIR"
 FunctionEnd
 
@@ -248,8 +274,10 @@ Section "Install"
 
     ; The shortcut's working directory, the folder holding archive\, is taken from $OUTDIR; it is set
     ; rather than made with SetOutPath, which would create a folder that is not there.
+    Call ShortcutArguments
+    Pop $0
     StrCpy $OUTDIR "$ArchiveParent"
-    CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\steel-viewer.exe" "" "$INSTDIR\steel-viewer.exe" 0
+    CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\steel-viewer.exe" "$0" "$INSTDIR\steel-viewer.exe" 0
     SetOutPath "$INSTDIR"
 
     WriteRegStr SHCTX "${SETTINGS_KEY}" "InstallDir" "$INSTDIR"
