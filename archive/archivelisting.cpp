@@ -183,7 +183,9 @@ bool visitPortable(const QString &directory, const CompiledPattern &pattern, boo
                    const StampVisitor &visit)
 {
     const QString path = folderPath(directory);
-    if (!QFileInfo(path).isDir())
+    // QDirIterator says nothing of a folder it cannot read: it would pass for an empty one.
+    const QFileInfo folderInfo(path);
+    if (!folderInfo.isDir() || !folderInfo.isReadable())
         return false;
     // Without QDir::Hidden and QDir::System, QDir leaves out hidden entries, broken links, FIFOs,
     // sockets and devices itself; the checks below make the rules the same as the native walk's.
@@ -355,6 +357,20 @@ bool forEachArchiveFileName(const QString &directory, const QString &pattern, co
                 [&visit](QStringView name, const QByteArray &undecodable, const FileStamp &) {
                     visit(name, undecodable);
                 });
+}
+
+bool visitArchiveEntry(const platform::HeldFolder &folder, const QByteArray &encodedName,
+                       const QString &pattern, const NameVisitor &visit)
+{
+    const CompiledPattern compiled(pattern);
+    bool visited = false;
+    const StampVisitor stampless = [&](QStringView name, const QByteArray &undecodable, const FileStamp &) {
+        visited = true;
+        visit(name, undecodable);
+    };
+    NativeWalker walker(compiled, false, true, stampless);
+    folder.visitEntry(encodedName, [&walker](const platform::FolderEntry &entry) { walker.entry(entry); });
+    return visited;
 }
 
 QVector<ListedFile> listDirectory(const QString &directory, const QString &pattern)

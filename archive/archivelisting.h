@@ -3,12 +3,17 @@
 
 #include "platform/filestamp.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <QVector>
 
 #include <functional>
 #include <memory>
+
+namespace platform {
+class HeldFolder;
+}
 
 namespace archive {
 
@@ -63,6 +68,10 @@ bool forEachMatchingFile(const QString &directory, const QString &pattern, bool 
 // files at all.
 using NameVisitor = std::function<void(QStringView fileName, const QByteArray &undecodableName)>;
 bool forEachArchiveFileName(const QString &directory, const QString &pattern, const NameVisitor &visit);
+// The same rules for one entry of a held folder, named by a change notification: calls `visit` as
+// forEachArchiveFileName would if it listed the folder now. True when it did.
+bool visitArchiveEntry(const platform::HeldFolder &folder, const QByteArray &encodedName,
+                       const QString &pattern, const NameVisitor &visit);
 
 // Which implementation lists directories. Native reads the folder with the operating system's own
 // calls (the platform room); Portable goes through QDir only. Both give the same results; tests run

@@ -9,6 +9,7 @@
 #include "language/systemtext.h"
 #include "measurement/measurementfile.h"
 #include "platform/filesystem.h"
+#include "platform/folderevents.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -109,6 +110,10 @@ private:
     QObject context; // owns the connections and the quiet timers
     QTimer check;
     QFileSystemWatcher *watcher = nullptr; // while a folder is watched
+    // Where the system names what enters and leaves the folder, the folder is listed only after a
+    // gap; else Qt's watch above tells that it changed, and it is listed at each change.
+    std::unique_ptr<platform::FolderEvents> events;
+    std::unique_ptr<platform::HeldFolder> held; // the folder watched, for a look at a named entry
     Status startStatus;
     std::optional<platform::FolderIdentity> identity; // of the folder watched
     platform::FileStamp listedStamp;                  // the folder's, just before the last listing
@@ -204,8 +209,13 @@ private:
             failure = reasonFor(status);
             return false;
         }
+        auto freshEvents = std::make_unique<platform::FolderEvents>(
+            [this](const QVector<platform::FolderEvents::Change> &changes, bool lost) {
+                told(changes, lost);
+            });
+        const bool named = listingBackend() == ListingBackend::Native && freshEvents->watch(folder);
         auto *fresh = new QFileSystemWatcher;
-        const bool added = watchFolder(fresh, folder);
+        const bool added = named || watchFolder(fresh, folder);
         parentWatched = watchFolder(fresh, parent);
         const Status now = platform::folderStatus(folder);
         if (!added || now.kind != Status::Kind::folder || now.identity != status.identity || !list(present)) {
@@ -214,13 +224,17 @@ private:
             return false;
         }
         watcher = fresh;
+        if (named) {
+            events = std::move(freshEvents);
+            held = std::make_unique<platform::HeldFolder>(folder);
+        }
         QObject::connect(watcher, &QFileSystemWatcher::directoryChanged, &context,
                          [this](const QString &path) { look(path == folder); });
         QObject::connect(watcher, &QFileSystemWatcher::fileChanged, &context,
                          [this](const QString &path) { fileChanged(path); });
         identity = now.identity;
         listedStamp = now.stamp;
-        listAgain = changedJustNow(now.stamp);
+        listAgain = !events && changedJustNow(now.stamp);
         failure.clear();
         everWatched = true;
         // A folder that takes the place of the one watched may hold copies of what was reported,
@@ -243,6 +257,8 @@ private:
         known.clear();
         identity.reset();
         unlistable = false;
+        events.reset();
+        held.reset();
         if (watcher) {
             // It may be the one whose signal is being delivered.
             watcher->disconnect();
@@ -312,9 +328,9 @@ private:
         }
         // The system drops a folder's watch when the file system under it is unmounted, and a
         // renewal drops it on purpose.
-        if (!watcher->directories().contains(folder)) {
+        if (events ? !events->isWatching() : !watcher->directories().contains(folder)) {
             *gap = true;
-            if (!watchFolder(watcher, folder)) {
+            if (events ? !events->watch(folder) : !watchFolder(watcher, folder)) {
                 reportUnlistable(QCoreApplication::translate(
                     "cli", "the system's change notification refuses the folder"));
                 return false;
@@ -344,12 +360,62 @@ private:
             return;
         }
         listedStamp = status.stamp;
-        listAgain = changedJustNow(status.stamp);
+        listAgain = !events && changedJustNow(status.stamp);
         const bool wasUnlistable = unlistable;
         unlistable = false;
         if (wasUnlistable)
             emit owner.folderListable();
         apply(changes);
+    }
+
+    // What the system named: the names are looked at one by one, with no listing of the folder,
+    // unless some changes may be missing. The folder's times are taken as listed then, so that the
+    // next look does not list it for the changes just told; a change made meanwhile is told next.
+    void told(const QVector<platform::FolderEvents::Change> &changes, bool lost)
+    {
+        if (ended || !identity)
+            return;
+        if (lost || unlistable) {
+            look(true);
+            return;
+        }
+        const Status status = platform::folderStatus(folder);
+        bool gap = false;
+        if (!stillTheFolder(status, &gap))
+            return;
+        if (gap) {
+            look(true);
+            return;
+        }
+        listedStamp = status.stamp;
+        apply(namedChanges(changes));
+    }
+
+    // The net effect of the changes on the names known: the last word on a name counts, and a name
+    // that left and came back is another file. An entering name counts if the listing would take it.
+    Changes namedChanges(const QVector<platform::FolderEvents::Change> &changes) const
+    {
+        QHash<QByteArray, bool> enteredLast;
+        QSet<QByteArray> left;
+        QList<QByteArray> order;
+        for (const platform::FolderEvents::Change &change : changes) {
+            if (!enteredLast.contains(change.name))
+                order.append(change.name);
+            enteredLast.insert(change.name, change.entered);
+            if (!change.entered)
+                left.insert(change.name);
+        }
+        Changes net;
+        for (const QByteArray &name : qAsConst(order)) {
+            const bool wasKnown = known.contains(name);
+            const bool renewed = left.contains(name);
+            if (wasKnown && renewed)
+                net.gone.append(name);
+            if (enteredLast.value(name) && (!wasKnown || renewed) &&
+                visitArchiveEntry(*held, name, technologyPattern(), [](QStringView, const QByteArray &) {}))
+                net.added.append(name);
+        }
+        return net;
     }
 
     // Every checkInterval. Some removals raise no notification: a share's folder removed by another

@@ -204,6 +204,10 @@ public:
     // The stamp of the folder's entry `encodedName` (the file-name encoding's bytes), following
     // links; std::nullopt unless it is a regular file.
     std::optional<FileStamp> regularFileStamp(const QByteArray &encodedName) const;
+    // Hands the entry `encodedName` to `visit` as a listing of the folder would, its type unknown
+    // (a status call decides): for an entry that a change notification named.
+    void visitEntry(const QByteArray &encodedName,
+                    const std::function<void(const FolderEntry &)> &visit) const;
 
     struct Private;
 

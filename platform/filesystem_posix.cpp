@@ -443,4 +443,18 @@ std::optional<FileStamp> HeldFolder::regularFileStamp(const QByteArray &encodedN
     return regularStamp(d->fd, encodedName.constData(), 0);
 }
 
+void HeldFolder::visitEntry(const QByteArray &encodedName,
+                            const std::function<void(const FolderEntry &)> &visit) const
+{
+    if (d->fd < 0 || encodedName.isEmpty() || encodedName.contains('/'))
+        return;
+    const OpenFolder open{d->fd};
+    FolderEntry entry;
+    entry.folder = &open;
+    entry.name = encodedName.constData();
+    entry.length = int(encodedName.size());
+    entry.kind = FolderEntry::Kind::maybeFile;
+    visit(entry);
+}
+
 } // namespace platform

@@ -518,4 +518,18 @@ std::optional<FileStamp> HeldFolder::regularFileStamp(const QByteArray &encodedN
     return stampOfPath(d->path + decodeFileName(encodedName).toStdWString());
 }
 
+void HeldFolder::visitEntry(const QByteArray &encodedName,
+                            const std::function<void(const FolderEntry &)> &visit) const
+{
+    if (!d->open || encodedName.isEmpty() || encodedName.contains('/') || encodedName.contains('\\'))
+        return;
+    const OpenFolder open{d->path};
+    FolderEntry entry;
+    entry.folder = &open;
+    entry.name = encodedName.constData();
+    entry.length = int(encodedName.size());
+    entry.kind = FolderEntry::Kind::maybeFile;
+    visit(entry);
+}
+
 } // namespace platform
