@@ -98,8 +98,11 @@ void PanelFit::fit()
     if (parts.meltNumber->maximumWidth() != meltLimit)
         parts.meltNumber->setMaximumWidth(meltLimit);
 
+    // The melt number's room by the same measure as its text: the grid's own sum may round a pixel
+    // short at a fractional pixel ratio, which would cut a text that was given room.
+    const int meltNeed = outside + fieldWidth + spacing + std::min(textWidth(parts.meltNumber), meltRoom);
     parts.grid->invalidate();
-    setWidth(parts.panel, std::clamp(parts.grid->minimumSize().width(), ownWidth, limit));
+    setWidth(parts.panel, std::clamp(std::max(parts.grid->minimumSize().width(), meltNeed), ownWidth, limit));
     markCutTexts(Columns{fieldWidth, unitWidth, 0});
 }
 

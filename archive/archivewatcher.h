@@ -61,7 +61,9 @@ class WatchEngine;
 // The folder is watched through the system's change notification and looked at besides every
 // checkInterval milliseconds and after every gap in the notification (an overflow, a folder that
 // could not be listed, a renewed watch): a file that the notification missed is found by the next
-// listing, a file written on another machine of a network share as well. The folder is known by
+// listing, a file written on another machine of a network share as well. Where the notification
+// names the files that come and go (Linux), only those are looked at, and the folder is listed
+// after a gap or when its times moved without a word; elsewhere it is listed at each change. The folder is known by
 // its identity (device, inode, mount): when the path leads to another folder (moved away and made
 // anew, another file system mounted over it, a link on the way pointed elsewhere) it was replaced.
 // A listing that fails is reported and never taken for an empty folder: nothing is reported twice.
