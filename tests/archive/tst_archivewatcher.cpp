@@ -196,6 +196,9 @@ private slots:
     // only a listing tells what came, and nothing may be missed.
     void aBurstBeyondTheNotificationQueueIsAllReported()
     {
+#ifndef Q_OS_LINUX
+        QSKIP("the queue is Linux's; elsewhere the watch lists the folder at each change");
+#endif
         QFile limit(QStringLiteral("/proc/sys/fs/inotify/max_queued_events"));
         const int queue = limit.open(QIODevice::ReadOnly) ? limit.readAll().trimmed().toInt() : 0;
         if (queue > 100000)
