@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <vector>
 
 namespace archive {
 
@@ -113,6 +114,8 @@ private:
     // Where the system names what enters and leaves the folder, the folder is listed only after a
     // gap; else Qt's watch above tells that it changed, and it is listed at each change.
     std::unique_ptr<platform::FolderEvents> events;
+    // Watches ended while their own news was being told; gone at the next regular look.
+    std::vector<std::unique_ptr<platform::FolderEvents>> endedEvents;
     std::unique_ptr<platform::HeldFolder> held; // the folder watched, for a look at a named entry
     Status startStatus;
     std::optional<platform::FolderIdentity> identity; // of the folder watched
@@ -257,7 +260,10 @@ private:
         known.clear();
         identity.reset();
         unlistable = false;
-        events.reset();
+        if (events) {
+            events->stop();
+            endedEvents.push_back(std::move(events));
+        }
         held.reset();
         if (watcher) {
             // It may be the one whose signal is being delivered.
@@ -426,6 +432,7 @@ private:
     // written while no watch was open goes unseen.
     void lookNow()
     {
+        endedEvents.clear();
         if (ended)
             return;
         if (!identity) {

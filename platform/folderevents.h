@@ -24,7 +24,7 @@ public:
     };
     // The changes in the order they happened. `lost` when some may be missing (the system's queue
     // overflowed, or the folder's watch ended: removed, moved away, unmounted): only a listing tells
-    // then. The handler may destroy this object.
+    // then. The handler must not destroy this object; it may call watch() again.
     using Handler = std::function<void(const QVector<Change> &changes, bool lost)>;
 
     explicit FolderEvents(Handler handler);
@@ -35,6 +35,8 @@ public:
     // Begins to tell the changes of `folder` (the empty path is the working directory), ending a
     // watch begun before; false when the folder cannot be watched or the system names no changes.
     bool watch(const QString &folder);
+    // Ends the watch: nothing more is told. The handler may call it.
+    void stop();
     // Whether a watch is in place: false before watch(), and once a watch has ended.
     bool isWatching() const;
 

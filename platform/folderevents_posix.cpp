@@ -21,6 +21,7 @@ struct FolderEvents::Private
 {
     Handler handler;
     int fd = -1;
+    QObject notifiers; // owns each notifier, also one whose deletion is still pending
     QSocketNotifier *notifier = nullptr;
 
     void close()
@@ -68,9 +69,7 @@ struct FolderEvents::Private
         }
         if (ended)
             close();
-        // Last: the handler may destroy this object.
-        const Handler tell = handler;
-        tell(changes, lost || ended);
+        handler(changes, lost || ended);
     }
 };
 
@@ -97,10 +96,15 @@ bool FolderEvents::watch(const QString &folder)
         d->close();
         return false;
     }
-    d->notifier = new QSocketNotifier(d->fd, QSocketNotifier::Read);
+    d->notifier = new QSocketNotifier(d->fd, QSocketNotifier::Read, &d->notifiers);
     Private *events = d.get();
     QObject::connect(d->notifier, &QSocketNotifier::activated, [events] { events->read(); });
     return true;
+}
+
+void FolderEvents::stop()
+{
+    d->close();
 }
 
 bool FolderEvents::isWatching() const
@@ -123,6 +127,8 @@ bool FolderEvents::watch(const QString &)
 {
     return false;
 }
+
+void FolderEvents::stop() {}
 
 bool FolderEvents::isWatching() const
 {

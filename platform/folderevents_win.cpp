@@ -19,6 +19,8 @@ bool FolderEvents::watch(const QString &)
     return false;
 }
 
+void FolderEvents::stop() {}
+
 bool FolderEvents::isWatching() const
 {
     return false;
