@@ -50,7 +50,9 @@ struct FolderEvents::Private
             if (length < 0 && errno == EINTR)
                 continue;
             if (length <= 0) {
-                ended = length == 0 || errno != EAGAIN;
+                // Empty: everything queued is read; anything else ends the watch.
+                if (length == 0 || errno != EAGAIN)
+                    ended = true;
                 break;
             }
             for (const char *p = buffer; p < buffer + length;) {
