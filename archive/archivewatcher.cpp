@@ -121,6 +121,7 @@ private:
     std::optional<platform::FolderIdentity> identity; // of the folder watched
     platform::FileStamp listedStamp;                  // the folder's, just before the last listing
     bool listAgain = false;                           // the last listing may have missed a change
+    bool renewing = false;                            // the watch is put back on purpose, not lost
     bool unlistable = false;                          // reported as such, not listed since
     bool parentWatched = false;
     bool everWatched = false;
@@ -335,7 +336,7 @@ private:
         // The system drops a folder's watch when the file system under it is unmounted, and a
         // renewal drops it on purpose.
         if (events ? !events->isWatching() : !watcher->directories().contains(folder)) {
-            *gap = true;
+            *gap = !renewing;
             if (events ? !events->watch(folder) : !watchFolder(watcher, folder)) {
                 reportUnlistable(QCoreApplication::translate(
                     "cli", "the system's change notification refuses the folder"));
@@ -428,8 +429,9 @@ private:
     // machine, and on Windows a folder removed while a handle on it is open, which is only pending
     // deletion until the last handle closes (the watch's own among them; under Wine it is even still
     // listed and opened as if nothing had happened). There the watch is renewed each time, so that
-    // such a removal completes and is seen; the folder is listed after the renewal, so that nothing
-    // written while no watch was open goes unseen.
+    // such a removal completes and is seen. The renewal is no gap: whatever was written in the moment
+    // without a watch moved the folder's times, and the look lists the folder only then, so that a
+    // folder of a million files is not listed every few seconds while nothing lands.
     void lookNow()
     {
         endedEvents.clear();
@@ -440,10 +442,21 @@ private:
                 reattach();
             return;
         }
-        const bool renew = platform::removedFoldersWaitForHandles();
-        if (renew && !watcher->directories().isEmpty())
+        const bool renew = platform::removedFoldersWaitForHandles() && !watcher->directories().isEmpty();
+        if (renew) {
             watcher->removePaths(watcher->directories() + watcher->files());
-        look(renew);
+            renewing = true;
+        }
+        look(false);
+        renewing = false;
+        // The files waited for are watched again (a look that listed has done so already).
+        if (renew && watcher) {
+            const QStringList watchedFiles = watcher->files();
+            for (const QByteArray &name : waiting.keys()) {
+                if (watchable(name) && !watchedFiles.contains(pathOf(name)))
+                    watcher->addPath(pathOf(name));
+            }
+        }
         retryChangedFiles();
     }
 
