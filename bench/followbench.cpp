@@ -103,9 +103,13 @@ int main(int argc, char **argv)
                 QStringLiteral("steel_OX-2090_01_%1-10_00_00.json").arg(run + 1, 2, 10, QLatin1Char('0'));
             const QString number = QStringLiteral("9%1").arg(run, 4, 10, QLatin1Char('0'));
             QFile file(folder + QLatin1Char('/') + name);
-            if (!file.open(QIODevice::WriteOnly))
+            const QByteArray line = support::measurementLine(number);
+            if (!file.open(QIODevice::WriteOnly) || file.write(line) != line.size() || !file.flush()) {
+                std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(file.fileName()),
+                             qPrintable(file.errorString()));
+                file.remove();
                 return 1;
-            file.write(support::measurementLine(number));
+            }
             file.close();
             written << file.fileName();
             QElapsedTimer shown;

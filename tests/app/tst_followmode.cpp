@@ -49,6 +49,10 @@ private slots:
 
 private:
     bool addArchive(fixture::WorkingFolder &folder);
+    // Opens a window on `folder` that `follow` follows; true once the watch of its archive has begun
+    // (on the watch's own thread).
+    bool startFollowing(fixture::WorkingFolder &folder, app::FollowMode &follow,
+                        std::unique_ptr<MainWindow> *window);
 };
 
 bool FollowModeTest::addArchive(fixture::WorkingFolder &folder)
@@ -59,6 +63,16 @@ bool FollowModeTest::addArchive(fixture::WorkingFolder &folder)
                           fixture::line(fixture::measurement(QStringLiteral("41519"))), fixture::at(40)) &&
            folder.addFile(QStringLiteral("steel_DSP-2024_12_30-10_00_00.json"),
                           fixture::line(fixture::measurement(QStringLiteral("7001"))), fixture::at(10));
+}
+
+bool FollowModeTest::startFollowing(fixture::WorkingFolder &folder, app::FollowMode &follow,
+                                    std::unique_ptr<MainWindow> *window)
+{
+    follow.setQuietPeriod(quietMsecs);
+    *window = folder.openWindow();
+    follow.follow(window->get());
+    return follow.watchedFolder() == folder.archivePath() &&
+           QTest::qWaitFor([&] { return follow.isWatching(); });
 }
 
 void FollowModeTest::newMeasurementWhileAtTheNewest_data()
@@ -94,13 +108,9 @@ void FollowModeTest::newMeasurementWhileAtTheNewest()
     QVERIFY(addArchive(folder));
     std::unique_ptr<MainWindow> window;
     app::FollowMode follow; // made before the window, destroyed before it
-    follow.setQuietPeriod(quietMsecs);
-    window = folder.openWindow();
-    follow.follow(window.get());
+    QVERIFY(startFollowing(folder, follow, &window));
     QLabel *melt = fixture::label(window.get(), "nameSteelSmelt");
     QCOMPARE(melt->text(), QStringLiteral("41521"));
-    QCOMPARE(follow.watchedFolder(), folder.archivePath());
-    QTRY_VERIFY(follow.isWatching()); // on the watch's own thread
 
     // WHEN a measurement lands in the folder
     const QString path = folder.archivePath() + QLatin1Char('/') + fileName;
@@ -144,11 +154,7 @@ void FollowModeTest::olderChoiceStaysAndListsGainTheNewEntries()
     QVERIFY(addArchive(folder));
     std::unique_ptr<MainWindow> window;
     app::FollowMode follow;
-    follow.setQuietPeriod(quietMsecs);
-    window = folder.openWindow();
-    follow.follow(window.get());
-    QCOMPARE(follow.watchedFolder(), folder.archivePath());
-    QTRY_VERIFY(follow.isWatching()); // on the watch's own thread
+    QVERIFY(startFollowing(folder, follow, &window));
 
     // GIVEN an older measurement chosen by hand
     QComboBox *times = fixture::list(window.get(), "timeSteel");
@@ -184,11 +190,7 @@ void FollowModeTest::lostFolderIsSaidAndWaitedFor()
     QVERIFY(addArchive(folder));
     std::unique_ptr<MainWindow> window;
     app::FollowMode follow;
-    follow.setQuietPeriod(quietMsecs);
-    window = folder.openWindow();
-    follow.follow(window.get());
-    QCOMPARE(follow.watchedFolder(), folder.archivePath());
-    QTRY_VERIFY(follow.isWatching()); // on the watch's own thread
+    QVERIFY(startFollowing(folder, follow, &window));
     QLineEdit *path = fixture::pathField(window.get());
     QCOMPARE(path->toolTip(), QString());
 

@@ -63,6 +63,14 @@ bool TestServer::runAsServer(const QString &program, const QStringList &argument
     return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
+QString TestServer::startOrReason()
+{
+    QString reason = unavailableReason();
+    if (reason.isEmpty() && !start(&reason) && reason.isEmpty())
+        reason = QStringLiteral("the server did not start");
+    return reason;
+}
+
 bool TestServer::start(QString *why)
 {
     if (!folder.isValid()) {

@@ -26,6 +26,10 @@ public:
 
     // Makes the cluster (once) and starts the server. False with `why` set.
     bool start(QString *why);
+    // For a suite's initTestCase: starts the server, or gives the reason its cases are skipped.
+    QString startOrReason();
+    // For a case's init: starts the server again where an earlier case stopped it.
+    bool ensureRunning(QString *why) { return running || start(why); }
     // A size no file of the server may grow beyond from the next start on (0: none): a full disk, as
     // the server meets it.
     void setFileSizeLimit(qint64 bytes) { fileSizeLimit = bytes; }

@@ -110,12 +110,7 @@ class SyncTest : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        unavailable = TestServer::unavailableReason();
-        if (unavailable.isEmpty() && !server.start(&unavailable) && unavailable.isEmpty())
-            unavailable = QStringLiteral("the server did not start");
-    }
+    void initTestCase() { unavailable = server.startOrReason(); }
 
     void init()
     {

@@ -199,21 +199,14 @@ class SyncFailuresTest : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        unavailable = TestServer::unavailableReason();
-        if (unavailable.isEmpty() && !server.start(&unavailable) && unavailable.isEmpty())
-            unavailable = QStringLiteral("the server did not start");
-    }
+    void initTestCase() { unavailable = server.startOrReason(); }
 
     void init()
     {
         if (!unavailable.isEmpty())
             QSKIP(qPrintable(unavailable));
-        if (!server.isRunning()) {
-            QString why;
-            QVERIFY2(server.start(&why), qPrintable(why));
-        }
+        QString why;
+        QVERIFY2(server.ensureRunning(&why), qPrintable(why));
     }
 
     void refusals_data()

@@ -69,21 +69,14 @@ class SyncWatchTest : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        unavailable = TestServer::unavailableReason();
-        if (unavailable.isEmpty() && !server.start(&unavailable) && unavailable.isEmpty())
-            unavailable = QStringLiteral("the server did not start");
-    }
+    void initTestCase() { unavailable = server.startOrReason(); }
 
     void init()
     {
         if (!unavailable.isEmpty())
             QSKIP(qPrintable(unavailable));
-        if (!server.isRunning()) {
-            QString why;
-            QVERIFY2(server.start(&why), qPrintable(why));
-        }
+        QString why;
+        QVERIFY2(server.ensureRunning(&why), qPrintable(why));
     }
 
     // Files written, renamed in and written in two steps land in the database as they parse.
