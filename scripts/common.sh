@@ -3,16 +3,60 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# Packages every build and test needs, from Debian's own archive.
+# What a new machine of this kind has besides Debian's minimal base (debootstrap --variant=minbase):
+# scripts/fresh-check makes such a root, and scripts/packages counts these as present.
+FRESH_MACHINE_PACKAGES=git,ca-certificates,sudo,build-essential,cmake,python3
+
+# Packages every build and test needs, from Debian's own archive: the one list. scripts/packages derives
+# from a finished build what it really compiled, linked and ran against, and fails when a package it
+# used is missing here (zlib1g-dev, for one, is named by libxlsxwriter's link line but brought by nothing).
 BASE_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev qttools5-dev qttools5-dev-tools libqcustomplot-dev libsqlite3-dev sqlite3 libfast-float-dev libxxhash-dev libpq-dev postgresql
     # Spreadsheet files, and what reads them back in the tests.
-    libxlsxwriter-dev unzip libreoffice-calc-nogui
+    # libxlsxwriter's link line names zlib, and Debian's libxlsxwriter-dev does not bring its headers.
+    libxlsxwriter-dev zlib1g-dev unzip libreoffice-calc-nogui
     fonts-open-sans fonts-liberation fontconfig tzdata qttranslations5-l10n
     xvfb xauth imagemagick poppler-utils xdotool
     help2man dpkg-dev file bash-completion man-db desktop-file-utils appstream lintian
 )
+
+# debian_sources: the machine's own Debian 12 sources (bookworm, its updates and security), one
+# "URI SUITE COMPONENTS" line each, read from its apt configuration in either form (one-line or deb822).
+# Other vendors' sources are left out: a fresh root has none of their keys.
+debian_sources() {
+    awk '
+        function emit(uri, suite, comps) {
+            if (suite ~ /^bookworm(-updates|-security|\/updates)?$/ && !seen[uri " " suite]++)
+                print uri, suite, comps
+        }
+        FNR == 1 { t = ""; u = ""; s = ""; c = "" }
+        /^deb[ \t]/ {
+            i = 2; if ($i ~ /^\[/) while ($i !~ /\]$/) i++
+            if ($i ~ /^\[/ || $i ~ /\]$/) i++
+            comps = ""; for (j = i + 2; j <= NF; j++) comps = comps (comps ? " " : "") $j
+            emit($i, $(i + 1), comps); next
+        }
+        /^Types:/ { t = $0 } /^URIs:/ { u = $2 } /^Suites:/ { s = $0 } /^Components:/ { c = $0 }
+        /^[ \t]*$/ { flush() }
+        END { flush() }
+        function flush(   n, k, parts, comps) {
+            if (t ~ /(^|[ \t])deb([ \t]|$)/ && u != "" && s != "") {
+                sub(/^Components:[ \t]*/, "", c); comps = c
+                n = split(s, parts, /[ \t]+/)
+                for (k = 2; k <= n; k++) emit(u, parts[k], comps)
+            }
+            t = ""; u = ""; s = ""; c = ""
+        }
+    ' $(ls /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null) </dev/null || true
+}
+
+# debian_mirror: the machine's Debian mirror for bookworm (not its security archive).
+debian_mirror() {
+    local uri
+    uri=$(debian_sources | awk '$2 == "bookworm" { print $1; exit }')
+    echo "${uri:-http://deb.debian.org/debian}"
+}
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
