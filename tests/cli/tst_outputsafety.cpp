@@ -17,8 +17,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
 #include <sys/stat.h>
+#include <thread>
 
 #ifdef Q_OS_LINUX
 #include <sys/mount.h>
@@ -525,6 +527,61 @@ private slots:
         QCOMPARE(snapshot(outside), outsideBefore);
     }
 
+    // A folder switched at the output's path while the program runs: a link renamed in turn over the
+    // output's folder (or a folder above it), leading now to a plain folder, now into the archive. The
+    // program holds the folder it checked and writes there, so nothing ever lands in the archive, and a
+    // run that met the archive says so rather than some other failure.
+    void aSwitchedFolderNeverLeadsIntoTheArchive_data()
+    {
+        QTest::addColumn<QString>("below");   // the output's path below the switched link
+        QTest::addColumn<QString>("refusal"); // the pattern of a run that met the archive
+        QTest::newRow("the output's own folder")
+            << QStringLiteral("x.csv") << QStringLiteral("is in the archive folder .* being read");
+        QTest::newRow("a folder above the output's")
+            << QStringLiteral("sub/x.csv") << QStringLiteral("is inside the archive folder .* being read");
+    }
+    void aSwitchedFolderNeverLeadsIntoTheArchive()
+    {
+        QFETCH(QString, below);
+        QFETCH(QString, refusal);
+        const QString race = root.filePath(QStringLiteral("race"));
+        QDir(race).removeRecursively();
+        const QString plain = race + QStringLiteral("/plain");
+        QVERIFY(QDir().mkpath(plain + QStringLiteral("/sub")));
+        const QString current = race + QStringLiteral("/cur");
+        QVERIFY(QFile::link(plain, current));
+        const QStringList archiveBefore = snapshot(archive);
+
+        std::atomic<bool> stop{false};
+        std::thread switcher([&] {
+            const QByteArray next = QFile::encodeName(race + QStringLiteral("/next"));
+            const QByteArray targets[] = {QFile::encodeName(archive), QFile::encodeName(plain)};
+            for (unsigned turn = 0; !stop.load(); ++turn) {
+                ::unlink(next.constData());
+                if (::symlink(targets[turn % 2].constData(), next.constData()) == 0)
+                    ::rename(next.constData(), QFile::encodeName(current).constData());
+            }
+        });
+        const auto joinSwitcher = qScopeGuard([&] {
+            stop = true;
+            if (switcher.joinable())
+                switcher.join();
+        });
+        const QStringList arguments{QStringLiteral("export"), archive + QLatin1Char('/') + archiveFileName,
+                                    QStringLiteral("-o"), current + QLatin1Char('/') + below};
+        for (int run = 0; run < 60; ++run) {
+            const CommandResult result = runProgram(arguments);
+            QVERIFY2(result.exitCode == 0 || result.exitCode == 2, qPrintable(result.err));
+            if (result.exitCode == 2)
+                QVERIFY2(result.err.contains(QRegularExpression(refusal)), qPrintable(result.err));
+            QCOMPARE(leftovers(archive), QStringList());
+            QCOMPARE(leftovers(archive + QStringLiteral("/sub")), QStringList());
+        }
+        stop = true;
+        switcher.join();
+        QCOMPARE(snapshot(archive), archiveBefore);
+    }
+
     void replacedOutputKeepsItsPermissionsAndOwner()
     {
         const QString output = writeFile(outside, QStringLiteral("curves.csv"), "old\n");
@@ -551,10 +608,17 @@ private slots:
         QTest::addColumn<QString>("message");       // the end of standard error; empty: nothing at all
         const QString noSpace = QStringLiteral("steel-archive: write error: No space left on device\n");
         const QList<QStringList> printing{
-            {"find", "@"}, {"stats", "@", "--no-index"}, {"show", "#"}, {"export", "#", "-o", "-"},
-            {"ls", "@"},   {"check", "@", "--no-index"}, {"--help"},
+            {"find", "@"},
+            {"stats", "@", "--no-index"},
+            {"show", "#"},
+            {"export", "#", "-o", "-"},
+            {"ls", "@"},
+            {"check", "@", "--no-index"},
+            {"--help"},
             // Pictures, documents and spreadsheets on standard output are checked the same way.
-            {"report", "@", "--no-index", "-o", "-"}, {"render", "#", "-o", "-"}, {"find", "@", "--xlsx"},
+            {"report", "@", "--no-index", "-o", "-"},
+            {"render", "#", "-o", "-"},
+            {"find", "@", "--xlsx"},
         };
         for (const QStringList &arguments : printing)
             QTest::addRow("%s into /dev/full", qPrintable(arguments.constFirst()))
@@ -562,12 +626,9 @@ private slots:
         QTest::newRow("find into a pipe its reader closed")
             << QStringList{"find", "@"} << "pipe" << QString();
         const QList<QStringList> writing{
-            {"export", "#", "-o", "OUT.csv"},
-            {"render", "#", "-o", "OUT.png"},
-            {"render", "#", "-o", "OUT.pdf"},
-            {"report", "@", "--no-index", "-o", "OUT.pdf"},
-            {"export", "#", "-o", "OUT.xlsx"},
-            {"find", "@", "--no-index", "-o", "OUT.xlsx"},
+            {"export", "#", "-o", "OUT.csv"},  {"render", "#", "-o", "OUT.png"},
+            {"render", "#", "-o", "OUT.pdf"},  {"report", "@", "--no-index", "-o", "OUT.pdf"},
+            {"export", "#", "-o", "OUT.xlsx"}, {"find", "@", "--no-index", "-o", "OUT.xlsx"},
         };
         // A picture larger than the writer's buffer: libpng meets the failed write itself.
         QTest::newRow("a large png on a full disk")
