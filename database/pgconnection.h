@@ -107,8 +107,10 @@ private:
 // A libpq message as one line: its lines joined, the "ERROR:" prefix and trailing spaces dropped.
 QString oneLine(const QByteArray &message);
 
-// Whether a connection string or URI names a password, which must come from PGPASSWORD or the
-// password file instead. Sets `error` when the text does not parse as one.
+// Whether a connection string or URI names a password (a keyword, the user information of a URI or
+// its query; an empty one too), which must come from PGPASSWORD or the password file instead. Sets
+// `error` when the text does not parse as one, naming the part that is wrong and never quoting the
+// text, which may hold a secret.
 bool namesPassword(const QString &conninfo, QString *error);
 
 } // namespace database
