@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/writing.h"
 
+#include "platform/heldfolders_posix.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -289,31 +291,7 @@ PathStatus TargetFolder::openFailure() const
 
 FolderAncestry TargetFolder::ancestry() const
 {
-    FolderAncestry ancestry;
-    // Each step is ".." of the folder held before: the kernel walks up the mounts the folder was
-    // reached through, so the top of a bind mount leads to the folder it was mounted on.
-    int current = ::fcntl(d->handle, F_DUPFD_CLOEXEC, 0);
-    while (current >= 0) {
-        struct stat status;
-        if (::fstat(current, &status) != 0) {
-            ancestry.failure = errorText(errno);
-            break;
-        }
-        const FileIdentity identity{quint64(status.st_dev), quint64(status.st_ino)};
-        if (!ancestry.folders.empty() && ancestry.folders.back() == identity)
-            break; // the root is its own parent
-        ancestry.folders.push_back(identity);
-        const int parent = ::openat(current, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (parent < 0)
-            ancestry.failure = errorText(errno);
-        ::close(current);
-        current = parent;
-    }
-    if (current >= 0)
-        ::close(current);
-    if (d->handle < 0)
-        ancestry.failure = errorText(EBADF);
-    return ancestry;
+    return posix::ancestryOfHandle(d->handle);
 }
 
 PathStatus TargetFolder::entryStatus(const QString &name) const

@@ -16,9 +16,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVector>
 
 #include <atomic>
 #include <csignal>
+#include <memory>
 #include <sys/stat.h>
 #include <thread>
 
@@ -142,6 +144,36 @@ public:
 private:
     QString point;
     bool mounted = false;
+};
+
+// A symbolic link renamed in turn, as fast as it goes, to lead to each of `targets`, until it goes.
+class LinkSwitcher
+{
+public:
+    LinkSwitcher(const QString &link, const QStringList &targets)
+    {
+        const QByteArray next = QFile::encodeName(link + QStringLiteral(".next"));
+        const QByteArray current = QFile::encodeName(link);
+        QVector<QByteArray> encoded;
+        for (const QString &target : targets)
+            encoded.append(QFile::encodeName(target));
+        switcher = std::thread([this, next, current, encoded] {
+            for (int turn = 0; !stop.load(); ++turn) {
+                ::unlink(next.constData());
+                if (::symlink(encoded[turn % encoded.size()].constData(), next.constData()) == 0)
+                    ::rename(next.constData(), current.constData());
+            }
+        });
+    }
+    ~LinkSwitcher()
+    {
+        stop = true;
+        switcher.join();
+    }
+
+private:
+    std::atomic<bool> stop{false};
+    std::thread switcher;
 };
 
 } // namespace
@@ -552,21 +584,7 @@ private slots:
         QVERIFY(QFile::link(plain, current));
         const QStringList archiveBefore = snapshot(archive);
 
-        std::atomic<bool> stop{false};
-        std::thread switcher([&] {
-            const QByteArray next = QFile::encodeName(race + QStringLiteral("/next"));
-            const QByteArray targets[] = {QFile::encodeName(archive), QFile::encodeName(plain)};
-            for (unsigned turn = 0; !stop.load(); ++turn) {
-                ::unlink(next.constData());
-                if (::symlink(targets[turn % 2].constData(), next.constData()) == 0)
-                    ::rename(next.constData(), QFile::encodeName(current).constData());
-            }
-        });
-        const auto joinSwitcher = qScopeGuard([&] {
-            stop = true;
-            if (switcher.joinable())
-                switcher.join();
-        });
+        auto switcher = std::make_unique<LinkSwitcher>(current, QStringList{archive, plain});
         const QStringList arguments{QStringLiteral("export"), archive + QLatin1Char('/') + archiveFileName,
                                     QStringLiteral("-o"), current + QLatin1Char('/') + below};
         for (int run = 0; run < 60; ++run) {
@@ -577,8 +595,43 @@ private slots:
             QCOMPARE(leftovers(archive), QStringList());
             QCOMPARE(leftovers(archive + QStringLiteral("/sub")), QStringList());
         }
-        stop = true;
-        switcher.join();
+        switcher.reset();
+        QCOMPARE(snapshot(archive), archiveBefore);
+    }
+
+    // The same for the index: its folder, or the user's cache folder above it, switched between a
+    // plain folder and the archive beside runs that keep an index. The index's folders are made and
+    // its files opened relative to folders held open and checked, so none of it lands in the archive.
+    void aSwitchedCacheFolderNeverLeadsIntoTheArchive_data()
+    {
+        QTest::addColumn<QString>("cacheHome"); // XDG_CACHE_HOME, below the race folder
+        QTest::addColumn<QString>("switched");  // the link switched, below the race folder
+        QTest::newRow("the user's cache folder") << QStringLiteral("cur") << QStringLiteral("cur");
+        QTest::newRow("the program's folder in it")
+            << QStringLiteral("cache") << QStringLiteral("cache/steel-archive");
+    }
+    void aSwitchedCacheFolderNeverLeadsIntoTheArchive()
+    {
+        QFETCH(QString, cacheHome);
+        QFETCH(QString, switched);
+        const QString race = root.filePath(QStringLiteral("cacherace"));
+        QDir(race).removeRecursively();
+        const QString plain = race + QStringLiteral("/plain");
+        QVERIFY(QDir().mkpath(plain));
+        QVERIFY(QDir().mkpath(QFileInfo(race + QLatin1Char('/') + switched).path()));
+        QVERIFY(QFile::link(plain, race + QLatin1Char('/') + switched));
+        const QStringList archiveBefore = snapshot(archive);
+
+        auto switcher =
+            std::make_unique<LinkSwitcher>(race + QLatin1Char('/') + switched, QStringList{archive, plain});
+        for (int run = 0; run < 40; ++run) {
+            const CommandResult result = runProgram(
+                {QStringLiteral("find"), archive, QStringLiteral("--melt"), QStringLiteral("none")},
+                {QStringLiteral("XDG_CACHE_HOME=") + race + QLatin1Char('/') + cacheHome,
+                 QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=0")});
+            QVERIFY2(result.exitCode >= 0, qPrintable(result.err));
+        }
+        switcher.reset();
         QCOMPARE(snapshot(archive), archiveBefore);
     }
 
