@@ -121,6 +121,14 @@ bool ArchiveSync::open(QString *error)
         writer2.reset();
         return false;
     }
+    // Before anything else each session runs: a role's or database's search_path must not put a
+    // schema's functions or operators in the place of PostgreSQL's own.
+    for (Connection *connection : {writer.get(), writer2.get(), reader.get()}) {
+        if (!connection->pinSearchPath(connection->identifier(options.schema))) {
+            *error = connection->error();
+            return false;
+        }
+    }
     if (!suitsServer(error) || !prepareSchema(*writer, options.schema, error))
         return false;
     schema = writer->identifier(options.schema);
@@ -190,7 +198,8 @@ bool ArchiveSync::lockArchive()
 {
     const QVector<Parameter> key{integerParameter(schemaLockKey(options.schema)),
                                  integerParameter(archiveId)};
-    const Result tried = writer->exec("SELECT pg_try_advisory_lock($1::integer, $2::integer)", key);
+    const Result tried =
+        writer->exec("SELECT pg_catalog.pg_try_advisory_lock($1::integer, $2::integer)", key);
     if (!tried.ok())
         return false;
     if (tried.bytes(0, 0) == "t")
@@ -200,7 +209,7 @@ bool ArchiveSync::lockArchive()
                                                    "another sync of %1 into this database is running; "
                                                    "waiting for it to end")
                            .arg(archive::displayPath(directory)));
-    return writer->run("SELECT pg_advisory_lock($1::integer, $2::integer)", key);
+    return writer->run("SELECT pg_catalog.pg_advisory_lock($1::integer, $2::integer)", key);
 }
 
 qint64 ArchiveSync::startRun()
@@ -232,13 +241,15 @@ void ArchiveSync::finishRun(qint64 runId, SyncReport &report)
     if (writer->isLost())
         return;
     bool ok = writer->run("BEGIN") && writer->run("SET LOCAL synchronous_commit TO on") &&
-              writer->run(inSchema("UPDATE @schema@.sync_runs SET ended = clock_timestamp(), outcome = $2 "
-                                   "WHERE run_id = $1",
-                                   schema),
-                          {integerParameter(runId), textParameter(outcome)});
+              writer->run(
+                  inSchema("UPDATE @schema@.sync_runs SET ended = pg_catalog.clock_timestamp(), outcome = $2 "
+                           "WHERE run_id = $1",
+                           schema),
+                  {integerParameter(runId), textParameter(outcome)});
     if (ok && report.outcome == SyncReport::Outcome::done)
         ok = writer->run(
-            inSchema("UPDATE @schema@.archives SET last_synced = now() WHERE archive_id = $1", schema),
+            inSchema("UPDATE @schema@.archives SET last_synced = pg_catalog.now() WHERE archive_id = $1",
+                     schema),
             {integerParameter(archiveId)});
     ok = ok && writer->run("COMMIT");
     // Success is only told once the run's end is on the server's disk, and every batch before it.
@@ -294,7 +305,7 @@ SyncReport ArchiveSync::runPass(const QVector<QByteArray> *names)
         finishRun(runId, report);
     }
     if (!writer->isLost())
-        writer->run("SELECT pg_advisory_unlock($1::integer, $2::integer)",
+        writer->run("SELECT pg_catalog.pg_advisory_unlock($1::integer, $2::integer)",
                     {integerParameter(schemaLockKey(options.schema)), integerParameter(archiveId)});
     return report;
 }

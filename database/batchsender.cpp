@@ -105,11 +105,11 @@ bool BatchSender::transact(Batch &batch)
                      schema),
             {archive, namesParameter(deleted)});
     if (ok && keepRemoved && !batch.removed.isEmpty())
-        ok =
-            connection->run(inSchema("UPDATE @schema@.measurements SET removed = now() WHERE archive_id = $1 "
-                                     "AND removed IS NULL AND file_name_bytes = ANY ($2)",
-                                     schema),
-                            {archive, namesParameter(batch.removed)});
+        ok = connection->run(
+            inSchema("UPDATE @schema@.measurements SET removed = pg_catalog.now() WHERE archive_id = $1 "
+                     "AND removed IS NULL AND file_name_bytes = ANY ($2)",
+                     schema),
+            {archive, namesParameter(batch.removed)});
     if (ok && batch.rowCount > 0) {
         batch.rows += BinaryCopyWriter::trailer();
         ok = connection->copyIn(inSchema("COPY @schema@.measurements (", schema) + measurementColumns +

@@ -440,6 +440,12 @@ bool Connection::isLost() const
     return PQstatus(connection) != CONNECTION_OK;
 }
 
+bool Connection::pinSearchPath(const QByteArray &quotedSchema)
+{
+    // SET is no function call: nothing the current search_path names can take its place.
+    return !quotedSchema.isEmpty() && run("SET search_path = pg_catalog, " + quotedSchema + ", pg_temp");
+}
+
 QByteArray Connection::identifier(const QString &name) const
 {
     const QByteArray utf8 = name.toUtf8();

@@ -89,6 +89,11 @@ public:
 
     // A name for SQL text: quoted as an identifier, so that any schema name stays one name.
     QByteArray identifier(const QString &name) const;
+    // Sets the session's search_path to PostgreSQL's own catalog, then `quotedSchema`, then the
+    // session's temporary schema last, as PostgreSQL's guidance for trusted code has it: no schema a
+    // role or database names can then stand in for a built-in function or operator. False (see
+    // error()) when the server refuses.
+    bool pinSearchPath(const QByteArray &quotedSchema);
     // "host:port/database" as the connection names it, for messages.
     QString serverName() const;
     QByteArray serverParameter(const char *name) const;

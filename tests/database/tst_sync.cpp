@@ -209,6 +209,62 @@ private slots:
         QCOMPARE(runs, QStringLiteral("complete,complete"));
     }
 
+    // A role's search_path that puts a schema of its own ahead of PostgreSQL's catalog: its functions
+    // of the built-ins' names (each logs its call) are never what sync calls.
+    void aHostileSearchPathChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("function"); // name and arguments
+        QTest::addColumn<QByteArray>("returns");  // type and the value it answers
+        QTest::newRow("clock_timestamp") << QByteArray("clock_timestamp()")
+                                         << QByteArray("timestamptz AS 'SELECT ''2000-01-01''::timestamptz'");
+        QTest::newRow("now") << QByteArray("now()")
+                             << QByteArray("timestamptz AS 'SELECT ''2000-01-01''::timestamptz'");
+        QTest::newRow("pg_try_advisory_lock")
+            << QByteArray("pg_try_advisory_lock(integer, integer)") << QByteArray("boolean AS 'SELECT true'");
+        QTest::newRow("pg_advisory_lock")
+            << QByteArray("pg_advisory_lock(integer, integer)") << QByteArray("void AS 'SELECT'");
+        QTest::newRow("pg_advisory_unlock")
+            << QByteArray("pg_advisory_unlock(integer, integer)") << QByteArray("boolean AS 'SELECT true'");
+        QTest::newRow("pg_advisory_xact_lock")
+            << QByteArray("pg_advisory_xact_lock(integer, integer)") << QByteArray("void AS 'SELECT'");
+    }
+    void aHostileSearchPathChangesNothing()
+    {
+        QFETCH(QByteArray, function);
+        QFETCH(QByteArray, returns);
+        QTemporaryDir folder;
+        const QString directory = folder.path();
+        for (int i = 0; i < 3; ++i)
+            writeFile(directory, fileName(i), melt(i), baseTime.addSecs(i * 60));
+        const QString database = freshDatabase();
+        // SQL functions that log their call before they answer: the log is the proof of a call.
+        const QByteArray body = returns.left(returns.indexOf(" AS "));
+        const QByteArray answer = returns.mid(returns.indexOf(" AS ") + 4);
+        for (const QByteArray &statement :
+             {QByteArray("CREATE SCHEMA evil"), QByteArray("CREATE TABLE evil.calls (name text)"),
+              QByteArray("GRANT ALL ON SCHEMA evil TO PUBLIC"),
+              QByteArray("GRANT ALL ON evil.calls TO PUBLIC"),
+              "CREATE FUNCTION evil." + function + " RETURNS " + body +
+                  " LANGUAGE sql VOLATILE AS $$ INSERT INTO evil.calls VALUES ('" +
+                  function.left(function.indexOf('(')) + "'); " +
+                  answer.mid(1, answer.size() - 2).replace("''", "'") + " $$",
+              "ALTER ROLE steel IN DATABASE " + database.toUtf8() + " SET search_path = evil, pg_catalog"})
+            QCOMPARE(queryText(server, database, statement), QStringLiteral("no row"));
+
+        for (int run = 0; run < 2; ++run) {
+            const CommandResult result = sync(server, database, directory);
+            QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        }
+
+        QCOMPARE(queryText(server, database, "SELECT pg_catalog.count(*) FROM evil.calls"),
+                 QStringLiteral("0"));
+        QCOMPARE(queryText(server, database,
+                           "SELECT pg_catalog.count(*) FROM steel_archive.sync_runs WHERE ended IS NULL "
+                           "OR ended < '2001-01-01' OR started < '2001-01-01' OR outcome <> 'complete'"),
+                 QStringLiteral("0"));
+        QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
+    }
+
     // Texts reach the database as written: the file's text, the name's bytes, whatever they hold.
     void texts_data()
     {
@@ -234,7 +290,7 @@ private slots:
         QTest::newRow("a NUL character is named among the findings")
             << plain << QByteArray("\"Smelt\":\"a\\u0000b\"")
             << QByteArray("findings[array_upper(findings, 1)] LIKE '%U+0000%'") << QStringLiteral("t");
-        // As find writes it: "?", which is all UTF-8 can say of it.
+        // "?", which is all UTF-8 can say of it; find refuses to write it rather than change it.
         QTest::newRow("half a surrogate pair")
             << plain << QByteArray("\"Smelt\":\"\\ud800x\"") << QByteArray("melt") << QStringLiteral("?x");
         QTest::newRow("a megabyte of melt number") << plain << "\"Smelt\":\"" + QByteArray(1 << 20, 'x') + '"'
@@ -292,7 +348,16 @@ private slots:
         const CommandResult synced = sync(server, database, directory);
         QCOMPARE(synced.err, QString());
         QCOMPARE(synced.exitCode, 0);
-        QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
+        const QStringList found = findAnswer(directory);
+        if (found.isEmpty()) {
+            // Only a value no UTF-8 text holds keeps find from answering: it refuses, naming it.
+            const CommandResult refused = runProgram(
+                {QStringLiteral("find"), directory, QStringLiteral("--json"), QStringLiteral("--no-index")});
+            QCOMPARE(refused.exitCode, 2);
+            QVERIFY2(refused.err.contains(QLatin1String("half of a pair")), qPrintable(refused.err));
+        } else {
+            QCOMPARE(databaseAnswer(server, database, directory), found);
+        }
         QCOMPARE(queryText(server, database,
                            "SELECT " + column + " FROM steel_archive.measurements WHERE file_name_bytes = $1",
                            {database::Parameter{name, false, true, database::oid::bytea}}),
