@@ -63,8 +63,16 @@ struct ArchiveSync::Slot
         unreadable,
         gone, // no longer a regular file by the time it was looked at
     };
+    enum class Count
+    {
+        added,
+        changed,
+        unchanged,
+        waiting,
+    };
     int index = 0;
-    bool known = false; // the database holds a row of this name
+    Count count = Count::added; // of a file read
+    bool known = false;         // the database holds a row of this name
     bool knownStampNull = true;
     std::string knownStamp;
     Kind kind = Kind::gone;
@@ -459,8 +467,33 @@ void ArchiveSync::readFile(Pass &pass, Slot &slot) const
     const qint64 lastChangeNs = std::max(atOpen->modifiedSeconds * 1000000000 + atOpen->modifiedNanoseconds,
                                          atOpen->changedSeconds * 1000000000 + atOpen->changedNanoseconds);
     file.settled = lastChangeNs < pass.settledBeforeNs;
+    countRead(slot, file, *m);
     writeMeasurementRow(&slot.row, file, *m, rulesVersion);
     slot.kind = Slot::Kind::read;
+}
+
+void ArchiveSync::countRead(Slot &slot, FileRow &file, const measurement::Measurement &m) const
+{
+    // Changed is what the content (or the name's bytes) is, not what the times say: a copy, a touch
+    // or a restore makes a file read again, but counted unchanged. A row without a stamp was left by
+    // a run before stamps kept a digest, and was counted then.
+    const KeptStamp kept = slot.knownStampNull
+                               ? KeptStamp()
+                               : keptStamp(slot.knownStamp.data(), int(slot.knownStamp.size()), rulesVersion);
+    const bool counted = slot.known && kept.counted;
+    if (!file.settled) {
+        // Still being written, perhaps: the next run counts it, against what was counted before.
+        slot.count = Slot::Count::waiting;
+        file.counted = counted;
+        file.countedDigest = counted ? kept.digest : QByteArray();
+        return;
+    }
+    const QByteArray digest = contentDigest(file, m, rulesVersion);
+    slot.count = !counted                ? Slot::Count::added
+                 : kept.digest == digest ? Slot::Count::unchanged
+                                         : Slot::Count::changed;
+    file.counted = true;
+    file.countedDigest = digest;
 }
 
 void ArchiveSync::handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &report)
@@ -491,7 +524,10 @@ void ArchiveSync::handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &rep
         case Slot::Kind::read:
             if (slot.known)
                 pending.replaced.append(name());
-            ++(slot.known ? pending.counts.changed : pending.counts.added);
+            ++(slot.count == Slot::Count::added       ? pending.counts.added
+               : slot.count == Slot::Count::changed   ? pending.counts.changed
+               : slot.count == Slot::Count::unchanged ? pending.counts.unchanged
+                                                      : pending.counts.waiting);
             pending.rows += slot.row;
             ++pending.rowCount;
             break;

@@ -84,6 +84,11 @@ const char *const version2[] = {
     "CREATE INDEX measurements_melt ON @schema@.measurements USING hash (melt)",
 };
 
+// Version 3: the files a run found changed too lately to be settled, counted by the next run.
+const char *const version3[] = {
+    "ALTER TABLE @schema@.sync_runs ADD COLUMN files_waiting integer NOT NULL DEFAULT 0",
+};
+
 struct Migration
 {
     int version; // the version it makes
@@ -94,6 +99,7 @@ struct Migration
 const Migration migrations[] = {
     {1, version1, int(sizeof version1 / sizeof *version1)},
     {2, version2, int(sizeof version2 / sizeof *version2)},
+    {3, version3, int(sizeof version3 / sizeof *version3)},
 };
 
 QString failure(const Connection &connection)
