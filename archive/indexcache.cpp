@@ -3,6 +3,7 @@
 
 #include "archive/archivefolder.h"
 #include "platform/filesystem.h"
+#include "platform/ownfolder.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -106,8 +107,30 @@ bool indexFilesAreOwn(const QString &path)
 void removeIndexFiles(const QString &path)
 {
     // Removing a name never follows a link: what goes is always in the cache folder.
+    const QString spelt = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     for (const char *suffix : companionSuffixes)
-        QFile::remove(path + QLatin1String(suffix));
+        platform::removeOwnFile(spelt + QLatin1String(suffix));
+}
+
+std::unique_ptr<platform::OwnFolder> openCacheFolder(const QString &canonicalArchive)
+{
+    if (!cacheFolderFits(canonicalArchive))
+        return nullptr;
+    const QString folder = QDir::cleanPath(QFileInfo(indexCacheFolder()).absoluteFilePath());
+    const QString userCache = QDir::cleanPath(
+        QFileInfo(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)).absoluteFilePath());
+    if (!isWithin(folder, userCache) || folder == userCache || !QDir().mkpath(userCache))
+        return nullptr;
+    const std::optional<platform::FileIdentity> archive = platform::fileIdentity(canonicalArchive);
+    if (!archive)
+        return nullptr;
+    const QStringList names = folder.mid(userCache.size() + 1).split(QLatin1Char('/'));
+    auto held = std::make_unique<platform::OwnFolder>(
+        userCache, names, [&archive](const platform::FolderAncestry &ancestry) {
+            return ancestry.failure.isEmpty() && std::find(ancestry.folders.begin(), ancestry.folders.end(),
+                                                           *archive) == ancestry.folders.end();
+        });
+    return held->isOpen() ? std::move(held) : nullptr;
 }
 
 void keepIndexesWithinLimit(const QString &current)

@@ -3,6 +3,12 @@
 
 #include <QString>
 
+#include <memory>
+
+namespace platform {
+class OwnFolder;
+}
+
 // Where the index files live and what keeps them there: one file per archive in the user's cache
 // folder, never in an archive, never through a link, and all of them within a size limit.
 namespace archive {
@@ -25,13 +31,20 @@ QString indexFilePath(const QString &canonicalArchive);
 // that not even an empty folder is made in the archive.
 bool cacheFolderFits(const QString &canonicalArchive);
 
+// The cache folder made where missing and held open, every step below the user's cache folder made
+// and checked relative to the folder above it, never through a link, and each folder on the way
+// compared with the archive by identity on its handle before anything is made in it. SQLite's
+// files in it are then opened and removed relative to the held folder. Null where it does not fit.
+std::unique_ptr<platform::OwnFolder> openCacheFolder(const QString &canonicalArchive);
+
 // The index file and its companions (-wal, -shm, -journal) are files of this program's own or not
 // there yet: a link, a second name of another file (an archive file hard-linked into the cache
 // folder), another user's file or anything but a regular file among them could make SQLite's writes,
 // truncations or mappings land on someone's data.
 bool indexFilesAreOwn(const QString &indexPath);
-// Removes the index file and its companions; removing a name never follows a link, so what goes is
-// always in the cache folder.
+// Removes the index file and its companions; removing a name never follows a link, and where the cache
+// folder is held (openCacheFolder) the names are removed relative to it, so what goes is always in
+// the cache folder.
 void removeIndexFiles(const QString &indexPath);
 // Beyond the size limit, the indexes of the archives asked about least recently go first; `current`
 // stays.

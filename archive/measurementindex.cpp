@@ -4,8 +4,10 @@
 #include "archive/indexcache.h"
 #include "archive/indexrecord.h"
 #include "platform/filesystem.h"
+#include "platform/ownfolder.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
@@ -74,6 +76,21 @@ bool setMeta(sqlite3 *db, const char *key, const QString &value)
     const bool done = sqlite3_step(statement) == SQLITE_DONE;
     sqlite3_finalize(statement);
     return done;
+}
+
+// SQLite opens and removes its files by name: given the platform's stand-ins for those calls, it does
+// so relative to the held cache folder for every name in it. Once, for the process.
+void useHeldFolders()
+{
+    static const bool installed = [] {
+        sqlite3_vfs *files = sqlite3_vfs_find(nullptr);
+        for (const platform::LibraryCall &call : platform::libraryCalls()) {
+            if (files && files->iVersion >= 3 && files->xSetSystemCall)
+                files->xSetSystemCall(files, call.name, reinterpret_cast<sqlite3_syscall_ptr>(call.call));
+        }
+        return true;
+    }();
+    Q_UNUSED(installed)
 }
 
 sqlite3 *openConnection(const QString &path, bool create)
@@ -164,11 +181,16 @@ QString MeasurementIndex::indexPath(const QString &directory)
 std::unique_ptr<MeasurementIndex> MeasurementIndex::open(const QString &folder, const QString &rulesVersion)
 {
     const QString directory = archiveKey(folder);
-    if (directory.isEmpty() || !cacheFolderFits(directory) || !QDir().mkpath(cacheFolder()) ||
-        !cacheFolderFits(directory))
+    if (directory.isEmpty())
+        return nullptr;
+    useHeldFolders();
+    std::unique_ptr<platform::OwnFolder> held = openCacheFolder(directory);
+    if (!held)
         return nullptr;
     std::unique_ptr<MeasurementIndex> index(new MeasurementIndex);
-    index->path = indexFilePath(directory);
+    // Spelt as the held folder is, so that SQLite's every name in it is served from its handle.
+    index->path = held->path() + QLatin1Char('/') + QFileInfo(indexFilePath(directory)).fileName();
+    index->heldCacheFolder = std::move(held);
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!indexFilesAreOwn(index->path))
             return nullptr;

@@ -13,6 +13,10 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace platform {
+class OwnFolder;
+}
+
 namespace archive {
 
 // What was read of an archive's files, kept in an SQLite file in the user's cache folder (never in
@@ -73,6 +77,7 @@ private:
     void giveUpWriting();
 
     QString path;
+    std::unique_ptr<platform::OwnFolder> heldCacheFolder; // held while the index is open
     sqlite3 *reader = nullptr;
     sqlite3 *writer = nullptr;
     sqlite3_stmt *select = nullptr;

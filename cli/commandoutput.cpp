@@ -107,7 +107,9 @@ bool CommandOutput::check(const output::ReadArchive &read)
                               .arg(output::formatName(chosen)));
         return true;
     }
-    const QString refusal = output::outputRefusal(read, path);
+    // The folder held from here to the write: the check and the write meet the same folder.
+    file = std::make_unique<output::OutputFile>(path, read);
+    const QString refusal = file->check();
     if (!refusal.isEmpty())
         return refuse(archive::displayPath(path) + QStringLiteral(": ") + refusal);
     const QString suffix = suffixRefusal();
@@ -123,7 +125,8 @@ bool CommandOutput::open()
             bytes.open(QIODevice::WriteOnly);
         return true;
     }
-    file = std::make_unique<output::OutputFile>(path);
+    if (!file)
+        file = std::make_unique<output::OutputFile>(path, output::ReadArchive());
     if (!file->open())
         return refuse(archive::displayPath(path) + QStringLiteral(": ") + file->failure());
     fileText = std::make_unique<QTextStream>(file->device());

@@ -4,6 +4,7 @@
 #include "commandline.h"
 
 #include "output/outputfile.h"
+#include "output/xlsx.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -69,7 +70,7 @@ QString tableOutputHelpText()
                "cli", "-o OUT writes the file OUT, whose suffix chooses the format where no option does\n"
                       "(.json, .csv, .xlsx; any other for the plain lines); -o - is standard output,\n"
                       "which takes a spreadsheet file too, unless it is a terminal.\n") +
-           output::outputRuleHelpText();
+           output::outputRuleHelpText() + output::exactValuesHelpText();
 }
 
 OutputFormats curveOutputFormats()

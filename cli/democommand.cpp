@@ -25,8 +25,9 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
             "The same seed always gives the same files.\n"
             "\n"
             "DIR is created if it does not exist. An existing DIR must be empty or hold nothing but\n"
-            "files of an earlier demo archive (any seed); these are rewritten. Any other content\n"
-            "(another file, a folder, a hidden entry) makes the command refuse and change nothing.\n") +
+            "files of an earlier demo archive (any seed), each byte for byte as demo wrote it; these\n"
+            "are rewritten. Any other content (another file, a file changed since, a folder, a hidden\n"
+            "entry) makes the command refuse and change nothing.\n") +
             QCoreApplication::translate(
                 "cli", "Only the unfinished file of a run that was killed while writing (.steel-archive-*)\n"
                        "is passed over.\n"),

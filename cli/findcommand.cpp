@@ -103,7 +103,9 @@ QString writeMatches(CommandOutput &output, query::KeptMatches &found, const out
             spreadsheet.spreadsheet = true;
             book.addSheet(QCoreApplication::translate("cli", "Measurements"),
                           output::resultHeader(spreadsheet));
-            found.visit([&book](const query::FoundMeasurement &f) { book.addRow(output::resultXlsxRow(f)); });
+            found.visit([&book](const query::FoundMeasurement &f) {
+                book.addRow(output::resultXlsxRow(f), false, f.shownName());
+            });
         });
     default:
         writeKept(out, found, "",
@@ -145,11 +147,19 @@ int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
 
     QStringList unreadable;
     query::KeptMatches found;
+    // Every value exact or nothing written: asked of each match as it is read, before it is kept.
+    QString valueRefusal;
+    const bool exactValues = output.format() != output::Format::text;
     query::visitMeasurements(
-        directory, search.criteria, [&found](query::FoundMeasurement &&f) { found.add(f); }, &unreadable,
-        readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
+        directory, search.criteria,
+        [&](query::FoundMeasurement &&f) {
+            if (exactValues && valueRefusal.isEmpty())
+                valueRefusal = output::resultRefusal(f);
+            found.add(f);
+        },
+        &unreadable, readingOptions(parser, err, QCoreApplication::translate("cli", "read")));
     reportSkippedFiles(err, syntax.name, directory, unreadable);
-    if (!output.finish(writeMatches(output, found, *csvFormat, read)))
+    if (!output.finish(valueRefusal.isEmpty() ? writeMatches(output, found, *csvFormat, read) : valueRefusal))
         return exitFailure;
     if (!unreadable.isEmpty())
         return exitFindings;

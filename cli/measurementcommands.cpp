@@ -199,7 +199,7 @@ CommandSyntax exportSyntax()
                     "cli", "OUT's suffix chooses the format where no option does (.csv, .xlsx; any other\n"
                            "for CSV); -o - is standard output, which takes a spreadsheet file too,\n"
                            "unless it is a terminal.\n") +
-                csvFormatHelpText() + unreadableHelp(),
+                output::exactValuesHelpText() + csvFormatHelpText() + unreadableHelp(),
             1, 1, fileCommandExitCodes()};
 }
 

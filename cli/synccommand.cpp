@@ -42,17 +42,23 @@ QString syncDescription()
                "A folder without a single archive file while the database holds files of it (a\n"
                "share that is not mounted) is refused: nothing is removed. Files that cannot be\n"
                "read are named on standard error and left out, as find leaves them.\n"
+               "A file counts as changed only where its content or its name's bytes changed: a copy,\n"
+               "a touch or a restore is read again and counted unchanged. A file changed too lately\n"
+               "to be settled counts as waiting, and the next run counts it; the table sync_runs\n"
+               "holds the same numbers.\n"
                "DIR defaults to the folder \"archive\" in the working directory.");
 }
 
 QString summary(const database::SyncCounts &c)
 {
     return QCoreApplication::translate("cli", "added %1, changed %2, removed %3, failed %4, unchanged %5")
-        .arg(c.added)
-        .arg(c.changed)
-        .arg(c.removed)
-        .arg(c.failed)
-        .arg(c.unchanged);
+               .arg(c.added)
+               .arg(c.changed)
+               .arg(c.removed)
+               .arg(c.failed)
+               .arg(c.unchanged) +
+           // Only where there are any: a file written to as the run read it.
+           (c.waiting > 0 ? QCoreApplication::translate("cli", ", waiting %1").arg(c.waiting) : QString());
 }
 
 // The options as given, or the exit code of a usage error.

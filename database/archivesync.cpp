@@ -63,8 +63,16 @@ struct ArchiveSync::Slot
         unreadable,
         gone, // no longer a regular file by the time it was looked at
     };
+    enum class Count
+    {
+        added,
+        changed,
+        unchanged,
+        waiting,
+    };
     int index = 0;
-    bool known = false; // the database holds a row of this name
+    Count count = Count::added; // of a file read
+    bool known = false;         // the database holds a row of this name
     bool knownStampNull = true;
     std::string knownStamp;
     Kind kind = Kind::gone;
@@ -120,6 +128,14 @@ bool ArchiveSync::open(QString *error)
         writer.reset();
         writer2.reset();
         return false;
+    }
+    // Before anything else each session runs: a role's or database's search_path must not put a
+    // schema's functions or operators in the place of PostgreSQL's own.
+    for (Connection *connection : {writer.get(), writer2.get(), reader.get()}) {
+        if (!connection->pinSearchPath(connection->identifier(options.schema))) {
+            *error = connection->error();
+            return false;
+        }
     }
     if (!suitsServer(error) || !prepareSchema(*writer, options.schema, error))
         return false;
@@ -190,7 +206,8 @@ bool ArchiveSync::lockArchive()
 {
     const QVector<Parameter> key{integerParameter(schemaLockKey(options.schema)),
                                  integerParameter(archiveId)};
-    const Result tried = writer->exec("SELECT pg_try_advisory_lock($1::integer, $2::integer)", key);
+    const Result tried =
+        writer->exec("SELECT pg_catalog.pg_try_advisory_lock($1::integer, $2::integer)", key);
     if (!tried.ok())
         return false;
     if (tried.bytes(0, 0) == "t")
@@ -200,7 +217,7 @@ bool ArchiveSync::lockArchive()
                                                    "another sync of %1 into this database is running; "
                                                    "waiting for it to end")
                            .arg(archive::displayPath(directory)));
-    return writer->run("SELECT pg_advisory_lock($1::integer, $2::integer)", key);
+    return writer->run("SELECT pg_catalog.pg_advisory_lock($1::integer, $2::integer)", key);
 }
 
 qint64 ArchiveSync::startRun()
@@ -232,13 +249,15 @@ void ArchiveSync::finishRun(qint64 runId, SyncReport &report)
     if (writer->isLost())
         return;
     bool ok = writer->run("BEGIN") && writer->run("SET LOCAL synchronous_commit TO on") &&
-              writer->run(inSchema("UPDATE @schema@.sync_runs SET ended = clock_timestamp(), outcome = $2 "
-                                   "WHERE run_id = $1",
-                                   schema),
-                          {integerParameter(runId), textParameter(outcome)});
+              writer->run(
+                  inSchema("UPDATE @schema@.sync_runs SET ended = pg_catalog.clock_timestamp(), outcome = $2 "
+                           "WHERE run_id = $1",
+                           schema),
+                  {integerParameter(runId), textParameter(outcome)});
     if (ok && report.outcome == SyncReport::Outcome::done)
         ok = writer->run(
-            inSchema("UPDATE @schema@.archives SET last_synced = now() WHERE archive_id = $1", schema),
+            inSchema("UPDATE @schema@.archives SET last_synced = pg_catalog.now() WHERE archive_id = $1",
+                     schema),
             {integerParameter(archiveId)});
     ok = ok && writer->run("COMMIT");
     // Success is only told once the run's end is on the server's disk, and every batch before it.
@@ -294,7 +313,7 @@ SyncReport ArchiveSync::runPass(const QVector<QByteArray> *names)
         finishRun(runId, report);
     }
     if (!writer->isLost())
-        writer->run("SELECT pg_advisory_unlock($1::integer, $2::integer)",
+        writer->run("SELECT pg_catalog.pg_advisory_unlock($1::integer, $2::integer)",
                     {integerParameter(schemaLockKey(options.schema)), integerParameter(archiveId)});
     return report;
 }
@@ -448,8 +467,33 @@ void ArchiveSync::readFile(Pass &pass, Slot &slot) const
     const qint64 lastChangeNs = std::max(atOpen->modifiedSeconds * 1000000000 + atOpen->modifiedNanoseconds,
                                          atOpen->changedSeconds * 1000000000 + atOpen->changedNanoseconds);
     file.settled = lastChangeNs < pass.settledBeforeNs;
+    countRead(slot, file, *m);
     writeMeasurementRow(&slot.row, file, *m, rulesVersion);
     slot.kind = Slot::Kind::read;
+}
+
+void ArchiveSync::countRead(Slot &slot, FileRow &file, const measurement::Measurement &m) const
+{
+    // Changed is what the content (or the name's bytes) is, not what the times say: a copy, a touch
+    // or a restore makes a file read again, but counted unchanged. A row without a stamp was left by
+    // a run before stamps kept a digest, and was counted then.
+    const KeptStamp kept = slot.knownStampNull
+                               ? KeptStamp()
+                               : keptStamp(slot.knownStamp.data(), int(slot.knownStamp.size()), rulesVersion);
+    const bool counted = slot.known && kept.counted;
+    if (!file.settled) {
+        // Still being written, perhaps: the next run counts it, against what was counted before.
+        slot.count = Slot::Count::waiting;
+        file.counted = counted;
+        file.countedDigest = counted ? kept.digest : QByteArray();
+        return;
+    }
+    const QByteArray digest = contentDigest(file, m, rulesVersion);
+    slot.count = !counted                ? Slot::Count::added
+                 : kept.digest == digest ? Slot::Count::unchanged
+                                         : Slot::Count::changed;
+    file.counted = true;
+    file.countedDigest = digest;
 }
 
 void ArchiveSync::handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &report)
@@ -480,7 +524,10 @@ void ArchiveSync::handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &rep
         case Slot::Kind::read:
             if (slot.known)
                 pending.replaced.append(name());
-            ++(slot.known ? pending.counts.changed : pending.counts.added);
+            ++(slot.count == Slot::Count::added       ? pending.counts.added
+               : slot.count == Slot::Count::changed   ? pending.counts.changed
+               : slot.count == Slot::Count::unchanged ? pending.counts.unchanged
+                                                      : pending.counts.waiting);
             pending.rows += slot.row;
             ++pending.rowCount;
             break;

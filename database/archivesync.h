@@ -80,6 +80,8 @@ private:
     void finishRun(qint64 runId, SyncReport &report);
     void compare(Pass &pass, SyncReport &report);
     void readFile(Pass &pass, Slot &slot) const;
+    // How a file read is counted, and what its row keeps for the next run to count by.
+    void countRead(Slot &slot, FileRow &file, const measurement::Measurement &m) const;
     std::vector<Slot *> prepare(Pass &pass, std::vector<Slot> &batch, int first);
     void handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &report);
     void sendPending(Pass &pass);

@@ -105,11 +105,11 @@ bool BatchSender::transact(Batch &batch)
                      schema),
             {archive, namesParameter(deleted)});
     if (ok && keepRemoved && !batch.removed.isEmpty())
-        ok =
-            connection->run(inSchema("UPDATE @schema@.measurements SET removed = now() WHERE archive_id = $1 "
-                                     "AND removed IS NULL AND file_name_bytes = ANY ($2)",
-                                     schema),
-                            {archive, namesParameter(batch.removed)});
+        ok = connection->run(
+            inSchema("UPDATE @schema@.measurements SET removed = pg_catalog.now() WHERE archive_id = $1 "
+                     "AND removed IS NULL AND file_name_bytes = ANY ($2)",
+                     schema),
+            {archive, namesParameter(batch.removed)});
     if (ok && batch.rowCount > 0) {
         batch.rows += BinaryCopyWriter::trailer();
         ok = connection->copyIn(inSchema("COPY @schema@.measurements (", schema) + measurementColumns +
@@ -121,10 +121,12 @@ bool BatchSender::transact(Batch &batch)
         ok = connection->run(
             inSchema("UPDATE @schema@.sync_runs SET files_added = files_added + $2, files_changed = "
                      "files_changed + $3, files_removed = files_removed + $4, files_failed = files_failed + "
-                     "$5, files_unchanged = files_unchanged + $6 WHERE run_id = $1",
+                     "$5, files_unchanged = files_unchanged + $6, files_waiting = files_waiting + $7 WHERE "
+                     "run_id = $1",
                      schema),
             {integerParameter(runId), integerParameter(c.added), integerParameter(c.changed),
-             integerParameter(c.removed), integerParameter(c.failed), integerParameter(c.unchanged)});
+             integerParameter(c.removed), integerParameter(c.failed), integerParameter(c.unchanged),
+             integerParameter(c.waiting)});
     if (ok)
         ok = connection->run("COMMIT");
     // The reason stays the failing statement's: a rollback that succeeds leaves it alone.

@@ -21,11 +21,13 @@ struct SyncCounts
     qint64 added = 0;
     qint64 changed = 0;
     qint64 removed = 0;
-    qint64 failed = 0; // could not be read: left out, as find leaves them out
-    qint64 unchanged = 0;
+    qint64 failed = 0;    // could not be read: left out, as find leaves them out
+    qint64 unchanged = 0; // read again or not, the same content under the same name
+    qint64 waiting = 0;   // changed too lately to be settled: counted by the run that finds it settled
 
     SyncCounts &operator+=(const SyncCounts &o)
     {
+        waiting += o.waiting;
         added += o.added;
         changed += o.changed;
         removed += o.removed;

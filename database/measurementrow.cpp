@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "database/measurementrow.h"
 
+#include <QCryptographicHash>
+
 #include "archive/archivename.h"
 #include "database/binarycopy.h"
 #include "measurement/contentfindings.h"
@@ -75,22 +77,70 @@ void packStamp(const platform::FileStamp &stamp, char *out)
 
 } // namespace
 
-QByteArray stampBytes(const platform::FileStamp &stamp, const QByteArray &rulesVersion)
+// A stamp: the packed times and identity, the content digest, one byte of state, the rules.
+constexpr int digestSize = 16;
+constexpr char settledState = 's';
+constexpr char countedState = 'c';   // not settled, counted before
+constexpr char uncountedState = 'n'; // not settled, never counted
+
+namespace {
+
+QByteArray stampOfRow(const FileRow &file, const QByteArray &rulesVersion)
 {
     QByteArray bytes(packedStampSize, Qt::Uninitialized);
-    packStamp(stamp, bytes.data());
-    return bytes + rulesVersion;
+    packStamp(file.stamp, bytes.data());
+    const QByteArray digest =
+        file.countedDigest.size() == digestSize ? file.countedDigest : QByteArray(digestSize, '\0');
+    const char state = file.settled ? settledState : file.counted ? countedState : uncountedState;
+    return bytes + digest + state + rulesVersion;
+}
+
+} // namespace
+
+KeptStamp keptStamp(const char *kept, int size, const QByteArray &rulesVersion)
+{
+    KeptStamp stamp;
+    if (!kept || size != packedStampSize + digestSize + 1 + rulesVersion.size())
+        return stamp; // an older run's, or none: nothing known of the content
+    const QByteArray digest(kept + packedStampSize, digestSize);
+    if (digest != QByteArray(digestSize, '\0'))
+        stamp.digest = digest;
+    const char state = kept[packedStampSize + digestSize];
+    stamp.counted = state != uncountedState;
+    stamp.settled = state == settledState;
+    return stamp;
 }
 
 bool stampMatches(const platform::FileStamp &stamp, const QByteArray &rulesVersion, const char *kept,
                   int size)
 {
-    if (!kept || size != packedStampSize + rulesVersion.size())
+    if (!kept || size != packedStampSize + digestSize + 1 + rulesVersion.size() ||
+        kept[packedStampSize + digestSize] != settledState)
         return false;
     char packed[packedStampSize];
     packStamp(stamp, packed);
     return std::memcmp(packed, kept, packedStampSize) == 0 &&
-           std::memcmp(rulesVersion.constData(), kept + packedStampSize, size_t(rulesVersion.size())) == 0;
+           std::memcmp(rulesVersion.constData(), kept + packedStampSize + digestSize + 1,
+                       size_t(rulesVersion.size())) == 0;
+}
+
+QByteArray contentDigest(const FileRow &file, const measurement::Measurement &m,
+                         const QByteArray &rulesVersion)
+{
+    // The row made with no times, identity or stamp: what is left comes from the name and the content.
+    FileRow bare;
+    bare.archiveId = file.archiveId;
+    bare.fileName = file.fileName;
+    bare.nameBytes = file.nameBytes;
+    bare.decodable = file.decodable;
+    bare.stamp.size = file.stamp.size;
+    bare.settled = false;
+    bare.counted = false;
+    std::string row;
+    writeMeasurementRow(&row, bare, m, rulesVersion);
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    hash.addData(row.data(), int(row.size()));
+    return hash.result();
 }
 
 QByteArray rowsVersion()
@@ -130,10 +180,9 @@ void writeMeasurementRow(std::string *out, const FileRow &file, const measuremen
         row.null();
     row.float8Array(m.emf);
     row.float8Array(m.temperature);
-    if (file.settled)
-        row.bytes(stampBytes(file.stamp, rulesVersion));
-    else
-        row.null();
+    // A file not settled keeps a stamp too, which never matches (it is read again next time) but
+    // carries what was counted of it.
+    row.bytes(stampOfRow(file, rulesVersion));
     // Stored in English: the table is read by whoever asks, in whichever language.
     QStringList findings;
     for (const QString &stored : measurement::contentFindingTexts(m))

@@ -20,10 +20,30 @@ struct FileRow
     QByteArray nameBytes; // the name as the system stores it
     bool decodable = true;
     platform::FileStamp stamp;
-    // Changed long enough before it was read for its stamp to tell the next change; a row without
-    // a stamp is read again by the next run.
+    // Changed long enough before it was read for its stamp to tell the next change; a row of a file
+    // not settled is read again by the next run.
     bool settled = true;
+    // What the stamp keeps besides: the digest of the content last counted (see KeptStamp) and
+    // whether the file was last counted at all (a file first seen while it was not settled was not).
+    QByteArray countedDigest;
+    bool counted = true;
 };
+
+// What a stored stamp says beyond the file's times and identity: the digest of the content last
+// counted as added or changed (empty where an older run kept none), whether the file was counted at
+// all, and whether the stamp can tell the next change (a settled file's).
+struct KeptStamp
+{
+    QByteArray digest;
+    bool counted = true;
+    bool settled = false;
+};
+KeptStamp keptStamp(const char *kept, int size, const QByteArray &rulesVersion);
+
+// The digest of what a file's row says of its content and name, which no copy, touch or move of the
+// file changes: its size, its name's bytes and everything read from it.
+QByteArray contentDigest(const FileRow &file, const measurement::Measurement &m,
+                         const QByteArray &rulesVersion);
 
 // The columns a measurement row fills, in the order writeMeasurementRow writes them.
 extern const char measurementColumns[];
@@ -38,10 +58,9 @@ void writeMeasurementRow(std::string *out, const FileRow &file, const measuremen
 // kept under other rules is read and sent again.
 QByteArray rowsVersion();
 
-// What the database keeps of a file to tell whether it changed: its stamp and the rules its row
-// was made by.
-QByteArray stampBytes(const platform::FileStamp &stamp, const QByteArray &rulesVersion);
-// Whether the bytes kept for a file are those of its stamp now, under the same rules.
+// What the database keeps of a file to tell whether it changed is its stamp: its times and identity,
+// the content digest last counted, its state and the rules its row was made by. Whether the bytes
+// kept for a file are those of its settled stamp now, under the same rules.
 bool stampMatches(const platform::FileStamp &stamp, const QByteArray &rulesVersion, const char *kept,
                   int size);
 

@@ -33,6 +33,134 @@ struct ConninfoOptions
     PQconninfoOption *options = nullptr;
 };
 
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("database", text);
+}
+
+// Whether `key` is a connection option libpq knows (a URI's "ssl=true" among them).
+bool isKnownKeyword(const QByteArray &key)
+{
+    if (key == "ssl")
+        return true;
+    PQconninfoOption *defaults = PQconndefaults();
+    bool known = false;
+    for (const PQconninfoOption *option = defaults; option && option->keyword; ++option)
+        known = known || key == option->keyword;
+    PQconninfoFree(defaults);
+    return known;
+}
+
+// What is wrong with the %-escapes of a part of a URI, or the empty text.
+QString escapeFault(const QByteArray &part)
+{
+    for (int i = 0; i < part.size(); ++i) {
+        if (part[i] != '%')
+            continue;
+        const QByteArray digits = part.mid(i + 1, 2);
+        bool ok = false;
+        const int value = digits.size() == 2 ? digits.toInt(&ok, 16) : 0;
+        if (!ok || digits.startsWith('+') || digits.startsWith('-'))
+            return tr("a %-escape is not % and two hexadecimal digits");
+        if (value == 0)
+            return tr("a %-escape stands for a NUL byte (%00), which no value may hold");
+    }
+    return QString();
+}
+
+// What is wrong with a URI's query ("a=1&b=2"), or the empty text.
+QString queryFault(const QByteArray &query)
+{
+    for (const QByteArray &parameter : query.split('&')) {
+        const int equals = parameter.count('=');
+        if (equals == 0)
+            return tr("a query parameter has no \"=\"");
+        if (equals > 1)
+            return tr("a query parameter has more than one \"=\"");
+        const QByteArray key = parameter.left(parameter.indexOf('='));
+        const QString escape = escapeFault(parameter);
+        if (!escape.isEmpty())
+            return escape;
+        if (!isKnownKeyword(QByteArray::fromPercentEncoding(key)))
+            return tr("a query parameter's name is none libpq knows");
+    }
+    return QString();
+}
+
+// What is wrong with the part of a URI after "postgresql://", or the empty text.
+QString uriFault(const QByteArray &rest)
+{
+    const int queryStart = rest.indexOf('?');
+    const QByteArray beforeQuery = queryStart < 0 ? rest : rest.left(queryStart);
+    int hostStart = 0;
+    const int slash = beforeQuery.indexOf('/');
+    const int at = beforeQuery.indexOf('@');
+    if (at >= 0 && (slash < 0 || at < slash))
+        hostStart = at + 1;
+    for (int i = hostStart; i < beforeQuery.size() && beforeQuery[i] != '/';) {
+        if (beforeQuery[i] != '[') {
+            const int comma = beforeQuery.indexOf(',', i);
+            i = comma < 0 ? beforeQuery.size() : comma + 1;
+            continue;
+        }
+        const int close = beforeQuery.indexOf(']', i);
+        if (close < 0)
+            return tr("the host's IPv6 address has no closing ]");
+        if (close == i + 1)
+            return tr("the host's IPv6 address between [ and ] is empty");
+        i = close + 1;
+        if (i < beforeQuery.size() && !QByteArray(":/,").contains(beforeQuery[i]))
+            return tr("the host's IPv6 address is followed by neither a port, a path nor a query");
+    }
+    QString fault = escapeFault(beforeQuery);
+    if (fault.isEmpty() && queryStart >= 0)
+        fault = queryFault(rest.mid(queryStart + 1));
+    return fault.isEmpty() ? tr("the URI is not one libpq accepts") : fault;
+}
+
+// What is wrong with a keyword=value connection string, or the empty text.
+QString keywordFault(const QByteArray &text)
+{
+    int i = 0;
+    const auto skipSpaces = [&] {
+        while (i < text.size() && QChar::isSpace(uchar(text[i])))
+            ++i;
+    };
+    for (skipSpaces(); i < text.size(); skipSpaces()) {
+        const int keyStart = i;
+        while (i < text.size() && text[i] != '=' && !QChar::isSpace(uchar(text[i])))
+            ++i;
+        const QByteArray key = text.mid(keyStart, i - keyStart);
+        skipSpaces();
+        if (i >= text.size() || text[i] != '=')
+            return tr("a keyword has no \"=\" and value after it");
+        ++i;
+        skipSpaces();
+        const bool quoted = i < text.size() && text[i] == '\'';
+        i += quoted ? 1 : 0;
+        while (i < text.size() && (quoted ? text[i] != '\'' : !QChar::isSpace(uchar(text[i]))))
+            i += text[i] == '\\' ? 2 : 1;
+        if (quoted && i >= text.size())
+            return tr("a quoted value has no closing '");
+        i += quoted ? 1 : 0;
+        if (!isKnownKeyword(key))
+            return tr("a keyword is none libpq knows");
+    }
+    return tr("the connection string is not one libpq accepts");
+}
+
+// Why libpq refuses the connection string, told without a word of it: a password may stand
+// anywhere in a text that does not parse, and libpq's own message quotes the text.
+QString parseFault(const QString &conninfo)
+{
+    const QByteArray text = conninfo.toUtf8();
+    for (const char *scheme : {"postgresql://", "postgres://"}) {
+        if (text.startsWith(scheme))
+            return uriFault(text.mid(int(qstrlen(scheme))));
+    }
+    return keywordFault(text);
+}
+
 } // namespace
 
 QString oneLine(const QByteArray &message)
@@ -50,13 +178,23 @@ bool namesPassword(const QString &conninfo, QString *error)
 {
     const ConninfoOptions parsed(conninfo);
     if (!parsed.options) {
-        *error = parsed.message ? oneLine(parsed.message)
-                                : QCoreApplication::translate("database", "out of memory");
+        *error = parsed.message ? parseFault(conninfo) : tr("out of memory");
         return false;
     }
+    // Given at all, empty or not: an empty one still says a password was meant to stand there.
     for (const PQconninfoOption *option = parsed.options; option->keyword; ++option) {
-        if (qstrcmp(option->keyword, "password") == 0 && option->val && option->val[0])
+        if (qstrcmp(option->keyword, "password") == 0 && option->val)
             return true;
+    }
+    // libpq keeps no empty password of a URI's user information ("user:@host"): the colon says it.
+    const QByteArray text = conninfo.toUtf8();
+    for (const char *scheme : {"postgresql://", "postgres://"}) {
+        if (!text.startsWith(scheme))
+            continue;
+        const QByteArray rest = text.mid(int(qstrlen(scheme)));
+        const int end = rest.indexOf('/') < 0 ? rest.size() : rest.indexOf('/');
+        const int at = rest.left(end).indexOf('@');
+        return at >= 0 && rest.left(at).contains(':');
     }
     return false;
 }
@@ -143,8 +281,7 @@ std::unique_ptr<Connection> Connection::open(const QString &conninfo, int connec
 {
     const ConninfoOptions parsed(conninfo);
     if (!parsed.options) {
-        *error = parsed.message ? oneLine(parsed.message)
-                                : QCoreApplication::translate("database", "out of memory");
+        *error = parsed.message ? parseFault(conninfo) : tr("out of memory");
         return nullptr;
     }
     // The caller's options as given, with ours where the caller said nothing; the texts must be
@@ -301,6 +438,12 @@ bool Connection::copyOut(const QByteArray &statement, const std::function<bool(c
 bool Connection::isLost() const
 {
     return PQstatus(connection) != CONNECTION_OK;
+}
+
+bool Connection::pinSearchPath(const QByteArray &quotedSchema)
+{
+    // SET is no function call: nothing the current search_path names can take its place.
+    return !quotedSchema.isEmpty() && run("SET search_path = pg_catalog, " + quotedSchema + ", pg_temp");
 }
 
 QByteArray Connection::identifier(const QString &name) const

@@ -89,6 +89,11 @@ public:
 
     // A name for SQL text: quoted as an identifier, so that any schema name stays one name.
     QByteArray identifier(const QString &name) const;
+    // Sets the session's search_path to PostgreSQL's own catalog, then `quotedSchema`, then the
+    // session's temporary schema last, as PostgreSQL's guidance for trusted code has it: no schema a
+    // role or database names can then stand in for a built-in function or operator. False (see
+    // error()) when the server refuses.
+    bool pinSearchPath(const QByteArray &quotedSchema);
     // "host:port/database" as the connection names it, for messages.
     QString serverName() const;
     QByteArray serverParameter(const char *name) const;
@@ -107,8 +112,10 @@ private:
 // A libpq message as one line: its lines joined, the "ERROR:" prefix and trailing spaces dropped.
 QString oneLine(const QByteArray &message);
 
-// Whether a connection string or URI names a password, which must come from PGPASSWORD or the
-// password file instead. Sets `error` when the text does not parse as one.
+// Whether a connection string or URI names a password (a keyword, the user information of a URI or
+// its query; an empty one too), which must come from PGPASSWORD or the password file instead. Sets
+// `error` when the text does not parse as one, naming the part that is wrong and never quoting the
+// text, which may hold a secret.
 bool namesPassword(const QString &conninfo, QString *error);
 
 } // namespace database

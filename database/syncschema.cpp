@@ -15,18 +15,18 @@ namespace {
 const char *const version1[] = {
     R"(CREATE TABLE @schema@.schema_version (
         version integer NOT NULL,
-        migrated timestamptz NOT NULL DEFAULT now()))",
+        migrated timestamptz NOT NULL DEFAULT pg_catalog.now()))",
     R"(CREATE TABLE @schema@.archives (
         archive_id integer GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
         host text NOT NULL,
         path text NOT NULL,
-        first_synced timestamptz NOT NULL DEFAULT now(),
+        first_synced timestamptz NOT NULL DEFAULT pg_catalog.now(),
         last_synced timestamptz,
         UNIQUE (host, path)))",
     R"(CREATE TABLE @schema@.sync_runs (
         run_id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
         archive_id integer NOT NULL REFERENCES @schema@.archives ON DELETE CASCADE,
-        started timestamptz NOT NULL DEFAULT clock_timestamp(),
+        started timestamptz NOT NULL DEFAULT pg_catalog.clock_timestamp(),
         ended timestamptz,
         files_added integer NOT NULL DEFAULT 0,
         files_changed integer NOT NULL DEFAULT 0,
@@ -59,7 +59,7 @@ const char *const version1[] = {
         emf_curve double precision[] NOT NULL,
         temperature_curve double precision[] NOT NULL,
         findings text[] NOT NULL,
-        synced timestamptz NOT NULL DEFAULT now(),
+        synced timestamptz NOT NULL DEFAULT pg_catalog.now(),
         removed timestamptz,
         stamp bytea) WITH (toast_tuple_target = 8160))",
     R"(CREATE UNIQUE INDEX measurements_file ON @schema@.measurements (archive_id, file_name_bytes)
@@ -69,7 +69,7 @@ const char *const version1[] = {
     // What `find --json` writes for each measurement of an archive, field for field.
     R"(CREATE VIEW @schema@.found AS
         SELECT m.archive_id, a.host, a.path, m.file_name AS file,
-               coalesce(to_char(m.moment, 'YYYY-MM-DD HH24:MI:SS'), '') AS moment, m.technology,
+               coalesce(pg_catalog.to_char(m.moment, 'YYYY-MM-DD HH24:MI:SS'), '') AS moment, m.technology,
                coalesce(m.melt, 'Нет данных') AS smelt,
                coalesce(m.temperature_text, 'Нет данных') AS temperature,
                coalesce(m.emf_text, 'Нет данных') AS emf,
@@ -84,6 +84,11 @@ const char *const version2[] = {
     "CREATE INDEX measurements_melt ON @schema@.measurements USING hash (melt)",
 };
 
+// Version 3: the files a run found changed too lately to be settled, counted by the next run.
+const char *const version3[] = {
+    "ALTER TABLE @schema@.sync_runs ADD COLUMN files_waiting integer NOT NULL DEFAULT 0",
+};
+
 struct Migration
 {
     int version; // the version it makes
@@ -94,6 +99,7 @@ struct Migration
 const Migration migrations[] = {
     {1, version1, int(sizeof version1 / sizeof *version1)},
     {2, version2, int(sizeof version2 / sizeof *version2)},
+    {3, version3, int(sizeof version3 / sizeof *version3)},
 };
 
 QString failure(const Connection &connection)
@@ -106,8 +112,10 @@ QString failure(const Connection &connection)
 int currentVersion(Connection &connection, const QString &schema, const QByteArray &quoted, QString *error)
 {
     const Result tables = connection.exec(
-        "SELECT count(*), count(*) FILTER (WHERE c.relname = 'schema_version') FROM pg_class c "
-        "JOIN pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = $1 AND c.relkind IN ('r', 'v', 'p')",
+        "SELECT pg_catalog.count(*), pg_catalog.count(*) FILTER (WHERE c.relname = 'schema_version') "
+        "FROM pg_catalog.pg_class c "
+        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = $1 AND c.relkind IN "
+        "('r', 'v', 'p')",
         {textParameter(schema)});
     if (!tables.ok()) {
         *error = tables.error();
@@ -118,7 +126,7 @@ int currentVersion(Connection &connection, const QString &schema, const QByteArr
     if (tables.number(0, 1) == 0)
         return -1;
     const Result version =
-        connection.exec(inSchema("SELECT max(version) FROM @schema@.schema_version", quoted));
+        connection.exec(inSchema("SELECT pg_catalog.max(version) FROM @schema@.schema_version", quoted));
     if (!version.ok()) {
         *error = version.error();
         return -2;
@@ -161,7 +169,7 @@ qint32 schemaLockKey(const QString &schema)
 bool prepareSchema(Connection &connection, const QString &schema, QString *error, int wanted)
 {
     const QByteArray quoted = connection.identifier(schema);
-    if (!connection.run("BEGIN") || !connection.run("SELECT pg_advisory_xact_lock($1::integer, 0)",
+    if (!connection.run("BEGIN") || !connection.run("SELECT pg_catalog.pg_advisory_xact_lock($1::integer, 0)",
                                                     {integerParameter(schemaLockKey(schema))})) {
         *error = failure(connection);
         connection.run("ROLLBACK");

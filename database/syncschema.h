@@ -10,7 +10,7 @@ class Connection;
 
 // The version of the tables that sync keeps in its schema; README's "The plant database" describes
 // each version's tables. An older version found in the database is migrated in one transaction.
-constexpr int schemaVersion = 2;
+constexpr int schemaVersion = 3;
 
 // The statement texts name the schema through this placeholder, replaced by the quoted name.
 QByteArray inSchema(const char *statement, const QByteArray &quotedSchema);

@@ -12,11 +12,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace demo {
 
@@ -356,7 +359,22 @@ void markFailures(Kind kind, Results &r)
     }
 }
 
-QByteArray measurementDocument(const Planned &entry, Random &random)
+// The key of the seed a demo file was made with; a reader of measurements passes over keys it does not
+// know.
+const char *const demoSeedKey = "DemoSeed";
+
+// The seed a file names as the last key of its document, if it names one.
+std::optional<quint64> seedOfDocument(const QByteArray &content)
+{
+    static const QRegularExpression last(
+        QStringLiteral("\"%1\":\"([0-9]{1,20})\"\\}\n$").arg(QLatin1String(demoSeedKey)));
+    const QRegularExpressionMatch match = last.match(QString::fromLatin1(content.right(64)));
+    bool ok = false;
+    const quint64 seed = match.hasMatch() ? match.captured(1).toULongLong(&ok) : 0;
+    return ok ? std::optional<quint64>(seed) : std::nullopt;
+}
+
+QByteArray measurementDocument(const Planned &entry, Random &random, quint64 seed)
 {
     const Plateaus plateaus = plateausOf(entry, random);
     const Curves curves = curvesOf(entry, plateaus, random);
@@ -376,6 +394,8 @@ QByteArray measurementDocument(const Planned &entry, Random &random)
     addText("Carbon", results.carbon);
     if (!entry.status.isNull())
         addText("Status", entry.status);
+    // Last, where a later run finds it: the seed that makes this file again, byte for byte.
+    addText(demoSeedKey, QString::number(seed));
     document += "}\n";
     return document;
 }
@@ -392,10 +412,35 @@ QVector<DemoFile> demoArchive(quint64 seed)
         // Each file has its own stream, so that a change to one kind of file leaves the others alone.
         Random random(seed * 0x100000001B3ull + quint64(i) * 0x9E3779B97F4A7C15ull);
         files.append({archive::archiveFileName(entry.technology, entry.moment), entry.moment,
-                      measurementDocument(entry, random)});
+                      measurementDocument(entry, random, seed)});
     }
     return files;
 }
+
+namespace {
+
+// Whether the file at `path` is exactly the demo file of its name for the seed it names. `made` keeps
+// the archives of the seeds met so far.
+bool isAsDemoWroteIt(const QString &path, QHash<quint64, QHash<QString, QByteArray>> *made)
+{
+    QFile file(path);
+    // A demo file is a few kilobytes; anything far larger is no demo file and need not be read whole.
+    if (file.size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray content = file.readAll();
+    const std::optional<quint64> seed = seedOfDocument(content);
+    if (!seed)
+        return false;
+    QHash<QString, QByteArray> &archive = (*made)[*seed];
+    if (archive.isEmpty()) {
+        for (const DemoFile &demoFile : demoArchive(*seed))
+            archive.insert(demoFile.fileName, demoFile.content);
+    }
+    const auto found = archive.constFind(QFileInfo(path).fileName());
+    return found != archive.cend() && *found == content;
+}
+
+} // namespace
 
 QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
 {
@@ -408,6 +453,8 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
     QSet<QString> names;
     for (const DemoFile &file : files)
         names.insert(file.fileName);
+    // The demo archives of the seeds the folder's files name, made again to be compared with.
+    QHash<quint64, QHash<QString, QByteArray>> made;
     const QFileInfoList entries =
         QDir(directory).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo &entry : entries) {
@@ -419,6 +466,12 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
                                                "%1: the folder holds \"%2\", which is not a file of the "
                                                "demo archive; refusing to write into a folder that is not "
                                                "empty and not an earlier demo archive")
+                .arg(archive::displayPath(directory), entry.fileName());
+        if (!isAsDemoWroteIt(entry.filePath(), &made))
+            return QCoreApplication::translate("cli",
+                                               "%1: \"%2\" is not byte for byte what demo wrote (it was "
+                                               "changed since, or comes from elsewhere); refusing to "
+                                               "overwrite it")
                 .arg(archive::displayPath(directory), entry.fileName());
     }
     return QString();

@@ -88,6 +88,23 @@ QString csvNumber(const QString &cNotation, const CsvFormat &format)
     return format.decimalComma ? QString(cNotation).replace(QLatin1Char('.'), QLatin1Char(',')) : cNotation;
 }
 
+QString unwritableCharacter(const QString &text)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate())
+            return QCoreApplication::translate("cli",
+                                               "the character U+%1 alone, half of a pair, which no UTF-8 "
+                                               "text holds")
+                .arg(uint(c.unicode()), 4, 16, QLatin1Char('0'));
+    }
+    return QString();
+}
+
 QString csvHeader(const char *name, const CsvFormat &format)
 {
     return format.spreadsheet ? QCoreApplication::translate("columns", name) : QString::fromLatin1(name);

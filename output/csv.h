@@ -35,6 +35,11 @@ QString csvLine(const QStringList &cells, const CsvFormat &format, const QVector
 // A number written in C notation, with the decimal separator the format asks for.
 QString csvNumber(const QString &cNotation, const CsvFormat &format);
 
+// Why `text` cannot be written exactly in UTF-8, or the empty text: it holds half of a surrogate pair
+// on its own (as a "\ud800" escape in a JSON file gives), which no UTF-8 text holds and which would
+// come out as a replacement character. CSV, JSON and spreadsheets refuse such a value, never change it.
+QString unwritableCharacter(const QString &text);
+
 // A header cell: the name for scripts ("temperature_C"), for a spreadsheet in the reader's language.
 QString csvHeader(const char *name, const CsvFormat &format);
 

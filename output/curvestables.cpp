@@ -60,7 +60,8 @@ void addCurvesSheets(XlsxBook &book, const QString &fileName, const measurement:
         book.addRow(sampleRow(m, i));
     book.addSheet(QCoreApplication::translate("cli", "Results"), resultHeader(spreadsheet));
     book.addRow(resultXlsxRow({fileName, archive::technologyOfFile(fileName), archive::momentOfFile(fileName),
-                               measurement::digestOf(m)}));
+                               measurement::digestOf(m)}),
+                false, fileName);
 }
 
 } // namespace output

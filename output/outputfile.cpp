@@ -112,11 +112,12 @@ QString readFileRefusal(const ReadArchive &read, const QVector<ReadFolder> &fold
     return QString();
 }
 
-// Why a file must not be written into `folder`, or the empty text. The folder and every folder above
-// it are compared with the folders read by what they are, not by how they are spelt.
-QString folderRefusal(const QVector<ReadFolder> &readFolders, const QString &folder)
+// Why a file must not be written into the folder whose ancestry (the folder first) is `ancestry`, or
+// the empty text. The folder and every folder above it are compared with the folders read by what
+// they are, not by how they are spelt.
+QString ancestryRefusal(const QVector<ReadFolder> &readFolders, const platform::FolderAncestry &ancestry,
+                        const QString &folder)
 {
-    const platform::FolderAncestry ancestry = platform::folderAncestry(folder);
     for (const ReadFolder &read : readFolders) {
         const auto found = std::find(ancestry.folders.cbegin(), ancestry.folders.cend(), read.identity);
         if (found == ancestry.folders.cbegin())
@@ -134,14 +135,25 @@ QString folderRefusal(const QVector<ReadFolder> &readFolders, const QString &fol
         return QCoreApplication::translate("cli", "cannot be told apart from the archive: a folder above %1 "
                                                   "cannot be looked up (%2)")
             .arg(archive::displayPath(folder), language::systemReason(ancestry.failure));
-    const QString archiveFile = archiveFileIn(folder);
-    if (!archiveFile.isEmpty())
-        return QCoreApplication::translate("cli",
-                                           "is in %1, which holds archive files (such as %2) and so is "
-                                           "an archive to the viewer; nothing is ever written into an "
-                                           "archive")
-            .arg(archive::displayPath(folder), archiveFile);
     return QString();
+}
+
+QString archiveFileRefusal(const QString &folder, const QString &archiveFile)
+{
+    return QCoreApplication::translate("cli", "is in %1, which holds archive files (such as %2) and so is "
+                                              "an archive to the viewer; nothing is ever written into an "
+                                              "archive")
+        .arg(archive::displayPath(folder), archiveFile);
+}
+
+// Why a file must not be written into `folder`, or the empty text.
+QString folderRefusal(const QVector<ReadFolder> &readFolders, const QString &folder)
+{
+    const QString refusal = ancestryRefusal(readFolders, platform::folderAncestry(folder), folder);
+    if (!refusal.isEmpty())
+        return refusal;
+    const QString archiveFile = archiveFileIn(folder);
+    return archiveFile.isEmpty() ? QString() : archiveFileRefusal(folder, archiveFile);
 }
 
 // Why `output`, a symbolic link, is refused: always, and saying so when it leads into an archive.
@@ -168,6 +180,41 @@ QString linkRefusal(const ReadArchive &read, const QVector<ReadFolder> &folders,
                                               "through or over a link: name the file itself");
 }
 
+// Why the entry `itself` at `output` must not be replaced, or the empty text: a link, a folder,
+// anything but a regular file, or a file the command reads.
+QString entryRefusal(const ReadArchive &read, const QVector<ReadFolder> &folders, const QString &output,
+                     const PathStatus &itself)
+{
+    if (itself.kind == PathStatus::Kind::symbolicLink)
+        return linkRefusal(read, folders, output);
+    if (itself.kind == PathStatus::Kind::folder) {
+        const std::optional<platform::FileIdentity> identity = platform::fileIdentity(output);
+        if (identity && std::any_of(folders.cbegin(), folders.cend(),
+                                    [&](const ReadFolder &f) { return f.identity == *identity; }))
+            return QCoreApplication::translate("cli",
+                                               "is the archive folder being read; name a file outside it");
+        return QCoreApplication::translate("cli", "is a folder, not a file");
+    }
+    if (itself.kind == PathStatus::Kind::other)
+        return QCoreApplication::translate(
+            "cli", "is not a regular file (a device, pipe or socket); name a regular file");
+    if (itself.kind == PathStatus::Kind::regular)
+        return readFileRefusal(read, folders, itself);
+    return QString();
+}
+
+QString existingFileRefusal(const QString &denied)
+{
+    return QCoreApplication::translate("cli", "exists and may not be written (%1); it is left as it is")
+        .arg(language::systemReason(denied));
+}
+
+QString fileNameOf(const QString &path)
+{
+    const QString spelt = QDir::fromNativeSeparators(path);
+    return spelt.mid(spelt.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 } // namespace
 
 ReadArchive readingFile(const QString &path)
@@ -188,63 +235,67 @@ ReadArchive readingFolder(const QString &folder)
     return read;
 }
 
-QString outputRefusal(const ReadArchive &read, const QString &output)
+namespace {
+
+// Why nothing can be written into the folder of `output`, which could not be opened.
+QString unopenedFolderRefusal(const writing::TargetFolder &folder, const QString &output)
 {
-    if (output.isEmpty())
-        return QCoreApplication::translate("cli", "is no file name");
+    const PathStatus failure = folder.openFailure();
+    if (!failure.failure.isEmpty())
+        return QCoreApplication::translate("cli", "cannot be looked up: %1")
+            .arg(language::systemReason(failure.failure));
+    return QCoreApplication::translate("cli", "cannot be written into %1: %2")
+        .arg(archive::displayPath(folderOfPath(output)),
+             QCoreApplication::translate("cli", "no such folder"));
+}
+
+// The output rule asked of the folder that will be written, by its handle: what its path leads to
+// meanwhile is of no account, and no part of the path is looked up again.
+QString heldOutputRefusal(const ReadArchive &read, const writing::TargetFolder &folder, const QString &output)
+{
+    if (!folder.isOpen())
+        return unopenedFolderRefusal(folder, output);
     const QVector<ReadFolder> folders = resolvedFolders(read);
-    const PathStatus itself = writing::pathStatus(output, false);
+    const QString name = fileNameOf(output);
+    PathStatus itself;
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        itself.kind = PathStatus::Kind::folder; // the folder itself, spelt as a file
+    else
+        itself = folder.entryStatus(name);
     if (itself.kind == PathStatus::Kind::missing && !itself.failure.isEmpty())
         return QCoreApplication::translate("cli", "cannot be looked up: %1")
             .arg(language::systemReason(itself.failure));
-
-    if (itself.kind == PathStatus::Kind::symbolicLink)
-        return linkRefusal(read, folders, output);
-    if (itself.kind == PathStatus::Kind::folder) {
-        const std::optional<platform::FileIdentity> identity = platform::fileIdentity(output);
-        if (identity && std::any_of(folders.cbegin(), folders.cend(),
-                                    [&](const ReadFolder &f) { return f.identity == *identity; }))
-            return QCoreApplication::translate("cli",
-                                               "is the archive folder being read; name a file outside it");
-        return QCoreApplication::translate("cli", "is a folder, not a file");
-    }
-    if (itself.kind == PathStatus::Kind::other)
-        return QCoreApplication::translate(
-            "cli", "is not a regular file (a device, pipe or socket); name a regular file");
-    if (itself.kind == PathStatus::Kind::regular) {
-        const QString refusal = readFileRefusal(read, folders, itself);
-        if (!refusal.isEmpty())
-            return refusal;
-    }
-
-    const QFileInfo info(output);
-    if (namedLikeArchiveFile(info.fileName()))
+    QString refusal = entryRefusal(read, folders, output, itself);
+    if (!refusal.isEmpty())
+        return refusal;
+    if (namedLikeArchiveFile(name))
         return QCoreApplication::translate("cli",
                                            "is named like an archive file (%1), which the viewer would "
                                            "list as a measurement; refusing to write it")
             .arg(archive::technologyPattern());
-    const QString folder = folderOfPath(output);
-    const PathStatus folderStatus = writing::pathStatus(folder, true);
-    if (folderStatus.kind != PathStatus::Kind::folder) {
-        const QString why = !folderStatus.failure.isEmpty() ? language::systemReason(folderStatus.failure)
-                            : folderStatus.kind == PathStatus::Kind::missing
-                                ? QCoreApplication::translate("cli", "no such folder")
-                                : QCoreApplication::translate("cli", "not a folder");
-        return QCoreApplication::translate("cli", "cannot be written into %1: %2")
-            .arg(archive::displayPath(folder), why);
-    }
-    const QString resolvedFolder = writing::resolvedPath(folder);
-    const QString refusal = folderRefusal(folders, resolvedFolder.isEmpty() ? folder : resolvedFolder);
+    const QString folderPath = folderOfPath(output);
+    refusal = ancestryRefusal(folders, folder.ancestry(), folderPath);
     if (!refusal.isEmpty())
         return refusal;
+    const QString archiveFile = folder.firstRegularFile(namedLikeArchiveFile);
+    if (!archiveFile.isEmpty())
+        return archiveFileRefusal(folderPath, archiveFile);
     if (itself.kind == PathStatus::Kind::regular) {
-        const QString denied = writing::writeAccessFailure(output);
+        const QString denied = folder.writeAccessFailure(name);
         if (!denied.isEmpty())
-            return QCoreApplication::translate("cli",
-                                               "exists and may not be written (%1); it is left as it is")
-                .arg(language::systemReason(denied));
+            return existingFileRefusal(denied);
     }
     return QString();
+}
+
+} // namespace
+
+QString outputRefusal(const ReadArchive &read, const QString &output)
+{
+    if (output.isEmpty())
+        return QCoreApplication::translate("cli", "is no file name");
+    const writing::TargetFolder folder(folderOfPath(output));
+    return heldOutputRefusal(read, folder, output);
 }
 
 bool isUnfinishedOutputName(const QString &fileName)
@@ -313,22 +364,43 @@ qint64 CheckedOutput::writeData(const char *data, qint64 size)
     return size;
 }
 
-OutputFile::OutputFile(const QString &target) : target(target) {}
+OutputFile::OutputFile(const QString &target) : target(target), targetName(fileNameOf(target)) {}
+
+OutputFile::OutputFile(const QString &target, const ReadArchive &read)
+    : target(target), targetName(fileNameOf(target)), read(read)
+{}
 
 OutputFile::~OutputFile()
 {
     discard();
 }
 
+QString OutputFile::check()
+{
+    // The folder is looked up once; from here on every check and every step is made on its handle.
+    if (!folder)
+        folder = std::make_unique<writing::TargetFolder>(folderOfPath(target));
+    if (!folder->isOpen())
+        return unopenedFolderRefusal(*folder, target);
+    return read ? heldOutputRefusal(*read, *folder, target) : QString();
+}
+
 bool OutputFile::open()
 {
     writing::failWritesBeyondSizeLimit(); // also for a program whose main did not ask for it
-    const writing::NewFile created = writing::createUniqueFile(folderOfPath(target), temporaryPrefix);
+    if (!folder) {
+        const QString refusal = check();
+        if (!refusal.isEmpty())
+            return fail(refusal);
+    }
+    if (!folder->isOpen())
+        return fail(unopenedFolderRefusal(*folder, target));
+    const writing::NewFile created = folder->createUniqueFile(temporaryPrefix);
     if (created.handle < 0)
         return fail(QCoreApplication::translate("cli", "cannot be written: %1")
                         .arg(language::systemReason(created.failure)));
     handle = created.handle;
-    temporaryPath = created.path;
+    temporaryName = created.name;
     output = std::make_unique<CheckedOutput>(handle, 64 * 1024);
     output->open(QIODevice::WriteOnly);
     return true;
@@ -361,7 +433,7 @@ bool OutputFile::commit(bool needsContent)
         return fail(language::systemReason(writing::errorText(output->failure())));
     if (needsContent && output->bytesWritten() == 0)
         return fail(QCoreApplication::translate("cli", "the writer gave no content"));
-    const PathStatus existing = writing::pathStatus(target, false);
+    const PathStatus existing = folder->entryStatus(targetName);
     uint permissions =
         existing.kind == PathStatus::Kind::regular ? existing.permissions : writing::defaultFilePermissions();
     if (existing.kind == PathStatus::Kind::regular) {
@@ -384,15 +456,16 @@ bool OutputFile::commit(bool needsContent)
     if (error == 0)
         error = closed;
     if (error == 0)
-        error = writing::replaceFile(temporaryPath, target);
+        error = folder->replace(temporaryName, targetName);
     if (error != 0)
         return fail(language::systemReason(writing::errorText(error)));
     // Only now off the list: once renamed, its old name names nothing an interruption could remove.
-    writing::keepOnInterruption(temporaryPath);
-    temporaryPath.clear();
+    folder->keepOnInterruption(temporaryName);
+    temporaryName.clear();
     output.reset();
     if (syncToDisk)
-        writing::syncFolder(folderOfPath(target));
+        folder->sync();
+    folder.reset();
     return true;
 }
 
@@ -403,11 +476,12 @@ void OutputFile::discard()
         writing::closeHandle(handle);
         handle = -1;
     }
-    if (!temporaryPath.isEmpty()) {
-        writing::keepOnInterruption(temporaryPath);
-        writing::removeFile(temporaryPath);
-        temporaryPath.clear();
+    if (folder && !temporaryName.isEmpty()) {
+        folder->keepOnInterruption(temporaryName);
+        folder->remove(temporaryName);
+        temporaryName.clear();
     }
+    folder.reset();
 }
 
 StandardOutput::StandardOutput() : output(1, 0)

@@ -10,6 +10,10 @@
 #include <memory>
 #include <optional>
 
+namespace platform::writing {
+class TargetFolder;
+}
+
 namespace output {
 
 // What a command reads. None of its outputs may be, or become, a file of that archive.
@@ -71,11 +75,17 @@ private:
 // A file written whole or not at all. The bytes go to a new file of our own beside the target; commit()
 // checks every write, the sync and the close, and only then puts the file in the target's place in one
 // step (a link at the target is replaced, never followed). Until then the target is left exactly as it
-// was, and a failed or abandoned output leaves no file behind.
+// was, and a failed or abandoned output leaves no file behind. The target's folder is opened once and
+// everything after is done on that handle, so that a link or folder switched at its path meanwhile
+// cannot move the file elsewhere.
 class OutputFile
 {
 public:
+    // A file in a folder of the program's choosing (the demo archive's own files).
     explicit OutputFile(const QString &target);
+    // An output of a command that reads `read`: the output rule (outputRefusal) is asked again of the
+    // folder held open, after which nothing about the path is looked up again.
+    OutputFile(const QString &target, const ReadArchive &read);
     ~OutputFile();
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
@@ -85,6 +95,9 @@ public:
     // The modification time the file gets, set once the last byte is written.
     void setModificationTime(const QDateTime &moment) { modified = moment; }
 
+    // Opens and holds the target's folder, and asks the output rule of it (for an output of a command
+    // that reads an archive): the refusal, or the empty text. open() writes into the folder held here.
+    QString check();
     // Makes the file of our own; false (see failure()) if the target's folder does not allow it.
     bool open();
     // Where the bytes go, once open.
@@ -103,7 +116,10 @@ private:
     bool fail(const QString &why);
 
     QString target;
-    QString temporaryPath;
+    QString targetName; // the target's name in its folder
+    std::optional<ReadArchive> read;
+    std::unique_ptr<platform::writing::TargetFolder> folder;
+    QString temporaryName;
     int handle = -1;
     std::unique_ptr<CheckedOutput> output;
     std::optional<QDateTime> modified;

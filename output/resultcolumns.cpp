@@ -74,6 +74,21 @@ QStringList resultCsvCells(const query::FoundMeasurement &f, const output::CsvFo
             f.fileName};
 }
 
+QString resultRefusal(const query::FoundMeasurement &f)
+{
+    const output::CsvFormat format;
+    const QStringList cells = resultCsvCells(f, format);
+    const QStringList header = resultHeader(format);
+    for (int c = 0; c < cells.size(); ++c) {
+        const QString why = output::unwritableCharacter(cells[c]);
+        if (!why.isEmpty())
+            return QCoreApplication::translate("cli", "%1, column \"%2\": %3; nothing is changed, so nothing "
+                                                      "is written")
+                .arg(f.shownName(), header.value(c), why);
+    }
+    return QString();
+}
+
 QVector<output::XlsxCell> resultXlsxRow(const query::FoundMeasurement &f)
 {
     using output::XlsxCell;

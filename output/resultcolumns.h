@@ -31,6 +31,10 @@ output::XlsxCell resultXlsxCell(const std::optional<QString> &text);
 QString resultLine(const query::FoundMeasurement &found);
 QJsonObject resultJson(const query::FoundMeasurement &found);
 
+// Why the match cannot be written exactly as CSV or JSON ("steel_….json, column \"smelt\": the
+// character U+D800 alone…"), or the empty text.
+QString resultRefusal(const query::FoundMeasurement &found);
+
 QStringList resultCsvCells(const query::FoundMeasurement &found, const output::CsvFormat &format);
 QVector<output::XlsxCell> resultXlsxRow(const query::FoundMeasurement &found);
 

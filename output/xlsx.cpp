@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include "language/systemtext.h"
+#include "output/csv.h"
 #include "platform/writing.h"
 
 #include <xlsxwriter.h>
@@ -18,7 +19,7 @@ namespace output {
 
 namespace {
 
-// A cell holds at most this many characters; a longer text is cut there rather than lost.
+// A cell holds at most this many characters (UTF-16 units, as the spreadsheet programs count).
 constexpr int longestText = 32767;
 // Columns wider than this many characters are left to the reader to widen.
 constexpr int widestColumn = 60;
@@ -26,7 +27,7 @@ constexpr int mostDecimals = 15;
 
 QByteArray cellText(const QString &text)
 {
-    return text.left(longestText).toUtf8();
+    return text.toUtf8();
 }
 
 // How many characters a cell shows, for the width of its column.
@@ -50,6 +51,36 @@ int shownWidth(const XlsxCell &cell)
 }
 
 } // namespace
+
+QString xlsxCellRefusal(const QString &text)
+{
+    if (text.size() > longestText)
+        return QCoreApplication::translate("cli", "%1 characters, more than a spreadsheet cell holds (%2)")
+            .arg(text.size())
+            .arg(longestText);
+    const QString unwritable = unwritableCharacter(text);
+    if (!unwritable.isEmpty())
+        return unwritable;
+    // XML 1.0 allows no other control characters (a NUL ends the library's text besides), nor the two
+    // non-characters U+FFFE and U+FFFF.
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != 0x09 && u != 0x0a && u != 0x0d) || u == 0xfffe || u == 0xffff)
+            return QCoreApplication::translate("cli",
+                                               "the character U+%1, which a spreadsheet cell cannot hold")
+                .arg(uint(u), 4, 16, QLatin1Char('0'));
+    }
+    return QString();
+}
+
+QString exactValuesHelpText()
+{
+    return QCoreApplication::translate(
+        "cli", "Every value is written exactly or the command fails (exit code 2), naming the file\n"
+               "and the column; nothing is ever cut. A spreadsheet cell holds at most 32,767\n"
+               "characters and none of the control characters XML forbids (a NUL among them); no\n"
+               "CSV, JSON or spreadsheet holds half of a surrogate pair alone (\"\\ud800\" in a file).\n");
+}
 
 XlsxCell XlsxCell::ofText(const QString &text)
 {
@@ -91,6 +122,8 @@ struct XlsxBook::Sheet
     int columns = 0;
     lxw_row_t row = 0; // the next row to write
     QVector<int> widths;
+    QStringList header;
+    QString name;
 };
 
 XlsxBook::XlsxBook() = default;
@@ -175,6 +208,7 @@ void XlsxBook::addSheet(const QString &name, const QStringList &header)
         return;
     finishSheet();
     sheet = std::make_unique<Sheet>();
+    sheet->name = name;
     sheet->worksheet = workbook_add_worksheet(book, cellText(name).constData());
     if (!sheet->worksheet) {
         fail(QCoreApplication::translate("cli", "the sheet \"%1\" cannot be added").arg(name));
@@ -182,6 +216,7 @@ void XlsxBook::addSheet(const QString &name, const QStringList &header)
         return;
     }
     sheet->columns = int(header.size());
+    sheet->header = header;
     sheet->widths.fill(0, sheet->columns);
     QVector<XlsxCell> cells;
     for (const QString &title : header)
@@ -192,10 +227,26 @@ void XlsxBook::addSheet(const QString &name, const QStringList &header)
         width += 1;
 }
 
-void XlsxBook::addRow(const QVector<XlsxCell> &cells, bool emphasised)
+void XlsxBook::addRow(const QVector<XlsxCell> &cells, bool emphasised, const QString &source)
 {
     if (!sheet || !reason.isEmpty())
         return;
+    // Every cell exact or no book at all: a value is never cut to what the format holds.
+    for (int c = 0; c < std::min(int(cells.size()), sheet->columns); ++c) {
+        const QString refusal =
+            cells[c].kind == XlsxCell::Kind::text ? xlsxCellRefusal(cells[c].text) : QString();
+        if (refusal.isEmpty())
+            continue;
+        const QString where = source.isEmpty()
+                                  ? QCoreApplication::translate("cli", "row %1 of the sheet \"%2\"")
+                                        .arg(sheet->row)
+                                        .arg(sheet->name)
+                                  : source;
+        fail(QCoreApplication::translate("cli", "%1, column \"%2\": %3; nothing is cut, so no spreadsheet is "
+                                                "written")
+                 .arg(where, sheet->header.value(c), refusal));
+        return;
+    }
     if (sheet->row >= LXW_ROW_MAX) {
         fail(QCoreApplication::translate("cli", "more rows than a sheet holds (%1)").arg(maximumRows()));
         return;

@@ -23,6 +23,13 @@ struct lxw_format;
 
 namespace output {
 
+// Why `text` cannot be a spreadsheet cell exactly as it is, or the empty text: more than 32,767
+// characters, a control character XML 1.0 forbids (a NUL among them), or one no UTF-8 text holds.
+QString xlsxCellRefusal(const QString &text);
+
+// The sentence of the help on values no format can hold as they are.
+QString exactValuesHelpText();
+
 // One cell of a spreadsheet row.
 struct XlsxCell
 {
@@ -66,8 +73,10 @@ public:
     bool open(const ReadArchive &read);
     // Starts a sheet with its header row; the sheet before it is finished.
     void addSheet(const QString &name, const QStringList &header);
-    // The next row of the current sheet; `emphasised` makes it bold (a total).
-    void addRow(const QVector<XlsxCell> &cells, bool emphasised = false);
+    // The next row of the current sheet; `emphasised` makes it bold (a total). A text no cell can hold
+    // exactly fails the book (see failure()), naming `source` (the measurement file the row comes
+    // from; the row's number where it is empty) and the column.
+    void addRow(const QVector<XlsxCell> &cells, bool emphasised = false, const QString &source = QString());
     // Writes the book and copies it to `device`; false (see failure()) after any failure.
     bool finish(QIODevice *device);
     QString failure() const { return reason; }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/filesystem.h"
 
+#include "platform/heldfolders_posix.h"
+
 #include <QFile>
 
 #include <atomic>
@@ -371,7 +373,9 @@ bool touchOwnFile(const QString &path)
     struct stat named;
     if (::lstat(name.constData(), &named) != 0 || !isOwn(named))
         return false;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // Relative to the held cache folder where it is held: the file touched is the one in that folder.
+    const int fd =
+        posix::openByName(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
     if (fd < 0)
         return false;
     struct stat opened;

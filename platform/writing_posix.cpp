@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/writing.h"
 
+#include "platform/heldfolders_posix.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <atomic>
 #include <cerrno>
@@ -19,17 +22,11 @@
 
 namespace platform::writing {
 
-PathStatus pathStatus(const QString &path, bool followLinks)
+namespace {
+
+PathStatus statusOf(const struct stat &info)
 {
     PathStatus status;
-    struct stat info;
-    const QByteArray encoded = QFile::encodeName(path);
-    const int result = followLinks ? ::stat(encoded.constData(), &info) : ::lstat(encoded.constData(), &info);
-    if (result != 0) {
-        if (errno != ENOENT)
-            status.failure = errorText(errno);
-        return status;
-    }
     if (S_ISREG(info.st_mode))
         status.kind = PathStatus::Kind::regular;
     else if (S_ISDIR(info.st_mode))
@@ -45,6 +42,22 @@ PathStatus pathStatus(const QString &path, bool followLinks)
     status.owner = uint(info.st_uid);
     status.group = uint(info.st_gid);
     return status;
+}
+
+} // namespace
+
+PathStatus pathStatus(const QString &path, bool followLinks)
+{
+    struct stat info;
+    const QByteArray encoded = QFile::encodeName(path);
+    const int result = followLinks ? ::stat(encoded.constData(), &info) : ::lstat(encoded.constData(), &info);
+    if (result != 0) {
+        PathStatus status;
+        if (errno != ENOENT)
+            status.failure = errorText(errno);
+        return status;
+    }
+    return statusOf(info);
 }
 
 QString resolvedPath(const QString &path)
@@ -145,45 +158,16 @@ int closeHandle(int handle)
     return errno;
 }
 
-int replaceFile(const QString &source, const QString &target)
-{
-    return ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0
-               ? 0
-               : errno;
-}
-
-void syncFolder(const QString &folder)
-{
-    const int handle = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (handle < 0)
-        return;
-    ::fsync(handle);
-    ::close(handle);
-}
-
-QString writeAccessFailure(const QString &path)
-{
-    // The effective user's rights, as the rename and the writes will meet them; a read-only mount
-    // says so itself (EROFS), which is more help than "permission denied".
-    if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0)
-        return QString();
-    return errorText(errno);
-}
-
 void failWritesBeyondSizeLimit()
 {
     ::signal(SIGXFSZ, SIG_IGN);
 }
 
-void removeFile(const QString &path)
-{
-    ::unlink(QFile::encodeName(path).constData());
-}
-
 namespace {
 
-// A handful of slots, read by the signal handler: no allocation, no lock, only unlink(). A slot is
-// free, being filled by one thread, or in use (read by the handler).
+// A handful of slots, read by the signal handler: no allocation, no lock, only unlinkat() relative
+// to the held folder the file was made in. A slot is free, being filled by one thread, or in use
+// (read by the handler).
 constexpr int interruptionSlots = 8;
 enum SlotState
 {
@@ -191,19 +175,22 @@ enum SlotState
     slotFilling,
     slotUsed,
 };
-char interruptionPaths[interruptionSlots][PATH_MAX];
+char interruptionPaths[interruptionSlots][NAME_MAX + 1];
+int interruptionFolders[interruptionSlots];
 std::atomic<int> interruptionSlotState[interruptionSlots];
 
-// A slot holding `encoded`, in use from now on; -1 when the path is too long or all are taken.
-int claimInterruptionSlot(const QByteArray &encoded)
+// A slot holding `encoded` in `folder`, in use from now on; -1 when the name is too long or all are
+// taken.
+int claimInterruptionSlot(int folder, const QByteArray &encoded)
 {
-    if (encoded.size() >= PATH_MAX)
+    if (encoded.size() > NAME_MAX)
         return -1;
     for (int i = 0; i < interruptionSlots; ++i) {
         int expected = slotFree;
         if (!interruptionSlotState[i].compare_exchange_strong(expected, slotFilling))
             continue;
         std::memcpy(interruptionPaths[i], encoded.constData(), size_t(encoded.size()) + 1);
+        interruptionFolders[i] = folder;
         interruptionSlotState[i].store(slotUsed);
         return i;
     }
@@ -218,7 +205,7 @@ extern "C" void removeFilesAndEnd(int signalNumber)
     const int savedErrno = errno;
     for (int i = 0; i < interruptionSlots; ++i) {
         if (interruptionSlotState[i].load() == slotUsed)
-            ::unlink(interruptionPaths[i]);
+            ::unlinkat(interruptionFolders[i], interruptionPaths[i], 0);
     }
     ::raise(signalNumber);
     errno = savedErrno;
@@ -270,35 +257,146 @@ void installInterruptionHandler()
 
 } // namespace
 
-NewFile createUniqueFile(const QString &folder, const QString &prefix)
+struct TargetFolder::Private
+{
+    int handle = -1;
+    PathStatus failure;
+};
+
+TargetFolder::TargetFolder(const QString &path) : d(std::make_unique<Private>())
+{
+    // The path is looked up this once. A link on the way is followed here, as the folder's path is
+    // the user's to spell; what counts is the folder reached, and every check is made on it.
+    d->handle = ::open(QFile::encodeName(path.isEmpty() ? QStringLiteral(".") : path).constData(),
+                       O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (d->handle < 0 && errno != ENOENT)
+        d->failure.failure = errorText(errno); // "Not a directory" among them
+}
+
+TargetFolder::~TargetFolder()
+{
+    if (d->handle >= 0)
+        ::close(d->handle);
+}
+
+bool TargetFolder::isOpen() const
+{
+    return d->handle >= 0;
+}
+
+PathStatus TargetFolder::openFailure() const
+{
+    return d->failure;
+}
+
+FolderAncestry TargetFolder::ancestry() const
+{
+    return posix::ancestryOfHandle(d->handle);
+}
+
+PathStatus TargetFolder::entryStatus(const QString &name) const
+{
+    PathStatus status;
+    struct stat info;
+    if (::fstatat(d->handle, QFile::encodeName(name).constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            status.failure = errorText(errno);
+        return status;
+    }
+    return statusOf(info);
+}
+
+QString TargetFolder::firstRegularFile(const std::function<bool(const QString &)> &matches) const
+{
+    const int listed = ::fcntl(d->handle, F_DUPFD_CLOEXEC, 0);
+    DIR *listing = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!listing) {
+        if (listed >= 0)
+            ::close(listed);
+        return QString();
+    }
+    QString found;
+    while (const struct dirent *entry = ::readdir(listing)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!matches(name))
+            continue;
+        struct stat info;
+        if (::fstatat(d->handle, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode)) {
+            found = name;
+            break;
+        }
+    }
+    ::closedir(listing);
+    return found;
+}
+
+QString TargetFolder::writeAccessFailure(const QString &name) const
+{
+    // The effective user's rights, as the rename and the writes will meet them; a read-only mount
+    // says so itself (EROFS), which is more help than "permission denied".
+    if (::faccessat(d->handle, QFile::encodeName(name).constData(), W_OK, AT_EACCESS) == 0)
+        return QString();
+    return errorText(errno);
+}
+
+NewFile TargetFolder::createUniqueFile(const QString &prefix) const
 {
     NewFile created;
     installInterruptionHandler();
-    QByteArray pattern = QFile::encodeName(folder + QLatin1Char('/') + prefix) + "XXXXXX";
-    // The name is made in the handler's own slot, so that there is no moment in which the file
-    // exists and a signal would not remove it: before mkstemp the slot names no file (a name ending
-    // in XXXXXX), after it the file itself. Without a free slot it is made unlisted.
-    const int slot = claimInterruptionSlot(pattern);
-    char *name = slot >= 0 ? interruptionPaths[slot] : pattern.data();
-    // mkstemp opens with O_EXCL: a name someone else made in the meantime is never used.
-    const int handle = ::mkstemp(name);
-    if (handle < 0) {
-        created.failure = errorText(errno);
+    const QByteArray encodedPrefix = QFile::encodeName(prefix);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray name = encodedPrefix;
+        for (int i = 0; i < 6; ++i)
+            name +=
+                "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"[QRandomGenerator::global()
+                                                                                     ->bounded(62)];
+        // The name is in the handler's slot before the file exists, so that there is no moment in
+        // which the file exists and a signal would not remove it; without a free slot it is made
+        // unlisted. O_EXCL with O_NOFOLLOW: neither a file made meanwhile nor a link is ever used.
+        const int slot = claimInterruptionSlot(d->handle, name);
+        const int handle =
+            ::openat(d->handle, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (handle >= 0) {
+            created.handle = handle;
+            created.name = QFile::decodeName(name);
+            return created;
+        }
+        const int error = errno;
         if (slot >= 0)
             interruptionSlotState[slot].store(slotFree);
-        return created;
+        if (error != EEXIST) {
+            created.failure = errorText(error);
+            return created;
+        }
     }
-    ::fcntl(handle, F_SETFD, FD_CLOEXEC);
-    created.handle = handle;
-    created.path = QFile::decodeName(name);
+    created.failure = errorText(EEXIST);
     return created;
 }
 
-void keepOnInterruption(const QString &path)
+int TargetFolder::replace(const QString &source, const QString &target) const
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    return ::renameat(d->handle, QFile::encodeName(source).constData(), d->handle,
+                      QFile::encodeName(target).constData()) == 0
+               ? 0
+               : errno;
+}
+
+void TargetFolder::sync() const
+{
+    ::fsync(d->handle);
+}
+
+void TargetFolder::remove(const QString &name) const
+{
+    ::unlinkat(d->handle, QFile::encodeName(name).constData(), 0);
+}
+
+void TargetFolder::keepOnInterruption(const QString &name) const
+{
+    const QByteArray encoded = QFile::encodeName(name);
     for (int i = 0; i < interruptionSlots; ++i) {
-        if (interruptionSlotState[i].load() == slotUsed && encoded == interruptionPaths[i])
+        if (interruptionSlotState[i].load() == slotUsed && interruptionFolders[i] == d->handle &&
+            encoded == interruptionPaths[i])
             interruptionSlotState[i].store(slotFree);
     }
 }

@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include <cerrno>
 #include <cstring>
@@ -98,30 +100,6 @@ QString entryOfFile(const QString &folder, quint64 device, quint64 file)
     return QString();
 }
 
-NewFile createUniqueFile(const QString &folder, const QString &prefix)
-{
-    NewFile created;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path =
-            folder + QLatin1Char('/') + prefix + QString::number(QRandomGenerator::global()->generate(), 36);
-        int handle = -1;
-        const errno_t error = _wsopen_s(&handle, nativePath(path).c_str(),
-                                        _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _SH_DENYWR,
-                                        _S_IREAD | _S_IWRITE);
-        if (error == 0) {
-            created.handle = handle;
-            created.path = path;
-            return created;
-        }
-        if (error != EEXIST) {
-            created.failure = errorText(error);
-            return created;
-        }
-    }
-    created.failure = errorText(EEXIST);
-    return created;
-}
-
 int writeAll(int handle, const char *data, qint64 size)
 {
     while (size > 0) {
@@ -178,37 +156,181 @@ int closeHandle(int handle)
     return _close(handle) == 0 ? 0 : errno;
 }
 
-int replaceFile(const QString &source, const QString &target)
-{
-    if (MoveFileExW(nativePath(source).c_str(), nativePath(target).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return 0;
-    return GetLastError() == ERROR_DISK_FULL ? ENOSPC : EACCES;
-}
-
-void syncFolder(const QString &folder)
-{
-    Q_UNUSED(folder) // MOVEFILE_WRITE_THROUGH has done it
-}
-
-QString writeAccessFailure(const QString &path)
-{
-    return QFileInfo(path).isWritable() ? QString() : errorText(EACCES);
-}
-
 void failWritesBeyondSizeLimit()
 {
     // Windows has no file-size limit of a process.
 }
 
-void removeFile(const QString &path)
+// Windows has no openat() in its documented interface: a file is made, renamed and removed by a path.
+// What it does have is a folder held open without delete sharing, which cannot be renamed, moved or
+// removed while the handle is open. So the folder is opened once, its final path (every junction,
+// link and mapped drive resolved) is taken from the handle, and the folder and every folder above it
+// on that path are held that way until the output is in place: the path then leads to the held
+// folder and nowhere else, and no component of it can be switched. What this cannot do that POSIX
+// does: a file system that ignores the sharing (some network shares) could still move a folder
+// above; the checks and the writes still spell the final path, but that path cannot change.
+struct TargetFolder::Private
 {
-    _wremove(nativePath(path).c_str());
+    std::vector<HANDLE> held; // the folder first, then each folder above it
+    QString path;             // its final path, in Qt's spelling
+    PathStatus failure;
+
+    HANDLE open(const QString &folder)
+    {
+        return CreateFileW(nativePath(folder).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    }
+    QString finalPath(HANDLE handle)
+    {
+        wchar_t buffer[32768];
+        const DWORD size = GetFinalPathNameByHandleW(handle, buffer, DWORD(std::size(buffer)),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (size == 0 || size >= std::size(buffer))
+            return QString();
+        QString path = QString::fromWCharArray(buffer, int(size));
+        if (path.startsWith(QLatin1String("\\\\?\\UNC\\")))
+            path = QStringLiteral("\\\\") + path.mid(8);
+        else if (path.startsWith(QLatin1String("\\\\?\\")))
+            path = path.mid(4);
+        return QDir::fromNativeSeparators(path);
+    }
+    QString entry(const QString &name) const
+    {
+        return path.endsWith(QLatin1Char('/')) ? path + name : path + QLatin1Char('/') + name;
+    }
+};
+
+TargetFolder::TargetFolder(const QString &path) : d(std::make_unique<Private>())
+{
+    const HANDLE folder = d->open(path.isEmpty() ? QStringLiteral(".") : path);
+    if (folder == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME)
+            d->failure.failure = errorText(ENOTDIR);
+        else if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            d->failure.failure = errorText(EACCES);
+        return;
+    }
+    d->held.push_back(folder);
+    d->path = d->finalPath(folder);
+    for (QString part = QFileInfo(d->path).path(); !d->path.isEmpty() && part != d->path;) {
+        const HANDLE above = d->open(part);
+        if (above == INVALID_HANDLE_VALUE)
+            break; // \\server above a share: nothing there to switch
+        d->held.push_back(above);
+        const QString parent = QFileInfo(part).path();
+        if (parent == part)
+            break;
+        part = parent;
+    }
+    // Taken again with all of it held: a switch between the first look and the holding shows here.
+    if (d->path.isEmpty() || d->finalPath(folder) != d->path) {
+        d->failure.failure = errorText(EBUSY);
+        for (const HANDLE handle : d->held)
+            CloseHandle(handle);
+        d->held.clear();
+    }
 }
 
-void keepOnInterruption(const QString &path)
+TargetFolder::~TargetFolder()
 {
-    Q_UNUSED(path) // the console's Ctrl+C ends the process; the hidden file is left to the user
+    for (const HANDLE handle : d->held)
+        CloseHandle(handle);
+}
+
+bool TargetFolder::isOpen() const
+{
+    return !d->held.empty();
+}
+
+PathStatus TargetFolder::openFailure() const
+{
+    return d->failure;
+}
+
+FolderAncestry TargetFolder::ancestry() const
+{
+    FolderAncestry ancestry;
+    for (const HANDLE handle : d->held) {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(handle, &info)) {
+            ancestry.failure = errorText(EACCES);
+            break;
+        }
+        ancestry.folders.push_back(FileIdentity{info.dwVolumeSerialNumber,
+                                                (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow});
+    }
+    if (d->held.empty())
+        ancestry.failure = errorText(EBADF);
+    return ancestry;
+}
+
+PathStatus TargetFolder::entryStatus(const QString &name) const
+{
+    return pathStatus(d->entry(name), false);
+}
+
+QString TargetFolder::firstRegularFile(const std::function<bool(const QString &)> &matches) const
+{
+    QDirIterator it(d->path, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        if (matches(it.fileName()))
+            return it.fileName();
+    }
+    return QString();
+}
+
+QString TargetFolder::writeAccessFailure(const QString &name) const
+{
+    return QFileInfo(d->entry(name)).isWritable() ? QString() : errorText(EACCES);
+}
+
+NewFile TargetFolder::createUniqueFile(const QString &prefix) const
+{
+    NewFile created;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = prefix + QString::number(QRandomGenerator::global()->generate(), 36);
+        int handle = -1;
+        const errno_t error = _wsopen_s(&handle, nativePath(d->entry(name)).c_str(),
+                                        _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _SH_DENYWR,
+                                        _S_IREAD | _S_IWRITE);
+        if (error == 0) {
+            created.handle = handle;
+            created.name = name;
+            return created;
+        }
+        if (error != EEXIST) {
+            created.failure = errorText(error);
+            return created;
+        }
+    }
+    created.failure = errorText(EEXIST);
+    return created;
+}
+
+int TargetFolder::replace(const QString &source, const QString &target) const
+{
+    if (MoveFileExW(nativePath(d->entry(source)).c_str(), nativePath(d->entry(target)).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    return GetLastError() == ERROR_DISK_FULL ? ENOSPC : EACCES;
+}
+
+void TargetFolder::sync() const
+{
+    // MOVEFILE_WRITE_THROUGH has done it
+}
+
+void TargetFolder::remove(const QString &name) const
+{
+    _wremove(nativePath(d->entry(name)).c_str());
+}
+
+void TargetFolder::keepOnInterruption(const QString &name) const
+{
+    Q_UNUSED(name) // the console's Ctrl+C ends the process; the hidden file is left to the user
 }
 
 QString errorText(int error)

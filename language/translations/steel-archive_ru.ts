@@ -787,8 +787,9 @@ status code, unknown codes, a missing status and recordings that stop early.
 The same seed always gives the same files.
 
 DIR is created if it does not exist. An existing DIR must be empty or hold nothing but
-files of an earlier demo archive (any seed); these are rewritten. Any other content
-(another file, a folder, a hidden entry) makes the command refuse and change nothing.
+files of an earlier demo archive (any seed), each byte for byte as demo wrote it; these
+are rewritten. Any other content (another file, a file changed since, a folder, a hidden
+entry) makes the command refuse and change nothing.
 </source>
         <translation>Записывает в DIR демо-архив выдуманных измерений: три технологии, измерения более
 чем за год, время изменения каждого файла равно моменту его измерения (местное
@@ -797,9 +798,10 @@ files of an earlier demo archive (any seed); these are rewritten. Any other cont
 раньше времени. Одно и то же зерно всегда даёт одни и те же файлы.
 
 DIR создаётся, если её нет. Существующая DIR должна быть пустой или содержать только
-файлы прежнего демо-архива (с любым зерном); они перезаписываются. Любое другое
-содержимое (другой файл, папка, скрытый элемент) — и команда отказывается, ничего
-не меняя.
+файлы прежнего демо-архива (с любым зерном), каждый байт в байт таким, каким его
+записал demo; они перезаписываются. Любое другое содержимое (другой файл, файл,
+изменённый с тех пор, папка, скрытый элемент) — и команда отказывается, ничего не
+меняя.
 </translation>
     </message>
     <message>
@@ -950,6 +952,47 @@ named); 2 bad usage or a folder that cannot be read.
     <message>
         <source>is in %1, which holds archive files (such as %2) and so is an archive to the viewer; nothing is ever written into an archive</source>
         <translation>находится в %1, где есть файлы архива (например, %2), поэтому для окна просмотра это архив; в архив никогда ничего не пишется</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; is not byte for byte what demo wrote (it was changed since, or comes from elsewhere); refusing to overwrite it</source>
+        <translation>%1: «%2» — не байт в байт то, что записал demo (он изменён с тех пор или взят откуда-то ещё); перезаписывать его нельзя</translation>
+    </message>
+    <message>
+        <source>%1, column &quot;%2&quot;: %3; nothing is changed, so nothing is written</source>
+        <translation>%1, столбец «%2»: %3; ничего не изменяется, поэтому ничего не записано</translation>
+    </message>
+    <message>
+        <source>%1, column &quot;%2&quot;: %3; nothing is cut, so no spreadsheet is written</source>
+        <translation>%1, столбец «%2»: %3; ничего не обрезается, поэтому таблица не записана</translation>
+    </message>
+    <message>
+        <source>row %1 of the sheet &quot;%2&quot;</source>
+        <translation>строка %1 листа «%2»</translation>
+    </message>
+    <message>
+        <source>%1 characters, more than a spreadsheet cell holds (%2)</source>
+        <translation>%1 символов, больше, чем вмещает ячейка таблицы (%2)</translation>
+    </message>
+    <message>
+        <source>the character U+%1, which a spreadsheet cell cannot hold</source>
+        <translation>символ U+%1, который ячейка таблицы вместить не может</translation>
+    </message>
+    <message>
+        <source>the character U+%1 alone, half of a pair, which no UTF-8 text holds</source>
+        <translation>символ U+%1 сам по себе, половина пары, которую не вмещает никакой текст UTF-8</translation>
+    </message>
+    <message>
+        <source>Every value is written exactly or the command fails (exit code 2), naming the file
+and the column; nothing is ever cut. A spreadsheet cell holds at most 32,767
+characters and none of the control characters XML forbids (a NUL among them); no
+CSV, JSON or spreadsheet holds half of a surrogate pair alone (&quot;\ud800&quot; in a file).
+</source>
+        <translation>Каждое значение записывается в точности, или команда завершается с ошибкой (код 2),
+называя файл и столбец; ничто никогда не обрезается. Ячейка таблицы вмещает не более
+32 767 символов и ни одного управляющего символа, запрещённого XML (в том числе NUL);
+ни CSV, ни JSON, ни таблица не вмещают половину суррогатной пары саму по себе
+(«\ud800» в файле).
+</translation>
     </message>
     <message>
         <source>is no file name</source>

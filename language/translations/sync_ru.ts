@@ -8,6 +8,10 @@
         <translation>поддерживать базу данных PostgreSQL равной архиву</translation>
     </message>
     <message>
+        <source>, waiting %1</source>
+        <translation>, ожидают %1</translation>
+    </message>
+    <message>
         <source>added %1, changed %2, removed %3, failed %4, unchanged %5</source>
         <translation>добавлено %1, изменено %2, удалено %3, не прочитано %4, без изменений %5</translation>
     </message>
@@ -54,6 +58,10 @@ A second sync of the same archive into the same database waits for the first.
 A folder without a single archive file while the database holds files of it (a
 share that is not mounted) is refused: nothing is removed. Files that cannot be
 read are named on standard error and left out, as find leaves them.
+A file counts as changed only where its content or its name&apos;s bytes changed: a copy,
+a touch or a restore is read again and counted unchanged. A file changed too lately
+to be settled counts as waiting, and the next run counts it; the table sync_runs
+holds the same numbers.
 DIR defaults to the folder &quot;archive&quot; in the working directory.</source>
         <translation>Поддерживает базу данных PostgreSQL равной архиву DIR: по строке на каждый
 файл измерения, который читает find, с именем файла, технологией, моментом,
@@ -71,6 +79,10 @@ DIR defaults to the folder &quot;archive&quot; in the working directory.</source
 базе есть её файлы (не подключённый сетевой ресурс), отвергается: ничего не
 удаляется. Файлы, которые не читаются, называются в стандартном потоке ошибок и
 пропускаются, как их пропускает find.
+Файл считается изменённым, только если изменилось его содержимое или байты его
+имени: копия, touch или восстановление читаются заново и считаются без изменений.
+Файл, изменённый слишком недавно, чтобы успокоиться, считается ожидающим, и его
+учитывает следующий запуск; в таблице sync_runs те же числа.
 DIR по умолчанию — папка «archive» в рабочем каталоге.</translation>
     </message>
     <message>
@@ -116,6 +128,58 @@ disappeared, 2 bad usage or a database that cannot be reached at the start.
 </context>
 <context>
     <name>database</name>
+    <message>
+        <source>a %-escape is not % and two hexadecimal digits</source>
+        <translation>%-последовательность — не % и две шестнадцатеричные цифры</translation>
+    </message>
+    <message>
+        <source>a %-escape stands for a NUL byte (%00), which no value may hold</source>
+        <translation>%-последовательность означает байт NUL (%00), которого не может быть ни в одном значении</translation>
+    </message>
+    <message>
+        <source>a query parameter has no &quot;=&quot;</source>
+        <translation>у параметра запроса нет «=»</translation>
+    </message>
+    <message>
+        <source>a query parameter has more than one &quot;=&quot;</source>
+        <translation>у параметра запроса больше одного «=»</translation>
+    </message>
+    <message>
+        <source>a query parameter&apos;s name is none libpq knows</source>
+        <translation>имя параметра запроса незнакомо libpq</translation>
+    </message>
+    <message>
+        <source>the host&apos;s IPv6 address has no closing ]</source>
+        <translation>у IPv6-адреса хоста нет закрывающей ]</translation>
+    </message>
+    <message>
+        <source>the host&apos;s IPv6 address between [ and ] is empty</source>
+        <translation>IPv6-адрес хоста между [ и ] пуст</translation>
+    </message>
+    <message>
+        <source>the host&apos;s IPv6 address is followed by neither a port, a path nor a query</source>
+        <translation>за IPv6-адресом хоста нет ни порта, ни пути, ни запроса</translation>
+    </message>
+    <message>
+        <source>the URI is not one libpq accepts</source>
+        <translation>этот URI libpq не принимает</translation>
+    </message>
+    <message>
+        <source>a keyword has no &quot;=&quot; and value after it</source>
+        <translation>после ключевого слова нет «=» и значения</translation>
+    </message>
+    <message>
+        <source>a quoted value has no closing &apos;</source>
+        <translation>у значения в кавычках нет закрывающей &apos;</translation>
+    </message>
+    <message>
+        <source>a keyword is none libpq knows</source>
+        <translation>ключевое слово незнакомо libpq</translation>
+    </message>
+    <message>
+        <source>the connection string is not one libpq accepts</source>
+        <translation>эту строку подключения libpq не принимает</translation>
+    </message>
     <message>
         <source>the server is PostgreSQL %1; sync needs 11 or later</source>
         <translation>сервер — PostgreSQL %1; sync нужен 11 или новее</translation>

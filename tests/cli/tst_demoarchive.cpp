@@ -160,7 +160,10 @@ private slots:
             for (const QString &key : object.keys()) {
                 if (key == QLatin1String("Archives"))
                     continue;
-                QVERIFY2(resultKeys.contains(key) || key == QLatin1String("Status"), qPrintable(key));
+                // DemoSeed: the seed that makes the file again, by which a later run knows its own files.
+                QVERIFY2(resultKeys.contains(key) || key == QLatin1String("Status") ||
+                             key == QLatin1String("DemoSeed"),
+                         qPrintable(key));
                 QVERIFY2(object.value(key).isString(), qPrintable(it.key() + QLatin1Char(' ') + key));
             }
             const QJsonArray archives = object.value(QStringLiteral("Archives")).toArray();
@@ -287,6 +290,65 @@ private slots:
         // THEN the folder holds exactly the seed-7 archive
         QCOMPARE(result.exitCode, 0);
         QVERIFY(snapshot(folder) == files);
+    }
+
+    // An earlier demo archive is recognised by its files' bytes, not by their names: a file changed by
+    // hand, however little, is someone's data and makes the command refuse and change nothing.
+    void rewritesOnlyFilesByteForByteAsItWroteThem_data()
+    {
+        QTest::addColumn<QString>("edit"); // what is done to the earlier archive's first file
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("left as written") << QStringLiteral("none") << false;
+        QTest::newRow("the melt changed by hand, same length") << QStringLiteral("melt") << true;
+        QTest::newRow("a byte added at the end") << QStringLiteral("append") << true;
+        QTest::newRow("the content of another demo file") << QStringLiteral("swap") << true;
+        QTest::newRow("the seed it names changed") << QStringLiteral("seed") << true;
+        QTest::newRow("emptied") << QStringLiteral("empty") << true;
+    }
+    void rewritesOnlyFilesByteForByteAsItWroteThem()
+    {
+        QFETCH(QString, edit);
+        QFETCH(bool, refused);
+        const QString folder = freshFolder(QStringLiteral("edited"));
+        QCOMPARE(
+            runTool({QStringLiteral("demo"), folder, QStringLiteral("--seed"), QStringLiteral("3")}).exitCode,
+            0);
+        const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
+        QFile first(folder + QLatin1Char('/') + names.first());
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        QByteArray content = first.readAll();
+        first.close();
+        if (edit == QLatin1String("melt")) {
+            const int melt = content.indexOf("\"Smelt\":\"") + 9;
+            content[melt] = content[melt] == '9' ? '8' : '9';
+        } else if (edit == QLatin1String("append")) {
+            content += ' ';
+        } else if (edit == QLatin1String("swap")) {
+            QFile second(folder + QLatin1Char('/') + names.last());
+            QVERIFY(second.open(QIODevice::ReadOnly));
+            content = second.readAll();
+        } else if (edit == QLatin1String("seed")) {
+            content.replace("\"DemoSeed\":\"3\"", "\"DemoSeed\":\"4\"");
+        } else if (edit == QLatin1String("empty")) {
+            content.clear();
+        }
+        if (edit != QLatin1String("none"))
+            writeFile(folder, names.first(), content);
+        const auto before = snapshot(folder);
+
+        const CommandResult result =
+            runTool({QStringLiteral("demo"), folder, QStringLiteral("--seed"), QStringLiteral("7")});
+
+        if (!refused) {
+            QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+            QVERIFY(snapshot(folder) == files);
+            return;
+        }
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(names.first()) && result.err.contains(QLatin1String("byte for byte")),
+                 qPrintable(result.err));
+        QVERIFY(snapshot(folder) == before);
     }
 
     void refusesAForeignFolder_data()

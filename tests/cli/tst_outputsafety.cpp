@@ -16,9 +16,13 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVector>
 
+#include <atomic>
 #include <csignal>
+#include <memory>
 #include <sys/stat.h>
+#include <thread>
 
 #ifdef Q_OS_LINUX
 #include <sys/mount.h>
@@ -140,6 +144,36 @@ public:
 private:
     QString point;
     bool mounted = false;
+};
+
+// A symbolic link renamed in turn, as fast as it goes, to lead to each of `targets`, until it goes.
+class LinkSwitcher
+{
+public:
+    LinkSwitcher(const QString &link, const QStringList &targets)
+    {
+        const QByteArray next = QFile::encodeName(link + QStringLiteral(".next"));
+        const QByteArray current = QFile::encodeName(link);
+        QVector<QByteArray> encoded;
+        for (const QString &target : targets)
+            encoded.append(QFile::encodeName(target));
+        switcher = std::thread([this, next, current, encoded] {
+            for (int turn = 0; !stop.load(); ++turn) {
+                ::unlink(next.constData());
+                if (::symlink(encoded[turn % encoded.size()].constData(), next.constData()) == 0)
+                    ::rename(next.constData(), current.constData());
+            }
+        });
+    }
+    ~LinkSwitcher()
+    {
+        stop = true;
+        switcher.join();
+    }
+
+private:
+    std::atomic<bool> stop{false};
+    std::thread switcher;
 };
 
 } // namespace
@@ -528,6 +562,82 @@ private slots:
         QCOMPARE(snapshot(outside), outsideBefore);
     }
 
+    // A folder switched at the output's path while the program runs: a link renamed in turn over the
+    // output's folder (or a folder above it), leading now to a plain folder, now into the archive. The
+    // program holds the folder it checked and writes there, so nothing ever lands in the archive, and a
+    // run that met the archive says so rather than some other failure.
+    void aSwitchedFolderNeverLeadsIntoTheArchive_data()
+    {
+        QTest::addColumn<QString>("below");   // the output's path below the switched link
+        QTest::addColumn<QString>("refusal"); // the pattern of a run that met the archive
+        QTest::newRow("the output's own folder")
+            << QStringLiteral("x.csv") << QStringLiteral("is in the archive folder .* being read");
+        QTest::newRow("a folder above the output's")
+            << QStringLiteral("sub/x.csv") << QStringLiteral("is inside the archive folder .* being read");
+    }
+    void aSwitchedFolderNeverLeadsIntoTheArchive()
+    {
+        QFETCH(QString, below);
+        QFETCH(QString, refusal);
+        const QString race = root.filePath(QStringLiteral("race"));
+        QDir(race).removeRecursively();
+        const QString plain = race + QStringLiteral("/plain");
+        QVERIFY(QDir().mkpath(plain + QStringLiteral("/sub")));
+        const QString current = race + QStringLiteral("/cur");
+        QVERIFY(QFile::link(plain, current));
+        const QStringList archiveBefore = snapshot(archive);
+
+        auto switcher = std::make_unique<LinkSwitcher>(current, QStringList{archive, plain});
+        const QStringList arguments{QStringLiteral("export"), archive + QLatin1Char('/') + archiveFileName,
+                                    QStringLiteral("-o"), current + QLatin1Char('/') + below};
+        for (int run = 0; run < 60; ++run) {
+            const CommandResult result = runProgram(arguments);
+            QVERIFY2(result.exitCode == 0 || result.exitCode == 2, qPrintable(result.err));
+            if (result.exitCode == 2)
+                QVERIFY2(result.err.contains(QRegularExpression(refusal)), qPrintable(result.err));
+            QCOMPARE(leftovers(archive), QStringList());
+            QCOMPARE(leftovers(archive + QStringLiteral("/sub")), QStringList());
+        }
+        switcher.reset();
+        QCOMPARE(snapshot(archive), archiveBefore);
+    }
+
+    // The same for the index: its folder, or the user's cache folder above it, switched between a
+    // plain folder and the archive beside runs that keep an index. The index's folders are made and
+    // its files opened relative to folders held open and checked, so none of it lands in the archive.
+    void aSwitchedCacheFolderNeverLeadsIntoTheArchive_data()
+    {
+        QTest::addColumn<QString>("cacheHome"); // XDG_CACHE_HOME, below the race folder
+        QTest::addColumn<QString>("switched");  // the link switched, below the race folder
+        QTest::newRow("the user's cache folder") << QStringLiteral("cur") << QStringLiteral("cur");
+        QTest::newRow("the program's folder in it")
+            << QStringLiteral("cache") << QStringLiteral("cache/steel-archive");
+    }
+    void aSwitchedCacheFolderNeverLeadsIntoTheArchive()
+    {
+        QFETCH(QString, cacheHome);
+        QFETCH(QString, switched);
+        const QString race = root.filePath(QStringLiteral("cacherace"));
+        QDir(race).removeRecursively();
+        const QString plain = race + QStringLiteral("/plain");
+        QVERIFY(QDir().mkpath(plain));
+        QVERIFY(QDir().mkpath(QFileInfo(race + QLatin1Char('/') + switched).path()));
+        QVERIFY(QFile::link(plain, race + QLatin1Char('/') + switched));
+        const QStringList archiveBefore = snapshot(archive);
+
+        auto switcher =
+            std::make_unique<LinkSwitcher>(race + QLatin1Char('/') + switched, QStringList{archive, plain});
+        for (int run = 0; run < 40; ++run) {
+            const CommandResult result = runProgram(
+                {QStringLiteral("find"), archive, QStringLiteral("--melt"), QStringLiteral("none")},
+                {QStringLiteral("XDG_CACHE_HOME=") + race + QLatin1Char('/') + cacheHome,
+                 QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=0")});
+            QVERIFY2(result.exitCode >= 0, qPrintable(result.err));
+        }
+        switcher.reset();
+        QCOMPARE(snapshot(archive), archiveBefore);
+    }
+
     void replacedOutputKeepsItsPermissionsAndOwner()
     {
         const QString output = writeFile(outside, QStringLiteral("curves.csv"), "old\n");
@@ -554,10 +664,17 @@ private slots:
         QTest::addColumn<QString>("message");       // the end of standard error; empty: nothing at all
         const QString noSpace = QStringLiteral("steel-archive: write error: No space left on device\n");
         const QList<QStringList> printing{
-            {"find", "@"}, {"stats", "@", "--no-index"}, {"show", "#"}, {"export", "#", "-o", "-"},
-            {"ls", "@"},   {"check", "@", "--no-index"}, {"--help"},
+            {"find", "@"},
+            {"stats", "@", "--no-index"},
+            {"show", "#"},
+            {"export", "#", "-o", "-"},
+            {"ls", "@"},
+            {"check", "@", "--no-index"},
+            {"--help"},
             // Pictures, documents and spreadsheets on standard output are checked the same way.
-            {"report", "@", "--no-index", "-o", "-"}, {"render", "#", "-o", "-"}, {"find", "@", "--xlsx"},
+            {"report", "@", "--no-index", "-o", "-"},
+            {"render", "#", "-o", "-"},
+            {"find", "@", "--xlsx"},
         };
         for (const QStringList &arguments : printing)
             QTest::addRow("%s into /dev/full", qPrintable(arguments.constFirst()))
@@ -565,12 +682,9 @@ private slots:
         QTest::newRow("find into a pipe its reader closed")
             << QStringList{"find", "@"} << "pipe" << QString();
         const QList<QStringList> writing{
-            {"export", "#", "-o", "OUT.csv"},
-            {"render", "#", "-o", "OUT.png"},
-            {"render", "#", "-o", "OUT.pdf"},
-            {"report", "@", "--no-index", "-o", "OUT.pdf"},
-            {"export", "#", "-o", "OUT.xlsx"},
-            {"find", "@", "--no-index", "-o", "OUT.xlsx"},
+            {"export", "#", "-o", "OUT.csv"},  {"render", "#", "-o", "OUT.png"},
+            {"render", "#", "-o", "OUT.pdf"},  {"report", "@", "--no-index", "-o", "OUT.pdf"},
+            {"export", "#", "-o", "OUT.xlsx"}, {"find", "@", "--no-index", "-o", "OUT.xlsx"},
         };
         // A picture larger than the writer's buffer: libpng meets the failed write itself.
         QTest::newRow("a large png on a full disk")

@@ -7,7 +7,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -383,6 +386,91 @@ private slots:
             "<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>")));
         QVERIFY(xml.contains(QLatin1String("<autoFilter ref=\"A1:")));
         QVERIFY(xml.contains(QLatin1String("customWidth=\"1\"")));
+    }
+
+    // A melt no format can hold as it is: the whole value in the file, or the run refused with one line
+    // naming the measurement file and the column; never a value cut to what fits.
+    void valuesAreExactOrRefused_data()
+    {
+        QTest::addColumn<QString>("format");  // the output's suffix
+        QTest::addColumn<QString>("command"); // find or export
+        QTest::addColumn<QString>("melt");    // as the file's JSON spells it
+        QTest::addColumn<QString>("refusal"); // a pattern of the error line; empty: written whole
+
+        const QString longMelt = QString(40000, QLatin1Char('m'));
+        const QString fullCell = QString(32767, QLatin1Char('m'));
+        const struct
+        {
+            const char *name;
+            const char *format;
+            const char *command;
+            QString melt;
+            const char *refusal;
+        } rows[] = {
+            {"a NUL in a spreadsheet", "xlsx", "find", QStringLiteral("nul\\u0000inside"), "U\\+0000"},
+            {"another control character in a spreadsheet", "xlsx", "find", QStringLiteral("a\\u001bb"),
+             "U\\+001b"},
+            {"a NUL in a spreadsheet of export", "xlsx", "export", QStringLiteral("nul\\u0000inside"),
+             "U\\+0000"},
+            {"more than a cell holds", "xlsx", "find", longMelt, "40000 characters"},
+            {"exactly what a cell holds", "xlsx", "find", fullCell, ""},
+            {"a tab and a line break in a spreadsheet", "xlsx", "find", QStringLiteral("a\\tb\\nc"), ""},
+            {"a pair of surrogates in a spreadsheet", "xlsx", "find", QStringLiteral("\\ud83d\\ude00"), ""},
+            {"half a pair in a spreadsheet", "xlsx", "find", QStringLiteral("a\\ud800b"), "U\\+d800 alone"},
+            {"half a pair in CSV", "csv", "find", QStringLiteral("a\\ud800b"), "U\\+d800 alone"},
+            {"half a pair in JSON", "json", "find", QStringLiteral("a\\udc00"), "U\\+dc00 alone"},
+            {"a NUL in CSV", "csv", "find", QStringLiteral("nul\\u0000inside"), ""},
+            {"a long melt in CSV", "csv", "find", longMelt, ""},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row.name) << QString::fromLatin1(row.format) << QString::fromLatin1(row.command)
+                                    << row.melt << QString::fromLatin1(row.refusal);
+    }
+    void valuesAreExactOrRefused()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, command);
+        QFETCH(QString, melt);
+        QFETCH(QString, refusal);
+        const QString archive = root.filePath(QStringLiteral("hostile"));
+        QDir(archive).removeRecursively();
+        QVERIFY(QDir().mkpath(archive));
+        const QString name = QStringLiteral("steel_K1-2025_02_01-08_00_00.json");
+        writeFile(
+            archive, name,
+            measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5),
+                                "\"Smelt\":\"" + melt.toUtf8() + "\",\"Temp\":\"1600\",\"Status\":\"8\""));
+        const QString output = outputs + QStringLiteral("/exact.") + format;
+        QFile::remove(output);
+        const QStringList arguments =
+            command == QLatin1String("find")
+                ? QStringList{command, archive, QStringLiteral("--no-index"), QStringLiteral("-o"), output}
+                : QStringList{command, archive + QLatin1Char('/') + name, QStringLiteral("-o"), output};
+
+        const CommandResult result = runTool(arguments);
+
+        // The value as the reader has it: JSON's escapes undone.
+        const QString expected =
+            QJsonDocument::fromJson("[\"" + melt.toUtf8() + "\"]").array().at(0).toString();
+        if (!refusal.isEmpty()) {
+            QCOMPARE(result.exitCode, 2);
+            QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+            QVERIFY2(result.err.contains(name + QStringLiteral(", column \"melt\": ")),
+                     qPrintable(result.err));
+            QVERIFY2(result.err.contains(QRegularExpression(refusal)), qPrintable(result.err));
+            QVERIFY(!QFileInfo::exists(output));
+            return;
+        }
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        if (format == QLatin1String("csv")) {
+            QFile written(output);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QVERIFY(written.readAll().contains('\n' + expected.toUtf8() + ','));
+            return;
+        }
+        if (!canUnzip())
+            QSKIP("no unzip to read the spreadsheet's sheets back with");
+        QCOMPARE(Workbook(output).cells(1).value(QStringLiteral("A2")).value, expected);
     }
 
     void numbersStayInCNotationUnderALocaleOfDecimalCommas()

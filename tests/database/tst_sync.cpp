@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -167,10 +168,11 @@ private slots:
         QTest::newRow("all changed, two files a transaction")
             << Change::manyRewritten << QStringList{QStringLiteral("--batch"), QStringLiteral("2")} << none
             << QVector<int>{0, 5, 0, 0, 0};
-        // Changed within the clock's resolution of the first run: sent without a stamp, so read again.
+        // Changed within the settling time of both runs: sent, but counted waiting by each (a sixth
+        // count, for the first run too), never added or changed; read again until settled.
         QTest::newRow("changed a moment before the first run")
             << Change::none << none << QStringList{QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=600000")}
-            << QVector<int>{0, 5, 0, 0, 0};
+            << QVector<int>{0, 0, 0, 0, 0, 5};
     }
 
     void changes()
@@ -187,14 +189,18 @@ private slots:
 
         const CommandResult first = sync(server, database, directory, arguments, environment);
         QCOMPARE(first.err, QString());
-        QCOMPARE(first.out, summaryLine(directory, 5, 0, 0, 0, 0));
+        const QString waiting = counts.size() > 5 ? QStringLiteral(", waiting %1\n").arg(counts[5]) : "\n";
+        QCOMPARE(first.out, counts.size() > 5 ? summaryLine(directory, 0, 0, 0, 0, 0).chopped(1) + waiting
+                                              : summaryLine(directory, 5, 0, 0, 0, 0));
         QCOMPARE(first.exitCode, 0);
         QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
 
         applyChange(directory, change);
         const CommandResult second = sync(server, database, directory, arguments, environment);
         QCOMPARE(second.err, QString());
-        QCOMPARE(second.out, summaryLine(directory, counts[0], counts[1], counts[2], counts[3], counts[4]));
+        QCOMPARE(second.out,
+                 summaryLine(directory, counts[0], counts[1], counts[2], counts[3], counts[4]).chopped(1) +
+                     waiting);
         QCOMPARE(second.exitCode, 0);
         QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
 
@@ -207,6 +213,148 @@ private slots:
                       "SELECT string_agg(outcome, ',' ORDER BY run_id) FROM steel_archive.sync_runs "
                       "WHERE ended IS NOT NULL");
         QCOMPARE(runs, QStringLiteral("complete,complete"));
+    }
+
+    // A role's search_path that puts a schema of its own ahead of PostgreSQL's catalog: its functions
+    // of the built-ins' names (each logs its call) are never what sync calls.
+    void aHostileSearchPathChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("function"); // name and arguments
+        QTest::addColumn<QByteArray>("returns");  // type and the value it answers
+        QTest::newRow("clock_timestamp") << QByteArray("clock_timestamp()")
+                                         << QByteArray("timestamptz AS 'SELECT ''2000-01-01''::timestamptz'");
+        QTest::newRow("now") << QByteArray("now()")
+                             << QByteArray("timestamptz AS 'SELECT ''2000-01-01''::timestamptz'");
+        QTest::newRow("pg_try_advisory_lock")
+            << QByteArray("pg_try_advisory_lock(integer, integer)") << QByteArray("boolean AS 'SELECT true'");
+        QTest::newRow("pg_advisory_lock")
+            << QByteArray("pg_advisory_lock(integer, integer)") << QByteArray("void AS 'SELECT'");
+        QTest::newRow("pg_advisory_unlock")
+            << QByteArray("pg_advisory_unlock(integer, integer)") << QByteArray("boolean AS 'SELECT true'");
+        QTest::newRow("pg_advisory_xact_lock")
+            << QByteArray("pg_advisory_xact_lock(integer, integer)") << QByteArray("void AS 'SELECT'");
+    }
+    void aHostileSearchPathChangesNothing()
+    {
+        QFETCH(QByteArray, function);
+        QFETCH(QByteArray, returns);
+        QTemporaryDir folder;
+        const QString directory = folder.path();
+        for (int i = 0; i < 3; ++i)
+            writeFile(directory, fileName(i), melt(i), baseTime.addSecs(i * 60));
+        const QString database = freshDatabase();
+        // SQL functions that log their call before they answer: the log is the proof of a call.
+        const QByteArray body = returns.left(returns.indexOf(" AS "));
+        const QByteArray answer = returns.mid(returns.indexOf(" AS ") + 4);
+        for (const QByteArray &statement :
+             {QByteArray("CREATE SCHEMA evil"), QByteArray("CREATE TABLE evil.calls (name text)"),
+              QByteArray("GRANT ALL ON SCHEMA evil TO PUBLIC"),
+              QByteArray("GRANT ALL ON evil.calls TO PUBLIC"),
+              "CREATE FUNCTION evil." + function + " RETURNS " + body +
+                  " LANGUAGE sql VOLATILE AS $$ INSERT INTO evil.calls VALUES ('" +
+                  function.left(function.indexOf('(')) + "'); " +
+                  answer.mid(1, answer.size() - 2).replace("''", "'") + " $$",
+              "ALTER ROLE steel IN DATABASE " + database.toUtf8() + " SET search_path = evil, pg_catalog"})
+            QCOMPARE(queryText(server, database, statement), QStringLiteral("no row"));
+
+        for (int run = 0; run < 2; ++run) {
+            const CommandResult result = sync(server, database, directory);
+            QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        }
+
+        QCOMPARE(queryText(server, database, "SELECT pg_catalog.count(*) FROM evil.calls"),
+                 QStringLiteral("0"));
+        QCOMPARE(queryText(server, database,
+                           "SELECT pg_catalog.count(*) FROM steel_archive.sync_runs WHERE ended IS NULL "
+                           "OR ended < '2001-01-01' OR started < '2001-01-01' OR outcome <> 'complete'"),
+                 QStringLiteral("0"));
+        QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
+    }
+
+    // What a run counts is what happened to the files' contents and names, whatever their times and
+    // identities say; a file written too lately to be settled waits for the next run, which counts
+    // it. sync_runs holds the numbers the summary line gives.
+    void countsAreTheTruth_data()
+    {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<QVector<int>>("counts"); // added, changed, removed, failed, unchanged, waiting
+        QTest::addColumn<QVector<int>>("next");   // the run after it, every file settled
+        QTest::newRow("copied with cp -a, two added, one edited, one removed")
+            << QStringLiteral("copy") << QVector<int>{2, 1, 1, 0, 3, 0} << QVector<int>{0, 0, 0, 0, 6, 0};
+        QTest::newRow("every file touched")
+            << QStringLiteral("touch") << QVector<int>{0, 0, 0, 0, 5, 0} << QVector<int>{0, 0, 0, 0, 5, 0};
+        QTest::newRow("one file edited just now")
+            << QStringLiteral("young edit") << QVector<int>{0, 0, 0, 0, 4, 1}
+            << QVector<int>{0, 1, 0, 0, 4, 0};
+        QTest::newRow("one file added just now")
+            << QStringLiteral("young file") << QVector<int>{0, 0, 0, 0, 5, 1}
+            << QVector<int>{1, 0, 0, 0, 5, 0};
+        QTest::newRow("one file written again just now as it was")
+            << QStringLiteral("young same") << QVector<int>{0, 0, 0, 0, 4, 1}
+            << QVector<int>{0, 0, 0, 0, 5, 0};
+    }
+    void countsAreTheTruth()
+    {
+        QFETCH(QString, scenario);
+        QFETCH(QVector<int>, counts);
+        QFETCH(QVector<int>, next);
+        QTemporaryDir root;
+        const QString directory = root.filePath(QStringLiteral("archive"));
+        QVERIFY(QDir().mkpath(directory));
+        for (int i = 0; i < 5; ++i)
+            writeFile(directory, fileName(i), melt(i), baseTime.addSecs(i * 60));
+        const QString database = freshDatabase();
+        QCOMPARE(sync(server, database, directory).exitCode, 0);
+
+        // Files written now are younger than an hour: not settled for a run that asks that much.
+        QStringList environment;
+        if (scenario == QLatin1String("copy")) {
+            const QString copy = root.filePath(QStringLiteral("copy"));
+            QCOMPARE(QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), directory, copy}), 0);
+            QVERIFY(QDir(directory).removeRecursively());
+            QVERIFY(QDir().rename(copy, directory));
+            writeFile(directory, QStringLiteral("steel_K2-2024_05_01-00_00_00.json"), melt(98), baseTime);
+            writeFile(directory, QStringLiteral("steel_K2-2024_05_02-00_00_00.json"), melt(99), baseTime);
+            writeFile(directory, fileName(1), melt(1, "-edited"), baseTime);
+            QVERIFY(QFile::remove(directory + QLatin1Char('/') + fileName(2)));
+        } else if (scenario == QLatin1String("touch")) {
+            for (int i = 0; i < 5; ++i)
+                writeFile(directory, fileName(i), melt(i), baseTime.addSecs(3600 + i));
+        } else {
+            environment << QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=3600000");
+            const QDateTime now = QDateTime::currentDateTimeUtc();
+            if (scenario == QLatin1String("young edit"))
+                writeFile(directory, fileName(1), melt(1, "-edited"), now);
+            else if (scenario == QLatin1String("young same"))
+                writeFile(directory, fileName(1), melt(1), now);
+            else
+                writeFile(directory, QStringLiteral("steel_K2-2024_05_01-00_00_00.json"), melt(98), now);
+        }
+
+        for (const QVector<int> &expected : {counts, next}) {
+            const CommandResult result = sync(server, database, directory, {}, environment);
+            QCOMPARE(result.exitCode, 0);
+            const QString waiting =
+                expected[5] > 0 ? QStringLiteral(", waiting %1").arg(expected[5]) : QString();
+            QCOMPARE(result.out,
+                     summaryLine(directory, expected[0], expected[1], expected[2], expected[3], expected[4])
+                             .chopped(1) +
+                         waiting + QLatin1Char('\n'));
+            const QStringList stored = QStringList{
+                queryText(server, database,
+                          "SELECT files_added || ',' || files_changed || ',' || files_removed || ',' || "
+                          "files_failed || ',' || files_unchanged || ',' || files_waiting FROM "
+                          "steel_archive.sync_runs ORDER BY run_id DESC LIMIT 1")};
+            QCOMPARE(stored.constFirst(), QStringLiteral("%1,%2,%3,%4,%5,%6")
+                                              .arg(expected[0])
+                                              .arg(expected[1])
+                                              .arg(expected[2])
+                                              .arg(expected[3])
+                                              .arg(expected[4])
+                                              .arg(expected[5]));
+            QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
+            environment.clear(); // the next run finds every file settled
+        }
     }
 
     // Texts reach the database as written: the file's text, the name's bytes, whatever they hold.
@@ -234,7 +382,7 @@ private slots:
         QTest::newRow("a NUL character is named among the findings")
             << plain << QByteArray("\"Smelt\":\"a\\u0000b\"")
             << QByteArray("findings[array_upper(findings, 1)] LIKE '%U+0000%'") << QStringLiteral("t");
-        // As find writes it: "?", which is all UTF-8 can say of it.
+        // "?", which is all UTF-8 can say of it; find refuses to write it rather than change it.
         QTest::newRow("half a surrogate pair")
             << plain << QByteArray("\"Smelt\":\"\\ud800x\"") << QByteArray("melt") << QStringLiteral("?x");
         QTest::newRow("a megabyte of melt number") << plain << "\"Smelt\":\"" + QByteArray(1 << 20, 'x') + '"'
@@ -292,7 +440,16 @@ private slots:
         const CommandResult synced = sync(server, database, directory);
         QCOMPARE(synced.err, QString());
         QCOMPARE(synced.exitCode, 0);
-        QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
+        const QStringList found = findAnswer(directory);
+        if (found.isEmpty()) {
+            // Only a value no UTF-8 text holds keeps find from answering: it refuses, naming it.
+            const CommandResult refused = runProgram(
+                {QStringLiteral("find"), directory, QStringLiteral("--json"), QStringLiteral("--no-index")});
+            QCOMPARE(refused.exitCode, 2);
+            QVERIFY2(refused.err.contains(QLatin1String("half of a pair")), qPrintable(refused.err));
+        } else {
+            QCOMPARE(databaseAnswer(server, database, directory), found);
+        }
         QCOMPARE(queryText(server, database,
                            "SELECT " + column + " FROM steel_archive.measurements WHERE file_name_bytes = $1",
                            {database::Parameter{name, false, true, database::oid::bytea}}),
