@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include "language/systemtext.h"
+#include "platform/filesystem.h"
 #include "platform/writing.h"
 
 #include <xlsxwriter.h>
@@ -135,7 +136,7 @@ bool XlsxBook::open(const ReadArchive &read)
         fail(QCoreApplication::translate("cli", "the temporary folder %1 %2").arg(folder->path(), refusal));
         return false;
     }
-    temporaryFolder = QFile::encodeName(folder->path());
+    temporaryFolder = platform::encodeFileName(folder->path());
     // The library tells its failures on standard error itself; ours is the one line that counts.
     quiet = std::make_unique<platform::QuietStandardError>();
     // The library writes numbers with printf: under a locale of decimal commas ("9,71" for a column's
@@ -145,7 +146,7 @@ bool XlsxBook::open(const ReadArchive &read)
     // Rows go to the library's temporary files as they are written: a million of them stay small.
     options.constant_memory = LXW_TRUE;
     options.tmpdir = temporaryFolder.data();
-    book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+    book = workbook_new_opt(platform::encodeFileName(path).constData(), &options);
     if (!book) {
         fail(QCoreApplication::translate("cli", "the spreadsheet cannot be started"));
         return false;
