@@ -50,10 +50,13 @@ QString toolHelpText()
                               "Companion of the Velmora-Steel archive viewer: reads, checks and exports\n"
                               "measurement archives exactly as the viewer sees them.\n") +
                    QLatin1Char('\n') + QCoreApplication::translate("cli", "Commands:") + QLatin1Char('\n');
-    for (const Command &command : commandTable)
+    for (const Command &command : commandTable) {
+        if (command.run == runSync && !syncIsBuilt())
+            continue;
         text += QStringLiteral("  %1 %2\n")
                     .arg(QLatin1String(command.name), -8)
                     .arg(QCoreApplication::translate("cli", command.summary));
+    }
     text += QLatin1Char('\n') +
             QCoreApplication::translate(
                 "cli", "\"steel-archive <command> --help\" describes a command;\n"

@@ -178,6 +178,15 @@ bool touchOwnFile(const QString &path);
 // alone, which a remount or a swapped image at the same place may share.
 bool mountsHaveUniqueIds();
 
+// The family of systems the program runs on, for the few texts that must name the system's own
+// places and limits (where a cache lies, what tells two files apart).
+enum class SystemKind
+{
+    posix,
+    windows,
+};
+SystemKind systemKind();
+
 // Whether a folder removed while a handle on it is open (a change notification's among them) stays
 // until the last handle closes, as Windows keeps it "delete pending": a watch of it must then be
 // renewed now and then for the removal to complete and be seen.

@@ -387,6 +387,11 @@ bool removedFoldersWaitForHandles()
     return false; // a removed folder is gone at once, whoever holds it open
 }
 
+SystemKind systemKind()
+{
+    return SystemKind::posix;
+}
+
 bool mountsHaveUniqueIds()
 {
 #ifdef Q_OS_LINUX

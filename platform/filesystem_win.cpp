@@ -448,6 +448,11 @@ bool removedFoldersWaitForHandles()
     return true; // under Wine the folder is even still listed and opened until then
 }
 
+SystemKind systemKind()
+{
+    return SystemKind::windows;
+}
+
 bool mountsHaveUniqueIds()
 {
     return false;
