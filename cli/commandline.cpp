@@ -7,6 +7,7 @@
 #include "language/helplayout.h"
 #include "output/codepageoutput.h"
 
+#include "platform/arguments.h"
 #include "platform/console.h"
 #include "platform/filesystem.h"
 
@@ -193,7 +194,8 @@ void addArchiveDirectoryArgument(QCommandLineParser &parser)
 QString archiveDirectoryArgument(const QCommandLineParser &parser)
 {
     const QStringList positional = parser.positionalArguments();
-    return positional.isEmpty() ? archive::defaultArchiveDirectory() : positional.constFirst();
+    return positional.isEmpty() ? archive::defaultArchiveDirectory()
+                                : platform::folderArgument(positional.constFirst());
 }
 
 std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QString &verb)

@@ -43,5 +43,13 @@ archive folder.
 короткое имя), остаётся папкой архива.
 </translation>
     </message>
+    <message>
+        <source>A folder may end in a backslash even within quotes (&quot;D:\plant data\archive\&quot;),
+though Windows then passes on a quote in its place: it is taken for the folder.
+</source>
+        <translation>Папка может кончаться обратной косой чертой и в кавычках (&quot;D:\plant data\archive\&quot;),
+хотя Windows передаёт тогда вместо неё кавычку: она понимается как конец папки.
+</translation>
+    </message>
 </context>
 </TS>

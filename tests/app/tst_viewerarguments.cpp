@@ -51,6 +51,15 @@ void ViewerArgumentsTest::parsing_data()
                                     << true;
     QTest::newRow("two paths") << QStringList{QStringLiteral("a"), QStringLiteral("b")} << QString() << false
                                << false << true;
+    // Windows' own splitting makes the backslash before the closing quote escape it.
+    QTest::newRow("a quoted folder ending in a backslash")
+        << QStringList{QStringLiteral("D:\\plant data\\archive\"")}
+#ifdef Q_OS_WIN
+        << QStringLiteral("D:\\plant data\\archive\\")
+#else
+        << QStringLiteral("D:\\plant data\\archive\"")
+#endif
+        << false << false << false;
     QTest::newRow("a Cyrillic folder") << QStringList{QStringLiteral("/завод/архив")}
                                        << QStringLiteral("/завод/архив") << false << false << false;
 }

@@ -334,6 +334,23 @@ private slots:
             QVERIFY2(!result.out.contains(word), qPrintable(word));
     }
 
+    void aQuotedFolderMayEndInABackslash()
+    {
+#ifdef Q_OS_WIN
+        // As cmd hands it on: the backslash before the closing quote makes the quote a character.
+        QProcess process;
+        process.setProgram(steelArchiveProgram());
+        process.setNativeArguments(QStringLiteral("ls \"%1\\\"").arg(QDir::toNativeSeparators(archiveDir)));
+        process.start();
+        QVERIFY(process.waitForFinished(120000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(process.exitCode() == 0, qPrintable(err));
+        QVERIFY(QString::fromUtf8(process.readAllStandardOutput()).contains(QStringLiteral("K2")));
+#else
+        QSKIP("the rule that a backslash makes a quote a character is Windows' own");
+#endif
+    }
+
     void russianDesksTypeAndReadNumbersTheirWay_data()
     {
         QTest::addColumn<QStringList>("arguments");
