@@ -202,8 +202,14 @@ std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QSt
 {
     if (err.string() || !platform::isTerminal(platform::StandardStream::error))
         return nullptr;
-    return [&err, verb](qint64 done, qint64 total) {
-        err << '\r' << verb << ' ' << done << '/' << total << (done == total ? "\r\x1b[K" : "");
+    // Without escape sequences the finished line is erased with spaces.
+    const bool escapes = platform::terminalTakesEscapes(platform::StandardStream::error);
+    return [&err, verb, escapes](qint64 done, qint64 total) {
+        const QString line = QStringLiteral("%1 %2/%3").arg(verb).arg(done).arg(total);
+        err << '\r' << line;
+        if (done == total)
+            err << (escapes ? QStringLiteral("\r\x1b[K")
+                            : QLatin1Char('\r') + QString(line.size(), QLatin1Char(' ')) + QLatin1Char('\r'));
         err.flush();
     };
 }
