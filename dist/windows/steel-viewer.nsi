@@ -64,6 +64,8 @@ Var FollowBox
 !insertmacro MUI_PAGE_DIRECTORY
 Page custom ArchivePageCreate ArchivePageLeave
 !insertmacro MUI_PAGE_INSTFILES
+; The Russian title takes three lines at 96 DPI.
+!define MUI_FINISHPAGE_TITLE_3LINES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\steel-viewer.exe"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartViewer
 !insertmacro MUI_PAGE_FINISH
@@ -212,23 +214,64 @@ Function IsKnownOption
 FunctionEnd
 
 ; A re-run updates the installation it finds: its archive folder and its following stay as they were
-; chosen, unless the command line gives them anew.
+; chosen, unless the command line gives the folder anew. An installation of an earlier version kept them in
+; its shortcut only, which is read then.
 Function KeepEarlierChoices
-    ReadRegStr $0 SHCTX "${SETTINGS_KEY}" "ArchiveParent"
-    ${If} $ArchiveDirGiven == 0
-    ${AndIf} $0 != ""
-        StrCpy $ArchiveParent $0
-    ${EndIf}
+    ReadRegStr $2 SHCTX "${SETTINGS_KEY}" "ArchiveParent"
     ClearErrors
-    ReadRegDWORD $0 SHCTX "${SETTINGS_KEY}" "Follow"
-    ${IfNot} ${Errors}
-    ${AndIf} $FollowGiven == 0
-        ${If} $0 == 1
+    ReadRegDWORD $3 SHCTX "${SETTINGS_KEY}" "Follow"
+    ${If} ${Errors}
+        StrCpy $3 ""
+    ${EndIf}
+    ${If} $2 == ""
+    ${AndIf} ${FileExists} "$SMPROGRAMS\${PRODUCT}.lnk"
+        Call ReadShortcut
+        Pop $2 ; its working directory
+        Pop $4 ; its arguments
+        ${If} $2 != ""
+            StrCpy $3 0
+            ${If} $4 == "--follow"
+                StrCpy $3 1
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
+    ${If} $ArchiveDirGiven == 0
+    ${AndIf} $2 != ""
+        StrCpy $ArchiveParent $2
+    ${EndIf}
+    ; A command line that names the folder says all it wants: following only with /FOLLOW.
+    ${If} $FollowGiven == 0
+    ${AndIf} $ArchiveDirGiven == 0
+    ${AndIf} $3 != ""
+        ${If} $3 == 1
             StrCpy $FollowNew ${BST_CHECKED}
         ${Else}
             StrCpy $FollowNew ${BST_UNCHECKED}
         ${EndIf}
     ${EndIf}
+FunctionEnd
+
+; The Start-menu shortcut's working directory and arguments, through the shell's own IShellLinkW and
+; IPersistFile (methods 8 GetWorkingDirectory and 10 GetArguments; 5 Load): leaves the arguments,
+; then the folder on top, on the stack, both empty when it cannot be read.
+Function ReadShortcut
+    StrCpy $5 ""
+    StrCpy $6 ""
+    System::Call "ole32::CoCreateInstance(g '{00021401-0000-0000-C000-000000000046}', p 0, i 1, g '{000214F9-0000-0000-C000-000000000046}', *p .r7) i .r0"
+    ${If} $0 == 0
+        System::Call "$7->0(g '{0000010b-0000-0000-C000-000000000046}', *p .r8) i .r0"
+        ${If} $0 == 0
+            System::Call "$8->5(w '$SMPROGRAMS\${PRODUCT}.lnk', i 0) i .r0"
+            ${If} $0 == 0
+                System::Call "$7->8(w .r5, i ${NSIS_MAX_STRLEN}) i .r0"
+                System::Call "$7->10(w .r6, i ${NSIS_MAX_STRLEN}) i .r0"
+            ${EndIf}
+            System::Call "$8->2()"
+        ${EndIf}
+        System::Call "$7->2()"
+    ${EndIf}
+    Push $6
+    Push $5
 FunctionEnd
 
 ; Whether the path on the stack is an existing folder given in full (D:\... or \\server\share\...):
