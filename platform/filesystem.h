@@ -21,6 +21,12 @@ namespace platform {
 QString decodeFileName(const QByteArray &encodedName);
 QByteArray encodeFileName(const QString &name);
 
+// A path as a C library that opens its files with the C run-time's narrow calls (fopen, open) must
+// be given it: the file-name encoding on POSIX. On Windows those calls read the ANSI code page, not
+// UTF-8: the path in that code page, or, where it holds a character the code page lacks, the short
+// (8.3) form of an existing path, which is plain ASCII. Empty when neither names it.
+QByteArray narrowRuntimePath(const QString &path);
+
 // One entry of a folder as the system lists it, valid during the visit only.
 class FolderEntry
 {

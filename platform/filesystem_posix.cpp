@@ -122,6 +122,11 @@ QByteArray encodeFileName(const QString &name)
     return QFile::encodeName(name);
 }
 
+QByteArray narrowRuntimePath(const QString &path)
+{
+    return encodeFileName(path);
+}
+
 std::optional<FileStamp> FolderEntry::regularFileStamp() const
 {
     // Follows links: a link counts as the file it points at, with that file's times.
