@@ -77,7 +77,7 @@ int main(int argc, char *argv[])
     if (follow)
         follow->follow(&window);
     if (!start.fileName.isEmpty())
-        app::selectMeasurement(&window, start.fileName);
+        app::selectGivenMeasurement(&window, start.fileName);
     // Test hook of the install check: whether the window found its images, answered without a screen.
     if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {
         QTextStream out(stdout);

@@ -40,8 +40,9 @@ MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
     addFinder();
     folderMark = std::make_unique<app::FolderMark>(ui->pathToDir);
 
-    ui->pathToDir->setText(archiveFolder);
-    archiveDir = archiveFolder;
+    // Shown as the system spells paths (backslashes on Windows); the field takes either when typed.
+    ui->pathToDir->setText(QDir::toNativeSeparators(archiveFolder));
+    archiveDir = ui->pathToDir->text();
     on_refreshButton_clicked();
 
     plot::configureAxes(ui->customPlotSteel);
@@ -122,8 +123,8 @@ void MainWindow::on_pushButton_clicked()
         QFileDialog::getExistingDirectory(this, QString(), ui->pathToDir->text(), QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return; // cancelled
-    archiveDir = chosen;
-    ui->pathToDir->setText(chosen);
+    ui->pathToDir->setText(QDir::toNativeSeparators(chosen));
+    archiveDir = ui->pathToDir->text();
     on_refreshButton_clicked();
 }
 
@@ -150,6 +151,9 @@ void MainWindow::on_refreshButton_clicked()
 
 void MainWindow::on_pathToDir_editingFinished()
 {
+    const QString typed = ui->pathToDir->text();
+    if (QDir::toNativeSeparators(typed) != typed)
+        ui->pathToDir->setText(QDir::toNativeSeparators(typed));
     archiveDir = ui->pathToDir->text();
     if (!archiveDir.isEmpty())
         on_refreshButton_clicked();

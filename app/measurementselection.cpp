@@ -2,9 +2,12 @@
 #include "app/measurementselection.h"
 
 #include "app/cascade.h"
+#include "app/foldermark.h"
 #include "archive/archivename.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace app {
@@ -32,6 +35,22 @@ bool selectMeasurement(QWidget *window, const QString &fileName)
            choose(window, "yearMonthCombobox", archive::yearMonthText(moment)) &&
            choose(window, "dayCombobox", archive::dayText(moment)) &&
            choose(window, "timeSteel", archive::timeText(moment));
+}
+
+bool selectGivenMeasurement(QWidget *window, const QString &fileName)
+{
+    if (selectMeasurement(window, fileName))
+        return true;
+    // The placeholder's own notification empties the lists below, the plot and the panel.
+    if (auto *technologies = window->findChild<QComboBox *>(QStringLiteral("comboSteelTech")))
+        technologies->setCurrentIndex(0);
+    if (auto *field = window->findChild<QLineEdit *>(QStringLiteral("pathToDir"))) {
+        const QString path = QDir(field->text()).filePath(fileName);
+        FolderMark(field).mark(
+            QStringLiteral("Измерение из командной строки нельзя выбрать в списках окна: %1")
+                .arg(QDir::toNativeSeparators(path)));
+    }
+    return false;
 }
 
 } // namespace app

@@ -15,4 +15,9 @@ namespace app {
 // parse, or its technology holds a character the deeper lists cannot follow).
 bool selectMeasurement(QWidget *window, const QString &fileName);
 
+// The same for the file given on the command line, which the operator asked for by name: when the
+// lists cannot lead to it, no other melt may stand in its place unnoticed. The lists go back to
+// their placeholder (the plot and the panel empty) and the path field says which file it was.
+bool selectGivenMeasurement(QWidget *window, const QString &fileName);
+
 } // namespace app

@@ -5,6 +5,7 @@
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
 #include "language/language.h"
+#include "platform/arguments.h"
 #include "platform/console.h"
 
 #include <QCoreApplication>
@@ -62,7 +63,7 @@ ViewerArguments parseViewerArguments(const QStringList &arguments)
     if (paths.size() > 1)
         parsed.usageError = tr("one folder or file at most, not %1").arg(paths.size());
     else
-        parsed.path = paths.value(0);
+        parsed.path = paths.isEmpty() ? QString() : platform::folderArgument(paths.constFirst());
     return parsed;
 }
 

@@ -52,7 +52,7 @@ struct ArchiveFile
     // The name is not valid in the file-name encoding: the viewer's listing leaves the file out.
     bool undecodableName = false;
     // Such a name as the system stores it, in the file-name encoding's bytes: what opens the file.
-    // Empty for every other name, whose bytes are QFile::encodeName(fileName).
+    // Empty for every other name, whose bytes are platform::encodeFileName(fileName).
     QByteArray encodedName;
 
     // The name as plain-text output shows it: control characters and invalid bytes escaped.

@@ -5,8 +5,6 @@
 #include "archive/archivescans.h"
 #include "platform/filesystem.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <condition_variable>
 #include <memory>
@@ -22,8 +20,9 @@ namespace {
 // still being read.
 constexpr int runLength = 4096;
 
-// The name in the file-name encoding; a plain ASCII name (nearly every archive name) without a
-// conversion of its own, in a buffer each thread reuses.
+// The name in the platform's file-name encoding, the one the held folder decodes (UTF-8 on Windows,
+// not the ANSI code page): a plain ASCII name (nearly every archive name) without a conversion of
+// its own, in a buffer each thread reuses.
 const QByteArray &encoded(QStringView name)
 {
     thread_local QByteArray bytes;
@@ -31,7 +30,7 @@ const QByteArray &encoded(QStringView name)
     for (int i = 0; i < name.size(); ++i) {
         const char16_t c = name.at(i).unicode();
         if (c >= 0x80) {
-            bytes = QFile::encodeName(name.toString());
+            bytes = platform::encodeFileName(name.toString());
             return bytes;
         }
         bytes[i] = char(c);

@@ -32,7 +32,9 @@ archive::ArchiveReading readingOptions(const QCommandLineParser &parser, QTextSt
     return reading;
 }
 
-QString indexHelpText()
+namespace {
+
+QString posixIndexHelpText()
 {
     QString text =
         QCoreApplication::translate(
@@ -50,6 +52,34 @@ QString indexHelpText()
             "cli", "This system gives no unique mount ids (Linux 6.8 and later do): another file system\n"
                    "mounted at the same place with the same device number, times and inode numbers (a\n"
                    "swapped read-only image) goes unseen by the index; use --no-index after such a swap.\n");
+    return text;
+}
+
+// The same facts as Windows names them: its own cache folder, file indexes and volume serial numbers.
+QString windowsIndexHelpText()
+{
+    return QCoreApplication::translate(
+               "cli", "What was read is kept in an index, so that the next question about an unchanged\n"
+                      "or slightly changed archive reads only the files that changed (size, times, file\n"
+                      "index or volume differ) and the rows whose checksums no longer match; the answer\n"
+                      "is the same with or without it. The index lives in\n"
+                      "%LOCALAPPDATA%\\steel-archive\\cache\\index, one SQLite file per archive folder (by\n"
+                      "its full path with links resolved), never in the archive: none is used when that\n"
+                      "folder lies in the archive or the index file is a link. Together the indexes may\n"
+                      "take %1 GiB, beyond which the least recently used go.\n")
+               .arg(archive::MeasurementIndex::sizeLimitBytes() / (1024 * 1024 * 1024)) +
+           QCoreApplication::translate(
+               "cli", "Windows tells volumes apart by their serial numbers only: another disk or image\n"
+                      "with the same serial number, times and file indexes in the same place goes unseen\n"
+                      "by the index; use --no-index after such a swap.\n");
+}
+
+} // namespace
+
+QString indexHelpText()
+{
+    const QString text = platform::systemKind() == platform::SystemKind::windows ? windowsIndexHelpText()
+                                                                                 : posixIndexHelpText();
     return text +
            QCoreApplication::translate("cli", "--no-index reads every file and leaves the index alone.\n");
 }

@@ -7,6 +7,7 @@
 #include "language/helplayout.h"
 #include "output/codepageoutput.h"
 
+#include "platform/arguments.h"
 #include "platform/console.h"
 #include "platform/filesystem.h"
 
@@ -193,15 +194,22 @@ void addArchiveDirectoryArgument(QCommandLineParser &parser)
 QString archiveDirectoryArgument(const QCommandLineParser &parser)
 {
     const QStringList positional = parser.positionalArguments();
-    return positional.isEmpty() ? archive::defaultArchiveDirectory() : positional.constFirst();
+    return positional.isEmpty() ? archive::defaultArchiveDirectory()
+                                : platform::folderArgument(positional.constFirst());
 }
 
 std::function<void(qint64, qint64)> terminalProgress(QTextStream &err, const QString &verb)
 {
     if (err.string() || !platform::isTerminal(platform::StandardStream::error))
         return nullptr;
-    return [&err, verb](qint64 done, qint64 total) {
-        err << '\r' << verb << ' ' << done << '/' << total << (done == total ? "\r\x1b[K" : "");
+    // Without escape sequences the finished line is erased with spaces.
+    const bool escapes = platform::terminalTakesEscapes(platform::StandardStream::error);
+    return [&err, verb, escapes](qint64 done, qint64 total) {
+        const QString line = QStringLiteral("%1 %2/%3").arg(verb).arg(done).arg(total);
+        err << '\r' << line;
+        if (done == total)
+            err << (escapes ? QStringLiteral("\r\x1b[K")
+                            : QLatin1Char('\r') + QString(line.size(), QLatin1Char(' ')) + QLatin1Char('\r'));
         err.flush();
     };
 }

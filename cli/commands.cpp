@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "language/helplayout.h"
 #include "output/codepageoutput.h"
+#include "platform/filesystem.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -50,10 +51,13 @@ QString toolHelpText()
                               "Companion of the Velmora-Steel archive viewer: reads, checks and exports\n"
                               "measurement archives exactly as the viewer sees them.\n") +
                    QLatin1Char('\n') + QCoreApplication::translate("cli", "Commands:") + QLatin1Char('\n');
-    for (const Command &command : commandTable)
+    for (const Command &command : commandTable) {
+        if (command.run == runSync && !syncIsBuilt())
+            continue;
         text += QStringLiteral("  %1 %2\n")
                     .arg(QLatin1String(command.name), -8)
                     .arg(QCoreApplication::translate("cli", command.summary));
+    }
     text += QLatin1Char('\n') +
             QCoreApplication::translate(
                 "cli", "\"steel-archive <command> --help\" describes a command;\n"
@@ -63,6 +67,12 @@ QString toolHelpText()
                        "usage, an input that cannot be read or an output that cannot or must not be\n"
                        "written (standard output included: \"write error\"). Each command's --help has\n"
                        "its own.\n");
+    if (platform::systemKind() == platform::SystemKind::windows)
+        text +=
+            QLatin1Char('\n') +
+            QCoreApplication::translate(
+                "cli", "A folder may end in a backslash even within quotes (\"D:\\plant data\\archive\\\"),\n"
+                       "though Windows then passes on a quote in its place: it is taken for the folder.\n");
     const QString encoding = output::encodingHelpText();
     if (!encoding.isEmpty())
         text += QLatin1Char('\n') + encoding;

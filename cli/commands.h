@@ -39,5 +39,8 @@ int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err);
+// Whether this build has sync (it needs libpq): a build without it leaves it out of the command list,
+// though the command still answers with why.
+bool syncIsBuilt();
 
 } // namespace cli

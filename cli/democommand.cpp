@@ -5,6 +5,7 @@
 
 #include "demo/demoarchive.h"
 #include "output/outputfile.h"
+#include "platform/arguments.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -58,7 +59,7 @@ int runDemo(const QStringList &arguments, QTextStream &out, QTextStream &err)
                     .arg(parser.value(seedOption)));
     }
 
-    const QString directory = parser.positionalArguments().constFirst();
+    const QString directory = platform::folderArgument(parser.positionalArguments().constFirst());
     const QVector<demo::DemoFile> files = demo::demoArchive(seed);
     const QString refusal = demo::demoRefusal(directory, files);
     if (!refusal.isEmpty())

@@ -8,6 +8,11 @@
 
 namespace cli {
 
+bool syncIsBuilt()
+{
+    return false;
+}
+
 int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const QString leftOut = QCoreApplication::translate(

@@ -313,10 +313,17 @@ QString outputRuleHelpText()
                "refused: it is neither written through nor replaced. Never written: a file being read,\n"
                "under any name (hard links too); anything in or below the archive folder read; a name\n"
                "the viewer lists (steel_*.json); any folder that holds such files.\n") +
-           QCoreApplication::translate(
-               "cli", "Folders are compared by what they are, not by how they are spelt: the archive folder\n"
+           (platform::systemKind() == platform::SystemKind::windows
+                ? QCoreApplication::translate(
+                      "cli",
+                      "Folders are compared by what they are, not by how they are spelt: the archive folder\n"
+                      "reached another way (a mapped drive, a junction, a link, a short name) is the\n"
+                      "archive folder.\n")
+                : QCoreApplication::translate(
+                      "cli",
+                      "Folders are compared by what they are, not by how they are spelt: the archive folder\n"
                       "reached another way (a bind mount, a link) is the archive folder. Set-user-ID and\n"
-                      "set-group-ID bits are kept only where the owner and group are (as root).\n");
+                      "set-group-ID bits are kept only where the owner and group are (as root).\n"));
 }
 
 CheckedOutput::CheckedOutput(int handle, qint64 bufferSize) : handle(handle), bufferSize(bufferSize)

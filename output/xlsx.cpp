@@ -7,6 +7,7 @@
 
 #include "language/systemtext.h"
 #include "output/csv.h"
+#include "platform/filesystem.h"
 #include "platform/writing.h"
 
 #include <xlsxwriter.h>
@@ -168,7 +169,13 @@ bool XlsxBook::open(const ReadArchive &read)
         fail(QCoreApplication::translate("cli", "the temporary folder %1 %2").arg(folder->path(), refusal));
         return false;
     }
-    temporaryFolder = QFile::encodeName(folder->path());
+    // The library opens its files with the C run-time's narrow calls, which read the ANSI code page on
+    // Windows (a Cyrillic user name in the temporary folder's path).
+    temporaryFolder = platform::narrowRuntimePath(folder->path());
+    if (temporaryFolder.isEmpty()) {
+        fail(QCoreApplication::translate("cli", "the spreadsheet cannot be started"));
+        return false;
+    }
     // The library tells its failures on standard error itself; ours is the one line that counts.
     quiet = std::make_unique<platform::QuietStandardError>();
     // The library writes numbers with printf: under a locale of decimal commas ("9,71" for a column's
@@ -178,7 +185,7 @@ bool XlsxBook::open(const ReadArchive &read)
     // Rows go to the library's temporary files as they are written: a million of them stay small.
     options.constant_memory = LXW_TRUE;
     options.tmpdir = temporaryFolder.data();
-    book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+    book = workbook_new_opt((temporaryFolder + "/book.xlsx").constData(), &options);
     if (!book) {
         fail(QCoreApplication::translate("cli", "the spreadsheet cannot be started"));
         return false;

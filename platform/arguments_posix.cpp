@@ -37,4 +37,9 @@ QByteArray encodedArgument(const QString &argument)
     return encoded;
 }
 
+QString folderArgument(const QString &argument)
+{
+    return argument;
+}
+
 } // namespace platform

@@ -11,4 +11,11 @@ QByteArray encodedArgument(const QString &argument)
     return encodeFileName(argument);
 }
 
+QString folderArgument(const QString &argument)
+{
+    if (argument.size() > 1 && argument.endsWith(QLatin1Char('"')))
+        return argument.chopped(1) + QLatin1Char('\\');
+    return argument;
+}
+
 } // namespace platform

@@ -22,6 +22,11 @@ enum class StandardStream
 // that redraw themselves make sense.
 bool isTerminal(StandardStream stream);
 
+// Whether the stream is a terminal that takes escape sequences ("erase to the end of the line"): a
+// POSIX terminal, or a Windows console that accepts them (Windows 10 and later, once asked to).
+// Elsewhere a sequence would show as its bytes ("[K").
+bool terminalTakesEscapes(StandardStream stream);
+
 // The stream as a device for UTF-8 text. To a file or a pipe the bytes go out as they are written
 // (line ends included); on a Windows console the text is handed over as UTF-16, so that Cyrillic is
 // readable in cmd.exe and PowerShell whatever the console's code page.

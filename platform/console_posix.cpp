@@ -52,6 +52,11 @@ bool isTerminal(StandardStream stream)
     return ::isatty(stream == StandardStream::output ? 1 : 2);
 }
 
+bool terminalTakesEscapes(StandardStream stream)
+{
+    return isTerminal(stream);
+}
+
 std::unique_ptr<QIODevice> openStandardStream(StandardStream stream)
 {
     auto file = std::make_unique<QFile>();

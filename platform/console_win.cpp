@@ -109,6 +109,17 @@ bool isTerminal(StandardStream stream)
     return isConsole(handleOf(stream));
 }
 
+bool terminalTakesEscapes(StandardStream stream)
+{
+    const HANDLE handle = handleOf(stream);
+    DWORD mode = 0;
+    if (!isConsole(handle) || !::GetConsoleMode(handle, &mode))
+        return false;
+    // A console before Windows 10 refuses the mode it does not know.
+    return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
+           ::SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
 std::unique_ptr<QIODevice> openConsoleDevice(StandardStream stream)
 {
     const HANDLE handle = handleOf(stream);

@@ -21,6 +21,12 @@ namespace platform {
 QString decodeFileName(const QByteArray &encodedName);
 QByteArray encodeFileName(const QString &name);
 
+// A path as a C library that opens its files with the C run-time's narrow calls (fopen, open) must
+// be given it: the file-name encoding on POSIX. On Windows those calls read the ANSI code page, not
+// UTF-8: the path in that code page, or, where it holds a character the code page lacks, the short
+// (8.3) form of an existing path, which is plain ASCII. Empty when neither names it.
+QByteArray narrowRuntimePath(const QString &path);
+
 // One entry of a folder as the system lists it, valid during the visit only.
 class FolderEntry
 {
@@ -177,6 +183,15 @@ bool touchOwnFile(const QString &path);
 // id, Linux 6.8 and later). Where it does not, stamps tell file systems apart by the device number
 // alone, which a remount or a swapped image at the same place may share.
 bool mountsHaveUniqueIds();
+
+// The family of systems the program runs on, for the few texts that must name the system's own
+// places and limits (where a cache lies, what tells two files apart).
+enum class SystemKind
+{
+    posix,
+    windows,
+};
+SystemKind systemKind();
 
 // Whether a folder removed while a handle on it is open (a change notification's among them) stays
 // until the last handle closes, as Windows keeps it "delete pending": a watch of it must then be

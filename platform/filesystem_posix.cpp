@@ -124,6 +124,11 @@ QByteArray encodeFileName(const QString &name)
     return QFile::encodeName(name);
 }
 
+QByteArray narrowRuntimePath(const QString &path)
+{
+    return encodeFileName(path);
+}
+
 std::optional<FileStamp> FolderEntry::regularFileStamp() const
 {
     // Follows links: a link counts as the file it points at, with that file's times.
@@ -389,6 +394,11 @@ bool touchOwnFile(const QString &path)
 bool removedFoldersWaitForHandles()
 {
     return false; // a removed folder is gone at once, whoever holds it open
+}
+
+SystemKind systemKind()
+{
+    return SystemKind::posix;
 }
 
 bool mountsHaveUniqueIds()

@@ -141,6 +141,37 @@ QByteArray utf8Of(const wchar_t *name)
 
 } // namespace
 
+QByteArray narrowRuntimePath(const QString &path)
+{
+    const std::wstring wide = QDir::toNativeSeparators(path).toStdWString();
+    if (::GetACP() == CP_UTF8)
+        return QString::fromStdWString(wide).toUtf8();
+    BOOL lost = FALSE;
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lost);
+    if (size > 0 && !lost) {
+        QByteArray bytes(size, '\0');
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, bytes.data(), size, nullptr,
+                              &lost);
+        bytes.chop(1); // the terminating zero
+        return bytes;
+    }
+    const DWORD needed = ::GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (needed == 0)
+        return QByteArray();
+    std::wstring shortPath(needed, L'\0');
+    const DWORD length = ::GetShortPathNameW(wide.c_str(), &shortPath[0], needed);
+    if (length == 0 || length >= needed)
+        return QByteArray();
+    shortPath.resize(length);
+    const QString shortForm = QString::fromStdWString(shortPath);
+    for (const QChar c : shortForm) {
+        if (c.unicode() >= 0x80)
+            return QByteArray(); // short names switched off on this volume
+    }
+    return shortForm.toLatin1();
+}
+
 QString decodeFileName(const QByteArray &encodedName)
 {
     return QString::fromUtf8(encodedName);
@@ -446,6 +477,11 @@ bool touchOwnFile(const QString &path)
 bool removedFoldersWaitForHandles()
 {
     return true; // under Wine the folder is even still listed and opened until then
+}
+
+SystemKind systemKind()
+{
+    return SystemKind::windows;
 }
 
 bool mountsHaveUniqueIds()

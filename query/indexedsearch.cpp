@@ -8,8 +8,6 @@
 #include "measurement/contentfindings.h"
 #include "platform/filesystem.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cstring>
 
@@ -80,7 +78,7 @@ bool visitIndexedMeasurements(const QString &directory, const SearchCriteria &cr
             !criteria.matchesContent(digest))
             continue;
         // Exact only for a file exactly as it was filed.
-        const std::optional<platform::FileStamp> now = held.regularFileStamp(QFile::encodeName(name));
+        const std::optional<platform::FileStamp> now = held.regularFileStamp(platform::encodeFileName(name));
         if (!now || *now != filed)
             continue;
         visit({name, archive::technologyOfFile(name), archive::momentOfFile(name), std::move(digest)});

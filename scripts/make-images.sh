@@ -50,11 +50,41 @@ convert -size 256x256 xc:"$DARK" \
     -fill none -stroke white -strokewidth 12 -draw "line 36,24 36,220" -draw "line 36,220 240,220" \
     -stroke "$RED" -strokewidth 24 -draw "stroke-linejoin round polyline 48,196 88,188 116,80 148,140 180,56 232,60" \
     -alpha on -depth 8 "PNG32:$ICONS/256x256/steel-viewer.png"
+# The icon file Windows takes its pictures from: one picture for each size Explorer, the task bar and
+# the Start menu ask for, so that none is scaled down from 256 pixels into a blur. The small sizes are
+# drawn with bolder lines, to stay legible at 16 pixels.
+ICON_SIZES="16 24 32 48 64"
+ICO_PARTS=$(mktemp -d)
+trap 'rm -rf "$ICO_PARTS"' EXIT
+convert -size 256x256 xc:"$DARK" \
+    -fill none -stroke white -strokewidth 22 -draw "line 36,24 36,220" -draw "line 36,220 240,220" \
+    -stroke "$RED" -strokewidth 40 -draw "stroke-linejoin round polyline 52,190 88,182 116,84 148,140 180,62 228,64" \
+    -alpha on -depth 8 "PNG32:$ICO_PARTS/bold.png"
+for size in $ICON_SIZES; do
+    drawing="$ICONS/256x256/steel-viewer.png"
+    [ "$size" -le 32 ] && drawing="$ICO_PARTS/bold.png"
+    # Raw rows, top first, blue-green-red-alpha: what an icon's 32-bit bitmap holds.
+    convert "$drawing" -filter Lanczos -resize "${size}x$size" -depth 8 "BGRA:$ICO_PARTS/$size.bgra"
+done
 # ImageMagick's own ICO writer turns the picture into a palette image, so the file is put together
-# here: a one-entry icon directory (256 by 256, 32 bits per pixel) followed by the PNG.
-python3 - "$ICONS/256x256/steel-viewer.png" "$OUT/steel-viewer.ico" <<'PY'
+# here: the icon directory, then each small picture as a 32-bit bitmap (rows bottom first, followed by
+# an empty AND mask, as every Windows reads them) and the 256-pixel one as PNG.
+python3 - "$ICO_PARTS" "$ICONS/256x256/steel-viewer.png" "$OUT/steel-viewer.ico" $ICON_SIZES <<'PY'
 import struct, sys
-png = open(sys.argv[1], 'rb').read()
-header = struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', 0, 0, 0, 0, 1, 32, len(png), 22)
-open(sys.argv[2], 'wb').write(header + png)
+parts, large, target, sizes = sys.argv[1], sys.argv[2], sys.argv[3], [int(s) for s in sys.argv[4:]]
+images = []
+for size in sizes:
+    raw = open('%s/%d.bgra' % (parts, size), 'rb').read()
+    rows = [raw[y * size * 4:(y + 1) * size * 4] for y in range(size)]
+    mask_row = b'\0' * (((size + 31) // 32) * 4)
+    header = struct.pack('<IiiHHIIiiII', 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)
+    images.append((size, header + b''.join(reversed(rows)) + mask_row * size))
+images.append((256, open(large, 'rb').read()))
+directory = struct.pack('<HHH', 0, 1, len(images))
+offset = 6 + 16 * len(images)
+for size, data in images:
+    side = 0 if size >= 256 else size
+    directory += struct.pack('<BBBBHHII', side, side, 0, 0, 1, 32, len(data), offset)
+    offset += len(data)
+open(target, 'wb').write(directory + b''.join(data for _, data in images))
 PY

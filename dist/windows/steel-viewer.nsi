@@ -50,6 +50,10 @@ Var ArchiveParent
 Var ArchiveField
 ; Whether /ARCHIVEDIR= was given on the command line, and how often.
 Var ArchiveDirGiven
+; The first argument the installer does not know, empty when there is none.
+Var UnknownOption
+; Whether /FOLLOW was given.
+Var FollowGiven
 ; Whether the shortcut starts the viewer following new measurements (the page's check box, or /FOLLOW),
 ; and its check box.
 Var FollowNew
@@ -60,6 +64,8 @@ Var FollowBox
 !insertmacro MUI_PAGE_DIRECTORY
 Page custom ArchivePageCreate ArchivePageLeave
 !insertmacro MUI_PAGE_INSTFILES
+; The Russian title takes three lines at 96 DPI.
+!define MUI_FINISHPAGE_TITLE_3LINES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\steel-viewer.exe"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartViewer
 !insertmacro MUI_PAGE_FINISH
@@ -86,10 +92,13 @@ LangString NoFolder ${LANG_ENGLISH} "The folder$\n$ArchiveParent$\nwas not found
 LangString NoFolder ${LANG_RUSSIAN} "Папка$\n$ArchiveParent$\nне найдена.$\n$\nУкажите полный путь к существующей папке (сетевая папка должна быть доступна сейчас)."
 LangString NoArchive ${LANG_ENGLISH} "There is no $\"archive$\" folder in$\n$ArchiveParent$\n$\nUse this folder anyway?"
 LangString NoArchive ${LANG_RUSSIAN} "В папке$\n$ArchiveParent$\nнет папки $\"archive$\".$\n$\nВсё равно использовать её?"
+LangString UnknownOptionText ${LANG_ENGLISH} "Unknown option: $UnknownOption$\n$\nThe installer knows /S, /AllUsers, /CurrentUser, /ARCHIVEDIR=FOLDER, /FOLLOW and /D=FOLDER (last). Nothing was installed or changed."
+LangString UnknownOptionText ${LANG_RUSSIAN} "Неизвестный параметр: $UnknownOption$\n$\nУстановщик знает /S, /AllUsers, /CurrentUser, /ARCHIVEDIR=ПАПКА, /FOLLOW и /D=ПАПКА (последним). Ничего не установлено и не изменено."
 
 ; Exit codes (the README lists them): 0 installed; 1 cancelled by the user; 2 not installed (no 64-bit
-; Windows, no right to install for all users, a file that could not be written); 3 not installed
-; because /ARCHIVEDIR= names no existing folder (or was given twice).
+; Windows, no right to install for all users, a file that could not be written, an option it does not
+; know); 3 not installed because /ARCHIVEDIR= names no existing folder (or was given twice).
+!define EXIT_UNKNOWN_OPTION 2
 !define EXIT_BAD_ARCHIVEDIR 3
 
 Function .onInit
@@ -98,10 +107,18 @@ Function .onInit
         Abort
     ${EndIf}
     SetRegView 64
-    !insertmacro MULTIUSER_INIT
     StrCpy $ArchiveParent "$DOCUMENTS"
     StrCpy $FollowNew ${BST_UNCHECKED}
     Call ReadArchiveDirOption
+    ; A misspelt option would otherwise install with a default in its place (a folder, following) and
+    ; overwrite what a person had chosen: nothing is done, before the install mode is even looked at.
+    ${If} $UnknownOption != ""
+        MessageBox MB_OK|MB_ICONSTOP "$(UnknownOptionText)" /SD IDOK
+        SetErrorLevel ${EXIT_UNKNOWN_OPTION}
+        Quit
+    ${EndIf}
+    !insertmacro MULTIUSER_INIT
+    Call KeepEarlierChoices
     ; A silent install cannot ask again: a wrong folder ends it before anything is installed. The
     ; page checks the same when it is left.
     ${If} ${Silent}
@@ -122,10 +139,13 @@ FunctionEnd
 ; "/ARCHIVEDIR=D:\plant dir" (a script quoting each argument) and /ARCHIVEDIR="D:\plant dir" name the
 ; same folder. A backslash never escapes a quote, since a folder may end in one. Words without a
 ; leading "/" after it continue an unquoted folder, as NSIS's own /D= reads one. Sets $ArchiveParent
-; and $ArchiveDirGiven (how often the option came); /FOLLOW sets $FollowNew.
+; and $ArchiveDirGiven (how often the option came); /FOLLOW sets $FollowNew and $FollowGiven; any other
+; argument but the installer's own options sets $UnknownOption, the first one.
 Function ReadArchiveDirOption
     ${GetParameters} $R0
     StrCpy $ArchiveDirGiven 0
+    StrCpy $FollowGiven 0
+    StrCpy $UnknownOption ""
     StrCpy $R1 ""  ; the argument being read
     StrCpy $R2 0   ; inside quotes
     StrCpy $R3 0   ; index into the parameters
@@ -159,13 +179,99 @@ Function ReadArchiveDirOption
                 StrCpy $ArchiveParent "$ArchiveParent $R1"
             ${Else}
                 StrCpy $R5 0
+                Push $R1
+                Call IsKnownOption
+                Pop $R6
                 ${If} $R1 == "/FOLLOW"
                     StrCpy $FollowNew ${BST_CHECKED}
+                    StrCpy $FollowGiven 1
+                ${ElseIf} $R6 != 1
+                ${AndIf} $UnknownOption == ""
+                    StrCpy $UnknownOption $R1
                 ${EndIf}
             ${EndIf}
             StrCpy $R1 ""
         ${EndIf}
     ${LoopUntil} $R4 == ""
+FunctionEnd
+
+; Whether the argument on the stack is one of the options the installer takes besides /ARCHIVEDIR=:
+; leaves 1 or 0 on the stack. NSIS's own /S and /NCRC are told by their exact spelling (it ignores any
+; other); the install mode's /AllUsers and /CurrentUser in any letter case, as MultiUser reads them. NSIS
+; takes /D=FOLDER, the last argument, off the command line before the script sees it.
+Function IsKnownOption
+    Exch $0
+    ${If} $0 S== "/S"
+    ${OrIf} $0 S== "/NCRC"
+    ${OrIf} $0 == "/AllUsers"
+    ${OrIf} $0 == "/CurrentUser"
+    ${OrIf} $0 == "/FOLLOW"
+        StrCpy $0 1
+    ${Else}
+        StrCpy $0 0
+    ${EndIf}
+    Exch $0
+FunctionEnd
+
+; A re-run updates the installation it finds: its archive folder and its following stay as they were
+; chosen, unless the command line gives the folder anew. An installation of an earlier version kept them in
+; its shortcut only, which is read then.
+Function KeepEarlierChoices
+    ReadRegStr $2 SHCTX "${SETTINGS_KEY}" "ArchiveParent"
+    ClearErrors
+    ReadRegDWORD $3 SHCTX "${SETTINGS_KEY}" "Follow"
+    ${If} ${Errors}
+        StrCpy $3 ""
+    ${EndIf}
+    ${If} $2 == ""
+    ${AndIf} ${FileExists} "$SMPROGRAMS\${PRODUCT}.lnk"
+        Call ReadShortcut
+        Pop $2 ; its working directory
+        Pop $4 ; its arguments
+        ${If} $2 != ""
+            StrCpy $3 0
+            ${If} $4 == "--follow"
+                StrCpy $3 1
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
+    ${If} $ArchiveDirGiven == 0
+    ${AndIf} $2 != ""
+        StrCpy $ArchiveParent $2
+    ${EndIf}
+    ; A command line that names the folder says all it wants: following only with /FOLLOW.
+    ${If} $FollowGiven == 0
+    ${AndIf} $ArchiveDirGiven == 0
+    ${AndIf} $3 != ""
+        ${If} $3 == 1
+            StrCpy $FollowNew ${BST_CHECKED}
+        ${Else}
+            StrCpy $FollowNew ${BST_UNCHECKED}
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+; The Start-menu shortcut's working directory and arguments, through the shell's own IShellLinkW and
+; IPersistFile (methods 8 GetWorkingDirectory and 10 GetArguments; 5 Load): leaves the arguments,
+; then the folder on top, on the stack, both empty when it cannot be read.
+Function ReadShortcut
+    StrCpy $5 ""
+    StrCpy $6 ""
+    System::Call "ole32::CoCreateInstance(g '{00021401-0000-0000-C000-000000000046}', p 0, i 1, g '{000214F9-0000-0000-C000-000000000046}', *p .r7) i .r0"
+    ${If} $0 == 0
+        System::Call "$7->0(g '{0000010b-0000-0000-C000-000000000046}', *p .r8) i .r0"
+        ${If} $0 == 0
+            System::Call "$8->5(w '$SMPROGRAMS\${PRODUCT}.lnk', i 0) i .r0"
+            ${If} $0 == 0
+                System::Call "$7->8(w .r5, i ${NSIS_MAX_STRLEN}) i .r0"
+                System::Call "$7->10(w .r6, i ${NSIS_MAX_STRLEN}) i .r0"
+            ${EndIf}
+            System::Call "$8->2()"
+        ${EndIf}
+        System::Call "$7->2()"
+    ${EndIf}
+    Push $6
+    Push $5
 FunctionEnd
 
 ; Whether the path on the stack is an existing folder given in full (D:\... or \\server\share\...):
@@ -253,13 +359,17 @@ Function ShortcutArguments
 FunctionEnd
 
 ; The finish page's check box: the viewer as the shortcut starts it, in the folder holding archive\
-; ($OUTDIR is the working directory Exec gives it; set, not made: the folder exists).
+; and with the shortcut's arguments. Exec starts a program in the installer's own current folder,
+; which only SetOutPath changes (not $OUTDIR set by hand): that folder is made current for it, not
+; made (it exists, the archive page saw to that), then the installation folder again.
 Function StartViewer
-    StrCpy $OUTDIR "$ArchiveParent"
     Call ShortcutArguments
     Pop $0
-    Exec '"$INSTDIR\steel-viewer.exe" $0'
-    StrCpy $OUTDIR "$INSTDIR"
+    System::Call 'kernel32::SetCurrentDirectoryW(w "$ArchiveParent") i .r1'
+    ${If} $1 != 0
+        Exec '"$INSTDIR\steel-viewer.exe" $0'
+    ${EndIf}
+    SetOutPath "$INSTDIR"
 FunctionEnd
 
 Function un.onInit
@@ -268,6 +378,12 @@ Function un.onInit
 FunctionEnd
 
 Section "Install"
+    ; The folder that holds the installation's folder (%LOCALAPPDATA%\Programs for one user) may be
+    ; made here: the uninstaller then removes it too when it is left empty.
+    ${GetParent} "$INSTDIR" $1
+    ${IfNot} ${FileExists} "$1\*.*"
+        WriteRegStr SHCTX "${SETTINGS_KEY}" "MadeParent" "$1"
+    ${EndIf}
     SetOutPath "$INSTDIR"
     !include "${FILES}"
     WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -281,6 +397,12 @@ Section "Install"
     SetOutPath "$INSTDIR"
 
     WriteRegStr SHCTX "${SETTINGS_KEY}" "InstallDir" "$INSTDIR"
+    WriteRegStr SHCTX "${SETTINGS_KEY}" "ArchiveParent" "$ArchiveParent"
+    ${If} $FollowNew == ${BST_CHECKED}
+        WriteRegDWORD SHCTX "${SETTINGS_KEY}" "Follow" 1
+    ${Else}
+        WriteRegDWORD SHCTX "${SETTINGS_KEY}" "Follow" 0
+    ${EndIf}
     ; Explorer's menu of a folder opens it in the viewer as its archive folder.
     WriteRegStr SHCTX "${FOLDER_VERB_KEY}" "" "Открыть в просмотрщике архива"
     WriteRegStr SHCTX "${FOLDER_VERB_KEY}" "Icon" "$INSTDIR\steel-viewer.exe"
@@ -305,6 +427,11 @@ Section "Uninstall"
     !include "${UNFILES}"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
+    ; The folder above, where the installer made it, once nothing else is in it.
+    ReadRegStr $0 SHCTX "${SETTINGS_KEY}" "MadeParent"
+    ${If} $0 != ""
+        RMDir "$0"
+    ${EndIf}
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     DeleteRegKey SHCTX "${FOLDER_VERB_KEY}"
     DeleteRegKey SHCTX "${SETTINGS_KEY}"

@@ -26,10 +26,11 @@ struct Melt
     int seconds; // modification time
 };
 
-// Three measurements of melt 41521 under two technologies and days, others beside them.
+// Three measurements of melt 41521 under two technologies (one named in Russian, as plants name
+// theirs) and days, others beside them.
 const Melt archiveFiles[] = {
     {"steel_UKP-2025_01_26-23_29_24.json", "41521", "1569", 50},
-    {"steel_DSP-2025_01_26-20_10_00.json", "41521", "1602.5", 40},
+    {"steel_ДСП-2025_01_26-20_10_00.json", "41521", "1602.5", 40},
     {"steel_UKP-2025_01_24-08_00_00.json", "41521", "nan", 30},
     {"steel_UKP-2025_01_26-22_00_00.json", "41520", "1570", 60},
     {"steel_UKP-2025_01_25-22_00_00.json", "7", "1580", 10},
@@ -75,7 +76,7 @@ std::unique_ptr<MainWindow> FindMeltTest::openArchive(fixture::WorkingFolder &fo
     for (const Melt &file : archiveFiles) {
         QJsonObject values = fixture::measurement(QLatin1String(file.melt));
         values.insert(QStringLiteral("Temp"), QLatin1String(file.temperature));
-        if (!folder.addFile(QLatin1String(file.name), fixture::line(values), fixture::at(file.seconds)))
+        if (!folder.addFile(QString::fromUtf8(file.name), fixture::line(values), fixture::at(file.seconds)))
             return nullptr;
     }
     return folder.openWindow();
@@ -102,7 +103,7 @@ void FindMeltTest::find_data()
     const QString present = QStringLiteral("ЕСТЬ ПЛ.");
     QTest::newRow("several measurements, newest first")
         << QStringLiteral("41521")
-        << QStringList{"UKP|26.01.2025 23:29:24|1569|" + present, "DSP|26.01.2025 20:10:00|1602.5|" + present,
+        << QStringList{"UKP|26.01.2025 23:29:24|1569|" + present, "ДСП|26.01.2025 20:10:00|1602.5|" + present,
                        "UKP|24.01.2025 08:00:00|" + fixture::noData + "|" + present}
         << QStringLiteral("Измерений: 3");
     // find --melt lists every number that holds the text; the window is asked for one melt.
@@ -167,7 +168,7 @@ void FindMeltTest::chosenMeasurementIsSelectedDownTheLists()
     QVERIFY(list->hasFocus());
     QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Return);
-    QCOMPARE(fixture::list(window.get(), "comboSteelTech")->currentText(), QStringLiteral("DSP"));
+    QCOMPARE(fixture::list(window.get(), "comboSteelTech")->currentText(), QStringLiteral("ДСП"));
     QCOMPARE(fixture::list(window.get(), "yearMonthCombobox")->currentText(), QStringLiteral("2025.01"));
     QCOMPARE(fixture::list(window.get(), "dayCombobox")->currentText(), QStringLiteral("26"));
     QCOMPARE(fixture::list(window.get(), "timeSteel")->currentText(), QStringLiteral("20:10:00"));

@@ -71,7 +71,7 @@ bool FollowModeTest::startFollowing(fixture::WorkingFolder &folder, app::FollowM
     follow.setQuietPeriod(quietMsecs);
     *window = folder.openWindow();
     follow.follow(window->get());
-    return follow.watchedFolder() == folder.archivePath() &&
+    return follow.watchedFolder() == QDir::toNativeSeparators(folder.archivePath()) &&
            QTest::qWaitFor([&] { return follow.isWatching(); });
 }
 
@@ -88,6 +88,9 @@ void FollowModeTest::newMeasurementWhileAtTheNewest_data()
     QTest::newRow("a file of another technology")
         << Arrival::otherTechnology << QStringLiteral("steel_DSP-2025_01_27-06_00_00.json")
         << QStringList{"DSP", "2025.01", "27", "06:00:00"} << QStringList{"06:00:00"};
+    QTest::newRow("a file of a Cyrillic technology")
+        << Arrival::otherTechnology << QStringLiteral("steel_ДСП-2025_01_27-07_00_00.json")
+        << QStringList{"ДСП", "2025.01", "27", "07:00:00"} << QStringList{"07:00:00"};
     QTest::newRow("written late, after its quiet period")
         << Arrival::lateFill << QStringLiteral("steel_UKP-2025_01_27-01_00_00.json")
         << QStringList{"UKP", "2025.01", "27", "01:00:00"} << QStringList{"01:00:00"};

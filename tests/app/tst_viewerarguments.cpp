@@ -51,6 +51,15 @@ void ViewerArgumentsTest::parsing_data()
                                     << true;
     QTest::newRow("two paths") << QStringList{QStringLiteral("a"), QStringLiteral("b")} << QString() << false
                                << false << true;
+    // Windows' own splitting makes the backslash before the closing quote escape it.
+    QTest::newRow("a quoted folder ending in a backslash")
+        << QStringList{QStringLiteral("D:\\plant data\\archive\"")}
+#ifdef Q_OS_WIN
+        << QStringLiteral("D:\\plant data\\archive\\")
+#else
+        << QStringLiteral("D:\\plant data\\archive\"")
+#endif
+        << false << false << false;
     QTest::newRow("a Cyrillic folder") << QStringList{QStringLiteral("/завод/архив")}
                                        << QStringLiteral("/завод/архив") << false << false << false;
 }
@@ -78,24 +87,30 @@ void ViewerArgumentsTest::startPlaceAndWindow_data()
     QTest::addColumn<QString>("given");
     QTest::addColumn<QString>("folder"); // relative to the working folder
     QTest::addColumn<QString>("melt");   // the melt on show afterwards; empty: the panel's empty texts
-    QTest::addColumn<bool>("problem");
+    QTest::addColumn<bool>("problem");   // the path is neither a folder nor a measurement file
+    QTest::addColumn<bool>("marked");    // the path field says what is wrong
 
     QTest::newRow("nothing given") << QString() << QStringLiteral("archive") << QStringLiteral("newest")
-                                   << false;
+                                   << false << false;
     QTest::newRow("the folder") << QStringLiteral("archive") << QStringLiteral("archive")
-                                << QStringLiteral("newest") << false;
+                                << QStringLiteral("newest") << false << false;
     QTest::newRow("the newest file") << QStringLiteral("archive/steel_K1-2024_05_02-08_00_00.json")
-                                     << QStringLiteral("archive") << QStringLiteral("newest") << false;
-    QTest::newRow("an older file of another technology and month")
-        << QStringLiteral("archive/steel_DSP-2023_11_30-23_59_59.json") << QStringLiteral("archive")
-        << QStringLiteral("oldest") << false;
+                                     << QStringLiteral("archive") << QStringLiteral("newest") << false
+                                     << false;
+    QTest::newRow("an older file of a Cyrillic technology and another month")
+        << QStringLiteral("archive/steel_ДСП-2023_11_30-23_59_59.json") << QStringLiteral("archive")
+        << QStringLiteral("oldest") << false << false;
     QTest::newRow("an older file of the same day")
         << QStringLiteral("archive/steel_K1-2024_05_02-07_00_00.json") << QStringLiteral("archive")
-        << QStringLiteral("earlier") << false;
+        << QStringLiteral("earlier") << false << false;
+    // Listed under its technology, but no month leads to it: said, and no other melt in its place.
+    QTest::newRow("a file the lists cannot lead to")
+        << QStringLiteral("archive/steel_K1-2024_02_30-10_00_00.json") << QStringLiteral("archive")
+        << QString() << false << true;
     QTest::newRow("a missing folder")
-        << QStringLiteral("gone") << QStringLiteral("gone") << QString() << true;
+        << QStringLiteral("gone") << QStringLiteral("gone") << QString() << true << true;
     QTest::newRow("a file that is not a measurement")
-        << QStringLiteral("notes.txt") << QStringLiteral("notes.txt") << QString() << true;
+        << QStringLiteral("notes.txt") << QStringLiteral("notes.txt") << QString() << true << true;
 }
 
 void ViewerArgumentsTest::startPlaceAndWindow()
@@ -104,14 +119,17 @@ void ViewerArgumentsTest::startPlaceAndWindow()
     QFETCH(QString, folder);
     QFETCH(QString, melt);
     QFETCH(bool, problem);
+    QFETCH(bool, marked);
 
     fixture::WorkingFolder place;
     QVERIFY(place.addFile(QStringLiteral("steel_K1-2024_05_02-08_00_00.json"),
                           fixture::line(fixture::measurement(QStringLiteral("newest"))), fixture::at(30)));
     QVERIFY(place.addFile(QStringLiteral("steel_K1-2024_05_02-07_00_00.json"),
                           fixture::line(fixture::measurement(QStringLiteral("earlier"))), fixture::at(20)));
-    QVERIFY(place.addFile(QStringLiteral("steel_DSP-2023_11_30-23_59_59.json"),
+    QVERIFY(place.addFile(QStringLiteral("steel_ДСП-2023_11_30-23_59_59.json"),
                           fixture::line(fixture::measurement(QStringLiteral("oldest"))), fixture::at(10)));
+    QVERIFY(place.addFile(QStringLiteral("steel_K1-2024_02_30-10_00_00.json"),
+                          fixture::line(fixture::measurement(QStringLiteral("no day"))), fixture::at(5)));
     QVERIFY(place.addFileIn(place.path(), QStringLiteral("notes.txt"), "notes\n", fixture::at(0)));
     QVERIFY(QDir::setCurrent(place.path()));
 
@@ -121,11 +139,14 @@ void ViewerArgumentsTest::startPlaceAndWindow()
 
     MainWindow window(start.folder);
     if (!start.fileName.isEmpty())
-        QVERIFY(app::selectMeasurement(&window, start.fileName));
+        QCOMPARE(app::selectGivenMeasurement(&window, start.fileName), !melt.isEmpty());
     const QString shown = fixture::label(&window, "nameSteelSmelt")->text();
     QCOMPARE(shown, melt.isEmpty() ? fixture::emptyValues().first() : melt);
-    // A path that leads nowhere is said in the window too.
-    QCOMPARE(!fixture::pathField(&window)->toolTip().isEmpty(), problem);
+    // A path that leads nowhere, or to a file the lists cannot choose, is said in the window too.
+    const QString said = fixture::pathField(&window)->toolTip();
+    QCOMPARE(!said.isEmpty(), marked);
+    if (marked && !problem)
+        QVERIFY2(said.contains(start.fileName), qPrintable(said));
 }
 
 void ViewerArgumentsTest::programAnswers_data()

@@ -500,6 +500,25 @@ private slots:
         QVERIFY2(!xml.contains(commaNumber), qPrintable(xml.left(600)));
     }
 
+    void aTemporaryFolderWithACyrillicNameServes()
+    {
+        // As on a plant PC whose user has a Russian name: the library's own files go there too.
+        const QString temporary = root.filePath(QStringLiteral("Временные файлы"));
+        QVERIFY(QDir().mkpath(temporary));
+        const QString book = outputs + QStringLiteral("/cyrillic-temporary.xlsx");
+        const QString native = QDir::toNativeSeparators(temporary);
+        const CommandResult result = runProgram(
+            withPaths({QStringLiteral("stats"), QStringLiteral("DIR"), QStringLiteral("-o"), book}),
+            {QStringLiteral("TMPDIR=") + native, QStringLiteral("TMP=") + native,
+             QStringLiteral("TEMP=") + native});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QFile written(book);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.read(2), QByteArray("PK"));
+        QCOMPARE(QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
+    }
+
     void headersFollowTheLanguageOfTheLocale_data()
     {
         QTest::addColumn<QStringList>("arguments");

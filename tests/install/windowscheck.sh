@@ -44,5 +44,28 @@ group() { "$windres" -i "$1" -J coff -O rc 2>/dev/null | sed -n '/14 \/\* RT_GRO
 [ -n "$(group "$viewer")" ] && [ "$(group "$viewer")" = "$(group "$archive")" ] ||
     fail "steel-archive.exe does not carry the viewer's icon"
 
+# The sizes of the icon's pictures, from the icon group the viewer carries: one for each size Explorer,
+# the task bar and the Start menu ask for, none of them scaled down from 256 pixels into a blur.
+iconSizes() {
+    local res
+    res=$(mktemp)
+    "$windres" -i "$1" -J coff -O res -o "$res" 2>/dev/null
+    python3 - "$res" <<'PY'
+import struct, sys
+data, at, sizes = open(sys.argv[1], 'rb').read(), 0, []
+while at + 8 <= len(data):
+    size, header = struct.unpack_from('<II', data, at)
+    kind = struct.unpack_from('<HH', data, at + 8)
+    if kind[0] == 0xFFFF and kind[1] == 14:  # RT_GROUP_ICON: a directory of 14-byte entries
+        body = data[at + header:at + header + size]
+        sizes += [body[6 + 14 * k] or 256 for k in range(struct.unpack_from('<H', body, 4)[0])]
+    at = (at + header + size + 3) & ~3
+print(' '.join(str(s) for s in sorted(sizes)))
+PY
+    rm -f "$res"
+}
+sizes=$(iconSizes "$viewer")
+[ "$sizes" = "16 24 32 48 64 256" ] || fail "steel-viewer.exe's icon has pictures of $sizes pixels, not 16 24 32 48 64 256"
+
 [ "$failures" -eq 0 ] || exit 1
-echo "steel-viewer.exe and steel-archive.exe: subsystems, icon and version information as expected"
+echo "steel-viewer.exe and steel-archive.exe: subsystems, icon (16 to 256 pixels) and version information as expected"
