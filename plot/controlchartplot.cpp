@@ -26,6 +26,13 @@ QString number(const std::optional<double> &value)
                  : QStringLiteral("—");
 }
 
+// Six significant digits: enough to read a limit, short enough for a title line.
+QString shortNumber(const std::optional<double> &value)
+{
+    return value ? QString::number(*value, 'g', 6).replace(QLatin1Char('.'), QLatin1Char(','))
+                 : QStringLiteral("—");
+}
+
 QPen linePen(const QColor &colour, Qt::PenStyle style)
 {
     QPen pen(colour, 1.5);
@@ -78,24 +85,38 @@ QString chartResultName(statistics::ChartResult result)
 
 QString chartTitle(const statistics::ChartSelection &selection, const statistics::ControlChart &chart)
 {
-    QStringList parts{QStringLiteral("Технология %1").arg(selection.technology),
-                      chartResultName(selection.result),
-                      QStringLiteral("точек: %1").arg(chart.points.size())};
+    QStringList head{QStringLiteral("Контрольная карта X–MR"),
+                     QStringLiteral("технология %1").arg(selection.technology),
+                     chartResultName(selection.result), QStringLiteral("точек: %1").arg(chart.points.size())};
     if (chart.meltsWithoutValue > 0)
-        parts << QStringLiteral("без значения: %1").arg(chart.meltsWithoutValue);
+        head << QStringLiteral("без значения: %1").arg(chart.meltsWithoutValue);
     if (chart.unreadableFiles > 0)
-        parts << QStringLiteral("не прочитано: %1").arg(chart.unreadableFiles);
-    parts << QStringLiteral("X̄ = %1").arg(number(chart.mean))
-          << QStringLiteral("НКГ = %1, ВКГ = %2").arg(number(chart.lowerLimit), number(chart.upperLimit))
-          << QStringLiteral("MR̄ = %1").arg(number(chart.movingRangeMean));
-    if (chart.cpk)
-        parts << QStringLiteral("Cpk = %1")
-                     .arg(QString::number(*chart.cpk, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(',')));
+        head << QStringLiteral("не прочитано: %1").arg(chart.unreadableFiles);
+    QStringList figures{QStringLiteral("X̄ = %1").arg(shortNumber(chart.mean)),
+                        QStringLiteral("НКГ = %1").arg(shortNumber(chart.lowerLimit)),
+                        QStringLiteral("ВКГ = %1").arg(shortNumber(chart.upperLimit)),
+                        QStringLiteral("MR̄ = %1").arg(shortNumber(chart.movingRangeMean)),
+                        QStringLiteral("ВКГ MR = %1").arg(shortNumber(chart.movingRangeUpperLimit))};
+    const statistics::SpecificationLimits &spec = chart.specification;
+    if (spec.lower || spec.upper)
+        figures << QStringLiteral("допуск %1 … %2").arg(shortNumber(spec.lower), shortNumber(spec.upper));
     if (chart.outsideShare)
-        parts << QStringLiteral("вне допуска: %1")
-                     .arg(statistics::shareText(*chart.outsideShare)
-                              .replace(QLatin1Char('.'), QLatin1Char(',')));
-    return parts.join(QStringLiteral("   "));
+        figures << QStringLiteral("вне допуска: %1 (%2)")
+                       .arg(chart.outsideSpecification)
+                       .arg(statistics::shareText(*chart.outsideShare)
+                                .replace(QLatin1Char('.'), QLatin1Char(',')));
+    if (chart.cpk)
+        figures << QStringLiteral("Cpk = %1")
+                       .arg(QString::number(*chart.cpk, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(',')));
+    const QString rules =
+        QStringLiteral("Красным: правило 1 — за контрольной границей (%1); правило 2 — %2 подряд по одну "
+                       "сторону от центра (%3); размах выше своей границы (%4)")
+            .arg(chart.beyondLimitsCount())
+            .arg(statistics::runLength)
+            .arg(chart.inRunCount())
+            .arg(chart.movingRangeBeyondCount());
+    return head.join(QStringLiteral("   ")) + QLatin1Char('\n') + figures.join(QStringLiteral("   ")) +
+           QLatin1Char('\n') + rules;
 }
 
 ControlChartPlot::ControlChartPlot(QWidget *parent) : QCustomPlot(parent)
