@@ -246,6 +246,15 @@ int ControlChartPlot::pointAt(const QPoint &position) const
     return nearest;
 }
 
+QPoint ControlChartPlot::pointPosition(int index) const
+{
+    if (index < 0 || index >= shown.points.size())
+        return QPoint(-1, -1);
+    return QPointF(valuesRect->axis(QCPAxis::atBottom)->coordToPixel(index + 1),
+                   valuesRect->axis(QCPAxis::atLeft)->coordToPixel(*shown.points[index].melt.value))
+        .toPoint();
+}
+
 QString ControlChartPlot::pointText(int index) const
 {
     if (index < 0 || index >= shown.points.size())

@@ -26,6 +26,8 @@ public:
     // The index of the point drawn nearest to `position` (in widget pixels), within a few pixels;
     // -1 for none.
     int pointAt(const QPoint &position) const;
+    // Where the point of `index` is drawn on the individuals chart, in widget pixels.
+    QPoint pointPosition(int index) const;
     // The tooltip of a point: melt, moment and value.
     QString pointText(int index) const;
 

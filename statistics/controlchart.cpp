@@ -2,6 +2,7 @@
 #include "controlchart.h"
 
 #include "measurement/resultnumber.h"
+#include "query/indexedsearch.h"
 
 #include <QCoreApplication>
 
@@ -201,6 +202,22 @@ ControlChart readControlChart(const QString &directory, const ChartSelection &se
         *unreadable = skipped;
     return computeControlChart(std::move(melts), selection.specification, selection.lastMelts,
                                int(skipped.size()));
+}
+
+std::optional<ControlChart> indexedControlChart(const QString &directory, const ChartSelection &selection,
+                                                const std::function<bool()> &stopRequested)
+{
+    QVector<ChartMelt> melts;
+    const bool asked = query::visitIndexedMeasurements(
+        directory, chartCriteria(selection),
+        [&](query::FoundMeasurement &&found) {
+            if (found.technology == selection.technology)
+                melts.append(chartMeltOf(found, selection.result));
+        },
+        stopRequested);
+    if (!asked)
+        return std::nullopt;
+    return computeControlChart(std::move(melts), selection.specification, selection.lastMelts);
 }
 
 QStringList chartRuleTexts()

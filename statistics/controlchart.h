@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 
 // The individuals and moving-range control chart (XmR) of one result of one technology's melts: is
@@ -121,6 +122,11 @@ query::SearchCriteria chartCriteria(const ChartSelection &selection);
 // `unreadable` when it is given.
 ControlChart readControlChart(const QString &directory, const ChartSelection &selection,
                               const archive::ArchiveReading &reading = {}, QStringList *unreadable = nullptr);
+
+// The same from what the archive's index alone knows of files exactly as it filed them: a first answer
+// at once, which readControlChart completes. std::nullopt where there is no index to ask.
+std::optional<ControlChart> indexedControlChart(const QString &directory, const ChartSelection &selection,
+                                                const std::function<bool()> &stopRequested = {});
 
 // The rules a marked point broke, as a person reads them ("rule 1: beyond a control limit").
 QStringList chartRuleTexts();

@@ -1,0 +1,433 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/controlchartwindow.h"
+
+#include "app/chartcomputation.h"
+#include "archive/archivefolder.h"
+#include "archive/archivescans.h"
+#include "archive/displayname.h"
+#include "output/controlcharttables.h"
+#include "output/outputfile.h"
+#include "output/outputformat.h"
+#include "output/xlsx.h"
+#include "plot/controlchartplot.h"
+#include "printing/controlchartpage.h"
+#include "query/searchcriteria.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace app {
+
+namespace {
+
+constexpr int shiftStartHour = 8; // the plant's shifts: 08:00-20:00 and 20:00-08:00
+
+QString statusOf(const statistics::ControlChart &chart, const QStringList &unreadable)
+{
+    QStringList parts{QStringLiteral("Плавок на карте: %1").arg(chart.points.size()),
+                      QStringLiteral("плавок без значения: %1").arg(chart.meltsWithoutValue)};
+    if (!unreadable.isEmpty())
+        parts << QStringLiteral("не прочитано файлов: %1 (%2%3)")
+                     .arg(unreadable.size())
+                     .arg(unreadable.mid(0, 3).join(QStringLiteral(", ")),
+                          unreadable.size() > 3 ? QStringLiteral(", …") : QString());
+    parts << QStringLiteral("правило 1 (за контрольной границей): %1").arg(chart.beyondLimitsCount())
+          << QStringLiteral("правило 2 (%1 подряд по одну сторону от центра): %2")
+                 .arg(statistics::runLength)
+                 .arg(chart.inRunCount());
+    return parts.join(QStringLiteral("; ")) + QLatin1Char('.');
+}
+
+QDateTime dateTimeOf(const archive::Moment &moment)
+{
+    return QDateTime(moment.date, moment.time, Qt::UTC);
+}
+
+archive::Moment momentOf(const QDateTime &dateTime)
+{
+    return {dateTime.date(), dateTime.time()};
+}
+
+// The bounds of the shift, day or month around `reference`; `to` is the first moment left out.
+std::pair<QDateTime, QDateTime> periodAround(ControlChartWindow::Period period, const QDateTime &reference)
+{
+    const QDate day = reference.date();
+    switch (period) {
+    case ControlChartWindow::Period::shift: {
+        QDateTime start(day, QTime(shiftStartHour, 0), Qt::UTC);
+        if (reference < start)
+            start = start.addSecs(-12 * 3600);
+        else if (reference >= start.addSecs(12 * 3600))
+            start = start.addSecs(12 * 3600);
+        return {start, start.addSecs(12 * 3600)};
+    }
+    case ControlChartWindow::Period::month: {
+        const QDate first(day.year(), day.month(), 1);
+        return {QDateTime(first, QTime(0, 0), Qt::UTC), QDateTime(first.addMonths(1), QTime(0, 0), Qt::UTC)};
+    }
+    default:
+        return {QDateTime(day, QTime(0, 0), Qt::UTC), QDateTime(day.addDays(1), QTime(0, 0), Qt::UTC)};
+    }
+}
+
+// A limit typed with a point or a comma; empty is none.
+std::optional<double> typedLimit(const QLineEdit *field, bool *valid)
+{
+    const QString text = field->text().trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    const std::optional<double> value = query::parseTypedNumber(text);
+    if (!value)
+        *valid = false;
+    return value;
+}
+
+} // namespace
+
+ControlChartWindow::ControlChartWindow(std::function<QString()> folder, QWidget *parent)
+    : QDialog(parent), folder(std::move(folder)),
+      settings(std::make_unique<QSettings>(QStringLiteral("Velmora-Steel"), QStringLiteral("steel-viewer"))),
+      computation(new ChartComputation(this)), plot(new plot::ControlChartPlot(this)),
+      technologyList(new QComboBox(this)), resultList(new QComboBox(this)), periodList(new QComboBox(this)),
+      fromEdit(new QDateTimeEdit(this)), toEdit(new QDateTimeEdit(this)), lowerField(new QLineEdit(this)),
+      upperField(new QLineEdit(this)), progressBar(new QProgressBar(this)), statusLine(new QLabel(this))
+{
+    setObjectName(QStringLiteral("controlChart"));
+    setWindowTitle(QStringLiteral("Контрольная карта"));
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
+    reference = momentOf(QDateTime::currentDateTimeUtc());
+    buildControls();
+    connect(computation, &ChartComputation::preliminary, this,
+            [this](const statistics::ControlChart &chart) { showResult(chart, false); });
+    connect(computation, &ChartComputation::progressed, this, [this](qint64 done, qint64 total) {
+        progressBar->setRange(0, int(std::min<qint64>(total, 1 << 30)));
+        progressBar->setValue(int(std::min(done, total)));
+    });
+    connect(computation, &ChartComputation::finished, this,
+            [this](const statistics::ControlChart &chart, const QStringList &unreadable) {
+                showResult(chart, true, unreadable);
+            });
+    connect(plot, &plot::ControlChartPlot::meltClicked, this, &ControlChartWindow::meltChosen);
+}
+
+ControlChartWindow::~ControlChartWindow() = default;
+
+void ControlChartWindow::buildControls()
+{
+    technologyList->setObjectName(QStringLiteral("chartTechnology"));
+    resultList->setObjectName(QStringLiteral("chartResult"));
+    for (int r = 0; r < statistics::chartResultNames().size(); ++r)
+        resultList->addItem(plot::chartResultName(statistics::ChartResult(r)));
+    periodList->setObjectName(QStringLiteral("chartPeriod"));
+    periodList->addItems({QStringLiteral("Последние 50 плавок"), QStringLiteral("Последние 100 плавок"),
+                          QStringLiteral("Последние 500 плавок"), QStringLiteral("Смена"),
+                          QStringLiteral("Сутки"), QStringLiteral("Месяц"), QStringLiteral("С … по …")});
+    periodList->setCurrentIndex(int(Period::last100));
+    for (QDateTimeEdit *edit : {fromEdit, toEdit}) {
+        edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy hh:mm"));
+        edit->setCalendarPopup(true);
+        edit->setTimeSpec(Qt::UTC); // moments of the archive have no zone
+    }
+    fromEdit->setObjectName(QStringLiteral("chartFrom"));
+    toEdit->setObjectName(QStringLiteral("chartTo"));
+    lowerField->setObjectName(QStringLiteral("lowerSpecification"));
+    upperField->setObjectName(QStringLiteral("upperSpecification"));
+    lowerField->setPlaceholderText(QStringLiteral("нет"));
+    upperField->setPlaceholderText(QStringLiteral("нет"));
+    auto *computeButton = new QPushButton(QStringLiteral("Построить"), this);
+    computeButton->setObjectName(QStringLiteral("computeChart"));
+    auto *printButton = new QPushButton(QStringLiteral("Печать…"), this);
+    printButton->setObjectName(QStringLiteral("printChart"));
+    auto *saveButton = new QPushButton(QStringLiteral("Сохранить…"), this);
+    saveButton->setObjectName(QStringLiteral("saveChart"));
+    progressBar->setObjectName(QStringLiteral("chartProgress"));
+    statusLine->setObjectName(QStringLiteral("chartStatus"));
+    statusLine->setWordWrap(true);
+
+    auto *choices = new QHBoxLayout;
+    const auto addLabelled = [this, choices](const QString &text, QWidget *field) {
+        auto *label = new QLabel(text, this);
+        label->setBuddy(field);
+        choices->addWidget(label);
+        choices->addWidget(field);
+    };
+    addLabelled(QStringLiteral("&Технология:"), technologyList);
+    addLabelled(QStringLiteral("&Результат:"), resultList);
+    addLabelled(QStringLiteral("&Период:"), periodList);
+    addLabelled(QStringLiteral("с"), fromEdit);
+    addLabelled(QStringLiteral("по"), toEdit);
+    addLabelled(QStringLiteral("&НГД:"), lowerField);
+    addLabelled(QStringLiteral("&ВГД:"), upperField);
+    choices->addStretch();
+    choices->addWidget(computeButton);
+    choices->addWidget(printButton);
+    choices->addWidget(saveButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(choices);
+    layout->addWidget(plot, 1);
+    layout->addWidget(progressBar);
+    layout->addWidget(statusLine);
+    plot->setMinimumSize(600, 360);
+    resize(1100, 720);
+
+    connect(technologyList, QOverload<int>::of(&QComboBox::activated), this, [this] {
+        loadLimits();
+        compute();
+    });
+    connect(resultList, QOverload<int>::of(&QComboBox::activated), this, [this] {
+        loadLimits();
+        compute();
+    });
+    connect(periodList, QOverload<int>::of(&QComboBox::activated), this, [this] {
+        applyPeriod();
+        compute();
+    });
+    for (QLineEdit *field : {lowerField, upperField})
+        connect(field, &QLineEdit::editingFinished, this, [this] {
+            storeLimits();
+            compute();
+        });
+    connect(computeButton, &QPushButton::clicked, this, &ControlChartWindow::compute);
+    connect(printButton, &QPushButton::clicked, this, &ControlChartWindow::printWithPreview);
+    connect(saveButton, &QPushButton::clicked, this, &ControlChartWindow::saveWithDialog);
+}
+
+void ControlChartWindow::fillTechnologies(const QString &wanted)
+{
+    const QString keep = wanted.isEmpty() ? technologyList->currentText() : wanted;
+    technologyList->clear();
+    technologyList->addItems(archive::scanTechnologies(archive::folderPath(folder())).technologies);
+    const int index = technologyList->findText(keep);
+    if (index >= 0)
+        technologyList->setCurrentIndex(index);
+}
+
+void ControlChartWindow::applyPeriod()
+{
+    const auto period = Period(periodList->currentIndex());
+    const bool typed = period == Period::range;
+    fromEdit->setEnabled(typed || period >= Period::shift);
+    toEdit->setEnabled(typed || period >= Period::shift);
+    fromEdit->setReadOnly(!typed);
+    toEdit->setReadOnly(!typed);
+    if (period < Period::shift) {
+        fromEdit->setEnabled(false);
+        toEdit->setEnabled(false);
+        return;
+    }
+    if (typed)
+        return; // the bounds as typed, starting from those shown last
+    const auto [from, to] = periodAround(period, dateTimeOf(reference));
+    fromEdit->setDateTime(from);
+    toEdit->setDateTime(to);
+}
+
+void ControlChartWindow::open(const QString &technology, const std::optional<archive::Moment> &shown)
+{
+    if (shown && shown->isValid())
+        reference = *shown;
+    fillTechnologies(technology);
+    applyPeriod();
+    loadLimits();
+    QDialog::show();
+    raise();
+    activateWindow();
+    compute();
+}
+
+QString ControlChartWindow::limitKey(const QString &technology, statistics::ChartResult result, bool upper)
+{
+    // A technology's name may hold "/", which QSettings takes for a group: kept as a percent-encoding.
+    return QStringLiteral("controlChart/%1/%2/%3")
+        .arg(QString::fromLatin1(QUrl::toPercentEncoding(technology)),
+             statistics::chartResultNames().value(int(result)),
+             upper ? QStringLiteral("upper") : QStringLiteral("lower"));
+}
+
+void ControlChartWindow::loadLimits()
+{
+    const statistics::ChartSelection chosen = selection();
+    loadingLimits = true;
+    lowerField->setText(settings->value(limitKey(chosen.technology, chosen.result, false)).toString());
+    upperField->setText(settings->value(limitKey(chosen.technology, chosen.result, true)).toString());
+    loadingLimits = false;
+}
+
+void ControlChartWindow::storeLimits()
+{
+    if (loadingLimits || technologyList->currentText().isEmpty())
+        return;
+    const auto result = statistics::ChartResult(resultList->currentIndex());
+    const QString technology = technologyList->currentText();
+    for (const auto &[field, upper] : {std::make_pair(lowerField, false), std::make_pair(upperField, true)}) {
+        const QString text = field->text().trimmed();
+        if (text.isEmpty())
+            settings->remove(limitKey(technology, result, upper));
+        else
+            settings->setValue(limitKey(technology, result, upper), text);
+    }
+    settings->sync();
+}
+
+statistics::ChartSelection ControlChartWindow::selection() const
+{
+    statistics::ChartSelection chosen;
+    chosen.technology = technologyList->currentText();
+    chosen.result = statistics::ChartResult(std::max(0, resultList->currentIndex()));
+    const auto period = Period(periodList->currentIndex());
+    if (period <= Period::last500)
+        chosen.lastMelts = period == Period::last50 ? 50 : period == Period::last100 ? 100 : 500;
+    else {
+        chosen.from = momentOf(fromEdit->dateTime());
+        chosen.to = momentOf(toEdit->dateTime());
+    }
+    bool valid = true;
+    chosen.specification = {typedLimit(lowerField, &valid), typedLimit(upperField, &valid)};
+    if (!valid || !chosen.specification.isValid())
+        chosen.specification = {};
+    return chosen;
+}
+
+const statistics::ControlChart &ControlChartWindow::chart() const
+{
+    return plot->chart();
+}
+
+bool ControlChartWindow::isComputing() const
+{
+    return computation->isRunning();
+}
+
+void ControlChartWindow::compute()
+{
+    const statistics::ChartSelection chosen = selection();
+    if (chosen.technology.isEmpty()) {
+        tell(QStringLiteral("В папке нет измерений."));
+        return;
+    }
+    if (chosen.from && chosen.to && !(*chosen.from < *chosen.to)) {
+        tell(QStringLiteral("Начало периода должно быть раньше его конца."), true);
+        return;
+    }
+    bool valid = true;
+    typedLimit(lowerField, &valid);
+    typedLimit(upperField, &valid);
+    computed = chosen;
+    progressBar->setRange(0, 0);
+    progressBar->setVisible(true);
+    tell(!valid ? QStringLiteral("Граница допуска — не число; карта строится без допуска.")
+                : QStringLiteral("Расчёт…"),
+         !valid);
+    computation->start(folder(), chosen);
+}
+
+void ControlChartWindow::showResult(const statistics::ControlChart &chart, bool whole,
+                              const QStringList &unreadable)
+{
+    plot->showChart(computed, chart);
+    if (!whole)
+        return;
+    progressBar->setVisible(false);
+    tell(statusOf(chart, unreadable));
+    emit chartComputed();
+}
+
+void ControlChartWindow::tell(const QString &text, bool failure)
+{
+    statusLine->setText(text);
+    statusLine->setStyleSheet(failure ? QStringLiteral("color: rgb(214, 39, 40);") : QString());
+}
+
+QString ControlChartWindow::saveTo(const QString &path)
+{
+    const std::optional<output::Format> format = output::formatOfName(path);
+    QString failure;
+    if (!format || (*format != output::Format::pdf && *format != output::Format::png &&
+                    *format != output::Format::xlsx)) {
+        failure = QStringLiteral("%1: имя должно оканчиваться на .pdf, .png или .xlsx")
+                      .arg(archive::displayPath(path));
+        tell(failure, true);
+        return failure;
+    }
+    // The command line's rule for every output, in its words: never into the archive that is read.
+    const output::ReadArchive read = output::readingFolder(archive::folderPath(folder()));
+    const QString refusal = output::outputRefusal(read, path);
+    if (!refusal.isEmpty()) {
+        failure = archive::displayPath(path) + QStringLiteral(": ") + refusal;
+        tell(failure, true);
+        return failure;
+    }
+    output::OutputFile file(path);
+    bool drawn = file.open();
+    if (drawn && *format == output::Format::xlsx) {
+        output::XlsxBook book;
+        drawn = book.open(read);
+        if (drawn)
+            output::addControlChartSheets(book, computed, chart());
+        drawn = drawn && book.finish(file.device());
+        if (!drawn)
+            failure = book.failure();
+    } else if (drawn) {
+        drawn = *format == output::Format::pdf
+                    ? printing::writeControlChartPdf(file.device(), computed, chart())
+                    : printing::writeControlChartPng(file.device(), printing::defaultChartPictureSize(),
+                                                     computed, chart());
+    }
+    if (drawn && file.commit(true)) {
+        tell(QStringLiteral("Сохранено: %1").arg(QDir::toNativeSeparators(path)));
+        return QString();
+    }
+    if (failure.isEmpty())
+        failure = file.failure().isEmpty() ? file.writeFailure() : file.failure();
+    file.discard();
+    failure = QStringLiteral("%1: не удалось записать: %2").arg(archive::displayPath(path), failure);
+    tell(failure, true);
+    return failure;
+}
+
+bool ControlChartWindow::printTo(QPrinter *printer)
+{
+    return printing::printControlChart(printer, computed, chart());
+}
+
+void ControlChartWindow::saveWithDialog()
+{
+    const QString folderKey = QStringLiteral("controlChart/saveFolder");
+    QString filter;
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Сохранить карту"), settings->value(folderKey, QDir::homePath()).toString(),
+        QStringLiteral("PDF (*.pdf);;PNG (*.png);;Excel (*.xlsx)"), &filter);
+    if (path.isEmpty())
+        return;
+    if (!output::formatOfName(path))
+        path += filter.startsWith(QLatin1String("PNG"))     ? QStringLiteral(".png")
+                : filter.startsWith(QLatin1String("Excel")) ? QStringLiteral(".xlsx")
+                                                            : QStringLiteral(".pdf");
+    settings->setValue(folderKey, QFileInfo(path).absolutePath());
+    saveTo(path);
+}
+
+void ControlChartWindow::printWithPreview()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *p) { printTo(p); });
+    preview.exec();
+}
+
+} // namespace app
