@@ -4,6 +4,9 @@
 // place to save it, and a click on a point asks for that melt.
 #include "app/controlchartwindow.h"
 #include "plot/controlchartplot.h"
+#include "windowfixture.h"
+
+#include "mainwindow.h"
 
 #include "support/documents.h"
 #include "support/files.h"
@@ -11,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -192,6 +196,35 @@ private slots:
         QTest::mouseClick(plot, Qt::LeftButton, Qt::NoModifier, at);
         QCOMPARE(chosen.size(), 1);
         QCOMPARE(chosen.first().first().toString(), QStringLiteral("steel_K1-2025_01_26-09_00_00.json"));
+    }
+
+    // Ctrl+T in the main window opens the chart of the technology shown; a point clicked there is
+    // chosen down the main window's lists.
+    void openedFromTheMainWindowAndShowsTheClickedMelt()
+    {
+        fixture::WorkingFolder folder;
+        for (int i = 0; i < 3; ++i) {
+            QJsonObject m = fixture::measurement(QString::number(41600 + i));
+            m.insert(QStringLiteral("Temp"), QString::number(1600 + 10 * i));
+            QVERIFY(folder.addFile(QStringLiteral("steel_UKP-2025_01_2%1-10_00_00.json").arg(i),
+                                   fixture::line(m), fixture::at(i)));
+        }
+        const std::unique_ptr<MainWindow> main = folder.openWindow();
+        main->show();
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main.get()));
+        QTest::keyClick(main.get(), Qt::Key_T, Qt::ControlModifier);
+        // A button's shortcut clicks it as a person sees it clicked: a moment later.
+        app::ControlChartWindow *window = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            window = main->findChild<app::ControlChartWindow *>(QStringLiteral("controlChart")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isComputing(), 60000);
+        QCOMPARE(window->selection().technology, QStringLiteral("UKP"));
+        QCOMPARE(window->chart().points.size(), 3);
+        auto *plot = window->findChild<plot::ControlChartPlot *>(QStringLiteral("controlChartPlot"));
+        QTest::mouseClick(plot, Qt::LeftButton, Qt::NoModifier, plot->pointPosition(0));
+        QCOMPARE(fixture::list(main.get(), "dayCombobox")->currentText(), QStringLiteral("20"));
+        QCOMPARE(fixture::label(main.get(), "nameSteelSmelt")->text(), QStringLiteral("41600"));
     }
 };
 
