@@ -158,31 +158,44 @@ void ControlChartWindow::buildControls()
     statusLine->setObjectName(QStringLiteral("chartStatus"));
     statusLine->setWordWrap(true);
 
+    // Two rows, so that the window fits a small screen at 200 %: what is charted, then the plant's
+    // limits and what is done with the chart.
     auto *choices = new QHBoxLayout;
-    const auto addLabelled = [this, choices](const QString &text, QWidget *field) {
-        auto *label = new QLabel(text, this);
+    auto *actions = new QHBoxLayout;
+    const auto addLabelled = [this](QBoxLayout *row, const QString &text, QWidget *field) {
+        auto *label = new QLabel(text, field->parentWidget());
         label->setBuddy(field);
-        choices->addWidget(label);
-        choices->addWidget(field);
+        row->addWidget(label);
+        row->addWidget(field);
     };
-    addLabelled(QStringLiteral("&Технология:"), technologyList);
-    addLabelled(QStringLiteral("&Результат:"), resultList);
-    addLabelled(QStringLiteral("&Период:"), periodList);
-    addLabelled(QStringLiteral("с"), fromEdit);
-    addLabelled(QStringLiteral("по"), toEdit);
-    addLabelled(QStringLiteral("&НГД:"), lowerField);
-    addLabelled(QStringLiteral("&ВГД:"), upperField);
+    addLabelled(choices, QStringLiteral("&Технология:"), technologyList);
+    addLabelled(choices, QStringLiteral("&Результат:"), resultList);
+    addLabelled(choices, QStringLiteral("&Период:"), periodList);
+    rangeBox = new QWidget(this);
+    auto *range = new QHBoxLayout(rangeBox);
+    range->setContentsMargins(0, 0, 0, 0);
+    fromEdit->setParent(rangeBox);
+    toEdit->setParent(rangeBox);
+    addLabelled(range, QStringLiteral("с"), fromEdit);
+    addLabelled(range, QStringLiteral("по"), toEdit);
+    choices->addWidget(rangeBox);
     choices->addStretch();
-    choices->addWidget(computeButton);
-    choices->addWidget(printButton);
-    choices->addWidget(saveButton);
+    addLabelled(actions, QStringLiteral("&Нижняя граница допуска:"), lowerField);
+    addLabelled(actions, QStringLiteral("&Верхняя:"), upperField);
+    for (QLineEdit *field : {lowerField, upperField})
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00000,000")));
+    actions->addStretch();
+    actions->addWidget(computeButton);
+    actions->addWidget(printButton);
+    actions->addWidget(saveButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choices);
+    layout->addLayout(actions);
     layout->addWidget(plot, 1);
     layout->addWidget(progressBar);
     layout->addWidget(statusLine);
     plot->setMinimumSize(600, 360);
-    resize(1100, 720);
+    resize(1000, 700);
 
     connect(technologyList, QOverload<int>::of(&QComboBox::activated), this, [this] {
         loadLimits();
@@ -220,17 +233,11 @@ void ControlChartWindow::applyPeriod()
 {
     const auto period = Period(periodList->currentIndex());
     const bool typed = period == Period::range;
-    fromEdit->setEnabled(typed || period >= Period::shift);
-    toEdit->setEnabled(typed || period >= Period::shift);
+    rangeBox->setVisible(period >= Period::shift);
     fromEdit->setReadOnly(!typed);
     toEdit->setReadOnly(!typed);
-    if (period < Period::shift) {
-        fromEdit->setEnabled(false);
-        toEdit->setEnabled(false);
-        return;
-    }
-    if (typed)
-        return; // the bounds as typed, starting from those shown last
+    if (period < Period::shift || typed)
+        return; // for from-to the bounds as typed, starting from those shown last
     const auto [from, to] = periodAround(period, dateTimeOf(reference));
     fromEdit->setDateTime(from);
     toEdit->setDateTime(to);
@@ -336,7 +343,7 @@ void ControlChartWindow::compute()
 }
 
 void ControlChartWindow::showResult(const statistics::ControlChart &chart, bool whole,
-                              const QStringList &unreadable)
+                                    const QStringList &unreadable)
 {
     plot->showChart(computed, chart);
     if (!whole)

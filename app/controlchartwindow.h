@@ -95,6 +95,7 @@ private:
     QComboBox *periodList;
     QDateTimeEdit *fromEdit;
     QDateTimeEdit *toEdit;
+    QWidget *rangeBox = nullptr; // the bounds of the period, shown for a shift, day, month or from-to
     QLineEdit *lowerField;
     QLineEdit *upperField;
     QProgressBar *progressBar;
