@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/controlchartwindow.h"
 
+#include "app/cascade.h"
 #include "app/chartcomputation.h"
+#include "app/spreadsheetsaving.h"
 #include "archive/archivefolder.h"
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
@@ -154,6 +156,10 @@ void ControlChartWindow::buildControls()
     printButton->setObjectName(QStringLiteral("printChart"));
     auto *saveButton = new QPushButton(QStringLiteral("Сохранить…"), this);
     saveButton->setObjectName(QStringLiteral("saveChart"));
+    auto *meltsButton = new QPushButton(QStringLiteral("Плавки в Excel…"), this);
+    meltsButton->setObjectName(QStringLiteral("saveMelts"));
+    auto *curvesButton = new QPushButton(QStringLiteral("Кривые плавки в Excel…"), this);
+    curvesButton->setObjectName(QStringLiteral("saveCurves"));
     progressBar->setObjectName(QStringLiteral("chartProgress"));
     statusLine->setObjectName(QStringLiteral("chartStatus"));
     statusLine->setWordWrap(true);
@@ -188,6 +194,8 @@ void ControlChartWindow::buildControls()
     actions->addWidget(computeButton);
     actions->addWidget(printButton);
     actions->addWidget(saveButton);
+    actions->addWidget(meltsButton);
+    actions->addWidget(curvesButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addLayout(actions);
@@ -217,6 +225,8 @@ void ControlChartWindow::buildControls()
     connect(computeButton, &QPushButton::clicked, this, &ControlChartWindow::compute);
     connect(printButton, &QPushButton::clicked, this, &ControlChartWindow::printWithPreview);
     connect(saveButton, &QPushButton::clicked, this, &ControlChartWindow::saveWithDialog);
+    connect(meltsButton, &QPushButton::clicked, this, &ControlChartWindow::saveMeltsWithDialog);
+    connect(curvesButton, &QPushButton::clicked, this, &ControlChartWindow::saveCurvesWithDialog);
 }
 
 void ControlChartWindow::fillTechnologies(const QString &wanted)
@@ -245,8 +255,12 @@ void ControlChartWindow::applyPeriod()
 
 void ControlChartWindow::open(const QString &technology, const std::optional<archive::Moment> &shown)
 {
-    if (shown && shown->isValid())
+    shownTechnology = technology;
+    shownMoment.reset();
+    if (shown && shown->isValid()) {
         reference = *shown;
+        shownMoment = *shown;
+    }
     fillTechnologies(technology);
     applyPeriod();
     loadLimits();
@@ -378,32 +392,48 @@ QString ControlChartWindow::saveTo(const QString &path)
         tell(failure, true);
         return failure;
     }
+    if (*format == output::Format::xlsx)
+        return told(saveSpreadsheet(path, read,
+                                    [this](output::XlsxBook &book) {
+                                        output::addControlChartSheets(book, computed, chart());
+                                    }),
+                    path);
     output::OutputFile file(path);
     bool drawn = file.open();
-    if (drawn && *format == output::Format::xlsx) {
-        output::XlsxBook book;
-        drawn = book.open(read);
-        if (drawn)
-            output::addControlChartSheets(book, computed, chart());
-        drawn = drawn && book.finish(file.device());
-        if (!drawn)
-            failure = book.failure();
-    } else if (drawn) {
+    if (drawn)
         drawn = *format == output::Format::pdf
                     ? printing::writeControlChartPdf(file.device(), computed, chart())
                     : printing::writeControlChartPng(file.device(), printing::defaultChartPictureSize(),
                                                      computed, chart());
-    }
-    if (drawn && file.commit(true)) {
-        tell(QStringLiteral("Сохранено: %1").arg(QDir::toNativeSeparators(path)));
-        return QString();
-    }
-    if (failure.isEmpty())
-        failure = file.failure().isEmpty() ? file.writeFailure() : file.failure();
+    if (drawn && file.commit(true))
+        return told(QString(), path);
+    failure = file.failure().isEmpty() ? file.writeFailure() : file.failure();
     file.discard();
-    failure = QStringLiteral("%1: не удалось записать: %2").arg(archive::displayPath(path), failure);
-    tell(failure, true);
+    return told(QStringLiteral("%1: не удалось записать: %2").arg(archive::displayPath(path), failure), path);
+}
+
+QString ControlChartWindow::told(const QString &failure, const QString &path)
+{
+    if (failure.isEmpty())
+        tell(QStringLiteral("Сохранено: %1").arg(QDir::toNativeSeparators(path)));
+    else
+        tell(failure, true);
     return failure;
+}
+
+QString ControlChartWindow::saveMeltsTo(const QString &path)
+{
+    const cascade::WaitCursor busy;
+    return told(saveMeltsSpreadsheet(path, folder(), selection()), path);
+}
+
+QString ControlChartWindow::saveCurvesTo(const QString &path)
+{
+    if (!shownMoment)
+        return told(QStringLiteral("В главном окне не выбрано измерение."), path);
+    const QString measurementPath =
+        archive::archiveFilePath(archive::folderPath(folder()), shownTechnology, *shownMoment);
+    return told(saveCurvesSpreadsheet(path, measurementPath), path);
 }
 
 bool ControlChartWindow::printTo(QPrinter *printer)
@@ -411,21 +441,48 @@ bool ControlChartWindow::printTo(QPrinter *printer)
     return printing::printControlChart(printer, computed, chart());
 }
 
+QString ControlChartWindow::askSavePath(const QString &title, const QString &filters, QString *chosenFilter)
+{
+    const QString folderKey = QStringLiteral("saveFolder");
+    QString path = QFileDialog::getSaveFileName(
+        this, title, settings->value(folderKey, QDir::homePath()).toString(), filters, chosenFilter);
+    if (!path.isEmpty())
+        settings->setValue(folderKey, QFileInfo(path).absolutePath());
+    return path;
+}
+
 void ControlChartWindow::saveWithDialog()
 {
-    const QString folderKey = QStringLiteral("controlChart/saveFolder");
     QString filter;
-    QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Сохранить карту"), settings->value(folderKey, QDir::homePath()).toString(),
-        QStringLiteral("PDF (*.pdf);;PNG (*.png);;Excel (*.xlsx)"), &filter);
+    QString path = askSavePath(QStringLiteral("Сохранить карту"),
+                               QStringLiteral("PDF (*.pdf);;PNG (*.png);;Excel (*.xlsx)"), &filter);
     if (path.isEmpty())
         return;
     if (!output::formatOfName(path))
         path += filter.startsWith(QLatin1String("PNG"))     ? QStringLiteral(".png")
                 : filter.startsWith(QLatin1String("Excel")) ? QStringLiteral(".xlsx")
                                                             : QStringLiteral(".pdf");
-    settings->setValue(folderKey, QFileInfo(path).absolutePath());
     saveTo(path);
+}
+
+void ControlChartWindow::saveMeltsWithDialog()
+{
+    QString path = askSavePath(QStringLiteral("Плавки в Excel"), QStringLiteral("Excel (*.xlsx)"));
+    if (path.isEmpty())
+        return;
+    if (!output::formatOfName(path))
+        path += QStringLiteral(".xlsx");
+    saveMeltsTo(path);
+}
+
+void ControlChartWindow::saveCurvesWithDialog()
+{
+    QString path = askSavePath(QStringLiteral("Кривые плавки в Excel"), QStringLiteral("Excel (*.xlsx)"));
+    if (path.isEmpty())
+        return;
+    if (!output::formatOfName(path))
+        path += QStringLiteral(".xlsx");
+    saveCurvesTo(path);
 }
 
 void ControlChartWindow::printWithPreview()

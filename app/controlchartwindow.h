@@ -62,6 +62,12 @@ public:
     // Writes the chart to `path`, its suffix choosing PDF, PNG or .xlsx, by the command line's rule
     // for outputs: never into the archive. The empty text, or why not (also shown in the window).
     QString saveTo(const QString &path);
+    // The melts of the chosen technology and period, with find --xlsx's columns, to `path` (.xlsx);
+    // the empty text, or why not (also shown in the window).
+    QString saveMeltsTo(const QString &path);
+    // The curves of the melt shown in the main window when the chart was opened, as export --xlsx
+    // writes them.
+    QString saveCurvesTo(const QString &path);
     // Draws the chart on one landscape page of `printer`.
     bool printTo(QPrinter *printer);
 
@@ -83,6 +89,11 @@ private:
     void compute();
     void showResult(const statistics::ControlChart &chart, bool whole, const QStringList &unreadable = {});
     void saveWithDialog();
+    void saveMeltsWithDialog();
+    void saveCurvesWithDialog();
+    // Asks where to save, starting in the folder saved to last; empty when the person cancels.
+    QString askSavePath(const QString &title, const QString &filters, QString *chosenFilter = nullptr);
+    QString told(const QString &failure, const QString &path);
     void printWithPreview();
     void tell(const QString &text, bool failure = false);
 
@@ -101,6 +112,8 @@ private:
     QProgressBar *progressBar;
     QLabel *statusLine;
     archive::Moment reference;
+    QString shownTechnology; // of the melt shown in the main window, if any
+    std::optional<archive::Moment> shownMoment;
     statistics::ChartSelection computed; // what the chart on show was computed for
     bool loadingLimits = false;
 };

@@ -8,6 +8,7 @@
 
 #include "mainwindow.h"
 
+#include "support/commands.h"
 #include "support/documents.h"
 #include "support/files.h"
 
@@ -18,8 +19,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,6 +41,20 @@ bool startsWith(const QString &path, const QByteArray &start)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.read(start.size()) == start;
+}
+
+// The sheets and texts of a spreadsheet as unzip gives them (the book's own dates left aside).
+QByteArray sheetsOf(const QString &path)
+{
+    QByteArray sheets;
+    for (const char *member :
+         {"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml", "xl/sharedStrings.xml"}) {
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QString::fromLatin1(member)});
+        unzip.waitForFinished(60000);
+        sheets += unzip.readAllStandardOutput();
+    }
+    return sheets;
 }
 
 } // namespace
@@ -183,6 +200,47 @@ private slots:
         QCOMPARE(window->findChild<QLabel *>(QStringLiteral("chartStatus"))->text(), refusal);
         QCOMPARE(QDir(archiveDir).entryList(QDir::Files), before);
         QVERIFY(!QFileInfo(root.filePath(path)).isFile());
+    }
+
+    // The melts of the window's technology and period as find --xlsx writes them, the shown melt's
+    // curves as export --xlsx does: cell for cell.
+    void spreadsheetsAreTheCommandLines_data()
+    {
+        QTest::addColumn<bool>("curves");
+        QTest::addColumn<QStringList>("command");
+        QTest::newRow("melts") << false
+                               << QStringList{QStringLiteral("find"), QStringLiteral("archive"),
+                                              QStringLiteral("--technology"), QStringLiteral("K1")};
+        QTest::newRow("curves") << true
+                                << QStringList{QStringLiteral("export"),
+                                               QStringLiteral("archive/steel_K1-2025_01_26-09_00_00.json")};
+    }
+    void spreadsheetsAreTheCommandLines()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("no unzip to read the files back with");
+        const auto window = openedWindow();
+        QFETCH(bool, curves);
+        QFETCH(QStringList, command);
+        const QString path = root.filePath(QStringLiteral("viewer.xlsx"));
+        QCOMPARE(curves ? window->saveCurvesTo(path) : window->saveMeltsTo(path), QString());
+        for (QString &argument : command) {
+            if (argument.startsWith(QLatin1String("archive")))
+                argument = root.filePath(argument);
+        }
+        const QString written = root.filePath(QStringLiteral("command.xlsx"));
+        const support::CommandResult result = support::runProgram(command << QStringLiteral("-o") << written,
+                                                                  {QStringLiteral("LC_ALL=C.UTF-8")});
+        QCOMPARE(result.exitCode, 0);
+        const QByteArray expected = sheetsOf(written);
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(sheetsOf(path), expected);
+        // And never into the archive, in the command line's words.
+        const QString refusal = curves ? window->saveCurvesTo(root.filePath(QStringLiteral("archive/c.xlsx")))
+                                       : window->saveMeltsTo(root.filePath(QStringLiteral("archive/m.xlsx")));
+        QVERIFY(refusal.contains(QStringLiteral("archive")));
+        QVERIFY(!QFile::exists(root.filePath(QStringLiteral("archive/c.xlsx"))));
+        QVERIFY(!QFile::exists(root.filePath(QStringLiteral("archive/m.xlsx"))));
     }
 
     void clickedPointAsksForItsMelt()
