@@ -3,6 +3,7 @@
 
 #include "app/cascade.h"
 #include "app/chartcomputation.h"
+#include "app/shiftreportdialog.h"
 #include "app/spreadsheetsaving.h"
 #include "archive/archivefolder.h"
 #include "archive/archivescans.h"
@@ -160,6 +161,8 @@ void ControlChartWindow::buildControls()
     meltsButton->setObjectName(QStringLiteral("saveMelts"));
     auto *curvesButton = new QPushButton(QStringLiteral("Кривые плавки в Excel…"), this);
     curvesButton->setObjectName(QStringLiteral("saveCurves"));
+    auto *reportButton = new QPushButton(QStringLiteral("Отчёт за смену…"), this);
+    reportButton->setObjectName(QStringLiteral("openReport"));
     progressBar->setObjectName(QStringLiteral("chartProgress"));
     statusLine->setObjectName(QStringLiteral("chartStatus"));
     statusLine->setWordWrap(true);
@@ -196,6 +199,7 @@ void ControlChartWindow::buildControls()
     actions->addWidget(saveButton);
     actions->addWidget(meltsButton);
     actions->addWidget(curvesButton);
+    actions->addWidget(reportButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addLayout(actions);
@@ -227,6 +231,11 @@ void ControlChartWindow::buildControls()
     connect(saveButton, &QPushButton::clicked, this, &ControlChartWindow::saveWithDialog);
     connect(meltsButton, &QPushButton::clicked, this, &ControlChartWindow::saveMeltsWithDialog);
     connect(curvesButton, &QPushButton::clicked, this, &ControlChartWindow::saveCurvesWithDialog);
+    connect(reportButton, &QPushButton::clicked, this, [this] {
+        if (!report)
+            report = new ShiftReportDialog(folder, this);
+        report->open(technologyList->currentText(), shownMoment);
+    });
 }
 
 void ControlChartWindow::fillTechnologies(const QString &wanted)

@@ -24,6 +24,7 @@ class ControlChartPlot;
 namespace app {
 
 class ChartComputation;
+class ShiftReportDialog;
 
 // The control chart window (Ctrl+T): for a technology, a result and a period, the individuals chart
 // above the moving-range chart of the melts' values, with the plant's specification limits kept per
@@ -116,6 +117,7 @@ private:
     std::optional<archive::Moment> shownMoment;
     statistics::ChartSelection computed; // what the chart on show was computed for
     bool loadingLimits = false;
+    ShiftReportDialog *report = nullptr; // the shift report of the same technology, made at its first use
 };
 
 } // namespace app
