@@ -151,22 +151,14 @@ void ControlChartWindow::buildControls()
     upperField->setObjectName(QStringLiteral("upperSpecification"));
     lowerField->setPlaceholderText(QStringLiteral("нет"));
     upperField->setPlaceholderText(QStringLiteral("нет"));
-    auto *computeButton = new QPushButton(QStringLiteral("Построить"), this);
-    computeButton->setObjectName(QStringLiteral("computeChart"));
-    auto *printButton = new QPushButton(QStringLiteral("Печать…"), this);
-    printButton->setObjectName(QStringLiteral("printChart"));
-    auto *saveButton = new QPushButton(QStringLiteral("Сохранить…"), this);
-    saveButton->setObjectName(QStringLiteral("saveChart"));
-    auto *meltsButton = new QPushButton(QStringLiteral("Плавки в Excel…"), this);
-    meltsButton->setObjectName(QStringLiteral("saveMelts"));
-    auto *curvesButton = new QPushButton(QStringLiteral("Кривые плавки в Excel…"), this);
-    curvesButton->setObjectName(QStringLiteral("saveCurves"));
-    auto *reportButton = new QPushButton(QStringLiteral("Отчёт за смену…"), this);
-    reportButton->setObjectName(QStringLiteral("openReport"));
     progressBar->setObjectName(QStringLiteral("chartProgress"));
     statusLine->setObjectName(QStringLiteral("chartStatus"));
     statusLine->setWordWrap(true);
+    layOut();
+}
 
+void ControlChartWindow::layOut()
+{
     // Two rows, so that the window fits a small screen at 200 %: what is charted, then the plant's
     // limits and what is done with the chart.
     auto *choices = new QHBoxLayout;
@@ -194,12 +186,7 @@ void ControlChartWindow::buildControls()
     for (QLineEdit *field : {lowerField, upperField})
         field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00000,000")));
     actions->addStretch();
-    actions->addWidget(computeButton);
-    actions->addWidget(printButton);
-    actions->addWidget(saveButton);
-    actions->addWidget(meltsButton);
-    actions->addWidget(curvesButton);
-    actions->addWidget(reportButton);
+    addActions(actions);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addLayout(actions);
@@ -208,7 +195,11 @@ void ControlChartWindow::buildControls()
     layout->addWidget(statusLine);
     plot->setMinimumSize(600, 360);
     resize(1000, 700);
+    connectChoices();
+}
 
+void ControlChartWindow::connectChoices()
+{
     connect(technologyList, QOverload<int>::of(&QComboBox::activated), this, [this] {
         loadLimits();
         compute();
@@ -226,16 +217,35 @@ void ControlChartWindow::buildControls()
             storeLimits();
             compute();
         });
-    connect(computeButton, &QPushButton::clicked, this, &ControlChartWindow::compute);
-    connect(printButton, &QPushButton::clicked, this, &ControlChartWindow::printWithPreview);
-    connect(saveButton, &QPushButton::clicked, this, &ControlChartWindow::saveWithDialog);
-    connect(meltsButton, &QPushButton::clicked, this, &ControlChartWindow::saveMeltsWithDialog);
-    connect(curvesButton, &QPushButton::clicked, this, &ControlChartWindow::saveCurvesWithDialog);
-    connect(reportButton, &QPushButton::clicked, this, [this] {
-        if (!report)
-            report = new ShiftReportDialog(folder, this);
-        report->open(technologyList->currentText(), shownMoment);
-    });
+}
+
+void ControlChartWindow::addActions(QBoxLayout *row)
+{
+    const std::pair<const char *, std::function<void()>> actions[] = {
+        {"computeChart", [this] { compute(); }},
+        {"printChart", [this] { printWithPreview(); }},
+        {"saveChart", [this] { saveWithDialog(); }},
+        {"saveMelts", [this] { saveMeltsWithDialog(); }},
+        {"saveCurves", [this] { saveCurvesWithDialog(); }},
+        {"openReport",
+         [this] {
+             if (!report)
+                 report = new ShiftReportDialog(folder, this);
+             report->open(technologyList->currentText(), shownMoment);
+         }},
+    };
+    const QStringList texts{QStringLiteral("Построить"),
+                            QStringLiteral("Печать…"),
+                            QStringLiteral("Сохранить…"),
+                            QStringLiteral("Плавки в Excel…"),
+                            QStringLiteral("Кривые плавки в Excel…"),
+                            QStringLiteral("Отчёт за смену…")};
+    for (int i = 0; i < texts.size(); ++i) {
+        auto *button = new QPushButton(texts[i], this);
+        button->setObjectName(QLatin1String(actions[i].first));
+        row->addWidget(button);
+        connect(button, &QPushButton::clicked, this, actions[i].second);
+    }
 }
 
 void ControlChartWindow::fillTechnologies(const QString &wanted)

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QBoxLayout;
 class QComboBox;
 class QDateTimeEdit;
 class QLabel;
@@ -83,6 +84,9 @@ signals:
 
 private:
     void buildControls();
+    void layOut();
+    void addActions(QBoxLayout *row);
+    void connectChoices();
     void fillTechnologies(const QString &wanted);
     void applyPeriod();
     void loadLimits();
