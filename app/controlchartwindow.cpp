@@ -29,6 +29,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -193,7 +194,7 @@ void ControlChartWindow::layOut()
     layout->addWidget(plot, 1);
     layout->addWidget(progressBar);
     layout->addWidget(statusLine);
-    plot->setMinimumSize(600, 360);
+    plot->setMinimumSize(400, 240);
     resize(1000, 700);
     connectChoices();
 }
@@ -283,6 +284,12 @@ void ControlChartWindow::open(const QString &technology, const std::optional<arc
     fillTechnologies(technology);
     applyPeriod();
     loadLimits();
+    // Within the screen at any scale: a window larger than the screen's free area is fitted to it.
+    if (const QScreen *screen = this->screen()) {
+        const QSize room = screen->availableGeometry().size() * 0.9;
+        if (width() > room.width() || height() > room.height())
+            resize(size().boundedTo(room));
+    }
     QDialog::show();
     raise();
     activateWindow();

@@ -51,9 +51,10 @@ CommandSyntax chartSyntax()
 
 struct ChartOptions
 {
-    QCommandLineOption technology{QStringLiteral("technology"),
-                                  QCoreApplication::translate("cli", "The technology (required)."),
-                                  QStringLiteral("T")};
+    QCommandLineOption technology{
+        QStringLiteral("technology"),
+        QCoreApplication::translate("cli", "The technology (required), as the file names write it."),
+        QStringLiteral("T")};
     QCommandLineOption result{
         QStringLiteral("result"),
         QCoreApplication::translate("cli",
