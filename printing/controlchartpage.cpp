@@ -6,9 +6,11 @@
 #include "plot/controlchartplot.h"
 
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QScreen>
 
 namespace printing {
 
@@ -77,18 +79,17 @@ bool printControlChart(QPrinter *printer, const statistics::ChartSelection &sele
                        const statistics::ControlChart &chart)
 {
     printer->setPageLayout(landscapePage());
+    // At the screen's resolution, as the PDF is drawn: the plot's fonts in points and its lines in
+    // pixels keep their proportions on any printer.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    printer->setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
     QCPPainter painter;
     if (!painter.begin(printer))
         return false;
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
-    // The plot is laid out at the screen's size of the page and scaled onto the printer's dots.
     const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
-    const QSize screenSize = defaultChartPictureSize();
-    const double scale =
-        std::min(double(page.width()) / screenSize.width(), double(page.height()) / screenSize.height());
-    painter.scale(scale, scale);
-    return paintChart(painter, QRect(QPoint(0, 0), screenSize), selection, chart);
+    return paintChart(painter, QRect(QPoint(0, 0), page.size()), selection, chart);
 }
 
 } // namespace printing
