@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -162,6 +163,20 @@ private slots:
         QVERIFY(window->printTo(&printer));
         QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
         QVERIFY(startsWith(path, "%PDF"));
+        // The texts at their size in points, as on the screen and in the saved PDF: a printer's own
+        // resolution once drew them many times larger.
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("no poppler to measure the texts with");
+        QProcess words;
+        words.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+        QVERIFY(words.waitForFinished(60000));
+        const QString boxes = QString::fromUtf8(words.readAllStandardOutput());
+        const QRegularExpressionMatch title =
+            QRegularExpression(
+                QStringLiteral("yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">Контрольная<"))
+                .match(boxes);
+        QVERIFY2(title.hasMatch(), qPrintable(boxes.left(2000)));
+        QVERIFY(title.captured(2).toDouble() - title.captured(1).toDouble() < 20);
     }
 
     void saves_data()
