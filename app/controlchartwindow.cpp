@@ -192,7 +192,20 @@ void ControlChartWindow::layOut()
     layout->addLayout(choices);
     layout->addLayout(actions);
     layout->addWidget(plot, 1);
-    layout->addWidget(progressBar);
+    progressRow = new QWidget(this);
+    auto *progress = new QHBoxLayout(progressRow);
+    progress->setContentsMargins(0, 0, 0, 0);
+    progressBar->setParent(progressRow);
+    progress->addWidget(progressBar, 1);
+    auto *stopButton = new QPushButton(QStringLiteral("Остановить"), progressRow);
+    stopButton->setObjectName(QStringLiteral("stopChart"));
+    progress->addWidget(stopButton);
+    connect(stopButton, &QPushButton::clicked, this, [this] {
+        computation->stop();
+        progressRow->setVisible(false);
+        tell(QStringLiteral("Расчёт остановлен: на карте то, что известно из индекса."));
+    });
+    layout->addWidget(progressRow);
     layout->addWidget(statusLine);
     plot->setMinimumSize(400, 240);
     resize(1000, 700);
@@ -375,7 +388,7 @@ void ControlChartWindow::compute()
     typedLimit(upperField, &valid);
     computed = chosen;
     progressBar->setRange(0, 0);
-    progressBar->setVisible(true);
+    progressRow->setVisible(true);
     tell(!valid ? QStringLiteral("Граница допуска — не число; карта строится без допуска.")
                 : QStringLiteral("Расчёт…"),
          !valid);
@@ -388,7 +401,7 @@ void ControlChartWindow::showResult(const statistics::ControlChart &chart, bool 
     plot->showChart(computed, chart);
     if (!whole)
         return;
-    progressBar->setVisible(false);
+    progressRow->setVisible(false);
     tell(statusOf(chart, unreadable));
     emit chartComputed();
 }

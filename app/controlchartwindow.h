@@ -115,6 +115,7 @@ private:
     QLineEdit *lowerField;
     QLineEdit *upperField;
     QProgressBar *progressBar;
+    QWidget *progressRow = nullptr; // the progress and the button that stops the computation
     QLabel *statusLine;
     archive::Moment reference;
     QString shownTechnology; // of the melt shown in the main window, if any

@@ -26,6 +26,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace app {
 
 namespace {
@@ -80,7 +82,6 @@ void ShiftReportDialog::buildControls()
     auto *saveButton = new QPushButton(QStringLiteral("Сохранить PDF…"), this);
     saveButton->setObjectName(QStringLiteral("saveReport"));
     progressBar->setObjectName(QStringLiteral("reportProgress"));
-    progressBar->setVisible(false);
     statusLine->setObjectName(QStringLiteral("reportStatus"));
     statusLine->setWordWrap(true);
 
@@ -103,7 +104,17 @@ void ShiftReportDialog::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addLayout(actions);
-    layout->addWidget(progressBar);
+    progressRow = new QWidget(this);
+    auto *progress = new QHBoxLayout(progressRow);
+    progress->setContentsMargins(0, 0, 0, 0);
+    progressBar->setParent(progressRow);
+    progress->addWidget(progressBar, 1);
+    auto *stopButton = new QPushButton(QStringLiteral("Остановить"), progressRow);
+    stopButton->setObjectName(QStringLiteral("stopReport"));
+    progress->addWidget(stopButton);
+    connect(stopButton, &QPushButton::clicked, this, &ShiftReportDialog::stop);
+    progressRow->setVisible(false);
+    layout->addWidget(progressRow);
     layout->addWidget(statusLine);
 
     connect(periodList, QOverload<int>::of(&QComboBox::activated), this, [this] { applyPeriod(); });
@@ -205,7 +216,7 @@ void ShiftReportDialog::gather()
     gathering = true;
     const int ticket = ++generation;
     progressBar->setRange(0, 0);
-    progressBar->setVisible(true);
+    progressRow->setVisible(true);
     statusLine->setText(QStringLiteral("Сбор измерений…"));
     const QPointer<ShiftReportDialog> self(this);
     worker = std::thread(
@@ -234,10 +245,23 @@ void ShiftReportDialog::finishGathering(const QVector<statistics::MeasurementFac
 {
     gathered = facts;
     gathering = false;
-    progressBar->setVisible(false);
+    progressRow->setVisible(false);
     statusLine->setText(
         QStringLiteral("Измерений: %1; не прочитано файлов: %2.").arg(facts.size()).arg(unreadable));
     emit gatheredAll();
+    if (const std::function<void()> next = std::exchange(afterGathering, nullptr))
+        next();
+}
+
+void ShiftReportDialog::stop()
+{
+    if (stopFlag)
+        *stopFlag = true;
+    ++generation; // what the stopped gathering still sends is dropped
+    gathering = false;
+    afterGathering = nullptr;
+    progressRow->setVisible(false);
+    statusLine->setText(QStringLiteral("Сбор измерений остановлен."));
 }
 
 QString ShiftReportDialog::printTo(QPrinter *printer)
@@ -282,16 +306,13 @@ void ShiftReportDialog::preview()
     if (gathering)
         return; // the preview asked for already opens once the measurements are in
     // The measurements first, off the window's thread; the preview opens once they are in.
-    auto *connection = new QMetaObject::Connection;
-    *connection = connect(this, &ShiftReportDialog::gatheredAll, this, [this, connection] {
-        disconnect(*connection);
-        delete connection;
+    afterGathering = [this] {
         QPrinter printer(QPrinter::HighResolution);
         printer.setPageOrientation(QPageLayout::Landscape);
         QPrintPreviewDialog dialog(&printer, this);
         connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *p) { printTo(p); });
         dialog.exec();
-    });
+    };
     gather();
 }
 
@@ -309,12 +330,7 @@ void ShiftReportDialog::saveWithDialog()
     if (!output::formatOfName(path))
         path += QStringLiteral(".pdf");
     settings.setValue(QStringLiteral("saveFolder"), QFileInfo(path).absolutePath());
-    auto *connection = new QMetaObject::Connection;
-    *connection = connect(this, &ShiftReportDialog::gatheredAll, this, [this, connection, path] {
-        disconnect(*connection);
-        delete connection;
-        savePdfTo(path);
-    });
+    afterGathering = [this, path] { savePdfTo(path); };
     gather();
 }
 

@@ -50,6 +50,8 @@ public:
     // Gathers the selected measurements off the window's thread; gathered() tells when they are in.
     void gather();
     bool isGathering() const { return gathering; }
+    // Stops a gathering; nothing of it arrives, and what was to follow it is not done.
+    void stop();
     const QVector<statistics::MeasurementFacts> &facts() const { return gathered; }
     printing::ReportHeading heading() const;
     // Draws the report of what was gathered on `printer`; the empty text, or why not.
@@ -76,6 +78,7 @@ private:
     QDateTimeEdit *fromEdit;
     QDateTimeEdit *toEdit;
     QProgressBar *progressBar;
+    QWidget *progressRow = nullptr; // the progress and the button that stops the gathering
     QLabel *statusLine;
     archive::Moment reference;
     QVector<statistics::MeasurementFacts> gathered;
@@ -83,6 +86,7 @@ private:
     int generation = 0;
     std::thread worker;
     std::shared_ptr<std::atomic<bool>> stopFlag;
+    std::function<void()> afterGathering; // the preview or the save that waits for the measurements
 };
 
 } // namespace app
