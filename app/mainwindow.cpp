@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "app/cascade.h"
+#include "app/controlchartwindow.h"
 #include "app/findmeltdialog.h"
 #include "app/foldermark.h"
 #include "app/listelision.h"
@@ -187,6 +188,20 @@ void MainWindow::on_print_clicked()
     QPrinter printer(QPrinter::HighResolution);
     printing::configurePrinter(&printer);
     printing::runPrintPreview(&printer, this, this, SLOT(printArch(QPrinter *)));
+}
+
+void MainWindow::on_chartButton_clicked()
+{
+    if (!chartWindow) {
+        chartWindow = new app::ControlChartWindow([this] { return ui->pathToDir->text(); }, this);
+        // A point clicked on the chart is chosen down the lists, as the find window chooses a melt.
+        connect(chartWindow, &app::ControlChartWindow::meltChosen, this,
+                [this](const QString &fileName) { app::selectMeasurement(this, fileName); });
+    }
+    chartWindow->open(ui->comboSteelTech->currentText(),
+                      archive::momentFromListTexts(ui->dayCombobox->currentText(),
+                                                   ui->yearMonthCombobox->currentText(),
+                                                   ui->timeSteel->currentText()));
 }
 
 void MainWindow::printArch(QPrinter *printer)

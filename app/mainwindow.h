@@ -16,6 +16,7 @@ class MainWindow;
 }
 
 namespace app {
+class ControlChartWindow;
 class FolderMark;
 class ShownMeasurement;
 } // namespace app
@@ -43,6 +44,7 @@ private slots:
     void on_dayCombobox_currentIndexChanged(const QString &arg1);
     void on_print_clicked();
     void printArch(QPrinter *printer);
+    void on_chartButton_clicked();
     // Keeps the plot display-only: it may paint and follow the window's size, nothing else.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -58,4 +60,5 @@ private:
     // Keeps the plot and the values panel to what the lists select.
     app::ShownMeasurement *shown = nullptr;
     std::unique_ptr<app::FolderMark> folderMark;
+    app::ControlChartWindow *chartWindow = nullptr; // made at its first use
 };

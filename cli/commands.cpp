@@ -34,6 +34,8 @@ const Command commandTable[] = {
      QT_TRANSLATE_NOOP("cli", "write a PDF report of the measurements that meet given conditions")},
     {"stats", runStats,
      QT_TRANSLATE_NOOP("cli", "count and summarise the measurements that meet given conditions, in groups")},
+    {"chart", runChart,
+     QT_TRANSLATE_NOOP("cli", "compute the control chart of a result of one technology's melts")},
     {"watch", runWatch,
      QT_TRANSLATE_NOOP("cli", "print each new measurement as it lands in the archive, until interrupted")},
     {"sync", runSync, QT_TRANSLATE_NOOP("cli", "keep a PostgreSQL database equal to the archive")},
@@ -81,7 +83,8 @@ QString toolHelpText()
 
 bool commandNeedsWidgets(const QString &command)
 {
-    return command == QLatin1String("render") || command == QLatin1String("report");
+    return command == QLatin1String("render") || command == QLatin1String("report") ||
+           command == QLatin1String("chart");
 }
 
 int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)

@@ -37,6 +37,7 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runFind(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runReport(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runStats(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runChart(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runWatch(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runSync(const QStringList &arguments, QTextStream &out, QTextStream &err);
 // Whether this build has sync (it needs libpq): a build without it leaves it out of the command list,

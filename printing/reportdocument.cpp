@@ -14,6 +14,9 @@
 #include "plot/plotsteps.h"
 
 #include <QPdfWriter>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QScreen>
 
 #include <qcustomplot.h>
 
@@ -560,25 +563,14 @@ void drawMeasurement(QCPPainter &painter, const Canvas &canvas, const QRectF &ce
     drawPlot(painter, plot, plotRect);
 }
 
-} // namespace
-
-QString writeReport(QIODevice *device, const ReportHeading &heading,
+// The report's pages on `device`, whose painter has begun: the same drawing for a PDF file and a printer.
+QString paintReport(QCPPainter &painter, QPagedPaintDevice &device, const ReportHeading &heading,
                     const QVector<statistics::MeasurementFacts> &facts,
                     const std::function<void(int, int)> &progress)
 {
-    QPdfWriter writer(device);
-    writer.setTitle(reportTitle());
-    writer.setCreator(QStringLiteral("steel-archive"));
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageOrientation(QPageLayout::Landscape);
-    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-
-    QCPPainter painter;
-    if (!beginPlotPainting(painter, writer))
-        return QStringLiteral("the PDF cannot be started");
     painter.setMode(QCPPainter::pmNonCosmetic);
-    const Canvas canvas(&writer);
-    const QRectF page(0, 0, writer.width(), writer.height());
+    const Canvas canvas(&device);
+    const QRectF page(0, 0, device.width(), device.height());
     const QRectF content = page.adjusted(0, canvas.pt(headerBand), 0, 0);
 
     const QVector<QVector<Drawing>> summary = summaryPages(canvas, content, heading, facts);
@@ -588,7 +580,7 @@ QString writeReport(QIODevice *device, const ReportHeading &heading,
     int pageNumber = 0;
     const auto startPage = [&] {
         if (pageNumber > 0)
-            writer.newPage();
+            device.newPage();
         ++pageNumber;
         drawPageFrame(painter, canvas, page, subtitle, pageNumber, pageCount);
     };
@@ -620,6 +612,44 @@ QString writeReport(QIODevice *device, const ReportHeading &heading,
     if (!painter.end())
         return QStringLiteral("the PDF cannot be finished");
     return QString();
+}
+
+void setUpReportPage(QPagedPaintDevice &device)
+{
+    device.setPageSize(QPageSize(QPageSize::A4));
+    device.setPageOrientation(QPageLayout::Landscape);
+    device.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+}
+
+} // namespace
+
+QString writeReport(QIODevice *device, const ReportHeading &heading,
+                    const QVector<statistics::MeasurementFacts> &facts,
+                    const std::function<void(int, int)> &progress)
+{
+    QPdfWriter writer(device);
+    writer.setTitle(reportTitle());
+    writer.setCreator(QStringLiteral("steel-archive"));
+    setUpReportPage(writer);
+    QCPPainter painter;
+    if (!beginPlotPainting(painter, writer))
+        return QStringLiteral("the PDF cannot be started");
+    return paintReport(painter, writer, heading, facts, progress);
+}
+
+QString printReport(QPrinter *printer, const ReportHeading &heading,
+                    const QVector<statistics::MeasurementFacts> &facts)
+{
+    setUpReportPage(*printer);
+    // At the screen's resolution, as the PDF is drawn, so that the plots keep their proportions.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    printer->setResolution(screen ? qRound(screen->logicalDotsPerInchY()) : 96);
+    QCPPainter painter;
+    if (!painter.begin(printer))
+        return QStringLiteral("the printer cannot be started");
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    return paintReport(painter, *printer, heading, facts, nullptr);
 }
 
 } // namespace printing

@@ -13,6 +13,7 @@
 #include <functional>
 
 class QIODevice;
+class QPrinter;
 
 namespace printing {
 
@@ -29,5 +30,10 @@ constexpr int measurementsPerReportPage = reportGridColumns * reportGridRows;
 QString writeReport(QIODevice *device, const ReportHeading &heading,
                     const QVector<statistics::MeasurementFacts> &facts,
                     const std::function<void(int page, int pages)> &progress = nullptr);
+
+// The same pages on `printer` (its page set-up made A4 landscape as the PDF's), for a print preview
+// that shows exactly the document steel-archive report writes. The empty text, or why not.
+QString printReport(QPrinter *printer, const ReportHeading &heading,
+                    const QVector<statistics::MeasurementFacts> &facts);
 
 } // namespace printing

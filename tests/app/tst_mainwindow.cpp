@@ -63,6 +63,7 @@ void MainWindowTest::slotTableOrderAndSignatures()
         "on_dayCombobox_currentIndexChanged(QString)",
         "on_print_clicked()",
         "printArch(QPrinter*)",
+        "on_chartButton_clicked()",
         "eventFilter(QObject*,QEvent*)",
     };
     QCOMPARE(meta.methodCount() - meta.methodOffset(), expected.size());

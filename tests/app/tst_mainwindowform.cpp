@@ -98,7 +98,7 @@ private slots:
     void init();
     void cleanup();
 
-    void formHasFortySevenObjects();
+    void formHasFortyEightObjects();
     void objectsInOrderWithClassAndPlace_data();
     void objectsInOrderWithClassAndPlace();
 
@@ -153,9 +153,9 @@ void MainWindowFormTest::cleanup()
     folder.reset();
 }
 
-void MainWindowFormTest::formHasFortySevenObjects()
+void MainWindowFormTest::formHasFortyEightObjects()
 {
-    QCOMPARE(int(walk.size()), 47);
+    QCOMPARE(int(walk.size()), 48); // the specified 47 and the control chart's button
     QCOMPARE(window->centralWidget()->objectName(), QStringLiteral("centralWidget"));
     QCOMPARE(window->objectName(), QStringLiteral("MainWindow"));
 }
@@ -188,6 +188,7 @@ void MainWindowFormTest::objectsInOrderWithClassAndPlace_data()
         {"pushButton", "QPushButton", "horizontalLayout", -1, -1, -1, -1},
         {"refreshButton", "QPushButton", "horizontalLayout", -1, -1, -1, -1},
         {"print", "QPushButton", "horizontalLayout", -1, -1, -1, -1},
+        {"chartButton", "QPushButton", "horizontalLayout", -1, -1, -1, -1},
         {"horizontalSpacer", "QSpacerItem", "horizontalLayout", -1, -1, -1, -1},
         {"frame_2", "QFrame", "verticalLayout", -1, -1, -1, -1},
         {"gridLayout_2", "QGridLayout", "frame_2", -1, -1, -1, -1},
@@ -399,10 +400,11 @@ void MainWindowFormTest::styleSheets_data()
     QTest::newRow("steelTemp") << s6;
     // Every other widget of the form, the window and the application have none.
     for (const char *name :
-         {"MainWindow", "centralWidget", "frame",    "label",    "pathToDir", "pushButton", "refreshButton",
-          "print",      "frame_2",       "label_58", "label_53", "label_54",  "label_51",   "customPlotSteel",
-          "frame_6",    "label_60",      "label_18", "label_63", "label_9",   "label_61",   "label_65",
-          "label_59",   "label_56",      "label_57", "label_64", "label_62",  "statusLabel"})
+         {"MainWindow",    "centralWidget", "frame",           "label",      "pathToDir", "pushButton",
+          "refreshButton", "print",         "chartButton",     "frame_2",    "label_58",  "label_53",
+          "label_54",      "label_51",      "customPlotSteel", "frame_6",    "label_60",  "label_18",
+          "label_63",      "label_9",       "label_61",        "label_65",   "label_59",  "label_56",
+          "label_57",      "label_64",      "label_62",        "statusLabel"})
         QTest::newRow(name) << QString();
 }
 
@@ -548,8 +550,8 @@ void MainWindowFormTest::frames()
 
 void MainWindowFormTest::spacers()
 {
-    QSpacerItem *top = walk[9].item ? walk[9].item->spacerItem() : nullptr;
-    QSpacerItem *panel = walk[34].item ? walk[34].item->spacerItem() : nullptr;
+    QSpacerItem *top = walk[10].item ? walk[10].item->spacerItem() : nullptr;
+    QSpacerItem *panel = walk[35].item ? walk[35].item->spacerItem() : nullptr;
     QVERIFY(top);
     QVERIFY(panel);
     QCOMPARE(top->sizeHint(), QSize(438, 20));
@@ -646,8 +648,9 @@ void MainWindowFormTest::tabOrderFollowsCreationOrder()
     } while (widget != start && order.size() < 20);
     QCOMPARE(order, (QStringList{QStringLiteral("pathToDir"), QStringLiteral("pushButton"),
                                  QStringLiteral("refreshButton"), QStringLiteral("print"),
-                                 QStringLiteral("comboSteelTech"), QStringLiteral("yearMonthCombobox"),
-                                 QStringLiteral("dayCombobox"), QStringLiteral("timeSteel")}));
+                                 QStringLiteral("chartButton"), QStringLiteral("comboSteelTech"),
+                                 QStringLiteral("yearMonthCombobox"), QStringLiteral("dayCombobox"),
+                                 QStringLiteral("timeSteel")}));
 }
 
 void MainWindowFormTest::iconsAreLoadedFromTheWorkingDirectory()
