@@ -5,13 +5,12 @@
 #include "app/findmeltdialog.h"
 #include "app/foldermark.h"
 #include "app/listelision.h"
-#include "app/measurementselection.h"
 #include "app/panelfit.h"
+#include "app/selectionlists.h"
 #include "app/shownmeasurement.h"
 #include "archive/archivefolder.h"
 #include "archive/archivename.h"
-#include "archive/archivescans.h"
-#include "archive/sharedlisting.h"
+#include "archive/cascadeselection.h"
 #include "measurement/measurementfile.h"
 #include "plot/plotsteps.h"
 #include "plot/valuespanel.h"
@@ -21,10 +20,19 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QPrinter>
 
 #include <optional>
+
+// A measurement the follow mode's watch has read, kept until the selection's next change.
+struct MainWindow::Offered
+{
+    QString fileName;
+    qint64 modifiedNsecs = 0;
+    measurement::Measurement read;
+};
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(archive::defaultArchiveDirectory(), parent) {}
 
@@ -36,13 +44,18 @@ MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
     for (QComboBox *list : {ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel})
         cascade::styleOpenList(list);
     plot::clearPlot(ui->customPlotSteel);
+    selection = new archive::CascadeSelection(this);
+    lists = std::make_unique<app::SelectionLists>(
+        selection, std::array<QComboBox *, archive::listLevels>{ui->comboSteelTech, ui->yearMonthCombobox,
+                                                                ui->dayCombobox, ui->timeSteel});
+    connect(selection, &archive::CascadeSelection::changed, this, &MainWindow::showSelection);
     keepTextsWhole();
     addFinder();
     folderMark = std::make_unique<app::FolderMark>(ui->pathToDir);
 
     ui->pathToDir->setText(archiveFolder);
     archiveDir = archiveFolder;
-    on_refreshButton_clicked();
+    refresh();
 
     plot::configureAxes(ui->customPlotSteel);
     ui->customPlotSteel->installEventFilter(this);
@@ -81,39 +94,66 @@ void MainWindow::addFinder()
     // The folder the lists show is the one to search; a found measurement is chosen down the lists.
     app::addFindMelt(
         this, [this] { return ui->pathToDir->text(); },
-        [this](const QString &fileName) { return app::selectMeasurement(this, fileName); });
+        [this](const QString &fileName) { return selection->chooseFile(fileName); });
 }
 
-void MainWindow::on_comboSteelTech_currentIndexChanged(const QString &arg1)
+void MainWindow::offerMeasurement(const QString &fileName, qint64 modifiedNsecs,
+                                  const measurement::Measurement &read)
 {
-    shown->clear();
-    cascade::resetLists({ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
-    if (cascade::isNothingChosen(arg1))
-        return;
-    const cascade::WaitCursor busy;
-    cascade::appendEntries(ui->yearMonthCombobox, archive::scanYearMonths(ui->pathToDir->text(), arg1));
+    offered = std::make_unique<Offered>(Offered{fileName, modifiedNsecs, read});
 }
 
-void MainWindow::on_timeSteel_currentIndexChanged(const QString &arg1)
+void MainWindow::markFolder(const QString &reason)
 {
-    if (cascade::isNothingChosen(arg1))
+    folderMark->mark(reason);
+}
+
+// The lists, the plot and the panel change together: nothing is painted until all three show the
+// selection's new state.
+void MainWindow::showSelection(bool fileChanged)
+{
+    const bool painting = ui->centralWidget->updatesEnabled();
+    ui->centralWidget->setUpdatesEnabled(false);
+    lists->show();
+    if (fileChanged)
+        showFile();
+    offered.reset();
+    ui->centralWidget->setUpdatesEnabled(painting);
+}
+
+void MainWindow::showFile()
+{
+    const std::optional<archive::ArchiveFile> file = selection->chosenFile();
+    if (!file) {
+        shown->clear();
         return;
+    }
     plot::activateRightAxis(ui->customPlotSteel);
-
-    const archive::Moment moment = archive::momentFromListTexts(ui->dayCombobox->currentText(),
-                                                                ui->yearMonthCombobox->currentText(), arg1);
-    const QString path = archive::archiveFilePath(cascade::loadDirectory(ui->pathToDir->text()),
-                                                  ui->comboSteelTech->currentText(), moment);
-    const std::optional<measurement::Measurement> loaded = measurement::readMeasurementFile(path);
+    std::optional<measurement::Measurement> loaded;
+    if (offered && offered->fileName == file->fileName && offered->modifiedNsecs == file->modifiedNsecs)
+        loaded = offered->read;
+    else
+        loaded = measurement::readMeasurementFile(
+            QFile::encodeName(cascade::loadDirectory(selection->model().folder())) + '/' +
+            file->encodedName());
     if (!loaded) {
         shown->clear(); // nothing of another measurement may stay beside this selection
         return;
     }
-
     emfValues = loaded->emf;
     tempValues = loaded->temperature;
     plot::displayCurves(ui->customPlotSteel, timeKeys, tempValues, emfValues);
     shown->showValues(*loaded);
+}
+
+void MainWindow::on_comboSteelTech_currentIndexChanged(const QString &)
+{
+    lists->chosen(archive::ListLevel::technology);
+}
+
+void MainWindow::on_timeSteel_currentIndexChanged(const QString &)
+{
+    lists->chosen(archive::ListLevel::time);
 }
 
 void MainWindow::on_pushButton_clicked()
@@ -124,58 +164,39 @@ void MainWindow::on_pushButton_clicked()
         return; // cancelled
     archiveDir = chosen;
     ui->pathToDir->setText(chosen);
-    on_refreshButton_clicked();
+    refresh();
 }
 
 void MainWindow::on_refreshButton_clicked()
 {
-    const cascade::WaitCursor busy;
-    cascade::resetLists({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
-    if (folderMark->check(archiveDir) != app::FolderProblem::none)
-        return;
-    // The four scans below, nested in the lists' slots, read the folder once between them.
-    const archive::SharedListing listing(archiveDir);
-    const archive::TechnologyScan scan = archive::scanTechnologies(archiveDir);
-    if (!scan.listedAnyFile)
-        return;
+    refresh();
+}
 
-    cascade::appendEntries(ui->comboSteelTech, scan.technologies);
-    // Each step below notifies the list's own slot, which fills the next list; the time list's slot
-    // then loads the newest measurement.
-    cascade::selectExactText(ui->comboSteelTech, scan.newestTechnology);
-    ui->yearMonthCombobox->setCurrentIndex(1);
-    ui->dayCombobox->setCurrentIndex(1);
-    ui->timeSteel->setCurrentIndex(1);
+void MainWindow::refresh()
+{
+    const cascade::WaitCursor busy;
+    if (folderMark->check(archiveDir) != app::FolderProblem::none) {
+        selection->clear(archiveDir);
+        return;
+    }
+    selection->refresh(archiveDir);
 }
 
 void MainWindow::on_pathToDir_editingFinished()
 {
     archiveDir = ui->pathToDir->text();
     if (!archiveDir.isEmpty())
-        on_refreshButton_clicked();
+        refresh();
 }
 
-void MainWindow::on_yearMonthCombobox_currentIndexChanged(const QString &arg1)
+void MainWindow::on_yearMonthCombobox_currentIndexChanged(const QString &)
 {
-    shown->clear();
-    cascade::resetLists({ui->dayCombobox, ui->timeSteel});
-    if (cascade::isNothingChosen(arg1))
-        return;
-    const cascade::WaitCursor busy;
-    cascade::appendEntries(ui->dayCombobox,
-                           archive::scanDays(ui->pathToDir->text(), ui->comboSteelTech->currentText(), arg1));
+    lists->chosen(archive::ListLevel::month);
 }
 
-void MainWindow::on_dayCombobox_currentIndexChanged(const QString &arg1)
+void MainWindow::on_dayCombobox_currentIndexChanged(const QString &)
 {
-    shown->clear();
-    cascade::resetList(ui->timeSteel);
-    if (cascade::isNothingChosen(arg1))
-        return;
-    const cascade::WaitCursor busy;
-    cascade::appendEntries(ui->timeSteel,
-                           archive::scanTimes(ui->pathToDir->text(), ui->comboSteelTech->currentText(),
-                                              ui->yearMonthCombobox->currentText(), arg1));
+    lists->chosen(archive::ListLevel::day);
 }
 
 void MainWindow::on_print_clicked()

@@ -17,12 +17,22 @@ class MainWindow;
 
 namespace app {
 class FolderMark;
+class SelectionLists;
 class ShownMeasurement;
 } // namespace app
 
+namespace archive {
+class CascadeSelection;
+}
+
+namespace measurement {
+struct Measurement;
+}
+
 // The viewer's one window: the archive's selection lists, the curve plot and the values panel. The
-// slots are connected by name by the form; each one gathers its inputs from the widgets and hands
-// them to the archive, measurement or printing code.
+// selection of the archive (archive::CascadeSelection) owns what is chosen; the lists are its views,
+// and the plot and the panel show its chosen file. The slots are connected by name by the form and
+// pass the operator's actions on.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -32,6 +42,17 @@ public:
     // Starts on `archiveFolder` instead of the working directory's "archive" folder.
     explicit MainWindow(const QString &archiveFolder, QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // The archive and its selection shown by this window.
+    archive::CascadeSelection *archiveSelection() const { return selection; }
+    // Reads the folder named in the path field anew and shows its newest measurement.
+    void refresh();
+    // A measurement already read from `fileName` at `modifiedNsecs`: shown without reading the file
+    // again if the next change of the selection chooses exactly that file.
+    void offerMeasurement(const QString &fileName, qint64 modifiedNsecs,
+                          const measurement::Measurement &read);
+    // Says in the path field why the folder cannot be followed; the empty text clears it.
+    void markFolder(const QString &reason);
 
 private slots:
     void on_comboSteelTech_currentIndexChanged(const QString &arg1);
@@ -49,6 +70,8 @@ private slots:
 private:
     void keepTextsWhole();
     void addFinder();
+    void showSelection(bool fileChanged);
+    void showFile();
 
     Ui::MainWindow *ui;
     QString archiveDir;
@@ -58,4 +81,8 @@ private:
     // Keeps the plot and the values panel to what the lists select.
     app::ShownMeasurement *shown = nullptr;
     std::unique_ptr<app::FolderMark> folderMark;
+    archive::CascadeSelection *selection = nullptr;
+    std::unique_ptr<app::SelectionLists> lists;
+    struct Offered;
+    std::unique_ptr<Offered> offered;
 };

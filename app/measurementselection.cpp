@@ -1,37 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/measurementselection.h"
 
-#include "app/cascade.h"
-#include "archive/archivename.h"
-
-#include <QComboBox>
-#include <QWidget>
+#include "archive/cascadeselection.h"
+#include "mainwindow.h"
 
 namespace app {
 
-namespace {
-
-bool choose(QWidget *window, const char *listName, const QString &text)
+bool selectMeasurement(MainWindow *window, const QString &fileName)
 {
-    auto *list = window->findChild<QComboBox *>(QLatin1String(listName));
-    if (!list || text.isEmpty())
-        return false;
-    if (list->currentIndex() > 0 && list->currentText() == text)
-        return true;
-    return cascade::selectExactText(list, text);
-}
-
-} // namespace
-
-bool selectMeasurement(QWidget *window, const QString &fileName)
-{
-    const archive::Moment moment = archive::momentOfFile(fileName);
-    if (!moment.isValid())
-        return false;
-    return choose(window, "comboSteelTech", archive::technologyOfFile(fileName)) &&
-           choose(window, "yearMonthCombobox", archive::yearMonthText(moment)) &&
-           choose(window, "dayCombobox", archive::dayText(moment)) &&
-           choose(window, "timeSteel", archive::timeText(moment));
+    return window->archiveSelection()->chooseFile(fileName);
 }
 
 } // namespace app

@@ -49,7 +49,7 @@ struct SharedListing::Files
     {
         int offset;
         int length;
-        qint64 modifiedMsecs; // -1: no longer a regular file when it was looked at
+        qint64 modifiedNsecs; // -1: no longer a regular file when it was looked at
     };
     struct Run
     {
@@ -128,20 +128,16 @@ void SharedListing::Files::lookAtRuns(const platform::HeldFolder &folder)
         for (Entry &entry : run->entries) {
             const std::optional<platform::FileStamp> stamp =
                 folder.regularFileStamp(encoded(run->name(entry)));
-            entry.modifiedMsecs = stamp ? stamp->modifiedMsecs() : -1;
+            entry.modifiedNsecs = stamp ? modifiedNsecsOf(*stamp) : -1;
         }
     }
 }
 
-struct KeptListing::Kept
-{
-    std::unique_ptr<SharedListing::Files> files;
-};
-
 namespace {
 
+// The listing of the refresh running on this thread: a scan is an ordinary function call deep inside
+// it, with no parameter to hand the listing on.
 thread_local const SharedListing::Files *innermost = nullptr;
-thread_local KeptListing::Kept *keeper = nullptr;
 
 } // namespace
 
@@ -155,54 +151,12 @@ SharedListing::SharedListing(const QString &directory) : files(std::make_unique<
 SharedListing::~SharedListing()
 {
     innermost = outer;
-    // The outermost listing of a refresh is the freshest reading there is.
-    if (!outer && keeper)
-        keeper->files = std::move(files);
-}
-
-KeptListing::KeptListing() : kept(std::make_unique<Kept>())
-{
-    keeper = kept.get();
-}
-
-KeptListing::~KeptListing()
-{
-    if (keeper == kept.get())
-        keeper = nullptr;
-}
-
-QString KeptListing::directory() const
-{
-    return kept->files ? kept->files->directory : QString();
-}
-
-void KeptListing::add(const QString &fileName, qint64 modifiedMsecs)
-{
-    SharedListing::Files *files = kept->files.get();
-    if (!files || !files->listed || !wildcardMatch(technologyPattern(), fileName))
-        return;
-    for (const std::unique_ptr<SharedListing::Files::Run> &run : files->runs) {
-        for (SharedListing::Files::Entry &entry : run->entries) {
-            if (entry.length == fileName.size() && run->name(entry) == fileName) {
-                entry.modifiedMsecs = modifiedMsecs;
-                return;
-            }
-        }
-    }
-    if (files->runs.empty() || files->runs.back()->entries.size() >= size_t(runLength))
-        files->runs.push_back(std::make_unique<SharedListing::Files::Run>());
-    SharedListing::Files::Run &run = *files->runs.back();
-    run.entries.push_back(
-        SharedListing::Files::Entry{int(run.names.size()), int(fileName.size()), modifiedMsecs});
-    run.names.append(fileName);
 }
 
 bool forEachScannedFile(const QString &directory, const QString &pattern, bool needTimes,
                         const FileVisitor &visit)
 {
     const SharedListing::Files *shared = innermost;
-    if (!shared && keeper)
-        shared = keeper->files.get();
     if (!shared || shared->directory != directory)
         return forEachMatchingFile(directory, pattern, needTimes, visit);
     if (!shared->listed)
@@ -214,9 +168,9 @@ bool forEachScannedFile(const QString &directory, const QString &pattern, bool n
         for (const SharedListing::Files::Entry &entry : run->entries) {
             const QStringView name = run->name(entry);
             // A file gone by the time it was looked at is left out, as the folder's own walk leaves it.
-            if (entry.modifiedMsecs < 0 || (!everyFile && !compiled.matches(name)))
+            if (entry.modifiedNsecs < 0 || (!everyFile && !compiled.matches(name)))
                 continue;
-            visit(name, needTimes ? entry.modifiedMsecs : 0);
+            visit(name, needTimes ? entry.modifiedNsecs : 0);
         }
     }
     return true;
