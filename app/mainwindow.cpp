@@ -175,11 +175,16 @@ void MainWindow::on_refreshButton_clicked()
 void MainWindow::refresh()
 {
     const cascade::WaitCursor busy;
-    if (folderMark->check(archiveDir) != app::FolderProblem::none) {
+    app::FolderProblem problem = folderMark->check(archiveDir);
+    if (problem != app::FolderProblem::none)
         selection->clear(archiveDir);
+    else if (selection->refresh(archiveDir) && selection->model().fileCount() == 0)
+        problem = app::emptinessOf(archiveDir);
+    if (problem == app::FolderProblem::none)
         return;
-    }
-    selection->refresh(archiveDir);
+    // An empty sheet says why it is empty, in the path field and in its status.
+    folderMark->mark(problem, archiveDir);
+    shown->clear(app::folderProblemShortText(problem));
 }
 
 void MainWindow::on_pathToDir_editingFinished()

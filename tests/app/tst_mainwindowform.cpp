@@ -277,7 +277,7 @@ void MainWindowFormTest::texts_data()
         {"label_18", QStringLiteral("ОКИСЛЕННОСТЬ")},
         {"steelC", noData},
         {"label_63", QStringLiteral("УГЛЕРОД")},
-        {"nameSteelSmelt", QStringLiteral("1")},
+        {"nameSteelSmelt", QStringLiteral("—")}, // a dash, no melt "1", before any measurement
         {"label_61", QStringLiteral("МАССА АЛЮМИНИЯ")},
         {"label_65", QStringLiteral("ПЛАВКА №")},
         {"label_59", QStringLiteral("ТЕМПЕРАТУРА")},
@@ -287,7 +287,8 @@ void MainWindowFormTest::texts_data()
         {"steelTemp", noData},
         {"steelEmf", noData},
         {"label_62", QStringLiteral("ppm")},
-        {"statusLabel", QStringLiteral("СТАТУС")},
+        // The window opens without an archive folder: its empty sheet says so.
+        {"statusLabel", QStringLiteral("Папка не найдена")},
         {"pushButton", QStringLiteral("...")},
         {"refreshButton", QString()},
         {"print", QString()},

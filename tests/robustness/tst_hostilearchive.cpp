@@ -250,7 +250,7 @@ private slots:
             // Nothing of the good measurement stays beside the time of a file that cannot be opened,
             // and nothing of that file shows: the panel's texts before any measurement.
             const QString noData = measurement::noDataText();
-            QCOMPARE(viewer.shownValues(), (QStringList{QStringLiteral("1"), noData, noData, noData, noData,
+            QCOMPARE(viewer.shownValues(), (QStringList{QStringLiteral("—"), noData, noData, noData, noData,
                                                         noData, QStringLiteral("СТАТУС")}));
         }
 
