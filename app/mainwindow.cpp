@@ -8,6 +8,7 @@
 #include "app/panelfit.h"
 #include "app/selectionlists.h"
 #include "app/shownmeasurement.h"
+#include "app/windowfit.h"
 #include "archive/archivefolder.h"
 #include "archive/archivename.h"
 #include "archive/cascadeselection.h"
@@ -59,6 +60,35 @@ MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
 
     plot::configureAxes(ui->customPlotSteel);
     ui->customPlotSteel->installEventFilter(this);
+    fitScreen();
+}
+
+void MainWindow::fitScreen()
+{
+    app::WindowFit::Parts parts;
+    parts.window = this;
+    parts.plot = ui->customPlotSteel;
+    parts.panelGrid = ui->gridLayout_4;
+    parts.pathField = ui->pathToDir;
+    parts.rows = {ui->label_65, ui->nameSteelSmelt, ui->label_59,   ui->steelTemp, ui->label_9,
+                  ui->label_18, ui->steelAO,        ui->label_62,   ui->label_56,  ui->steelEmf,
+                  ui->label_57, ui->label_61,       ui->steelAl,    ui->label_60,  ui->label_63,
+                  ui->steelC,   ui->label_64,       ui->statusLabel};
+    parts.rows << ui->label_58 << ui->label_53 << ui->label_54 << ui->label_51 << ui->comboSteelTech
+               << ui->yearMonthCombobox << ui->dayCombobox << ui->timeSteel << ui->pathToDir;
+    parts.layouts = {ui->verticalLayout, ui->horizontalLayout, ui->gridLayout_2, ui->horizontalLayout_19,
+                     ui->gridLayout_4};
+    parts.texts = parts.rows;
+    parts.texts << ui->label << ui->pushButton;
+    windowFit = std::make_unique<app::WindowFit>(parts);
+    fitInto(windowFit->availableRoom());
+}
+
+void MainWindow::fitInto(const QSize &room)
+{
+    windowFit->fit(room);
+    // The panel's widths follow its texts' fonts, which the fit may have made smaller.
+    panelFit->fit();
 }
 
 MainWindow::~MainWindow()
@@ -74,7 +104,7 @@ void MainWindow::keepTextsWhole()
     panel.valueFields = {ui->steelTemp, ui->steelAO, ui->steelEmf, ui->steelAl, ui->steelC};
     panel.unitLabels = {ui->label_9, ui->label_62, ui->label_57, ui->label_60, ui->label_64};
     panel.meltNumber = ui->nameSteelSmelt;
-    auto *fit = new app::PanelFit(panel, this);
+    panelFit = new app::PanelFit(panel, this);
 
     measurement::ValueFields fields;
     fields.smelt = ui->nameSteelSmelt;
@@ -84,7 +114,7 @@ void MainWindow::keepTextsWhole()
     fields.aluminiumMass = ui->steelAl;
     fields.carbon = ui->steelC;
     fields.status = ui->statusLabel;
-    shown = new app::ShownMeasurement(ui->customPlotSteel, fields, fit, this);
+    shown = new app::ShownMeasurement(ui->customPlotSteel, fields, panelFit, this);
 
     new app::ListElision({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel}, this);
 }

@@ -17,7 +17,9 @@ class MainWindow;
 
 namespace app {
 class FolderMark;
+class PanelFit;
 class SelectionLists;
+class WindowFit;
 class ShownMeasurement;
 } // namespace app
 
@@ -53,6 +55,9 @@ public:
                           const measurement::Measurement &read);
     // Says in the path field why the folder cannot be followed; the empty text clears it.
     void markFolder(const QString &reason);
+    // Fits the window into `room` (its contents, without frame), its minimum sizes yielding where they
+    // do not fit; made at construction for the screen the window opens on.
+    void fitInto(const QSize &room);
 
 private slots:
     void on_comboSteelTech_currentIndexChanged(const QString &arg1);
@@ -70,6 +75,7 @@ private slots:
 private:
     void keepTextsWhole();
     void addFinder();
+    void fitScreen();
     void showSelection(bool fileChanged);
     void showFile();
 
@@ -80,9 +86,11 @@ private:
     QVector<double> timeKeys;
     // Keeps the plot and the values panel to what the lists select.
     app::ShownMeasurement *shown = nullptr;
+    app::PanelFit *panelFit = nullptr;
     std::unique_ptr<app::FolderMark> folderMark;
     archive::CascadeSelection *selection = nullptr;
     std::unique_ptr<app::SelectionLists> lists;
     struct Offered;
     std::unique_ptr<Offered> offered;
+    std::unique_ptr<app::WindowFit> windowFit;
 };
