@@ -80,6 +80,7 @@ void MainWindow::fitScreen()
                      ui->gridLayout_4};
     parts.texts = parts.rows;
     parts.texts << ui->label << ui->pushButton;
+    parts.fontsChanged = [this] { panelFit->fit(); };
     windowFit = std::make_unique<app::WindowFit>(parts);
     fitInto(windowFit->availableRoom());
 }
@@ -87,8 +88,6 @@ void MainWindow::fitScreen()
 void MainWindow::fitInto(const QSize &room)
 {
     windowFit->fit(room);
-    // The panel's widths follow its texts' fonts, which the fit may have made smaller.
-    panelFit->fit();
 }
 
 MainWindow::~MainWindow()

@@ -99,21 +99,25 @@ void relayout(QWidget *widget)
 
 } // namespace
 
+// The contents' needs: the window's own layout is left alone until it is shown, so that the window
+// keeps the size it is given.
 int WindowFit::needHeight() const
 {
-    relayout(parts.window);
-    return parts.window->minimumSizeHint().height();
+    relayout(parts.window->centralWidget());
+    return parts.window->centralWidget()->minimumSizeHint().height();
 }
 
 int WindowFit::needWidth() const
 {
-    relayout(parts.window);
-    return parts.window->minimumSizeHint().width();
+    relayout(parts.window->centralWidget());
+    return parts.window->centralWidget()->minimumSizeHint().width();
 }
 
 void WindowFit::fit(const QSize &room)
 {
     restore(); // the form's own sizes first: a larger screen gets them back
+    if (parts.fontsChanged)
+        parts.fontsChanged();
 
     // The plot's vertical policy makes its size hint its least height; an explicit minimum replaces it.
     if (needHeight() > room.height()) {
@@ -130,9 +134,16 @@ void WindowFit::fit(const QSize &room)
             layout->setContentsMargins(tightSpacing, tightSpacing, tightSpacing, tightSpacing);
             layout->setSpacing(std::min(layout->spacing(), tightSpacing));
         }
+        if (parts.fontsChanged)
+            parts.fontsChanged();
     }
+    if (needWidth() > room.width())
+        parts.pathField->setMinimumWidth(std::max(pathFloor, pathMinimum - (needWidth() - room.width())));
     // The fonts last, a step at a time, every text still whole at its smaller size.
-    for (int step = 0; step < 16 && needHeight() > room.height(); ++step) {
+    const auto tooLarge = [this, &room] {
+        return needHeight() > room.height() || needWidth() > room.width();
+    };
+    for (int step = 0; step < 16 && tooLarge(); ++step) {
         bool smaller = false;
         for (QWidget *text : qAsConst(parts.texts)) {
             QFont font = text->font();
@@ -146,13 +157,15 @@ void WindowFit::fit(const QSize &room)
         if (!smaller)
             break;
         fitRowsToTexts();
+        if (parts.fontsChanged)
+            parts.fontsChanged();
     }
-    if (needWidth() > room.width())
-        parts.pathField->setMinimumWidth(std::max(pathFloor, pathMinimum - (needWidth() - room.width())));
 
-    const QSize least(needWidth(), needHeight());
-    parts.window->resize(std::max(least.width(), std::min(formSize.width(), room.width())),
-                         std::max(least.height(), std::min(formSize.height(), room.height())));
+    if (parts.fontsChanged)
+        parts.fontsChanged();
+    // The layout keeps the window at least at its minimum once shown.
+    parts.window->resize(std::min(formSize.width(), room.width()),
+                         std::min(formSize.height(), room.height()));
 }
 
 } // namespace app

@@ -7,6 +7,8 @@
 #include <QMargins>
 #include <QSize>
 
+#include <functional>
+
 class QLabel;
 class QLayout;
 class QMainWindow;
@@ -32,8 +34,9 @@ public:
         QLayout *panelGrid = nullptr;
         QList<QWidget *> rows; // parts whose minimum height may come down to their text's height
         QWidget *pathField = nullptr;
-        QList<QLayout *> layouts; // whose margins and spacing may close up
-        QList<QWidget *> texts;   // every part with a text: fonts that may come down, last of all
+        QList<QLayout *> layouts;           // whose margins and spacing may close up
+        QList<QWidget *> texts;             // every part with a text: fonts that may come down, last of all
+        std::function<void()> fontsChanged; // fits what follows the texts' widths (the panel)
     };
 
     explicit WindowFit(const Parts &parts);

@@ -148,6 +148,7 @@ void ArchiveModel::fill(const QString &folder, const QVector<ArchiveFile> &newFi
     files.clear();
     technologyCounts.clear();
     groups.clear();
+    texts.clear();
     newestFile.reset();
     newestChoosable.reset();
     files.reserve(newFiles.size());
@@ -167,10 +168,10 @@ ArchiveModel::Facts ArchiveModel::factsOf(const QString &fileName, qint64 modifi
     Facts f;
     f.modifiedNsecs = modifiedNsecs;
     const QStringView name(fileName);
-    f.technology = technologyView(name).toString();
+    f.technology = interned(technologyView(name).toString());
     const qsizetype dash = name.indexOf(u'-', prefixLength);
     if (dash >= 0) {
-        f.group = folded(name.mid(prefixLength, dash - prefixLength));
+        f.group = interned(folded(name.mid(prefixLength, dash - prefixLength)));
         const QStringView written = name.mid(dash + 1);
         f.prefixMonth = writtenMonth(written);
         f.prefixDay = f.prefixMonth == none ? none : writtenDay(written);
@@ -182,6 +183,15 @@ ArchiveModel::Facts ArchiveModel::factsOf(const QString &fileName, qint64 modifi
         f.seconds = QTime(0, 0).secsTo(moment.time);
     }
     return f;
+}
+
+QString ArchiveModel::interned(const QString &text)
+{
+    const auto known = texts.constFind(text);
+    if (known != texts.cend())
+        return *known;
+    texts.insert(text);
+    return text;
 }
 
 void ArchiveModel::add(const QString &fileName, const Facts &f)

@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QMetaType>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -120,7 +121,8 @@ private:
         QHash<int, std::set<TimeKey>> times;  // written month * 100 + written day
     };
 
-    static Facts factsOf(const QString &fileName, qint64 modifiedNsecs);
+    Facts factsOf(const QString &fileName, qint64 modifiedNsecs);
+    QString interned(const QString &text);
     void add(const QString &fileName, const Facts &facts);
     void take(const QString &fileName, Facts facts);
     const Group *groupOf(const QString &technology) const;
@@ -133,6 +135,9 @@ private:
     QHash<QString, Facts> files;
     QMap<QString, int> technologyCounts;
     QHash<QString, Group> groups;
+    // One copy of each technology text, shared by the files that name it: a million files hold a few
+    // dozen technologies.
+    QSet<QString> texts;
     std::optional<ArchiveFile> newestFile;
     // The newest of the files that lead through the lists to a time entry of their own: misnamed
     // files (a copy's "(копия)", a name without a moment) never decide where a refresh starts.
