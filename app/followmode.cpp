@@ -138,11 +138,11 @@ void FollowMode::takeNews()
                 selection->remove(std::exchange(removals, {}));
             if (arrivals.isEmpty())
                 return;
-            QVector<archive::ArchiveFile> files;
+            QVector<archive::ArchiveEntry> files;
             const archive::ArrivedMeasurement *newest = nullptr;
             for (const archive::ArrivedMeasurement &arrival : qAsConst(arrivals)) {
                 const qint64 nsecs = archive::modifiedNsecsOf(arrival.stamp);
-                files.append(archive::ArchiveFile{arrival.fileName, nsecs});
+                files.append(archive::ArchiveEntry{arrival.fileName, nsecs});
                 if (arrival.read &&
                     (!newest || archive::isNewer(nsecs, arrival.fileName,
                                                  archive::modifiedNsecsOf(newest->stamp), newest->fileName)))

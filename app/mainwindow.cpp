@@ -152,7 +152,7 @@ void MainWindow::showSelection(bool fileChanged)
 
 void MainWindow::showFile()
 {
-    const std::optional<archive::ArchiveFile> file = selection->chosenFile();
+    const std::optional<archive::ArchiveEntry> file = selection->chosenFile();
     if (!file) {
         shown->clear();
         return;

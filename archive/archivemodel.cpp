@@ -94,7 +94,7 @@ int dayKeyOf(const QString &day)
 
 } // namespace
 
-QByteArray ArchiveFile::encodedName() const
+QByteArray ArchiveEntry::encodedName() const
 {
     return QFile::encodeName(fileName);
 }
@@ -111,9 +111,9 @@ bool ArchiveModel::isChoosable(const Facts &f)
     return !f.group.isEmpty() && f.prefixDay != none && f.seconds != none;
 }
 
-void ArchiveModel::consider(const ArchiveFile &file, const Facts &facts)
+void ArchiveModel::consider(const ArchiveEntry &file, const Facts &facts)
 {
-    const auto newer = [](const ArchiveFile &a, const std::optional<ArchiveFile> &b) {
+    const auto newer = [](const ArchiveEntry &a, const std::optional<ArchiveEntry> &b) {
         return !b || isNewer(a.modifiedNsecs, a.fileName, b->modifiedNsecs, b->fileName);
     };
     if (newer(file, newestFile))
@@ -124,24 +124,31 @@ void ArchiveModel::consider(const ArchiveFile &file, const Facts &facts)
 
 ArchiveModel::ArchiveModel(QObject *parent) : QObject(parent)
 {
-    qRegisterMetaType<archive::ArchiveFile>();
+    qRegisterMetaType<archive::ArchiveEntry>();
 }
 
 ArchiveModel::~ArchiveModel() = default;
 
 bool ArchiveModel::fill(const QString &folder)
 {
-    QVector<ArchiveFile> listedFiles;
+    QVector<ArchiveEntry> listedFiles;
     const SharedListing listing(folder);
     const bool ok =
         forEachScannedFile(folder, technologyPattern(), true, [&](QStringView name, qint64 nsecs) {
-            listedFiles.append(ArchiveFile{name.toString(), nsecs});
+            listedFiles.append(ArchiveEntry{name.toString(), nsecs});
         });
-    fill(folder, listedFiles, ok);
+    // The listing took the archive names only, each once.
+    fillListed(folder, listedFiles, ok, true);
     return ok;
 }
 
-void ArchiveModel::fill(const QString &folder, const QVector<ArchiveFile> &newFiles, bool folderListed)
+void ArchiveModel::fill(const QString &folder, const QVector<ArchiveEntry> &newFiles, bool folderListed)
+{
+    fillListed(folder, newFiles, folderListed, false);
+}
+
+void ArchiveModel::fillListed(const QString &folder, const QVector<ArchiveEntry> &newFiles, bool folderListed,
+                              bool matched)
 {
     place = folder;
     listed = folderListed;
@@ -153,8 +160,8 @@ void ArchiveModel::fill(const QString &folder, const QVector<ArchiveFile> &newFi
     newestChoosable.reset();
     files.reserve(newFiles.size());
     const WildcardPattern archiveNames(technologyPattern());
-    for (const ArchiveFile &file : newFiles) {
-        if (files.contains(file.fileName) || !archiveNames.matches(file.fileName))
+    for (const ArchiveEntry &file : newFiles) {
+        if (!matched && (files.contains(file.fileName) || !archiveNames.matches(file.fileName)))
             continue;
         const Facts facts = factsOf(file.fileName, file.modifiedNsecs);
         add(file.fileName, facts);
@@ -244,7 +251,7 @@ void ArchiveModel::take(const QString &fileName, Facts f)
         groups.erase(groupIt);
 }
 
-bool ArchiveModel::put(const ArchiveFile &file)
+bool ArchiveModel::put(const ArchiveEntry &file)
 {
     if (!wildcardMatch(technologyPattern(), file.fileName))
         return false;
@@ -284,25 +291,25 @@ void ArchiveModel::findNewest()
     newestFile.reset();
     newestChoosable.reset();
     for (auto it = files.cbegin(); it != files.cend(); ++it)
-        consider(ArchiveFile{it.key(), it->modifiedNsecs}, *it);
+        consider(ArchiveEntry{it.key(), it->modifiedNsecs}, *it);
 }
 
-std::optional<ArchiveFile> ArchiveModel::file(const QString &fileName) const
+std::optional<ArchiveEntry> ArchiveModel::file(const QString &fileName) const
 {
     const auto known = files.constFind(fileName);
     if (known == files.cend())
         return std::nullopt;
-    return ArchiveFile{fileName, known->modifiedNsecs};
+    return ArchiveEntry{fileName, known->modifiedNsecs};
 }
 
-std::optional<ArchiveFile> ArchiveModel::newest() const
+std::optional<ArchiveEntry> ArchiveModel::newest() const
 {
     return newestFile;
 }
 
 QString ArchiveModel::newestTechnology() const
 {
-    const std::optional<ArchiveFile> &start = newestChoosable ? newestChoosable : newestFile;
+    const std::optional<ArchiveEntry> &start = newestChoosable ? newestChoosable : newestFile;
     return start ? files.value(start->fileName).technology : QString();
 }
 
@@ -356,7 +363,7 @@ QVector<TimeEntry> ArchiveModel::times(const QString &technology, const QString 
     for (const TimeKey &key : *it) {
         const int seconds = files.value(key.fileName).seconds;
         out.append(TimeEntry{seconds < 0 ? QString() : timeOfDay(seconds),
-                             ArchiveFile{key.fileName, key.modifiedNsecs}});
+                             ArchiveEntry{key.fileName, key.modifiedNsecs}});
     }
     return out;
 }

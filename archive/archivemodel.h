@@ -17,7 +17,7 @@
 namespace archive {
 
 // One archive file as the viewer knows it.
-struct ArchiveFile
+struct ArchiveEntry
 {
     QString fileName;         // without the folder
     qint64 modifiedNsecs = 0; // modification instant at full precision (archivelisting.h)
@@ -25,18 +25,18 @@ struct ArchiveFile
     // The name in the file-name encoding: what opens the file. The viewer's listing takes only
     // names that encoding can decode, so the bytes follow from the text.
     QByteArray encodedName() const;
-    bool operator==(const ArchiveFile &o) const
+    bool operator==(const ArchiveEntry &o) const
     {
         return fileName == o.fileName && modifiedNsecs == o.modifiedNsecs;
     }
-    bool operator!=(const ArchiveFile &o) const { return !(*this == o); }
+    bool operator!=(const ArchiveEntry &o) const { return !(*this == o); }
 };
 
 // One entry of the time list: the time text and the file it leads to.
 struct TimeEntry
 {
     QString time; // "hh:mm:ss", empty for a name whose moment does not parse
-    ArchiveFile file;
+    ArchiveEntry file;
 };
 
 // The archive folder as the four selection lists show it: technology, year.month, day and time,
@@ -62,7 +62,7 @@ public:
     // empty model, when the folder cannot be listed.
     bool fill(const QString &folder);
     // Holds exactly these files of `folder`; `listed` false for a folder that could not be listed.
-    void fill(const QString &folder, const QVector<ArchiveFile> &files, bool listed = true);
+    void fill(const QString &folder, const QVector<ArchiveEntry> &files, bool listed = true);
 
     QString folder() const { return place; }
     bool isListed() const { return listed; }
@@ -70,13 +70,13 @@ public:
 
     // A file put in the folder, or written again under its name (a change of that entry). Names the
     // listing does not take are left out. True when the model changed.
-    bool put(const ArchiveFile &file);
+    bool put(const ArchiveEntry &file);
     // True when the model held the file.
     bool remove(const QString &fileName);
-    std::optional<ArchiveFile> file(const QString &fileName) const;
+    std::optional<ArchiveEntry> file(const QString &fileName) const;
 
     // The newest file of all by isNewer; std::nullopt for an empty model.
-    std::optional<ArchiveFile> newest() const;
+    std::optional<ArchiveEntry> newest() const;
     // The technology a refresh starts on: of the newest file that leads through the lists to a time
     // entry, or of the newest file when none does.
     QString newestTechnology() const;
@@ -90,7 +90,7 @@ signals:
     // Everything may have changed: a new listing.
     void filled();
     // One file put, written again or removed.
-    void filePut(const archive::ArchiveFile &file);
+    void filePut(const archive::ArchiveEntry &file);
     void fileRemoved(const QString &fileName);
 
 private:
@@ -123,11 +123,12 @@ private:
 
     Facts factsOf(const QString &fileName, qint64 modifiedNsecs);
     QString interned(const QString &text);
+    void fillListed(const QString &folder, const QVector<ArchiveEntry> &files, bool listed, bool matched);
     void add(const QString &fileName, const Facts &facts);
     void take(const QString &fileName, Facts facts);
     const Group *groupOf(const QString &technology) const;
     void findNewest();
-    void consider(const ArchiveFile &file, const Facts &facts);
+    void consider(const ArchiveEntry &file, const Facts &facts);
     static bool isChoosable(const Facts &facts);
 
     QString place;
@@ -138,12 +139,12 @@ private:
     // One copy of each technology text, shared by the files that name it: a million files hold a few
     // dozen technologies.
     QSet<QString> texts;
-    std::optional<ArchiveFile> newestFile;
+    std::optional<ArchiveEntry> newestFile;
     // The newest of the files that lead through the lists to a time entry of their own: misnamed
     // files (a copy's "(копия)", a name without a moment) never decide where a refresh starts.
-    std::optional<ArchiveFile> newestChoosable;
+    std::optional<ArchiveEntry> newestChoosable;
 };
 
 } // namespace archive
 
-Q_DECLARE_METATYPE(archive::ArchiveFile)
+Q_DECLARE_METATYPE(archive::ArchiveEntry)

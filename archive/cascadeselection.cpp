@@ -84,7 +84,7 @@ void CascadeSelection::fill(ListLevel level)
     lists[size_t(level)].entries = entries;
 }
 
-std::optional<ArchiveFile> CascadeSelection::refreshChoice() const
+std::optional<ArchiveEntry> CascadeSelection::refreshChoice() const
 {
     const QString technology = archive.newestTechnology();
     if (archive.fileCount() == 0 || technology.isEmpty())
@@ -117,7 +117,7 @@ void CascadeSelection::chooseNewest()
     setCurrent(ListLevel::time, 1);
 }
 
-void CascadeSelection::tell(const std::optional<ArchiveFile> &before, bool showAgain)
+void CascadeSelection::tell(const std::optional<ArchiveEntry> &before, bool showAgain)
 {
     newestChoice = refreshChoice();
     emit changed(showAgain || chosen != before);
@@ -125,7 +125,7 @@ void CascadeSelection::tell(const std::optional<ArchiveFile> &before, bool showA
 
 bool CascadeSelection::refresh(const QString &folder)
 {
-    const std::optional<ArchiveFile> before = chosen;
+    const std::optional<ArchiveEntry> before = chosen;
     const bool listed = archive.fill(folder);
     chooseNewest();
     tell(before, true); // a refresh shows its measurement as the file holds it now
@@ -135,7 +135,7 @@ bool CascadeSelection::refresh(const QString &folder)
 
 void CascadeSelection::clear(const QString &folder)
 {
-    const std::optional<ArchiveFile> before = chosen;
+    const std::optional<ArchiveEntry> before = chosen;
     archive.fill(folder, {}, false);
     chooseNewest();
     tell(before, true);
@@ -144,17 +144,17 @@ void CascadeSelection::clear(const QString &folder)
 
 bool CascadeSelection::relist()
 {
-    const std::optional<ArchiveFile> newestBefore = newestChoice;
+    const std::optional<ArchiveEntry> newestBefore = newestChoice;
     const bool listed = archive.fill(archive.folder());
     follow(newestBefore);
     return listed;
 }
 
-void CascadeSelection::put(const QVector<ArchiveFile> &files)
+void CascadeSelection::put(const QVector<ArchiveEntry> &files)
 {
-    const std::optional<ArchiveFile> newestBefore = newestChoice;
+    const std::optional<ArchiveEntry> newestBefore = newestChoice;
     bool any = false;
-    for (const ArchiveFile &file : files)
+    for (const ArchiveEntry &file : files)
         any = archive.put(file) || any;
     if (any)
         follow(newestBefore);
@@ -162,7 +162,7 @@ void CascadeSelection::put(const QVector<ArchiveFile> &files)
 
 void CascadeSelection::remove(const QStringList &fileNames)
 {
-    const std::optional<ArchiveFile> newestBefore = newestChoice;
+    const std::optional<ArchiveEntry> newestBefore = newestChoice;
     bool any = false;
     for (const QString &name : fileNames)
         any = archive.remove(name) || any;
@@ -173,9 +173,9 @@ void CascadeSelection::remove(const QStringList &fileNames)
 // After a change of the model: to what a refresh chooses now when the selection was at the newest,
 // else the same choices with the lists refilled, a choice whose entry is gone returned to the
 // placeholder.
-void CascadeSelection::follow(const std::optional<ArchiveFile> &newestBefore)
+void CascadeSelection::follow(const std::optional<ArchiveEntry> &newestBefore)
 {
-    const std::optional<ArchiveFile> before = chosen;
+    const std::optional<ArchiveEntry> before = chosen;
     if (chosen == newestBefore) {
         chooseNewest();
         tell(before);
@@ -219,7 +219,7 @@ void CascadeSelection::follow(const std::optional<ArchiveFile> &newestBefore)
 
 void CascadeSelection::choose(ListLevel level, int index)
 {
-    const std::optional<ArchiveFile> before = chosen;
+    const std::optional<ArchiveEntry> before = chosen;
     setCurrent(level, index);
     tell(before);
 }
@@ -230,7 +230,7 @@ namespace archive {
 
 bool CascadeSelection::chooseFile(const QString &fileName)
 {
-    const std::optional<ArchiveFile> before = chosen;
+    const std::optional<ArchiveEntry> before = chosen;
     const Moment moment = momentOfFile(fileName);
     bool found = moment.isValid() && archive.file(fileName).has_value();
     const QString texts[] = {technologyOfFile(fileName), yearMonthText(moment), dayText(moment)};

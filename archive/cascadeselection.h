@@ -57,7 +57,7 @@ public:
     const ArchiveModel &model() const { return archive; }
     const SelectionList &list(ListLevel level) const { return lists[size_t(level)]; }
     // The file the time list chooses; std::nullopt while nothing is chosen.
-    std::optional<ArchiveFile> chosenFile() const { return chosen; }
+    std::optional<ArchiveEntry> chosenFile() const { return chosen; }
     // Whether the selection is at what a refresh would choose now.
     bool isAtNewest() const;
 
@@ -67,7 +67,7 @@ public:
     // Lists the model's folder anew (after a gap in what was told of it) and follows the change.
     bool relist();
     // Follow mode: files put in the folder or written again, or removed.
-    void put(const QVector<ArchiveFile> &files);
+    void put(const QVector<ArchiveEntry> &files);
     void remove(const QStringList &fileNames);
     // Everything reset to the placeholder, the model emptied: a folder that cannot be listed.
     void clear(const QString &folder);
@@ -91,16 +91,16 @@ private:
     void setCurrent(ListLevel level, int index);
     void fill(ListLevel level);
     void chooseNewest();
-    void follow(const std::optional<ArchiveFile> &newestBefore);
-    std::optional<ArchiveFile> refreshChoice() const;
-    void tell(const std::optional<ArchiveFile> &before, bool showAgain = false);
+    void follow(const std::optional<ArchiveEntry> &newestBefore);
+    std::optional<ArchiveEntry> refreshChoice() const;
+    void tell(const std::optional<ArchiveEntry> &before, bool showAgain = false);
 
     ArchiveModel archive;
     std::array<SelectionList, listLevels> lists;
     QVector<TimeEntry> timeFiles; // behind the time list's entries
-    std::optional<ArchiveFile> chosen;
+    std::optional<ArchiveEntry> chosen;
     // What a refresh would choose, as of the last change told.
-    std::optional<ArchiveFile> newestChoice;
+    std::optional<ArchiveEntry> newestChoice;
 };
 
 } // namespace archive

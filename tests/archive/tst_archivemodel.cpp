@@ -18,14 +18,14 @@ namespace {
 constexpr qint64 second = 1000000000;
 
 // "name@seconds" or "name@seconds.nanoseconds" as model files.
-QVector<ArchiveFile> filesOf(const QStringList &specs)
+QVector<ArchiveEntry> filesOf(const QStringList &specs)
 {
-    QVector<ArchiveFile> files;
+    QVector<ArchiveEntry> files;
     for (const QString &spec : specs) {
         const QString name = spec.section(QLatin1Char('@'), 0, 0);
         const QString when = spec.section(QLatin1Char('@'), 1);
-        files.append(ArchiveFile{name, when.section(QLatin1Char('.'), 0, 0).toLongLong() * second +
-                                           when.section(QLatin1Char('.'), 1).toLongLong()});
+        files.append(ArchiveEntry{name, when.section(QLatin1Char('.'), 0, 0).toLongLong() * second +
+                                            when.section(QLatin1Char('.'), 1).toLongLong()});
     }
     return files;
 }
@@ -97,8 +97,8 @@ void ArchiveModelTest::newestRule()
     QTEST(times, "times");
 
     // The listing of a real folder orders by the same rule.
-    QVector<ArchiveFile> sorted = filesOf(files);
-    std::sort(sorted.begin(), sorted.end(), [](const ArchiveFile &a, const ArchiveFile &b) {
+    QVector<ArchiveEntry> sorted = filesOf(files);
+    std::sort(sorted.begin(), sorted.end(), [](const ArchiveEntry &a, const ArchiveEntry &b) {
         return isNewer(a.modifiedNsecs, a.fileName, b.modifiedNsecs, b.fileName);
     });
     QCOMPARE(sorted.first().fileName, model.newest()->fileName);
@@ -287,21 +287,21 @@ void ArchiveModelTest::burstEndsOnWhatARefreshChooses()
     folder.addFiles({"1 steel_W-2025_01_01-00_00_00.json"});
     CascadeSelection selection;
     selection.refresh(folder.path());
-    QVector<ArchiveFile> burst;
+    QVector<ArchiveEntry> burst;
     for (int i = 0; i < 1000; ++i) {
         const int k = (i * 7919) % 1000;
-        burst.append(ArchiveFile{QStringLiteral("steel_W-2025_02_01-%1_%2_%3.json")
-                                     .arg(k / 3600, 2, 10, QLatin1Char('0'))
-                                     .arg(k / 60 % 60, 2, 10, QLatin1Char('0'))
-                                     .arg(k % 60, 2, 10, QLatin1Char('0')),
-                                 2000000000 * second + ((k + 2) / 3) * 1000000});
+        burst.append(ArchiveEntry{QStringLiteral("steel_W-2025_02_01-%1_%2_%3.json")
+                                      .arg(k / 3600, 2, 10, QLatin1Char('0'))
+                                      .arg(k / 60 % 60, 2, 10, QLatin1Char('0'))
+                                      .arg(k % 60, 2, 10, QLatin1Char('0')),
+                                  2000000000 * second + ((k + 2) / 3) * 1000000});
     }
     QSignalSpy changes(&selection, &CascadeSelection::changed);
     selection.put(burst);
     QCOMPARE(changes.count(), 1);
 
     // A refresh of the folder holding the same files chooses the same one.
-    for (const ArchiveFile &file : qAsConst(burst))
+    for (const ArchiveEntry &file : qAsConst(burst))
         folder.addFile(file.fileName, file.modifiedNsecs / 1000000);
     CascadeSelection fresh;
     fresh.refresh(folder.path());
