@@ -41,7 +41,7 @@ MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
-    viewerimages::completeImages(this);
+    viewerimages::completeImages({this, ui->refreshButton, ui->print});
     for (QComboBox *list : {ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel})
         cascade::styleOpenList(list);
     plot::clearPlot(ui->customPlotSteel);
@@ -130,6 +130,11 @@ void MainWindow::offerMeasurement(const QString &fileName, qint64 modifiedNsecs,
                                   const measurement::Measurement &read)
 {
     offered = std::make_unique<Offered>(Offered{fileName, modifiedNsecs, read});
+}
+
+int MainWindow::reportImages(QTextStream &out) const
+{
+    return viewerimages::reportImages({const_cast<MainWindow *>(this), ui->refreshButton, ui->print}, out);
 }
 
 void MainWindow::markFolder(const QString &reason)

@@ -10,6 +10,7 @@
 class QEvent;
 class QObject;
 class QPrinter;
+class QTextStream;
 
 namespace Ui {
 class MainWindow;
@@ -58,6 +59,8 @@ public:
     // Fits the window into `room` (its contents, without frame), its minimum sizes yielding where they
     // do not fit; made at construction for the screen the window opens on.
     void fitInto(const QSize &room);
+    // Says which images the window draws, for the install check (viewerimages::reportImages).
+    int reportImages(QTextStream &out) const;
 
 private slots:
     void on_comboSteelTech_currentIndexChanged(const QString &arg1);

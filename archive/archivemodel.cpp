@@ -133,10 +133,9 @@ bool ArchiveModel::fill(const QString &folder)
 {
     QVector<ArchiveEntry> listedFiles;
     const SharedListing listing(folder);
-    const bool ok =
-        forEachScannedFile(folder, technologyPattern(), true, [&](QStringView name, qint64 nsecs) {
-            listedFiles.append(ArchiveEntry{name.toString(), nsecs});
-        });
+    const bool ok = listing.forEachFile([&](QStringView name, qint64 nsecs) {
+        listedFiles.append(ArchiveEntry{name.toString(), nsecs});
+    });
     // The listing took the archive names only, each once.
     fillListed(folder, listedFiles, ok, true);
     return ok;

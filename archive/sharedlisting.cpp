@@ -153,18 +153,17 @@ SharedListing::~SharedListing()
     innermost = outer;
 }
 
-bool forEachScannedFile(const QString &directory, const QString &pattern, bool needTimes,
-                        const FileVisitor &visit)
+namespace {
+
+bool visitListed(const SharedListing::Files &shared, const QString &pattern, bool needTimes,
+                 const FileVisitor &visit)
 {
-    const SharedListing::Files *shared = innermost;
-    if (!shared || shared->directory != directory)
-        return forEachMatchingFile(directory, pattern, needTimes, visit);
-    if (!shared->listed)
+    if (!shared.listed)
         return false;
     const WildcardPattern compiled(pattern);
     // The listing took exactly the files of the technology pattern.
     const bool everyFile = pattern == technologyPattern();
-    for (const std::unique_ptr<SharedListing::Files::Run> &run : shared->runs) {
+    for (const std::unique_ptr<SharedListing::Files::Run> &run : shared.runs) {
         for (const SharedListing::Files::Entry &entry : run->entries) {
             const QStringView name = run->name(entry);
             // A file gone by the time it was looked at is left out, as the folder's own walk leaves it.
@@ -174,6 +173,22 @@ bool forEachScannedFile(const QString &directory, const QString &pattern, bool n
         }
     }
     return true;
+}
+
+} // namespace
+
+bool SharedListing::forEachFile(const FileVisitor &visit) const
+{
+    return visitListed(*files, technologyPattern(), true, visit);
+}
+
+bool forEachScannedFile(const QString &directory, const QString &pattern, bool needTimes,
+                        const FileVisitor &visit)
+{
+    const SharedListing::Files *shared = innermost;
+    if (!shared || shared->directory != directory)
+        return forEachMatchingFile(directory, pattern, needTimes, visit);
+    return visitListed(*shared, pattern, needTimes, visit);
 }
 
 } // namespace archive

@@ -23,6 +23,10 @@ public:
     SharedListing(const SharedListing &) = delete;
     SharedListing &operator=(const SharedListing &) = delete;
 
+    // Every archive file of the listing with its modification time, read from the listing itself
+    // (not through the scans' ambient sharing). False when the folder could not be listed.
+    bool forEachFile(const FileVisitor &visit) const;
+
     struct Files;
 
 private:
