@@ -193,9 +193,10 @@ void addFindMelt(QWidget *window, std::function<QString()> folder,
     auto *shortcut = new QShortcut(QKeySequence::Find, window);
     shortcut->setObjectName(QStringLiteral("findMeltShortcut"));
     shortcut->setContext(Qt::WindowShortcut);
+    // The find window is made at the first use and kept by the shortcut's handler from then on.
     QObject::connect(shortcut, &QShortcut::activated, window,
-                     [window, folder = std::move(folder), choose = std::move(choose)] {
-                         auto *dialog = window->findChild<FindMeltDialog *>(QStringLiteral("findMelt"));
+                     [window, folder = std::move(folder), choose = std::move(choose),
+                      dialog = QPointer<FindMeltDialog>()]() mutable {
                          if (!dialog)
                              dialog = new FindMeltDialog(folder, choose, window);
                          dialog->open();

@@ -42,8 +42,39 @@ QString folderProblemText(FolderProblem problem, const QString &folder)
         return QStringLiteral("Это не папка: %1").arg(shown);
     case FolderProblem::unreadable:
         return QStringLiteral("Нет доступа к папке архива: %1").arg(shown);
+    case FolderProblem::empty:
+        return QStringLiteral("Папка архива пуста: %1").arg(shown);
+    case FolderProblem::noMeasurements:
+        return QStringLiteral("В папке нет файлов измерений (steel_*.json): %1").arg(shown);
     }
     return QString();
+}
+
+QString folderProblemShortText(FolderProblem problem)
+{
+    switch (problem) {
+    case FolderProblem::none:
+        break;
+    case FolderProblem::missing:
+        return QStringLiteral("Папка не найдена");
+    case FolderProblem::notAFolder:
+        return QStringLiteral("Это не папка");
+    case FolderProblem::unreadable:
+        return QStringLiteral("Нет доступа к папке");
+    case FolderProblem::empty:
+        return QStringLiteral("Папка пуста");
+    case FolderProblem::noMeasurements:
+        return QStringLiteral("Нет измерений");
+    }
+    return QString();
+}
+
+FolderProblem emptinessOf(const QString &folder)
+{
+    const QDir dir(archive::folderPath(folder));
+    const bool anything =
+        !dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty();
+    return anything ? FolderProblem::noMeasurements : FolderProblem::empty;
 }
 
 FolderMark::FolderMark(QLineEdit *field) : field(field) {}
@@ -51,8 +82,13 @@ FolderMark::FolderMark(QLineEdit *field) : field(field) {}
 FolderProblem FolderMark::check(const QString &folder)
 {
     const FolderProblem problem = folderProblem(folder);
-    mark(folderProblemText(problem, folder));
+    mark(problem, folder);
     return problem;
+}
+
+void FolderMark::mark(FolderProblem problem, const QString &folder)
+{
+    mark(folderProblemText(problem, folder));
 }
 
 void FolderMark::mark(const QString &reason)

@@ -7,19 +7,25 @@ class QLineEdit;
 
 namespace app {
 
-// Why a folder cannot be listed as an archive.
+// Why a folder cannot be listed as an archive, or lists no measurement.
 enum class FolderProblem
 {
     none,
     missing,
     notAFolder,
     unreadable,
+    empty,          // nothing in it at all
+    noMeasurements, // entries, but no archive file among them
 };
 
 // The empty path stands for the working directory, as the listing reads it.
 FolderProblem folderProblem(const QString &folder);
 // The sentence that tells the operator what is wrong with `folder`; empty for FolderProblem::none.
 QString folderProblemText(FolderProblem problem, const QString &folder);
+// The same in a few words, for the status field of the values panel.
+QString folderProblemShortText(FolderProblem problem);
+// Why a listed folder with no archive file shows nothing: empty, or without measurements.
+FolderProblem emptinessOf(const QString &folder);
 
 // Says in the window, without a dialog that would stop a person or a script, that the archive folder
 // cannot be listed: the path field is tinted and its tooltip gives the reason. Lists emptied by a
@@ -32,6 +38,8 @@ public:
     // Marks the field for a folder that cannot be listed and clears an earlier mark otherwise.
     // Returns what is wrong with the folder.
     FolderProblem check(const QString &folder);
+    // Marks the field with the reason of `problem` in `folder`; FolderProblem::none clears the mark.
+    void mark(FolderProblem problem, const QString &folder);
     // Marks the field with a reason of the caller's; the empty text clears the mark.
     void mark(const QString &reason);
 

@@ -1,38 +1,38 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "archive/archivemodel.h"
 #include "archive/archivewatcher.h"
-#include "archive/sharedlisting.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 #include <memory>
 
-class QComboBox;
-class QLineEdit;
+class MainWindow;
 class QThread;
 
 namespace app {
 
-class FolderMark;
-
-// steel-viewer --follow: the window follows the folder its lists show. Each new measurement is
-// shown by itself as soon as its file is complete, while the operator looks at the newest one; with
-// an older one chosen, the lists only gain the new entries and the choice stays. The lists are
-// changed in place, from a listing of the folder kept since the last refresh, never by reading the
-// folder again; between arrivals nothing runs but the watch's own look at the folder every two
-// seconds. A folder removed, replaced or unmounted is said in the path field and waited for; when
-// it is back, the window reads it anew.
+// steel-viewer --follow: the window follows the folder its lists show. The watch's news change the
+// window's archive model file by file (a file put there or written again, a file removed), and the
+// selection follows: while it is at what a refresh would choose, it moves to what a refresh chooses
+// now, shown with the measurement the watch has read; an older choice stays, its lists gaining the
+// new entries. News arriving together are taken in one step, so a burst shows only its newest; after
+// a gap in the notification the folder is listed once instead of following the files one by one.
+// Between arrivals nothing runs but the watch's own look at the folder every two seconds. A folder
+// removed, replaced or unmounted is said in the path field and waited for; when it is back, the
+// window reads it anew.
 class FollowMode : public QObject
 {
 public:
-    // Made before the window, so that the listing of the window's first refresh is kept.
     explicit FollowMode(QObject *parent = nullptr);
     ~FollowMode() override;
 
-    // Follows the folder of `window` (a MainWindow, reached through its widgets) from now on.
-    void follow(QWidget *window);
+    // Follows the folder of `window` from now on, and the folder of each of its refreshes.
+    void follow(MainWindow *window);
 
     // The folder followed now; empty before follow().
     QString watchedFolder() const { return watched; }
@@ -43,38 +43,27 @@ public:
     void setQuietPeriod(int msecs) { quietMsecs = msecs; }
 
 private:
-    struct Selection
-    {
-        QString technology, yearMonth, day, time;
-        bool operator==(const Selection &o) const
-        {
-            return technology == o.technology && yearMonth == o.yearMonth && day == o.day && time == o.time;
-        }
-    };
-
-    Selection currentSelection() const;
-    void afterRefresh();
+    void refreshed(const QString &folder);
     void watch(const QString &folder);
     void stopWatching();
     void arrived(const archive::ArrivedMeasurement &measurement);
+    void removed(const archive::WatchedFile &file);
+    void gap();
+    void takeNews();
     void lost(const QString &reason);
     void returned();
-    void addEntries(const QString &fileName);
 
-    archive::KeptListing listing;
-    std::unique_ptr<FolderMark> mark;
-    QWidget *window = nullptr;
-    QLineEdit *pathField = nullptr;
-    QComboBox *technologies = nullptr;
-    QComboBox *months = nullptr;
-    QComboBox *days = nullptr;
-    QComboBox *times = nullptr;
+    MainWindow *window = nullptr;
     QThread *watchThread = nullptr; // runs the watcher of `watched`
     QString watched;
     bool watchBegun = false;
     int quietMsecs = archive::ArchiveWatcher::defaultQuietPeriod;
-    // What the lists chose when they last showed the newest measurement.
-    Selection newest;
+
+    // News not yet taken: they are taken together once the window's thread has none waiting.
+    QVector<archive::ArrivedMeasurement> arrivals;
+    QStringList removals;
+    bool relist = false;
+    bool newsPending = false;
 };
 
 } // namespace app

@@ -82,7 +82,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {
         QTextStream out(stdout);
         follow.reset();
-        return viewerimages::reportImages(window, out);
+        return window.reportImages(out);
     }
     window.show();
     const int exitCode = application.exec();

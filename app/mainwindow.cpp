@@ -6,13 +6,13 @@
 #include "app/findmeltdialog.h"
 #include "app/foldermark.h"
 #include "app/listelision.h"
-#include "app/measurementselection.h"
 #include "app/panelfit.h"
+#include "app/selectionlists.h"
 #include "app/shownmeasurement.h"
+#include "app/windowfit.h"
 #include "archive/archivefolder.h"
 #include "archive/archivename.h"
-#include "archive/archivescans.h"
-#include "archive/sharedlisting.h"
+#include "archive/cascadeselection.h"
 #include "measurement/measurementfile.h"
 #include "plot/plotsteps.h"
 #include "plot/valuespanel.h"
@@ -22,10 +22,19 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QPrinter>
 
 #include <optional>
+
+// A measurement the follow mode's watch has read, kept until the selection's next change.
+struct MainWindow::Offered
+{
+    QString fileName;
+    qint64 modifiedNsecs = 0;
+    measurement::Measurement read;
+};
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(archive::defaultArchiveDirectory(), parent) {}
 
@@ -33,10 +42,15 @@ MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
-    viewerimages::completeImages(this);
+    viewerimages::completeImages({this, ui->refreshButton, ui->print});
     for (QComboBox *list : {ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel})
         cascade::styleOpenList(list);
     plot::clearPlot(ui->customPlotSteel);
+    selection = new archive::CascadeSelection(this);
+    lists = std::make_unique<app::SelectionLists>(
+        selection, std::array<QComboBox *, archive::listLevels>{ui->comboSteelTech, ui->yearMonthCombobox,
+                                                                ui->dayCombobox, ui->timeSteel});
+    connect(selection, &archive::CascadeSelection::changed, this, &MainWindow::showSelection);
     keepTextsWhole();
     addFinder();
     folderMark = std::make_unique<app::FolderMark>(ui->pathToDir);
@@ -44,10 +58,38 @@ MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
     // Shown as the system spells paths (backslashes on Windows); the field takes either when typed.
     ui->pathToDir->setText(QDir::toNativeSeparators(archiveFolder));
     archiveDir = ui->pathToDir->text();
-    on_refreshButton_clicked();
+    refresh();
 
     plot::configureAxes(ui->customPlotSteel);
     ui->customPlotSteel->installEventFilter(this);
+    fitScreen();
+}
+
+void MainWindow::fitScreen()
+{
+    app::WindowFit::Parts parts;
+    parts.window = this;
+    parts.plot = ui->customPlotSteel;
+    parts.panelGrid = ui->gridLayout_4;
+    parts.pathField = ui->pathToDir;
+    parts.rows = {ui->label_65, ui->nameSteelSmelt, ui->label_59,   ui->steelTemp, ui->label_9,
+                  ui->label_18, ui->steelAO,        ui->label_62,   ui->label_56,  ui->steelEmf,
+                  ui->label_57, ui->label_61,       ui->steelAl,    ui->label_60,  ui->label_63,
+                  ui->steelC,   ui->label_64,       ui->statusLabel};
+    parts.rows << ui->label_58 << ui->label_53 << ui->label_54 << ui->label_51 << ui->comboSteelTech
+               << ui->yearMonthCombobox << ui->dayCombobox << ui->timeSteel << ui->pathToDir;
+    parts.layouts = {ui->verticalLayout, ui->horizontalLayout, ui->gridLayout_2, ui->horizontalLayout_19,
+                     ui->gridLayout_4};
+    parts.texts = parts.rows;
+    parts.texts << ui->label << ui->pushButton;
+    parts.fontsChanged = [this] { panelFit->fit(); };
+    windowFit = std::make_unique<app::WindowFit>(parts);
+    fitInto(windowFit->availableRoom());
+}
+
+void MainWindow::fitInto(const QSize &room)
+{
+    windowFit->fit(room);
 }
 
 MainWindow::~MainWindow()
@@ -63,7 +105,7 @@ void MainWindow::keepTextsWhole()
     panel.valueFields = {ui->steelTemp, ui->steelAO, ui->steelEmf, ui->steelAl, ui->steelC};
     panel.unitLabels = {ui->label_9, ui->label_62, ui->label_57, ui->label_60, ui->label_64};
     panel.meltNumber = ui->nameSteelSmelt;
-    auto *fit = new app::PanelFit(panel, this);
+    panelFit = new app::PanelFit(panel, this);
 
     measurement::ValueFields fields;
     fields.smelt = ui->nameSteelSmelt;
@@ -73,7 +115,7 @@ void MainWindow::keepTextsWhole()
     fields.aluminiumMass = ui->steelAl;
     fields.carbon = ui->steelC;
     fields.status = ui->statusLabel;
-    shown = new app::ShownMeasurement(ui->customPlotSteel, fields, fit, this);
+    shown = new app::ShownMeasurement(ui->customPlotSteel, fields, panelFit, this);
 
     new app::ListElision({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel}, this);
 }
@@ -83,39 +125,71 @@ void MainWindow::addFinder()
     // The folder the lists show is the one to search; a found measurement is chosen down the lists.
     app::addFindMelt(
         this, [this] { return ui->pathToDir->text(); },
-        [this](const QString &fileName) { return app::selectMeasurement(this, fileName); });
+        [this](const QString &fileName) { return selection->chooseFile(fileName); });
 }
 
-void MainWindow::on_comboSteelTech_currentIndexChanged(const QString &arg1)
+void MainWindow::offerMeasurement(const QString &fileName, qint64 modifiedNsecs,
+                                  const measurement::Measurement &read)
 {
-    shown->clear();
-    cascade::resetLists({ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
-    if (cascade::isNothingChosen(arg1))
-        return;
-    const cascade::WaitCursor busy;
-    cascade::appendEntries(ui->yearMonthCombobox, archive::scanYearMonths(ui->pathToDir->text(), arg1));
+    offered = std::make_unique<Offered>(Offered{fileName, modifiedNsecs, read});
 }
 
-void MainWindow::on_timeSteel_currentIndexChanged(const QString &arg1)
+int MainWindow::reportImages(QTextStream &out) const
 {
-    if (cascade::isNothingChosen(arg1))
+    return viewerimages::reportImages({const_cast<MainWindow *>(this), ui->refreshButton, ui->print}, out);
+}
+
+void MainWindow::markFolder(const QString &reason)
+{
+    folderMark->mark(reason);
+}
+
+// The lists, the plot and the panel change together: nothing is painted until all three show the
+// selection's new state.
+void MainWindow::showSelection(bool fileChanged)
+{
+    const bool painting = ui->centralWidget->updatesEnabled();
+    ui->centralWidget->setUpdatesEnabled(false);
+    lists->show();
+    if (fileChanged)
+        showFile();
+    offered.reset();
+    ui->centralWidget->setUpdatesEnabled(painting);
+}
+
+void MainWindow::showFile()
+{
+    const std::optional<archive::ArchiveEntry> file = selection->chosenFile();
+    if (!file) {
+        shown->clear();
         return;
+    }
     plot::activateRightAxis(ui->customPlotSteel);
-
-    const archive::Moment moment = archive::momentFromListTexts(ui->dayCombobox->currentText(),
-                                                                ui->yearMonthCombobox->currentText(), arg1);
-    const QString path = archive::archiveFilePath(cascade::loadDirectory(ui->pathToDir->text()),
-                                                  ui->comboSteelTech->currentText(), moment);
-    const std::optional<measurement::Measurement> loaded = measurement::readMeasurementFile(path);
+    std::optional<measurement::Measurement> loaded;
+    if (offered && offered->fileName == file->fileName && offered->modifiedNsecs == file->modifiedNsecs)
+        loaded = offered->read;
+    else
+        loaded = measurement::readMeasurementFile(
+            QFile::encodeName(cascade::loadDirectory(selection->model().folder())) + '/' +
+            file->encodedName());
     if (!loaded) {
         shown->clear(); // nothing of another measurement may stay beside this selection
         return;
     }
-
     emfValues = loaded->emf;
     tempValues = loaded->temperature;
     plot::displayCurves(ui->customPlotSteel, timeKeys, tempValues, emfValues);
     shown->showValues(*loaded);
+}
+
+void MainWindow::on_comboSteelTech_currentIndexChanged(const QString &)
+{
+    lists->chosen(archive::ListLevel::technology);
+}
+
+void MainWindow::on_timeSteel_currentIndexChanged(const QString &)
+{
+    lists->chosen(archive::ListLevel::time);
 }
 
 void MainWindow::on_pushButton_clicked()
@@ -126,28 +200,27 @@ void MainWindow::on_pushButton_clicked()
         return; // cancelled
     ui->pathToDir->setText(QDir::toNativeSeparators(chosen));
     archiveDir = ui->pathToDir->text();
-    on_refreshButton_clicked();
+    refresh();
 }
 
 void MainWindow::on_refreshButton_clicked()
 {
-    const cascade::WaitCursor busy;
-    cascade::resetLists({ui->comboSteelTech, ui->yearMonthCombobox, ui->dayCombobox, ui->timeSteel});
-    if (folderMark->check(archiveDir) != app::FolderProblem::none)
-        return;
-    // The four scans below, nested in the lists' slots, read the folder once between them.
-    const archive::SharedListing listing(archiveDir);
-    const archive::TechnologyScan scan = archive::scanTechnologies(archiveDir);
-    if (!scan.listedAnyFile)
-        return;
+    refresh();
+}
 
-    cascade::appendEntries(ui->comboSteelTech, scan.technologies);
-    // Each step below notifies the list's own slot, which fills the next list; the time list's slot
-    // then loads the newest measurement.
-    cascade::selectExactText(ui->comboSteelTech, scan.newestTechnology);
-    ui->yearMonthCombobox->setCurrentIndex(1);
-    ui->dayCombobox->setCurrentIndex(1);
-    ui->timeSteel->setCurrentIndex(1);
+void MainWindow::refresh()
+{
+    const cascade::WaitCursor busy;
+    app::FolderProblem problem = folderMark->check(archiveDir);
+    if (problem != app::FolderProblem::none)
+        selection->clear(archiveDir);
+    else if (selection->refresh(archiveDir) && selection->model().fileCount() == 0)
+        problem = app::emptinessOf(archiveDir);
+    if (problem == app::FolderProblem::none)
+        return;
+    // An empty sheet says why it is empty, in the path field and in its status.
+    folderMark->mark(problem, archiveDir);
+    shown->clear(app::folderProblemShortText(problem));
 }
 
 void MainWindow::on_pathToDir_editingFinished()
@@ -157,30 +230,17 @@ void MainWindow::on_pathToDir_editingFinished()
         ui->pathToDir->setText(QDir::toNativeSeparators(typed));
     archiveDir = ui->pathToDir->text();
     if (!archiveDir.isEmpty())
-        on_refreshButton_clicked();
+        refresh();
 }
 
-void MainWindow::on_yearMonthCombobox_currentIndexChanged(const QString &arg1)
+void MainWindow::on_yearMonthCombobox_currentIndexChanged(const QString &)
 {
-    shown->clear();
-    cascade::resetLists({ui->dayCombobox, ui->timeSteel});
-    if (cascade::isNothingChosen(arg1))
-        return;
-    const cascade::WaitCursor busy;
-    cascade::appendEntries(ui->dayCombobox,
-                           archive::scanDays(ui->pathToDir->text(), ui->comboSteelTech->currentText(), arg1));
+    lists->chosen(archive::ListLevel::month);
 }
 
-void MainWindow::on_dayCombobox_currentIndexChanged(const QString &arg1)
+void MainWindow::on_dayCombobox_currentIndexChanged(const QString &)
 {
-    shown->clear();
-    cascade::resetList(ui->timeSteel);
-    if (cascade::isNothingChosen(arg1))
-        return;
-    const cascade::WaitCursor busy;
-    cascade::appendEntries(ui->timeSteel,
-                           archive::scanTimes(ui->pathToDir->text(), ui->comboSteelTech->currentText(),
-                                              ui->yearMonthCombobox->currentText(), arg1));
+    lists->chosen(archive::ListLevel::day);
 }
 
 void MainWindow::on_print_clicked()

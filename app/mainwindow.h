@@ -10,6 +10,7 @@
 class QEvent;
 class QObject;
 class QPrinter;
+class QTextStream;
 
 namespace Ui {
 class MainWindow;
@@ -18,12 +19,24 @@ class MainWindow;
 namespace app {
 class ControlChartWindow;
 class FolderMark;
+class PanelFit;
+class SelectionLists;
+class WindowFit;
 class ShownMeasurement;
 } // namespace app
 
+namespace archive {
+class CascadeSelection;
+}
+
+namespace measurement {
+struct Measurement;
+}
+
 // The viewer's one window: the archive's selection lists, the curve plot and the values panel. The
-// slots are connected by name by the form; each one gathers its inputs from the widgets and hands
-// them to the archive, measurement or printing code.
+// selection of the archive (archive::CascadeSelection) owns what is chosen; the lists are its views,
+// and the plot and the panel show its chosen file. The slots are connected by name by the form and
+// pass the operator's actions on.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -33,6 +46,22 @@ public:
     // Starts on `archiveFolder` instead of the working directory's "archive" folder.
     explicit MainWindow(const QString &archiveFolder, QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // The archive and its selection shown by this window.
+    archive::CascadeSelection *archiveSelection() const { return selection; }
+    // Reads the folder named in the path field anew and shows its newest measurement.
+    void refresh();
+    // A measurement already read from `fileName` at `modifiedNsecs`: shown without reading the file
+    // again if the next change of the selection chooses exactly that file.
+    void offerMeasurement(const QString &fileName, qint64 modifiedNsecs,
+                          const measurement::Measurement &read);
+    // Says in the path field why the folder cannot be followed; the empty text clears it.
+    void markFolder(const QString &reason);
+    // Fits the window into `room` (its contents, without frame), its minimum sizes yielding where they
+    // do not fit; made at construction for the screen the window opens on.
+    void fitInto(const QSize &room);
+    // Says which images the window draws, for the install check (viewerimages::reportImages).
+    int reportImages(QTextStream &out) const;
 
 private slots:
     void on_comboSteelTech_currentIndexChanged(const QString &arg1);
@@ -51,6 +80,9 @@ private slots:
 private:
     void keepTextsWhole();
     void addFinder();
+    void fitScreen();
+    void showSelection(bool fileChanged);
+    void showFile();
 
     Ui::MainWindow *ui;
     QString archiveDir;
@@ -59,6 +91,12 @@ private:
     QVector<double> timeKeys;
     // Keeps the plot and the values panel to what the lists select.
     app::ShownMeasurement *shown = nullptr;
+    app::PanelFit *panelFit = nullptr;
     std::unique_ptr<app::FolderMark> folderMark;
     app::ControlChartWindow *chartWindow = nullptr; // made at its first use
+    archive::CascadeSelection *selection = nullptr;
+    std::unique_ptr<app::SelectionLists> lists;
+    struct Offered;
+    std::unique_ptr<Offered> offered;
+    std::unique_ptr<app::WindowFit> windowFit;
 };

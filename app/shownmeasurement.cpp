@@ -53,6 +53,16 @@ void ShownMeasurement::clear()
         fit->fit();
 }
 
+void ShownMeasurement::clear(const QString &reason)
+{
+    clear();
+    if (fields.status && fields.status->text() != reason) {
+        fields.status->setText(reason);
+        if (fit)
+            fit->fit();
+    }
+}
+
 void ShownMeasurement::rememberPicture()
 {
     drawnEmpty = plot->graphCount() == 0 && !plot->yAxis2->visible();

@@ -29,6 +29,8 @@ public:
     // The empty plot, drawn at once, and the panel's empty texts. Cheap when already empty, since the
     // selection cascade clears many times within one refresh.
     void clear();
+    // The empty view, its status field saying why nothing is shown.
+    void clear(const QString &reason);
 
 private:
     void rememberPicture();

@@ -31,11 +31,18 @@ bool isReadableImage(const QString &path)
     return QImageReader(path).canRead();
 }
 
-QIcon shownIcon(const QWidget &window, const Image &image)
+QAbstractButton *buttonOf(const Targets &targets, const Image &image)
 {
     if (!image.buttonName)
-        return window.windowIcon();
-    const auto *button = window.findChild<QAbstractButton *>(QLatin1String(image.buttonName));
+        return nullptr;
+    return qstrcmp(image.buttonName, "refreshButton") == 0 ? targets.refresh : targets.print;
+}
+
+QIcon shownIcon(const Targets &targets, const Image &image)
+{
+    if (!image.buttonName)
+        return targets.window->windowIcon();
+    const QAbstractButton *button = buttonOf(targets, image);
     return button ? button->icon() : QIcon();
 }
 
@@ -52,7 +59,7 @@ QString imagePath(const QString &fileName)
     return isReadableImage(installed) ? installed : QString();
 }
 
-void completeImages(QWidget *window)
+void completeImages(const Targets &targets)
 {
     for (const Image &image : images) {
         const QString fileName = QLatin1String(image.fileName);
@@ -61,18 +68,18 @@ void completeImages(QWidget *window)
             continue;           // the working directory's file, which the form has already set
         const QIcon icon(path); // null, and so blank as before, when there is no copy at all
         if (!image.buttonName)
-            window->setWindowIcon(icon);
-        else if (auto *button = window->findChild<QAbstractButton *>(QLatin1String(image.buttonName)))
+            targets.window->setWindowIcon(icon);
+        else if (QAbstractButton *button = buttonOf(targets, image))
             button->setIcon(icon);
     }
 }
 
-int reportImages(const QWidget &window, QTextStream &out)
+int reportImages(const Targets &targets, QTextStream &out)
 {
     bool allDrawn = true;
     for (const Image &image : images) {
         const QString path = imagePath(QLatin1String(image.fileName));
-        const bool drawn = !shownIcon(window, image).pixmap(32, 32).isNull();
+        const bool drawn = !shownIcon(targets, image).pixmap(32, 32).isNull();
         allDrawn = allDrawn && drawn;
         out << image.fileName << ' '
             << (path.isEmpty() ? QStringLiteral("-") : QFileInfo(path).absoluteFilePath()) << ' '

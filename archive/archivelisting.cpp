@@ -347,7 +347,7 @@ bool forEachMatchingFile(const QString &directory, const QString &pattern, bool 
 {
     return walk(directory, pattern, needTimes, false,
                 [&visit, needTimes](QStringView name, const QByteArray &, const FileStamp &stamp) {
-                    visit(name, needTimes ? stamp.modifiedMsecs() : 0);
+                    visit(name, needTimes ? modifiedNsecsOf(stamp) : 0);
                 });
 }
 
@@ -377,12 +377,10 @@ QVector<ListedFile> listDirectory(const QString &directory, const QString &patte
 {
     QVector<ListedFile> files;
     forEachMatchingFile(directory, pattern, true, [&files](QStringView name, qint64 modified) {
-        files.append(ListedFile{name.toString(), modified});
+        files.append(ListedFile{name.toString(), modified / 1000000, modified});
     });
     std::sort(files.begin(), files.end(), [](const ListedFile &a, const ListedFile &b) {
-        if (a.modifiedMsecs != b.modifiedMsecs)
-            return a.modifiedMsecs > b.modifiedMsecs;
-        return a.fileName < b.fileName;
+        return isNewer(a.modifiedNsecs, a.fileName, b.modifiedNsecs, b.fileName);
     });
     return files;
 }

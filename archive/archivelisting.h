@@ -22,7 +22,25 @@ struct ListedFile
 {
     QString fileName;     // without the directory
     qint64 modifiedMsecs; // modification instant, milliseconds since the epoch (UTC)
+    qint64 modifiedNsecs; // the same instant to the nanosecond, where the system keeps it
 };
+
+// A file's modification instant at the full precision the system keeps: nanoseconds since the epoch.
+inline qint64 modifiedNsecsOf(const platform::FileStamp &stamp)
+{
+    return stamp.modifiedSeconds * 1000000000 + stamp.modifiedNanoseconds;
+}
+
+// The one rule for "newest" wherever the archive is ordered by time (the listing, the lists' tree,
+// the viewer's start, refresh and follow mode): the later modification instant at full precision
+// wins; equal instants go by name, the name first in ascending case-sensitive character-code order
+// counting as the newer.
+inline bool isNewer(qint64 aNsecs, QStringView aName, qint64 bNsecs, QStringView bName)
+{
+    if (aNsecs != bNsecs)
+        return aNsecs > bNsecs;
+    return aName.compare(bName) < 0;
+}
 
 // Wildcard match of a whole file name: "*" any run, "?" one character, "[...]" a set (with "!" or "^"
 // negation and ranges); letter case is ignored.
@@ -46,16 +64,16 @@ private:
 QString escapeWildcards(const QString &literal);
 
 // Files only (no directories, no hidden or system entries) whose names match the pattern, newest
-// modification first, equal instants in ascending case-sensitive order of file name. A missing or
+// first by isNewer. A missing or
 // unreadable directory lists nothing.
 QVector<ListedFile> listDirectory(const QString &directory, const QString &pattern);
 
 // The one walk over a directory that listDirectory and the scans share, so that every listing rule
 // (files only, no hidden entries, the pattern, case ignored) exists once. Calls `visit` for each
 // matching file in directory order, with the name (valid during the call only) and, if `needTimes`,
-// its modification instant (0 otherwise). Reading modification times costs one status call per
+// its modification instant in nanoseconds (0 otherwise). Reading modification times costs one status call per
 // matching file; name-only callers skip them. Returns false if the directory could not be read.
-using FileVisitor = std::function<void(QStringView fileName, qint64 modifiedMsecs)>;
+using FileVisitor = std::function<void(QStringView fileName, qint64 modifiedNsecs)>;
 bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
                          const FileVisitor &visit);
 

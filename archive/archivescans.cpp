@@ -103,16 +103,14 @@ TechnologyScan scanTechnologies(const QString &directory)
 {
     TechnologyScan scan;
     DistinctTexts technologies;
-    qint64 newestMsecs = 0;
+    qint64 newestNsecs = 0;
     QString newestName;
-    // Only the newest file matters for the order, so one pass keeps the maximum instead of sorting:
-    // latest modification, and among equal instants the name that sorts first.
+    // Only the newest file matters for the order, so one pass keeps the maximum instead of sorting.
     forEachScannedFile(directory, technologyPattern(), true, [&](QStringView name, qint64 modified) {
         const QStringView technology = technologyView(name);
         technologies.add(technology);
-        if (!scan.listedAnyFile || modified > newestMsecs ||
-            (modified == newestMsecs && name.compare(QStringView(newestName)) < 0)) {
-            newestMsecs = modified;
+        if (!scan.listedAnyFile || isNewer(modified, name, newestNsecs, newestName)) {
+            newestNsecs = modified;
             newestName = name.toString();
             scan.newestTechnology = technology.toString();
         }
@@ -161,11 +159,8 @@ QStringList scanTimes(const QString &directory, const QString &technology, const
                            entries.append(Entry{modified, name.toString(), timeText(momentOfName(name))});
                        });
     // Listing order: most recently modified first, equal instants by name. Duplicate times stay.
-    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
-        if (a.modified != b.modified)
-            return a.modified > b.modified;
-        return a.name < b.name;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry &a, const Entry &b) { return isNewer(a.modified, a.name, b.modified, b.name); });
     QStringList times;
     times.reserve(entries.size());
     for (const Entry &entry : entries)

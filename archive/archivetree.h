@@ -45,6 +45,10 @@ struct ArchiveTree
 // "hh:mm:ss" for seconds after midnight; the empty text for -1.
 QString timeOfDayText(int seconds);
 
+class ArchiveModel;
+
+// The tree of what the model holds: the viewer's lists and `steel-archive ls` come from one model.
+ArchiveTree treeOf(const ArchiveModel &model);
 // Builds the tree from one listing of the folder, by the same matching rules as the scans: the time
 // needed grows with the number of files, not with files times days.
 ArchiveTree buildArchiveTree(const QString &directory);

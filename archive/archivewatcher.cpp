@@ -351,14 +351,15 @@ private:
     // Looks the folder up and lists it when it may have changed: after a notification of the folder
     // itself, when its times moved since the last listing (a notification lost in an overflow, a
     // share changed by another machine), after a gap, or while it could not be listed.
-    void look(bool changed)
+    void look(bool changed, bool afterGap = false)
     {
         if (ended || !identity)
             return;
         const Status status = platform::folderStatus(folder);
-        bool gap = false;
+        bool gap = afterGap;
         if (!stillTheFolder(status, &gap))
             return;
+        gap = gap || afterGap;
         if (!(changed || gap || listAgain || unlistable || status.stamp != listedStamp))
             return;
         Changes changes;
@@ -372,6 +373,8 @@ private:
         unlistable = false;
         if (wasUnlistable)
             emit owner.folderListable();
+        if (gap || wasUnlistable)
+            emit owner.listedAfterGap();
         apply(changes);
     }
 
@@ -383,7 +386,7 @@ private:
         if (ended || !identity)
             return;
         if (lost || unlistable) {
-            look(true);
+            look(true, lost);
             return;
         }
         const Status status = platform::folderStatus(folder);
@@ -391,7 +394,7 @@ private:
         if (!stillTheFolder(status, &gap))
             return;
         if (gap) {
-            look(true);
+            look(true, true);
             return;
         }
         listedStamp = status.stamp;
@@ -465,6 +468,7 @@ private:
         for (const QByteArray &gone : changes.gone) {
             stopWaiting(gone);
             known.remove(gone);
+            emit owner.fileRemoved(watchedFile(gone));
         }
         QList<QByteArray> added;
         for (const QByteArray &name : changes.added) {
@@ -541,6 +545,7 @@ private:
             arrived.moment = momentOfFile(arrived.fileName);
             arrived.digest = measurement::digestOf(*read);
             arrived.stamp = stamp.value_or(platform::FileStamp());
+            arrived.read = std::make_shared<const measurement::Measurement>(*read);
             seen.insert(name);
             stopWaiting(name);
             emit owner.measurementArrived(arrived);

@@ -36,6 +36,8 @@ struct ArrivedMeasurement : WatchedFile
     Moment moment;                         // from the name; invalid when the name holds none
     measurement::MeasurementDigest digest; // the measurement's results and curves (no check findings)
     platform::FileStamp stamp;             // the file as it was when it was read
+    // The measurement as read then: a window shows it without reading the file again.
+    std::shared_ptr<const measurement::Measurement> read;
 };
 
 // A new file that is still no measurement after the quiet period.
@@ -63,8 +65,8 @@ class WatchEngine;
 // could not be listed, a renewed watch): a file that the notification missed is found by the next
 // listing, a file written on another machine of a network share as well. Where the notification
 // names the files that come and go (Linux), only those are looked at, and the folder is listed
-// after a gap or when its times moved without a word; elsewhere it is listed at each change. The folder is known by
-// its identity (device, inode, mount): when the path leads to another folder (moved away and made
+// after a gap or when its times moved without a word; elsewhere it is listed at each change. The folder is
+// known by its identity (device, inode, mount): when the path leads to another folder (moved away and made
 // anew, another file system mounted over it, a link on the way pointed elsewhere) it was replaced.
 // A listing that fails is reported and never taken for an empty folder: nothing is reported twice.
 // The watcher only reads: it never writes, creates or touches anything in or near the folder.
@@ -117,6 +119,12 @@ public:
 
 signals:
     void measurementArrived(const archive::ArrivedMeasurement &measurement);
+    // An archive file known to the watch (there at the start or told of since) is no longer there.
+    void fileRemoved(const archive::WatchedFile &file);
+    // The folder was listed after a gap in the notification (an overflow, a listing that failed, a
+    // renewed watch): the files found new are told next, as they are read, but a window may take
+    // this one listing instead of following them one by one.
+    void listedAfterGap();
     // Once for each new file that has stayed unchanged for the quiet period without parsing.
     void stillIncomplete(const archive::IncompleteFile &file);
     // The folder could not be listed (or looked up), once until it can be again: the files seen
@@ -134,5 +142,6 @@ private:
 
 } // namespace archive
 
+Q_DECLARE_METATYPE(archive::WatchedFile)
 Q_DECLARE_METATYPE(archive::ArrivedMeasurement)
 Q_DECLARE_METATYPE(archive::IncompleteFile)

@@ -48,7 +48,7 @@ struct SharedListing::Files
     {
         int offset;
         int length;
-        qint64 modifiedMsecs; // -1: no longer a regular file when it was looked at
+        qint64 modifiedNsecs; // -1: no longer a regular file when it was looked at
     };
     struct Run
     {
@@ -127,20 +127,16 @@ void SharedListing::Files::lookAtRuns(const platform::HeldFolder &folder)
         for (Entry &entry : run->entries) {
             const std::optional<platform::FileStamp> stamp =
                 folder.regularFileStamp(encoded(run->name(entry)));
-            entry.modifiedMsecs = stamp ? stamp->modifiedMsecs() : -1;
+            entry.modifiedNsecs = stamp ? modifiedNsecsOf(*stamp) : -1;
         }
     }
 }
 
-struct KeptListing::Kept
-{
-    std::unique_ptr<SharedListing::Files> files;
-};
-
 namespace {
 
+// The listing of the refresh running on this thread: a scan is an ordinary function call deep inside
+// it, with no parameter to hand the listing on.
 thread_local const SharedListing::Files *innermost = nullptr;
-thread_local KeptListing::Kept *keeper = nullptr;
 
 } // namespace
 
@@ -154,71 +150,44 @@ SharedListing::SharedListing(const QString &directory) : files(std::make_unique<
 SharedListing::~SharedListing()
 {
     innermost = outer;
-    // The outermost listing of a refresh is the freshest reading there is.
-    if (!outer && keeper)
-        keeper->files = std::move(files);
 }
 
-KeptListing::KeptListing() : kept(std::make_unique<Kept>())
-{
-    keeper = kept.get();
-}
+namespace {
 
-KeptListing::~KeptListing()
+bool visitListed(const SharedListing::Files &shared, const QString &pattern, bool needTimes,
+                 const FileVisitor &visit)
 {
-    if (keeper == kept.get())
-        keeper = nullptr;
-}
-
-QString KeptListing::directory() const
-{
-    return kept->files ? kept->files->directory : QString();
-}
-
-void KeptListing::add(const QString &fileName, qint64 modifiedMsecs)
-{
-    SharedListing::Files *files = kept->files.get();
-    if (!files || !files->listed || !wildcardMatch(technologyPattern(), fileName))
-        return;
-    for (const std::unique_ptr<SharedListing::Files::Run> &run : files->runs) {
-        for (SharedListing::Files::Entry &entry : run->entries) {
-            if (entry.length == fileName.size() && run->name(entry) == fileName) {
-                entry.modifiedMsecs = modifiedMsecs;
-                return;
-            }
+    if (!shared.listed)
+        return false;
+    const WildcardPattern compiled(pattern);
+    // The listing took exactly the files of the technology pattern.
+    const bool everyFile = pattern == technologyPattern();
+    for (const std::unique_ptr<SharedListing::Files::Run> &run : shared.runs) {
+        for (const SharedListing::Files::Entry &entry : run->entries) {
+            const QStringView name = run->name(entry);
+            // A file gone by the time it was looked at is left out, as the folder's own walk leaves it.
+            if (entry.modifiedNsecs < 0 || (!everyFile && !compiled.matches(name)))
+                continue;
+            visit(name, needTimes ? entry.modifiedNsecs : 0);
         }
     }
-    if (files->runs.empty() || files->runs.back()->entries.size() >= size_t(runLength))
-        files->runs.push_back(std::make_unique<SharedListing::Files::Run>());
-    SharedListing::Files::Run &run = *files->runs.back();
-    run.entries.push_back(
-        SharedListing::Files::Entry{int(run.names.size()), int(fileName.size()), modifiedMsecs});
-    run.names.append(fileName);
+    return true;
+}
+
+} // namespace
+
+bool SharedListing::forEachFile(const FileVisitor &visit) const
+{
+    return visitListed(*files, technologyPattern(), true, visit);
 }
 
 bool forEachScannedFile(const QString &directory, const QString &pattern, bool needTimes,
                         const FileVisitor &visit)
 {
     const SharedListing::Files *shared = innermost;
-    if (!shared && keeper)
-        shared = keeper->files.get();
     if (!shared || shared->directory != directory)
         return forEachMatchingFile(directory, pattern, needTimes, visit);
-    if (!shared->listed)
-        return false;
-    const WildcardPattern compiled(pattern);
-    // The listing took exactly the files of the technology pattern.
-    const bool everyFile = pattern == technologyPattern();
-    for (const std::unique_ptr<SharedListing::Files::Run> &run : shared->runs) {
-        for (const SharedListing::Files::Entry &entry : run->entries) {
-            const QStringView name = run->name(entry);
-            // A file gone by the time it was looked at is left out, as the folder's own walk leaves it.
-            if (entry.modifiedMsecs < 0 || (!everyFile && !compiled.matches(name)))
-                continue;
-            visit(name, needTimes ? entry.modifiedMsecs : 0);
-        }
-    }
-    return true;
+    return visitListed(*shared, pattern, needTimes, visit);
 }
 
 } // namespace archive

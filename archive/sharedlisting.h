@@ -23,35 +23,15 @@ public:
     SharedListing(const SharedListing &) = delete;
     SharedListing &operator=(const SharedListing &) = delete;
 
+    // Every archive file of the listing with its modification time, read from the listing itself
+    // (not through the scans' ambient sharing). False when the folder could not be listed.
+    bool forEachFile(const FileVisitor &visit) const;
+
     struct Files;
 
 private:
     std::unique_ptr<Files> files;
     const Files *outer;
-};
-
-// A listing kept between refreshes, for a window that follows its folder: it takes over the listing
-// of every refresh made on this thread while it lives (whatever folder that read), serves the scans of
-// that folder from then on, so that choosing down the lists reads no folder, and learns of the files
-// that arrive. A refresh reads the folder anew and replaces it. Files removed since are not noticed
-// until then. One at a time on a thread.
-class KeptListing
-{
-public:
-    KeptListing();
-    ~KeptListing();
-    KeptListing(const KeptListing &) = delete;
-    KeptListing &operator=(const KeptListing &) = delete;
-
-    // The folder of the listing taken over last; empty before the first.
-    QString directory() const;
-    // A file that arrived in that folder (or was written anew): listed from now on, with this time.
-    void add(const QString &fileName, qint64 modifiedMsecs);
-
-    struct Kept;
-
-private:
-    std::unique_ptr<Kept> kept;
 };
 
 // The scans' own walk: from the living shared listing of `directory` when there is one, else from the

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 //
 // What the benchmarks share: a large archive folder made of empty files with believable names and
-// modification times, the window's refresh as four scans, the least the system must do for the same
-// four listings, and medians of tasks measured in turns.
+// modification times, the window's refresh (one listing into the archive model and the selection's
+// choice), the least the system must do for the four listings the specified refresh makes, and
+// medians of tasks measured in turns.
 #pragma once
 
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
+#include "archive/cascadeselection.h"
 #include "archive/sharedlisting.h"
 #include "support/documents.h"
 
@@ -79,19 +81,17 @@ struct RefreshChoice
     int times = 0;
 };
 
-// The four scans as the window's refresh runs them, on one shared listing of the folder: the newest
-// technology, its first month, that month's first day, that day's times.
+// The window's refresh: one listing of the folder into the archive model and the selection's choice
+// of the newest technology, its first month, that month's first day and that day's times.
 inline RefreshChoice refresh(const QString &directory)
 {
-    const archive::SharedListing listing(directory);
+    archive::CascadeSelection selection;
+    selection.refresh(directory);
     RefreshChoice choice;
-    const archive::TechnologyScan scan = archive::scanTechnologies(directory);
-    choice.technology = scan.newestTechnology;
-    const QStringList months = archive::scanYearMonths(directory, choice.technology);
-    choice.yearMonth = months.value(0);
-    const QStringList days = archive::scanDays(directory, choice.technology, choice.yearMonth);
-    choice.day = days.value(0);
-    choice.times = archive::scanTimes(directory, choice.technology, choice.yearMonth, choice.day).size();
+    choice.technology = selection.list(archive::ListLevel::technology).currentText();
+    choice.yearMonth = selection.list(archive::ListLevel::month).currentText();
+    choice.day = selection.list(archive::ListLevel::day).currentText();
+    choice.times = selection.list(archive::ListLevel::time).entries.size() - 1;
     return choice;
 }
 

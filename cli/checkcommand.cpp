@@ -43,7 +43,8 @@ int listFileTimes(const QString &directory, QTextStream &out, QTextStream &err)
     QVector<QPair<QString, qint64>> disagreeing;
     const bool listed =
         archive::forEachMatchingFile(archive::folderPath(directory), archive::technologyPattern(), true,
-                                     [&](QStringView name, qint64 modifiedMsecs) {
+                                     [&](QStringView name, qint64 modifiedNsecs) {
+                                         const qint64 modifiedMsecs = modifiedNsecs / 1000000;
                                          const QString fileName = name.toString();
                                          if (summary.add(fileName, modifiedMsecs))
                                              disagreeing.append({fileName, modifiedMsecs});

@@ -62,6 +62,36 @@ void widenRange(QCPAxis *axis)
     axis->setRange(range.center(), range.size() * rangeWidening, Qt::AlignCenter);
 }
 
+// A flat curve (all samples equal, or a single one) has no span to fit: the plot would keep the
+// previous range's width about the value, so the picture would depend on what was shown before. It
+// gets a span of its own instead: the value plus and minus 1 %, or 1 unit where that is more.
+void spanFlatValues(QCPAxis *axis, const QVector<double> &values)
+{
+    double lowest = qInf();
+    double highest = -qInf();
+    for (const double v : values) {
+        if (std::isfinite(v)) {
+            lowest = std::min(lowest, v);
+            highest = std::max(highest, v);
+        }
+    }
+    if (!std::isfinite(lowest) || lowest != highest)
+        return;
+    const double half = std::max(std::abs(lowest) * 0.01, 1.0);
+    axis->setRange(lowest - half, lowest + half);
+}
+
+// The keys at which either curve has a sample; a single such key is a flat span on the time axis.
+QVector<double> recordedKeys(const QVector<double> &keys, const QVector<double> &a, const QVector<double> &b)
+{
+    QVector<double> recorded;
+    for (int i = 0; i < keys.size(); ++i) {
+        if ((i < a.size() && std::isfinite(a.at(i))) || (i < b.size() && std::isfinite(b.at(i))))
+            recorded.append(keys.at(i));
+    }
+    return recorded;
+}
+
 void boundRangeWidth(QCPAxis *axis)
 {
     const double lower = axis->range().lower;
@@ -126,6 +156,9 @@ void displayCurves(QCustomPlot *plot, QVector<double> &timeKeys, const QVector<d
     addCurve(plot, plot->xAxis, plot->yAxis2, timeKeys, emfValues, emfColour);
 
     plot->rescaleAxes(true);
+    spanFlatValues(plot->xAxis, recordedKeys(timeKeys, tempValues, emfValues));
+    spanFlatValues(plot->yAxis, tempValues);
+    spanFlatValues(plot->yAxis2, emfValues);
     // An axis without a single finite sample keeps its range untouched, so that loading a file with
     // no usable curve again and again does not keep widening the empty axis.
     const bool temperatureDrawn = hasFiniteSample(tempValues);

@@ -2,6 +2,7 @@
 // steel-viewer --follow: new measurements shown by themselves while the newest one is on show, the
 // lists gaining them in place while an older one is chosen, and a lost folder said and waited for.
 #include "app/followmode.h"
+#include "archive/cascadeselection.h"
 #include "windowfixture.h"
 
 #include <QComboBox>
@@ -46,6 +47,9 @@ private slots:
     void newMeasurementWhileAtTheNewest();
     void olderChoiceStaysAndListsGainTheNewEntries();
     void lostFolderIsSaidAndWaitedFor();
+    void misnamedFileChangesNothingForLaterArrivals();
+    void nameWrittenAgainIsShownOnce();
+    void burstEndsWhereAFreshWindowOpens();
 
 private:
     bool addArchive(fixture::WorkingFolder &folder);
@@ -213,6 +217,81 @@ void FollowModeTest::lostFolderIsSaidAndWaitedFor()
     QCOMPARE(path->toolTip(), QString());
     QCOMPARE(fixture::entries(fixture::list(window.get(), "comboSteelTech")),
              (QStringList{fixture::choose, "K9"}));
+}
+
+void FollowModeTest::misnamedFileChangesNothingForLaterArrivals()
+{
+    fixture::WorkingFolder folder;
+    QVERIFY(addArchive(folder));
+    std::unique_ptr<MainWindow> window;
+    app::FollowMode follow;
+    QVERIFY(startFollowing(folder, follow, &window));
+    QLabel *melt = fixture::label(window.get(), "nameSteelSmelt");
+    QComboBox *times = fixture::list(window.get(), "timeSteel");
+
+    // WHEN a file manager's copy of the newest file lands, then a new measurement
+    QVERIFY(writeNow(folder.archivePath() + QStringLiteral("/steel_UKP-2025_01_26-23_29_24 (копия).json"),
+                     fixture::line(fixture::measurement(QStringLiteral("copy")))));
+    QTRY_COMPARE_WITH_TIMEOUT(times->count(), 4, arrivalTimeout);
+    // THEN the copy is an empty entry at the end of its day, and the measurement on show stays
+    QCOMPARE(fixture::entries(times).last(), QString());
+    QCOMPARE(melt->text(), QStringLiteral("41521"));
+    QCOMPARE(times->currentText(), QStringLiteral("23:29:24"));
+
+    QVERIFY(writeNow(folder.archivePath() + QStringLiteral("/steel_UKP-2025_01_27-01_00_00.json"),
+                     fixture::line(fixture::measurement(QStringLiteral("99001")))));
+    // and the later measurement is shown by itself
+    QTRY_COMPARE_WITH_TIMEOUT(melt->text(), QStringLiteral("99001"), arrivalTimeout);
+    QCOMPARE(times->currentText(), QStringLiteral("01:00:00"));
+}
+
+void FollowModeTest::nameWrittenAgainIsShownOnce()
+{
+    fixture::WorkingFolder folder;
+    QVERIFY(addArchive(folder));
+    std::unique_ptr<MainWindow> window;
+    app::FollowMode follow;
+    QVERIFY(startFollowing(folder, follow, &window));
+    QLabel *melt = fixture::label(window.get(), "nameSteelSmelt");
+
+    // WHEN a probe station sends an older measurement again: removed, then written anew
+    const QString path = folder.archivePath() + QStringLiteral("/steel_UKP-2025_01_26-20_00_00.json");
+    QVERIFY(QFile::remove(path));
+    QVERIFY(writeNow(path, fixture::line(fixture::measurement(QStringLiteral("41519-resent")))));
+
+    // THEN it is the newest now and shown, its name once in the time list
+    QTRY_COMPARE_WITH_TIMEOUT(melt->text(), QStringLiteral("41519-resent"), arrivalTimeout);
+    QCOMPARE(fixture::entries(fixture::list(window.get(), "timeSteel")),
+             (QStringList{fixture::choose, "20:00:00", "23:29:24"}));
+}
+
+void FollowModeTest::burstEndsWhereAFreshWindowOpens()
+{
+    fixture::WorkingFolder folder;
+    QVERIFY(addArchive(folder));
+    std::unique_ptr<MainWindow> window;
+    app::FollowMode follow;
+    QVERIFY(startFollowing(folder, follow, &window));
+
+    // WHEN a hundred measurements land at once, of two technologies
+    for (int i = 0; i < 100; ++i) {
+        const QString name = QStringLiteral("/steel_%1-2025_02_01-10_%2_%3.json")
+                                 .arg(i % 2 ? QStringLiteral("UKP") : QStringLiteral("DSP"))
+                                 .arg(i / 60, 2, 10, QLatin1Char('0'))
+                                 .arg(i % 60, 2, 10, QLatin1Char('0'));
+        QVERIFY(writeNow(folder.archivePath() + name,
+                         fixture::line(fixture::measurement(QStringLiteral("B%1").arg(i)))));
+    }
+    // THEN once the window has them all, it shows what a window opened now shows
+    QTRY_COMPARE_WITH_TIMEOUT(window->archiveSelection()->model().fileCount(), 103, arrivalTimeout);
+    const std::unique_ptr<MainWindow> fresh = folder.openWindow();
+    for (const char *name : {"comboSteelTech", "yearMonthCombobox", "dayCombobox", "timeSteel"}) {
+        QCOMPARE(fixture::entries(fixture::list(window.get(), name)),
+                 fixture::entries(fixture::list(fresh.get(), name)));
+        QCOMPARE(fixture::list(window.get(), name)->currentIndex(),
+                 fixture::list(fresh.get(), name)->currentIndex());
+    }
+    QCOMPARE(fixture::shownValues(window.get()), fixture::shownValues(fresh.get()));
 }
 
 QTEST_MAIN(FollowModeTest)

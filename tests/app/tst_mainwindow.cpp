@@ -131,8 +131,11 @@ void MainWindowTest::startWithoutArchiveFolderShowsOnlyPlaceholders()
         QCOMPARE(list->currentIndex(), 0);
     }
     const QString noData = fixture::noData;
-    QCOMPARE(fixture::shownValues(window.get()), (QStringList{QStringLiteral("1"), noData, noData, noData,
-                                                              noData, noData, QStringLiteral("СТАТУС")}));
+    // The empty sheet is no melt "1", and its status says why it is empty.
+    QCOMPARE(fixture::shownValues(window.get()),
+             (QStringList{QStringLiteral("—"), noData, noData, noData, noData, noData,
+                          QStringLiteral("Папка не найдена")}));
+    QVERIFY(!fixture::pathField(window.get())->toolTip().isEmpty());
     QCOMPARE(fixture::plot(window.get())->graphCount(), 0);
 }
 

@@ -330,7 +330,7 @@ void SelectionCascadeTest::refreshOnNameWithoutMoment()
         QCOMPARE(list->currentIndex(), -1);
         QCOMPARE(list->currentText(), QString());
     }
-    QCOMPARE(loadedFile(window.get()), QStringLiteral("1"));
+    QCOMPARE(loadedFile(window.get()), QStringLiteral("—"));
     QCOMPARE(fixture::label(window.get(), "steelTemp")->text(), fixture::noData);
 }
 
@@ -339,13 +339,16 @@ void SelectionCascadeTest::refreshWithoutArchiveFilesResetsListsAndEmptiesTheVie
     QTest::addColumn<QString>("folderName");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<bool>("create");
-    QTest::newRow("missing folder") << QStringLiteral("missing") << QStringList() << false;
-    QTest::newRow("empty folder") << QStringLiteral("empty") << QStringList() << true;
+    QTest::addColumn<QString>("status"); // what the empty sheet's status says
+    QTest::newRow("missing folder") << QStringLiteral("missing") << QStringList() << false
+                                    << QStringLiteral("Папка не найдена");
+    QTest::newRow("empty folder") << QStringLiteral("empty") << QStringList() << true
+                                  << QStringLiteral("Папка пуста");
     QTest::newRow("no matching name")
         << QStringLiteral("other")
         << QStringList{QStringLiteral("notes.txt"), QStringLiteral("steel_K1.txt"),
                        QStringLiteral("K1-2019_03_07-14_05_09.json")}
-        << true;
+        << true << QStringLiteral("Нет измерений");
 }
 
 void SelectionCascadeTest::refreshWithoutArchiveFilesResetsListsAndEmptiesTheView()
@@ -353,6 +356,7 @@ void SelectionCascadeTest::refreshWithoutArchiveFilesResetsListsAndEmptiesTheVie
     QFETCH(QString, folderName);
     QFETCH(QStringList, files);
     QFETCH(bool, create);
+    QFETCH(QString, status);
 
     fixture::WorkingFolder folder;
     QVERIFY(addFiles(folder, {QStringLiteral("steel_K1-2019_03_07-14_05_09.json@0")}));
@@ -372,9 +376,21 @@ void SelectionCascadeTest::refreshWithoutArchiveFilesResetsListsAndEmptiesTheVie
         QCOMPARE(list->currentIndex(), 0);
     }
     QVERIFY(shown != fixture::emptyValues());
-    QCOMPARE(fixture::shownValues(window.get()), fixture::emptyValues());
+    // The empty sheet, its status and the path field saying why, as for a missing folder.
+    QStringList empty = fixture::emptyValues();
+    empty.last() = status;
+    QCOMPARE(fixture::shownValues(window.get()), empty);
+    QVERIFY(!fixture::pathField(window.get())->toolTip().isEmpty());
     QCOMPARE(fixture::plot(window.get())->graphCount(), 0);
     QVERIFY(!fixture::plot(window.get())->yAxis2->visible());
+
+    // A folder that holds a measurement again: the mark is gone.
+    QVERIFY(QDir().mkpath(other));
+    QVERIFY(folder.addFileIn(other, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"),
+                             fixture::line(fixture::measurement(QStringLiteral("back"))), fixture::at(0)));
+    QTest::mouseClick(fixture::button(window.get(), "refreshButton"), Qt::LeftButton);
+    QCOMPARE(fixture::pathField(window.get())->toolTip(), QString());
+    QCOMPARE(loadedFile(window.get()), QStringLiteral("back"));
 }
 
 std::unique_ptr<MainWindow> SelectionCascadeTest::openFourFileArchive(fixture::WorkingFolder &folder)

@@ -103,22 +103,27 @@ void ShownMeasurementTest::sheetAfterStep_data()
 {
     QTest::addColumn<Step>("step");
     QTest::addColumn<bool>("pathMarked"); // the path field says what is wrong with the folder
+    QTest::addColumn<QString>("status");  // and the status field of the empty sheet
 
-    QTest::newRow("placeholder technology") << Step::placeholderTechnology << false;
-    QTest::newRow("another technology") << Step::otherTechnology << false;
-    QTest::newRow("another month") << Step::otherMonth << false;
-    QTest::newRow("another day") << Step::otherDay << false;
-    QTest::newRow("time of a removed file") << Step::removedFileChosen << false;
-    QTest::newRow("missing folder") << Step::missingFolder << true;
-    QTest::newRow("empty folder") << Step::emptyFolder << false;
-    QTest::newRow("unreadable folder") << Step::unreadableFolder << true;
-    QTest::newRow("a file typed as the folder") << Step::fileAsFolder << true;
+    const QString unmarked = QStringLiteral("СТАТУС");
+    QTest::newRow("placeholder technology") << Step::placeholderTechnology << false << unmarked;
+    QTest::newRow("another technology") << Step::otherTechnology << false << unmarked;
+    QTest::newRow("another month") << Step::otherMonth << false << unmarked;
+    QTest::newRow("another day") << Step::otherDay << false << unmarked;
+    QTest::newRow("time of a removed file") << Step::removedFileChosen << false << unmarked;
+    QTest::newRow("missing folder") << Step::missingFolder << true << QStringLiteral("Папка не найдена");
+    QTest::newRow("empty folder") << Step::emptyFolder << true << QStringLiteral("Папка пуста");
+    QTest::newRow("unreadable folder")
+        << Step::unreadableFolder << true << QStringLiteral("Нет доступа к папке");
+    QTest::newRow("a file typed as the folder")
+        << Step::fileAsFolder << true << QStringLiteral("Это не папка");
 }
 
 void ShownMeasurementTest::sheetAfterStep()
 {
     QFETCH(Step, step);
     QFETCH(bool, pathMarked);
+    QFETCH(QString, status);
     if (step == Step::unreadableFolder && support::readsUnreadableFiles())
         QSKIP("the superuser reads every folder");
 
@@ -175,8 +180,10 @@ void ShownMeasurementTest::sheetAfterStep()
     QCOMPARE(plot->graphCount(), 0);
     QVERIFY(!plot->yAxis2->visible());
     QCOMPARE(curvePixels(window.get()), 0);
-    QCOMPARE(fixture::shownValues(window.get()), fixture::emptyValues());
-    // and a folder that cannot be listed is said in the path field, without a dialog
+    QStringList emptySheet = fixture::emptyValues();
+    emptySheet.last() = status;
+    QCOMPARE(fixture::shownValues(window.get()), emptySheet);
+    // and a folder that cannot be listed, or lists nothing, is said in the path field, without a dialog
     QLineEdit *path = fixture::pathField(window.get());
     QCOMPARE(!path->toolTip().isEmpty(), pathMarked);
     QCOMPARE(path->palette().color(QPalette::Base) != window->palette().color(QPalette::Base), pathMarked);

@@ -155,7 +155,7 @@ QStringList shownValues(const QWidget *window)
 
 QStringList emptyValues()
 {
-    return {QStringLiteral("1"), noData, noData, noData, noData, noData, QStringLiteral("СТАТУС")};
+    return {QStringLiteral("—"), noData, noData, noData, noData, noData, QStringLiteral("СТАТУС")};
 }
 
 } // namespace fixture

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "archive/archivemodel.h"
 #include "archive/archivescans.h"
 #include "archive/sharedlisting.h"
 #include "archivefolder.h"
@@ -6,6 +7,7 @@
 #include <QObject>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace archive;
@@ -151,6 +153,24 @@ private slots:
             QTEST(scanDays(folder.path(), technology, yearMonth), "days");
             QTEST(scanTimes(folder.path(), technology, yearMonth, day), "times");
         }
+
+        // The viewer's model of the folder holds the same lists; only its time list puts the empty
+        // entries of unreadable moments last, as the month and day lists do.
+        ArchiveModel model;
+        QVERIFY(model.fill(folder.path()));
+        QTEST(model.technologies(), "technologies");
+        QTEST(model.newestTechnology(), "newest");
+        if (technology.isEmpty())
+            return; // an empty entry leads no further in the viewer: the model keeps nothing below it
+        QTEST(model.months(technology), "months");
+        QTEST(model.days(technology, yearMonth), "days");
+        QFETCH(QStringList, times);
+        std::stable_partition(times.begin(), times.end(),
+                              [](const QString &time) { return !time.isEmpty(); });
+        QStringList modelTimes;
+        for (const TimeEntry &entry : model.times(technology, yearMonth, day))
+            modelTimes.append(entry.time);
+        QCOMPARE(modelTimes, times);
     }
 
     void sharedListingServesItsOwnFolderOnly()

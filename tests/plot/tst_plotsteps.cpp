@@ -36,6 +36,8 @@ private slots:
     void valueRangeIsFittedWidenedAndBounded_data();
     void valueRangeIsFittedWidenedAndBounded();
     void timeAxisSpansOnlyRecordedSamples();
+    void flatCurveGetsASpanOfItsOwn_data();
+    void flatCurveGetsASpanOfItsOwn();
     void curveWithoutSamplesKeepsItsAxisRange();
     void curvesAreReplacedWithTheirPensAndAxes();
     void configurationSetsLabelsFontsAndColours();
@@ -55,6 +57,48 @@ void TestPlotSteps::valueRangeIsFittedWidenedAndBounded_data()
     QTest::newRow("EMF -300..-100, negative") << true << ramp(-300, -100) << -330.0 << 30.0;
     QTest::newRow("EMF 0..0.05, narrowest") << true << ramp(0, 0.05) << -0.025 << 0.075;
     QTest::newRow("temperature 0..200000, widest") << false << ramp(0, 200000) << 0.5 << 199999.5;
+}
+
+void TestPlotSteps::flatCurveGetsASpanOfItsOwn_data()
+{
+    QTest::addColumn<QVector<double>>("samples");
+    QTest::addColumn<double>("lower"); // after the span, the zero line and the widening
+    QTest::addColumn<double>("upper");
+
+    // 1500 +- 15, then down to zero and 1.2 times as wide: 0..1515 becomes -151.5..1666.5.
+    QTest::newRow("all 1500.0") << QVector<double>(160, 1500.0) << -151.5 << 1666.5;
+    QVector<double> single = noSamples;
+    single[0] = 1500.0;
+    QTest::newRow("one sample") << single << -151.5 << 1666.5;
+    // 1 unit where 1 % is less: -1..1 widened to -1.2..1.2.
+    QTest::newRow("all zero") << QVector<double>(160, 0.0) << -1.2 << 1.2;
+    QTest::newRow("all -40") << QVector<double>(160, -40.0) << -45.1 << 4.1;
+}
+
+void TestPlotSteps::flatCurveGetsASpanOfItsOwn()
+{
+    QFETCH(QVector<double>, samples);
+    QFETCH(double, lower);
+    QFETCH(double, upper);
+
+    // Drawn on a fresh plot, and after six flat melts and one wide one: the same range each time.
+    QCustomPlot fresh;
+    QCustomPlot used;
+    QVector<double> keys;
+    plot::activateRightAxis(&used);
+    for (int melt = 0; melt < 6; ++melt)
+        plot::displayCurves(&used, keys, samples, samples);
+    plot::displayCurves(&used, keys, ramp(-5000, 90000), ramp(-5000, 90000));
+    for (QCustomPlot *plot : {&fresh, &used}) {
+        plot::activateRightAxis(plot);
+        plot::displayCurves(plot, keys, samples, samples);
+        for (QCPAxis *axis : {plot->yAxis, plot->yAxis2}) {
+            const QCPRange range = axis->range();
+            QVERIFY2(near(range.lower, lower) && near(range.upper, upper),
+                     qPrintable(QStringLiteral("%1..%2").arg(range.lower).arg(range.upper)));
+        }
+        QVERIFY(plot->xAxis->range().size() > 0);
+    }
 }
 
 void TestPlotSteps::valueRangeIsFittedWidenedAndBounded()
