@@ -256,7 +256,7 @@ void MainWindow::on_chartButton_clicked()
         chartWindow = new app::ControlChartWindow([this] { return ui->pathToDir->text(); }, this);
         // A point clicked on the chart is chosen down the lists, as the find window chooses a melt.
         connect(chartWindow, &app::ControlChartWindow::meltChosen, this,
-                [this](const QString &fileName) { app::selectMeasurement(this, fileName); });
+                [this](const QString &fileName) { selection->chooseFile(fileName); });
     }
     chartWindow->open(ui->comboSteelTech->currentText(),
                       archive::momentFromListTexts(ui->dayCombobox->currentText(),
