@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/backgroundwork.h"
 #include "statistics/controlchart.h"
 
 #include <QObject>
 #include <QString>
-
-#include <atomic>
-#include <memory>
-#include <thread>
 
 namespace app {
 
@@ -21,13 +18,13 @@ class ChartComputation : public QObject
 
 public:
     explicit ChartComputation(QObject *parent = nullptr);
-    // Stops a running computation and waits for it.
-    ~ChartComputation() override;
+    // A running computation is stopped and waited for.
+    ~ChartComputation() override = default;
 
     // Starts a computation; one still running is stopped first, and nothing more of it arrives.
     void start(const QString &folder, const statistics::ChartSelection &selection);
     void stop();
-    bool isRunning() const { return running; }
+    bool isRunning() const { return background.isRunning(); }
 
 signals:
     // The index's answer: exact for the files it names, perhaps without the newest ones.
@@ -37,12 +34,7 @@ signals:
     void finished(const statistics::ControlChart &chart, const QStringList &unreadable);
 
 private:
-    void join();
-
-    std::thread worker;
-    std::shared_ptr<std::atomic<bool>> stopFlag;
-    int generation = 0;
-    bool running = false;
+    BackgroundWork<ChartComputation> background;
 };
 
 } // namespace app

@@ -7,18 +7,12 @@
 #include "query/indexedsearch.h"
 #include "query/searchcriteria.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QMetaObject>
-#include <QPointer>
 #include <QSet>
 
 namespace app {
 
 namespace {
-
-// Progress often enough to move, seldom enough not to flood the window's event queue.
-constexpr qint64 progressIntervalMsecs = 100;
 
 // The search finds every melt number that holds the text; the window lists that melt alone.
 bool isThatMelt(const query::FoundMeasurement &m, const QString &melt)
@@ -45,99 +39,67 @@ MeltSearch::MeltSearch(QObject *parent) : QObject(parent)
     qRegisterMetaType<app::FoundMelt>();
 }
 
-MeltSearch::~MeltSearch()
-{
-    stop();
-    join();
-}
-
 void MeltSearch::stop()
 {
-    if (stopFlag)
-        *stopFlag = true;
-    running = false;
-    ++generation; // whatever of the old search is still queued is dropped
-}
-
-void MeltSearch::join()
-{
-    if (worker.joinable())
-        worker.join();
+    background.stop();
 }
 
 void MeltSearch::start(const QString &folder, const QString &melt)
 {
-    stop();
-    join();
-    stopFlag = std::make_shared<std::atomic<bool>>(false);
-    running = true;
-    const int ticket = generation;
-    const std::shared_ptr<std::atomic<bool>> stopped = stopFlag;
-    const QPointer<MeltSearch> self(this);
-    // Delivered on this object's thread, and only while this search is still the current one.
-    const auto deliver = [self, ticket](auto call) {
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, ticket, call] {
-                if (self && self->generation == ticket)
-                    call(self.data());
+    background.start(this, [folder, melt = melt.trimmed()](const Work::Deliver &deliver,
+                                                           const Work::StopRequested &stopped) {
+        search(folder, melt, deliver, stopped);
+    });
+}
+
+void MeltSearch::search(const QString &folder, const QString &melt, const Work::Deliver &deliver,
+                        const Work::StopRequested &stopped)
+{
+    query::SearchCriteria criteria;
+    criteria.melt = melt;
+    const QString searched = archive::folderPath(folder);
+    const bool listed = archive::unlistableFolderReason(folder).isEmpty();
+    // First what the index knows of files exactly as it filed them: at once, without a look at
+    // the other files of a large folder.
+    QSet<QString> shown;
+    if (listed) {
+        query::visitIndexedMeasurements(
+            searched, criteria,
+            [&](query::FoundMeasurement &&m) {
+                if (!isThatMelt(m, melt))
+                    return;
+                shown.insert(m.fileName);
+                const FoundMelt found = foundMelt(m);
+                deliver([found](MeltSearch *s) { emit s->found(found); });
             },
-            Qt::QueuedConnection);
-    };
-    worker = std::thread([folder, melt = melt.trimmed(), stopped, deliver] {
-        query::SearchCriteria criteria;
-        criteria.melt = melt;
-        const auto stopRequested = [stopped] { return stopped->load(); };
-        const QString searched = archive::folderPath(folder);
-        const bool listed = archive::unlistableFolderReason(folder).isEmpty();
-        // First what the index knows of files exactly as it filed them: at once, without a look at
-        // the other files of a large folder.
-        QSet<QString> shown;
-        if (listed) {
-            query::visitIndexedMeasurements(
-                searched, criteria,
-                [&](query::FoundMeasurement &&m) {
-                    if (!isThatMelt(m, melt))
-                        return;
-                    shown.insert(m.fileName);
-                    const FoundMelt found = foundMelt(m);
-                    deliver([found](MeltSearch *s) { emit s->found(found); });
-                },
-                stopRequested);
-        }
-        // Then the search as find --melt makes it, checked file by file, which completes the answer.
-        archive::ArchiveReading reading;
-        reading.stopRequested = stopRequested;
-        QElapsedTimer sinceProgress;
-        sinceProgress.start();
-        reading.progress = [&sinceProgress, &deliver](qint64 done, qint64 total) {
-            if (sinceProgress.elapsed() < progressIntervalMsecs && done < total)
-                return;
-            sinceProgress.restart();
-            deliver([done, total](MeltSearch *s) { emit s->progressed(done, total); });
-        };
-        QStringList all;
-        if (listed) {
-            query::visitMeasurements(
-                searched, criteria,
-                [&](query::FoundMeasurement &&m) {
-                    if (!isThatMelt(m, melt))
-                        return;
-                    all.append(m.fileName);
-                    if (shown.contains(m.fileName))
-                        return;
-                    const FoundMelt found = foundMelt(m);
-                    deliver([found](MeltSearch *s) { emit s->found(found); });
-                },
-                nullptr, reading);
-        }
-        const bool complete = !stopped->load();
-        deliver([all, listed, complete](MeltSearch *s) {
-            s->running = false;
-            if (complete)
-                emit s->confirmed(all);
-            emit s->finished(all.size(), listed);
-        });
+            stopped);
+    }
+    // Then the search as find --melt makes it, checked file by file, which completes the answer.
+    archive::ArchiveReading reading;
+    reading.stopRequested = stopped;
+    reading.progress = pacedProgress([&deliver](qint64 done, qint64 total) {
+        deliver([done, total](MeltSearch *s) { emit s->progressed(done, total); });
+    });
+    QStringList all;
+    if (listed) {
+        query::visitMeasurements(
+            searched, criteria,
+            [&](query::FoundMeasurement &&m) {
+                if (!isThatMelt(m, melt))
+                    return;
+                all.append(m.fileName);
+                if (shown.contains(m.fileName))
+                    return;
+                const FoundMelt found = foundMelt(m);
+                deliver([found](MeltSearch *s) { emit s->found(found); });
+            },
+            nullptr, reading);
+    }
+    // Delivered only while the search is still the current one: stopped, it says nothing more.
+    deliver([all, listed](MeltSearch *s) {
+        s->background.finish();
+        emit s->confirmed(all);
+        emit s->finished(all.size(), listed);
     });
 }
 

@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/backgroundwork.h"
 #include "archive/archivename.h"
 
 #include <QObject>
 #include <QString>
-
-#include <atomic>
-#include <memory>
-#include <thread>
 
 namespace app {
 
@@ -36,13 +33,13 @@ class MeltSearch : public QObject
 
 public:
     explicit MeltSearch(QObject *parent = nullptr);
-    // Stops a running search and waits for it.
-    ~MeltSearch() override;
+    // A running search is stopped and waited for.
+    ~MeltSearch() override = default;
 
     // Starts a search; a search still running is stopped first, and nothing more of it arrives.
     void start(const QString &folder, const QString &melt);
     void stop();
-    bool isRunning() const { return running; }
+    bool isRunning() const { return background.isRunning(); }
 
 signals:
     void found(const app::FoundMelt &measurement);
@@ -54,12 +51,11 @@ signals:
     void finished(int count, bool listed);
 
 private:
-    void join();
+    using Work = BackgroundWork<MeltSearch>;
+    static void search(const QString &folder, const QString &melt, const Work::Deliver &deliver,
+                       const Work::StopRequested &stopped);
 
-    std::thread worker;
-    std::shared_ptr<std::atomic<bool>> stopFlag;
-    int generation = 0;
-    bool running = false;
+    Work background;
 };
 
 } // namespace app

@@ -16,8 +16,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMetaObject>
-#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -53,13 +51,7 @@ ShiftReportDialog::ShiftReportDialog(std::function<QString()> folder, QWidget *p
     buildControls();
 }
 
-ShiftReportDialog::~ShiftReportDialog()
-{
-    if (stopFlag)
-        *stopFlag = true;
-    if (worker.joinable())
-        worker.join();
-}
+ShiftReportDialog::~ShiftReportDialog() = default;
 
 void ShiftReportDialog::buildControls()
 {
@@ -208,43 +200,30 @@ printing::ReportHeading ShiftReportDialog::heading() const
 
 void ShiftReportDialog::gather()
 {
-    if (stopFlag)
-        *stopFlag = true;
-    if (worker.joinable())
-        worker.join();
-    stopFlag = std::make_shared<std::atomic<bool>>(false);
-    gathering = true;
-    const int ticket = ++generation;
     progressBar->setRange(0, 0);
     progressRow->setVisible(true);
     statusLine->setText(QStringLiteral("Сбор измерений…"));
-    const QPointer<ShiftReportDialog> self(this);
-    worker = std::thread(
-        [directory = archive::folderPath(folder()), criteria = criteria(), stopped = stopFlag, self, ticket] {
-            QVector<statistics::MeasurementFacts> facts;
-            QStringList unreadable;
-            archive::ArchiveReading reading;
-            reading.stopRequested = [stopped] { return stopped->load(); };
-            query::visitMeasurements(
-                directory, criteria,
-                [&facts](query::FoundMeasurement &&found) { facts.append(statistics::factsOf(found)); },
-                &unreadable, reading);
-            statistics::sortNewestFirst(facts);
-            const int skipped = int(unreadable.size());
-            QMetaObject::invokeMethod(
-                self.data(),
-                [self, ticket, facts, skipped] {
-                    if (self && self->generation == ticket)
-                        self->finishGathering(facts, skipped);
-                },
-                Qt::QueuedConnection);
-        });
+    using Work = BackgroundWork<ShiftReportDialog>;
+    background.start(this, [directory = archive::folderPath(folder()), criteria = criteria()](
+                               const Work::Deliver &deliver, const Work::StopRequested &stopped) {
+        QVector<statistics::MeasurementFacts> facts;
+        QStringList unreadable;
+        archive::ArchiveReading reading;
+        reading.stopRequested = stopped;
+        query::visitMeasurements(
+            directory, criteria,
+            [&facts](query::FoundMeasurement &&found) { facts.append(statistics::factsOf(found)); },
+            &unreadable, reading);
+        statistics::sortNewestFirst(facts);
+        const int skipped = int(unreadable.size());
+        deliver([facts, skipped](ShiftReportDialog *d) { d->finishGathering(facts, skipped); });
+    });
 }
 
 void ShiftReportDialog::finishGathering(const QVector<statistics::MeasurementFacts> &facts, int unreadable)
 {
     gathered = facts;
-    gathering = false;
+    background.finish();
     progressRow->setVisible(false);
     statusLine->setText(
         QStringLiteral("Измерений: %1; не прочитано файлов: %2.").arg(facts.size()).arg(unreadable));
@@ -255,10 +234,7 @@ void ShiftReportDialog::finishGathering(const QVector<statistics::MeasurementFac
 
 void ShiftReportDialog::stop()
 {
-    if (stopFlag)
-        *stopFlag = true;
-    ++generation; // what the stopped gathering still sends is dropped
-    gathering = false;
+    background.stop(); // what the stopped gathering still sends is dropped
     afterGathering = nullptr;
     progressRow->setVisible(false);
     statusLine->setText(QStringLiteral("Сбор измерений остановлен."));
@@ -303,7 +279,7 @@ QString ShiftReportDialog::savePdfTo(const QString &path)
 
 void ShiftReportDialog::preview()
 {
-    if (gathering)
+    if (background.isRunning())
         return; // the preview asked for already opens once the measurements are in
     // The measurements first, off the window's thread; the preview opens once they are in.
     afterGathering = [this] {
@@ -318,7 +294,7 @@ void ShiftReportDialog::preview()
 
 void ShiftReportDialog::saveWithDialog()
 {
-    if (gathering)
+    if (background.isRunning())
         return;
     QSettings settings = viewerSettings();
     QString path = QFileDialog::getSaveFileName(

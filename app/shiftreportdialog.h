@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/backgroundwork.h"
 #include "printing/reportheading.h"
 #include "statistics/archivestatistics.h"
 
 #include <QDialog>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 
 class QComboBox;
 class QDateTimeEdit;
@@ -49,7 +48,7 @@ public:
     QVector<QPair<QString, QString>> conditions() const;
     // Gathers the selected measurements off the window's thread; gathered() tells when they are in.
     void gather();
-    bool isGathering() const { return gathering; }
+    bool isGathering() const { return background.isRunning(); }
     // Stops a gathering; nothing of it arrives, and what was to follow it is not done.
     void stop();
     const QVector<statistics::MeasurementFacts> &facts() const { return gathered; }
@@ -82,10 +81,7 @@ private:
     QLabel *statusLine;
     archive::Moment reference;
     QVector<statistics::MeasurementFacts> gathered;
-    bool gathering = false;
-    int generation = 0;
-    std::thread worker;
-    std::shared_ptr<std::atomic<bool>> stopFlag;
+    BackgroundWork<ShiftReportDialog> background;
     std::function<void()> afterGathering; // the preview or the save that waits for the measurements
 };
 
