@@ -14,6 +14,7 @@
 #include "archive/archivename.h"
 #include "archive/cascadeselection.h"
 #include "measurement/measurementfile.h"
+#include "platform/filesystem.h"
 #include "plot/plotsteps.h"
 #include "plot/valuespanel.h"
 #include "printing/printing.h"
@@ -170,7 +171,7 @@ void MainWindow::showFile()
         loaded = offered->read;
     else
         loaded = measurement::readMeasurementFile(
-            QFile::encodeName(cascade::loadDirectory(selection->model().folder())) + '/' +
+            platform::encodeFileName(cascade::loadDirectory(selection->model().folder())) + '/' +
             file->encodedName());
     if (!loaded) {
         shown->clear(); // nothing of another measurement may stay beside this selection

@@ -5,6 +5,7 @@
 #include "archive/archivename.h"
 #include "archive/archivescans.h"
 #include "archive/sharedlisting.h"
+#include "platform/filesystem.h"
 
 #include <QFile>
 
@@ -96,7 +97,7 @@ int dayKeyOf(const QString &day)
 
 QByteArray ArchiveEntry::encodedName() const
 {
-    return QFile::encodeName(fileName);
+    return platform::encodeFileName(fileName);
 }
 
 bool ArchiveModel::TimeKey::operator<(const TimeKey &o) const

@@ -112,14 +112,32 @@ void removeIndexFiles(const QString &path)
         platform::removeOwnFile(spelt + QLatin1String(suffix));
 }
 
+namespace {
+
+// The user's folder that the index's folder is made in, step by step: the system's cache folder
+// (~/.cache), or, where each program keeps its cache beside that folder rather than in it (Windows:
+// %LOCALAPPDATA%\cache and %LOCALAPPDATA%\steel-archive\cache), the folder that holds both. Empty
+// where the index's folder lies in neither.
+QString userFolderAbove(const QString &folder)
+{
+    const QString cache = QDir::cleanPath(
+        QFileInfo(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)).absoluteFilePath());
+    for (const QString &base : {cache, QFileInfo(cache).path()}) {
+        if (folder != base && isWithin(folder, base))
+            return base;
+    }
+    return QString();
+}
+
+} // namespace
+
 std::unique_ptr<platform::OwnFolder> openCacheFolder(const QString &canonicalArchive)
 {
     if (!cacheFolderFits(canonicalArchive))
         return nullptr;
     const QString folder = QDir::cleanPath(QFileInfo(indexCacheFolder()).absoluteFilePath());
-    const QString userCache = QDir::cleanPath(
-        QFileInfo(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)).absoluteFilePath());
-    if (!isWithin(folder, userCache) || folder == userCache || !QDir().mkpath(userCache))
+    const QString userCache = userFolderAbove(folder);
+    if (userCache.isEmpty() || !QDir().mkpath(userCache))
         return nullptr;
     const std::optional<platform::FileIdentity> archive = platform::fileIdentity(canonicalArchive);
     if (!archive)

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -505,7 +506,7 @@ void SelectionCascadeTest::returnWithUnchangedPathRefreshesBackToNewest()
     QLineEdit *field = fixture::pathField(window.get());
     QTest::keyClick(field, Qt::Key_Return);
 
-    QCOMPARE(field->text(), folder.archivePath());
+    QCOMPARE(field->text(), QDir::toNativeSeparators(folder.archivePath()));
     QCOMPARE(times->currentIndex(), 1);
     QCOMPARE(loadedFile(window.get()), QStringLiteral("steel_K1-2019_03_07-09_00_00.json"));
 }
