@@ -3,6 +3,7 @@
 // lists gaining them in place while an older one is chosen, and a lost folder said and waited for.
 #include "app/followmode.h"
 #include "archive/cascadeselection.h"
+#include "platform/folderevents.h"
 #include "windowfixture.h"
 
 #include <QComboBox>
@@ -253,6 +254,11 @@ void FollowModeTest::nameWrittenAgainIsShownOnce()
     app::FollowMode follow;
     QVERIFY(startFollowing(folder, follow, &window));
     QLabel *melt = fixture::label(window.get(), "nameSteelSmelt");
+    // Where the system does not name what enters the folder (Windows), the watch compares names only,
+    // and a name gone and back between two of its listings is not seen.
+    platform::FolderEvents named([](const QVector<platform::FolderEvents::Change> &, bool) {});
+    if (!named.watch(folder.archivePath()))
+        QSKIP("the system names no changes of a folder here: a name written again is not seen");
 
     // WHEN a probe station sends an older measurement again: removed, then written anew
     const QString path = folder.archivePath() + QStringLiteral("/steel_UKP-2025_01_26-20_00_00.json");
