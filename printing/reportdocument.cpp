@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportdocument.h"
-#include "archive/displayname.h"
 
 #include "pdfpainting.h"
 
 #include "archive/archivename.h"
+#include "archive/displayname.h"
 #include "language/language.h"
 #include "language/systemtext.h"
 #include "measurement/measurementfile.h"
@@ -13,8 +13,8 @@
 #include "platform/filesystem.h"
 #include "plot/plotsteps.h"
 
-#include <QPdfWriter>
 #include <QGuiApplication>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QScreen>
 
