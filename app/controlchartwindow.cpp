@@ -148,8 +148,8 @@ void ControlChartWindow::buildControls()
     }
     fromEdit->setObjectName(QStringLiteral("chartFrom"));
     toEdit->setObjectName(QStringLiteral("chartTo"));
-    lowerField->setObjectName(QStringLiteral("lowerSpecification"));
-    upperField->setObjectName(QStringLiteral("upperSpecification"));
+    lowerField->setObjectName(QStringLiteral("lowerTolerance"));
+    upperField->setObjectName(QStringLiteral("upperTolerance"));
     lowerField->setPlaceholderText(QStringLiteral("нет"));
     upperField->setPlaceholderText(QStringLiteral("нет"));
     progressBar->setObjectName(QStringLiteral("chartProgress"));
@@ -356,9 +356,9 @@ statistics::ChartSelection ControlChartWindow::selection() const
         chosen.to = momentOf(toEdit->dateTime());
     }
     bool valid = true;
-    chosen.specification = {typedLimit(lowerField, &valid), typedLimit(upperField, &valid)};
-    if (!valid || !chosen.specification.isValid())
-        chosen.specification = {};
+    chosen.tolerance = {typedLimit(lowerField, &valid), typedLimit(upperField, &valid)};
+    if (!valid || !chosen.tolerance.isValid())
+        chosen.tolerance = {};
     return chosen;
 }
 

@@ -28,7 +28,7 @@ class ChartComputation;
 class ShiftReportDialog;
 
 // The control chart window (Ctrl+T): for a technology, a result and a period, the individuals chart
-// above the moving-range chart of the melts' values, with the plant's specification limits kept per
+// above the moving-range chart of the melts' values, with the plant's tolerance limits kept per
 // technology and result in the viewer's settings. Computed off the window's thread, the index's
 // answer first; printed on one landscape page and saved as PDF, PNG or a spreadsheet, never into the
 // archive. A click on a point asks for that melt to be shown (meltChosen).
@@ -73,7 +73,7 @@ public:
     // Draws the chart on one landscape page of `printer`.
     bool printTo(QPrinter *printer);
 
-    // Where the plant's specification limits of a technology's result are kept.
+    // Where the plant's tolerance limits of a technology's result are kept.
     static QString limitKey(const QString &technology, statistics::ChartResult result, bool upper);
 
 signals:

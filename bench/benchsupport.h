@@ -2,7 +2,7 @@
 //
 // What the benchmarks share: a large archive folder made of empty files with believable names and
 // modification times, the window's refresh (one listing into the archive model and the selection's
-// choice), the least the system must do for the four listings the specified refresh makes, and
+// choice), the least the system must do for the four listings the window's refresh makes, and
 // medians of tasks measured in turns.
 #pragma once
 

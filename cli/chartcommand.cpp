@@ -32,7 +32,7 @@ CommandSyntax chartSyntax()
                    "limit (Western Electric rule 1), the value that completes a run of 8 on one side of the\n"
                    "centre line and each that continues it (rule 2; a value on the line ends a run), and\n"
                    "the moving ranges above their limit. With --lsl and --usl the share of melts outside\n"
-                   "the specification, and Cpk = min(USL - mean, mean - LSL) / 3 sigma when both are set.\n"
+                   "the tolerance, and Cpk = min(USL - mean, mean - LSL) / 3 sigma when both are set.\n"
                    "A result is a number written with a decimal point or comma; melts whose result is\n"
                    "\"nan\", \"32767\" or another text are counted as without a value, files that cannot be\n"
                    "read are named on standard error and counted. The viewer's control chart window\n"
@@ -73,10 +73,10 @@ struct ChartOptions
         QCoreApplication::translate("cli", "End of the period (left out), as find takes it."),
         QStringLiteral("DATE")};
     QCommandLineOption lower{QStringLiteral("lsl"),
-                             QCoreApplication::translate("cli", "Lower specification limit."),
+                             QCoreApplication::translate("cli", "Lower tolerance limit."),
                              QStringLiteral("X")};
     QCommandLineOption upper{QStringLiteral("usl"),
-                             QCoreApplication::translate("cli", "Upper specification limit."),
+                             QCoreApplication::translate("cli", "Upper tolerance limit."),
                              QStringLiteral("X")};
     QCommandLineOption csv{QStringLiteral("csv"), QCoreApplication::translate("cli", "Write CSV.")};
     QCommandLineOption json{QStringLiteral("json"), QCoreApplication::translate("cli", "Write JSON.")};
@@ -130,8 +130,8 @@ std::optional<statistics::ChartSelection> readSelection(const QCommandLineParser
                      .arg(parser.value(o.from), parser.value(o.to));
         return std::nullopt;
     }
-    for (const auto &[option, limit] : {std::make_pair(&o.lower, &selection.specification.lower),
-                                        std::make_pair(&o.upper, &selection.specification.upper)}) {
+    for (const auto &[option, limit] : {std::make_pair(&o.lower, &selection.tolerance.lower),
+                                        std::make_pair(&o.upper, &selection.tolerance.upper)}) {
         if (!parser.isSet(*option))
             continue;
         *limit = query::parseTypedNumber(parser.value(*option));
@@ -141,7 +141,7 @@ std::optional<statistics::ChartSelection> readSelection(const QCommandLineParser
             return std::nullopt;
         }
     }
-    if (!selection.specification.isValid()) {
+    if (!selection.tolerance.isValid()) {
         *error = QCoreApplication::translate("cli", "--lsl must lie below --usl");
         return std::nullopt;
     }

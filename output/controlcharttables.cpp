@@ -67,7 +67,7 @@ const char *const pointColumns[] = {
     QT_TRANSLATE_NOOP("columns", "beyond_limits"),
     QT_TRANSLATE_NOOP("columns", "run"),
     QT_TRANSLATE_NOOP("columns", "mr_beyond_limit"),
-    QT_TRANSLATE_NOOP("columns", "outside_specification"),
+    QT_TRANSLATE_NOOP("columns", "outside_tolerance"),
 };
 
 QStringList pointHeader(const CsvFormat &format)
@@ -86,13 +86,13 @@ QVector<std::optional<double>> chartLines(const statistics::ControlChart &chart)
             chart.upperLimit,
             chart.movingRangeMean,
             chart.movingRangeUpperLimit,
-            chart.specification.lower,
-            chart.specification.upper};
+            chart.tolerance.lower,
+            chart.tolerance.upper};
 }
 
 QVector<bool> pointFlags(const statistics::ChartPoint &p)
 {
-    return {p.beyondLimits, p.inRun, p.movingRangeBeyondLimit, p.outsideSpecification};
+    return {p.beyondLimits, p.inRun, p.movingRangeBeyondLimit, p.outsideTolerance};
 }
 
 } // namespace
@@ -123,8 +123,8 @@ QString chartMarksText(const statistics::ChartPoint &point)
         marks << QStringLiteral("2");
     if (point.movingRangeBeyondLimit)
         marks << QStringLiteral("MR");
-    if (point.outsideSpecification)
-        marks << QStringLiteral("spec");
+    if (point.outsideTolerance)
+        marks << QStringLiteral("tolerance");
     return marks.join(QLatin1Char(' '));
 }
 
@@ -148,14 +148,14 @@ QVector<QPair<QString, QString>> controlChartSummary(const statistics::ChartSele
         {tr("beyond a control limit (rule 1)"), QString::number(chart.beyondLimitsCount())},
         {tr("in a run (rule 2)"), QString::number(chart.inRunCount())},
         {tr("moving range above its limit"), QString::number(chart.movingRangeBeyondCount())}};
-    if (chart.specification.lower || chart.specification.upper) {
-        lines.append({tr("lower specification limit"), optionalText(chart.specification.lower)});
-        lines.append({tr("upper specification limit"), optionalText(chart.specification.upper)});
-        lines.append({tr("outside the specification"),
-                      chart.outsideShare ? QStringLiteral("%1 (%2)")
-                                               .arg(chart.outsideSpecification)
-                                               .arg(statistics::shareText(*chart.outsideShare))
-                                         : missingCell});
+    if (chart.tolerance.lower || chart.tolerance.upper) {
+        lines.append({tr("lower tolerance limit"), optionalText(chart.tolerance.lower)});
+        lines.append({tr("upper tolerance limit"), optionalText(chart.tolerance.upper)});
+        lines.append({tr("outside the tolerance"), chart.outsideShare
+                                                       ? QStringLiteral("%1 (%2)")
+                                                             .arg(chart.outsideTolerance)
+                                                             .arg(statistics::shareText(*chart.outsideShare))
+                                                       : missingCell});
         lines.append({QStringLiteral("Cpk"), optionalText(chart.cpk)});
     }
     return lines;
@@ -231,7 +231,7 @@ QString controlChartJson(const statistics::ChartSelection &selection, const stat
                                   {QStringLiteral("beyondLimits"), p.beyondLimits},
                                   {QStringLiteral("run"), p.inRun},
                                   {QStringLiteral("movingRangeBeyondLimit"), p.movingRangeBeyondLimit},
-                                  {QStringLiteral("outsideSpecification"), p.outsideSpecification}});
+                                  {QStringLiteral("outsideTolerance"), p.outsideTolerance}});
     QJsonArray rules;
     for (const QString &rule : statistics::chartRuleTexts())
         rules.append(rule);
@@ -250,9 +250,9 @@ QString controlChartJson(const statistics::ChartSelection &selection, const stat
         {QStringLiteral("movingRangeMean"), optionalJson(chart.movingRangeMean)},
         {QStringLiteral("movingRangeUpperLimit"), optionalJson(chart.movingRangeUpperLimit)},
         {QStringLiteral("sigma"), optionalJson(chart.sigma)},
-        {QStringLiteral("lowerSpecification"), optionalJson(chart.specification.lower)},
-        {QStringLiteral("upperSpecification"), optionalJson(chart.specification.upper)},
-        {QStringLiteral("outsideSpecification"), chart.outsideSpecification},
+        {QStringLiteral("lowerTolerance"), optionalJson(chart.tolerance.lower)},
+        {QStringLiteral("upperTolerance"), optionalJson(chart.tolerance.upper)},
+        {QStringLiteral("outsideTolerance"), chart.outsideTolerance},
         {QStringLiteral("outsideShare"), optionalJson(chart.outsideShare)},
         {QStringLiteral("cpk"), optionalJson(chart.cpk)},
         {QStringLiteral("rules"), rules},

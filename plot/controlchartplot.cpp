@@ -18,7 +18,7 @@ const QColor valueColour(31, 97, 171);
 const QColor markedColour(214, 39, 40);
 const QColor centreColour(44, 160, 44);
 const QColor limitColour(214, 39, 40);
-const QColor specificationColour(255, 127, 14);
+const QColor toleranceColour(255, 127, 14);
 
 QString number(const std::optional<double> &value)
 {
@@ -97,12 +97,12 @@ QString chartTitle(const statistics::ChartSelection &selection, const statistics
                         QStringLiteral("ВКГ = %1").arg(shortNumber(chart.upperLimit)),
                         QStringLiteral("MR̄ = %1").arg(shortNumber(chart.movingRangeMean)),
                         QStringLiteral("ВКГ MR = %1").arg(shortNumber(chart.movingRangeUpperLimit))};
-    const statistics::SpecificationLimits &spec = chart.specification;
-    if (spec.lower || spec.upper)
-        figures << QStringLiteral("допуск %1 … %2").arg(shortNumber(spec.lower), shortNumber(spec.upper));
+    const statistics::ToleranceLimits &limits = chart.tolerance;
+    if (limits.lower || limits.upper)
+        figures << QStringLiteral("допуск %1 … %2").arg(shortNumber(limits.lower), shortNumber(limits.upper));
     if (chart.outsideShare)
         figures << QStringLiteral("вне допуска: %1 (%2)")
-                       .arg(chart.outsideSpecification)
+                       .arg(chart.outsideTolerance)
                        .arg(statistics::shareText(*chart.outsideShare)
                                 .replace(QLatin1Char('.'), QLatin1Char(',')));
     if (chart.cpk)
@@ -201,8 +201,9 @@ void ControlChartPlot::showChart(const statistics::ChartSelection &selection,
             rangeHigh = std::max(rangeHigh, *p.movingRange);
         }
     }
-    const statistics::SpecificationLimits &spec = chart.specification;
-    for (const std::optional<double> &level : {chart.lowerLimit, chart.upperLimit, spec.lower, spec.upper}) {
+    const statistics::ToleranceLimits &limits = chart.tolerance;
+    for (const std::optional<double> &level :
+         {chart.lowerLimit, chart.upperLimit, limits.lower, limits.upper}) {
         if (level) {
             low = std::min(low, *level);
             high = std::max(high, *level);
@@ -211,8 +212,8 @@ void ControlChartPlot::showChart(const statistics::ChartSelection &selection,
     addLimitLines(valuesRect, {{chart.mean, linePen(centreColour, Qt::SolidLine)},
                                {chart.lowerLimit, linePen(limitColour, Qt::DashLine)},
                                {chart.upperLimit, linePen(limitColour, Qt::DashLine)},
-                               {spec.lower, linePen(specificationColour, Qt::DashDotLine)},
-                               {spec.upper, linePen(specificationColour, Qt::DashDotLine)}});
+                               {limits.lower, linePen(toleranceColour, Qt::DashDotLine)},
+                               {limits.upper, linePen(toleranceColour, Qt::DashDotLine)}});
     addLimitLines(rangesRect, {{chart.movingRangeMean, linePen(centreColour, Qt::SolidLine)},
                                {chart.movingRangeUpperLimit, linePen(limitColour, Qt::DashLine)}});
     addPoints(valuesRect, keys, values, marked);
@@ -274,7 +275,7 @@ QString ControlChartPlot::pointText(int index) const
             QStringLiteral("\n%1 подряд по одну сторону от центра (правило 2)").arg(statistics::runLength);
     if (p.movingRangeBeyondLimit)
         text += QStringLiteral("\nРазмах выше своей границы");
-    if (p.outsideSpecification)
+    if (p.outsideTolerance)
         text += QStringLiteral("\nВне допуска");
     return text;
 }

@@ -10,7 +10,7 @@
 namespace plot {
 
 // The individuals chart above the moving-range chart, on one shared axis of the points' order: the
-// values joined by a line, the centre line and the control limits, the plant's specification limits
+// values joined by a line, the centre line and the control limits, the plant's tolerance limits
 // where they are set, and the points that break a rule drawn larger in red. Hovering a point names
 // its melt, moment and value; clicking one tells which melt it is.
 class ControlChartPlot : public QCustomPlot

@@ -68,21 +68,22 @@ void markRuleBreaks(ControlChart &chart)
     }
 }
 
-void compareWithSpecification(ControlChart &chart)
+void compareWithTolerance(ControlChart &chart)
 {
-    const SpecificationLimits &spec = chart.specification;
-    if (!spec.lower && !spec.upper)
+    const ToleranceLimits &limits = chart.tolerance;
+    if (!limits.lower && !limits.upper)
         return;
     for (ChartPoint &p : chart.points) {
         const double value = *p.melt.value;
-        p.outsideSpecification = (spec.lower && value < *spec.lower) || (spec.upper && value > *spec.upper);
-        chart.outsideSpecification += p.outsideSpecification ? 1 : 0;
+        p.outsideTolerance =
+            (limits.lower && value < *limits.lower) || (limits.upper && value > *limits.upper);
+        chart.outsideTolerance += p.outsideTolerance ? 1 : 0;
     }
     if (!chart.points.isEmpty())
-        chart.outsideShare = double(chart.outsideSpecification) / chart.points.size();
-    if (spec.lower && spec.upper && chart.sigma && *chart.sigma > 0) {
-        const double toUpper = *spec.upper - *chart.mean;
-        const double toLower = *chart.mean - *spec.lower;
+        chart.outsideShare = double(chart.outsideTolerance) / chart.points.size();
+    if (limits.lower && limits.upper && chart.sigma && *chart.sigma > 0) {
+        const double toUpper = *limits.upper - *chart.mean;
+        const double toLower = *chart.mean - *limits.lower;
         chart.cpk = std::min(toUpper, toLower) / (3.0 * *chart.sigma);
     }
 }
@@ -148,7 +149,7 @@ int ControlChart::movingRangeBeyondCount() const
                              [](const ChartPoint &p) { return p.movingRangeBeyondLimit; }));
 }
 
-ControlChart computeControlChart(QVector<ChartMelt> melts, const SpecificationLimits &specification,
+ControlChart computeControlChart(QVector<ChartMelt> melts, const ToleranceLimits &tolerance,
                                  std::optional<int> lastMelts, int unreadableFiles)
 {
     // A name whose moment does not parse has no place in time, and the viewer's lists leave it out.
@@ -160,7 +161,7 @@ ControlChart computeControlChart(QVector<ChartMelt> melts, const SpecificationLi
         melts = melts.mid(melts.size() - *lastMelts);
     ControlChart chart;
     chart.unreadableFiles = unreadableFiles;
-    chart.specification = specification;
+    chart.tolerance = tolerance;
     for (ChartMelt &melt : melts) {
         if (!melt.value || !std::isfinite(*melt.value)) {
             ++chart.meltsWithoutValue;
@@ -172,7 +173,7 @@ ControlChart computeControlChart(QVector<ChartMelt> melts, const SpecificationLi
     }
     computeLimits(chart);
     markRuleBreaks(chart);
-    compareWithSpecification(chart);
+    compareWithTolerance(chart);
     return chart;
 }
 
@@ -200,7 +201,7 @@ ControlChart readControlChart(const QString &directory, const ChartSelection &se
         &skipped, reading);
     if (unreadable)
         *unreadable = skipped;
-    return computeControlChart(std::move(melts), selection.specification, selection.lastMelts,
+    return computeControlChart(std::move(melts), selection.tolerance, selection.lastMelts,
                                int(skipped.size()));
 }
 
@@ -217,7 +218,7 @@ std::optional<ControlChart> indexedControlChart(const QString &directory, const 
         stopRequested);
     if (!asked)
         return std::nullopt;
-    return computeControlChart(std::move(melts), selection.specification, selection.lastMelts);
+    return computeControlChart(std::move(melts), selection.tolerance, selection.lastMelts);
 }
 
 QStringList chartRuleTexts()

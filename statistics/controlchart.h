@@ -58,8 +58,8 @@ struct ChartMelt
 // decimal separator, "nan" and "32767" are no value).
 ChartMelt chartMeltOf(const query::FoundMeasurement &found, ChartResult result);
 
-// The plant's specification of a result: either side may be missing.
-struct SpecificationLimits
+// The plant's tolerance of a result: either side may be missing.
+struct ToleranceLimits
 {
     std::optional<double> lower;
     std::optional<double> upper;
@@ -74,7 +74,7 @@ struct ChartPoint
     bool beyondLimits = false;           // rule 1: outside the individuals' control limits
     bool inRun = false;                  // rule 2: ends a run of runLength (or more) on one side
     bool movingRangeBeyondLimit = false; // the moving range above its upper limit
-    bool outsideSpecification = false;   // below the lower or above the upper specification limit
+    bool outsideTolerance = false;       // below the lower or above the upper tolerance limit
     bool isMarked() const { return beyondLimits || inRun || movingRangeBeyondLimit; }
 };
 
@@ -89,8 +89,8 @@ struct ControlChart
     std::optional<double> lowerLimit;            // mean - 2.66 MR-bar
     std::optional<double> upperLimit;            // mean + 2.66 MR-bar
     std::optional<double> movingRangeUpperLimit; // 3.267 MR-bar
-    SpecificationLimits specification;
-    int outsideSpecification = 0;       // points outside a set specification limit
+    ToleranceLimits tolerance;
+    int outsideTolerance = 0;           // points outside a set tolerance limit
     std::optional<double> outsideShare; // their share of the points; none without limits or points
     std::optional<double> cpk;          // min(USL - mean, mean - LSL) / 3 sigma: both limits set, sigma > 0
 
@@ -102,7 +102,7 @@ struct ControlChart
 // The chart of `melts` (in any order) after the period's last-melts bound, if any: the latest
 // `lastMelts` melts, those without a value among them. Melts whose moment does not parse are left
 // out: they have no place in time. `unreadableFiles` is carried into the chart.
-ControlChart computeControlChart(QVector<ChartMelt> melts, const SpecificationLimits &specification,
+ControlChart computeControlChart(QVector<ChartMelt> melts, const ToleranceLimits &tolerance,
                                  std::optional<int> lastMelts = std::nullopt, int unreadableFiles = 0);
 
 // What a chart is drawn of: a technology's melts in a period.
@@ -113,7 +113,7 @@ struct ChartSelection
     std::optional<archive::Moment> from; // included
     std::optional<archive::Moment> to;   // excluded
     std::optional<int> lastMelts;        // of those in from..to
-    SpecificationLimits specification;
+    ToleranceLimits tolerance;
 };
 // The search criteria that select the selection's melts.
 query::SearchCriteria chartCriteria(const ChartSelection &selection);

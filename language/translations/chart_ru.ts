@@ -11,7 +11,7 @@ and the moving ranges' upper limit 3.267 MR. Marked are the values beyond a cont
 limit (Western Electric rule 1), the value that completes a run of 8 on one side of the
 centre line and each that continues it (rule 2; a value on the line ends a run), and
 the moving ranges above their limit. With --lsl and --usl the share of melts outside
-the specification, and Cpk = min(USL - mean, mean - LSL) / 3 sigma when both are set.
+the tolerance, and Cpk = min(USL - mean, mean - LSL) / 3 sigma when both are set.
 A result is a number written with a decimal point or comma; melts whose result is
 "nan", "32767" or another text are counted as without a value, files that cannot be
 read are named on standard error and counted. The viewer's control chart window
@@ -68,11 +68,11 @@ cannot be read, or an output that cannot or must not be written.
         <translation>Конец периода (не включается), как у find.</translation>
     </message>
     <message>
-        <source>Lower specification limit.</source>
+        <source>Lower tolerance limit.</source>
         <translation>Нижняя граница допуска.</translation>
     </message>
     <message>
-        <source>Upper specification limit.</source>
+        <source>Upper tolerance limit.</source>
         <translation>Верхняя граница допуска.</translation>
     </message>
     <message>
@@ -167,7 +167,7 @@ cannot be read, or an output that cannot or must not be written.
         <translation>размах выше границы</translation>
     </message>
     <message>
-        <source>outside_specification</source>
+        <source>outside_tolerance</source>
         <translation>вне допуска</translation>
     </message>
 </context>
@@ -270,15 +270,15 @@ cannot be read, or an output that cannot or must not be written.
         <translation>размах выше своей границы</translation>
     </message>
     <message>
-        <source>lower specification limit</source>
+        <source>lower tolerance limit</source>
         <translation>нижняя граница допуска</translation>
     </message>
     <message>
-        <source>upper specification limit</source>
+        <source>upper tolerance limit</source>
         <translation>верхняя граница допуска</translation>
     </message>
     <message>
-        <source>outside the specification</source>
+        <source>outside the tolerance</source>
         <translation>вне допуска</translation>
     </message>
     <message>

@@ -134,8 +134,8 @@ private slots:
     {
         {
             const auto window = openedWindow();
-            auto *lower = window->findChild<QLineEdit *>(QStringLiteral("lowerSpecification"));
-            auto *upper = window->findChild<QLineEdit *>(QStringLiteral("upperSpecification"));
+            auto *lower = window->findChild<QLineEdit *>(QStringLiteral("lowerTolerance"));
+            auto *upper = window->findChild<QLineEdit *>(QStringLiteral("upperTolerance"));
             QSignalSpy computed(window.get(), &app::ControlChartWindow::chartComputed);
             lower->setText(QStringLiteral("1590"));
             emit lower->editingFinished();
@@ -144,11 +144,11 @@ private slots:
             // The second limit's computation replaces the first's, which never arrives.
             QVERIFY(computed.wait(60000));
             QVERIFY(window->chart().cpk);
-            QCOMPARE(window->chart().outsideSpecification, 1); // 1700
+            QCOMPARE(window->chart().outsideTolerance, 1); // 1700
         }
         const auto again = openedWindow();
-        QCOMPARE(again->selection().specification.lower, std::optional<double>(1590));
-        QCOMPARE(again->selection().specification.upper, std::optional<double>(1630.5));
+        QCOMPARE(again->selection().tolerance.lower, std::optional<double>(1590));
+        QCOMPARE(again->selection().tolerance.upper, std::optional<double>(1630.5));
         QSettings settings(QStringLiteral("Velmora-Steel"), QStringLiteral("steel-viewer"));
         settings.remove(QStringLiteral("controlChart"));
     }

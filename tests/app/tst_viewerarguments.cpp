@@ -97,6 +97,9 @@ void ViewerArgumentsTest::startPlaceAndWindow_data()
     QTest::newRow("the newest file") << QStringLiteral("archive/steel_K1-2024_05_02-08_00_00.json")
                                      << QStringLiteral("archive") << QStringLiteral("newest") << false
                                      << false;
+    QTest::newRow("an older file of another technology and month")
+        << QStringLiteral("archive/steel_DSP-2023_11_29-23_59_59.json") << QStringLiteral("archive")
+        << QStringLiteral("older") << false << false;
     QTest::newRow("an older file of a Cyrillic technology and another month")
         << QStringLiteral("archive/steel_ДСП-2023_11_30-23_59_59.json") << QStringLiteral("archive")
         << QStringLiteral("oldest") << false << false;
@@ -128,6 +131,8 @@ void ViewerArgumentsTest::startPlaceAndWindow()
                           fixture::line(fixture::measurement(QStringLiteral("earlier"))), fixture::at(20)));
     QVERIFY(place.addFile(QStringLiteral("steel_ДСП-2023_11_30-23_59_59.json"),
                           fixture::line(fixture::measurement(QStringLiteral("oldest"))), fixture::at(10)));
+    QVERIFY(place.addFile(QStringLiteral("steel_DSP-2023_11_29-23_59_59.json"),
+                          fixture::line(fixture::measurement(QStringLiteral("older"))), fixture::at(8)));
     QVERIFY(place.addFile(QStringLiteral("steel_K1-2024_02_30-10_00_00.json"),
                           fixture::line(fixture::measurement(QStringLiteral("no day"))), fixture::at(5)));
     QVERIFY(place.addFileIn(place.path(), QStringLiteral("notes.txt"), "notes\n", fixture::at(0)));

@@ -18,12 +18,12 @@ namespace {
 constexpr qint64 second = 1000000000;
 
 // "name@seconds" or "name@seconds.nanoseconds" as model files.
-QVector<ArchiveEntry> filesOf(const QStringList &specs)
+QVector<ArchiveEntry> filesOf(const QStringList &entries)
 {
     QVector<ArchiveEntry> files;
-    for (const QString &spec : specs) {
-        const QString name = spec.section(QLatin1Char('@'), 0, 0);
-        const QString when = spec.section(QLatin1Char('@'), 1);
+    for (const QString &entry : entries) {
+        const QString name = entry.section(QLatin1Char('@'), 0, 0);
+        const QString when = entry.section(QLatin1Char('@'), 1);
         files.append(ArchiveEntry{name, when.section(QLatin1Char('.'), 0, 0).toLongLong() * second +
                                             when.section(QLatin1Char('.'), 1).toLongLong()});
     }

@@ -127,7 +127,7 @@ private slots:
             selection.from = query::parseMomentBound(from, query::BoundSide::from, &why);
         if (!to.isEmpty())
             selection.to = query::parseMomentBound(to, query::BoundSide::to, &why);
-        selection.specification = {1599, 1615};
+        selection.tolerance = {1599, 1615};
         const statistics::ControlChart expected = statistics::readControlChart(archiveDir, selection);
         QVERIFY(!expected.points.isEmpty());
 
@@ -150,8 +150,8 @@ private slots:
             QCOMPARE(point.value(QStringLiteral("file")).toString(), expected.points[i].melt.fileName);
             QCOMPARE(point.value(QStringLiteral("value")), number(expected.points[i].melt.value));
             QCOMPARE(point.value(QStringLiteral("beyondLimits")).toBool(), expected.points[i].beyondLimits);
-            QCOMPARE(point.value(QStringLiteral("outsideSpecification")).toBool(),
-                     expected.points[i].outsideSpecification);
+            QCOMPARE(point.value(QStringLiteral("outsideTolerance")).toBool(),
+                     expected.points[i].outsideTolerance);
         }
     }
 

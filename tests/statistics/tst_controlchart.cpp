@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The control chart's arithmetic against tables computed by hand: centre, limits, the moving ranges,
-// the points each rule marks, the last melts of a period and the specification's share and Cpk.
+// the points each rule marks, the last melts of a period and the tolerance's share and Cpk.
 #include "measurement/resultnumber.h"
 #include "statistics/controlchart.h"
 
@@ -74,8 +74,8 @@ private slots:
     void marks();
     void lastMelts_data();
     void lastMelts();
-    void specification_data();
-    void specification();
+    void tolerance_data();
+    void tolerance();
 };
 
 void ControlChartTest::limits_data()
@@ -203,7 +203,7 @@ void ControlChartTest::lastMelts()
     QTEST(chart.meltsWithoutValue, "withoutValue");
 }
 
-void ControlChartTest::specification_data()
+void ControlChartTest::tolerance_data()
 {
     QTest::addColumn<QStringList>("values");
     QTest::addColumn<std::optional<double>>("lower");
@@ -230,15 +230,15 @@ void ControlChartTest::specification_data()
         << QStringList() << O(4) << O(6) << QVector<int>{} << O(none) << O(none);
 }
 
-void ControlChartTest::specification()
+void ControlChartTest::tolerance()
 {
     QFETCH(QStringList, values);
     QFETCH(std::optional<double>, lower);
     QFETCH(std::optional<double>, upper);
     const ControlChart chart = statistics::computeControlChart(meltsOf(values), {lower, upper});
-    QTEST(indexesWhere(chart, &statistics::ChartPoint::outsideSpecification), "outside");
+    QTEST(indexesWhere(chart, &statistics::ChartPoint::outsideTolerance), "outside");
     QFETCH(QVector<int>, outside);
-    QCOMPARE(chart.outsideSpecification, outside.size());
+    QCOMPARE(chart.outsideTolerance, outside.size());
     QFETCH(std::optional<double>, share);
     QFETCH(std::optional<double>, cpk);
     compareOptional(chart.outsideShare, share);
