@@ -437,7 +437,7 @@ QString ControlChartWindow::saveTo(const QString &path)
                                         output::addControlChartSheets(book, computed, chart());
                                     }),
                     path);
-    output::OutputFile file(path);
+    output::OutputFile file(path, read); // the rule asked again of the folder held open
     bool drawn = file.open();
     if (drawn)
         drawn = *format == output::Format::pdf

@@ -259,10 +259,11 @@ QString ShiftReportDialog::savePdfTo(const QString &path)
         return told(QStringLiteral("%1: имя должно оканчиваться на .pdf").arg(archive::displayPath(path)),
                     path);
     // The command line's rule for every output, in its words.
-    const QString refusal = output::outputRefusal(output::readingFolder(archive::folderPath(folder())), path);
+    const output::ReadArchive read = output::readingFolder(archive::folderPath(folder()));
+    const QString refusal = output::outputRefusal(read, path);
     if (!refusal.isEmpty())
         return told(archive::displayPath(path) + QStringLiteral(": ") + refusal, path);
-    output::OutputFile file(path);
+    output::OutputFile file(path, read); // the rule asked again of the folder held open
     QString failure;
     if (!file.open())
         failure = file.failure();

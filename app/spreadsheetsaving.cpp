@@ -24,7 +24,8 @@ QString saveSpreadsheet(const QString &path, const output::ReadArchive &read,
     const QString refusal = output::outputRefusal(read, path);
     if (!refusal.isEmpty())
         return archive::displayPath(path) + QStringLiteral(": ") + refusal;
-    output::OutputFile file(path);
+    // Asked again of the folder held open: nothing about the path is looked up twice.
+    output::OutputFile file(path, read);
     output::XlsxBook book;
     QString failure;
     if (!file.open())
