@@ -3,6 +3,7 @@
 
 #include "app/cascade.h"
 #include "app/chartcomputation.h"
+#include "app/progressrow.h"
 #include "app/shiftreportdialog.h"
 #include "app/spreadsheetsaving.h"
 #include "archive/archivefolder.h"
@@ -193,13 +194,7 @@ void ControlChartWindow::layOut()
     layout->addLayout(actions);
     layout->addWidget(plot, 1);
     progressRow = new QWidget(this);
-    auto *progress = new QHBoxLayout(progressRow);
-    progress->setContentsMargins(0, 0, 0, 0);
-    progressBar->setParent(progressRow);
-    progress->addWidget(progressBar, 1);
-    auto *stopButton = new QPushButton(QStringLiteral("Остановить"), progressRow);
-    stopButton->setObjectName(QStringLiteral("stopChart"));
-    progress->addWidget(stopButton);
+    QPushButton *stopButton = makeProgressRow(progressRow, progressBar, QStringLiteral("stopChart"));
     connect(stopButton, &QPushButton::clicked, this, [this] {
         computation->stop();
         progressRow->setVisible(false);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/shiftreportdialog.h"
 
+#include "app/progressrow.h"
 #include "archive/archivefolder.h"
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
@@ -97,13 +98,7 @@ void ShiftReportDialog::buildControls()
     layout->addLayout(choices);
     layout->addLayout(actions);
     progressRow = new QWidget(this);
-    auto *progress = new QHBoxLayout(progressRow);
-    progress->setContentsMargins(0, 0, 0, 0);
-    progressBar->setParent(progressRow);
-    progress->addWidget(progressBar, 1);
-    auto *stopButton = new QPushButton(QStringLiteral("Остановить"), progressRow);
-    stopButton->setObjectName(QStringLiteral("stopReport"));
-    progress->addWidget(stopButton);
+    QPushButton *stopButton = makeProgressRow(progressRow, progressBar, QStringLiteral("stopReport"));
     connect(stopButton, &QPushButton::clicked, this, &ShiftReportDialog::stop);
     progressRow->setVisible(false);
     layout->addWidget(progressRow);
