@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cascade.h"
 
-#include "archive/archivename.h"
-
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QColor>
@@ -12,10 +10,15 @@
 
 namespace cascade {
 
+QString placeholderText()
+{
+    return QStringLiteral("Выбрать");
+}
+
 void resetList(QComboBox *list)
 {
     list->clear();
-    list->addItem(archive::placeholderText());
+    list->addItem(placeholderText());
 }
 
 void resetLists(std::initializer_list<QComboBox *> lists)
@@ -26,7 +29,7 @@ void resetLists(std::initializer_list<QComboBox *> lists)
 
 bool isNothingChosen(const QString &text)
 {
-    return text.isEmpty() || text == archive::placeholderText();
+    return text.isEmpty() || text == placeholderText();
 }
 
 void appendEntries(QComboBox *list, const QStringList &entries)

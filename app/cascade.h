@@ -9,6 +9,9 @@ class QComboBox;
 
 namespace cascade {
 
+// The entry at index 0 of every selection list, which chooses nothing: the lists' placeholder.
+QString placeholderText();
+
 // Removes every entry, then adds the placeholder, which becomes current.
 void resetList(QComboBox *list);
 // Resets the lists in the order given; callers pass them top to bottom, so each reset's

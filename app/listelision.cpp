@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/listelision.h"
 
-#include "archive/archivename.h"
+#include "app/cascade.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -105,7 +105,7 @@ void ListElision::limitMinimumWidth(QComboBox *list)
     // width follows. The placeholder is the longest text a list must always show whole; longer
     // entries are elided instead.
     const QFontMetrics metrics = list->fontMetrics();
-    const double characters = double(metrics.horizontalAdvance(archive::placeholderText())) /
+    const double characters = double(metrics.horizontalAdvance(cascade::placeholderText())) /
                               std::max(1, metrics.horizontalAdvance(QLatin1Char('X')));
     list->setMinimumContentsLength(std::max(1, int(std::ceil(characters))));
 }

@@ -108,7 +108,7 @@ void MainWindow::keepTextsWhole()
     panel.meltNumber = ui->nameSteelSmelt;
     panelFit = new app::PanelFit(panel, this);
 
-    measurement::ValueFields fields;
+    plot::ValueFields fields;
     fields.smelt = ui->nameSteelSmelt;
     fields.temperature = ui->steelTemp;
     fields.emf = ui->steelEmf;

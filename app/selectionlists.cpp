@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/selectionlists.h"
 
+#include "app/cascade.h"
+
 #include <QComboBox>
 
 namespace app {
@@ -13,6 +15,15 @@ QStringList entriesOf(const QComboBox *list)
     entries.reserve(list->count());
     for (int i = 0; i < list->count(); ++i)
         entries.append(list->itemText(i));
+    return entries;
+}
+
+// The selection's entries as the list shows them: the entry that chooses nothing as the placeholder.
+QStringList shownEntries(const archive::SelectionList &selectionList)
+{
+    QStringList entries = selectionList.entries;
+    if (!entries.isEmpty())
+        entries.first() = cascade::placeholderText();
     return entries;
 }
 
@@ -30,9 +41,10 @@ void SelectionLists::show()
     for (int level = 0; level < archive::listLevels; ++level) {
         const archive::SelectionList &wanted = selection->list(archive::ListLevel(level));
         QComboBox *list = lists[size_t(level)];
-        if (entriesOf(list) != wanted.entries) {
+        const QStringList entries = shownEntries(wanted);
+        if (entriesOf(list) != entries) {
             list->clear();
-            list->addItems(wanted.entries);
+            list->addItems(entries);
         }
         list->setCurrentIndex(wanted.current);
     }

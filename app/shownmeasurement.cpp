@@ -11,7 +11,7 @@ namespace app {
 
 namespace {
 
-QList<QLabel *> fieldList(const measurement::ValueFields &fields)
+QList<QLabel *> fieldList(const plot::ValueFields &fields)
 {
     return {fields.smelt,         fields.temperature, fields.emf,   fields.oxidation,
             fields.aluminiumMass, fields.carbon,      fields.status};
@@ -19,7 +19,7 @@ QList<QLabel *> fieldList(const measurement::ValueFields &fields)
 
 } // namespace
 
-ShownMeasurement::ShownMeasurement(QCustomPlot *plot, const measurement::ValueFields &fields, PanelFit *fit,
+ShownMeasurement::ShownMeasurement(QCustomPlot *plot, const plot::ValueFields &fields, PanelFit *fit,
                                    QObject *parent)
     : QObject(parent), plot(plot), fields(fields), fit(fit)
 {
@@ -31,7 +31,7 @@ ShownMeasurement::ShownMeasurement(QCustomPlot *plot, const measurement::ValueFi
 
 void ShownMeasurement::showValues(const measurement::Measurement &loaded)
 {
-    measurement::showValues(fields, loaded);
+    plot::showValues(fields, loaded);
     if (fit)
         fit->fit();
 }

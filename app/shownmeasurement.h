@@ -21,7 +21,7 @@ class ShownMeasurement : public QObject
 {
 public:
     // Takes the fields' current texts as their empty state: call it right after the form is built.
-    ShownMeasurement(QCustomPlot *plot, const measurement::ValueFields &fields, PanelFit *fit,
+    ShownMeasurement(QCustomPlot *plot, const plot::ValueFields &fields, PanelFit *fit,
                      QObject *parent = nullptr);
 
     // Fills the panel from a measurement whose curves have just been drawn.
@@ -36,7 +36,7 @@ private:
     void rememberPicture();
 
     QCustomPlot *plot;
-    measurement::ValueFields fields;
+    plot::ValueFields fields;
     QStringList emptyTexts;
     PanelFit *fit;
     // Whether the plot's last drawn picture is the empty one: the plot keeps showing its last

@@ -54,11 +54,6 @@ void appendPadded(QString &out, int value, int width)
 
 } // namespace
 
-QString placeholderText()
-{
-    return QStringLiteral("Выбрать");
-}
-
 Moment parseNameMoment(QStringView text)
 {
     if (text.size() != nameMomentLength)

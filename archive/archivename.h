@@ -27,9 +27,6 @@ struct Moment
     bool operator>(const Moment &other) const { return other < *this; }
 };
 
-// Placeholder entry at index 0 of every selection list.
-QString placeholderText();
-
 // "yyyy_MM_dd-hh_mm_ss": the moment as written in archive file names.
 Moment parseNameMoment(const QString &text);
 QString nameMomentText(const Moment &moment);

@@ -7,9 +7,10 @@ namespace archive {
 
 namespace {
 
+// The entry at index 0 and a list with no current entry both choose nothing.
 bool isNothing(const QString &text)
 {
-    return text.isEmpty() || text == placeholderText();
+    return text.isEmpty();
 }
 
 ListLevel below(ListLevel level)
@@ -34,7 +35,7 @@ bool CascadeSelection::isAtNewest() const
 
 void CascadeSelection::reset(ListLevel level)
 {
-    lists[size_t(level)] = SelectionList{QStringList{placeholderText()}, 0};
+    lists[size_t(level)] = SelectionList{QStringList{QString()}, 0};
     if (level == ListLevel::time) {
         timeFiles.clear();
         chosen.reset();
@@ -64,7 +65,7 @@ void CascadeSelection::fill(ListLevel level)
     const QString technology = list(ListLevel::technology).currentText();
     const QString month = list(ListLevel::month).currentText();
     const QString day = list(ListLevel::day).currentText();
-    QStringList entries{placeholderText()};
+    QStringList entries{QString()};
     switch (level) {
     case ListLevel::technology:
         entries += archive.technologies();

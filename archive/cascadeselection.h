@@ -21,8 +21,9 @@ enum class ListLevel
 };
 constexpr int listLevels = 4;
 
-// One selection list: the placeholder at index 0, the model's entries behind it, and the current
-// index; -1 is a list with no current entry.
+// One selection list: the empty entry that chooses nothing at index 0 (a view shows its own
+// placeholder there), the model's entries behind it, and the current index; -1 is a list with no
+// current entry.
 struct SelectionList
 {
     QStringList entries;

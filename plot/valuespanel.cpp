@@ -3,7 +3,7 @@
 
 #include <QLabel>
 
-namespace measurement {
+namespace plot {
 
 namespace {
 
@@ -19,7 +19,7 @@ void setPlainText(QLabel *field, const QString &text)
 
 } // namespace
 
-void showValues(const ValueFields &fields, const Measurement &measurement)
+void showValues(const ValueFields &fields, const measurement::Measurement &measurement)
 {
     const std::pair<QLabel *, const std::optional<QString> *> results[] = {
         {fields.smelt, &measurement.smelt},
@@ -31,7 +31,7 @@ void showValues(const ValueFields &fields, const Measurement &measurement)
 
     // Every field starts from "no data", so nothing of the previous measurement can remain on show.
     for (const auto &[field, result] : results)
-        setPlainText(field, noDataText());
+        setPlainText(field, measurement::noDataText());
     setPlainText(fields.status, QString());
 
     for (const auto &[field, result] : results) {
@@ -42,4 +42,4 @@ void showValues(const ValueFields &fields, const Measurement &measurement)
         setPlainText(fields.status, *measurement.status);
 }
 
-} // namespace measurement
+} // namespace plot

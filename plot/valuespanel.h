@@ -5,7 +5,7 @@
 
 class QLabel;
 
-namespace measurement {
+namespace plot {
 
 // The seven fields of the values panel.
 struct ValueFields
@@ -21,6 +21,6 @@ struct ValueFields
 
 // Resets the six value fields to "Нет данных" and the status to empty, then fills them from the
 // measurement: texts exactly as stored, "Нет данных" for the no-value marks, the status verdict.
-void showValues(const ValueFields &fields, const Measurement &measurement);
+void showValues(const ValueFields &fields, const measurement::Measurement &measurement);
 
-} // namespace measurement
+} // namespace plot

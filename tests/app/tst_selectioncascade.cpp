@@ -93,6 +93,7 @@ private slots:
     void refreshWithoutArchiveFilesResetsListsAndEmptiesTheView_data();
     void refreshWithoutArchiveFilesResetsListsAndEmptiesTheView();
 
+    void placeholderIsTheRussianChoose();
     void choosingPlaceholderTechnologyEmptiesLowerLists();
     void choosingTechnologyByHandFillsMonthsOnly();
     void choosingMonthAndDayByHandLoadsNothingUntilTimeIsChosen();
@@ -402,6 +403,11 @@ std::unique_ptr<MainWindow> SelectionCascadeTest::openFourFileArchive(fixture::W
                            QStringLiteral("steel_K2-2020_01_01-00_00_00.json@5")}))
         return nullptr;
     return folder.openWindow();
+}
+
+void SelectionCascadeTest::placeholderIsTheRussianChoose()
+{
+    QCOMPARE(cascade::placeholderText(), placeholder);
 }
 
 void SelectionCascadeTest::choosingPlaceholderTechnologyEmptiesLowerLists()

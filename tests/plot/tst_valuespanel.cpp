@@ -22,7 +22,7 @@ private:
     QStringList texts() const;
 
     std::unique_ptr<QWidget> panel;
-    measurement::ValueFields fields;
+    plot::ValueFields fields;
 };
 
 void TestValuesPanel::init()
@@ -44,7 +44,7 @@ void TestValuesPanel::fieldsShowStoredTextsExactly()
 {
     const Measurement m = measurement::parseMeasurement(
         R"({"Temp":"1563.40","Eds":"nan","OxActivity":"32767","MassAl":"NaN","Carbon":" 0.04","Status":"7"})");
-    measurement::showValues(fields, m);
+    plot::showValues(fields, m);
 
     const QString none = QStringLiteral("Нет данных");
     QCOMPARE(texts(), (QStringList{QString(), QStringLiteral("1563.40"), none, none, QStringLiteral("NaN"),
@@ -53,23 +53,23 @@ void TestValuesPanel::fieldsShowStoredTextsExactly()
 
 void TestValuesPanel::nothingOfThePreviousMeasurementRemains()
 {
-    measurement::showValues(fields, measurement::parseMeasurement(R"({"Smelt":"A-17","Status":"8"})"));
+    plot::showValues(fields, measurement::parseMeasurement(R"({"Smelt":"A-17","Status":"8"})"));
     QCOMPARE(fields.status->text(), QStringLiteral("ЕСТЬ ПЛ."));
 
     // A record with no values at all: every field says so, and the status is empty.
-    measurement::showValues(fields, Measurement{});
+    plot::showValues(fields, Measurement{});
     const QString none = QStringLiteral("Нет данных");
     QCOMPARE(texts(), (QStringList{none, none, none, none, none, none, QString()}));
 
     // A document that does not parse shows empty fields rather than "no data".
-    measurement::showValues(fields, measurement::parseMeasurement("{\n\"Smelt\": \"A-17\"\n}"));
+    plot::showValues(fields, measurement::parseMeasurement("{\n\"Smelt\": \"A-17\"\n}"));
     QCOMPARE(texts(), QStringList(QVector<QString>(7).toList()));
 }
 
 void TestValuesPanel::markupInFileTextsIsNotRendered()
 {
-    measurement::showValues(fields,
-                            measurement::parseMeasurement(R"({"Smelt":"<b>A-17</b>","Temp":"<img src=x>"})"));
+    plot::showValues(fields,
+                     measurement::parseMeasurement(R"({"Smelt":"<b>A-17</b>","Temp":"<img src=x>"})"));
     QCOMPARE(fields.smelt->text(), QStringLiteral("<b>A-17</b>"));
     QCOMPARE(fields.smelt->textFormat(), Qt::PlainText);
     QCOMPARE(fields.temperature->textFormat(), Qt::PlainText);

@@ -12,6 +12,7 @@
 #include "support/files.h"
 #include "support/posixfiles.h"
 
+#include "app/cascade.h"
 #include "archive/archivename.h"
 #include "mainwindow.h"
 #include "measurement/measurementfile.h"
@@ -178,7 +179,7 @@ private slots:
         viewer.walkEverything();
         QVERIFY2(!guard.finish(), "the window blocked on a named pipe");
 
-        QCOMPARE(viewer.entries(viewer.technology), QStringList({archive::placeholderText(), "K1"}));
+        QCOMPARE(viewer.entries(viewer.technology), QStringList({cascade::placeholderText(), "K1"}));
         QCOMPARE(viewer.technology->currentText(), QStringLiteral("K1"));
         QCOMPARE(viewer.time->currentText(), QStringLiteral("09:00:00"));
         QCOMPARE(viewer.smelt->text(), QStringLiteral("good"));
@@ -228,7 +229,7 @@ private slots:
         QCOMPARE(viewer.smelt->text(), QStringLiteral("good"));
         const QStringList goodValues = viewer.shownValues();
         QCOMPARE(viewer.entries(viewer.time),
-                 QStringList({archive::placeholderText(), "09:00:00", "08:00:00"}));
+                 QStringList({cascade::placeholderText(), "09:00:00", "08:00:00"}));
 
         if (kind == QLatin1String("removed"))
             QVERIFY(QFile::remove(loaderName));
