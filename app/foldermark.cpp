@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/foldermark.h"
 
-#include "archive/archivefolder.h"
+#include "language/language.h"
 
 #include <QColor>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 
 namespace app {
@@ -15,20 +14,16 @@ namespace {
 const QColor markBackground(255, 214, 214);
 const QColor markText(120, 0, 0);
 
-} // namespace
-
-FolderProblem folderProblem(const QString &folder)
+// The archive room's words where the window says the same thing, begun as a sentence.
+QString notAFolderText()
 {
-    const QFileInfo info(archive::folderPath(folder));
-    if (!info.exists())
-        return FolderProblem::missing;
-    if (!info.isDir())
-        return FolderProblem::notAFolder;
-    // Listing needs both: reading the names and looking each file up.
-    if (!info.isReadable() || !info.isExecutable())
-        return FolderProblem::unreadable;
-    return FolderProblem::none;
+    QString text = language::russianText("archive", archive::notAFolderSource());
+    if (!text.isEmpty())
+        text[0] = text.at(0).toUpper();
+    return text;
 }
+
+} // namespace
 
 QString folderProblemText(FolderProblem problem, const QString &folder)
 {
@@ -39,7 +34,7 @@ QString folderProblemText(FolderProblem problem, const QString &folder)
     case FolderProblem::missing:
         return QStringLiteral("Папка архива не найдена: %1").arg(shown);
     case FolderProblem::notAFolder:
-        return QStringLiteral("Это не папка: %1").arg(shown);
+        return notAFolderText() + QStringLiteral(": ") + shown;
     case FolderProblem::unreadable:
         return QStringLiteral("Нет доступа к папке архива: %1").arg(shown);
     case FolderProblem::empty:
@@ -58,7 +53,7 @@ QString folderProblemShortText(FolderProblem problem)
     case FolderProblem::missing:
         return QStringLiteral("Папка не найдена");
     case FolderProblem::notAFolder:
-        return QStringLiteral("Это не папка");
+        return notAFolderText();
     case FolderProblem::unreadable:
         return QStringLiteral("Нет доступа к папке");
     case FolderProblem::empty:
@@ -67,14 +62,6 @@ QString folderProblemShortText(FolderProblem problem)
         return QStringLiteral("Нет измерений");
     }
     return QString();
-}
-
-FolderProblem emptinessOf(const QString &folder)
-{
-    const QDir dir(archive::folderPath(folder));
-    const bool anything =
-        !dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty();
-    return anything ? FolderProblem::noMeasurements : FolderProblem::empty;
 }
 
 FolderMark::FolderMark(QLineEdit *field) : field(field) {}

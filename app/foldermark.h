@@ -1,31 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "archive/archivefolder.h"
+
 #include <QString>
 
 class QLineEdit;
 
 namespace app {
 
-// Why a folder cannot be listed as an archive, or lists no measurement.
-enum class FolderProblem
-{
-    none,
-    missing,
-    notAFolder,
-    unreadable,
-    empty,          // nothing in it at all
-    noMeasurements, // entries, but no archive file among them
-};
+// The archive room decides what is wrong with a folder; the window says it in its own words.
+using archive::emptinessOf;
+using archive::FolderProblem;
+using archive::folderProblem;
 
-// The empty path stands for the working directory, as the listing reads it.
-FolderProblem folderProblem(const QString &folder);
 // The sentence that tells the operator what is wrong with `folder`; empty for FolderProblem::none.
 QString folderProblemText(FolderProblem problem, const QString &folder);
 // The same in a few words, for the status field of the values panel.
 QString folderProblemShortText(FolderProblem problem);
-// Why a listed folder with no archive file shows nothing: empty, or without measurements.
-FolderProblem emptinessOf(const QString &folder);
 
 // Says in the window, without a dialog that would stop a person or a script, that the archive folder
 // cannot be listed: the path field is tinted and its tooltip gives the reason. Lists emptied by a

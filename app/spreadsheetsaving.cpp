@@ -66,7 +66,8 @@ QString saveMeltsSpreadsheet(const QString &path, const QString &folder,
     return saveSpreadsheet(path, output::readingFolder(directory), [&found](output::XlsxBook &book) {
         output::CsvFormat spreadsheet;
         spreadsheet.spreadsheet = true;
-        book.addSheet(QCoreApplication::translate("cli", "Measurements"), output::resultHeader(spreadsheet));
+        book.addSheet(QCoreApplication::translate("steel-viewer", "Measurements"),
+                      output::resultHeader(spreadsheet));
         for (const query::FoundMeasurement &m : found)
             book.addRow(output::resultXlsxRow(m));
     });

@@ -4,6 +4,7 @@
 #include "archive/archivefolder.h"
 #include "archive/archivelisting.h"
 #include "archive/archivescans.h"
+#include "language/helplayout.h"
 #include "language/language.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
@@ -18,11 +19,6 @@
 namespace app {
 
 namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("steel-viewer", text);
-}
 
 const char programName[] = "steel-viewer";
 
@@ -56,12 +52,14 @@ ViewerArguments parseViewerArguments(const QStringList &arguments)
         } else if (argument == QLatin1String("--follow")) {
             parsed.follow = true;
         } else {
-            parsed.usageError = tr("unknown option %1").arg(argument);
+            parsed.usageError =
+                QCoreApplication::translate("steel-viewer", "unknown option %1").arg(argument);
             return parsed;
         }
     }
     if (paths.size() > 1)
-        parsed.usageError = tr("one folder or file at most, not %1").arg(paths.size());
+        parsed.usageError = QCoreApplication::translate("steel-viewer", "one folder or file at most, not %1")
+                                .arg(paths.size());
     else
         parsed.path = paths.isEmpty() ? QString() : platform::folderArgument(paths.constFirst());
     return parsed;
@@ -90,26 +88,37 @@ std::optional<int> answerWithoutWindow(int argc, char **argv)
 
 QString viewerHelpText()
 {
-    return tr("Usage: %1 [--follow] [FOLDER | FILE]\n"
-              "\n"
-              "Shows the measurements of steel melts in an archive folder: the newest one at start,\n"
-              "the others through the lists of technology, year.month, day and time of measurement.\n"
-              "\n"
-              "  FOLDER     the archive folder to show (default: the folder \"archive\" in the\n"
-              "             working directory)\n"
-              "  FILE       a measurement file (steel_<technology>-yyyy_MM_dd-hh_mm_ss.json): its\n"
-              "             folder is shown with this measurement chosen in the lists\n"
-              "  --follow   show each new measurement by itself as soon as its file is complete,\n"
-              "             while the newest one is on show; an older one chosen by hand stays,\n"
-              "             and the lists gain the new entries; a lost folder is waited for\n"
-              "  --help     this text\n"
-              "  --version  the version\n"
-              "\n"
-              "Ctrl+F in the window finds the measurements of a melt by its number.\n"
-              "A path that is neither a folder nor a measurement file is named on standard error\n"
-              "and marked in the window's source field. Exit code: 0; 2 for arguments that cannot\n"
-              "be understood.\n")
-        .arg(QLatin1String(programName));
+    // Laid out as steel-archive lays out a command's help: the same headings, one list of options and
+    // one of arguments, the exit codes last.
+    const QString text =
+        language::usageLine(QLatin1String(programName), QStringLiteral("[FOLDER | FILE]")) +
+        QLatin1Char('\n') +
+        QCoreApplication::translate(
+            "steel-viewer",
+            "Shows the measurements of steel melts in an archive folder: the newest one at start, the\n"
+            "others through the lists of technology, year.month, day and time of measurement.\n"
+            "Ctrl+F in the window finds the measurements of a melt by its number.\n"
+            "A path that is neither a folder nor a measurement file is named on standard error and\n"
+            "marked in the window's source field.\n") +
+        QLatin1Char('\n') + language::optionsHeading() + QLatin1Char('\n') +
+        QCoreApplication::translate(
+            "steel-viewer",
+            "  --follow    Show each new measurement by itself as soon as its file is complete,\n"
+            "              while the newest one is on show; an older one chosen by hand stays, and\n"
+            "              the lists gain the new entries; a lost folder is waited for.\n"
+            "  --version   Show the version.\n"
+            "  -h, --help  Show this help.\n") +
+        QLatin1Char('\n') + language::argumentsHeading() + QLatin1Char('\n') +
+        QCoreApplication::translate(
+            "steel-viewer",
+            "  FOLDER      The archive folder to show; without it the folder \"archive\" in the\n"
+            "              working directory.\n"
+            "  FILE        A measurement file (steel_<technology>-yyyy_MM_dd-hh_mm_ss.json): its\n"
+            "              folder is shown with this measurement chosen in the lists.\n") +
+        QLatin1Char('\n') +
+        QCoreApplication::translate("steel-viewer",
+                                    "Exit codes: 0 done; 2 arguments that cannot be understood.\n");
+    return language::fitToColumns(text);
 }
 
 QString viewerVersionText()
@@ -136,9 +145,11 @@ StartPlace startPlace(const QString &path)
     }
     place.folder = QDir::fromNativeSeparators(path);
     place.problem =
-        info.exists()
-            ? tr("%1 is neither an archive folder nor a measurement file").arg(QDir::toNativeSeparators(path))
-            : tr("%1 does not exist").arg(QDir::toNativeSeparators(path));
+        info.exists() ? QCoreApplication::translate("steel-viewer",
+                                                    "%1 is neither an archive folder nor a measurement file")
+                            .arg(QDir::toNativeSeparators(path))
+                      : QCoreApplication::translate("steel-viewer", "%1 does not exist")
+                            .arg(QDir::toNativeSeparators(path));
     return place;
 }
 

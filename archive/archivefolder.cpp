@@ -18,20 +18,49 @@ QString defaultArchiveDirectory()
     return QDir::currentPath() + QStringLiteral("/archive");
 }
 
+const char *notAFolderSource()
+{
+    return QT_TRANSLATE_NOOP("archive", "is not a folder");
+}
+
 QString unlistableFolderReason(const QString &directory)
 {
     const QString path = folderPath(directory);
     const QString lookup = language::lookupFailure(path);
     if (!lookup.isEmpty())
         return lookup == language::systemReason(QStringLiteral("No such file or directory"))
-                   ? QCoreApplication::translate("cli", "no such folder")
+                   ? QCoreApplication::translate("archive", "no such folder")
                    : lookup;
-    const QFileInfo info(path);
-    if (!info.isDir())
-        return QCoreApplication::translate("cli", "is not a folder");
-    if (!info.isReadable() || !info.isExecutable())
-        return QCoreApplication::translate("cli", "permission denied: the folder cannot be read");
+    switch (folderProblem(directory)) {
+    case FolderProblem::none:
+        break;
+    case FolderProblem::unreadable:
+        return QCoreApplication::translate("archive", "permission denied: the folder cannot be read");
+    default: // a name that the system looks up but that is no folder
+        return QCoreApplication::translate("archive", notAFolderSource());
+    }
     return QString();
+}
+
+FolderProblem folderProblem(const QString &directory)
+{
+    const QFileInfo info(folderPath(directory));
+    if (!info.exists())
+        return FolderProblem::missing;
+    if (!info.isDir())
+        return FolderProblem::notAFolder;
+    // Listing needs both: reading the names and looking each file up.
+    if (!info.isReadable() || !info.isExecutable())
+        return FolderProblem::unreadable;
+    return FolderProblem::none;
+}
+
+FolderProblem emptinessOf(const QString &directory)
+{
+    const QDir folder(folderPath(directory));
+    const bool anything =
+        !folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty();
+    return anything ? FolderProblem::noMeasurements : FolderProblem::empty;
 }
 
 QString noArchiveFilesText(const QString &directory)
@@ -50,12 +79,12 @@ QString noArchiveFilesText(const QString &directory)
         if (holdsArchiveFiles(folder.filePath(name)))
             candidates.append(archive::displayPath(folder.filePath(name)));
     }
-    QString text = QCoreApplication::translate("cli", "no archive files (%1) in %2")
+    QString text = QCoreApplication::translate("archive", "no archive files (%1) in %2")
                        .arg(archive::technologyPattern(), archive::displayPath(directory));
     if (candidates.size() == 1)
-        text += QCoreApplication::translate("cli", "; did you mean %1?").arg(candidates.constFirst());
+        text += QCoreApplication::translate("archive", "; did you mean %1?").arg(candidates.constFirst());
     else if (!candidates.isEmpty())
-        text += QCoreApplication::translate("cli", "; did you mean one of %1?")
+        text += QCoreApplication::translate("archive", "; did you mean one of %1?")
                     .arg(candidates.join(QStringLiteral(", ")));
     return text;
 }

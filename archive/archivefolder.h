@@ -16,6 +16,27 @@ inline QString folderPath(const QString &directory)
     return directory.isEmpty() ? QStringLiteral(".") : directory;
 }
 
+// Why a folder cannot be listed as an archive, or lists no measurement.
+enum class FolderProblem
+{
+    none,
+    missing,
+    notAFolder,
+    unreadable,
+    empty,          // nothing in it at all
+    noMeasurements, // entries, but no archive file among them
+};
+
+// Whether a folder can be listed: FolderProblem::none, missing, notAFolder or unreadable. The empty
+// path stands for the working directory, as the listing reads it.
+FolderProblem folderProblem(const QString &directory);
+// Why a listed folder with no archive file shows nothing: empty, or without measurements.
+FolderProblem emptinessOf(const QString &directory);
+
+// The reason for a name that the system looks up but that is no folder, as the code writes it (the
+// context of its translation is "archive").
+const char *notAFolderSource();
+
 // Checks that an archive folder can be listed; returns the empty text, or the reason why not.
 QString unlistableFolderReason(const QString &directory);
 

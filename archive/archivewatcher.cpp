@@ -142,7 +142,8 @@ private:
         if (status.kind == Status::Kind::unknown)
             return language::systemReason(status.failure);
         const QString reason = unlistableFolderReason(directory);
-        return reason.isEmpty() ? QCoreApplication::translate("cli", "the folder cannot be listed") : reason;
+        return reason.isEmpty() ? QCoreApplication::translate("archive", "the folder cannot be listed")
+                                : reason;
     }
 
     bool list(QSet<QByteArray> *present) const
@@ -339,7 +340,7 @@ private:
             *gap = !renewing;
             if (events ? !events->watch(folder) : !watchFolder(watcher, folder)) {
                 reportUnlistable(QCoreApplication::translate(
-                    "cli", "the system's change notification refuses the folder"));
+                    "archive", "the system's change notification refuses the folder"));
                 return false;
             }
         }
@@ -562,7 +563,7 @@ private:
             incomplete.findings = read->findings;
         else
             incomplete.unreadableReason = incomplete.undecodableName
-                                              ? QCoreApplication::translate("cli", "cannot be read")
+                                              ? QCoreApplication::translate("archive", "cannot be read")
                                               : language::unreadableReason(pathOf(name));
         emit owner.stillIncomplete(incomplete);
     }

@@ -82,14 +82,12 @@ const char *controlEscape(uint c)
     }
 }
 
-// Control characters (C0, DEL, C1 with its NEL) and Unicode's own line and paragraph separators,
-// which a terminal or a program reading lines may take for a line break.
+} // namespace
+
 bool isControl(uint c)
 {
     return c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0) || c == 0x2028 || c == 0x2029;
 }
-
-} // namespace
 
 bool needsEscaping(const QByteArray &encodedName)
 {

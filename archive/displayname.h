@@ -26,6 +26,11 @@ QString displayPath(const QString &folder, const QString &fileName);
 // A path as JSON and CSV write it on every system: with "/" between its parts.
 QString jsonPath(const QString &path);
 
+// Whether a character is one that a name or a quoted text must not show as it is: a control
+// character (C0, DEL, C1 with its NEL) or Unicode's own line and paragraph separator, which a
+// terminal or a program reading lines may take for a line break.
+bool isControl(uint c);
+
 // Whether the name needs any escaping at all.
 bool needsEscaping(const QByteArray &encodedName);
 

@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
+#include "output/checktext.h"
 #include "rules/archivecheck.h"
 #include "rules/filetimes.h"
 #include "rules/namerules.h"
@@ -31,8 +32,6 @@
 
 namespace cli {
 
-namespace {} // namespace
-
 namespace {
 
 // The files the summary finding on modification times counts, each with both moments. Only the
@@ -54,20 +53,7 @@ int listFileTimes(const QString &directory, QTextStream &out, QTextStream &err)
                              archive::displayPath(directory) + QStringLiteral(": ") +
                                  archive::unlistableFolderReason(directory));
     std::sort(disagreeing.begin(), disagreeing.end());
-    for (const auto &[fileName, modifiedMsecs] : qAsConst(disagreeing)) {
-        const archive::Moment named = archive::momentOfFile(fileName);
-        const QDateTime modified = QDateTime::fromMSecsSinceEpoch(modifiedMsecs, Qt::LocalTime);
-        out << QCoreApplication::translate("cli", "%1: named %2, modified %3")
-                   .arg(fileName, archive::momentDisplayText(named.date, named.time),
-                        archive::momentDisplayText(modified.date(), modified.time()))
-            << '\n';
-    }
-    out << QCoreApplication::translate(
-               "cli",
-               "checked %1 dated files: %2 modified more than a day away from the moment in their names")
-               .arg(summary.datedFiles())
-               .arg(disagreeing.size())
-        << '\n';
+    output::writeFileTimes(out, disagreeing, summary.datedFiles());
     out.flush();
     return disagreeing.isEmpty() ? exitSuccess : exitFindings;
 }
@@ -129,28 +115,12 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (report.filesChecked == 0) {
         const QString nothing = archive::noArchiveFilesText(directory);
         if (!nothing.isEmpty()) {
-            out << QCoreApplication::translate("cli", "checked 0 files: %1").arg(nothing) << '\n';
+            out << output::noFilesCheckedText(nothing) << '\n';
             out.flush();
             return exitFindings;
         }
     }
-    QStringList concerned;
-    for (const rules::Finding &finding : report.findings) {
-        // One line per finding, whatever the name holds; a name no text can hold is already escaped.
-        const QString shown = finding.shownName();
-        out << shown << ": " << rules::oneLine(finding.reason) << '\n';
-        if (concerned.isEmpty() || concerned.constLast() != shown)
-            concerned.append(shown);
-    }
-    if (report.findings.isEmpty())
-        out << QCoreApplication::translate("cli", "checked %1 files: nothing found").arg(report.filesChecked)
-            << '\n';
-    else
-        out << QCoreApplication::translate("cli", "checked %1 files: %2 findings in %3 files")
-                   .arg(report.filesChecked)
-                   .arg(report.findings.size())
-                   .arg(concerned.size())
-            << '\n';
+    output::writeCheckReport(out, report);
     out.flush();
     return report.findings.isEmpty() ? exitSuccess : exitFindings;
 }

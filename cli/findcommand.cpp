@@ -4,9 +4,8 @@
 #include "commandline.h"
 #include "commands.h"
 #include "measurementcommands.h"
-#include "output/jsontext.h"
+#include "output/foundmatches.h"
 #include "output/resultcolumns.h"
-#include "output/xlsx.h"
 #include "searchoptions.h"
 
 #include "query/keptmatches.h"
@@ -28,33 +27,6 @@
 namespace cli {
 
 namespace {
-
-QString csvRow(const query::FoundMeasurement &f, const output::CsvFormat &format)
-{
-    return output::csvLine(output::resultCsvCells(f, format), format, output::resultTextColumns());
-}
-
-// One match as an element of QJsonDocument's indented array: the object's own lines, four spaces in.
-QString jsonElement(const query::FoundMeasurement &f)
-{
-    QByteArray object = QJsonDocument(output::resultJson(f)).toJson(QJsonDocument::Indented);
-    object.chop(1); // the document's closing line break
-    object.replace("\n", "\n    ");
-    return QString::fromUtf8("    " + object);
-}
-
-// Each match as `render` writes it, separated by `separator`, latest moment first.
-void writeKept(QTextStream &out, query::KeptMatches &kept, const char *separator,
-               const std::function<QString(const query::FoundMeasurement &)> &render)
-{
-    bool first = true;
-    kept.visit([&](const query::FoundMeasurement &f) {
-        if (!first)
-            out << separator;
-        first = false;
-        out << render(f);
-    });
-}
 
 CommandSyntax findSyntax()
 {
@@ -84,33 +56,10 @@ CommandSyntax findSyntax()
 QString writeMatches(CommandOutput &output, query::KeptMatches &found, const output::CsvFormat &csvFormat,
                      const output::ReadArchive &read)
 {
-    QTextStream &out = output.text();
-    switch (output.format()) {
-    case output::Format::json:
-        // As QJsonDocument writes an array, element by element.
-        out << "[\n";
-        writeKept(out, found, ",\n", jsonElement);
-        out << (found.isEmpty() ? "]\n" : "\n]\n");
-        break;
-    case output::Format::csv:
-        out << output::csvStart(csvFormat) << output::csvLine(output::resultHeader(csvFormat), csvFormat);
-        writeKept(out, found, "",
-                  [&csvFormat](const query::FoundMeasurement &f) { return csvRow(f, csvFormat); });
-        break;
-    case output::Format::xlsx:
-        return writeSpreadsheet(output, read, [&found](output::XlsxBook &book) {
-            output::CsvFormat spreadsheet;
-            spreadsheet.spreadsheet = true;
-            book.addSheet(QCoreApplication::translate("cli", "Measurements"),
-                          output::resultHeader(spreadsheet));
-            found.visit([&book](const query::FoundMeasurement &f) {
-                book.addRow(output::resultXlsxRow(f), false, f.shownName());
-            });
-        });
-    default:
-        writeKept(out, found, "",
-                  [](const query::FoundMeasurement &f) { return output::resultLine(f) + QLatin1Char('\n'); });
-    }
+    if (output.format() == output::Format::xlsx)
+        return writeSpreadsheet(output, read,
+                                [&found](output::XlsxBook &book) { output::addMatchesSheet(book, found); });
+    output::writeMatches(output.text(), output.format(), found, csvFormat);
     return QString();
 }
 

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measurementcommands.h"
 #include "language/systemtext.h"
-#include "output/jsontext.h"
 
 #include "commandline.h"
 #include "commandoutput.h"
 #include "commands.h"
-#include "language/language.h"
 #include "output/curvestables.h"
+#include "output/measurementvalues.h"
 #include "output/outputfile.h"
 
 #include "archive/archivename.h"
@@ -19,14 +18,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonValue>
 #include <QTextStream>
-
-#include <algorithm>
-#include <cmath>
-#include <utility>
 
 namespace cli {
 
@@ -92,25 +84,6 @@ QString unreadableHelp()
                "empty fields for it), is an error.");
 }
 
-QJsonObject curveJson(const CurveSummary &summary)
-{
-    return QJsonObject{{QStringLiteral("samples"), summary.samples},
-                       {QStringLiteral("min"),
-                        summary.minimum ? QJsonValue(*summary.minimum) : QJsonValue(QJsonValue::Null)},
-                       {QStringLiteral("max"),
-                        summary.maximum ? QJsonValue(*summary.maximum) : QJsonValue(QJsonValue::Null)}};
-}
-
-QString curveLine(const CurveSummary &summary, const QString &unit)
-{
-    QString line = QCoreApplication::translate("cli", "%1 samples").arg(summary.samples);
-    if (summary.minimum)
-        line += QStringLiteral(", %1 .. %2 %3")
-                    .arg(language::localNumbers(output::exactNumberText(*summary.minimum)),
-                         language::localNumbers(output::exactNumberText(*summary.maximum)), unit);
-    return line;
-}
-
 } // namespace
 
 int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -138,47 +111,8 @@ int runShow(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const std::optional<measurement::Measurement> read = readShownMeasurement(syntax.name, path, err);
     if (!read)
         return exitFailure;
-    const measurement::Measurement &m = *read;
-    const CurveSummary emf = summarizeCurve(m.emf);
-    const CurveSummary temperature = summarizeCurve(m.temperature);
-
-    if (parser.isSet(jsonOption)) {
-        const QJsonObject shown{{QStringLiteral("file"), archive::jsonPath(path)},
-                                {QStringLiteral("smelt"), measurement::displayText(m.smelt)},
-                                {QStringLiteral("temperature"), measurement::displayText(m.temperatureText)},
-                                {QStringLiteral("oxidation"), measurement::displayText(m.oxidation)},
-                                {QStringLiteral("emf"), measurement::displayText(m.emfText)},
-                                {QStringLiteral("aluminiumMass"), measurement::displayText(m.aluminiumMass)},
-                                {QStringLiteral("carbon"), measurement::displayText(m.carbon)},
-                                {QStringLiteral("status"), measurement::statusDisplayText(m.status)},
-                                {QStringLiteral("statusCode"),
-                                 m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)},
-                                {QStringLiteral("emfCurve"), curveJson(emf)},
-                                {QStringLiteral("temperatureCurve"), curveJson(temperature)}};
-        out << QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Indented));
-    } else {
-        // The values as stored; the labels in the reader's language, the values lined up after them.
-        const std::pair<QString, QString> lines[] = {
-            {QCoreApplication::translate("cli", "melt:"), measurement::displayText(m.smelt)},
-            {QCoreApplication::translate("cli", "temperature, °C:"),
-             measurement::displayText(m.temperatureText)},
-            {QCoreApplication::translate("cli", "oxidation, ppm:"), measurement::displayText(m.oxidation)},
-            {QCoreApplication::translate("cli", "EMF, mV:"), measurement::displayText(m.emfText)},
-            {QCoreApplication::translate("cli", "aluminium mass, kg:"),
-             measurement::displayText(m.aluminiumMass)},
-            {QCoreApplication::translate("cli", "carbon, %:"), measurement::displayText(m.carbon)},
-            {QCoreApplication::translate("cli", "status:"), measurement::statusDisplayText(m.status)},
-            {QCoreApplication::translate("cli", "EMF curve:"),
-             curveLine(emf, QCoreApplication::translate("cli", "mV"))},
-            {QCoreApplication::translate("cli", "temperature curve:"),
-             curveLine(temperature, QStringLiteral("°C"))},
-        };
-        int width = 0;
-        for (const auto &[label, value] : lines)
-            width = std::max(width, int(label.size()));
-        for (const auto &[label, value] : lines)
-            out << label.leftJustified(width + 1) << value << '\n';
-    }
+    out << (parser.isSet(jsonOption) ? output::measurementValuesJson(path, *read)
+                                     : output::measurementValuesText(*read));
     out.flush();
     return exitSuccess;
 }

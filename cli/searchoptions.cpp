@@ -14,21 +14,40 @@
 
 namespace cli {
 
+// Each condition is described once, in the parser's list of options, where the completion reads it.
 SearchOptions::SearchOptions()
-    : melt(QStringLiteral("melt"), QCoreApplication::translate("cli", "Part of the melt number."),
+    : melt(QStringLiteral("melt"),
+           QCoreApplication::translate("cli", "The melt number contains TEXT, letter case ignored."),
            QStringLiteral("TEXT")),
-      technology(QStringLiteral("technology"), QCoreApplication::translate("cli", "Technology."),
-                 QStringLiteral("T")),
-      from(QStringLiteral("from"), QCoreApplication::translate("cli", "Start of the period (included)."),
+      technology(
+          QStringLiteral("technology"),
+          QCoreApplication::translate("cli", "The technology of the file name is T, letter case ignored."),
+          QStringLiteral("T")),
+      from(QStringLiteral("from"),
+           QCoreApplication::translate("cli", "The moment in the file name is DATE or later."),
            QStringLiteral("DATE")),
-      to(QStringLiteral("to"), QCoreApplication::translate("cli", "End of the period (left out)."),
+      to(QStringLiteral("to"),
+         QCoreApplication::translate(
+             "cli",
+             "The moment in the file name is before DATE; a date alone includes its whole day (--to "
+             "2025-01-26 ends after 23:59:59), a time of day is the first moment left out, so that the "
+             "shifts --from \"26.01.2025 08:00\" --to \"26.01.2025 20:00\" and --from \"26.01.2025 "
+             "20:00\" --to \"27.01.2025 08:00\" count every measurement once. DATE is yyyy-MM-dd or "
+             "dd.MM.yyyy, optionally with h:mm, hh:mm or hh:mm:ss (\"26.01.2025 8:00\")."),
          QStringLiteral("DATE")),
       status(QStringLiteral("status"),
-             QCoreApplication::translate("cli", "Status code, verdict, none or bad."),
+             QCoreApplication::translate(
+                 "cli", "A status code; a verdict, letter case, spaces and full stops ignored (\"нет пл\" "
+                        "finds \"НЕТ ПЛ.\"); none: no \"Status\" in the file; bad: everything but \"ЕСТЬ "
+                        "ПЛ.\", files without a status included."),
              QStringLiteral("STATUS")),
-      temperature(QStringLiteral("temp"), QCoreApplication::translate("cli", "Temperature range, °C."),
+      temperature(QStringLiteral("temp"),
+                  QCoreApplication::translate(
+                      "cli", "The stored temperature is a number from MIN to MAX, bounds included; either "
+                             "bound may be left out (\"1600:\") and either may have a decimal comma "
+                             "(\"1600,5:\"). \"nan\", \"32767\" and texts that are not numbers never match."),
                   QStringLiteral("MIN:MAX")),
-      emf(QStringLiteral("emf"), QCoreApplication::translate("cli", "EMF range, mV."),
+      emf(QStringLiteral("emf"), QCoreApplication::translate("cli", "The same for the stored EMF."),
           QStringLiteral("MIN:MAX"))
 {}
 
@@ -114,28 +133,11 @@ std::optional<query::SearchCriteria> SearchOptions::read(const QCommandLineParse
 
 QString SearchOptions::helpText()
 {
-    // Laid out for help2man as well as for a person, in each language: an option's explanation
-    // continues at the column where it starts, and the status table is a list of its own.
+    // Laid out for help2man as well as for a person, in each language: the status table is a list of
+    // its own.
     QString text = QCoreApplication::translate(
-        "cli", "Conditions (each given one must hold):\n"
-               "  --melt TEXT        the melt number contains TEXT, letter case ignored.\n"
-               "  --technology T     the technology of the file name is T, letter case ignored.\n"
-               "  --from DATE        the moment in the file name is DATE or later.\n"
-               "  --to DATE          the moment in the file name is before DATE; a date alone includes\n"
-               "                     its whole day (--to 2025-01-26 ends after 23:59:59), a time of day\n"
-               "                     is the first moment left out, so that the shifts --from \"26.01.2025\n"
-               "                     08:00\" --to \"26.01.2025 20:00\" and --from \"26.01.2025 20:00\" --to\n"
-               "                     \"27.01.2025 08:00\" count every measurement once. DATE is\n"
-               "                     yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or hh:mm:ss\n"
-               "                     (\"26.01.2025 8:00\").\n"
-               "  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored\n"
-               "                     (\"нет пл\" finds \"НЕТ ПЛ.\"); none: no \"Status\" in the file; bad:\n"
-               "                     everything but \"ЕСТЬ ПЛ.\", files without a status included.\n"
-               "  --temp MIN:MAX     the stored temperature is a number from MIN to MAX, bounds included;\n"
-               "                     either bound may be left out (\"1600:\") and either may have a\n"
-               "                     decimal comma (\"1600,5:\"). \"nan\", \"32767\" and texts that are not\n"
-               "                     numbers never match.\n"
-               "  --emf MIN:MAX      the same for the stored EMF.\n");
+        "cli", "Each condition given (--melt, --technology, --from, --to, --status, --temp, --emf)\n"
+               "must hold.\n");
     // The heading help2man turns into the table's caption: one text for both languages' pages.
     text += QLatin1Char('\n') + QCoreApplication::translate("cli", "Status codes and their verdicts:") +
             QLatin1Char('\n');

@@ -12,29 +12,11 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTextStream>
 
 namespace cli {
 
 namespace {
-
-QString writeXlsx(CommandOutput &output, const output::ReadArchive &read, const QString &groupName,
-                  const QVector<statistics::GroupStatistics> &groups,
-                  const statistics::GroupStatistics &total)
-{
-    return writeSpreadsheet(output, read, [&](output::XlsxBook &book) {
-        output::CsvFormat spreadsheet;
-        spreadsheet.spreadsheet = true;
-        book.addSheet(QCoreApplication::translate("cli", "Statistics"),
-                      output::statisticsHeader(groupName, spreadsheet));
-        for (const statistics::GroupStatistics &g : groups)
-            book.addRow(output::statisticsXlsxRow(g, groupName));
-        book.addRow(output::statisticsXlsxRow(total, groupName), true);
-    });
-}
 
 CommandSyntax statsSyntax()
 {
@@ -67,23 +49,11 @@ CommandSyntax statsSyntax()
 QString writeStatistics(CommandOutput &output, const output::ReadArchive &read, const QString &groupName,
                         const statistics::StatisticsCollector &collector, const output::CsvFormat &csvFormat)
 {
-    const QVector<statistics::GroupStatistics> groups = collector.groups();
-    // Named only in the table and for a spreadsheet: JSON keeps the total apart, and CSV for scripts
-    // leaves it out.
-    const statistics::GroupStatistics total = collector.total(QCoreApplication::translate("cli", "all"));
-    QTextStream &out = output.text();
-    switch (output.format()) {
-    case output::Format::json:
-        out << output::statisticsJson(groupName, groups, total);
-        break;
-    case output::Format::csv:
-        output::writeStatisticsCsv(out, groupName, groups, total, csvFormat);
-        break;
-    case output::Format::xlsx:
-        return writeXlsx(output, read, groupName, groups, total);
-    default:
-        output::writeStatisticsTable(out, groupName, groups, total);
-    }
+    if (output.format() == output::Format::xlsx)
+        return writeSpreadsheet(output, read, [&](output::XlsxBook &book) {
+            output::addStatisticsSheet(book, groupName, collector);
+        });
+    output::writeStatistics(output.text(), output.format(), groupName, collector, csvFormat);
     return QString();
 }
 

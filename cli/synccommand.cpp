@@ -10,6 +10,7 @@
 #include "database/archivesync.h"
 #include "database/pgconnection.h"
 #include "database/syncwatch.h"
+#include "output/synctext.h"
 #include "platform/console.h"
 
 #include <QCommandLineParser>
@@ -49,16 +50,10 @@ QString syncDescription()
                "DIR defaults to the folder \"archive\" in the working directory.");
 }
 
-QString summary(const database::SyncCounts &c)
+QString summary(const QString &directory, const database::SyncCounts &c)
 {
-    return QCoreApplication::translate("cli", "added %1, changed %2, removed %3, failed %4, unchanged %5")
-               .arg(c.added)
-               .arg(c.changed)
-               .arg(c.removed)
-               .arg(c.failed)
-               .arg(c.unchanged) +
-           // Only where there are any: a file written to as the run read it.
-           (c.waiting > 0 ? QCoreApplication::translate("cli", ", waiting %1").arg(c.waiting) : QString());
+    return output::syncSummaryLine(directory,
+                                   {c.added, c.changed, c.removed, c.failed, c.unchanged, c.waiting});
 }
 
 // The options as given, or the exit code of a usage error.
@@ -123,7 +118,7 @@ int reportRun(const database::SyncReport &report, const QString &directory, QTex
         break;
     }
     reportSkippedFiles(err, command, directory, report.unreadable);
-    out << archive::displayPath(directory) << ": " << summary(report.counts) << '\n';
+    out << summary(directory, report.counts);
     out.flush();
     if (!report.unreadable.isEmpty())
         return exitFindings;
@@ -151,7 +146,7 @@ int watchArchive(database::ArchiveSync &sync, const QString &directory, QTextStr
                 return;
             first = false;
             reportSkippedFiles(err, command, directory, report.unreadable);
-            out << archive::displayPath(directory) << ": " << summary(c) << '\n';
+            out << summary(directory, c);
             out.flush();
             // Lines that cannot be written are no record of the watch: it ends, and says why.
             if (out.status() != QTextStream::Ok && ending)

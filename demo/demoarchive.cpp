@@ -448,7 +448,7 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
     if (!info.exists())
         return QString();
     if (!info.isDir())
-        return QCoreApplication::translate("cli", "%1: exists and is not a folder")
+        return QCoreApplication::translate("demo", "%1: exists and is not a folder")
             .arg(archive::displayPath(directory));
     QSet<QString> names;
     for (const DemoFile &file : files)
@@ -462,13 +462,13 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
         if (entry.isFile() && !entry.isSymLink() && output::isUnfinishedOutputName(entry.fileName()))
             continue;
         if (!entry.isFile() || entry.isSymLink() || !names.contains(entry.fileName()))
-            return QCoreApplication::translate("cli",
+            return QCoreApplication::translate("demo",
                                                "%1: the folder holds \"%2\", which is not a file of the "
                                                "demo archive; refusing to write into a folder that is not "
                                                "empty and not an earlier demo archive")
                 .arg(archive::displayPath(directory), entry.fileName());
         if (!isAsDemoWroteIt(entry.filePath(), &made))
-            return QCoreApplication::translate("cli",
+            return QCoreApplication::translate("demo",
                                                "%1: \"%2\" is not byte for byte what demo wrote (it was "
                                                "changed since, or comes from elsewhere); refusing to "
                                                "overwrite it")
@@ -480,7 +480,7 @@ QString demoRefusal(const QString &directory, const QVector<DemoFile> &files)
 QString writeDemoArchive(const QString &directory, const QVector<DemoFile> &files)
 {
     if (!QDir().mkpath(directory))
-        return QCoreApplication::translate("cli", "%1: the folder cannot be created")
+        return QCoreApplication::translate("demo", "%1: the folder cannot be created")
             .arg(archive::displayPath(directory));
     for (const DemoFile &demoFile : files) {
         // Each file replaced whole: an earlier file (or another name of it elsewhere) is never written

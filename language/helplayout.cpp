@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "helplayout.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -87,7 +88,29 @@ QStringList fittedEntry(const QStringList &block, int columns)
                   column, wordsOf(rest), columns);
 }
 
+QString parserText(const char *text)
+{
+    return QCoreApplication::translate("QCommandLineParser", text);
+}
+
 } // namespace
+
+QString usageLine(const QString &program, const QString &arguments)
+{
+    return parserText("Usage: %1")
+        .arg(program + QLatin1Char(' ') + parserText("[options]") +
+             (arguments.isEmpty() ? QString() : QLatin1Char(' ') + arguments));
+}
+
+QString optionsHeading()
+{
+    return parserText("Options:");
+}
+
+QString argumentsHeading()
+{
+    return parserText("Arguments:");
+}
 
 QString fitToColumns(const QString &text, int columns)
 {

@@ -16,4 +16,12 @@ constexpr int helpColumns = 80;
 // word longer than a line stands alone.
 QString fitToColumns(const QString &text, int columns = helpColumns);
 
+// The headings every help text of both programs uses, in the reader's language: Qt's command-line
+// parser writes them for steel-archive's commands, and the viewer's help takes the same words.
+// "Usage: <program> [options] <arguments>"
+QString usageLine(const QString &program, const QString &arguments);
+// "Options:" and "Arguments:", over their lists.
+QString optionsHeading();
+QString argumentsHeading();
+
 } // namespace language

@@ -23,6 +23,20 @@ namespace {
 
 Language chosen = Language::english;
 
+// The built-in Russian translations, one per part of the program, in the order of their names.
+std::vector<std::unique_ptr<QTranslator>> loadRussian()
+{
+    initTranslationResource();
+    std::vector<std::unique_ptr<QTranslator>> loaded;
+    const QDir folder(QStringLiteral(":/i18n"));
+    for (const QString &name : folder.entryList({QStringLiteral("*_ru.qm")}, QDir::Files, QDir::Name)) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(folder.filePath(name)))
+            loaded.push_back(std::move(translator));
+    }
+    return loaded;
+}
+
 bool russianLocale()
 {
     for (const char *variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -43,19 +57,28 @@ void useLocaleLanguage()
         platform::useEnglishSystemMessages();
         return;
     }
-    initTranslationResource();
     // One translation file per part of the program, all built in: each is installed.
     static std::vector<std::unique_ptr<QTranslator>> translators;
-    const QDir folder(QStringLiteral(":/i18n"));
-    for (const QString &name : folder.entryList({QStringLiteral("*_ru.qm")}, QDir::Files, QDir::Name)) {
-        auto translator = std::make_unique<QTranslator>();
-        if (translator->load(folder.filePath(name)) && QCoreApplication::installTranslator(translator.get()))
+    for (std::unique_ptr<QTranslator> &translator : loadRussian()) {
+        if (QCoreApplication::installTranslator(translator.get()))
             translators.push_back(std::move(translator));
     }
     if (!translators.empty())
         chosen = Language::russian;
     else
         platform::useEnglishSystemMessages();
+}
+
+QString russianText(const char *context, const char *source)
+{
+    static const std::vector<std::unique_ptr<QTranslator>> russian = loadRussian();
+    // The translator installed last answers first, as QCoreApplication asks them.
+    for (auto translator = russian.crbegin(); translator != russian.crend(); ++translator) {
+        const QString text = (*translator)->translate(context, source);
+        if (!text.isEmpty())
+            return text;
+    }
+    return QString::fromUtf8(source);
 }
 
 QString localNumbers(const QString &text)

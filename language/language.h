@@ -22,6 +22,11 @@ enum class Language
 // the tests, running the commands in this process, rely on.
 void useLocaleLanguage();
 
+// The Russian translation built into the program of the text `source` of `context`, whatever the
+// locale: the viewer's window speaks Russian always, and says what the core says in the core's words.
+// The source itself where there is none.
+QString russianText(const char *context, const char *source);
+
 // A text with numbers in C notation ("78.6 %") as a reader of the current language writes it
 // ("78,6 %" in Russian): each point between two digits becomes the language's decimal separator.
 QString localNumbers(const QString &text);

@@ -68,7 +68,7 @@ QString systemReason(const QString &errorString)
     reason = systemText(reason);
     if (!reason.isEmpty() && !(reason.size() > 1 && reason.at(1).isUpper()))
         reason[0] = reason.at(0).toLower(); // but keep "QPainter" or "EOF" as written
-    return reason.isEmpty() ? QCoreApplication::translate("cli", "unknown error") : reason;
+    return reason.isEmpty() ? QCoreApplication::translate("language", "unknown error") : reason;
 }
 
 QString lookupFailure(const QString &path)
@@ -84,13 +84,13 @@ QString unreadableReason(const QString &path)
         return lookup;
     const QFileInfo info(path);
     if (info.isDir())
-        return QCoreApplication::translate("cli", "is a folder, not a file");
+        return QCoreApplication::translate("language", "is a folder, not a file");
     if (!info.isFile())
-        return QCoreApplication::translate("cli", "is not a regular file");
+        return QCoreApplication::translate("language", "is not a regular file");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return systemReason(file.errorString());
-    return QCoreApplication::translate("cli", "cannot be read");
+    return QCoreApplication::translate("language", "cannot be read");
 }
 
 QString unreadableReason(const QByteArray &encodedPath)
@@ -102,7 +102,7 @@ QString unreadableReason(const QByteArray &encodedPath)
     if (!lookup.isEmpty())
         return systemReason(lookup);
     if (!platform::regularFileStamp(encodedPath))
-        return QCoreApplication::translate("cli", "is not a regular file");
-    return QCoreApplication::translate("cli", "cannot be read");
+        return QCoreApplication::translate("language", "is not a regular file");
+    return QCoreApplication::translate("language", "cannot be read");
 }
 } // namespace language

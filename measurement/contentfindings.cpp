@@ -32,7 +32,7 @@ namespace {
 QString findingText(const QJsonArray &finding, bool translated)
 {
     const QString text =
-        translated ? QCoreApplication::translate("cli", finding.at(0).toString().toUtf8().constData())
+        translated ? QCoreApplication::translate("measurement", finding.at(0).toString().toUtf8().constData())
                    : finding.at(0).toString();
     QStringList fills;
     for (int i = 1; i < finding.size(); ++i)
@@ -53,9 +53,10 @@ QString findingText(const QJsonArray &finding, bool translated)
 
 QJsonArray samplesFinding(const measurement::OddSamples &odd)
 {
-    return odd.count == 1 ? finding(QT_TRANSLATE_NOOP("cli", "a curve sample \"%1\""), {odd.firstText})
-                          : finding(QT_TRANSLATE_NOOP("cli", "%1 curve samples such as \"%2\""),
-                                    {QString::number(odd.count), odd.firstText});
+    return odd.count == 1
+               ? finding(QT_TRANSLATE_NOOP("measurement", "a curve sample \"%1\""), {odd.firstText})
+               : finding(QT_TRANSLATE_NOOP("measurement", "%1 curve samples such as \"%2\""),
+                         {QString::number(odd.count), odd.firstText});
 }
 
 // What the viewer makes of each kind of odd curve sample; checked against the reader's conversion.
@@ -64,29 +65,31 @@ const char *oddSamplesReason(measurement::SampleOddity oddity)
     using measurement::SampleOddity;
     switch (oddity) {
     case SampleOddity::decimalComma:
-        return QT_TRANSLATE_NOOP("cli", "written with a decimal comma: the viewer draws such samples as 0");
+        return QT_TRANSLATE_NOOP("measurement",
+                                 "written with a decimal comma: the viewer draws such samples as 0");
     case SampleOddity::emptyText:
-        return QT_TRANSLATE_NOOP("cli", "empty: the viewer draws such samples as 0, not as a gap");
+        return QT_TRANSLATE_NOOP("measurement", "empty: the viewer draws such samples as 0, not as a gap");
     case SampleOddity::notANumber:
-        return QT_TRANSLATE_NOOP("cli",
+        return QT_TRANSLATE_NOOP("measurement",
                                  "not a number: the viewer draws such samples as 0, not as a gap (only "
                                  "\"nan\" marks a missing sample)");
     case SampleOddity::nanSpelling:
-        return QT_TRANSLATE_NOOP("cli",
+        return QT_TRANSLATE_NOOP("measurement",
                                  "a misspelt missing-sample mark: the viewer happens to leave a gap, but "
                                  "the mark is \"nan\" exactly");
     case SampleOddity::paddedNumber:
-        return QT_TRANSLATE_NOOP("cli",
+        return QT_TRANSLATE_NOOP("measurement",
                                  "a number with spaces around it: the viewer ignores the spaces, but the "
                                  "archive format has none");
     case SampleOddity::notFinite:
-        return QT_TRANSLATE_NOOP("cli",
+        return QT_TRANSLATE_NOOP("measurement",
                                  "not a finite number: the viewer cannot fit the axis to the curve and "
                                  "keeps the previous measurement's range, so the curve may lie outside it");
     case SampleOddity::noValueMark:
-        return QT_TRANSLATE_NOOP("cli", "32767: the viewer draws such samples as the value 32767 (only in a "
-                                        "result does it mean no value), which squeezes the rest of the curve "
-                                        "flat");
+        return QT_TRANSLATE_NOOP("measurement",
+                                 "32767: the viewer draws such samples as the value 32767 (only in a "
+                                 "result does it mean no value), which squeezes the rest of the curve "
+                                 "flat");
     }
     return "";
 }
@@ -133,7 +136,8 @@ QJsonArray statusFinding(const QString &written, int code)
     written.toInt(&converts, 10);
     if (converts)
         return finding(
-            QT_TRANSLATE_NOOP("cli", "status code %1 is not in the status table: the viewer shows \"%2\""),
+            QT_TRANSLATE_NOOP("measurement",
+                              "status code %1 is not in the status table: the viewer shows \"%2\""),
             {QString::number(code), shown});
     const QString digits = written.trimmed();
     bool allDigits = !digits.isEmpty();
@@ -141,12 +145,13 @@ QJsonArray statusFinding(const QString &written, int code)
         allDigits = allDigits &&
                     (digits.at(i).isDigit() || (i == 0 && (digits.at(i) == u'-' || digits.at(i) == u'+')));
     if (allDigits)
-        return finding(QT_TRANSLATE_NOOP("cli",
+        return finding(QT_TRANSLATE_NOOP("measurement",
                                          "status \"%1\" is out of the range of status codes the viewer "
                                          "reads: it shows \"%2\""),
                        {written, shown});
-    return finding(QT_TRANSLATE_NOOP("cli", "status \"%1\" is not a status code: the viewer shows \"%2\""),
-                   {written, shown});
+    return finding(
+        QT_TRANSLATE_NOOP("measurement", "status \"%1\" is not a status code: the viewer shows \"%2\""),
+        {written, shown});
 }
 
 QStringList resultFindings(const measurement::Measurement &m)
@@ -161,28 +166,28 @@ QStringList resultFindings(const measurement::Measurement &m)
         if (!looksLikeNoValue(**text)) {
             // The melt number is a name, not a quantity: a comma in it is no decimal comma.
             if (key != std::string_view("Smelt") && hasDecimalComma(**text))
-                findings.append(storedFinding(
-                    finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is \"%2\", written with a decimal comma: the "
+                findings.append(storedFinding(finding(
+                    QT_TRANSLATE_NOOP("measurement", "\"%1\" is \"%2\", written with a decimal comma: the "
                                                      "viewer shows it as written, but other programs may "
                                                      "not read it as a number"),
-                            {QLatin1String(key), **text})));
+                    {QLatin1String(key), **text})));
             continue;
         }
         if ((*text)->isEmpty()) {
             // A value that is not a string reads as empty too, and has its own finding.
             if (!m.findings.nonStringResults)
                 findings.append(
-                    storedFinding(finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is empty or missing: the "
-                                                                   "viewer shows an empty field, "
-                                                                   "not \"%2\""),
+                    storedFinding(finding(QT_TRANSLATE_NOOP("measurement", "\"%1\" is empty or missing: the "
+                                                                           "viewer shows an empty field, "
+                                                                           "not \"%2\""),
                                           {QLatin1String(key), measurement::noDataText()})));
             continue;
         }
         findings.append(
-            storedFinding(finding(QT_TRANSLATE_NOOP("cli", "\"%1\" is \"%2\", which looks like a "
-                                                           "missing value but is neither \"nan\" "
-                                                           "nor \"32767\": the viewer shows it as "
-                                                           "it stands, not \"%3\""),
+            storedFinding(finding(QT_TRANSLATE_NOOP("measurement", "\"%1\" is \"%2\", which looks like a "
+                                                                   "missing value but is neither \"nan\" "
+                                                                   "nor \"32767\": the viewer shows it as "
+                                                                   "it stands, not \"%3\""),
                                   {QLatin1String(key), **text, measurement::noDataText()})));
     }
     return findings;
@@ -226,24 +231,28 @@ QStringList contentFindingTexts(const measurement::Measurement &read)
     if (f.firstLineTooLong)
         add(finding(
             QT_TRANSLATE_NOOP(
-                "cli", "the first line is longer than %1 bytes: the viewer shows empty fields and no curves"),
+                "measurement",
+                "the first line is longer than %1 bytes: the viewer shows empty fields and no curves"),
             {QString::number(measurement::maxFirstLineBytes)}));
     else if (f.spreadOverLines)
-        add(finding(QT_TRANSLATE_NOOP("cli", "the first line is not a JSON object, and more lines follow (a "
-                                             "document spread over several lines is read as its first line "
-                                             "only): the viewer shows empty fields and no curves")));
+        add(finding(QT_TRANSLATE_NOOP("measurement",
+                                      "the first line is not a JSON object, and more lines follow (a "
+                                      "document spread over several lines is read as its first line "
+                                      "only): the viewer shows empty fields and no curves")));
     else if (f.documentNotParsed)
         add(finding(QT_TRANSLATE_NOOP(
-            "cli", "the first line is not a JSON object: the viewer shows empty fields and no curves")));
+            "measurement",
+            "the first line is not a JSON object: the viewer shows empty fields and no curves")));
     if (f.longestCurve > measurement::samplesPerCurve)
-        add(finding(QT_TRANSLATE_NOOP(
-                        "cli", "a \"values\" array holds %1 samples: the viewer shows only the first %2"),
-                    {QString::number(f.longestCurve), QString::number(measurement::samplesPerCurve)}));
-    if (f.nonStringSamples)
         add(finding(
-            QT_TRANSLATE_NOOP("cli", "a curve sample is not a JSON string: the viewer draws it as 0")));
+            QT_TRANSLATE_NOOP("measurement",
+                              "a \"values\" array holds %1 samples: the viewer shows only the first %2"),
+            {QString::number(f.longestCurve), QString::number(measurement::samplesPerCurve)}));
+    if (f.nonStringSamples)
+        add(finding(QT_TRANSLATE_NOOP("measurement",
+                                      "a curve sample is not a JSON string: the viewer draws it as 0")));
     if (f.nonStringResults)
-        add(finding(QT_TRANSLATE_NOOP("cli",
+        add(finding(QT_TRANSLATE_NOOP("measurement",
                                       "a result or \"Status\" value is not a JSON string: the viewer shows "
                                       "the field empty (a status as \"%1\")"),
                     {measurement::statusText(0)}));
@@ -252,8 +261,8 @@ QStringList contentFindingTexts(const measurement::Measurement &read)
     for (int kind = 0; kind < measurement::sampleOddityCount; ++kind) {
         const measurement::OddSamples &odd = f.oddSamples[std::size_t(kind)];
         if (odd.count > 0)
-            add(finding(odd.count == 1 ? QT_TRANSLATE_NOOP("cli", "%1 is %2")
-                                       : QT_TRANSLATE_NOOP("cli", "%1 are %2"),
+            add(finding(odd.count == 1 ? QT_TRANSLATE_NOOP("measurement", "%1 is %2")
+                                       : QT_TRANSLATE_NOOP("measurement", "%1 are %2"),
                         {samplesFinding(odd), finding(oddSamplesReason(measurement::SampleOddity(kind)))}));
     }
     if (!f.documentNotParsed)

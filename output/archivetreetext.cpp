@@ -18,7 +18,7 @@ namespace {
 // acts like the placeholder in the viewer: it leads no further, so nothing is listed below it.
 QString entryText(const QString &text)
 {
-    return text.isEmpty() ? QCoreApplication::translate("cli", "(empty)") : archive::displayName(text);
+    return text.isEmpty() ? QCoreApplication::translate("output", "(empty)") : archive::displayName(text);
 }
 
 QString timesLine(const QVector<int> &seconds)
@@ -37,7 +37,7 @@ QString timesLine(const QVector<int> &seconds)
 
 void writeTreeText(QTextStream &out, const archive::ArchiveTree &tree)
 {
-    const QString newest = QLatin1Char(' ') + QCoreApplication::translate("cli", "(newest)");
+    const QString newest = QLatin1Char(' ') + QCoreApplication::translate("output", "(newest)");
     for (const archive::ArchiveTree::Technology &technology : tree.technologies) {
         out << entryText(technology.name) << (technology.name == tree.newestTechnology ? newest : QString())
             << '\n';

@@ -29,9 +29,9 @@ qint64 CodePageOutput::writeData(const char *data, qint64 size)
         if (!line) {
             failureText =
                 QCoreApplication::translate(
-                    "cli", "--encoding %1: code page %2 has no \"%3\" (U+%4); the output stops before "
-                           "the line that holds it. Leave --encoding out to write UTF-8, and read "
-                           "it in PowerShell, or in cmd after \"chcp 65001\"")
+                    "output", "--encoding %1: code page %2 has no \"%3\" (U+%4); the output stops before "
+                              "the line that holds it. Leave --encoding out to write UTF-8, and read "
+                              "it in PowerShell, or in cmd after \"chcp 65001\"")
                     .arg(page == platform::CodePage::oem ? QStringLiteral("oem") : QStringLiteral("ansi"))
                     .arg(platform::codePageNumber(page))
                     .arg(QString::fromUcs4(&missing, 1))
@@ -54,16 +54,16 @@ std::optional<platform::CodePage> codePageOption(const QString &name, QString *e
         return std::nullopt;
     const bool oem = lower == QLatin1String("oem");
     if (!oem && lower != QLatin1String("ansi")) {
-        *error =
-            QCoreApplication::translate("cli", "--encoding \"%1\" is none of oem, ansi and utf-8").arg(name);
+        *error = QCoreApplication::translate("output", "--encoding \"%1\" is none of oem, ansi and utf-8")
+                     .arg(name);
         return std::nullopt;
     }
     const platform::CodePage page = oem ? platform::CodePage::oem : platform::CodePage::ansi;
     if (platform::codePageNumber(page) == 0)
-        *error =
-            QCoreApplication::translate("cli", "--encoding %1: this system has no code pages; its output is "
-                                               "UTF-8")
-                .arg(lower);
+        *error = QCoreApplication::translate("output",
+                                             "--encoding %1: this system has no code pages; its output is "
+                                             "UTF-8")
+                     .arg(lower);
     return page;
 }
 
@@ -72,7 +72,7 @@ QString encodingHelpText()
     if (platform::codePageNumber(platform::CodePage::oem) == 0)
         return QString();
     return QCoreApplication::translate(
-               "cli",
+               "output",
                "Output in a console window is shown right whatever its code page. Output into a file\n"
                "or a pipe is UTF-8: read it in PowerShell, or in cmd after \"chcp 65001\" (type, more).\n"
                "  --encoding E    (with any command) writes standard output into a file or a pipe in a\n"

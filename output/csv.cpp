@@ -97,7 +97,7 @@ QString unwritableCharacter(const QString &text)
             continue;
         }
         if (c.isSurrogate())
-            return QCoreApplication::translate("cli",
+            return QCoreApplication::translate("output",
                                                "the character U+%1 alone, half of a pair, which no UTF-8 "
                                                "text holds")
                 .arg(uint(c.unicode()), 4, 16, QLatin1Char('0'));

@@ -52,13 +52,13 @@ void addCurvesSheets(XlsxBook &book, const QString &fileName, const measurement:
 {
     CsvFormat spreadsheet;
     spreadsheet.spreadsheet = true;
-    book.addSheet(QCoreApplication::translate("cli", "Samples"),
+    book.addSheet(QCoreApplication::translate("output", "Samples"),
                   {csvHeader(QT_TRANSLATE_NOOP("columns", "time_s"), spreadsheet),
                    csvHeader(QT_TRANSLATE_NOOP("columns", "emf_mV"), spreadsheet),
                    csvHeader(QT_TRANSLATE_NOOP("columns", "temperature_C"), spreadsheet)});
     for (int i = 0; i < measurement::samplesPerCurve; ++i)
         book.addRow(sampleRow(m, i));
-    book.addSheet(QCoreApplication::translate("cli", "Results"), resultHeader(spreadsheet));
+    book.addSheet(QCoreApplication::translate("output", "Results"), resultHeader(spreadsheet));
     book.addRow(resultXlsxRow({fileName, archive::technologyOfFile(fileName), archive::momentOfFile(fileName),
                                measurement::digestOf(m)}),
                 false, fileName);

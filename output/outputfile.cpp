@@ -93,7 +93,7 @@ QString readFileRefusal(const ReadArchive &read, const QVector<ReadFolder> &fold
         const PathStatus input = writing::pathStatus(file, true);
         if (input.kind == PathStatus::Kind::regular && input.device == status.device &&
             input.file == status.file)
-            return QCoreApplication::translate("cli",
+            return QCoreApplication::translate("output",
                                                "is the measurement file %1 being read (the same file under "
                                                "this name); refusing to overwrite a measurement")
                 .arg(archive::displayPath(file));
@@ -103,7 +103,7 @@ QString readFileRefusal(const ReadArchive &read, const QVector<ReadFolder> &fold
         for (const ReadFolder &folder : folders) {
             const QString entry = writing::entryOfFile(folder.path, status.device, status.file);
             if (!entry.isEmpty())
-                return QCoreApplication::translate("cli",
+                return QCoreApplication::translate("output",
                                                    "is the file %1 of the archive folder being read (the "
                                                    "same file under this name); refusing to overwrite it")
                     .arg(archive::displayPath(QDir(folder.path).filePath(entry)));
@@ -122,27 +122,29 @@ QString ancestryRefusal(const QVector<ReadFolder> &readFolders, const platform::
         const auto found = std::find(ancestry.folders.cbegin(), ancestry.folders.cend(), read.identity);
         if (found == ancestry.folders.cbegin())
             return QCoreApplication::translate(
-                       "cli",
+                       "output",
                        "is in the archive folder %1 being read; nothing is ever written into an archive")
                 .arg(archive::displayPath(read.path));
         if (found != ancestry.folders.cend())
             return QCoreApplication::translate(
-                       "cli", "is inside the archive folder %1 being read; nothing is ever written into an "
-                              "archive")
+                       "output",
+                       "is inside the archive folder %1 being read; nothing is ever written into an "
+                       "archive")
                 .arg(archive::displayPath(read.path));
     }
     if (!ancestry.failure.isEmpty())
-        return QCoreApplication::translate("cli", "cannot be told apart from the archive: a folder above %1 "
-                                                  "cannot be looked up (%2)")
+        return QCoreApplication::translate("output",
+                                           "cannot be told apart from the archive: a folder above %1 "
+                                           "cannot be looked up (%2)")
             .arg(archive::displayPath(folder), language::systemReason(ancestry.failure));
     return QString();
 }
 
 QString archiveFileRefusal(const QString &folder, const QString &archiveFile)
 {
-    return QCoreApplication::translate("cli", "is in %1, which holds archive files (such as %2) and so is "
-                                              "an archive to the viewer; nothing is ever written into an "
-                                              "archive")
+    return QCoreApplication::translate("output", "is in %1, which holds archive files (such as %2) and so is "
+                                                 "an archive to the viewer; nothing is ever written into an "
+                                                 "archive")
         .arg(archive::displayPath(folder), archiveFile);
 }
 
@@ -174,10 +176,11 @@ QString linkRefusal(const ReadArchive &read, const QVector<ReadFolder> &folders,
     }
     if (!archiveTarget.isEmpty())
         return QCoreApplication::translate(
-                   "cli", "is a symbolic link to %1, which belongs to an archive; refusing to write there")
+                   "output", "is a symbolic link to %1, which belongs to an archive; refusing to write there")
             .arg(archive::displayPath(archiveTarget));
-    return QCoreApplication::translate("cli", "is a symbolic link; outputs are written as new files, never "
-                                              "through or over a link: name the file itself");
+    return QCoreApplication::translate("output",
+                                       "is a symbolic link; outputs are written as new files, never "
+                                       "through or over a link: name the file itself");
 }
 
 // Why the entry `itself` at `output` must not be replaced, or the empty text: a link, a folder,
@@ -191,13 +194,13 @@ QString entryRefusal(const ReadArchive &read, const QVector<ReadFolder> &folders
         const std::optional<platform::FileIdentity> identity = platform::fileIdentity(output);
         if (identity && std::any_of(folders.cbegin(), folders.cend(),
                                     [&](const ReadFolder &f) { return f.identity == *identity; }))
-            return QCoreApplication::translate("cli",
+            return QCoreApplication::translate("output",
                                                "is the archive folder being read; name a file outside it");
-        return QCoreApplication::translate("cli", "is a folder, not a file");
+        return QCoreApplication::translate("output", "is a folder, not a file");
     }
     if (itself.kind == PathStatus::Kind::other)
         return QCoreApplication::translate(
-            "cli", "is not a regular file (a device, pipe or socket); name a regular file");
+            "output", "is not a regular file (a device, pipe or socket); name a regular file");
     if (itself.kind == PathStatus::Kind::regular)
         return readFileRefusal(read, folders, itself);
     return QString();
@@ -205,7 +208,7 @@ QString entryRefusal(const ReadArchive &read, const QVector<ReadFolder> &folders
 
 QString existingFileRefusal(const QString &denied)
 {
-    return QCoreApplication::translate("cli", "exists and may not be written (%1); it is left as it is")
+    return QCoreApplication::translate("output", "exists and may not be written (%1); it is left as it is")
         .arg(language::systemReason(denied));
 }
 
@@ -242,11 +245,11 @@ QString unopenedFolderRefusal(const writing::TargetFolder &folder, const QString
 {
     const PathStatus failure = folder.openFailure();
     if (!failure.failure.isEmpty())
-        return QCoreApplication::translate("cli", "cannot be looked up: %1")
+        return QCoreApplication::translate("output", "cannot be looked up: %1")
             .arg(language::systemReason(failure.failure));
-    return QCoreApplication::translate("cli", "cannot be written into %1: %2")
+    return QCoreApplication::translate("output", "cannot be written into %1: %2")
         .arg(archive::displayPath(folderOfPath(output)),
-             QCoreApplication::translate("cli", "no such folder"));
+             QCoreApplication::translate("output", "no such folder"));
 }
 
 // The output rule asked of the folder that will be written, by its handle: what its path leads to
@@ -263,13 +266,13 @@ QString heldOutputRefusal(const ReadArchive &read, const writing::TargetFolder &
     else
         itself = folder.entryStatus(name);
     if (itself.kind == PathStatus::Kind::missing && !itself.failure.isEmpty())
-        return QCoreApplication::translate("cli", "cannot be looked up: %1")
+        return QCoreApplication::translate("output", "cannot be looked up: %1")
             .arg(language::systemReason(itself.failure));
     QString refusal = entryRefusal(read, folders, output, itself);
     if (!refusal.isEmpty())
         return refusal;
     if (namedLikeArchiveFile(name))
-        return QCoreApplication::translate("cli",
+        return QCoreApplication::translate("output",
                                            "is named like an archive file (%1), which the viewer would "
                                            "list as a measurement; refusing to write it")
             .arg(archive::technologyPattern());
@@ -293,7 +296,7 @@ QString heldOutputRefusal(const ReadArchive &read, const writing::TargetFolder &
 QString outputRefusal(const ReadArchive &read, const QString &output)
 {
     if (output.isEmpty())
-        return QCoreApplication::translate("cli", "is no file name");
+        return QCoreApplication::translate("output", "is no file name");
     const writing::TargetFolder folder(folderOfPath(output));
     return heldOutputRefusal(read, folder, output);
 }
@@ -306,7 +309,7 @@ bool isUnfinishedOutputName(const QString &fileName)
 QString outputRuleHelpText()
 {
     return QCoreApplication::translate(
-               "cli",
+               "output",
                "The output is written whole or not at all: into a new file beside it, which takes its\n"
                "place (with the old file's permissions and owner) only once every byte is on the disk;\n"
                "a failed write leaves an earlier file as it was. An output that is a symbolic link is\n"
@@ -315,12 +318,12 @@ QString outputRuleHelpText()
                "the viewer lists (steel_*.json); any folder that holds such files.\n") +
            (platform::systemKind() == platform::SystemKind::windows
                 ? QCoreApplication::translate(
-                      "cli",
+                      "output",
                       "Folders are compared by what they are, not by how they are spelt: the archive folder\n"
                       "reached another way (a mapped drive, a junction, a link, a short name) is the\n"
                       "archive folder.\n")
                 : QCoreApplication::translate(
-                      "cli",
+                      "output",
                       "Folders are compared by what they are, not by how they are spelt: the archive folder\n"
                       "reached another way (a bind mount, a link) is the archive folder. Set-user-ID and\n"
                       "set-group-ID bits are kept only where the owner and group are (as root).\n"));
@@ -404,7 +407,7 @@ bool OutputFile::open()
         return fail(unopenedFolderRefusal(*folder, target));
     const writing::NewFile created = folder->createUniqueFile(temporaryPrefix);
     if (created.handle < 0)
-        return fail(QCoreApplication::translate("cli", "cannot be written: %1")
+        return fail(QCoreApplication::translate("output", "cannot be written: %1")
                         .arg(language::systemReason(created.failure)));
     handle = created.handle;
     temporaryName = created.name;
@@ -434,12 +437,12 @@ bool OutputFile::fail(const QString &why)
 bool OutputFile::commit(bool needsContent)
 {
     if (!output)
-        return reason.isEmpty() ? fail(QCoreApplication::translate("cli", "was never opened")) : false;
+        return reason.isEmpty() ? fail(QCoreApplication::translate("output", "was never opened")) : false;
     output->writeBuffered();
     if (output->failure() != 0)
         return fail(language::systemReason(writing::errorText(output->failure())));
     if (needsContent && output->bytesWritten() == 0)
-        return fail(QCoreApplication::translate("cli", "the writer gave no content"));
+        return fail(QCoreApplication::translate("output", "the writer gave no content"));
     const PathStatus existing = folder->entryStatus(targetName);
     uint permissions =
         existing.kind == PathStatus::Kind::regular ? existing.permissions : writing::defaultFilePermissions();
@@ -508,7 +511,7 @@ QString StandardOutput::finish()
     }
     if (error == 0 || writing::isBrokenPipe(error))
         return QString();
-    return QCoreApplication::translate("cli", "write error: %1")
+    return QCoreApplication::translate("output", "write error: %1")
         .arg(language::systemText(writing::errorText(error)));
 }
 

@@ -15,7 +15,7 @@ QString formatName(Format format)
 {
     switch (format) {
     case Format::text:
-        return QCoreApplication::translate("cli", "plain text");
+        return QCoreApplication::translate("output", "plain text");
     case Format::json:
         return QStringLiteral("JSON");
     case Format::csv:

@@ -82,8 +82,9 @@ QString resultRefusal(const query::FoundMeasurement &f)
     for (int c = 0; c < cells.size(); ++c) {
         const QString why = output::unwritableCharacter(cells[c]);
         if (!why.isEmpty())
-            return QCoreApplication::translate("cli", "%1, column \"%2\": %3; nothing is changed, so nothing "
-                                                      "is written")
+            return QCoreApplication::translate("output",
+                                               "%1, column \"%2\": %3; nothing is changed, so nothing "
+                                               "is written")
                 .arg(f.shownName(), header.value(c), why);
     }
     return QString();

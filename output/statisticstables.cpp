@@ -19,9 +19,9 @@ static const QString missingCell = QStringLiteral("-");
 
 // The groups as the table's first column names them; --by takes them in English.
 [[maybe_unused]] const char *const groupLabels[] = {
-    QT_TRANSLATE_NOOP("cli", "technology"), QT_TRANSLATE_NOOP("cli", "day"),
-    QT_TRANSLATE_NOOP("cli", "week"),       QT_TRANSLATE_NOOP("cli", "month"),
-    QT_TRANSLATE_NOOP("cli", "status"),
+    QT_TRANSLATE_NOOP("output", "technology"), QT_TRANSLATE_NOOP("output", "day"),
+    QT_TRANSLATE_NOOP("output", "week"),       QT_TRANSLATE_NOOP("output", "month"),
+    QT_TRANSLATE_NOOP("output", "status"),
 };
 
 static QStringList spreadCells(const statistics::ValueSpread &spread, const QString &missing)
@@ -67,7 +67,7 @@ static QJsonObject groupJson(const statistics::GroupStatistics &statistics)
 static QString statusColumnTitle(const QString &column)
 {
     return column == statistics::noStatusColumn()
-               ? QCoreApplication::translate("cli", "none", "the column of files without a status")
+               ? QCoreApplication::translate("output", "none", "the column of files without a status")
                : column;
 }
 
@@ -80,8 +80,9 @@ static QString groupTitle(const statistics::GroupStatistics &g, const QString &g
 
 QStringList statisticsHeader(const QString &groupName, const CsvFormat &format)
 {
-    QStringList header{format.spreadsheet ? QCoreApplication::translate("cli", groupName.toUtf8().constData())
-                                          : groupName,
+    QStringList header{format.spreadsheet
+                           ? QCoreApplication::translate("output", groupName.toUtf8().constData())
+                           : groupName,
                        csvHeader(QT_TRANSLATE_NOOP("columns", "measurements"), format)};
     for (const QString &column : statistics::statusColumns())
         header << (format.spreadsheet ? statusColumnTitle(column) : column);
@@ -160,15 +161,17 @@ QString statisticsJson(const QString &groupName, const QVector<statistics::Group
 static QStringList tableHeader(const QString &groupName, const QVector<int> &shownStatuses)
 {
     const QStringList columns = statistics::statusColumns();
-    QStringList header{QCoreApplication::translate("cli", groupName.toUtf8().constData()),
-                       QCoreApplication::translate("cli", "measurements")};
+    QStringList header{QCoreApplication::translate("output", groupName.toUtf8().constData()),
+                       QCoreApplication::translate("output", "measurements")};
     for (const int i : shownStatuses)
         header << statusColumnTitle(columns[i]);
-    header << QCoreApplication::translate("cli", "ok share") << QCoreApplication::translate("cli", "temp min")
-           << QCoreApplication::translate("cli", "temp median")
-           << QCoreApplication::translate("cli", "temp max") << QCoreApplication::translate("cli", "EMF min")
-           << QCoreApplication::translate("cli", "EMF median")
-           << QCoreApplication::translate("cli", "EMF max");
+    header << QCoreApplication::translate("output", "ok share")
+           << QCoreApplication::translate("output", "temp min")
+           << QCoreApplication::translate("output", "temp median")
+           << QCoreApplication::translate("output", "temp max")
+           << QCoreApplication::translate("output", "EMF min")
+           << QCoreApplication::translate("output", "EMF median")
+           << QCoreApplication::translate("output", "EMF max");
     return header;
 }
 
@@ -215,6 +218,46 @@ void writeStatisticsTable(QTextStream &out, const QString &groupName,
         rows << row;
     }
     writeAligned(out, rows);
+}
+
+namespace {
+
+// Named only in the table and for a spreadsheet: JSON keeps the total apart, and CSV for scripts
+// leaves it out.
+statistics::GroupStatistics namedTotal(const statistics::StatisticsCollector &collector)
+{
+    return collector.total(QCoreApplication::translate("output", "all"));
+}
+
+} // namespace
+
+void writeStatistics(QTextStream &out, Format format, const QString &groupName,
+                     const statistics::StatisticsCollector &collector, const CsvFormat &csvFormat)
+{
+    const QVector<statistics::GroupStatistics> groups = collector.groups();
+    const statistics::GroupStatistics total = namedTotal(collector);
+    switch (format) {
+    case Format::json:
+        out << statisticsJson(groupName, groups, total);
+        break;
+    case Format::csv:
+        writeStatisticsCsv(out, groupName, groups, total, csvFormat);
+        break;
+    default:
+        writeStatisticsTable(out, groupName, groups, total);
+    }
+}
+
+void addStatisticsSheet(XlsxBook &book, const QString &groupName,
+                        const statistics::StatisticsCollector &collector)
+{
+    CsvFormat spreadsheet;
+    spreadsheet.spreadsheet = true;
+    book.addSheet(QCoreApplication::translate("output", "Statistics"),
+                  statisticsHeader(groupName, spreadsheet));
+    for (const statistics::GroupStatistics &g : collector.groups())
+        book.addRow(statisticsXlsxRow(g, groupName));
+    book.addRow(statisticsXlsxRow(namedTotal(collector), groupName), true);
 }
 
 } // namespace output

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "csv.h"
+#include "outputformat.h"
 #include "xlsx.h"
 
 #include "statistics/archivestatistics.h"
@@ -31,5 +32,12 @@ QString statisticsJson(const QString &groupName, const QVector<statistics::Group
 QStringList statisticsHeader(const QString &groupName, const CsvFormat &format);
 // One group as a spreadsheet's row: counts and statistics as numbers, the share as a percentage.
 QVector<XlsxCell> statisticsXlsxRow(const statistics::GroupStatistics &g, const QString &groupName);
+
+// The statistics the collector holds in `format`: JSON, CSV, or the table for a person (any other).
+void writeStatistics(QTextStream &out, Format format, const QString &groupName,
+                     const statistics::StatisticsCollector &collector, const CsvFormat &csvFormat);
+// The sheet "Statistics" of a spreadsheet: a row per group, the total last.
+void addStatisticsSheet(XlsxBook &book, const QString &groupName,
+                        const statistics::StatisticsCollector &collector);
 
 } // namespace output

@@ -56,7 +56,7 @@ int shownWidth(const XlsxCell &cell)
 QString xlsxCellRefusal(const QString &text)
 {
     if (text.size() > longestText)
-        return QCoreApplication::translate("cli", "%1 characters, more than a spreadsheet cell holds (%2)")
+        return QCoreApplication::translate("output", "%1 characters, more than a spreadsheet cell holds (%2)")
             .arg(text.size())
             .arg(longestText);
     const QString unwritable = unwritableCharacter(text);
@@ -67,7 +67,7 @@ QString xlsxCellRefusal(const QString &text)
     for (const QChar c : text) {
         const char16_t u = c.unicode();
         if ((u < 0x20 && u != 0x09 && u != 0x0a && u != 0x0d) || u == 0xfffe || u == 0xffff)
-            return QCoreApplication::translate("cli",
+            return QCoreApplication::translate("output",
                                                "the character U+%1, which a spreadsheet cell cannot hold")
                 .arg(uint(u), 4, 16, QLatin1Char('0'));
     }
@@ -77,10 +77,10 @@ QString xlsxCellRefusal(const QString &text)
 QString exactValuesHelpText()
 {
     return QCoreApplication::translate(
-        "cli", "Every value is written exactly or the command fails (exit code 2), naming the file\n"
-               "and the column; nothing is ever cut. A spreadsheet cell holds at most 32,767\n"
-               "characters and none of the control characters XML forbids (a NUL among them); no\n"
-               "CSV, JSON or spreadsheet holds half of a surrogate pair alone (\"\\ud800\" in a file).\n");
+        "output", "Every value is written exactly or the command fails (exit code 2), naming the file\n"
+                  "and the column; nothing is ever cut. A spreadsheet cell holds at most 32,767\n"
+                  "characters and none of the control characters XML forbids (a NUL among them); no\n"
+                  "CSV, JSON or spreadsheet holds half of a surrogate pair alone (\"\\ud800\" in a file).\n");
 }
 
 XlsxCell XlsxCell::ofText(const QString &text)
@@ -158,7 +158,7 @@ bool XlsxBook::open(const ReadArchive &read)
 {
     folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/steel-archive-XXXXXX"));
     if (!folder->isValid()) {
-        fail(QCoreApplication::translate("cli", "no private temporary folder can be made: %1")
+        fail(QCoreApplication::translate("output", "no private temporary folder can be made: %1")
                  .arg(folder->errorString()));
         return false;
     }
@@ -166,14 +166,15 @@ bool XlsxBook::open(const ReadArchive &read)
     // The system's temporary folder set to a place in the archive must not make us write there.
     const QString refusal = outputRefusal(read, path);
     if (!refusal.isEmpty()) {
-        fail(QCoreApplication::translate("cli", "the temporary folder %1 %2").arg(folder->path(), refusal));
+        fail(
+            QCoreApplication::translate("output", "the temporary folder %1 %2").arg(folder->path(), refusal));
         return false;
     }
     // The library opens its files with the C run-time's narrow calls, which read the ANSI code page on
     // Windows (a Cyrillic user name in the temporary folder's path).
     temporaryFolder = platform::narrowRuntimePath(folder->path());
     if (temporaryFolder.isEmpty()) {
-        fail(QCoreApplication::translate("cli", "the spreadsheet cannot be started"));
+        fail(QCoreApplication::translate("output", "the spreadsheet cannot be started"));
         return false;
     }
     // The library tells its failures on standard error itself; ours is the one line that counts.
@@ -187,7 +188,7 @@ bool XlsxBook::open(const ReadArchive &read)
     options.tmpdir = temporaryFolder.data();
     book = workbook_new_opt((temporaryFolder + "/book.xlsx").constData(), &options);
     if (!book) {
-        fail(QCoreApplication::translate("cli", "the spreadsheet cannot be started"));
+        fail(QCoreApplication::translate("output", "the spreadsheet cannot be started"));
         return false;
     }
     return true;
@@ -218,7 +219,7 @@ void XlsxBook::addSheet(const QString &name, const QStringList &header)
     sheet->name = name;
     sheet->worksheet = workbook_add_worksheet(book, cellText(name).constData());
     if (!sheet->worksheet) {
-        fail(QCoreApplication::translate("cli", "the sheet \"%1\" cannot be added").arg(name));
+        fail(QCoreApplication::translate("output", "the sheet \"%1\" cannot be added").arg(name));
         sheet.reset();
         return;
     }
@@ -245,17 +246,18 @@ void XlsxBook::addRow(const QVector<XlsxCell> &cells, bool emphasised, const QSt
         if (refusal.isEmpty())
             continue;
         const QString where = source.isEmpty()
-                                  ? QCoreApplication::translate("cli", "row %1 of the sheet \"%2\"")
+                                  ? QCoreApplication::translate("output", "row %1 of the sheet \"%2\"")
                                         .arg(sheet->row)
                                         .arg(sheet->name)
                                   : source;
-        fail(QCoreApplication::translate("cli", "%1, column \"%2\": %3; nothing is cut, so no spreadsheet is "
-                                                "written")
+        fail(QCoreApplication::translate("output",
+                                         "%1, column \"%2\": %3; nothing is cut, so no spreadsheet is "
+                                         "written")
                  .arg(where, sheet->header.value(c), refusal));
         return;
     }
     if (sheet->row >= LXW_ROW_MAX) {
-        fail(QCoreApplication::translate("cli", "more rows than a sheet holds (%1)").arg(maximumRows()));
+        fail(QCoreApplication::translate("output", "more rows than a sheet holds (%1)").arg(maximumRows()));
         return;
     }
     lxw_worksheet *const worksheet = sheet->worksheet;

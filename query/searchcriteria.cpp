@@ -119,8 +119,8 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
         *error = QCoreApplication::translate(
-                     "cli", "\"%1\" is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally "
-                            "followed by h:mm, hh:mm or hh:mm:ss")
+                     "query", "\"%1\" is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally "
+                              "followed by h:mm, hh:mm or hh:mm:ss")
                      .arg(text);
         return std::nullopt;
     }
@@ -130,7 +130,7 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
     const int day = match.captured(iso ? 3 : 4).toInt();
     const QDate date(year, month, day);
     if (!date.isValid()) {
-        *error = QCoreApplication::translate("cli", "\"%1\": the day %2 does not exist")
+        *error = QCoreApplication::translate("query", "\"%1\": the day %2 does not exist")
                      .arg(text, iso ? QStringLiteral("%1-%2-%3")
                                           .arg(match.captured(1), match.captured(2), match.captured(3))
                                     : QStringLiteral("%1.%2.%3")
@@ -143,7 +143,7 @@ std::optional<archive::Moment> parseMomentBound(const QString &text, BoundSide s
     const QTime time(match.captured(7).toInt(), match.captured(8).toInt(),
                      hasSeconds ? match.captured(9).toInt() : 0);
     if (!time.isValid()) {
-        *error = QCoreApplication::translate("cli", "\"%1\": the time of day %2:%3%4 does not exist")
+        *error = QCoreApplication::translate("query", "\"%1\": the time of day %2:%3%4 does not exist")
                      .arg(text, match.captured(7), match.captured(8),
                           hasSeconds ? QLatin1Char(':') + match.captured(9) : QString());
         return std::nullopt;

@@ -23,10 +23,11 @@ namespace rules {
 
 namespace {
 
+// A stored finding is read back in the words of the room that reads findings, whoever made it.
 QString unreadableFinding(const QString &reason)
 {
     return measurement::storedFinding(measurement::finding(
-        QT_TRANSLATE_NOOP("cli", "cannot be read (%1): the viewer shows nothing for it"), {reason}));
+        QT_TRANSLATE_NOOP("measurement", "cannot be read (%1): the viewer shows nothing for it"), {reason}));
 }
 
 // Files that the lists of another technology lead to as well: the scans' patterns ignore letter case,
@@ -43,11 +44,11 @@ QVector<Finding> crossTechnologyFindings(const QMap<QString, QString> &firstFile
         const archive::WildcardPattern pattern(archive::yearMonthPattern(listed.key()));
         for (auto other = firstFileOfTechnology.cbegin(); other != firstFileOfTechnology.cend(); ++other) {
             if (other.key() != listed.key() && pattern.matches(other.value()))
-                findings.append({other.value(),
-                                 QCoreApplication::translate("cli", "the lists of technology \"%1\" also "
-                                                                    "lead to this file of technology \"%2\" "
-                                                                    "(and maybe others of it)")
-                                     .arg(listed.key(), other.key())});
+                findings.append({other.value(), QCoreApplication::translate(
+                                                    "rules", "the lists of technology \"%1\" also "
+                                                             "lead to this file of technology \"%2\" "
+                                                             "(and maybe others of it)")
+                                                    .arg(listed.key(), other.key())});
         }
     }
     return findings;
@@ -110,8 +111,8 @@ void ArchiveChecker::addNameFindings(const PendingFile &file)
     else if (file.noTechnology)
         report.findings.append(
             {file.fileName,
-             QCoreApplication::translate("cli", "the technology is empty: the viewer lists an "
-                                                "empty entry that leads to no measurement"),
+             QCoreApplication::translate("rules", "the technology is empty: the viewer lists an "
+                                                  "empty entry that leads to no measurement"),
              file.undecodable});
 }
 
@@ -124,9 +125,9 @@ void ArchiveChecker::addTwinFinding(const PendingFile &file)
     }
     std::sort(others.begin(), others.end());
     report.findings.append({file.fileName,
-                            QCoreApplication::translate("cli", "shares its base name with %1: the viewer "
-                                                               "shows the same time once per file and "
-                                                               "opens only %2")
+                            QCoreApplication::translate("rules", "shares its base name with %1: the viewer "
+                                                                 "shows the same time once per file and "
+                                                                 "opens only %2")
                                 .arg(others.join(QStringLiteral(", ")),
                                      archive::baseNameOf(file.fileName) + QStringLiteral(".json")),
                             file.undecodable});

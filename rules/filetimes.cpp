@@ -72,11 +72,11 @@ std::optional<Finding> FileTimeSummary::finding() const
     const QDateTime modified = QDateTime::fromMSecsSinceEpoch(exampleModified, Qt::LocalTime);
     return Finding{example,
                    QCoreApplication::translate(
-                       "cli", "modified %1, more than a day away from the moment in its name (%2 of "
-                              "%3 dated files are so): the viewer's newest measurement and its time "
-                              "lists follow the modification times, so it may open on the wrong melt "
-                              "(a copy that did not keep the times does this); steel-archive check "
-                              "--list-times lists them all")
+                       "rules", "modified %1, more than a day away from the moment in its name (%2 of "
+                                "%3 dated files are so): the viewer's newest measurement and its time "
+                                "lists follow the modification times, so it may open on the wrong melt "
+                                "(a copy that did not keep the times does this); steel-archive check "
+                                "--list-times lists them all")
                        .arg(archive::momentDisplayText(modified.date(), modified.time()))
                        .arg(disagreeing)
                        .arg(dated),

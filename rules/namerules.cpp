@@ -48,27 +48,28 @@ QString nameProblem(const QString &fileName)
     constexpr int momentLength = 19;
     const QString grammar = QStringLiteral("steel_<technology>-yyyy_MM_dd-hh_mm_ss.json");
     if (!fileName.startsWith(prefix) || !fileName.endsWith(suffix))
-        return QCoreApplication::translate("cli",
+        return QCoreApplication::translate("rules",
                                            "the name does not follow %1 in lower case: the viewer lists "
                                            "it but opens a differently written name")
             .arg(grammar);
     if (base + suffix != fileName)
-        return QCoreApplication::translate("cli",
+        return QCoreApplication::translate("rules",
                                            "the name does not follow %1: the viewer cuts the name at the "
                                            "first \".\" and reads only %2")
             .arg(grammar, quoted(base));
     if (!moment.isValid())
-        return QCoreApplication::translate("cli",
+        return QCoreApplication::translate("rules",
                                            "the name does not follow %1: %2 is not a real date and time, "
                                            "so the viewer lists an empty entry")
             .arg(grammar, quoted(base.right(momentLength)));
     if (base.size() < prefix.size() + momentLength + 1 || base.at(base.size() - momentLength - 1) != u'-')
         return QCoreApplication::translate(
-                   "cli", "the name does not follow %1: no \"-\" between the technology and the moment")
+                   "rules", "the name does not follow %1: no \"-\" between the technology and the moment")
             .arg(grammar);
     const QString written = base.mid(prefix.size(), base.size() - prefix.size() - momentLength - 1);
-    return QCoreApplication::translate("cli", "the name does not follow %1: the technology %2 is read as %3, "
-                                              "whose lists do not lead to this file")
+    return QCoreApplication::translate("rules",
+                                       "the name does not follow %1: the technology %2 is read as %3, "
+                                       "whose lists do not lead to this file")
         .arg(grammar, quoted(written), quoted(archive::technologyOfFile(fileName)));
 }
 
@@ -79,8 +80,7 @@ QString oneLine(const QString &reason)
     QString line;
     line.reserve(reason.size());
     for (const QChar c : reason) {
-        const ushort u = c.unicode();
-        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029)
+        if (archive::isControl(c.unicode()))
             line += archive::displayName(QString(c));
         else
             line += c;
@@ -92,7 +92,7 @@ QString oneLine(const QString &reason)
 // encoding cannot decode.
 QString undecodableNameProblem()
 {
-    return QCoreApplication::translate("cli",
+    return QCoreApplication::translate("rules",
                                        "the name is not valid %1 (the file-name encoding; shown with its "
                                        "invalid bytes escaped): the viewer leaves the file out of its "
                                        "lists, so its measurement cannot be opened there")

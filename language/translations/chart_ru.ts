@@ -4,6 +4,10 @@
 <context>
     <name>cli</name>
     <message>
+        <source>compute the control chart of a result of one technology&apos;s melts</source>
+        <translation>вычислить контрольную карту результата плавок одной технологии</translation>
+    </message>
+    <message>
         <source>Computes the individuals and moving-range control chart (XmR) of one result of one
 technology's melts in DIR, oldest first: the centre line (the mean), the control limits
 mean +- 2.66 MR (MR: the mean moving range of consecutive values; sigma = MR / 1.128)
@@ -103,7 +107,7 @@ cannot be read, or an output that cannot or must not be written.
         <source>the page could not be drawn</source>
         <translation>страницу не удалось нарисовать</translation>
     </message>
-    </context>
+</context>
 <context>
     <name>columns</name>
     <message>

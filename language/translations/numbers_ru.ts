@@ -87,56 +87,12 @@ output unless it is a terminal.
 </translation>
     </message>
     <message>
-        <source>Measurements</source>
-        <translation>Измерения</translation>
-    </message>
-    <message>
-        <source>Samples</source>
-        <translation>Точки</translation>
-    </message>
-    <message>
-        <source>Results</source>
-        <translation>Результаты</translation>
-    </message>
-    <message>
-        <source>Statistics</source>
-        <translation>Статистика</translation>
-    </message>
-    <message>
         <source>Write a PNG.</source>
         <translation>Записать PNG.</translation>
     </message>
     <message>
         <source>Write a PDF.</source>
         <translation>Записать PDF.</translation>
-    </message>
-    <message>
-        <source>plain text</source>
-        <translation>простой текст</translation>
-    </message>
-    <message>
-        <source>no private temporary folder can be made: %1</source>
-        <translation>не удаётся создать свою временную папку: %1</translation>
-    </message>
-    <message>
-        <source>the temporary folder %1 %2</source>
-        <translation>временная папка %1 %2</translation>
-    </message>
-    <message>
-        <source>the spreadsheet cannot be started</source>
-        <translation>электронную таблицу не удаётся начать</translation>
-    </message>
-    <message>
-        <source>the sheet &quot;%1&quot; cannot be added</source>
-        <translation>лист &quot;%1&quot; не удаётся добавить</translation>
-    </message>
-    <message>
-        <source>more rows than a sheet holds (%1)</source>
-        <translation>строк больше, чем вмещает лист (%1)</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; is &quot;%2&quot;, written with a decimal comma: the viewer shows it as written, but other programs may not read it as a number</source>
-        <translation>поле &quot;%1&quot; равно &quot;%2&quot; — с десятичной запятой: окно просмотра показывает его как записано, но другие программы могут не прочесть его как число</translation>
     </message>
 </context>
 <context>
@@ -220,6 +176,63 @@ output unless it is a terminal.
     <message>
         <source>emf_max</source>
         <translation>ЭДС макс, мВ</translation>
+    </message>
+</context>
+<context>
+    <name>measurement</name>
+    <message>
+        <source>&quot;%1&quot; is &quot;%2&quot;, written with a decimal comma: the viewer shows it as written, but other programs may not read it as a number</source>
+        <translation>поле &quot;%1&quot; равно &quot;%2&quot; — с десятичной запятой: окно просмотра показывает его как записано, но другие программы могут не прочесть его как число</translation>
+    </message>
+</context>
+<context>
+    <name>output</name>
+    <message>
+        <source>Results</source>
+        <translation>Результаты</translation>
+    </message>
+    <message>
+        <source>Samples</source>
+        <translation>Точки</translation>
+    </message>
+    <message>
+        <source>more rows than a sheet holds (%1)</source>
+        <translation>строк больше, чем вмещает лист (%1)</translation>
+    </message>
+    <message>
+        <source>no private temporary folder can be made: %1</source>
+        <translation>не удаётся создать свою временную папку: %1</translation>
+    </message>
+    <message>
+        <source>plain text</source>
+        <translation>простой текст</translation>
+    </message>
+    <message>
+        <source>the sheet &quot;%1&quot; cannot be added</source>
+        <translation>лист &quot;%1&quot; не удаётся добавить</translation>
+    </message>
+    <message>
+        <source>the spreadsheet cannot be started</source>
+        <translation>электронную таблицу не удаётся начать</translation>
+    </message>
+    <message>
+        <source>the temporary folder %1 %2</source>
+        <translation>временная папка %1 %2</translation>
+    </message>
+    <message>
+        <source>Measurements</source>
+        <translation>Измерения</translation>
+    </message>
+    <message>
+        <source>Statistics</source>
+        <translation>Статистика</translation>
+    </message>
+</context>
+<context>
+    <name>steel-viewer</name>
+    <message>
+        <source>Measurements</source>
+        <translation>Измерения</translation>
     </message>
 </context>
 </TS>

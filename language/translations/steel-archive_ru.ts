@@ -23,23 +23,6 @@
 <context>
     <name>cli</name>
     <message>
-        <source>The output is written whole or not at all: into a new file beside it, which takes its
-place (with the old file&apos;s permissions and owner) only once every byte is on the disk;
-a failed write leaves an earlier file as it was. An output that is a symbolic link is
-refused: it is neither written through nor replaced. Never written: a file being read,
-under any name (hard links too); anything in or below the archive folder read; a name
-the viewer lists (steel_*.json); any folder that holds such files.
-</source>
-        <translation>Выходной файл пишется целиком или никак: в новый файл рядом с ним, который занимает
-его место (с правами и владельцем прежнего файла) только когда каждый байт уже на
-диске; неудавшаяся запись оставляет прежний файл как был. Выходной файл, являющийся
-символьной ссылкой, отклоняется: через неё не пишут и её не заменяют. Никогда не
-записываются: читаемый файл под любым именем (и жёсткие ссылки на него); что угодно в
-читаемой папке архива и ниже; имя, которое показывает окно просмотра (steel_*.json);
-любая папка, где есть такие файлы.
-</translation>
-    </message>
-    <message>
         <source>Show this help.</source>
         <translation>Показать эту справку.</translation>
     </message>
@@ -172,74 +155,40 @@ header in the reader&apos;s language, frozen and with a filter.
 </translation>
     </message>
     <message>
-        <source>Part of the melt number.</source>
-        <translation>Часть номера плавки.</translation>
-    </message>
-    <message>
-        <source>Technology.</source>
-        <translation>Технология.</translation>
-    </message>
-    <message>
-        <source>Start of the period (included).</source>
-        <translation>Начало периода (включительно).</translation>
-    </message>
-    <message>
-        <source>End of the period (left out).</source>
-        <translation>Конец периода (не включая).</translation>
-    </message>
-    <message>
-        <source>Status code, verdict, none or bad.</source>
-        <translation>Код статуса, статус, none или bad.</translation>
-    </message>
-    <message>
-        <source>Temperature range, °C.</source>
-        <translation>Диапазон температуры, °C.</translation>
-    </message>
-    <message>
-        <source>EMF range, mV.</source>
-        <translation>Диапазон ЭДС, мВ.</translation>
-    </message>
-    <message>
-        <source>Conditions (each given one must hold):
-  --melt TEXT        the melt number contains TEXT, letter case ignored.
-  --technology T     the technology of the file name is T, letter case ignored.
-  --from DATE        the moment in the file name is DATE or later.
-  --to DATE          the moment in the file name is before DATE; a date alone includes
-                     its whole day (--to 2025-01-26 ends after 23:59:59), a time of day
-                     is the first moment left out, so that the shifts --from &quot;26.01.2025
-                     08:00&quot; --to &quot;26.01.2025 20:00&quot; and --from &quot;26.01.2025 20:00&quot; --to
-                     &quot;27.01.2025 08:00&quot; count every measurement once. DATE is
-                     yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or hh:mm:ss
-                     (&quot;26.01.2025 8:00&quot;).
-  --status STATUS    a status code; a verdict, letter case, spaces and full stops ignored
-                     (&quot;нет пл&quot; finds &quot;НЕТ ПЛ.&quot;); none: no &quot;Status&quot; in the file; bad:
-                     everything but &quot;ЕСТЬ ПЛ.&quot;, files without a status included.
-  --temp MIN:MAX     the stored temperature is a number from MIN to MAX, bounds included;
-                     either bound may be left out (&quot;1600:&quot;) and either may have a
-                     decimal comma (&quot;1600,5:&quot;). &quot;nan&quot;, &quot;32767&quot; and texts that are not
-                     numbers never match.
-  --emf MIN:MAX      the same for the stored EMF.
+        <source>Each condition given (--melt, --technology, --from, --to, --status, --temp, --emf)
+must hold.
 </source>
-        <translation>Условия (должно выполняться каждое заданное):
-  --melt TEXT        номер плавки содержит TEXT, без учёта регистра.
-  --technology T     технология в имени файла — T, без учёта регистра.
-  --from DATE        момент в имени файла — DATE или позже.
-  --to DATE          момент в имени файла раньше DATE; дата без времени включает весь
-                     свой день (--to 2025-01-26 кончается после 23:59:59), время суток —
-                     первый уже не входящий момент, так что смены --from &quot;26.01.2025
-                     08:00&quot; --to &quot;26.01.2025 20:00&quot; и --from &quot;26.01.2025 20:00&quot; --to
-                     &quot;27.01.2025 08:00&quot; учитывают каждое измерение один раз. DATE —
-                     yyyy-MM-dd или dd.MM.yyyy, можно со временем h:mm, hh:mm или
-                     hh:mm:ss (&quot;26.01.2025 8:00&quot;).
-  --status STATUS    код статуса; статус без учёта регистра, пробелов и точек (&quot;нет пл&quot;
-                     находит &quot;НЕТ ПЛ.&quot;); none: в файле нет &quot;Status&quot;; bad: всё, кроме
-                     &quot;ЕСТЬ ПЛ.&quot;, включая файлы без статуса.
-  --temp MIN:MAX     записанная температура — число от MIN до MAX включительно; любую
-                     границу можно опустить (&quot;1600:&quot;), любая может быть с десятичной
-                     запятой (&quot;1600,5:&quot;). &quot;nan&quot;, &quot;32767&quot; и тексты, не являющиеся
-                     числами, не подходят никогда.
-  --emf MIN:MAX      то же для записанной ЭДС.
+        <translation>Должно выполняться каждое заданное условие (--melt, --technology, --from, --to,
+--status, --temp, --emf).
 </translation>
+    </message>
+    <message>
+        <source>The melt number contains TEXT, letter case ignored.</source>
+        <translation>Номер плавки содержит TEXT, без учёта регистра.</translation>
+    </message>
+    <message>
+        <source>The technology of the file name is T, letter case ignored.</source>
+        <translation>Технология в имени файла — T, без учёта регистра.</translation>
+    </message>
+    <message>
+        <source>The moment in the file name is DATE or later.</source>
+        <translation>Момент в имени файла — DATE или позже.</translation>
+    </message>
+    <message>
+        <source>The moment in the file name is before DATE; a date alone includes its whole day (--to 2025-01-26 ends after 23:59:59), a time of day is the first moment left out, so that the shifts --from &quot;26.01.2025 08:00&quot; --to &quot;26.01.2025 20:00&quot; and --from &quot;26.01.2025 20:00&quot; --to &quot;27.01.2025 08:00&quot; count every measurement once. DATE is yyyy-MM-dd or dd.MM.yyyy, optionally with h:mm, hh:mm or hh:mm:ss (&quot;26.01.2025 8:00&quot;).</source>
+        <translation>Момент в имени файла раньше DATE; дата без времени включает весь свой день (--to 2025-01-26 кончается после 23:59:59), время суток — первый уже не входящий момент, так что смены --from &quot;26.01.2025 08:00&quot; --to &quot;26.01.2025 20:00&quot; и --from &quot;26.01.2025 20:00&quot; --to &quot;27.01.2025 08:00&quot; учитывают каждое измерение один раз. DATE — yyyy-MM-dd или dd.MM.yyyy, можно со временем h:mm, hh:mm или hh:mm:ss (&quot;26.01.2025 8:00&quot;).</translation>
+    </message>
+    <message>
+        <source>A status code; a verdict, letter case, spaces and full stops ignored (&quot;нет пл&quot; finds &quot;НЕТ ПЛ.&quot;); none: no &quot;Status&quot; in the file; bad: everything but &quot;ЕСТЬ ПЛ.&quot;, files without a status included.</source>
+        <translation>Код статуса; статус без учёта регистра, пробелов и точек (&quot;нет пл&quot; находит &quot;НЕТ ПЛ.&quot;); none: в файле нет &quot;Status&quot;; bad: всё, кроме &quot;ЕСТЬ ПЛ.&quot;, включая файлы без статуса.</translation>
+    </message>
+    <message>
+        <source>The stored temperature is a number from MIN to MAX, bounds included; either bound may be left out (&quot;1600:&quot;) and either may have a decimal comma (&quot;1600,5:&quot;). &quot;nan&quot;, &quot;32767&quot; and texts that are not numbers never match.</source>
+        <translation>Записанная температура — число от MIN до MAX включительно; любую границу можно опустить (&quot;1600:&quot;), любая может быть с десятичной запятой (&quot;1600,5:&quot;). &quot;nan&quot;, &quot;32767&quot; и тексты, не являющиеся числами, не подходят никогда.</translation>
+    </message>
+    <message>
+        <source>The same for the stored EMF.</source>
+        <translation>То же для записанной ЭДС.</translation>
     </message>
     <message>
         <source>Status codes and their verdicts:</source>
@@ -460,18 +409,6 @@ cannot be read, or an output that cannot or must not be written.
         <translation>--decimal-comma требует другого разделителя, не «,», например --delimiter &apos;;&apos;</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally followed by h:mm, hh:mm or hh:mm:ss</source>
-        <translation>«%1» — не дата вида yyyy-MM-dd или dd.MM.yyyy, возможно со временем h:mm, hh:mm или hh:mm:ss</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot;: the day %2 does not exist</source>
-        <translation>«%1»: дня %2 не существует</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot;: the time of day %2:%3%4 does not exist</source>
-        <translation>«%1»: времени суток %2:%3%4 не существует</translation>
-    </message>
-    <message>
         <source>--from &quot;%1&quot; does not lie before --to &quot;%2&quot;: the period is empty</source>
         <translation>--from «%1» не раньше --to «%2»: период пуст</translation>
     </message>
@@ -482,102 +419,6 @@ cannot be read, or an output that cannot or must not be written.
     <message>
         <source>--%1 &quot;%2&quot; is not a range MIN:MAX of numbers with MIN &lt;= MAX</source>
         <translation>--%1 «%2» — не диапазон чисел MIN:MAX с MIN &lt;= MAX</translation>
-    </message>
-    <message>
-        <source>cannot be read (%1): the viewer shows nothing for it</source>
-        <translation>не читается (%1): окно просмотра ничего для него не показывает</translation>
-    </message>
-    <message>
-        <source>a curve sample &quot;%1&quot;</source>
-        <translation>точка кривой &quot;%1&quot;</translation>
-    </message>
-    <message>
-        <source>%1 curve samples such as &quot;%2&quot;</source>
-        <translation>точки кривой (%1), например &quot;%2&quot;</translation>
-    </message>
-    <message>
-        <source>written with a decimal comma: the viewer draws such samples as 0</source>
-        <translation>десятичная запятая: окно просмотра рисует такие точки как 0</translation>
-    </message>
-    <message>
-        <source>empty: the viewer draws such samples as 0, not as a gap</source>
-        <translation>пустой текст: окно просмотра рисует такие точки как 0, а не как разрыв</translation>
-    </message>
-    <message>
-        <source>not a number: the viewer draws such samples as 0, not as a gap (only &quot;nan&quot; marks a missing sample)</source>
-        <translation>не число: окно просмотра рисует такие точки как 0, а не как разрыв (пропуск обозначает только &quot;nan&quot;)</translation>
-    </message>
-    <message>
-        <source>a misspelt missing-sample mark: the viewer happens to leave a gap, but the mark is &quot;nan&quot; exactly</source>
-        <translation>искажённая метка пропуска: окно просмотра случайно оставляет разрыв, но метка — ровно &quot;nan&quot;</translation>
-    </message>
-    <message>
-        <source>a number with spaces around it: the viewer ignores the spaces, but the archive format has none</source>
-        <translation>число с пробелами вокруг: окно просмотра пробелы пропускает, но в формате архива их нет</translation>
-    </message>
-    <message>
-        <source>not a finite number: the viewer cannot fit the axis to the curve and keeps the previous measurement&apos;s range, so the curve may lie outside it</source>
-        <translation>не конечное число: окно просмотра не может подогнать ось под кривую и оставляет диапазон предыдущего измерения, так что кривая может выйти за его пределы</translation>
-    </message>
-    <message>
-        <source>32767: the viewer draws such samples as the value 32767 (only in a result does it mean no value), which squeezes the rest of the curve flat</source>
-        <translation>32767: окно просмотра рисует такие точки как значение 32767 («нет значения» это означает только в результате), и остальная кривая сплющивается в линию</translation>
-    </message>
-    <message>
-        <source>status code %1 is not in the status table: the viewer shows &quot;%2&quot;</source>
-        <translation>кода статуса %1 нет в таблице статусов: окно просмотра показывает &quot;%2&quot;</translation>
-    </message>
-    <message>
-        <source>status &quot;%1&quot; is out of the range of status codes the viewer reads: it shows &quot;%2&quot;</source>
-        <translation>статус &quot;%1&quot; вне диапазона кодов статуса, которые читает окно просмотра: оно показывает &quot;%2&quot;</translation>
-    </message>
-    <message>
-        <source>status &quot;%1&quot; is not a status code: the viewer shows &quot;%2&quot;</source>
-        <translation>статус &quot;%1&quot; — не код статуса: окно просмотра показывает &quot;%2&quot;</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; is empty or missing: the viewer shows an empty field, not &quot;%2&quot;</source>
-        <translation>поле &quot;%1&quot; пустое или отсутствует: окно просмотра показывает пустое поле, а не &quot;%2&quot;</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; is &quot;%2&quot;, which looks like a missing value but is neither &quot;nan&quot; nor &quot;32767&quot;: the viewer shows it as it stands, not &quot;%3&quot;</source>
-        <translation>поле &quot;%1&quot; равно &quot;%2&quot; — похоже на отсутствующее значение, но это ни &quot;nan&quot;, ни &quot;32767&quot;: окно просмотра показывает его как есть, а не &quot;%3&quot;</translation>
-    </message>
-    <message>
-        <source>the lists of technology &quot;%1&quot; also lead to this file of technology &quot;%2&quot; (and maybe others of it)</source>
-        <translation>списки технологии &quot;%1&quot; ведут и к этому файлу технологии &quot;%2&quot; (а возможно, и к другим её файлам)</translation>
-    </message>
-    <message>
-        <source>the first line is longer than %1 bytes: the viewer shows empty fields and no curves</source>
-        <translation>первая строка длиннее %1 байт: окно просмотра показывает пустые поля и не рисует кривых</translation>
-    </message>
-    <message>
-        <source>the first line is not a JSON object, and more lines follow (a document spread over several lines is read as its first line only): the viewer shows empty fields and no curves</source>
-        <translation>первая строка — не объект JSON, и за ней есть ещё строки (документ на нескольких строках читается только по первой строке): окно просмотра показывает пустые поля и не рисует кривых</translation>
-    </message>
-    <message>
-        <source>the first line is not a JSON object: the viewer shows empty fields and no curves</source>
-        <translation>первая строка — не объект JSON: окно просмотра показывает пустые поля и не рисует кривых</translation>
-    </message>
-    <message>
-        <source>a &quot;values&quot; array holds %1 samples: the viewer shows only the first %2</source>
-        <translation>массив &quot;values&quot; длиннее %2 точек (%1): окно просмотра показывает только первые %2</translation>
-    </message>
-    <message>
-        <source>a curve sample is not a JSON string: the viewer draws it as 0</source>
-        <translation>точка кривой — не строка JSON: окно просмотра рисует её как 0</translation>
-    </message>
-    <message>
-        <source>a result or &quot;Status&quot; value is not a JSON string: the viewer shows the field empty (a status as &quot;%1&quot;)</source>
-        <translation>результат или значение &quot;Status&quot; — не строка JSON: окно просмотра показывает поле пустым (статус — как &quot;%1&quot;)</translation>
-    </message>
-    <message>
-        <source>%1 is %2</source>
-        <translation>%1 — %2</translation>
-    </message>
-    <message>
-        <source>%1 are %2</source>
-        <translation>%1 — %2</translation>
     </message>
     <message>
         <source>Read every file; neither use nor update the index.</source>
@@ -620,62 +461,6 @@ swapped read-only image) goes unseen by the index; use --no-index after such a s
 </source>
         <translation>--no-index читает каждый файл и не трогает индекс.
 </translation>
-    </message>
-    <message>
-        <source>modified %1, more than a day away from the moment in its name (%2 of %3 dated files are so): the viewer&apos;s newest measurement and its time lists follow the modification times, so it may open on the wrong melt (a copy that did not keep the times does this); steel-archive check --list-times lists them all</source>
-        <translation>изменён %1, больше чем на сутки от момента в имени (таких %2 из %3 файлов с датой): самое новое измерение окна просмотра и его списки времени следуют времени изменения, так что оно может открыться не на той плавке (так бывает после копирования без сохранения времени); все такие файлы перечисляет steel-archive check --list-times</translation>
-    </message>
-    <message>
-        <source>no archive files (%1) in %2</source>
-        <translation>нет файлов архива (%1) в %2</translation>
-    </message>
-    <message>
-        <source>; did you mean %1?</source>
-        <translation>; может быть, имелась в виду %1?</translation>
-    </message>
-    <message>
-        <source>; did you mean one of %1?</source>
-        <translation>; может быть, имелась в виду одна из папок %1?</translation>
-    </message>
-    <message>
-        <source>the name does not follow %1 in lower case: the viewer lists it but opens a differently written name</source>
-        <translation>имя не соответствует %1 в нижнем регистре: окно просмотра показывает его в списке, но открывает иначе написанное имя</translation>
-    </message>
-    <message>
-        <source>the name does not follow %1: the viewer cuts the name at the first &quot;.&quot; and reads only %2</source>
-        <translation>имя не соответствует %1: окно просмотра обрезает имя на первой &quot;.&quot; и читает только %2</translation>
-    </message>
-    <message>
-        <source>the name does not follow %1: %2 is not a real date and time, so the viewer lists an empty entry</source>
-        <translation>имя не соответствует %1: %2 — не настоящие дата и время, поэтому окно просмотра показывает пустой пункт</translation>
-    </message>
-    <message>
-        <source>the name does not follow %1: no &quot;-&quot; between the technology and the moment</source>
-        <translation>имя не соответствует %1: нет &quot;-&quot; между технологией и моментом</translation>
-    </message>
-    <message>
-        <source>the name does not follow %1: the technology %2 is read as %3, whose lists do not lead to this file</source>
-        <translation>имя не соответствует %1: технология %2 читается как %3, и её списки не ведут к этому файлу</translation>
-    </message>
-    <message>
-        <source>the name is not valid %1 (the file-name encoding; shown with its invalid bytes escaped): the viewer leaves the file out of its lists, so its measurement cannot be opened there</source>
-        <translation>имя — недопустимый текст %1 (кодировка имён файлов; показано с экранированными неверными байтами): окно просмотра не включает файл в свои списки, и его измерение там не открыть</translation>
-    </message>
-    <message>
-        <source>the technology is empty: the viewer lists an empty entry that leads to no measurement</source>
-        <translation>технология пустая: окно просмотра показывает пустой пункт, который не ведёт ни к одному измерению</translation>
-    </message>
-    <message>
-        <source>shares its base name with %1: the viewer shows the same time once per file and opens only %2</source>
-        <translation>то же базовое имя, что у %1: окно просмотра показывает одно и то же время по разу на каждый файл и открывает только %2</translation>
-    </message>
-    <message>
-        <source>%1: named %2, modified %3</source>
-        <translation>%1: в имени %2, изменён %3</translation>
-    </message>
-    <message>
-        <source>checked %1 dated files: %2 modified more than a day away from the moment in their names</source>
-        <translation>проверено файлов с датой: %1; изменены больше чем на сутки от момента в имени: %2</translation>
     </message>
     <message>
         <source>Reads every archive file in DIR (names matching steel_*.json, letter case ignored) and
@@ -728,56 +513,8 @@ or a folder that cannot be read.
         <translation>проверено</translation>
     </message>
     <message>
-        <source>checked 0 files: %1</source>
-        <translation>проверено 0 файлов: %1</translation>
-    </message>
-    <message>
-        <source>checked %1 files: nothing found</source>
-        <translation>проверено файлов: %1; ничего не найдено</translation>
-    </message>
-    <message>
-        <source>checked %1 files: %2 findings in %3 files</source>
-        <translation>проверено файлов: %1; замечаний: %2, в файлах: %3</translation>
-    </message>
-    <message>
-        <source>unknown error</source>
-        <translation>неизвестная ошибка</translation>
-    </message>
-    <message>
-        <source>is a folder, not a file</source>
-        <translation>это папка, а не файл</translation>
-    </message>
-    <message>
-        <source>is not a regular file</source>
-        <translation>это не обычный файл</translation>
-    </message>
-    <message>
         <source>cannot be read</source>
         <translation>не читается</translation>
-    </message>
-    <message>
-        <source>no such folder</source>
-        <translation>нет такой папки</translation>
-    </message>
-    <message>
-        <source>is not a folder</source>
-        <translation>это не папка</translation>
-    </message>
-    <message>
-        <source>permission denied: the folder cannot be read</source>
-        <translation>отказано в доступе: папку нельзя прочитать</translation>
-    </message>
-    <message>
-        <source>%1: exists and is not a folder</source>
-        <translation>%1: существует и не является папкой</translation>
-    </message>
-    <message>
-        <source>%1: the folder holds &quot;%2&quot;, which is not a file of the demo archive; refusing to write into a folder that is not empty and not an earlier demo archive</source>
-        <translation>%1: в папке есть &quot;%2&quot;, а это не файл демо-архива; в непустую папку, которая не является прежним демо-архивом, ничего не пишется</translation>
-    </message>
-    <message>
-        <source>%1: the folder cannot be created</source>
-        <translation>%1: папку нельзя создать</translation>
     </message>
     <message>
         <source>Writes a demo archive of made-up measurements into DIR: three technologies, measurements
@@ -841,14 +578,6 @@ be written.
         <translation>прочитано</translation>
     </message>
     <message>
-        <source>(empty)</source>
-        <translation>(пусто)</translation>
-    </message>
-    <message>
-        <source>(newest)</source>
-        <translation>(последняя)</translation>
-    </message>
-    <message>
         <source>Lists the archive in DIR as the viewer&apos;s selection lists show it: each technology in
 the list&apos;s order, below it its months (newest first), their days (latest first) and
 the times of each day (most recently modified file first). The technology the viewer
@@ -888,167 +617,6 @@ named); 2 bad usage or a folder that cannot be read.
     <message>
         <source>%1: not a measurement file: %2</source>
         <translation>%1: не файл измерения: %2</translation>
-    </message>
-    <message>
-        <source>%1 samples</source>
-        <translation>точек: %1</translation>
-    </message>
-    <message>
-        <source>melt:</source>
-        <translation>плавка:</translation>
-    </message>
-    <message>
-        <source>temperature, °C:</source>
-        <translation>температура, °C:</translation>
-    </message>
-    <message>
-        <source>oxidation, ppm:</source>
-        <translation>окисленность, ppm:</translation>
-    </message>
-    <message>
-        <source>EMF, mV:</source>
-        <translation>ЭДС, мВ:</translation>
-    </message>
-    <message>
-        <source>aluminium mass, kg:</source>
-        <translation>масса алюминия, кг:</translation>
-    </message>
-    <message>
-        <source>carbon, %:</source>
-        <translation>углерод, %:</translation>
-    </message>
-    <message>
-        <source>status:</source>
-        <translation>статус:</translation>
-    </message>
-    <message>
-        <source>EMF curve:</source>
-        <translation>кривая ЭДС:</translation>
-    </message>
-    <message>
-        <source>mV</source>
-        <translation>мВ</translation>
-    </message>
-    <message>
-        <source>temperature curve:</source>
-        <translation>кривая температуры:</translation>
-    </message>
-    <message>
-        <source>is the measurement file %1 being read (the same file under this name); refusing to overwrite a measurement</source>
-        <translation>это читаемый файл измерения %1 (тот же файл под этим именем); измерение не перезаписывается</translation>
-    </message>
-    <message>
-        <source>is the file %1 of the archive folder being read (the same file under this name); refusing to overwrite it</source>
-        <translation>это файл %1 читаемой папки архива (тот же файл под этим именем); он не перезаписывается</translation>
-    </message>
-    <message>
-        <source>is in the archive folder %1 being read; nothing is ever written into an archive</source>
-        <translation>находится в читаемой папке архива %1; в архив никогда ничего не пишется</translation>
-    </message>
-    <message>
-        <source>is inside the archive folder %1 being read; nothing is ever written into an archive</source>
-        <translation>находится внутри читаемой папки архива %1; в архив никогда ничего не пишется</translation>
-    </message>
-    <message>
-        <source>is in %1, which holds archive files (such as %2) and so is an archive to the viewer; nothing is ever written into an archive</source>
-        <translation>находится в %1, где есть файлы архива (например, %2), поэтому для окна просмотра это архив; в архив никогда ничего не пишется</translation>
-    </message>
-    <message>
-        <source>%1: &quot;%2&quot; is not byte for byte what demo wrote (it was changed since, or comes from elsewhere); refusing to overwrite it</source>
-        <translation>%1: «%2» — не байт в байт то, что записал demo (он изменён с тех пор или взят откуда-то ещё); перезаписывать его нельзя</translation>
-    </message>
-    <message>
-        <source>%1, column &quot;%2&quot;: %3; nothing is changed, so nothing is written</source>
-        <translation>%1, столбец «%2»: %3; ничего не изменяется, поэтому ничего не записано</translation>
-    </message>
-    <message>
-        <source>%1, column &quot;%2&quot;: %3; nothing is cut, so no spreadsheet is written</source>
-        <translation>%1, столбец «%2»: %3; ничего не обрезается, поэтому таблица не записана</translation>
-    </message>
-    <message>
-        <source>row %1 of the sheet &quot;%2&quot;</source>
-        <translation>строка %1 листа «%2»</translation>
-    </message>
-    <message>
-        <source>%1 characters, more than a spreadsheet cell holds (%2)</source>
-        <translation>%1 символов, больше, чем вмещает ячейка таблицы (%2)</translation>
-    </message>
-    <message>
-        <source>the character U+%1, which a spreadsheet cell cannot hold</source>
-        <translation>символ U+%1, который ячейка таблицы вместить не может</translation>
-    </message>
-    <message>
-        <source>the character U+%1 alone, half of a pair, which no UTF-8 text holds</source>
-        <translation>символ U+%1 сам по себе, половина пары, которую не вмещает никакой текст UTF-8</translation>
-    </message>
-    <message>
-        <source>Every value is written exactly or the command fails (exit code 2), naming the file
-and the column; nothing is ever cut. A spreadsheet cell holds at most 32,767
-characters and none of the control characters XML forbids (a NUL among them); no
-CSV, JSON or spreadsheet holds half of a surrogate pair alone (&quot;\ud800&quot; in a file).
-</source>
-        <translation>Каждое значение записывается в точности, или команда завершается с ошибкой (код 2),
-называя файл и столбец; ничто никогда не обрезается. Ячейка таблицы вмещает не более
-32 767 символов и ни одного управляющего символа, запрещённого XML (в том числе NUL);
-ни CSV, ни JSON, ни таблица не вмещают половину суррогатной пары саму по себе
-(«\ud800» в файле).
-</translation>
-    </message>
-    <message>
-        <source>is no file name</source>
-        <translation>это не имя файла</translation>
-    </message>
-    <message>
-        <source>cannot be looked up: %1</source>
-        <translation>не удаётся проверить: %1</translation>
-    </message>
-    <message>
-        <source>is a symbolic link to %1, which belongs to an archive; refusing to write there</source>
-        <translation>символьная ссылка на %1, который принадлежит архиву; туда ничего не пишется</translation>
-    </message>
-    <message>
-        <source>is a symbolic link; outputs are written as new files, never through or over a link: name the file itself</source>
-        <translation>символьная ссылка; выходные файлы пишутся как новые файлы, никогда не через ссылку и не поверх неё: укажите сам файл</translation>
-    </message>
-    <message>
-        <source>is the archive folder being read; name a file outside it</source>
-        <translation>это читаемая папка архива; укажите файл вне её</translation>
-    </message>
-    <message>
-        <source>is not a regular file (a device, pipe or socket); name a regular file</source>
-        <translation>это не обычный файл (устройство, канал или сокет); укажите обычный файл</translation>
-    </message>
-    <message>
-        <source>is named like an archive file (%1), which the viewer would list as a measurement; refusing to write it</source>
-        <translation>имя как у файла архива (%1), и окно просмотра показало бы его как измерение; такой файл не пишется</translation>
-    </message>
-    <message>
-        <source>not a folder</source>
-        <translation>не папка</translation>
-    </message>
-    <message>
-        <source>cannot be written into %1: %2</source>
-        <translation>нельзя записать в %1: %2</translation>
-    </message>
-    <message>
-        <source>exists and may not be written (permission denied); it is left as it is</source>
-        <translation>существует, и записывать его нельзя (отказано в доступе); он оставлен как есть</translation>
-    </message>
-    <message>
-        <source>cannot be written: %1</source>
-        <translation>нельзя записать: %1</translation>
-    </message>
-    <message>
-        <source>was never opened</source>
-        <translation>не был открыт</translation>
-    </message>
-    <message>
-        <source>the writer gave no content</source>
-        <translation>запись не дала содержимого</translation>
-    </message>
-    <message>
-        <source>write error: %1</source>
-        <translation>ошибка записи: %1</translation>
     </message>
     <message>
         <source>Draws the curves of a measurement file exactly as the viewer&apos;s plot does (same
@@ -1116,69 +684,8 @@ terminal.
         <translation>%1: нельзя записать: %2</translation>
     </message>
     <message>
-        <source>technology</source>
-        <translation>технология</translation>
-    </message>
-    <message>
-        <source>day</source>
-        <translation>день</translation>
-    </message>
-    <message>
-        <source>week</source>
-        <translation>неделя</translation>
-    </message>
-    <message>
-        <source>month</source>
-        <translation>месяц</translation>
-    </message>
-    <message>
-        <source>status</source>
-        <translation>статус</translation>
-    </message>
-    <message>
-        <source>measurements</source>
-        <translation>измерений</translation>
-    </message>
-    <message>
-        <source>none</source>
-        <comment>the column of files without a status</comment>
-        <translation>без статуса</translation>
-    </message>
-    <message>
-        <source>ok share</source>
-        <translation>доля ЕСТЬ ПЛ.</translation>
-    </message>
-    <message>
-        <source>temp min</source>
-        <translation>T мин</translation>
-    </message>
-    <message>
-        <source>temp median</source>
-        <translation>T медиана</translation>
-    </message>
-    <message>
-        <source>temp max</source>
-        <translation>T макс</translation>
-    </message>
-    <message>
-        <source>EMF min</source>
-        <translation>ЭДС мин</translation>
-    </message>
-    <message>
-        <source>EMF median</source>
-        <translation>ЭДС медиана</translation>
-    </message>
-    <message>
-        <source>EMF max</source>
-        <translation>ЭДС макс</translation>
-    </message>
-    <message>
         <source>--by &quot;%1&quot; is none of %2</source>
         <translation>--by «%1» — ни одно из: %2</translation>
-    </message>
-    <message>
-        <source>all</source>
-        <translation>всего</translation>
     </message>
     <message>
         <source>%1: cannot be watched</source>
@@ -1249,41 +756,12 @@ be written.
 </translation>
     </message>
     <message>
-        <source>--encoding %1: code page %2 has no &quot;%3&quot; (U+%4); the output stops before the line that holds it. Leave --encoding out to write UTF-8, and read it in PowerShell, or in cmd after &quot;chcp 65001&quot;</source>
-        <translation>--encoding %1: в кодовой странице %2 нет «%3» (U+%4); вывод остановлен перед строкой с этим знаком. Без --encoding вывод идёт в UTF-8: читайте его в PowerShell или в cmd после «chcp 65001»</translation>
-    </message>
-    <message>
-        <source>--encoding &quot;%1&quot; is none of oem, ansi and utf-8</source>
-        <translation>--encoding «%1» — не oem, не ansi и не utf-8</translation>
-    </message>
-    <message>
-        <source>--encoding %1: this system has no code pages; its output is UTF-8</source>
-        <translation>--encoding %1: в этой системе нет кодовых страниц; вывод идёт в UTF-8</translation>
-    </message>
-    <message>
         <source>--encoding needs a value: oem, ansi or utf-8</source>
         <translation>для --encoding нужно значение: oem, ansi или utf-8</translation>
     </message>
     <message>
         <source>--encoding is given more than once</source>
         <translation>--encoding задан больше одного раза</translation>
-    </message>
-    <message>
-        <source>Output in a console window is shown right whatever its code page. Output into a file
-or a pipe is UTF-8: read it in PowerShell, or in cmd after &quot;chcp 65001&quot; (type, more).
-  --encoding E    (with any command) writes standard output into a file or a pipe in a
-                  code page instead: oem, cmd's own (%1 here), or ansi, that of
-                  Windows programs (%2 here); utf-8 is the default. A character the
-                  code page lacks ends the command with an error (exit code 2),
-                  never a &quot;?&quot;.
-</source>
-        <translation>В окне консоли текст виден правильно при любой кодовой странице. Вывод в файл или
-канал идёт в UTF-8: читайте его в PowerShell или в cmd после «chcp 65001» (type, more).
-  --encoding E    (с любой командой) пишет стандартный вывод в файл или канал в
-                  кодовой странице: oem — самой cmd (здесь %1), или ansi — программ
-                  Windows (здесь %2); по умолчанию utf-8. Знак, которого нет в
-                  кодовой странице, завершает команду с ошибкой (код 2), а не «?».
-</translation>
     </message>
 </context>
 <context>
@@ -1598,6 +1076,519 @@ or a pipe is UTF-8: read it in PowerShell, or in cmd after &quot;chcp 65001&quot
     <message>
         <source>Unknown error</source>
         <translation>Неизвестная ошибка</translation>
+    </message>
+</context>
+<context>
+    <name>archive</name>
+    <message>
+        <source>; did you mean %1?</source>
+        <translation>; может быть, имелась в виду %1?</translation>
+    </message>
+    <message>
+        <source>; did you mean one of %1?</source>
+        <translation>; может быть, имелась в виду одна из папок %1?</translation>
+    </message>
+    <message>
+        <source>cannot be read</source>
+        <translation>не читается</translation>
+    </message>
+    <message>
+        <source>is not a folder</source>
+        <translation>это не папка</translation>
+    </message>
+    <message>
+        <source>no archive files (%1) in %2</source>
+        <translation>нет файлов архива (%1) в %2</translation>
+    </message>
+    <message>
+        <source>no such folder</source>
+        <translation>нет такой папки</translation>
+    </message>
+    <message>
+        <source>permission denied: the folder cannot be read</source>
+        <translation>отказано в доступе: папку нельзя прочитать</translation>
+    </message>
+</context>
+<context>
+    <name>demo</name>
+    <message>
+        <source>%1: &quot;%2&quot; is not byte for byte what demo wrote (it was changed since, or comes from elsewhere); refusing to overwrite it</source>
+        <translation>%1: «%2» — не байт в байт то, что записал demo (он изменён с тех пор или взят откуда-то ещё); перезаписывать его нельзя</translation>
+    </message>
+    <message>
+        <source>%1: exists and is not a folder</source>
+        <translation>%1: существует и не является папкой</translation>
+    </message>
+    <message>
+        <source>%1: the folder cannot be created</source>
+        <translation>%1: папку нельзя создать</translation>
+    </message>
+    <message>
+        <source>%1: the folder holds &quot;%2&quot;, which is not a file of the demo archive; refusing to write into a folder that is not empty and not an earlier demo archive</source>
+        <translation>%1: в папке есть &quot;%2&quot;, а это не файл демо-архива; в непустую папку, которая не является прежним демо-архивом, ничего не пишется</translation>
+    </message>
+</context>
+<context>
+    <name>language</name>
+    <message>
+        <source>cannot be read</source>
+        <translation>не читается</translation>
+    </message>
+    <message>
+        <source>is a folder, not a file</source>
+        <translation>это папка, а не файл</translation>
+    </message>
+    <message>
+        <source>is not a regular file</source>
+        <translation>это не обычный файл</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>неизвестная ошибка</translation>
+    </message>
+</context>
+<context>
+    <name>measurement</name>
+    <message>
+        <source>not a finite number: the viewer cannot fit the axis to the curve and keeps the previous measurement&apos;s range, so the curve may lie outside it</source>
+        <translation>не конечное число: окно просмотра не может подогнать ось под кривую и оставляет диапазон предыдущего измерения, так что кривая может выйти за его пределы</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is &quot;%2&quot;, which looks like a missing value but is neither &quot;nan&quot; nor &quot;32767&quot;: the viewer shows it as it stands, not &quot;%3&quot;</source>
+        <translation>поле &quot;%1&quot; равно &quot;%2&quot; — похоже на отсутствующее значение, но это ни &quot;nan&quot;, ни &quot;32767&quot;: окно просмотра показывает его как есть, а не &quot;%3&quot;</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is empty or missing: the viewer shows an empty field, not &quot;%2&quot;</source>
+        <translation>поле &quot;%1&quot; пустое или отсутствует: окно просмотра показывает пустое поле, а не &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 are %2</source>
+        <translation>%1 — %2</translation>
+    </message>
+    <message>
+        <source>%1 curve samples such as &quot;%2&quot;</source>
+        <translation>точки кривой (%1), например &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 is %2</source>
+        <translation>%1 — %2</translation>
+    </message>
+    <message>
+        <source>32767: the viewer draws such samples as the value 32767 (only in a result does it mean no value), which squeezes the rest of the curve flat</source>
+        <translation>32767: окно просмотра рисует такие точки как значение 32767 («нет значения» это означает только в результате), и остальная кривая сплющивается в линию</translation>
+    </message>
+    <message>
+        <source>a &quot;values&quot; array holds %1 samples: the viewer shows only the first %2</source>
+        <translation>массив &quot;values&quot; длиннее %2 точек (%1): окно просмотра показывает только первые %2</translation>
+    </message>
+    <message>
+        <source>a curve sample &quot;%1&quot;</source>
+        <translation>точка кривой &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>a curve sample is not a JSON string: the viewer draws it as 0</source>
+        <translation>точка кривой — не строка JSON: окно просмотра рисует её как 0</translation>
+    </message>
+    <message>
+        <source>a misspelt missing-sample mark: the viewer happens to leave a gap, but the mark is &quot;nan&quot; exactly</source>
+        <translation>искажённая метка пропуска: окно просмотра случайно оставляет разрыв, но метка — ровно &quot;nan&quot;</translation>
+    </message>
+    <message>
+        <source>a number with spaces around it: the viewer ignores the spaces, but the archive format has none</source>
+        <translation>число с пробелами вокруг: окно просмотра пробелы пропускает, но в формате архива их нет</translation>
+    </message>
+    <message>
+        <source>a result or &quot;Status&quot; value is not a JSON string: the viewer shows the field empty (a status as &quot;%1&quot;)</source>
+        <translation>результат или значение &quot;Status&quot; — не строка JSON: окно просмотра показывает поле пустым (статус — как &quot;%1&quot;)</translation>
+    </message>
+    <message>
+        <source>cannot be read (%1): the viewer shows nothing for it</source>
+        <translation>не читается (%1): окно просмотра ничего для него не показывает</translation>
+    </message>
+    <message>
+        <source>empty: the viewer draws such samples as 0, not as a gap</source>
+        <translation>пустой текст: окно просмотра рисует такие точки как 0, а не как разрыв</translation>
+    </message>
+    <message>
+        <source>not a number: the viewer draws such samples as 0, not as a gap (only &quot;nan&quot; marks a missing sample)</source>
+        <translation>не число: окно просмотра рисует такие точки как 0, а не как разрыв (пропуск обозначает только &quot;nan&quot;)</translation>
+    </message>
+    <message>
+        <source>status &quot;%1&quot; is not a status code: the viewer shows &quot;%2&quot;</source>
+        <translation>статус &quot;%1&quot; — не код статуса: окно просмотра показывает &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>status &quot;%1&quot; is out of the range of status codes the viewer reads: it shows &quot;%2&quot;</source>
+        <translation>статус &quot;%1&quot; вне диапазона кодов статуса, которые читает окно просмотра: оно показывает &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>status code %1 is not in the status table: the viewer shows &quot;%2&quot;</source>
+        <translation>кода статуса %1 нет в таблице статусов: окно просмотра показывает &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>the first line is longer than %1 bytes: the viewer shows empty fields and no curves</source>
+        <translation>первая строка длиннее %1 байт: окно просмотра показывает пустые поля и не рисует кривых</translation>
+    </message>
+    <message>
+        <source>the first line is not a JSON object, and more lines follow (a document spread over several lines is read as its first line only): the viewer shows empty fields and no curves</source>
+        <translation>первая строка — не объект JSON, и за ней есть ещё строки (документ на нескольких строках читается только по первой строке): окно просмотра показывает пустые поля и не рисует кривых</translation>
+    </message>
+    <message>
+        <source>the first line is not a JSON object: the viewer shows empty fields and no curves</source>
+        <translation>первая строка — не объект JSON: окно просмотра показывает пустые поля и не рисует кривых</translation>
+    </message>
+    <message>
+        <source>written with a decimal comma: the viewer draws such samples as 0</source>
+        <translation>десятичная запятая: окно просмотра рисует такие точки как 0</translation>
+    </message>
+</context>
+<context>
+    <name>output</name>
+    <message>
+        <source>The output is written whole or not at all: into a new file beside it, which takes its
+place (with the old file&apos;s permissions and owner) only once every byte is on the disk;
+a failed write leaves an earlier file as it was. An output that is a symbolic link is
+refused: it is neither written through nor replaced. Never written: a file being read,
+under any name (hard links too); anything in or below the archive folder read; a name
+the viewer lists (steel_*.json); any folder that holds such files.
+</source>
+        <translation>Выходной файл пишется целиком или никак: в новый файл рядом с ним, который занимает
+его место (с правами и владельцем прежнего файла) только когда каждый байт уже на
+диске; неудавшаяся запись оставляет прежний файл как был. Выходной файл, являющийся
+символьной ссылкой, отклоняется: через неё не пишут и её не заменяют. Никогда не
+записываются: читаемый файл под любым именем (и жёсткие ссылки на него); что угодно в
+читаемой папке архива и ниже; имя, которое показывает окно просмотра (steel_*.json);
+любая папка, где есть такие файлы.
+</translation>
+    </message>
+    <message>
+        <source>%1 characters, more than a spreadsheet cell holds (%2)</source>
+        <translation>%1 символов, больше, чем вмещает ячейка таблицы (%2)</translation>
+    </message>
+    <message>
+        <source>%1, column &quot;%2&quot;: %3; nothing is changed, so nothing is written</source>
+        <translation>%1, столбец «%2»: %3; ничего не изменяется, поэтому ничего не записано</translation>
+    </message>
+    <message>
+        <source>%1, column &quot;%2&quot;: %3; nothing is cut, so no spreadsheet is written</source>
+        <translation>%1, столбец «%2»: %3; ничего не обрезается, поэтому таблица не записана</translation>
+    </message>
+    <message>
+        <source>(empty)</source>
+        <translation>(пусто)</translation>
+    </message>
+    <message>
+        <source>(newest)</source>
+        <translation>(последняя)</translation>
+    </message>
+    <message>
+        <source>--encoding &quot;%1&quot; is none of oem, ansi and utf-8</source>
+        <translation>--encoding «%1» — не oem, не ansi и не utf-8</translation>
+    </message>
+    <message>
+        <source>--encoding %1: code page %2 has no &quot;%3&quot; (U+%4); the output stops before the line that holds it. Leave --encoding out to write UTF-8, and read it in PowerShell, or in cmd after &quot;chcp 65001&quot;</source>
+        <translation>--encoding %1: в кодовой странице %2 нет «%3» (U+%4); вывод остановлен перед строкой с этим знаком. Без --encoding вывод идёт в UTF-8: читайте его в PowerShell или в cmd после «chcp 65001»</translation>
+    </message>
+    <message>
+        <source>--encoding %1: this system has no code pages; its output is UTF-8</source>
+        <translation>--encoding %1: в этой системе нет кодовых страниц; вывод идёт в UTF-8</translation>
+    </message>
+    <message>
+        <source>EMF max</source>
+        <translation>ЭДС макс</translation>
+    </message>
+    <message>
+        <source>EMF median</source>
+        <translation>ЭДС медиана</translation>
+    </message>
+    <message>
+        <source>EMF min</source>
+        <translation>ЭДС мин</translation>
+    </message>
+    <message>
+        <source>Every value is written exactly or the command fails (exit code 2), naming the file
+and the column; nothing is ever cut. A spreadsheet cell holds at most 32,767
+characters and none of the control characters XML forbids (a NUL among them); no
+CSV, JSON or spreadsheet holds half of a surrogate pair alone (&quot;\ud800&quot; in a file).
+</source>
+        <translation>Каждое значение записывается в точности, или команда завершается с ошибкой (код 2),
+называя файл и столбец; ничто никогда не обрезается. Ячейка таблицы вмещает не более
+32 767 символов и ни одного управляющего символа, запрещённого XML (в том числе NUL);
+ни CSV, ни JSON, ни таблица не вмещают половину суррогатной пары саму по себе
+(«\ud800» в файле).
+</translation>
+    </message>
+    <message>
+        <source>Output in a console window is shown right whatever its code page. Output into a file
+or a pipe is UTF-8: read it in PowerShell, or in cmd after &quot;chcp 65001&quot; (type, more).
+  --encoding E    (with any command) writes standard output into a file or a pipe in a
+                  code page instead: oem, cmd's own (%1 here), or ansi, that of
+                  Windows programs (%2 here); utf-8 is the default. A character the
+                  code page lacks ends the command with an error (exit code 2),
+                  never a &quot;?&quot;.
+</source>
+        <translation>В окне консоли текст виден правильно при любой кодовой странице. Вывод в файл или
+канал идёт в UTF-8: читайте его в PowerShell или в cmd после «chcp 65001» (type, more).
+  --encoding E    (с любой командой) пишет стандартный вывод в файл или канал в
+                  кодовой странице: oem — самой cmd (здесь %1), или ansi — программ
+                  Windows (здесь %2); по умолчанию utf-8. Знак, которого нет в
+                  кодовой странице, завершает команду с ошибкой (код 2), а не «?».
+</translation>
+    </message>
+    <message>
+        <source>cannot be looked up: %1</source>
+        <translation>не удаётся проверить: %1</translation>
+    </message>
+    <message>
+        <source>cannot be written into %1: %2</source>
+        <translation>нельзя записать в %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot be written: %1</source>
+        <translation>нельзя записать: %1</translation>
+    </message>
+    <message>
+        <source>day</source>
+        <translation>день</translation>
+    </message>
+    <message>
+        <source>is a folder, not a file</source>
+        <translation>это папка, а не файл</translation>
+    </message>
+    <message>
+        <source>is a symbolic link to %1, which belongs to an archive; refusing to write there</source>
+        <translation>символьная ссылка на %1, который принадлежит архиву; туда ничего не пишется</translation>
+    </message>
+    <message>
+        <source>is a symbolic link; outputs are written as new files, never through or over a link: name the file itself</source>
+        <translation>символьная ссылка; выходные файлы пишутся как новые файлы, никогда не через ссылку и не поверх неё: укажите сам файл</translation>
+    </message>
+    <message>
+        <source>is in %1, which holds archive files (such as %2) and so is an archive to the viewer; nothing is ever written into an archive</source>
+        <translation>находится в %1, где есть файлы архива (например, %2), поэтому для окна просмотра это архив; в архив никогда ничего не пишется</translation>
+    </message>
+    <message>
+        <source>is in the archive folder %1 being read; nothing is ever written into an archive</source>
+        <translation>находится в читаемой папке архива %1; в архив никогда ничего не пишется</translation>
+    </message>
+    <message>
+        <source>is inside the archive folder %1 being read; nothing is ever written into an archive</source>
+        <translation>находится внутри читаемой папки архива %1; в архив никогда ничего не пишется</translation>
+    </message>
+    <message>
+        <source>is named like an archive file (%1), which the viewer would list as a measurement; refusing to write it</source>
+        <translation>имя как у файла архива (%1), и окно просмотра показало бы его как измерение; такой файл не пишется</translation>
+    </message>
+    <message>
+        <source>is no file name</source>
+        <translation>это не имя файла</translation>
+    </message>
+    <message>
+        <source>is not a regular file (a device, pipe or socket); name a regular file</source>
+        <translation>это не обычный файл (устройство, канал или сокет); укажите обычный файл</translation>
+    </message>
+    <message>
+        <source>is the archive folder being read; name a file outside it</source>
+        <translation>это читаемая папка архива; укажите файл вне её</translation>
+    </message>
+    <message>
+        <source>is the file %1 of the archive folder being read (the same file under this name); refusing to overwrite it</source>
+        <translation>это файл %1 читаемой папки архива (тот же файл под этим именем); он не перезаписывается</translation>
+    </message>
+    <message>
+        <source>is the measurement file %1 being read (the same file under this name); refusing to overwrite a measurement</source>
+        <translation>это читаемый файл измерения %1 (тот же файл под этим именем); измерение не перезаписывается</translation>
+    </message>
+    <message>
+        <source>measurements</source>
+        <translation>измерений</translation>
+    </message>
+    <message>
+        <source>month</source>
+        <translation>месяц</translation>
+    </message>
+    <message>
+        <source>no such folder</source>
+        <translation>нет такой папки</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <comment>the column of files without a status</comment>
+        <translation>без статуса</translation>
+    </message>
+    <message>
+        <source>ok share</source>
+        <translation>доля ЕСТЬ ПЛ.</translation>
+    </message>
+    <message>
+        <source>row %1 of the sheet &quot;%2&quot;</source>
+        <translation>строка %1 листа «%2»</translation>
+    </message>
+    <message>
+        <source>status</source>
+        <translation>статус</translation>
+    </message>
+    <message>
+        <source>temp max</source>
+        <translation>T макс</translation>
+    </message>
+    <message>
+        <source>temp median</source>
+        <translation>T медиана</translation>
+    </message>
+    <message>
+        <source>temp min</source>
+        <translation>T мин</translation>
+    </message>
+    <message>
+        <source>the character U+%1 alone, half of a pair, which no UTF-8 text holds</source>
+        <translation>символ U+%1 сам по себе, половина пары, которую не вмещает никакой текст UTF-8</translation>
+    </message>
+    <message>
+        <source>the character U+%1, which a spreadsheet cell cannot hold</source>
+        <translation>символ U+%1, который ячейка таблицы вместить не может</translation>
+    </message>
+    <message>
+        <source>the writer gave no content</source>
+        <translation>запись не дала содержимого</translation>
+    </message>
+    <message>
+        <source>was never opened</source>
+        <translation>не был открыт</translation>
+    </message>
+    <message>
+        <source>week</source>
+        <translation>неделя</translation>
+    </message>
+    <message>
+        <source>write error: %1</source>
+        <translation>ошибка записи: %1</translation>
+    </message>
+    <message>
+        <source>%1 samples</source>
+        <translation>точек: %1</translation>
+    </message>
+    <message>
+        <source>%1: named %2, modified %3</source>
+        <translation>%1: в имени %2, изменён %3</translation>
+    </message>
+    <message>
+        <source>EMF curve:</source>
+        <translation>кривая ЭДС:</translation>
+    </message>
+    <message>
+        <source>EMF, mV:</source>
+        <translation>ЭДС, мВ:</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>всего</translation>
+    </message>
+    <message>
+        <source>aluminium mass, kg:</source>
+        <translation>масса алюминия, кг:</translation>
+    </message>
+    <message>
+        <source>carbon, %:</source>
+        <translation>углерод, %:</translation>
+    </message>
+    <message>
+        <source>checked %1 dated files: %2 modified more than a day away from the moment in their names</source>
+        <translation>проверено файлов с датой: %1; изменены больше чем на сутки от момента в имени: %2</translation>
+    </message>
+    <message>
+        <source>checked %1 files: %2 findings in %3 files</source>
+        <translation>проверено файлов: %1; замечаний: %2, в файлах: %3</translation>
+    </message>
+    <message>
+        <source>checked %1 files: nothing found</source>
+        <translation>проверено файлов: %1; ничего не найдено</translation>
+    </message>
+    <message>
+        <source>checked 0 files: %1</source>
+        <translation>проверено 0 файлов: %1</translation>
+    </message>
+    <message>
+        <source>mV</source>
+        <translation>мВ</translation>
+    </message>
+    <message>
+        <source>melt:</source>
+        <translation>плавка:</translation>
+    </message>
+    <message>
+        <source>oxidation, ppm:</source>
+        <translation>окисленность, ppm:</translation>
+    </message>
+    <message>
+        <source>status:</source>
+        <translation>статус:</translation>
+    </message>
+    <message>
+        <source>temperature curve:</source>
+        <translation>кривая температуры:</translation>
+    </message>
+    <message>
+        <source>temperature, °C:</source>
+        <translation>температура, °C:</translation>
+    </message>
+</context>
+<context>
+    <name>query</name>
+    <message>
+        <source>&quot;%1&quot; is not a date written yyyy-MM-dd or dd.MM.yyyy, optionally followed by h:mm, hh:mm or hh:mm:ss</source>
+        <translation>«%1» — не дата вида yyyy-MM-dd или dd.MM.yyyy, возможно со временем h:mm, hh:mm или hh:mm:ss</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: the day %2 does not exist</source>
+        <translation>«%1»: дня %2 не существует</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: the time of day %2:%3%4 does not exist</source>
+        <translation>«%1»: времени суток %2:%3%4 не существует</translation>
+    </message>
+</context>
+<context>
+    <name>rules</name>
+    <message>
+        <source>modified %1, more than a day away from the moment in its name (%2 of %3 dated files are so): the viewer&apos;s newest measurement and its time lists follow the modification times, so it may open on the wrong melt (a copy that did not keep the times does this); steel-archive check --list-times lists them all</source>
+        <translation>изменён %1, больше чем на сутки от момента в имени (таких %2 из %3 файлов с датой): самое новое измерение окна просмотра и его списки времени следуют времени изменения, так что оно может открыться не на той плавке (так бывает после копирования без сохранения времени); все такие файлы перечисляет steel-archive check --list-times</translation>
+    </message>
+    <message>
+        <source>shares its base name with %1: the viewer shows the same time once per file and opens only %2</source>
+        <translation>то же базовое имя, что у %1: окно просмотра показывает одно и то же время по разу на каждый файл и открывает только %2</translation>
+    </message>
+    <message>
+        <source>the lists of technology &quot;%1&quot; also lead to this file of technology &quot;%2&quot; (and maybe others of it)</source>
+        <translation>списки технологии &quot;%1&quot; ведут и к этому файлу технологии &quot;%2&quot; (а возможно, и к другим её файлам)</translation>
+    </message>
+    <message>
+        <source>the name does not follow %1 in lower case: the viewer lists it but opens a differently written name</source>
+        <translation>имя не соответствует %1 в нижнем регистре: окно просмотра показывает его в списке, но открывает иначе написанное имя</translation>
+    </message>
+    <message>
+        <source>the name does not follow %1: %2 is not a real date and time, so the viewer lists an empty entry</source>
+        <translation>имя не соответствует %1: %2 — не настоящие дата и время, поэтому окно просмотра показывает пустой пункт</translation>
+    </message>
+    <message>
+        <source>the name does not follow %1: no &quot;-&quot; between the technology and the moment</source>
+        <translation>имя не соответствует %1: нет &quot;-&quot; между технологией и моментом</translation>
+    </message>
+    <message>
+        <source>the name does not follow %1: the technology %2 is read as %3, whose lists do not lead to this file</source>
+        <translation>имя не соответствует %1: технология %2 читается как %3, и её списки не ведут к этому файлу</translation>
+    </message>
+    <message>
+        <source>the name does not follow %1: the viewer cuts the name at the first &quot;.&quot; and reads only %2</source>
+        <translation>имя не соответствует %1: окно просмотра обрезает имя на первой &quot;.&quot; и читает только %2</translation>
+    </message>
+    <message>
+        <source>the name is not valid %1 (the file-name encoding; shown with its invalid bytes escaped): the viewer leaves the file out of its lists, so its measurement cannot be opened there</source>
+        <translation>имя — недопустимый текст %1 (кодировка имён файлов; показано с экранированными неверными байтами): окно просмотра не включает файл в свои списки, и его измерение там не открыть</translation>
+    </message>
+    <message>
+        <source>the technology is empty: the viewer lists an empty entry that leads to no measurement</source>
+        <translation>технология пустая: окно просмотра показывает пустой пункт, который не ведёт ни к одному измерению</translation>
     </message>
 </context>
 </TS>

@@ -8,14 +8,6 @@
         <translation>поддерживать базу данных PostgreSQL равной архиву</translation>
     </message>
     <message>
-        <source>, waiting %1</source>
-        <translation>, ожидают %1</translation>
-    </message>
-    <message>
-        <source>added %1, changed %2, removed %3, failed %4, unchanged %5</source>
-        <translation>добавлено %1, изменено %2, удалено %3, не прочитано %4, без изменений %5</translation>
-    </message>
-    <message>
         <source>--to is missing; see steel-archive sync --help</source>
         <translation>не задан --to; см. steel-archive sync --help</translation>
     </message>
@@ -243,6 +235,17 @@ disappeared, 2 bad usage or a database that cannot be reached at the start.
     <message>
         <source>%1; trying again in %2 s</source>
         <translation>%1; новая попытка через %2 с</translation>
+    </message>
+</context>
+<context>
+    <name>output</name>
+    <message>
+        <source>, waiting %1</source>
+        <translation>, ожидают %1</translation>
+    </message>
+    <message>
+        <source>added %1, changed %2, removed %3, failed %4, unchanged %5</source>
+        <translation>добавлено %1, изменено %2, удалено %3, не прочитано %4, без изменений %5</translation>
     </message>
 </context>
 </TS>

@@ -52,13 +52,16 @@ pointed elsewhere) the watch ends with exit code 1, unless --follow-name is give
         <source>%1: the folder was replaced; stopped watching</source>
         <translation>%1: папка заменена; слежение остановлено</translation>
     </message>
-    <message>
-        <source>the folder cannot be listed</source>
-        <translation>не удаётся получить список файлов папки</translation>
-    </message>
+</context>
+<context>
+    <name>archive</name>
     <message>
         <source>the system&apos;s change notification refuses the folder</source>
         <translation>системные уведомления об изменениях не принимают папку</translation>
+    </message>
+    <message>
+        <source>the folder cannot be listed</source>
+        <translation>не удаётся получить список файлов папки</translation>
     </message>
 </context>
 </TS>

@@ -34,6 +34,17 @@ by the index; use --no-index after such a swap.
 </translation>
     </message>
     <message>
+        <source>A folder may end in a backslash even within quotes (&quot;D:\plant data\archive\&quot;),
+though Windows then passes on a quote in its place: it is taken for the folder.
+</source>
+        <translation>Папка может кончаться обратной косой чертой и в кавычках (&quot;D:\plant data\archive\&quot;),
+хотя Windows передаёт тогда вместо неё кавычку: она понимается как конец папки.
+</translation>
+    </message>
+</context>
+<context>
+    <name>output</name>
+    <message>
         <source>Folders are compared by what they are, not by how they are spelt: the archive folder
 reached another way (a mapped drive, a junction, a link, a short name) is the
 archive folder.
@@ -41,14 +52,6 @@ archive folder.
         <translation>Папки сравниваются по тому, что они есть, а не по написанию пути: папка архива,
 к которой ведёт другой путь (подключённый сетевой диск, соединение, ссылка,
 короткое имя), остаётся папкой архива.
-</translation>
-    </message>
-    <message>
-        <source>A folder may end in a backslash even within quotes (&quot;D:\plant data\archive\&quot;),
-though Windows then passes on a quote in its place: it is taken for the folder.
-</source>
-        <translation>Папка может кончаться обратной косой чертой и в кавычках (&quot;D:\plant data\archive\&quot;),
-хотя Windows передаёт тогда вместо неё кавычку: она понимается как конец папки.
 </translation>
     </message>
 </context>

@@ -162,7 +162,7 @@ void ViewerArgumentsTest::programAnswers_data()
     QTest::addColumn<QString>("standardError");  // a text the error output holds
 
     QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0
-                            << QStringLiteral("Usage: steel-viewer [--follow] [FOLDER | FILE]") << QString();
+                            << QStringLiteral("Usage: steel-viewer [options] [FOLDER | FILE]") << QString();
     QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0
                                << QStringLiteral("steel-viewer ") << QString();
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")} << 2 << QString()

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -288,49 +289,89 @@ private slots:
         QVERIFY2(shown.contains(message), qPrintable(shown));
     }
 
+    // Every help of both programs, in either language: the tool's own, each command its list names,
+    // and the viewer's.
     void helpSpeaksTheLanguageOfTheLocaleWithin80Columns_data()
     {
-        QTest::addColumn<QString>("command"); // empty: the tool's own help
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("command"); // empty: the program's own help
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QStringList>("headings");
-        for (const char *command :
-             {"", "ls", "show", "export", "render", "check", "find", "report", "stats", "watch", "demo"}) {
-            const bool tool = *command == '\0';
-            QTest::addRow("%s, Russian", tool ? "steel-archive" : command)
-                << QString::fromLatin1(command) << "ru_RU.UTF-8"
-                << (tool ? QStringList{"Использование: steel-archive", "\nКоманды:\n"}
-                         : QStringList{"Использование: steel-archive " + QString::fromLatin1(command) +
-                                           " [параметры]",
-                                       "\nПараметры:\n"});
-            QTest::addRow("%s, English", tool ? "steel-archive" : command)
-                << QString::fromLatin1(command) << "C.UTF-8"
-                << (tool ? QStringList{"Usage: steel-archive", "\nCommands:\n"}
-                         : QStringList{"Usage: steel-archive " + QString::fromLatin1(command) + " [options]",
-                                       "\nOptions:\n"});
-        }
+        QTest::addColumn<QStringList>("headings"); // the first starts the help; each stands on a line
+        const CommandResult tool = runProgram({QStringLiteral("--help")}, localeEnvironment("C.UTF-8"));
+        static const QRegularExpression listed(QStringLiteral("^  ([a-z]+) "),
+                                               QRegularExpression::MultilineOption);
+        QStringList commands;
+        const QString list =
+            tool.out.section(QStringLiteral("\nCommands:\n"), 1).section(QStringLiteral("\n\n"), 0, 0);
+        for (auto match = listed.globalMatch(list); match.hasNext();)
+            commands.append(match.next().captured(1));
+        QVERIFY(commands.contains(QStringLiteral("find")));
+        const QString archive = steelArchiveProgram();
+        const QString viewer = QStringLiteral(STEEL_VIEWER_PROGRAM);
+        const auto rows = [](const QString &program, const QString &shown, const QString &command,
+                             const QString &arguments) {
+            const bool lists = !command.isEmpty() || program.contains(QStringLiteral("viewer"));
+            const QString usage = shown + (command.isEmpty() ? QString() : QLatin1Char(' ') + command);
+            QTest::addRow("%s, Russian", qPrintable(usage))
+                << program << command << "ru_RU.UTF-8"
+                << (lists ? QStringList{"Использование: " + usage + " [параметры]" + arguments,
+                                        "Параметры:", "Аргументы:"}
+                          : QStringList{"Использование: " + usage, "Команды:"});
+            QTest::addRow("%s, English", qPrintable(usage))
+                << program << command << "C.UTF-8"
+                << (lists
+                        ? QStringList{"Usage: " + usage + " [options]" + arguments, "Options:", "Arguments:"}
+                        : QStringList{"Usage: " + usage, "Commands:"});
+        };
+        rows(archive, QStringLiteral("steel-archive"), QString(), QString());
+        for (const QString &command : qAsConst(commands))
+            rows(archive, QStringLiteral("steel-archive"), command, QString());
+        rows(viewer, QStringLiteral("steel-viewer"), QString(), QStringLiteral(" [FOLDER | FILE]"));
     }
 
     void helpSpeaksTheLanguageOfTheLocaleWithin80Columns()
     {
+        QFETCH(QString, program);
         QFETCH(QString, command);
         QFETCH(QString, locale);
         QFETCH(QStringList, headings);
         QStringList arguments{QStringLiteral("--help")};
         if (!command.isEmpty())
             arguments.prepend(command);
-        const CommandResult result = runProgram(arguments, localeEnvironment(locale));
-        QCOMPARE(result.exitCode, 0);
-        QVERIFY2(result.out.startsWith(headings.constFirst()), qPrintable(result.out.left(80)));
-        QVERIFY2(result.out.contains(headings.constLast()), qPrintable(result.out));
-        for (const QString &line : result.out.split(QLatin1Char('\n')))
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANG"), locale);
+        environment.remove(QStringLiteral("LC_ALL"));
+        environment.remove(QStringLiteral("LC_MESSAGES"));
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(process.exitCode(), 0);
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY2(out.startsWith(headings.constFirst()), qPrintable(out.left(80)));
+        const QStringList lines = out.split(QLatin1Char('\n'));
+        for (const QString &heading : headings.mid(1))
+            QVERIFY2(lines.contains(heading), qPrintable(heading));
+        // Every help says its exit codes under the same words.
+        const bool russian = locale.startsWith(QLatin1String("ru"));
+        QVERIFY(
+            out.contains(russian ? QStringLiteral("\nКоды завершения: ") : QStringLiteral("\nExit codes: ")));
+        for (const QString &line : lines)
             QVERIFY2(line.size() <= 80,
                      qPrintable(QStringLiteral("%1 characters: %2").arg(line.size()).arg(line)));
-        // Each option once: the description does not list them again.
-        for (const QString &option :
-             {QStringLiteral("  --json "), QStringLiteral("  --quiet-period "), QStringLiteral("  --by ")})
-            QVERIFY2(result.out.count(option) <= 1, qPrintable(option));
-            // It describes the system it runs on: the other system's places, numbers and limits are no
-            // help here, nor a command the build leaves out.
+        // Each option once: one list, no description that lists them again.
+        static const QRegularExpression entry(QStringLiteral("^  (?:-\\w, )?(--[\\w-]+)"),
+                                              QRegularExpression::MultilineOption);
+        QStringList options;
+        for (auto match = entry.globalMatch(out); match.hasNext();) {
+            const QString option = match.next().captured(1);
+            QVERIFY2(!options.contains(option), qPrintable(option));
+            options.append(option);
+        }
+        // A name the reader types is quoted «so» in Russian, as in every Russian help.
+        QVERIFY(!russian || !out.contains(QStringLiteral("\"archive\"")));
+        // It describes the system it runs on: the other system's places, numbers and limits are no
+        // help here, nor a command the build leaves out.
 #ifdef Q_OS_WIN
         const QStringList otherSystem{"XDG_CACHE_HOME", "~/.cache",    "inode",    "bind mount",
                                       "bind-монт",      "set-user-ID", "Linux",    "as root",
@@ -339,7 +380,7 @@ private slots:
         const QStringList otherSystem{"%LOCALAPPDATA%", "serial number", "серийн"};
 #endif
         for (const QString &word : otherSystem)
-            QVERIFY2(!result.out.contains(word), qPrintable(word));
+            QVERIFY2(!out.contains(word), qPrintable(word));
     }
 
     void aQuotedFolderMayEndInABackslash()
