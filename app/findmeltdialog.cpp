@@ -2,6 +2,7 @@
 #include "app/findmeltdialog.h"
 
 #include "app/meltsearch.h"
+#include "language/language.h"
 #include "query/foundmeasurements.h"
 
 #include <QDir>
@@ -52,8 +53,10 @@ FindMeltDialog::FindMeltDialog(std::function<QString()> folder,
     meltField->setPlaceholderText(QStringLiteral("Номер плавки, например 41521"));
     foundList->setObjectName(QStringLiteral("foundMeasurements"));
     foundList->setColumnCount(4);
-    foundList->setHeaderLabels({QStringLiteral("Технология"), QStringLiteral("Дата и время"),
-                                QStringLiteral("Температура, °С"), QStringLiteral("Статус")});
+    // The technology and the status are headed as the spreadsheets of the same measurements head them.
+    foundList->setHeaderLabels({language::sentenceStart(language::russianText("columns", "technology")),
+                                QStringLiteral("Дата и время"), QStringLiteral("Температура, °С"),
+                                language::sentenceStart(language::russianText("columns", "status"))});
     foundList->setRootIsDecorated(false);
     foundList->setUniformRowHeights(true);
     foundList->setAllColumnsShowFocus(true);

@@ -17,10 +17,7 @@ const QColor markText(120, 0, 0);
 // The archive room's words where the window says the same thing, begun as a sentence.
 QString notAFolderText()
 {
-    QString text = language::russianText("archive", archive::notAFolderSource());
-    if (!text.isEmpty())
-        text[0] = text.at(0).toUpper();
-    return text;
+    return language::sentenceStart(language::russianText("archive", archive::notAFolderSource()));
 }
 
 } // namespace

@@ -18,14 +18,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QMap>
-#include <QTextCodec>
 #include <QTextStream>
 
 #include <algorithm>

@@ -15,14 +15,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTextStream>
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 
 namespace cli {
 

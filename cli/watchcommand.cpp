@@ -16,7 +16,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QJsonDocument>
 #include <QTextStream>
 
 namespace cli {
@@ -85,10 +84,7 @@ private:
         // is shown as find shows it.
         const query::FoundMeasurement found{m.fileName, m.technology, m.moment, m.digest,
                                             m.undecodableName ? m.encodedName : QByteArray()};
-        out << (json ? QString::fromUtf8(
-                           QJsonDocument(output::resultJson(found)).toJson(QJsonDocument::Compact))
-                     : output::resultLine(found))
-            << '\n';
+        out << (json ? output::resultJsonLine(found) : output::resultLine(found)) << '\n';
         out.flush();
         // Lines that cannot be written are no feed: the watch ends, and the write error is told.
         if (out.status() != QTextStream::Ok)

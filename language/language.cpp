@@ -81,6 +81,13 @@ QString russianText(const char *context, const char *source)
     return QString::fromUtf8(source);
 }
 
+QString sentenceStart(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text.at(0).toUpper();
+    return text;
+}
+
 QString localNumbers(const QString &text)
 {
     static const QRegularExpression decimalPoint(QStringLiteral("(?<=[0-9])\\.(?=[0-9])"));

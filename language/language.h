@@ -26,6 +26,9 @@ void useLocaleLanguage();
 // locale: the viewer's window speaks Russian always, and says what the core says in the core's words.
 // The source itself where there is none.
 QString russianText(const char *context, const char *source);
+// The text begun as a sentence or a heading: its first letter in upper case ("это не папка" as
+// "Это не папка").
+QString sentenceStart(QString text);
 
 // A text with numbers in C notation ("78.6 %") as a reader of the current language writes it
 // ("78,6 %" in Russian): each point between two digits becomes the language's decimal separator.

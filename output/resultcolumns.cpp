@@ -6,6 +6,7 @@
 #include "measurement/resultnumber.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
 #include <QJsonValue>
 
 namespace output {
@@ -139,6 +140,11 @@ QJsonObject resultJson(const query::FoundMeasurement &found)
         {QStringLiteral("status"), measurement::statusDisplayText(m.status)},
         {QStringLiteral("statusCode"),
          m.statusCode ? QJsonValue(*m.statusCode) : QJsonValue(QJsonValue::Null)}};
+}
+
+QString resultJsonLine(const query::FoundMeasurement &found)
+{
+    return QString::fromUtf8(QJsonDocument(resultJson(found)).toJson(QJsonDocument::Compact));
 }
 
 } // namespace output

@@ -30,6 +30,8 @@ output::XlsxCell resultXlsxCell(const std::optional<QString> &text);
 // One record on one tab-separated line that cannot steer a terminal; JSON keeps the exact texts.
 QString resultLine(const query::FoundMeasurement &found);
 QJsonObject resultJson(const query::FoundMeasurement &found);
+// The same object on one line, for a feed of one measurement a line (watch --json).
+QString resultJsonLine(const query::FoundMeasurement &found);
 
 // Why the match cannot be written exactly as CSV or JSON ("steel_….json, column \"smelt\": the
 // character U+D800 alone…"), or the empty text.

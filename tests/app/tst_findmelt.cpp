@@ -57,6 +57,7 @@ private slots:
     void initTestCase();
     void find_data();
     void find();
+    void columnsAreHeadedInRussianWhateverTheLocale();
     void chosenMeasurementIsSelectedDownTheLists();
     void newSearchReplacesOneStillRunning();
 
@@ -147,6 +148,22 @@ void FindMeltTest::find()
     }
     // The window itself stayed as it was: the newest measurement on show.
     QCOMPARE(fixture::label(window.get(), "nameSteelSmelt")->text(), QStringLiteral("41520"));
+}
+
+void FindMeltTest::columnsAreHeadedInRussianWhateverTheLocale()
+{
+    fixture::WorkingFolder folder;
+    const std::unique_ptr<MainWindow> window = openArchive(folder);
+    QVERIFY(window);
+    app::FindMeltDialog *finder = openFinder(window.get());
+    QVERIFY(finder);
+    const QTreeWidgetItem *header =
+        finder->findChild<QTreeWidget *>(QStringLiteral("foundMeasurements"))->headerItem();
+    QStringList headings;
+    for (int column = 0; column < header->columnCount(); ++column)
+        headings.append(header->text(column));
+    QCOMPARE(headings, (QStringList{QStringLiteral("Технология"), QStringLiteral("Дата и время"),
+                                    QStringLiteral("Температура, °С"), QStringLiteral("Статус")}));
 }
 
 void FindMeltTest::chosenMeasurementIsSelectedDownTheLists()
