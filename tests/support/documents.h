@@ -42,4 +42,9 @@ QString plantFileName(int i, qint64 stepSeconds);
 // nothing. False on any failure.
 bool writePlantArchive(const QString &directory, int count, qint64 stepSeconds, bool empty = false);
 
+// The small archive the search and its outputs are tried on: six files in `directory` of two
+// technologies (one also in lower case) and a name without a moment, their melts, temperatures,
+// EMFs and statuses chosen to be told apart (a missing status and one that is not a number among them).
+void writeSearchArchive(const QString &directory);
+
 } // namespace support
