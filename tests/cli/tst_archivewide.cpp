@@ -91,13 +91,6 @@ QString listByScans(const QString &directory, bool json)
     return text;
 }
 
-// A few real measurements; the melt numbers tell the files apart.
-QByteArray measurementWithMelt(const QByteArray &melt, const QByteArray &status = "8")
-{
-    return measurementDocument(ramp(160, 10, 1), ramp(160, 1500, 1),
-                               "\"Smelt\":\"" + melt + "\",\"Temp\":\"1600\",\"Status\":\"" + status + '"');
-}
-
 QString indexFileOf(const QString &directory)
 {
     return archive::MeasurementIndex::indexPath(directory);
@@ -210,8 +203,8 @@ private slots:
                                     measurementWithMelt("A-1"), minutesAfter(1));
         const QString b = writeFile(dir.path(), "steel_K1-2024_01_10-09_00_00.json",
                                     measurementWithMelt("B-1"), minutesAfter(2));
-        writeFile(dir.path(), "steel_K1-2024_01_10-09_00_00.old.json", measurementWithMelt("B-0", "10"),
-                  minutesAfter(3));
+        writeFile(dir.path(), "steel_K1-2024_01_10-09_00_00.old.json",
+                  measurementWithMelt("B-0", "1569", "10"), minutesAfter(3));
         QTest::qWait(150); // past the settle time: the first run files everything
         const QStringList before = answers(dir.path(), true);
         QCOMPARE(before, answers(dir.path(), false));
@@ -247,7 +240,7 @@ private slots:
             break;
         case 6: {
             const QString other =
-                writeFile(dir.path(), "other.tmp", measurementWithMelt("B-9", "7"), minutesAfter(1));
+                writeFile(dir.path(), "other.tmp", measurementWithMelt("B-9", "1569", "7"), minutesAfter(1));
             QVERIFY(QFile::remove(a));
             QVERIFY(QFile::rename(other, a));
             setModified(a, minutesAfter(1));
@@ -445,7 +438,7 @@ private slots:
                 kind == -1  ? "{\"Smelt\":\"A-" + QByteArray::number(i) + "\"}\n"
                 : kind == 0 ? QByteArray("{")
                 : kind == 1 ? QByteArray()
-                            : measurementWithMelt("B", "9999999999999" + QByteArray::number(i));
+                            : measurementWithMelt("B", "1569", "9999999999999" + QByteArray::number(i));
             writeFile(dir.path(), name, content, minutesAfter(1));
             names << name;
         }

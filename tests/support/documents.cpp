@@ -51,6 +51,16 @@ QByteArray goodMeasurement()
     return measurementDocument(ramp(160, 0.5, 1.25), ramp(160, 400.0, 7.5), goodResults());
 }
 
+QByteArray measurementWithMelt(const QByteArray &melt, const QByteArray &temp, const QByteArray &status,
+                               const QByteArray &emf)
+{
+    return measurementDocument(ramp(160, 0.5, 1.25), ramp(160, 400.0, 7.5),
+                               "\"Smelt\":\"" + melt + "\",\"Temp\":\"" + temp + "\",\"Eds\":\"" + emf +
+                                   "\",\"OxActivity\":\"18.7\",\"MassAl\":\"13\",\"Carbon\":\"0.329\","
+                                   "\"Status\":\"" +
+                                   status + '"');
+}
+
 QByteArray measurementLine(const QString &smelt, const QString &status)
 {
     QByteArray values;

@@ -21,6 +21,11 @@ QByteArray goodResults(const QByteArray &status = "8");
 // A complete ordinary measurement: 160 samples each, good results.
 QByteArray goodMeasurement();
 
+// The ordinary measurement above with its melt number, temperature, status and EMF in place of its
+// own: what tells the files of an archive apart, with nothing else for check to find.
+QByteArray measurementWithMelt(const QByteArray &melt, const QByteArray &temp = "1569",
+                               const QByteArray &status = "8", const QByteArray &emf = "150.9");
+
 // A measurement file's first line with the results before the curves; `smelt` tells files apart.
 QByteArray measurementLine(const QString &smelt, const QString &status = QStringLiteral("8"));
 
