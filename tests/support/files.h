@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QMap>
 #include <QString>
 
 // Real files with chosen modification times, so that no listing order or file-time finding depends
@@ -29,5 +30,10 @@ bool writeSparseFile(const QString &path, const QByteArray &head, qint64 size, q
 // Whether a file without read permission can still be read: true for the superuser, and on Windows,
 // where Qt has no permission bits to take the right away. Cases about unreadable files skip then.
 bool readsUnreadableFiles();
+
+// Everything about a folder tree that a run must leave alone: per entry (its path below `root`, the
+// root itself as the empty text) its type, size, permissions, modification time, link target and a
+// hash of its content; on POSIX systems the time to the nanosecond and every mode bit.
+QMap<QString, QString> snapshot(const QString &root);
 
 } // namespace support
