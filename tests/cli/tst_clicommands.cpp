@@ -39,14 +39,6 @@ class CliCommandsTest : public QObject
 private:
     QTemporaryDir root;
 
-    QString freshFolder(const QString &name)
-    {
-        const QString path = root.filePath(name);
-        QDir(path).removeRecursively();
-        QDir().mkpath(path);
-        return path;
-    }
-
     // Where outputs go: never the folder of the measurement read, which is an archive.
     QString outputFolder()
     {
@@ -134,7 +126,7 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(QStringList, arguments);
         QFETCH(QString, expected);
-        const QString dir = freshFolder(QStringLiteral("language"));
+        const QString dir = freshFolder(root, QStringLiteral("language"));
         writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"),
                   measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), goodResults("13")),
                   QDateTime(QDate(2019, 3, 7), QTime(14, 5, 9)));
@@ -192,7 +184,7 @@ private slots:
     void aRepeatedOptionIsAUsageErrorInEveryCommand()
     {
         QFETCH(QStringList, arguments);
-        const QString dir = freshFolder(QStringLiteral("repeated"));
+        const QString dir = freshFolder(root, QStringLiteral("repeated"));
         const QString file =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
         arguments.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
@@ -213,7 +205,7 @@ private slots:
 
     void listShowsTheSelectionListsOfTheViewer()
     {
-        const QString dir = freshFolder(QStringLiteral("ls"));
+        const QString dir = freshFolder(root, QStringLiteral("ls"));
         // The 09:00 file was modified later than the 14:05 one: the time list goes by modification.
         writeFile(dir, QStringLiteral("steel_K1-2019_03_07-09_00_00.json"), goodMeasurement(),
                   utc(2019, 3, 8));
@@ -277,7 +269,7 @@ private slots:
     {
         QFETCH(QString, command);
         QFETCH(bool, withSubfolder);
-        const QString dir = freshFolder(QStringLiteral("no-archive"));
+        const QString dir = freshFolder(root, QStringLiteral("no-archive"));
         writeFile(dir, QStringLiteral("notes.txt"), "not a measurement");
         QDir(dir).mkdir(QStringLiteral("empty"));
         const QString archiveFolder = dir + QStringLiteral("/archive");
@@ -300,7 +292,7 @@ private slots:
 
     void listDefaultsToTheArchiveInTheWorkingDirectory()
     {
-        const QString work = freshFolder(QStringLiteral("work"));
+        const QString work = freshFolder(root, QStringLiteral("work"));
         QDir().mkpath(work + QStringLiteral("/archive"));
         writeFile(work + QStringLiteral("/archive"), QStringLiteral("steel_K7-2021_05_06-07_08_09.json"),
                   goodMeasurement());
@@ -372,7 +364,8 @@ private slots:
         QFETCH(QString, smelt);
         QFETCH(QString, status);
         const QByteArray bytes = measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), results);
-        const QString path = writeFile(freshFolder(QStringLiteral("show")), QStringLiteral("m.json"), bytes);
+        const QString path =
+            writeFile(freshFolder(root, QStringLiteral("show")), QStringLiteral("m.json"), bytes);
 
         const CommandResult result = runTool({QStringLiteral("show"), path, QStringLiteral("--json")});
 
@@ -401,7 +394,8 @@ private slots:
         QStringList emf = ramp(100, -3, 1.25);
         emf[5] = QStringLiteral("nan");
         const QByteArray bytes = measurementDocument(emf, {}, goodResults());
-        const QString path = writeFile(freshFolder(QStringLiteral("span")), QStringLiteral("m.json"), bytes);
+        const QString path =
+            writeFile(freshFolder(root, QStringLiteral("span")), QStringLiteral("m.json"), bytes);
 
         const CommandResult result = runTool({QStringLiteral("show"), path, QStringLiteral("--json")});
 
@@ -449,7 +443,7 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
-        const QString dir = freshFolder(QStringLiteral("bad"));
+        const QString dir = freshFolder(root, QStringLiteral("bad"));
         const QString path = dir + QLatin1Char('/') + fileName;
         if (fileName == QLatin1String("folder.json"))
             QVERIFY(QDir().mkpath(path));

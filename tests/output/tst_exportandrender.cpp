@@ -65,19 +65,11 @@ private:
         return path;
     }
 
-    QString freshFolder(const QString &name)
-    {
-        const QString path = root.filePath(name);
-        QDir(path).removeRecursively();
-        QDir().mkpath(path);
-        return path;
-    }
-
 private slots:
     void initTestCase()
     {
         QVERIFY(root.isValid());
-        searchDir = freshFolder(QStringLiteral("search"));
+        searchDir = freshFolder(root, QStringLiteral("search"));
         writeSearchArchive(searchDir);
     }
 
@@ -95,7 +87,7 @@ private slots:
         emf[7] = QStringLiteral("0.30000000000000004");
         const QByteArray bytes = measurementDocument(emf, ramp(160, 1500.05, 0.7), goodResults());
         const QString path =
-            writeFile(freshFolder(QStringLiteral("export")), QStringLiteral("m.json"), bytes);
+            writeFile(freshFolder(root, QStringLiteral("export")), QStringLiteral("m.json"), bytes);
         const measurement::Measurement m = measurement::parseMeasurement(bytes);
 
         const CommandResult result = runTool({QStringLiteral("export"), path});
@@ -200,10 +192,10 @@ private slots:
         QFETCH(int, line);
         QFETCH(QString, expected);
         const QString file =
-            writeFile(freshFolder(QStringLiteral("csv")), QStringLiteral("m.json"), goodMeasurement());
+            writeFile(freshFolder(root, QStringLiteral("csv")), QStringLiteral("m.json"), goodMeasurement());
         arguments.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
         arguments.replaceInStrings(QRegularExpression(QStringLiteral("^DIR$")), searchDir);
-        const QString odd = freshFolder(QStringLiteral("csv-odd"));
+        const QString odd = freshFolder(root, QStringLiteral("csv-odd"));
         writeFile(
             odd, QStringLiteral("steel_K1-2024_03_01-10_00_00.json"),
             measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5),
@@ -220,7 +212,7 @@ private slots:
 
     void exportToAFileIsAllOrNothing()
     {
-        const QString dir = freshFolder(QStringLiteral("export-file"));
+        const QString dir = freshFolder(root, QStringLiteral("export-file"));
         const QString path = writeFile(dir, QStringLiteral("m.json"), goodMeasurement());
         const QString output = writeFile(outputFolder(), QStringLiteral("curves.csv"), "earlier export\n");
         const auto outputContent = [&output] {
@@ -248,7 +240,7 @@ private slots:
 
     void renderDrawsBothCurvesIntoAPngOfTheRequestedSize()
     {
-        const QString dir = freshFolder(QStringLiteral("render"));
+        const QString dir = freshFolder(root, QStringLiteral("render"));
         const QString path =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
         const QString output = outputFolder() + QStringLiteral("/plot.png");
@@ -275,7 +267,7 @@ private slots:
 
     void renderWritesAOnePagePdf()
     {
-        const QString dir = freshFolder(QStringLiteral("render-pdf"));
+        const QString dir = freshFolder(root, QStringLiteral("render-pdf"));
         const QString path =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), goodMeasurement());
         const QString output = outputFolder() + QStringLiteral("/plot.pdf");
@@ -353,7 +345,7 @@ private slots:
         QFETCH(QString, command);
         QFETCH(QStringList, options);
         QFETCH(QString, mentioned);
-        const QString dir = freshFolder(QStringLiteral("output-bad"));
+        const QString dir = freshFolder(root, QStringLiteral("output-bad"));
         outputFolder();
         const QString input = QStringLiteral("steel_K1-2019_03_07-14_05_09.json");
         const QString path = writeFile(dir, input, goodMeasurement());

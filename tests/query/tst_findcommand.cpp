@@ -24,19 +24,11 @@ private:
     QTemporaryDir root;
     QString searchDir;
 
-    QString freshFolder(const QString &name)
-    {
-        const QString path = root.filePath(name);
-        QDir(path).removeRecursively();
-        QDir().mkpath(path);
-        return path;
-    }
-
 private slots:
     void initTestCase()
     {
         QVERIFY(root.isValid());
-        searchDir = freshFolder(QStringLiteral("search"));
+        searchDir = freshFolder(root, QStringLiteral("search"));
         writeSearchArchive(searchDir);
     }
 
@@ -141,7 +133,7 @@ private slots:
         QFETCH(QString, command);
         QFETCH(QStringList, period);
         QFETCH(int, count);
-        const QString dir = freshFolder(QStringLiteral("shifts"));
+        const QString dir = freshFolder(root, QStringLiteral("shifts"));
         for (const char *moment :
              {"2025_01_26-07_59_59", "2025_01_26-08_00_00", "2025_01_26-19_59_59", "2025_01_26-20_00_00",
               "2025_01_26-20_00_01", "2025_01_26-23_59_59", "2025_01_27-07_59_59", "2025_01_27-08_00_00"})
@@ -186,7 +178,7 @@ private slots:
     {
         QFETCH(QString, technology);
         QFETCH(QString, shown);
-        const QString dir = freshFolder(QStringLiteral("find-names"));
+        const QString dir = freshFolder(root, QStringLiteral("find-names"));
         const QString fileName = QStringLiteral("steel_%1-2019_03_07-09_00_00.json").arg(technology);
         writeFile(dir, fileName, goodMeasurement());
 
@@ -245,7 +237,7 @@ private slots:
     {
         if (support::readsUnreadableFiles())
             QSKIP("root reads every file");
-        const QString dir = freshFolder(QStringLiteral("find-locked"));
+        const QString dir = freshFolder(root, QStringLiteral("find-locked"));
         writeFile(dir, QStringLiteral("steel_K1-2019_03_07-09_00_00.json"), goodMeasurement());
         const QString locked =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-10_00_00.json"), goodMeasurement());

@@ -105,14 +105,6 @@ private:
         return files;
     }
 
-    QString freshFolder(const QString &name)
-    {
-        const QString path = root.filePath(name);
-        QDir(path).removeRecursively();
-        QDir().mkpath(path);
-        return path;
-    }
-
 private slots:
     void initTestCase() { QVERIFY(root.isValid()); }
 
@@ -184,7 +176,7 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
-        const QString dir = freshFolder(QStringLiteral("check"));
+        const QString dir = freshFolder(root, QStringLiteral("check"));
         writeFile(dir, QStringLiteral("steel_K1-2019_03_07-09_00_00.json"), goodMeasurement());
         writeFile(dir, fileName, content);
 
@@ -215,7 +207,7 @@ private slots:
         QFETCH(QVariant, drawnAs);
         // One hand-made archive holds every case; it is checked once.
         if (oddArchiveReport.exitCode < 0) {
-            const QString dir = freshFolder(QStringLiteral("odd"));
+            const QString dir = freshFolder(root, QStringLiteral("odd"));
             for (const OddFile &odd : oddFiles())
                 writeFile(dir, odd.fileName, odd.content, namedMoment(odd.fileName).addSecs(odd.timeShift));
             oddArchiveReport = runTool({QStringLiteral("check"), dir});
@@ -242,7 +234,7 @@ private slots:
 
     void checkPassesAnArchiveTheViewerShowsRightly()
     {
-        const QString dir = freshFolder(QStringLiteral("clean"));
+        const QString dir = freshFolder(root, QStringLiteral("clean"));
         const auto write = [&dir](const QString &name, const QByteArray &content) {
             writeFile(dir, name, content, namedMoment(name));
         };
@@ -274,7 +266,7 @@ private slots:
 
     void checkListsEveryFileWhoseTimeDisagreesWithItsName()
     {
-        const QString dir = freshFolder(QStringLiteral("check-times"));
+        const QString dir = freshFolder(root, QStringLiteral("check-times"));
         const auto write = [&dir](const char *name, qint64 shiftSeconds) {
             const QString fileName = QString::fromLatin1(name);
             writeFile(dir, fileName, goodMeasurement(), namedMoment(fileName).addSecs(shiftSeconds));
@@ -298,7 +290,7 @@ private slots:
     {
         if (support::readsUnreadableFiles())
             QSKIP("root reads every file");
-        const QString dir = freshFolder(QStringLiteral("check-locked"));
+        const QString dir = freshFolder(root, QStringLiteral("check-locked"));
         const QString path =
             writeFile(dir, QStringLiteral("steel_K1-2019_03_07-09_00_00.json"), goodMeasurement());
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));

@@ -2,6 +2,7 @@
 #include "support/files.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -90,6 +91,14 @@ QString writeFile(const QString &directory, const QString &fileName, const QByte
     const QString path = directory + QLatin1Char('/') + fileName;
     if (!writeStampedFile(path, content, modified))
         qFatal("cannot write the test file %s", qPrintable(path));
+    return path;
+}
+
+QString freshFolder(const QTemporaryDir &root, const QString &name)
+{
+    const QString path = root.filePath(name);
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
     return path;
 }
 

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <QTemporaryDir>
 
 // Real files with chosen modification times, so that no listing order or file-time finding depends
 // on the clock or on how fast the files were written.
@@ -23,6 +24,9 @@ bool writeStampedFile(const QString &path, const QByteArray &content, qint64 mod
 // the test run.
 QString writeFile(const QString &directory, const QString &fileName, const QByteArray &content,
                   const QDateTime &modified = fixedTime());
+
+// The folder `name` in `root`, emptied or made: where one case works without meeting another's files.
+QString freshFolder(const QTemporaryDir &root, const QString &name);
 
 // A file of `size` bytes that starts with `head` and holds no line break; sparse, so it costs no disk.
 bool writeSparseFile(const QString &path, const QByteArray &head, qint64 size, qint64 modifiedSecs);
