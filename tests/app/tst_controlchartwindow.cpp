@@ -31,13 +31,6 @@
 
 namespace {
 
-QByteArray melt(int number, const char *temp)
-{
-    const QByteArray keys =
-        "\"Smelt\":\"" + QByteArray::number(number) + "\",\"Temp\":\"" + temp + "\",\"Status\":\"8\"";
-    return support::measurementDocument(support::ramp(160, 0, 1), support::ramp(160, 500, 5), keys);
-}
-
 bool startsWith(const QString &path, const QByteArray &start)
 {
     QFile file(path);
@@ -93,8 +86,9 @@ private slots:
             support::writeFile(
                 archiveDir,
                 QStringLiteral("steel_K1-2025_01_26-%1_00_00.json").arg(8 + i, 2, 10, QLatin1Char('0')),
-                melt(41500 + i, temps[i]));
-        support::writeFile(archiveDir, QStringLiteral("steel_K2-2025_01_26-08_30_00.json"), melt(9, "1500"));
+                support::measurementWithMelt(QByteArray::number(41500 + i), temps[i]));
+        support::writeFile(archiveDir, QStringLiteral("steel_K2-2025_01_26-08_30_00.json"),
+                           support::measurementWithMelt(QByteArray::number(9), "1500"));
     }
 
     void computesWhatTheCommandLineComputes()

@@ -34,13 +34,9 @@
 
 namespace {
 
-const QString firstName = QStringLiteral("steel_K1-2024_01_10-08_00_00.json");
+using support::measurementWithMelt;
 
-QByteArray measurementWithMelt(const QByteArray &melt)
-{
-    return support::measurementDocument(support::ramp(160, 10, 1), support::ramp(160, 1500, 1),
-                                        "\"Smelt\":\"" + melt + "\",\"Temp\":\"1600\",\"Status\":\"8\"");
-}
+const QString firstName = QStringLiteral("steel_K1-2024_01_10-08_00_00.json");
 
 measurement::MeasurementDigest digestOf(const QByteArray &content)
 {

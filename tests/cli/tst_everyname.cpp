@@ -50,13 +50,6 @@ const struct
     {"ordinary", "steel_K1-2024_01_05-00_00_00.json", "steel_K1-2024_01_05-00_00_00.json", "PLAIN-7"},
 };
 
-QByteArray measurementWithMelt(const char *melt)
-{
-    // Good results but the melt: nothing for check to find in the content.
-    return measurementDocument(ramp(160, 0.5, 1.25), ramp(160, 400.0, 7.5),
-                               goodResults().replace("\"41521\"", QByteArray("\"") + melt + '"'));
-}
-
 // Writes a file under the exact bytes of its name, with a chosen modification time.
 bool writeNamed(const QString &folder, const QByteArray &name, const QByteArray &content,
                 const QDateTime &modified)

@@ -340,6 +340,7 @@ private slots:
     void followingTheName_data()
     {
         QTest::addColumn<QString>("change");
+        QTest::newRow("a missing folder, the name not followed: refused") << "refuse";
         QTest::newRow("a folder made after the start") << "make";
         QTest::newRow("the folder moved away, made anew") << "replace";
     }
@@ -348,8 +349,18 @@ private slots:
         QFETCH(QString, change);
 
         Watch watch;
-        if (change == QLatin1String("make"))
+        if (change == QLatin1String("make") || change == QLatin1String("refuse"))
             QVERIFY(QDir(directory).removeRecursively());
+        if (change == QLatin1String("refuse")) {
+            // Without --follow-name a folder that is not there is an error at once, never waited for.
+            QVERIFY(!watch.start(directory));
+            QCOMPARE(watch.exitCode(), 2);
+            QVERIFY2(watch.errors.contains(QLatin1String("no such folder")) &&
+                         !watch.errors.contains(QLatin1String("waiting")),
+                     qPrintable(watch.errors));
+            QCOMPARE(watch.nextLine(), QStringLiteral("<none>"));
+            return;
+        }
         QVERIFY(watch.start(directory, {QStringLiteral("--follow-name")}));
         if (change == QLatin1String("make")) {
             QVERIFY2(watch.waitFor([&watch] {

@@ -149,6 +149,14 @@ bool TestServer::createDatabase(const QString &name)
            superuser->run("GRANT ALL ON DATABASE " + superuser->identifier(name) + " TO syncer");
 }
 
+QString TestServer::freshDatabase()
+{
+    const QString name = QStringLiteral("case%1").arg(++databasesMade);
+    if (!createDatabase(name))
+        qFatal("cannot make a database");
+    return name;
+}
+
 qint64 TestServer::postmasterPid() const
 {
     QFile pidFile(folder.path() + QStringLiteral("/data/postmaster.pid"));

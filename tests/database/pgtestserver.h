@@ -41,6 +41,9 @@ public:
     QString conninfo(const QString &database, const QString &user = QStringLiteral("steel")) const;
     // A fresh, empty database.
     bool createDatabase(const QString &name);
+    // A fresh database of a name not used before on this server, so that no case sees another's rows;
+    // one that cannot be made ends the test run.
+    QString freshDatabase();
     // The superuser's connection to a database.
     std::unique_ptr<database::Connection> connect(const QString &database) const;
     // The server's main process, whose children serve the connections.
@@ -55,4 +58,5 @@ private:
     qint64 fileSizeLimit = 0;
     bool made = false;
     bool running = false;
+    int databasesMade = 0;
 };

@@ -91,6 +91,11 @@ QString queryText(const TestServer &server, const QString &database, const QByte
     return result.isNull(0, 0) ? QStringLiteral("NULL") : result.text(0, 0);
 }
 
+QByteArray melt(int i, const QByteArray &mark)
+{
+    return support::measurementWithMelt(QByteArray::number(41000 + i) + mark, "1600", "8", "nan");
+}
+
 QByteArray measurementWith(const QByteArray &results)
 {
     return measurementDocument(ramp(160, 20, 0.5), ramp(160, 1400, 2), results);

@@ -37,6 +37,10 @@ QStringList databaseAnswer(const TestServer &server, const QString &database, co
 QString queryText(const TestServer &server, const QString &database, const QByteArray &statement,
                   const QVector<database::Parameter> &parameters = {});
 
+// The `i`-th melt of a case's archive, its number followed by `mark`; its EMF missing ("nan"), as
+// many a melt's is.
+QByteArray melt(int i, const QByteArray &mark = "");
+
 // A one-line measurement with these results (already JSON: "\"Smelt\":\"1\",...") and good curves.
 QByteArray measurementWith(const QByteArray &results);
 

@@ -46,12 +46,6 @@ QString fileName(int i)
         .arg(10 + i);
 }
 
-QByteArray melt(int i, const QByteArray &mark = "")
-{
-    return measurementWith("\"Smelt\":\"" + QByteArray::number(41000 + i) + mark +
-                           "\",\"Temp\":\"1600\",\"Eds\":\"nan\",\"Status\":\"8\"");
-}
-
 void applyChange(const QString &directory, Change change)
 {
     const QString first = directory + QLatin1Char('/') + fileName(0);
@@ -99,16 +93,6 @@ class SyncTest : public QObject
 
     TestServer server;
     QString unavailable;
-    int databases = 0;
-
-    // A fresh database for each case, so that no case sees another's rows.
-    QString freshDatabase()
-    {
-        const QString name = QStringLiteral("sync%1").arg(++databases);
-        if (!server.createDatabase(name))
-            qFatal("cannot make a database");
-        return name;
-    }
 
 private slots:
     void initTestCase() { unavailable = server.startOrReason(); }
@@ -185,7 +169,7 @@ private slots:
         const QString directory = folder.path();
         for (int i = 0; i < 5; ++i)
             writeFile(directory, fileName(i), melt(i), baseTime.addSecs(i * 60));
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
 
         const CommandResult first = sync(server, database, directory, arguments, environment);
         QCOMPARE(first.err, QString());
@@ -242,7 +226,7 @@ private slots:
         const QString directory = folder.path();
         for (int i = 0; i < 3; ++i)
             writeFile(directory, fileName(i), melt(i), baseTime.addSecs(i * 60));
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         // SQL functions that log their call before they answer: the log is the proof of a call.
         const QByteArray body = returns.left(returns.indexOf(" AS "));
         const QByteArray answer = returns.mid(returns.indexOf(" AS ") + 4);
@@ -303,7 +287,7 @@ private slots:
         QVERIFY(QDir().mkpath(directory));
         for (int i = 0; i < 5; ++i)
             writeFile(directory, fileName(i), melt(i), baseTime.addSecs(i * 60));
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         QCOMPARE(sync(server, database, directory).exitCode, 0);
 
         // Files written now are younger than an hour: not settled for a run that asks that much.
@@ -435,7 +419,7 @@ private slots:
         ::close(fd);
         const struct timespec times[2] = {{1704164645, 0}, {1704164645, 0}}; // 2024-01-02 03:04:05 UTC
         QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
 
         const CommandResult synced = sync(server, database, directory);
         QCOMPARE(synced.err, QString());
@@ -469,7 +453,7 @@ private slots:
             writeFile(directory,
                       QStringLiteral("steel_K1-2024_01_01-00_00_%1.json").arg(i, 2, 10, QLatin1Char('0')),
                       measurementWith("\"Temp\":\"" + temperatures[i] + '"'));
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         QCOMPARE(sync(server, database, directory).exitCode, 0);
 
         for (const auto &[low, high] : {std::pair<int, int>{1500, 1700}, {-1, 1}, {0, 40000}}) {
@@ -500,7 +484,7 @@ private slots:
                               QStringLiteral("32767"), QStringLiteral("nan")};
         const QByteArray content = measurementDocument(emf, ramp(160, 1400.1, 0.3), "\"Smelt\":\"1\"");
         writeFile(directory, QStringLiteral("steel_K1-2024_01_01-00_00_00.json"), content);
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         QCOMPARE(sync(server, database, directory).exitCode, 0);
 
         const measurement::Measurement read = measurement::parseMeasurement(content);

@@ -48,12 +48,6 @@ enum class Interruption
 
 const QString secret = QStringLiteral("right horse");
 
-QByteArray melt(int i)
-{
-    return measurementWith("\"Smelt\":\"" + QByteArray::number(50000 + i) +
-                           "\",\"Temp\":\"1590\",\"Status\":\"8\"");
-}
-
 void writeArchive(const QString &directory, int files)
 {
     for (int i = 0; i < files; ++i)
@@ -74,15 +68,6 @@ class SyncFailuresTest : public QObject
 
     TestServer server;
     QString unavailable;
-    int databases = 0;
-
-    QString freshDatabase()
-    {
-        const QString name = QStringLiteral("fail%1").arg(++databases);
-        if (!server.createDatabase(name))
-            qFatal("cannot make a database");
-        return name;
-    }
 
     // What a failed run must not change: the schemas and every row sync keeps of measurements.
     QString state(const QString &database)
@@ -255,7 +240,7 @@ private slots:
         QTemporaryDir home;
         const QString directory = folder.path();
         writeArchive(directory, 3);
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         QString conninfo;
         QStringList environment;
         prepare(setup, database, directory, home.path() + QStringLiteral("/pgpass"), &conninfo, &environment);
@@ -301,7 +286,7 @@ private slots:
         constexpr int files = 3000;
         constexpr int batch = 3;
         writeArchive(directory, files);
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
 
         QProcess run;
         startAndWait(run, database, directory, batch);
@@ -352,7 +337,7 @@ private slots:
         constexpr int files = 8000; // some 26 MB of rows, beyond the limit
         constexpr int batch = 50;
         writeArchive(directory, files);
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         QString why;
         const auto restart = [&](qint64 limit) {
             server.setFileSizeLimit(limit);
@@ -389,7 +374,7 @@ private slots:
         QTemporaryDir folder;
         const QString directory = folder.path();
         writeArchive(directory, 1500);
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         QProcess runs[2];
         for (QProcess &run : runs) {
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

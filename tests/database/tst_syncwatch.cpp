@@ -16,12 +16,6 @@ using namespace synctest;
 
 namespace {
 
-QByteArray melt(int i)
-{
-    return measurementWith("\"Smelt\":\"" + QByteArray::number(60000 + i) +
-                           "\",\"Temp\":\"1610\",\"Status\":\"7\"");
-}
-
 QString fileName(int i)
 {
     return QStringLiteral("steel_K3-2024_06_01-10_%1_00.json").arg(i, 2, 10, QLatin1Char('0'));
@@ -35,15 +29,6 @@ class SyncWatchTest : public QObject
 
     TestServer server;
     QString unavailable;
-    int databases = 0;
-
-    QString freshDatabase()
-    {
-        const QString name = QStringLiteral("watch%1").arg(++databases);
-        if (!server.createDatabase(name))
-            qFatal("cannot make a database");
-        return name;
-    }
 
     // Starts the watch and waits for its first pass.
     void startWatch(QProcess &watch, const QString &database, const QString &directory)
@@ -87,7 +72,7 @@ private slots:
         const QString directory = folder.path();
         for (int i = 0; i < 3; ++i)
             writeFile(directory, fileName(i), melt(i));
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         QProcess watch;
         startWatch(watch, database, directory);
 
@@ -115,7 +100,7 @@ private slots:
         QTemporaryDir folder;
         const QString directory = folder.path();
         writeFile(directory, fileName(0), melt(0));
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         QProcess watch;
         startWatch(watch, database, directory);
 
@@ -143,7 +128,7 @@ private slots:
         const QString directory = parent.path() + QStringLiteral("/archive");
         QVERIFY(QDir().mkpath(directory));
         writeFile(directory, fileName(0), melt(0));
-        const QString database = freshDatabase();
+        const QString database = server.freshDatabase();
         QProcess watch;
         startWatch(watch, database, directory);
 

@@ -51,6 +51,16 @@ QByteArray goodMeasurement()
     return measurementDocument(ramp(160, 0.5, 1.25), ramp(160, 400.0, 7.5), goodResults());
 }
 
+QByteArray measurementWithMelt(const QByteArray &melt, const QByteArray &temp, const QByteArray &status,
+                               const QByteArray &emf)
+{
+    return measurementDocument(ramp(160, 0.5, 1.25), ramp(160, 400.0, 7.5),
+                               "\"Smelt\":\"" + melt + "\",\"Temp\":\"" + temp + "\",\"Eds\":\"" + emf +
+                                   "\",\"OxActivity\":\"18.7\",\"MassAl\":\"13\",\"Carbon\":\"0.329\","
+                                   "\"Status\":\"" +
+                                   status + '"');
+}
+
 QByteArray measurementLine(const QString &smelt, const QString &status)
 {
     QByteArray values;
@@ -106,6 +116,28 @@ bool writePlantArchive(const QString &directory, int count, qint64 stepSeconds, 
             return false;
     }
     return true;
+}
+
+void writeSearchArchive(const QString &directory)
+{
+    const auto results = [](const char *smelt, const char *temp, const char *eds, const char *status) {
+        QByteArray keys =
+            QByteArray("\"Smelt\":\"") + smelt + "\",\"Temp\":\"" + temp + "\",\"Eds\":\"" + eds + '"';
+        if (status)
+            keys += QByteArray(",\"Status\":\"") + status + '"';
+        return measurementDocument(ramp(160, 0, 1), ramp(160, 500, 5), keys);
+    };
+    writeFile(directory, QStringLiteral("steel_K1-2024_01_10-08_00_00.json"),
+              results("A-100", "1600", "150.5", "8"));
+    writeFile(directory, QStringLiteral("steel_K1-2024_01_11-09_00_00.json"),
+              results("a-101", "nan", "32767", "10"));
+    writeFile(directory, QStringLiteral("steel_k1-2024_01_12-10_00_00.json"),
+              results("B-200", "1650.5", "-20", "7"));
+    writeFile(directory, QStringLiteral("steel_UKP-2024_01_12-23_59_59.json"),
+              results("B-201", "1700x", "200", nullptr));
+    writeFile(directory, QStringLiteral("steel_UKP-2024_02_01-00_00_00.json"),
+              results("C-300", "1580", "180", "abc"));
+    writeFile(directory, QStringLiteral("steel_x.json"), results("A-999", "1600", "1", "8"));
 }
 
 } // namespace support

@@ -21,6 +21,11 @@ QByteArray goodResults(const QByteArray &status = "8");
 // A complete ordinary measurement: 160 samples each, good results.
 QByteArray goodMeasurement();
 
+// The ordinary measurement above with its melt number, temperature, status and EMF in place of its
+// own: what tells the files of an archive apart, with nothing else for check to find.
+QByteArray measurementWithMelt(const QByteArray &melt, const QByteArray &temp = "1569",
+                               const QByteArray &status = "8", const QByteArray &emf = "150.9");
+
 // A measurement file's first line with the results before the curves; `smelt` tells files apart.
 QByteArray measurementLine(const QString &smelt, const QString &status = QStringLiteral("8"));
 
@@ -41,5 +46,10 @@ QString plantFileName(int i, qint64 stepSeconds);
 // 2017 on, each modified seven seconds after the moment in its name; with `empty`, the files hold
 // nothing. False on any failure.
 bool writePlantArchive(const QString &directory, int count, qint64 stepSeconds, bool empty = false);
+
+// The small archive the search and its outputs are tried on: six files in `directory` of two
+// technologies (one also in lower case) and a name without a moment, their melts, temperatures,
+// EMFs and statuses chosen to be told apart (a missing status and one that is not a number among them).
+void writeSearchArchive(const QString &directory);
 
 } // namespace support

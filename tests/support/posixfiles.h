@@ -2,12 +2,11 @@
 #pragma once
 
 #include <QByteArray>
-#include <QMap>
 #include <QString>
 
 // Files as only a POSIX system has them, for the suites that run there: named pipes, symbolic links,
 // names that are not valid in the file-name encoding, the times of an entry itself rather than of what
-// it names, and a record of a folder tree to the nanosecond.
+// it names.
 namespace support {
 
 // Sets the modification time of the entry itself: a symbolic link is not followed.
@@ -17,9 +16,5 @@ bool makeSymlink(const QString &target, const QString &path);
 // A file named by raw bytes, which need not be valid UTF-8, with the given content and time.
 bool writeRawNamedFile(const QByteArray &encodedPath, const QByteArray &content, qint64 seconds,
                        long nanoseconds = 0);
-
-// Everything about a folder tree that a reader must leave alone: per entry (relative path) its type,
-// size, permissions, modification time to the nanosecond, link target and a hash of its content.
-QMap<QString, QString> snapshot(const QString &root);
 
 } // namespace support

@@ -35,8 +35,9 @@ struct FileState
     }
 };
 
-// Every entry of a folder (hidden ones and folders included) with its bytes and modification time.
-QMap<QString, FileState> snapshot(const QString &directory)
+// The files a demo run leaves, to read and to compare with the demo archive of another run: every entry
+// of the folder (hidden ones and folders included) by name, with its bytes and modification time.
+QMap<QString, FileState> demoFiles(const QString &directory)
 {
     QMap<QString, FileState> state;
     const QFileInfoList entries =
@@ -106,7 +107,7 @@ private slots:
             runTool({QStringLiteral("demo"), archiveDir, QStringLiteral("--seed"), QStringLiteral("7")});
         QCOMPARE(result.exitCode, 0);
         QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
-        files = snapshot(archiveDir);
+        files = demoFiles(archiveDir);
     }
 
     void writesEnoughFilesOfSeveralTechnologiesOverMoreThanAYear()
@@ -259,7 +260,7 @@ private slots:
     {
         const QString again = freshFolder(QStringLiteral("again"));
         QCOMPARE(runTool({QStringLiteral("demo"), again, QStringLiteral("--seed=7")}).exitCode, 0);
-        QVERIFY(snapshot(again) == files);
+        QVERIFY(demoFiles(again) == files);
     }
 
     void differentSeedsGiveDifferentContents()
@@ -268,7 +269,7 @@ private slots:
         QCOMPARE(
             runTool({QStringLiteral("demo"), other, QStringLiteral("--seed"), QStringLiteral("8")}).exitCode,
             0);
-        const QMap<QString, FileState> otherFiles = snapshot(other);
+        const QMap<QString, FileState> otherFiles = demoFiles(other);
         int differing = 0;
         for (auto it = otherFiles.cbegin(); it != otherFiles.cend(); ++it)
             differing += files.value(it.key()).content != it->content ? 1 : 0;
@@ -289,7 +290,7 @@ private slots:
             runTool({QStringLiteral("demo"), folder, QStringLiteral("--seed"), QStringLiteral("7")});
         // THEN the folder holds exactly the seed-7 archive
         QCOMPARE(result.exitCode, 0);
-        QVERIFY(snapshot(folder) == files);
+        QVERIFY(demoFiles(folder) == files);
     }
 
     // An earlier demo archive is recognised by its files' bytes, not by their names: a file changed by
@@ -334,21 +335,21 @@ private slots:
         }
         if (edit != QLatin1String("none"))
             writeFile(folder, names.first(), content);
-        const auto before = snapshot(folder);
+        const QMap<QString, QString> before = support::snapshot(folder);
 
         const CommandResult result =
             runTool({QStringLiteral("demo"), folder, QStringLiteral("--seed"), QStringLiteral("7")});
 
         if (!refused) {
             QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-            QVERIFY(snapshot(folder) == files);
+            QVERIFY(demoFiles(folder) == files);
             return;
         }
         QCOMPARE(result.exitCode, 2);
         QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(result.err.contains(names.first()) && result.err.contains(QLatin1String("byte for byte")),
                  qPrintable(result.err));
-        QVERIFY(snapshot(folder) == before);
+        QCOMPARE(support::snapshot(folder), before);
     }
 
     void refusesAForeignFolder_data()
@@ -391,7 +392,7 @@ private slots:
 
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         QVERIFY(QDir(folder).remove(leftover)); // passed over, not taken for its own
-        QVERIFY(snapshot(folder) == files);
+        QVERIFY(demoFiles(folder) == files);
     }
 
     void refusesAForeignFolder()
@@ -404,7 +405,7 @@ private slots:
             QVERIFY(QDir(folder).mkdir(entry));
         else
             writeFile(folder, entry, "keep me\n");
-        const auto before = snapshot(folder);
+        const QMap<QString, QString> before = support::snapshot(folder);
 
         const CommandResult result = runTool({QStringLiteral("demo"), folder});
 
@@ -412,7 +413,7 @@ private slots:
         QVERIFY2(result.err.contains(entry) && result.err.contains(QLatin1String("refusing")),
                  qPrintable(result.err));
         QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
-        QVERIFY(snapshot(folder) == before);
+        QCOMPARE(support::snapshot(folder), before);
     }
 
     void refusesAPathThatIsAFile()
@@ -476,7 +477,7 @@ private slots:
         const CommandResult result = runProgram({QStringLiteral("demo"), folder, QStringLiteral("--seed=7")},
                                                 {QStringLiteral("TZ=") + QString::fromLatin1(zone)});
         QCOMPARE(result.exitCode, 0);
-        const QMap<QString, FileState> zoned = snapshot(folder);
+        const QMap<QString, FileState> zoned = demoFiles(folder);
         QCOMPARE(zoned.keys(), files.keys());
         for (auto it = zoned.cbegin(); it != zoned.cend(); ++it) {
             const archive::Moment moment = archive::momentOfFile(it.key());

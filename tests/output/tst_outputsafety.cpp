@@ -35,31 +35,6 @@ namespace {
 
 const QString archiveFileName = QStringLiteral("steel_K1-2019_03_07-14_05_09.json");
 
-// Everything a run could change in a folder tree: names, bytes, modification times, permissions.
-QStringList snapshot(const QString &folder)
-{
-    QStringList entries;
-    const QFileInfo top(folder);
-    entries << QStringLiteral(". %1").arg(top.lastModified().toMSecsSinceEpoch());
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        QByteArray content;
-        QFile file(info.filePath());
-        if (info.isFile() && file.open(QIODevice::ReadOnly))
-            content = file.readAll();
-        entries << QStringLiteral("%1 %2 %3 %4 %5")
-                       .arg(info.filePath(), info.symLinkTarget())
-                       .arg(info.lastModified().toMSecsSinceEpoch())
-                       .arg(int(info.permissions()))
-                       .arg(QString::fromLatin1(content.toHex()));
-    }
-    entries.sort();
-    return entries;
-}
-
 // Files of ours that a failed or refused output must not leave behind.
 QStringList leftovers(const QString &folder)
 {
@@ -304,7 +279,7 @@ private slots:
                                    .replace(QStringLiteral("EXT"), extensionOf(command))
                                    .replace(QLatin1Char('~'), bind)
                                    .replace(QLatin1Char('@'), archive);
-        const QStringList archiveBefore = snapshot(archive);
+        const QMap<QString, QString> archiveBefore = snapshot(archive);
 
         const CommandResult result =
             runProgram(writingCommand(command, readThroughBind ? bind : archive, output));
@@ -337,7 +312,7 @@ private slots:
             else if (argument == QLatin1String("#"))
                 argument = archive + QLatin1Char('/') + archiveFileName;
         }
-        const QStringList archiveBefore = snapshot(archive);
+        const QMap<QString, QString> archiveBefore = snapshot(archive);
 
         // 1 KiB: less than any of these outputs (a demo file included).
         const CommandResult result =
@@ -542,8 +517,8 @@ private slots:
                                    .replace(QStringLiteral("EXT"), extensionOf(command))
                                    .replace(QLatin1Char('@'), archive)
                                    .replace(QLatin1Char('%'), outside);
-        const QStringList archiveBefore = snapshot(archive);
-        const QStringList outsideBefore = snapshot(outside);
+        const QMap<QString, QString> archiveBefore = snapshot(archive);
+        const QMap<QString, QString> outsideBefore = snapshot(outside);
 
         const CommandResult result = runProgram(writingCommand(command, archive, output));
 
@@ -585,7 +560,7 @@ private slots:
         QVERIFY(QDir().mkpath(plain + QStringLiteral("/sub")));
         const QString current = race + QStringLiteral("/cur");
         QVERIFY(QFile::link(plain, current));
-        const QStringList archiveBefore = snapshot(archive);
+        const QMap<QString, QString> archiveBefore = snapshot(archive);
 
         auto switcher = std::make_unique<LinkSwitcher>(current, QStringList{archive, plain});
         const QStringList arguments{QStringLiteral("export"), archive + QLatin1Char('/') + archiveFileName,
@@ -623,7 +598,7 @@ private slots:
         QVERIFY(QDir().mkpath(plain));
         QVERIFY(QDir().mkpath(QFileInfo(race + QLatin1Char('/') + switched).path()));
         QVERIFY(QFile::link(plain, race + QLatin1Char('/') + switched));
-        const QStringList archiveBefore = snapshot(archive);
+        const QMap<QString, QString> archiveBefore = snapshot(archive);
 
         auto switcher =
             std::make_unique<LinkSwitcher>(race + QLatin1Char('/') + switched, QStringList{archive, plain});
@@ -736,7 +711,7 @@ private slots:
                 }
             }
         }
-        const QStringList archiveBefore = snapshot(archive);
+        const QMap<QString, QString> archiveBefore = snapshot(archive);
 
         CommandResult result;
         if (where == QLatin1String("stdout"))
