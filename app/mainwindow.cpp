@@ -302,6 +302,7 @@ void MainWindow::on_compareWithFound_triggered()
         compareFinder = new app::FindMeltDialog(
             [this] { return ui->pathToDir->text(); },
             [this](const QString &fileName) { return comparison->compareWith(fileName); }, this);
+        compareFinder->setObjectName(QStringLiteral("compareMelt"));
         compareFinder->setWindowTitle(QStringLiteral("Сравнить с плавкой"));
     }
     compareFinder->open();
