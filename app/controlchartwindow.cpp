@@ -7,6 +7,8 @@
 #include "app/shiftreportdialog.h"
 #include "app/spreadsheetsaving.h"
 #include "archive/archivefolder.h"
+#include "archive/archivemodel.h"
+#include "archive/archivename.h"
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
 #include "output/controlcharttables.h"
@@ -32,6 +34,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -109,7 +112,8 @@ ControlChartWindow::ControlChartWindow(std::function<QString()> folder, QWidget 
       computation(new ChartComputation(this)), plot(new plot::ControlChartPlot(this)),
       technologyList(new QComboBox(this)), resultList(new QComboBox(this)), periodList(new QComboBox(this)),
       fromEdit(new QDateTimeEdit(this)), toEdit(new QDateTimeEdit(this)), lowerField(new QLineEdit(this)),
-      upperField(new QLineEdit(this)), progressBar(new QProgressBar(this)), statusLine(new QLabel(this))
+      upperField(new QLineEdit(this)), progressBar(new QProgressBar(this)), statusLine(new QLabel(this)),
+      landingPause(new QTimer(this))
 {
     setObjectName(QStringLiteral("controlChart"));
     setWindowTitle(QStringLiteral("Контрольная карта"));
@@ -127,6 +131,12 @@ ControlChartWindow::ControlChartWindow(std::function<QString()> folder, QWidget 
                 showResult(chart, true, unreadable);
             });
     connect(plot, &plot::ControlChartPlot::meltClicked, this, &ControlChartWindow::meltChosen);
+    landingPause->setSingleShot(true);
+    landingPause->setInterval(300);
+    connect(landingPause, &QTimer::timeout, this, [this] {
+        if (isVisible() && !computed.technology.isEmpty())
+            startComputing(computed);
+    });
 }
 
 ControlChartWindow::~ControlChartWindow() = default;
@@ -381,13 +391,31 @@ void ControlChartWindow::compute()
     bool valid = true;
     typedLimit(lowerField, &valid);
     typedLimit(upperField, &valid);
-    computed = chosen;
-    progressBar->setRange(0, 0);
-    progressRow->setVisible(true);
     tell(!valid ? QStringLiteral("Граница допуска — не число; карта строится без допуска.")
                 : QStringLiteral("Расчёт…"),
          !valid);
+    startComputing(chosen);
+}
+
+void ControlChartWindow::startComputing(const statistics::ChartSelection &chosen)
+{
+    computed = chosen;
+    progressBar->setRange(0, 0);
+    progressRow->setVisible(true);
     computation->start(folder(), chosen);
+}
+
+void ControlChartWindow::measurementLanded(const archive::ArchiveEntry &file)
+{
+    if (!isVisible() || computed.technology.isEmpty() ||
+        archive::technologyOfFile(file.fileName) != computed.technology)
+        return;
+    // A melt outside a fixed period changes nothing on this chart; the last melts take every new one.
+    const archive::Moment moment = archive::momentOfFile(file.fileName);
+    if (!moment.isValid() || (computed.from && moment < *computed.from) ||
+        (computed.to && !(moment < *computed.to)))
+        return;
+    landingPause->start();
 }
 
 void ControlChartWindow::showResult(const statistics::ControlChart &chart, bool whole,

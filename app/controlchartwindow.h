@@ -17,6 +17,11 @@ class QLineEdit;
 class QPrinter;
 class QProgressBar;
 class QSettings;
+class QTimer;
+
+namespace archive {
+struct ArchiveEntry;
+}
 
 namespace plot {
 class ControlChartPlot;
@@ -72,6 +77,10 @@ public:
     QString saveCurvesTo(const QString &path);
     // Draws the chart on one landscape page of `printer`.
     bool printTo(QPrinter *printer);
+    // A measurement file put in the folder or written again (follow mode). While the window is open,
+    // a file of the charted technology and period has the chart computed again, so that a new melt
+    // appears on it as it lands; files landing together are taken in one computation.
+    void measurementLanded(const archive::ArchiveEntry &file);
 
     // Where the plant's tolerance limits of a technology's result are kept.
     static QString limitKey(const QString &technology, statistics::ChartResult result, bool upper);
@@ -92,6 +101,7 @@ private:
     void loadLimits();
     void storeLimits();
     void compute();
+    void startComputing(const statistics::ChartSelection &chosen);
     void showResult(const statistics::ControlChart &chart, bool whole, const QStringList &unreadable = {});
     void saveWithDialog();
     void saveMeltsWithDialog();
@@ -117,6 +127,7 @@ private:
     QProgressBar *progressBar;
     QWidget *progressRow = nullptr; // the progress and the button that stops the computation
     QLabel *statusLine;
+    QTimer *landingPause; // gathers the files of one burst before the chart is computed again
     archive::Moment reference;
     QString shownTechnology; // of the melt shown in the main window, if any
     std::optional<archive::Moment> shownMoment;

@@ -283,6 +283,9 @@ void MainWindow::on_chartButton_clicked()
         // A point clicked on the chart is chosen down the lists, as the find window chooses a melt.
         connect(chartWindow, &app::ControlChartWindow::meltChosen, this,
                 [this](const QString &fileName) { selection->chooseFile(fileName); });
+        // Files the follow mode puts in the lists' folder reach the chart as they land.
+        connect(&selection->model(), &archive::ArchiveModel::filePut, chartWindow,
+                &app::ControlChartWindow::measurementLanded);
     }
     chartWindow->open(ui->comboSteelTech->currentText(),
                       archive::momentFromListTexts(ui->dayCombobox->currentText(),
