@@ -113,7 +113,7 @@ ControlChartWindow::ControlChartWindow(std::function<QString()> folder, QWidget 
       technologyList(new QComboBox(this)), resultList(new QComboBox(this)), periodList(new QComboBox(this)),
       fromEdit(new QDateTimeEdit(this)), toEdit(new QDateTimeEdit(this)), lowerField(new QLineEdit(this)),
       upperField(new QLineEdit(this)), progressBar(new QProgressBar(this)), statusLine(new QLabel(this)),
-      landingPause(new QTimer(this))
+      landingPause(new QTimer(this)), meltsSaving(new MeltsSaving(this)), savingBar(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("controlChart"));
     setWindowTitle(QStringLiteral("Контрольная карта"));
@@ -211,10 +211,34 @@ void ControlChartWindow::layOut()
         tell(QStringLiteral("Расчёт остановлен: на карте то, что известно из индекса."));
     });
     layout->addWidget(progressRow);
+    addSavingRow(layout);
     layout->addWidget(statusLine);
     plot->setMinimumSize(400, 240);
     resize(1000, 700);
     connectChoices();
+}
+
+void ControlChartWindow::addSavingRow(QBoxLayout *layout)
+{
+    savingRow = new QWidget(this);
+    savingBar->setObjectName(QStringLiteral("savingProgress"));
+    QPushButton *stopButton = makeProgressRow(savingRow, savingBar, QStringLiteral("stopSaving"));
+    savingRow->setVisible(false);
+    layout->addWidget(savingRow);
+    connect(stopButton, &QPushButton::clicked, this, [this] {
+        meltsSaving->stop();
+        savingRow->setVisible(false);
+        tell(savingStoppedText());
+        emit meltsSaved(savingStoppedText());
+    });
+    connect(meltsSaving, &MeltsSaving::progressed, this, [this](qint64 done, qint64 total) {
+        savingBar->setRange(0, int(std::min<qint64>(total, 1 << 30)));
+        savingBar->setValue(int(std::min(done, total)));
+    });
+    connect(meltsSaving, &MeltsSaving::finished, this, [this](const QString &failure) {
+        savingRow->setVisible(false);
+        emit meltsSaved(told(failure, savingPath));
+    });
 }
 
 void ControlChartWindow::connectChoices()
@@ -485,8 +509,27 @@ QString ControlChartWindow::told(const QString &failure, const QString &path)
 
 QString ControlChartWindow::saveMeltsTo(const QString &path)
 {
-    const cascade::WaitCursor busy;
-    return told(saveMeltsSpreadsheet(path, folder(), selection()), path);
+    // Refused at once where the place is wrong; asked again when the file is opened.
+    QString failure;
+    if (output::formatOfName(path) != output::Format::xlsx)
+        failure = QStringLiteral("%1: имя должно оканчиваться на .xlsx").arg(archive::displayPath(path));
+    else if (const QString refusal =
+                 output::outputRefusal(output::readingFolder(archive::folderPath(folder())), path);
+             !refusal.isEmpty())
+        failure = archive::displayPath(path) + QStringLiteral(": ") + refusal;
+    if (!failure.isEmpty())
+        return told(failure, path);
+    savingPath = path;
+    savingBar->setRange(0, 0);
+    savingRow->setVisible(true);
+    tell(QStringLiteral("Сохранение плавок: %1").arg(QDir::toNativeSeparators(path)));
+    meltsSaving->start(path, folder(), selection());
+    return QString();
+}
+
+bool ControlChartWindow::isSavingMelts() const
+{
+    return meltsSaving->isRunning();
 }
 
 QString ControlChartWindow::saveCurvesTo(const QString &path)
