@@ -7,6 +7,8 @@
 #include "app/shiftreportdialog.h"
 #include "app/spreadsheetsaving.h"
 #include "archive/archivefolder.h"
+#include "archive/archivemodel.h"
+#include "archive/archivename.h"
 #include "archive/archivescans.h"
 #include "archive/displayname.h"
 #include "output/controlcharttables.h"
@@ -32,6 +34,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -109,7 +112,8 @@ ControlChartWindow::ControlChartWindow(std::function<QString()> folder, QWidget 
       computation(new ChartComputation(this)), plot(new plot::ControlChartPlot(this)),
       technologyList(new QComboBox(this)), resultList(new QComboBox(this)), periodList(new QComboBox(this)),
       fromEdit(new QDateTimeEdit(this)), toEdit(new QDateTimeEdit(this)), lowerField(new QLineEdit(this)),
-      upperField(new QLineEdit(this)), progressBar(new QProgressBar(this)), statusLine(new QLabel(this))
+      upperField(new QLineEdit(this)), progressBar(new QProgressBar(this)), statusLine(new QLabel(this)),
+      landingPause(new QTimer(this)), meltsSaving(new MeltsSaving(this)), savingBar(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("controlChart"));
     setWindowTitle(QStringLiteral("Контрольная карта"));
@@ -127,6 +131,12 @@ ControlChartWindow::ControlChartWindow(std::function<QString()> folder, QWidget 
                 showResult(chart, true, unreadable);
             });
     connect(plot, &plot::ControlChartPlot::meltClicked, this, &ControlChartWindow::meltChosen);
+    landingPause->setSingleShot(true);
+    landingPause->setInterval(300);
+    connect(landingPause, &QTimer::timeout, this, [this] {
+        if (isVisible() && !computed.technology.isEmpty())
+            startComputing(computed);
+    });
 }
 
 ControlChartWindow::~ControlChartWindow() = default;
@@ -201,10 +211,34 @@ void ControlChartWindow::layOut()
         tell(QStringLiteral("Расчёт остановлен: на карте то, что известно из индекса."));
     });
     layout->addWidget(progressRow);
+    addSavingRow(layout);
     layout->addWidget(statusLine);
     plot->setMinimumSize(400, 240);
     resize(1000, 700);
     connectChoices();
+}
+
+void ControlChartWindow::addSavingRow(QBoxLayout *layout)
+{
+    savingRow = new QWidget(this);
+    savingBar->setObjectName(QStringLiteral("savingProgress"));
+    QPushButton *stopButton = makeProgressRow(savingRow, savingBar, QStringLiteral("stopSaving"));
+    savingRow->setVisible(false);
+    layout->addWidget(savingRow);
+    connect(stopButton, &QPushButton::clicked, this, [this] {
+        meltsSaving->stop();
+        savingRow->setVisible(false);
+        tell(savingStoppedText());
+        emit meltsSaved(savingStoppedText());
+    });
+    connect(meltsSaving, &MeltsSaving::progressed, this, [this](qint64 done, qint64 total) {
+        savingBar->setRange(0, int(std::min<qint64>(total, 1 << 30)));
+        savingBar->setValue(int(std::min(done, total)));
+    });
+    connect(meltsSaving, &MeltsSaving::finished, this, [this](const QString &failure) {
+        savingRow->setVisible(false);
+        emit meltsSaved(told(failure, savingPath));
+    });
 }
 
 void ControlChartWindow::connectChoices()
@@ -381,13 +415,31 @@ void ControlChartWindow::compute()
     bool valid = true;
     typedLimit(lowerField, &valid);
     typedLimit(upperField, &valid);
-    computed = chosen;
-    progressBar->setRange(0, 0);
-    progressRow->setVisible(true);
     tell(!valid ? QStringLiteral("Граница допуска — не число; карта строится без допуска.")
                 : QStringLiteral("Расчёт…"),
          !valid);
+    startComputing(chosen);
+}
+
+void ControlChartWindow::startComputing(const statistics::ChartSelection &chosen)
+{
+    computed = chosen;
+    progressBar->setRange(0, 0);
+    progressRow->setVisible(true);
     computation->start(folder(), chosen);
+}
+
+void ControlChartWindow::measurementLanded(const archive::ArchiveEntry &file)
+{
+    if (!isVisible() || computed.technology.isEmpty() ||
+        archive::technologyOfFile(file.fileName) != computed.technology)
+        return;
+    // A melt outside a fixed period changes nothing on this chart; the last melts take every new one.
+    const archive::Moment moment = archive::momentOfFile(file.fileName);
+    if (!moment.isValid() || (computed.from && moment < *computed.from) ||
+        (computed.to && !(moment < *computed.to)))
+        return;
+    landingPause->start();
 }
 
 void ControlChartWindow::showResult(const statistics::ControlChart &chart, bool whole,
@@ -457,8 +509,27 @@ QString ControlChartWindow::told(const QString &failure, const QString &path)
 
 QString ControlChartWindow::saveMeltsTo(const QString &path)
 {
-    const cascade::WaitCursor busy;
-    return told(saveMeltsSpreadsheet(path, folder(), selection()), path);
+    // Refused at once where the place is wrong; asked again when the file is opened.
+    QString failure;
+    if (output::formatOfName(path) != output::Format::xlsx)
+        failure = QStringLiteral("%1: имя должно оканчиваться на .xlsx").arg(archive::displayPath(path));
+    else if (const QString refusal =
+                 output::outputRefusal(output::readingFolder(archive::folderPath(folder())), path);
+             !refusal.isEmpty())
+        failure = archive::displayPath(path) + QStringLiteral(": ") + refusal;
+    if (!failure.isEmpty())
+        return told(failure, path);
+    savingPath = path;
+    savingBar->setRange(0, 0);
+    savingRow->setVisible(true);
+    tell(QStringLiteral("Сохранение плавок: %1").arg(QDir::toNativeSeparators(path)));
+    meltsSaving->start(path, folder(), selection());
+    return QString();
+}
+
+bool ControlChartWindow::isSavingMelts() const
+{
+    return meltsSaving->isRunning();
 }
 
 QString ControlChartWindow::saveCurvesTo(const QString &path)

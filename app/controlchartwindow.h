@@ -17,6 +17,11 @@ class QLineEdit;
 class QPrinter;
 class QProgressBar;
 class QSettings;
+class QTimer;
+
+namespace archive {
+struct ArchiveEntry;
+}
 
 namespace plot {
 class ControlChartPlot;
@@ -25,6 +30,7 @@ class ControlChartPlot;
 namespace app {
 
 class ChartComputation;
+class MeltsSaving;
 class ShiftReportDialog;
 
 // The control chart window (Ctrl+T): for a technology, a result and a period, the individuals chart
@@ -64,14 +70,21 @@ public:
     // Writes the chart to `path`, its suffix choosing PDF, PNG or .xlsx, by the command line's rule
     // for outputs: never into the archive. The empty text, or why not (also shown in the window).
     QString saveTo(const QString &path);
-    // The melts of the chosen technology and period, with find --xlsx's columns, to `path` (.xlsx);
-    // the empty text, or why not (also shown in the window).
+    // Starts saving the melts of the chosen technology and period, with find --xlsx's columns, to
+    // `path` (.xlsx), off the window's thread with its progress shown and a button that stops it:
+    // the empty text, or why it cannot start (also shown in the window). The outcome arrives as
+    // meltsSaved.
     QString saveMeltsTo(const QString &path);
+    bool isSavingMelts() const;
     // The curves of the melt shown in the main window when the chart was opened, as export --xlsx
     // writes them.
     QString saveCurvesTo(const QString &path);
     // Draws the chart on one landscape page of `printer`.
     bool printTo(QPrinter *printer);
+    // A measurement file put in the folder or written again (follow mode). While the window is open,
+    // a file of the charted technology and period has the chart computed again, so that a new melt
+    // appears on it as it lands; files landing together are taken in one computation.
+    void measurementLanded(const archive::ArchiveEntry &file);
 
     // Where the plant's tolerance limits of a technology's result are kept.
     static QString limitKey(const QString &technology, statistics::ChartResult result, bool upper);
@@ -81,10 +94,13 @@ signals:
     void meltChosen(const QString &fileName);
     // A whole answer is on show.
     void chartComputed();
+    // A save of the melts has ended: the empty text when its file is written, or why not.
+    void meltsSaved(const QString &failure);
 
 private:
     void buildControls();
     void layOut();
+    void addSavingRow(QBoxLayout *layout);
     void addActions(QBoxLayout *row);
     void connectChoices();
     void fillTechnologies(const QString &wanted);
@@ -92,6 +108,7 @@ private:
     void loadLimits();
     void storeLimits();
     void compute();
+    void startComputing(const statistics::ChartSelection &chosen);
     void showResult(const statistics::ControlChart &chart, bool whole, const QStringList &unreadable = {});
     void saveWithDialog();
     void saveMeltsWithDialog();
@@ -117,6 +134,11 @@ private:
     QProgressBar *progressBar;
     QWidget *progressRow = nullptr; // the progress and the button that stops the computation
     QLabel *statusLine;
+    QTimer *landingPause;
+    MeltsSaving *meltsSaving;
+    QProgressBar *savingBar;
+    QWidget *savingRow = nullptr; // the save's progress and the button that stops it
+    QString savingPath;           // gathers the files of one burst before the chart is computed again
     archive::Moment reference;
     QString shownTechnology; // of the melt shown in the main window, if any
     std::optional<archive::Moment> shownMoment;

@@ -6,6 +6,7 @@
 #include "app/findmeltdialog.h"
 #include "app/foldermark.h"
 #include "app/listelision.h"
+#include "app/meltcomparison.h"
 #include "app/panelfit.h"
 #include "app/selectionlists.h"
 #include "app/shownmeasurement.h"
@@ -25,6 +26,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QMenu>
 #include <QPrinter>
 
 #include <optional>
@@ -54,6 +56,7 @@ MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
     connect(selection, &archive::CascadeSelection::changed, this, &MainWindow::showSelection);
     keepTextsWhole();
     addFinder();
+    addComparison();
     folderMark = std::make_unique<app::FolderMark>(ui->pathToDir);
 
     // Shown as the system spells paths (backslashes on Windows); the field takes either when typed.
@@ -82,7 +85,7 @@ void MainWindow::fitScreen()
     parts.layouts = {ui->verticalLayout, ui->horizontalLayout, ui->gridLayout_2, ui->horizontalLayout_19,
                      ui->gridLayout_4};
     parts.texts = parts.rows;
-    parts.texts << ui->label << ui->pushButton;
+    parts.texts << ui->label << ui->pushButton << ui->chartButton << ui->compareButton;
     parts.fontsChanged = [this] { panelFit->fit(); };
     windowFit = std::make_unique<app::WindowFit>(parts);
     fitInto(windowFit->availableRoom());
@@ -129,6 +132,25 @@ void MainWindow::addFinder()
         [this](const QString &fileName) { return selection->chooseFile(fileName); });
 }
 
+void MainWindow::addComparison()
+{
+    comparison = new app::MeltComparison(selection, this);
+    connect(comparison, &app::MeltComparison::changed, this, &MainWindow::drawShown);
+    auto *menu = new QMenu(ui->compareButton);
+    menu->addActions({ui->compareWithPrevious, ui->compareWithFound, ui->compareOff});
+    ui->compareButton->setMenu(menu);
+    // The shortcuts work whether the menu is open or not.
+    addActions({ui->compareWithPrevious, ui->compareWithFound});
+}
+
+// The shown melt drawn again, with the compared one beside it while there is one.
+void MainWindow::drawShown()
+{
+    ui->compareOff->setEnabled(comparison->isOn());
+    if (comparison->hasShown())
+        plot::displayCurves(ui->customPlotSteel, timeKeys, tempValues, emfValues, comparison->overlay());
+}
+
 void MainWindow::offerMeasurement(const QString &fileName, qint64 modifiedNsecs,
                                   const measurement::Measurement &read)
 {
@@ -162,6 +184,7 @@ void MainWindow::showFile()
 {
     const std::optional<archive::ArchiveEntry> file = selection->chosenFile();
     if (!file) {
+        comparison->clearShown();
         shown->clear();
         return;
     }
@@ -174,12 +197,14 @@ void MainWindow::showFile()
             platform::encodeFileName(cascade::loadDirectory(selection->model().folder())) + '/' +
             file->encodedName());
     if (!loaded) {
+        comparison->clearShown();
         shown->clear(); // nothing of another measurement may stay beside this selection
         return;
     }
     emfValues = loaded->emf;
     tempValues = loaded->temperature;
-    plot::displayCurves(ui->customPlotSteel, timeKeys, tempValues, emfValues);
+    comparison->setShown(*file, *loaded);
+    plot::displayCurves(ui->customPlotSteel, timeKeys, tempValues, emfValues, comparison->overlay());
     shown->showValues(*loaded);
 }
 
@@ -258,11 +283,37 @@ void MainWindow::on_chartButton_clicked()
         // A point clicked on the chart is chosen down the lists, as the find window chooses a melt.
         connect(chartWindow, &app::ControlChartWindow::meltChosen, this,
                 [this](const QString &fileName) { selection->chooseFile(fileName); });
+        // Files the follow mode puts in the lists' folder reach the chart as they land.
+        connect(&selection->model(), &archive::ArchiveModel::filePut, chartWindow,
+                &app::ControlChartWindow::measurementLanded);
     }
     chartWindow->open(ui->comboSteelTech->currentText(),
                       archive::momentFromListTexts(ui->dayCombobox->currentText(),
                                                    ui->yearMonthCombobox->currentText(),
                                                    ui->timeSteel->currentText()));
+}
+
+void MainWindow::on_compareWithPrevious_triggered()
+{
+    comparison->compareWithPrevious();
+}
+
+void MainWindow::on_compareWithFound_triggered()
+{
+    if (!compareFinder) {
+        // The find window of Ctrl+F, its choice drawn beside the shown melt instead of shown.
+        compareFinder = new app::FindMeltDialog(
+            [this] { return ui->pathToDir->text(); },
+            [this](const QString &fileName) { return comparison->compareWith(fileName); }, this);
+        compareFinder->setObjectName(QStringLiteral("compareMelt"));
+        compareFinder->setWindowTitle(QStringLiteral("Сравнить с плавкой"));
+    }
+    compareFinder->open();
+}
+
+void MainWindow::on_compareOff_triggered()
+{
+    comparison->clear();
 }
 
 void MainWindow::printArch(QPrinter *printer)

@@ -18,7 +18,9 @@ class MainWindow;
 
 namespace app {
 class ControlChartWindow;
+class FindMeltDialog;
 class FolderMark;
+class MeltComparison;
 class PanelFit;
 class SelectionLists;
 class WindowFit;
@@ -74,12 +76,17 @@ private slots:
     void on_print_clicked();
     void printArch(QPrinter *printer);
     void on_chartButton_clicked();
+    void on_compareWithPrevious_triggered();
+    void on_compareWithFound_triggered();
+    void on_compareOff_triggered();
     // Keeps the plot display-only: it may paint and follow the window's size, nothing else.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void keepTextsWhole();
     void addFinder();
+    void addComparison();
+    void drawShown();
     void fitScreen();
     void showSelection(bool fileChanged);
     void showFile();
@@ -94,6 +101,9 @@ private:
     app::PanelFit *panelFit = nullptr;
     std::unique_ptr<app::FolderMark> folderMark;
     app::ControlChartWindow *chartWindow = nullptr; // made at its first use
+    // Which melt, if any, is drawn beside the shown one.
+    app::MeltComparison *comparison = nullptr;
+    app::FindMeltDialog *compareFinder = nullptr; // made at its first use
     archive::CascadeSelection *selection = nullptr;
     std::unique_ptr<app::SelectionLists> lists;
     struct Offered;

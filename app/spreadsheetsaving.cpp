@@ -15,8 +15,14 @@
 
 namespace app {
 
+QString savingStoppedText()
+{
+    return QStringLiteral("Сохранение остановлено: файл не записан.");
+}
+
 QString saveSpreadsheet(const QString &path, const output::ReadArchive &read,
-                        const std::function<void(output::XlsxBook &book)> &fill)
+                        const std::function<void(output::XlsxBook &book)> &fill,
+                        const std::function<bool()> &stopRequested)
 {
     if (output::formatOfName(path) != output::Format::xlsx)
         return QStringLiteral("%1: имя должно оканчиваться на .xlsx").arg(archive::displayPath(path));
@@ -34,8 +40,12 @@ QString saveSpreadsheet(const QString &path, const output::ReadArchive &read,
         failure = book.failure();
     else {
         fill(book);
-        if (!book.finish(file.device()))
+        if (stopRequested && stopRequested())
+            failure = savingStoppedText();
+        else if (!book.finish(file.device()))
             failure = book.failure();
+        else if (stopRequested && stopRequested())
+            failure = savingStoppedText();
         else if (!file.commit(true))
             return QStringLiteral("%1: не удалось записать: %2")
                 .arg(archive::displayPath(path), file.failure());
@@ -43,19 +53,26 @@ QString saveSpreadsheet(const QString &path, const output::ReadArchive &read,
     if (failure.isEmpty())
         return QString();
     file.discard();
+    if (failure == savingStoppedText())
+        return failure;
     return QStringLiteral("%1: не удалось записать: %2").arg(archive::displayPath(path), failure);
 }
 
 QString saveMeltsSpreadsheet(const QString &path, const QString &folder,
-                             const statistics::ChartSelection &selection)
+                             const statistics::ChartSelection &selection,
+                             const archive::ArchiveReading &reading)
 {
     const QString directory = archive::folderPath(folder);
     std::vector<query::FoundMeasurement> found;
-    query::visitMeasurements(directory, statistics::chartCriteria(selection),
-                             [&](query::FoundMeasurement &&m) {
-                                 if (m.technology == selection.technology && m.moment.isValid())
-                                     found.push_back(std::move(m));
-                             });
+    query::visitMeasurements(
+        directory, statistics::chartCriteria(selection),
+        [&](query::FoundMeasurement &&m) {
+            if (m.technology == selection.technology && m.moment.isValid())
+                found.push_back(std::move(m));
+        },
+        nullptr, reading);
+    if (reading.stopRequested && reading.stopRequested())
+        return savingStoppedText(); // what was read may be part of the period only
     std::sort(found.begin(), found.end(),
               [](const query::FoundMeasurement &a, const query::FoundMeasurement &b) {
                   return query::listedBefore(a.moment, a.fileName, b.moment, b.fileName);
@@ -63,14 +80,18 @@ QString saveMeltsSpreadsheet(const QString &path, const QString &folder,
     // The chart's last melts are the newest ones of the period.
     if (selection.lastMelts && size_t(*selection.lastMelts) < found.size())
         found.resize(size_t(*selection.lastMelts));
-    return saveSpreadsheet(path, output::readingFolder(directory), [&found](output::XlsxBook &book) {
-        output::CsvFormat spreadsheet;
-        spreadsheet.spreadsheet = true;
-        book.addSheet(QCoreApplication::translate("steel-viewer", "Measurements"),
-                      output::resultHeader(spreadsheet));
-        for (const query::FoundMeasurement &m : found)
-            book.addRow(output::resultXlsxRow(m));
-    });
+    return saveSpreadsheet(
+        path, output::readingFolder(directory),
+        [&found](output::XlsxBook &book) {
+            output::CsvFormat spreadsheet;
+            spreadsheet.spreadsheet = true;
+            // The sheet is named as find's spreadsheet names it.
+            book.addSheet(QCoreApplication::translate("output", "Measurements"),
+                          output::resultHeader(spreadsheet));
+            for (const query::FoundMeasurement &m : found)
+                book.addRow(output::resultXlsxRow(m));
+        },
+        reading.stopRequested);
 }
 
 QString saveCurvesSpreadsheet(const QString &path, const QString &measurementPath)
@@ -81,6 +102,25 @@ QString saveCurvesSpreadsheet(const QString &path, const QString &measurementPat
     return saveSpreadsheet(path, output::readingFile(measurementPath), [&](output::XlsxBook &book) {
         output::addCurvesSheets(book, QFileInfo(measurementPath).fileName(), *m);
     });
+}
+
+void MeltsSaving::start(const QString &path, const QString &folder,
+                        const statistics::ChartSelection &selection)
+{
+    using Work = BackgroundWork<MeltsSaving>;
+    background.start(
+        this, [path, folder, selection](const Work::Deliver &deliver, const Work::StopRequested &stopped) {
+            archive::ArchiveReading reading;
+            reading.stopRequested = stopped;
+            reading.progress = pacedProgress([&deliver](qint64 done, qint64 total) {
+                deliver([done, total](MeltsSaving *s) { emit s->progressed(done, total); });
+            });
+            const QString failure = saveMeltsSpreadsheet(path, folder, selection, reading);
+            deliver([failure](MeltsSaving *s) {
+                s->background.finish();
+                emit s->finished(failure);
+            });
+        });
 }
 
 } // namespace app

@@ -27,22 +27,56 @@ QFont axisFont()
     return QFont(QStringLiteral("Open Sans"), 10, -1, false);
 }
 
-QPen curvePen(const QColor &colour)
+QPen curvePen(const QColor &colour, Qt::PenStyle style = Qt::SolidLine)
 {
-    return QPen(QBrush(colour, Qt::SolidPattern), 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    return QPen(QBrush(colour, Qt::SolidPattern), 2.0, style, Qt::SquareCap, Qt::BevelJoin);
+}
+
+// The compared melt's stroke: its curve's colour halfway to white, dashed, so that the two melts
+// stay apart on a grey printout as well.
+QPen comparedPen(const QColor &colour)
+{
+    const auto halfway = [](int channel) { return (channel + 255) / 2; };
+    return curvePen(QColor(halfway(colour.red()), halfway(colour.green()), halfway(colour.blue())),
+                    Qt::DashLine);
 }
 
 void addCurve(QCustomPlot *plot, QCPAxis *keyAxis, QCPAxis *valueAxis, const QVector<double> &keys,
-              const QVector<double> &values, const QColor &colour)
+              const QVector<double> &values, const QPen &pen)
 {
     plot->addGraph(keyAxis, valueAxis);
     plot->graph()->setData(keys, values, false);
-    plot->graph()->setPen(curvePen(colour));
+    plot->graph()->setPen(pen);
 }
 
 bool hasFiniteSample(const QVector<double> &values)
 {
     return std::any_of(values.cbegin(), values.cend(), [](double v) { return std::isfinite(v); });
+}
+
+// The compared melt's two curves after the shown melt's, and the legend naming all four.
+void addComparedCurves(QCustomPlot *plot, const QVector<double> &keys, const ComparedCurves &compared)
+{
+    addCurve(plot, nullptr, nullptr, keys, compared.tempValues, comparedPen(temperatureColour));
+    addCurve(plot, plot->xAxis, plot->yAxis2, keys, compared.emfValues, comparedPen(emfColour));
+    const QString temperature = QStringLiteral("%1 — температура");
+    const QString emf = QStringLiteral("%1 — ЭДС");
+    plot->graph(0)->setName(temperature.arg(compared.shownName));
+    plot->graph(1)->setName(emf.arg(compared.shownName));
+    plot->graph(2)->setName(temperature.arg(compared.comparedName));
+    plot->graph(3)->setName(emf.arg(compared.comparedName));
+    plot->legend->setFont(QFont(QStringLiteral("Open Sans"), 9, -1, false));
+    plot->legend->setBrush(QColor(255, 255, 255, 220));
+    // Below the curves' plateau, where a measurement's plot is usually empty.
+    plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
+    plot->legend->setVisible(true);
+}
+
+// The legend belongs to a comparison only; the plot without one keeps the toolkit's hidden legend.
+void hideLegend(QCustomPlot *plot)
+{
+    if (plot->legend->visible())
+        plot->legend->setVisible(false);
 }
 
 // The zero line stays in view, but the range is only ever extended to reach it: moving the lower
@@ -131,6 +165,7 @@ void configureAxes(QCustomPlot *plot)
 void resetPlot(QCustomPlot *plot)
 {
     plot->clearGraphs();
+    hideLegend(plot);
     plot->yAxis2->setVisible(false);
     plot->yAxis2->setTickLabels(false);
 }
@@ -142,9 +177,11 @@ void activateRightAxis(QCustomPlot *plot)
 }
 
 void displayCurves(QCustomPlot *plot, QVector<double> &timeKeys, const QVector<double> &tempValues,
-                   const QVector<double> &emfValues)
+                   const QVector<double> &emfValues, const ComparedCurves *compared)
 {
-    const int count = std::max(tempValues.size(), emfValues.size());
+    int count = std::max(tempValues.size(), emfValues.size());
+    if (compared)
+        count = std::max({count, compared->tempValues.size(), compared->emfValues.size()});
     timeKeys.clear();
     timeKeys.reserve(count);
     for (int i = 0; i < count; ++i)
@@ -152,17 +189,31 @@ void displayCurves(QCustomPlot *plot, QVector<double> &timeKeys, const QVector<d
 
     plot->clearItems();
     plot->clearGraphs();
-    addCurve(plot, nullptr, nullptr, timeKeys, tempValues, temperatureColour);
-    addCurve(plot, plot->xAxis, plot->yAxis2, timeKeys, emfValues, emfColour);
+    addCurve(plot, nullptr, nullptr, timeKeys, tempValues, curvePen(temperatureColour));
+    addCurve(plot, plot->xAxis, plot->yAxis2, timeKeys, emfValues, curvePen(emfColour));
+    if (compared)
+        addComparedCurves(plot, timeKeys, *compared);
+    else
+        hideLegend(plot);
 
     plot->rescaleAxes(true);
-    spanFlatValues(plot->xAxis, recordedKeys(timeKeys, tempValues, emfValues));
-    spanFlatValues(plot->yAxis, tempValues);
-    spanFlatValues(plot->yAxis2, emfValues);
+    // A flat span only where every curve on the axis is flat at one value.
+    QVector<double> keys = recordedKeys(timeKeys, tempValues, emfValues);
+    QVector<double> temperatures = tempValues;
+    QVector<double> emfs = emfValues;
+    if (compared) {
+        keys += recordedKeys(timeKeys, compared->tempValues, compared->emfValues);
+        temperatures += compared->tempValues;
+        emfs += compared->emfValues;
+    }
+    spanFlatValues(plot->xAxis, keys);
+    spanFlatValues(plot->yAxis, temperatures);
+    spanFlatValues(plot->yAxis2, emfs);
     // An axis without a single finite sample keeps its range untouched, so that loading a file with
     // no usable curve again and again does not keep widening the empty axis.
-    const bool temperatureDrawn = hasFiniteSample(tempValues);
-    const bool emfDrawn = hasFiniteSample(emfValues);
+    const bool temperatureDrawn =
+        hasFiniteSample(tempValues) || (compared && hasFiniteSample(compared->tempValues));
+    const bool emfDrawn = hasFiniteSample(emfValues) || (compared && hasFiniteSample(compared->emfValues));
     if (temperatureDrawn)
         includeZero(plot->yAxis);
     if (emfDrawn)

@@ -228,11 +228,4 @@ output unless it is a terminal.
         <translation>Статистика</translation>
     </message>
 </context>
-<context>
-    <name>steel-viewer</name>
-    <message>
-        <source>Measurements</source>
-        <translation>Измерения</translation>
-    </message>
-</context>
 </TS>

@@ -3,6 +3,7 @@
 // keeps the plant's limits in the settings, prints and saves the chart, refuses the archive as a
 // place to save it, and a click on a point asks for that melt.
 #include "app/controlchartwindow.h"
+#include "app/spreadsheetsaving.h"
 #include "plot/controlchartplot.h"
 #include "windowfixture.h"
 
@@ -232,7 +233,17 @@ private slots:
         QFETCH(bool, curves);
         QFETCH(QStringList, command);
         const QString path = root.filePath(QStringLiteral("viewer.xlsx"));
-        QCOMPARE(curves ? window->saveCurvesTo(path) : window->saveMeltsTo(path), QString());
+        if (curves) {
+            QCOMPARE(window->saveCurvesTo(path), QString());
+        } else {
+            // The melts are saved off the window's thread; their outcome is told when done.
+            QSignalSpy saved(window.get(), &app::ControlChartWindow::meltsSaved);
+            QCOMPARE(window->saveMeltsTo(path), QString());
+            QVERIFY(window->isSavingMelts());
+            QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, 60000);
+            QCOMPARE(saved.at(0).at(0).toString(), QString());
+            QVERIFY(!window->isSavingMelts());
+        }
         for (QString &argument : command) {
             if (argument.startsWith(QLatin1String("archive")))
                 argument = root.filePath(argument);
@@ -250,6 +261,36 @@ private slots:
         QVERIFY(refusal.contains(QStringLiteral("archive")));
         QVERIFY(!QFile::exists(root.filePath(QStringLiteral("archive/c.xlsx"))));
         QVERIFY(!QFile::exists(root.filePath(QStringLiteral("archive/m.xlsx"))));
+    }
+
+    void stoppedSaveWritesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // what the target held; empty: no file there
+        QTest::newRow("no file before") << QByteArray();
+        QTest::newRow("an older file stays as it was") << QByteArray("an earlier book");
+    }
+    void stoppedSaveWritesNothing()
+    {
+        QFETCH(QByteArray, before);
+        const QString path = root.filePath(QStringLiteral("stopped.xlsx"));
+        QFile::remove(path);
+        if (!before.isEmpty())
+            support::writeFile(root.path(), QStringLiteral("stopped.xlsx"), before);
+        statistics::ChartSelection chosen;
+        chosen.technology = QStringLiteral("K1");
+        archive::ArchiveReading reading;
+        reading.stopRequested = [] { return true; };
+        QCOMPARE(app::saveMeltsSpreadsheet(path, archiveDir, chosen, reading), app::savingStoppedText());
+        if (before.isEmpty()) {
+            QVERIFY(!QFile::exists(path));
+        } else {
+            QFile kept(path);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), before);
+        }
+        QCOMPARE(
+            QDir(root.path()).entryList({QStringLiteral("*stopped*")}, QDir::Files | QDir::Hidden).size(),
+            before.isEmpty() ? 0 : 1);
     }
 
     void clickedPointAsksForItsMelt()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // steel-viewer --follow: new measurements shown by themselves while the newest one is on show, the
 // lists gaining them in place while an older one is chosen, and a lost folder said and waited for.
+#include "app/controlchartwindow.h"
 #include "app/followmode.h"
 #include "archive/cascadeselection.h"
 #include "platform/folderevents.h"
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -51,6 +53,8 @@ private slots:
     void misnamedFileChangesNothingForLaterArrivals();
     void nameWrittenAgainIsShownOnce();
     void burstEndsWhereAFreshWindowOpens();
+    void chartGainsTheMeltsThatLand_data();
+    void chartGainsTheMeltsThatLand();
 
 private:
     bool addArchive(fixture::WorkingFolder &folder);
@@ -298,6 +302,62 @@ void FollowModeTest::burstEndsWhereAFreshWindowOpens()
                  fixture::list(fresh.get(), name)->currentIndex());
     }
     QCOMPARE(fixture::shownValues(window.get()), fixture::shownValues(fresh.get()));
+}
+
+void FollowModeTest::chartGainsTheMeltsThatLand_data()
+{
+    QTest::addColumn<QStringList>("landing"); // in this order, the melts 99001, 99002, ...
+    QTest::addColumn<QStringList>("charted"); // the chart's melts afterwards, oldest first
+
+    QTest::newRow("one melt") << QStringList{"steel_UKP-2025_01_27-01_00_00.json"}
+                              << QStringList{"41519", "41521", "99001"};
+    QTest::newRow("a burst") << QStringList{"steel_UKP-2025_01_27-01_00_00.json",
+                                            "steel_UKP-2025_01_27-02_00_00.json",
+                                            "steel_UKP-2025_01_27-03_00_00.json"}
+                             << QStringList{"41519", "41521", "99001", "99002", "99003"};
+    QTest::newRow("beside another technology")
+        << QStringList{"steel_DSP-2025_01_27-01_00_00.json", "steel_UKP-2025_01_27-02_00_00.json"}
+        << QStringList{"41519", "41521", "99002"};
+}
+
+void FollowModeTest::chartGainsTheMeltsThatLand()
+{
+    QFETCH(QStringList, landing);
+    QFETCH(QStringList, charted);
+
+    // GIVEN a following window with the chart of its technology open
+    fixture::WorkingFolder folder;
+    QVERIFY(addArchive(folder));
+    std::unique_ptr<MainWindow> window;
+    app::FollowMode follow;
+    QVERIFY(startFollowing(folder, follow, &window));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
+    app::ControlChartWindow *chart = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        chart = window->findChild<app::ControlChartWindow *>(QStringLiteral("controlChart")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!chart->isComputing(), 60000);
+    QCOMPARE(chart->chart().points.size(), 2);
+
+    // WHEN measurements land in the folder
+    for (int i = 0; i < landing.size(); ++i) {
+        QJsonObject m = fixture::measurement(QString::number(99001 + i));
+        m.insert(QStringLiteral("Temp"), QString::number(1600 + i));
+        QVERIFY(writeNow(folder.archivePath() + QLatin1Char('/') + landing.at(i), fixture::line(m)));
+    }
+
+    // THEN the chart shows them as its newest melts
+    const auto melts = [chart] {
+        QStringList numbers;
+        for (const statistics::ChartPoint &point : chart->chart().points)
+            numbers.append(point.melt.melt);
+        return numbers;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(melts(), charted, arrivalTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!chart->isComputing(), 60000);
+    QCOMPARE(melts(), charted);
+    QCOMPARE(*chart->chart().points.last().melt.value, 1600.0 + landing.size() - 1);
 }
 
 QTEST_MAIN(FollowModeTest)

@@ -64,6 +64,9 @@ void MainWindowTest::slotTableOrderAndSignatures()
         "on_print_clicked()",
         "printArch(QPrinter*)",
         "on_chartButton_clicked()",
+        "on_compareWithPrevious_triggered()",
+        "on_compareWithFound_triggered()",
+        "on_compareOff_triggered()",
         "eventFilter(QObject*,QEvent*)",
     };
     QCOMPARE(meta.methodCount() - meta.methodOffset(), expected.size());

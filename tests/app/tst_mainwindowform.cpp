@@ -159,10 +159,11 @@ void MainWindowFormTest::cleanup()
 
 void MainWindowFormTest::formHasFortySevenObjects()
 {
-    // The form's own 47, and beside them the control chart's button.
-    const auto chartButtons = std::count_if(
-        walk.begin(), walk.end(), [](const FormObject &o) { return o.name == QLatin1String("chartButton"); });
-    QCOMPARE(chartButtons, 1);
+    // The form's own 47, and beside them the buttons of the control chart and of the comparison.
+    const auto chartButtons = std::count_if(walk.begin(), walk.end(), [](const FormObject &o) {
+        return o.name == QLatin1String("chartButton") || o.name == QLatin1String("compareButton");
+    });
+    QCOMPARE(chartButtons, 2);
     QCOMPARE(int(walk.size()) - int(chartButtons), 47);
     QCOMPARE(window->centralWidget()->objectName(), QStringLiteral("centralWidget"));
     QCOMPARE(window->objectName(), QStringLiteral("MainWindow"));
@@ -197,6 +198,7 @@ void MainWindowFormTest::objectsInOrderWithClassAndPlace_data()
         {"refreshButton", "QPushButton", "horizontalLayout", -1, -1, -1, -1},
         {"print", "QPushButton", "horizontalLayout", -1, -1, -1, -1},
         {"chartButton", "QPushButton", "horizontalLayout", -1, -1, -1, -1},
+        {"compareButton", "QPushButton", "horizontalLayout", -1, -1, -1, -1},
         {"horizontalSpacer", "QSpacerItem", "horizontalLayout", -1, -1, -1, -1},
         {"frame_2", "QFrame", "verticalLayout", -1, -1, -1, -1},
         {"gridLayout_2", "QGridLayout", "frame_2", -1, -1, -1, -1},
@@ -337,7 +339,7 @@ void MainWindowFormTest::fonts_data()
     auto f1 = [&](const char *name) { QTest::newRow(name) << arial << 18 << normal << plain; };
     auto f2 = [&](const char *name) { QTest::newRow(name) << openSans << 16 << normal << plain; };
     auto f3 = [&](const char *name) { QTest::newRow(name) << openSans << 18 << normal << plain; };
-    for (const char *name : {"label", "pathToDir", "pushButton"})
+    for (const char *name : {"label", "pathToDir", "pushButton", "chartButton", "compareButton"})
         f1(name);
     for (const char *name :
          {"label_58", "comboSteelTech", "yearMonthCombobox", "dayCombobox", "timeSteel", "label_65",
@@ -409,11 +411,11 @@ void MainWindowFormTest::styleSheets_data()
     QTest::newRow("steelTemp") << s6;
     // Every other widget of the form, the window and the application have none.
     for (const char *name :
-         {"MainWindow",    "centralWidget", "frame",           "label",      "pathToDir", "pushButton",
-          "refreshButton", "print",         "chartButton",     "frame_2",    "label_58",  "label_53",
-          "label_54",      "label_51",      "customPlotSteel", "frame_6",    "label_60",  "label_18",
-          "label_63",      "label_9",       "label_61",        "label_65",   "label_59",  "label_56",
-          "label_57",      "label_64",      "label_62",        "statusLabel"})
+         {"MainWindow",    "centralWidget", "frame",       "label",           "pathToDir",  "pushButton",
+          "refreshButton", "print",         "chartButton", "compareButton",   "frame_2",    "label_58",
+          "label_53",      "label_54",      "label_51",    "customPlotSteel", "frame_6",    "label_60",
+          "label_18",      "label_63",      "label_9",     "label_61",        "label_65",   "label_59",
+          "label_56",      "label_57",      "label_64",    "label_62",        "statusLabel"})
         QTest::newRow(name) << QString();
 }
 
@@ -559,8 +561,8 @@ void MainWindowFormTest::frames()
 
 void MainWindowFormTest::spacers()
 {
-    QSpacerItem *top = walk[10].item ? walk[10].item->spacerItem() : nullptr;
-    QSpacerItem *panel = walk[35].item ? walk[35].item->spacerItem() : nullptr;
+    QSpacerItem *top = walk[11].item ? walk[11].item->spacerItem() : nullptr;
+    QSpacerItem *panel = walk[36].item ? walk[36].item->spacerItem() : nullptr;
     QVERIFY(top);
     QVERIFY(panel);
     QCOMPARE(top->sizeHint(), QSize(438, 20));
@@ -657,9 +659,9 @@ void MainWindowFormTest::tabOrderFollowsCreationOrder()
     } while (widget != start && order.size() < 20);
     QCOMPARE(order, (QStringList{QStringLiteral("pathToDir"), QStringLiteral("pushButton"),
                                  QStringLiteral("refreshButton"), QStringLiteral("print"),
-                                 QStringLiteral("chartButton"), QStringLiteral("comboSteelTech"),
-                                 QStringLiteral("yearMonthCombobox"), QStringLiteral("dayCombobox"),
-                                 QStringLiteral("timeSteel")}));
+                                 QStringLiteral("chartButton"), QStringLiteral("compareButton"),
+                                 QStringLiteral("comboSteelTech"), QStringLiteral("yearMonthCombobox"),
+                                 QStringLiteral("dayCombobox"), QStringLiteral("timeSteel")}));
 }
 
 void MainWindowFormTest::iconsAreLoadedFromTheWorkingDirectory()

@@ -42,6 +42,8 @@ private slots:
     void curvesAreReplacedWithTheirPensAndAxes();
     void configurationSetsLabelsFontsAndColours();
     void onlyTheCurveDisplayRedraws();
+    void comparedCurvesShareTheFit_data();
+    void comparedCurvesShareTheFit();
 };
 
 void TestPlotSteps::valueRangeIsFittedWidenedAndBounded_data()
@@ -232,6 +234,42 @@ void TestPlotSteps::onlyTheCurveDisplayRedraws()
     QCOMPARE(replots.count(), 0);
     plot::displayCurves(&plot, keys, ramp(1, 2), ramp(1, 2));
     QCOMPARE(replots.count(), 1);
+}
+
+void TestPlotSteps::comparedCurvesShareTheFit_data()
+{
+    QTest::addColumn<QVector<double>>("compared"); // temperature; EMF 0..100 throughout
+    QTest::addColumn<double>("lower");
+    QTest::addColumn<double>("upper");
+    // The shown melt alone would give -160..1760.
+    QTest::newRow("compared higher") << ramp(1500, 1800) << -180.0 << 1980.0;
+    QTest::newRow("compared within") << ramp(1550, 1560) << -160.0 << 1760.0;
+    // A compared melt without samples leaves the shown melt's fit.
+    QTest::newRow("compared without samples") << noSamples << -160.0 << 1760.0;
+    QTest::newRow("recording twice as short") << ramp(0, 1700, 80) << -170.0 << 1870.0;
+}
+
+void TestPlotSteps::comparedCurvesShareTheFit()
+{
+    QFETCH(QVector<double>, compared);
+    QFETCH(double, lower);
+    QFETCH(double, upper);
+    QCustomPlot plot;
+    plot::showMeasurement(&plot, ramp(0, 1600), ramp(0, 100));
+    QVERIFY(!plot.legend->visible());
+    QVector<double> keys;
+    const plot::ComparedCurves curves{compared, ramp(0, 100), QStringLiteral("A"), QStringLiteral("B")};
+    plot::displayCurves(&plot, keys, ramp(0, 1600), ramp(0, 100), &curves);
+    QCOMPARE(plot.graphCount(), 4);
+    QVERIFY2(
+        near(plot.yAxis->range().lower, lower) && near(plot.yAxis->range().upper, upper),
+        qPrintable(QStringLiteral("%1..%2").arg(plot.yAxis->range().lower).arg(plot.yAxis->range().upper)));
+    QVERIFY(plot.legend->visible());
+    QCOMPARE(plot.legend->itemCount(), 4);
+    // Without a comparison the plot is the plain one again.
+    plot::displayCurves(&plot, keys, ramp(0, 1600), ramp(0, 100));
+    QCOMPARE(plot.graphCount(), 2);
+    QVERIFY(!plot.legend->visible());
 }
 
 QTEST_MAIN(TestPlotSteps)
