@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<app::FollowMode> follow;
     if (arguments->follow)
         follow = std::make_unique<app::FollowMode>();
-    MainWindow window(start.folder);
+    MainWindow window(start.folder, MainWindow::FirstListing::fromLastListing);
     if (follow)
         follow->follow(&window);
     if (!start.fileName.isEmpty())
