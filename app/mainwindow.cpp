@@ -64,12 +64,13 @@ MainWindow::MainWindow(const QString &archiveFolder, FirstListing first, QWidget
     // Shown as the system spells paths (backslashes on Windows); the field takes either when typed.
     ui->pathToDir->setText(QDir::toNativeSeparators(archiveFolder));
     archiveDir = ui->pathToDir->text();
-    if (first == FirstListing::fromLastListing)
-        (new app::StartListing(
-             selection, [this] { refresh(); }, this))
-            ->start(archiveDir);
-    else
+    if (first == FirstListing::fromLastListing) {
+        auto *startListing = new app::StartListing(
+            selection, [this] { refresh(); }, this);
+        startListing->start(archiveDir);
+    } else {
         refresh();
+    }
 
     plot::configureAxes(ui->customPlotSteel);
     ui->customPlotSteel->installEventFilter(this);

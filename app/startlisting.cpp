@@ -37,8 +37,9 @@ void StartListing::listMeanwhile(const QString &folder)
         auto model = std::make_shared<archive::ArchiveModel>();
         const bool listable = model->fill(folder);
         const QVector<archive::ArchiveEntry> firstView = model->firstViewFiles();
+        // The window's thread takes it over, and is the one to let it go.
         model->moveToThread(windowThread);
-        deliver([model, listable](StartListing *self) { self->listed(*model, listable); });
+        deliver([model = std::move(model), listable](StartListing *self) { self->listed(*model, listable); });
         if (listable && !stopped())
             archive::keepFirstView(folder, firstView);
     });
