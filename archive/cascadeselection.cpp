@@ -6,6 +6,8 @@
 #include "archive/archivename.h"
 #include "platform/filesystem.h"
 
+#include <utility>
+
 namespace archive {
 
 namespace {
