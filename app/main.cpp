@@ -20,13 +20,22 @@
 
 namespace {
 
+// The install check's question (tests/install, the Windows installer's trial), asked of the program as
+// installed: which images its window draws, answered on standard output without a screen. Taken only
+// as the first argument, before the usual ones; an operator has no use for it, so --help leaves it out.
+const QLatin1String reportImagesOption("--report-images");
+
 // The command line once the toolkit has taken its own options: the arguments, or the exit code of
 // arguments that cannot be understood, which end the program before any window opens. A path that
 // is neither an archive folder nor a measurement file is said here and in the window, which still
 // opens.
-std::optional<app::ViewerArguments> readArguments(int &exitCode)
+std::optional<app::ViewerArguments> readArguments(int &exitCode, bool *reportImages)
 {
-    const app::ViewerArguments arguments = app::parseViewerArguments(QCoreApplication::arguments().mid(1));
+    QStringList given = QCoreApplication::arguments().mid(1);
+    *reportImages = !given.isEmpty() && given.constFirst() == reportImagesOption;
+    if (*reportImages)
+        given.removeFirst();
+    const app::ViewerArguments arguments = app::parseViewerArguments(given);
     const std::unique_ptr<QIODevice> errDevice =
         platform::openStandardStream(platform::StandardStream::error);
     QTextStream err(errDevice.get());
@@ -64,7 +73,8 @@ int main(int argc, char *argv[])
     app::installToolkitTranslation();
     language::useLocaleLanguage(); // of what the program says on its command line
     int usageExitCode = 0;
-    const std::optional<app::ViewerArguments> arguments = readArguments(usageExitCode);
+    bool reportImages = false;
+    const std::optional<app::ViewerArguments> arguments = readArguments(usageExitCode, &reportImages);
     if (!arguments)
         return usageExitCode;
 
@@ -73,13 +83,14 @@ int main(int argc, char *argv[])
     std::unique_ptr<app::FollowMode> follow;
     if (arguments->follow)
         follow = std::make_unique<app::FollowMode>();
-    MainWindow window(start.folder);
+    // The answer to the install check is the window's as built: nothing is kept for a next start.
+    MainWindow window(start.folder, reportImages ? MainWindow::FirstListing::now
+                                                 : MainWindow::FirstListing::fromLastListing);
     if (follow)
         follow->follow(&window);
     if (!start.fileName.isEmpty())
         app::selectGivenMeasurement(&window, start.fileName);
-    // Test hook of the install check: whether the window found its images, answered without a screen.
-    if (qEnvironmentVariableIsSet("STEEL_VIEWER_REPORT_IMAGES")) {
+    if (reportImages) {
         QTextStream out(stdout);
         follow.reset();
         return window.reportImages(out);

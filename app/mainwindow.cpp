@@ -10,6 +10,7 @@
 #include "app/panelfit.h"
 #include "app/selectionlists.h"
 #include "app/shownmeasurement.h"
+#include "app/startlisting.h"
 #include "app/windowfit.h"
 #include "archive/archivefolder.h"
 #include "archive/archivename.h"
@@ -42,6 +43,10 @@ struct MainWindow::Offered
 MainWindow::MainWindow(QWidget *parent) : MainWindow(archive::defaultArchiveDirectory(), parent) {}
 
 MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
+    : MainWindow(archiveFolder, FirstListing::now, parent)
+{}
+
+MainWindow::MainWindow(const QString &archiveFolder, FirstListing first, QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
@@ -62,7 +67,13 @@ MainWindow::MainWindow(const QString &archiveFolder, QWidget *parent)
     // Shown as the system spells paths (backslashes on Windows); the field takes either when typed.
     ui->pathToDir->setText(QDir::toNativeSeparators(archiveFolder));
     archiveDir = ui->pathToDir->text();
-    refresh();
+    if (first == FirstListing::fromLastListing) {
+        auto *startListing = new app::StartListing(
+            selection, [this] { refresh(); }, this);
+        startListing->start(archiveDir);
+    } else {
+        refresh();
+    }
 
     plot::configureAxes(ui->customPlotSteel);
     ui->customPlotSteel->installEventFilter(this);

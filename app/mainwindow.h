@@ -44,9 +44,19 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    // How the window reads its folder when it opens: listed at once, or first shown as the last
+    // listing kept in the archive's index left it and confirmed by a listing meanwhile (the program's
+    // start on a large archive, app::StartListing).
+    enum class FirstListing
+    {
+        now,
+        fromLastListing,
+    };
+
     explicit MainWindow(QWidget *parent = nullptr);
     // Starts on `archiveFolder` instead of the working directory's "archive" folder.
     explicit MainWindow(const QString &archiveFolder, QWidget *parent = nullptr);
+    MainWindow(const QString &archiveFolder, FirstListing first, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // The archive and its selection shown by this window.

@@ -359,6 +359,12 @@ bool forEachArchiveFileName(const QString &directory, const QString &pattern, co
                 });
 }
 
+bool forEachArchiveFileStamp(const QString &directory, const QString &pattern,
+                             const StampedNameVisitor &visit)
+{
+    return walk(directory, pattern, true, true, visit);
+}
+
 bool visitArchiveEntry(const platform::HeldFolder &folder, const QByteArray &encodedName,
                        const QString &pattern, const NameVisitor &visit)
 {

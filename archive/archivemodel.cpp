@@ -170,6 +170,20 @@ void ArchiveModel::fillListed(const QString &folder, const QVector<ArchiveEntry>
     emit filled();
 }
 
+void ArchiveModel::takeOver(ArchiveModel &other)
+{
+    std::swap(place, other.place);
+    std::swap(listed, other.listed);
+    files.swap(other.files);
+    technologyCounts.swap(other.technologyCounts);
+    groups.swap(other.groups);
+    texts.swap(other.texts);
+    std::swap(newestFile, other.newestFile);
+    std::swap(newestChoosable, other.newestChoosable);
+    other.fill(QString(), {}, false);
+    emit filled();
+}
+
 ArchiveModel::Facts ArchiveModel::factsOf(const QString &fileName, qint64 modifiedNsecs)
 {
     Facts f;
@@ -311,6 +325,44 @@ QString ArchiveModel::newestTechnology() const
 {
     const std::optional<ArchiveEntry> &start = newestChoosable ? newestChoosable : newestFile;
     return start ? files.value(start->fileName).technology : QString();
+}
+
+QVector<ArchiveEntry> ArchiveModel::firstViewFiles() const
+{
+    const QString technology = newestTechnology();
+    const QString month = months(technology).value(0);
+    const QString group = technology.isEmpty() ? QString() : folded(technology);
+    const int monthKey = monthKeyOf(month);
+    const int dayKey = dayKeyOf(days(technology, month).value(0));
+    QSet<QString> technologiesTaken;
+    QSet<int> monthsTaken;
+    QSet<int> daysTaken;
+    QVector<ArchiveEntry> out;
+    bool newestTaken = false;
+    bool choosableTaken = false;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const Facts &f = *it;
+        bool take = !technologiesTaken.contains(f.technology);
+        technologiesTaken.insert(f.technology);
+        if (!group.isEmpty() && f.group == group) {
+            take = take || !monthsTaken.contains(f.monthKey);
+            monthsTaken.insert(f.monthKey);
+            if (monthKey != none && f.prefixMonth == monthKey) {
+                take = take || !daysTaken.contains(f.day) || (dayKey != none && f.prefixDay == dayKey);
+                daysTaken.insert(f.day);
+            }
+        }
+        if (!take)
+            continue;
+        out.append(ArchiveEntry{it.key(), f.modifiedNsecs});
+        newestTaken = newestTaken || (newestFile && newestFile->fileName == it.key());
+        choosableTaken = choosableTaken || (newestChoosable && newestChoosable->fileName == it.key());
+    }
+    if (newestFile && !newestTaken)
+        out.append(*newestFile);
+    if (newestChoosable && !choosableTaken && newestChoosable != newestFile)
+        out.append(*newestChoosable);
+    return out;
 }
 
 QStringList ArchiveModel::technologies() const

@@ -63,6 +63,9 @@ public:
     bool fill(const QString &folder);
     // Holds exactly these files of `folder`; `listed` false for a folder that could not be listed.
     void fill(const QString &folder, const QVector<ArchiveEntry> &files, bool listed = true);
+    // Holds what `listed` holds, which is left empty: a listing made into a model of its own, away
+    // from this one (on another thread), taken over in one step.
+    void takeOver(ArchiveModel &listed);
 
     QString folder() const { return place; }
     bool isListed() const { return listed; }
@@ -80,6 +83,12 @@ public:
     // The technology a refresh starts on: of the newest file that leads through the lists to a time
     // entry, or of the newest file when none does.
     QString newestTechnology() const;
+
+    // The files that make what a refresh shows: one of each technology, one of each month of the
+    // technology it starts on, one of each day of that technology's first month, every file of that
+    // month's first day, and the newest files. Filled alone into a model, they give the same four
+    // lists and the same choice; what the lists hold further down is left out.
+    QVector<ArchiveEntry> firstViewFiles() const;
 
     QStringList technologies() const;
     QStringList months(const QString &technology) const;

@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace archive {
@@ -28,6 +29,12 @@ namespace archive {
 namespace {
 
 using Status = platform::FolderStatus;
+
+// The names known to a watch, each with its file's modification time as the listings give it, to the
+// millisecond (the portable walk knows no finer one): a name whose time moved was written again.
+using Names = QHash<QByteArray, qint64>;
+// The time of a name the system's notification told of, until a listing or a read has seen it.
+constexpr qint64 unknownTime = std::numeric_limits<qint64>::min();
 
 WatchedFile watchedFile(const QByteArray &name)
 {
@@ -85,7 +92,7 @@ public:
     bool start()
     {
         startStatus = platform::folderStatus(folder);
-        QSet<QByteArray> present;
+        Names present;
         if (attach(startStatus, true, &present)) {
             check.start(ArchiveWatcher::checkInterval);
             return true;
@@ -127,7 +134,7 @@ private:
     bool everWatched = false;
     bool followed = false; // the folder watched is not the one there at the start
     bool ended = false;
-    QSet<QByteArray> known;            // names present: there at the start, reported, or waited for
+    Names known;                       // names present: there at the start, reported, or waited for
     QSet<QByteArray> seen;             // names there at the start or reported, ever
     QHash<QByteArray, Waited> waiting; // files that do not parse yet
 
@@ -146,47 +153,63 @@ private:
                                 : reason;
     }
 
-    bool list(QSet<QByteArray> *present) const
+    bool list(Names *present) const
     {
-        return forEachArchiveFileName(
-            directory, technologyPattern(), [present](QStringView name, const QByteArray &undecodable) {
+        return forEachArchiveFileStamp(
+            directory, technologyPattern(),
+            [present](QStringView name, const QByteArray &undecodable, const platform::FileStamp &stamp) {
                 present->insert(undecodable.isEmpty() ? platform::encodeFileName(name.toString())
-                                                      : undecodable);
+                                                      : undecodable,
+                                stamp.modifiedMsecs());
             });
     }
 
     struct Changes
     {
-        QList<QByteArray> added; // names not known before
-        QList<QByteArray> gone;  // known names no longer there
+        QList<QByteArray> added; // names not known before, or written again
+        QList<QByteArray> gone;  // known names no longer there, or written again
+        Names times;             // the listed times of names added or still there with a new time
     };
 
     // The folder listed against the names known: one walk and one look-up per name, with no copy of
-    // the names that are still there, so that a change in a folder of a million files is found in
-    // about the time the system takes to list it. Only when a known name is missing does a second
-    // walk tell which.
+    // the names that are still there unchanged, so that a change in a folder of a million files is
+    // found in about the time the system takes to list it. A known name whose time moved is a file
+    // written again (removed and written anew, or rewritten), unless it is still waited for or has
+    // no time yet. Only when a known name is missing does a second walk tell which.
     bool listChanges(Changes *changes) const
     {
         int stillThere = 0;
         QByteArray ascii;
-        const bool listed = forEachArchiveFileName(
-            directory, technologyPattern(), [&](QStringView name, const QByteArray &undecodable) {
+        const bool listed = forEachArchiveFileStamp(
+            directory, technologyPattern(),
+            [&](QStringView name, const QByteArray &undecodable, const platform::FileStamp &stamp) {
                 const QByteArray encoded = undecodable.isEmpty() ? encodedName(name, &ascii) : undecodable;
-                if (known.contains(encoded))
+                const auto knownName = known.constFind(encoded);
+                const qint64 modified = stamp.modifiedMsecs();
+                if (knownName != known.cend()) {
                     ++stillThere;
-                else
-                    changes->added.append(QByteArray(encoded.constData(), encoded.size()));
+                    if (*knownName == modified)
+                        return;
+                }
+                const QByteArray copy(encoded.constData(), encoded.size());
+                changes->times.insert(copy, modified);
+                if (knownName == known.cend()) {
+                    changes->added.append(copy);
+                } else if (*knownName != unknownTime && !waiting.contains(copy)) {
+                    changes->gone.append(copy);
+                    changes->added.append(copy);
+                }
             });
         if (!listed)
             return false;
         if (stillThere == known.size())
             return true;
-        QSet<QByteArray> present;
+        Names present;
         if (!list(&present))
             return false;
-        for (const QByteArray &name : known) {
-            if (!present.contains(name))
-                changes->gone.append(name);
+        for (auto name = known.cbegin(); name != known.cend(); ++name) {
+            if (!present.contains(name.key()))
+                changes->gone.append(name.key());
         }
         return true;
     }
@@ -208,7 +231,7 @@ private:
     // Watches the folder `status` found, if it is still there under the same identity once the
     // watch is in place, and lists it: nothing can slip in between unseen. Its files are the
     // baseline (not reported), or else they are all to be looked at.
-    bool attach(const Status &status, bool baseline, QSet<QByteArray> *present)
+    bool attach(const Status &status, bool baseline, Names *present)
     {
         if (status.kind != Status::Kind::folder) {
             failure = reasonFor(status);
@@ -247,7 +270,8 @@ private:
         followed = !baseline;
         if (baseline) {
             known = *present;
-            seen += known;
+            for (auto name = known.cbegin(); name != known.cend(); ++name)
+                seen.insert(name.key());
         }
         return true;
     }
@@ -294,15 +318,17 @@ private:
         // A folder there at the start that could not be listed then: its files were there before.
         const bool baseline = !everWatched && startStatus.kind == Status::Kind::folder &&
                               status.kind == Status::Kind::folder && status.identity == startStatus.identity;
-        QSet<QByteArray> present;
+        Names present;
         if (!attach(status, baseline, &present))
             return;
         emit owner.reattached();
         // Nothing is known after a loss: every name there is a change, unless it is the baseline.
         Changes changes;
-        for (const QByteArray &name : qAsConst(present)) {
-            if (!known.contains(name))
-                changes.added.append(name);
+        for (auto name = present.cbegin(); name != present.cend(); ++name) {
+            if (!known.contains(name.key())) {
+                changes.added.append(name.key());
+                changes.times.insert(name.key(), name.value());
+            }
         }
         apply(changes);
     }
@@ -402,27 +428,23 @@ private:
         apply(namedChanges(changes));
     }
 
-    // The net effect of the changes on the names known: the last word on a name counts, and a name
-    // that left and came back is another file. An entering name counts if the listing would take it.
+    // The net effect of the changes on the names known: the last word on a name counts, and a known
+    // name that left or entered again is another file now (removed and written anew, or a file
+    // renamed over it). An entering name counts if the listing would take it.
     Changes namedChanges(const QVector<platform::FolderEvents::Change> &changes) const
     {
         QHash<QByteArray, bool> enteredLast;
-        QSet<QByteArray> left;
         QList<QByteArray> order;
         for (const platform::FolderEvents::Change &change : changes) {
             if (!enteredLast.contains(change.name))
                 order.append(change.name);
             enteredLast.insert(change.name, change.entered);
-            if (!change.entered)
-                left.insert(change.name);
         }
         Changes net;
         for (const QByteArray &name : qAsConst(order)) {
-            const bool wasKnown = known.contains(name);
-            const bool renewed = left.contains(name);
-            if (wasKnown && renewed)
+            if (known.contains(name))
                 net.gone.append(name);
-            if (enteredLast.value(name) && (!wasKnown || renewed) &&
+            if (enteredLast.value(name) &&
                 visitArchiveEntry(*held, name, technologyPattern(), [](QStringView, const QByteArray &) {}))
                 net.added.append(name);
         }
@@ -473,9 +495,13 @@ private:
         }
         QList<QByteArray> added;
         for (const QByteArray &name : changes.added) {
-            known.insert(name);
+            known.insert(name, unknownTime);
             if (!(followed && seen.contains(name)))
                 added.append(name);
+        }
+        for (auto time = changes.times.cbegin(); time != changes.times.cend(); ++time) {
+            if (known.contains(time.key()))
+                known.insert(time.key(), time.value());
         }
         std::sort(added.begin(), added.end());
         // A file written anew under its name (a rename over it) is another file, which the watch of
@@ -548,6 +574,9 @@ private:
             arrived.stamp = stamp.value_or(platform::FileStamp());
             arrived.read = std::make_shared<const measurement::Measurement>(*read);
             seen.insert(name);
+            // The file as it was read is the one told of: a later time is a file written again.
+            if (stamp && known.contains(name))
+                known.insert(name, stamp->modifiedMsecs());
             stopWaiting(name);
             emit owner.measurementArrived(arrived);
             return;

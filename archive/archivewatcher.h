@@ -54,7 +54,10 @@ class WatchEngine;
 // Watches one archive folder and tells what lands in it: each new archive file (steel_*.json, or
 // a name the file-name encoding cannot decode) once its first line is a measurement. Files there
 // when the watch begins are not reported; a file renamed into the folder counts as new; a removed
-// file is forgotten, so that one written anew under its name is new again.
+// file is forgotten, so that one written anew under its name is new again, and so is one renamed over
+// a known name. Where the folder is listed rather than named by the system, a known name whose
+// modification time moved (to the millisecond) between two listings counts as written anew too: it
+// is reported as removed and new, so that a name gone and back between two listings is not missed.
 //
 // A new file that does not parse yet is waited for: it is read again at every change, and once it
 // has stayed unchanged for the quiet period without parsing it is reported as incomplete, once,

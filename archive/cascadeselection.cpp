@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/cascadeselection.h"
 
+#include "archive/archivefolder.h"
+#include "archive/archivelisting.h"
 #include "archive/archivename.h"
+#include "platform/filesystem.h"
+
+#include <utility>
 
 namespace archive {
 
@@ -16,6 +21,24 @@ bool isNothing(const QString &text)
 ListLevel below(ListLevel level)
 {
     return ListLevel(int(level) + 1);
+}
+
+// What a refresh chooses in `archive`.
+std::optional<ArchiveEntry> choiceOf(const ArchiveModel &archive)
+{
+    const QString technology = archive.newestTechnology();
+    if (archive.fileCount() == 0 || technology.isEmpty())
+        return std::nullopt;
+    const QString month = archive.months(technology).value(0);
+    if (month.isEmpty())
+        return std::nullopt;
+    const QString day = archive.days(technology, month).value(0);
+    if (day.isEmpty())
+        return std::nullopt;
+    const QVector<TimeEntry> times = archive.times(technology, month, day);
+    if (times.isEmpty() || times.constFirst().time.isEmpty())
+        return std::nullopt;
+    return times.constFirst().file;
 }
 
 } // namespace
@@ -87,19 +110,7 @@ void CascadeSelection::fill(ListLevel level)
 
 std::optional<ArchiveEntry> CascadeSelection::refreshChoice() const
 {
-    const QString technology = archive.newestTechnology();
-    if (archive.fileCount() == 0 || technology.isEmpty())
-        return std::nullopt;
-    const QString month = archive.months(technology).value(0);
-    if (month.isEmpty())
-        return std::nullopt;
-    const QString day = archive.days(technology, month).value(0);
-    if (day.isEmpty())
-        return std::nullopt;
-    const QVector<TimeEntry> times = archive.times(technology, month, day);
-    if (times.isEmpty() || times.constFirst().time.isEmpty())
-        return std::nullopt;
-    return times.constFirst().file;
+    return choiceOf(archive);
 }
 
 void CascadeSelection::chooseNewest()
@@ -126,6 +137,7 @@ void CascadeSelection::tell(const std::optional<ArchiveEntry> &before, bool show
 
 bool CascadeSelection::refresh(const QString &folder)
 {
+    stopAwaiting();
     const std::optional<ArchiveEntry> before = chosen;
     const bool listed = archive.fill(folder);
     chooseNewest();
@@ -136,6 +148,7 @@ bool CascadeSelection::refresh(const QString &folder)
 
 void CascadeSelection::clear(const QString &folder)
 {
+    stopAwaiting();
     const std::optional<ArchiveEntry> before = chosen;
     archive.fill(folder, {}, false);
     chooseNewest();
@@ -145,6 +158,7 @@ void CascadeSelection::clear(const QString &folder)
 
 bool CascadeSelection::relist()
 {
+    stopAwaiting();
     const std::optional<ArchiveEntry> newestBefore = newestChoice;
     const bool listed = archive.fill(archive.folder());
     follow(newestBefore);
@@ -155,8 +169,11 @@ void CascadeSelection::put(const QVector<ArchiveEntry> &files)
 {
     const std::optional<ArchiveEntry> newestBefore = newestChoice;
     bool any = false;
-    for (const ArchiveEntry &file : files)
+    for (const ArchiveEntry &file : files) {
+        if (awaiting)
+            newsWhileAwaiting.append(News{false, file});
         any = archive.put(file) || any;
+    }
     if (any)
         follow(newestBefore);
 }
@@ -165,10 +182,60 @@ void CascadeSelection::remove(const QStringList &fileNames)
 {
     const std::optional<ArchiveEntry> newestBefore = newestChoice;
     bool any = false;
-    for (const QString &name : fileNames)
+    for (const QString &name : fileNames) {
+        if (awaiting)
+            newsWhileAwaiting.append(News{true, ArchiveEntry{name, 0}});
         any = archive.remove(name) || any;
+    }
     if (any)
         follow(newestBefore);
+}
+
+void CascadeSelection::stopAwaiting()
+{
+    awaiting = false;
+    newsWhileAwaiting.clear();
+}
+
+bool CascadeSelection::startOn(const QString &folder, const QVector<ArchiveEntry> &files)
+{
+    ArchiveModel earlier;
+    earlier.fill(folder, files);
+    const std::optional<ArchiveEntry> choice = choiceOf(earlier);
+    // The file to be shown first must be there as the earlier listing knew it; anything else it knew
+    // may have changed since, which the folder's listing corrects.
+    if (!choice)
+        return false;
+    const std::optional<platform::FileStamp> stamp = platform::regularFileStamp(
+        platform::encodeFileName(folderPath(folder)) + '/' + choice->encodedName());
+    if (!stamp || modifiedNsecsOf(*stamp) != choice->modifiedNsecs)
+        return false;
+    stopAwaiting();
+    const std::optional<ArchiveEntry> before = chosen;
+    archive.takeOver(earlier);
+    chooseNewest();
+    awaiting = true;
+    tell(before, true);
+    emit refreshed(folder);
+    return true;
+}
+
+bool CascadeSelection::confirm(ArchiveModel &listed)
+{
+    if (!awaiting)
+        return false;
+    const std::optional<ArchiveEntry> newestBefore = newestChoice;
+    const QVector<News> news = std::exchange(newsWhileAwaiting, {});
+    awaiting = false;
+    archive.takeOver(listed);
+    for (const News &told : news) {
+        if (told.removal)
+            archive.remove(told.file.fileName);
+        else
+            archive.put(told.file);
+    }
+    follow(newestBefore);
+    return true;
 }
 
 // After a change of the model: to what a refresh chooses now when the selection was at the newest,
@@ -231,6 +298,10 @@ namespace archive {
 
 bool CascadeSelection::chooseFile(const QString &fileName)
 {
+    // An earlier listing's files lead to the first view only: a file asked for by name needs the
+    // folder's own listing, which is then made at once.
+    if (awaiting && !archive.file(fileName))
+        relist();
     const std::optional<ArchiveEntry> before = chosen;
     const Moment moment = momentOfFile(fileName);
     bool found = moment.isValid() && archive.file(fileName).has_value();

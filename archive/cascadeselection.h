@@ -65,6 +65,19 @@ public:
     // Lists `folder` anew into the model and chooses as a refresh does. False when the folder could
     // not be listed (the lists are then reset).
     bool refresh(const QString &folder);
+    // Starts on `files` of `folder`, the files of a refresh's first view as an earlier listing left
+    // them (ArchiveModel::firstViewFiles), and chooses as a refresh does while the folder is listed
+    // anew: that listing, taken over by confirm(), confirms or corrects the choice. False, with
+    // nothing changed, when those files choose nothing or the file they choose is no longer there as
+    // they knew it: the folder is then to be refreshed.
+    bool startOn(const QString &folder, const QVector<ArchiveEntry> &files);
+    // Whether the model holds an earlier listing's files that the folder's listing is still to
+    // confirm.
+    bool isAwaitingListing() const { return awaiting; }
+    // The folder's listing since startOn(), made in a model of its own: taken over, the news told
+    // meanwhile (put, remove) applied again, and followed as news are. Ignored, and false, when a
+    // refresh or another listing has come since.
+    bool confirm(ArchiveModel &listed);
     // Lists the model's folder anew (after a gap in what was told of it) and follows the change.
     bool relist();
     // Follow mode: files put in the folder or written again, or removed.
@@ -94,6 +107,7 @@ private:
     void chooseNewest();
     void follow(const std::optional<ArchiveEntry> &newestBefore);
     std::optional<ArchiveEntry> refreshChoice() const;
+    void stopAwaiting();
     void tell(const std::optional<ArchiveEntry> &before, bool showAgain = false);
 
     ArchiveModel archive;
@@ -102,6 +116,15 @@ private:
     std::optional<ArchiveEntry> chosen;
     // What a refresh would choose, as of the last change told.
     std::optional<ArchiveEntry> newestChoice;
+    // Started on an earlier listing, the folder's own still to come; meanwhile the news told, in
+    // order (a removal has no modification time), to be applied again to that listing.
+    bool awaiting = false;
+    struct News
+    {
+        bool removal;
+        ArchiveEntry file;
+    };
+    QVector<News> newsWhileAwaiting;
 };
 
 } // namespace archive

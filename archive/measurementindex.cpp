@@ -343,4 +343,74 @@ void MeasurementIndex::finish()
     keepIndexesWithinLimit(path);
 }
 
+namespace {
+
+const char *const listingTable = "CREATE TABLE IF NOT EXISTS listing("
+                                 " name TEXT PRIMARY KEY, modified INTEGER, checksum INTEGER) WITHOUT ROWID;";
+
+qint64 listedNameChecksum(const char *name, int nameSize, qint64 modifiedNsecs)
+{
+    return indexRowChecksum(name, nameSize, reinterpret_cast<const char *>(&modifiedNsecs),
+                            int(sizeof modifiedNsecs));
+}
+
+} // namespace
+
+bool MeasurementIndex::lastListing(std::vector<ListedName> *names)
+{
+    names->clear();
+    sqlite3_stmt *statement = nullptr;
+    // An index made before the viewer kept its listing has no such table: no listing, no error.
+    if (!reader || sqlite3_prepare_v2(reader, "SELECT name, modified, checksum FROM listing", -1, &statement,
+                                      nullptr) != SQLITE_OK)
+        return false;
+    int step = SQLITE_ROW;
+    bool intact = true;
+    while (intact && (step = sqlite3_step(statement)) == SQLITE_ROW) {
+        const char *name = static_cast<const char *>(sqlite3_column_blob(statement, 0));
+        const int nameSize = sqlite3_column_bytes(statement, 0);
+        const qint64 modified = sqlite3_column_int64(statement, 1);
+        intact = sqlite3_column_type(statement, 0) == SQLITE_TEXT &&
+                 sqlite3_column_type(statement, 1) == SQLITE_INTEGER &&
+                 sqlite3_column_type(statement, 2) == SQLITE_INTEGER &&
+                 sqlite3_column_int64(statement, 2) == listedNameChecksum(name, nameSize, modified);
+        if (intact)
+            names->push_back(ListedName{QByteArray(name, nameSize), modified});
+    }
+    sqlite3_finalize(statement);
+    if (intact && step == SQLITE_DONE)
+        return true;
+    names->clear();
+    return false;
+}
+
+void MeasurementIndex::storeLastListing(const std::vector<ListedName> &names)
+{
+    if (!beginWriting())
+        return;
+    sqlite3_stmt *statement = nullptr;
+    if (!exec(writer, listingTable) || !exec(writer, "DELETE FROM listing") ||
+        sqlite3_prepare_v2(writer, "INSERT OR REPLACE INTO listing(name, modified, checksum) VALUES(?, ?, ?)",
+                           -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        giveUpWriting();
+        return;
+    }
+    bool stored = true;
+    for (const ListedName &listed : names) {
+        sqlite3_reset(statement);
+        sqlite3_bind_text(statement, 1, listed.name.constData(), listed.name.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(statement, 2, listed.modifiedNsecs);
+        sqlite3_bind_int64(
+            statement, 3,
+            listedNameChecksum(listed.name.constData(), listed.name.size(), listed.modifiedNsecs));
+        stored = sqlite3_step(statement) == SQLITE_DONE;
+        if (!stored)
+            break;
+    }
+    sqlite3_finalize(statement);
+    if (!stored)
+        giveUpWriting();
+}
+
 } // namespace archive

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -66,6 +67,19 @@ public:
                const measurement::MeasurementDigest &digest);
     void forget(const QByteArray &name);
     void finish();
+
+    // The viewer's last listing of the archive, as far as its first view needs it: file names (UTF-8)
+    // and modification instants in nanoseconds, kept apart from the rows above. Each row has its
+    // checksum, and a listing with a damaged row is no listing: the viewer then lists the folder
+    // before it shows anything, as it does without an index.
+    struct ListedName
+    {
+        QByteArray name;
+        qint64 modifiedNsecs = 0;
+    };
+    bool lastListing(std::vector<ListedName> *names);
+    // Replaces the last listing; written by finish() with the other changes.
+    void storeLastListing(const std::vector<ListedName> &names);
 
     MeasurementIndex(const MeasurementIndex &) = delete;
     MeasurementIndex &operator=(const MeasurementIndex &) = delete;

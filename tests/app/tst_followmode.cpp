@@ -3,16 +3,19 @@
 // lists gaining them in place while an older one is chosen, and a lost folder said and waited for.
 #include "app/controlchartwindow.h"
 #include "app/followmode.h"
+#include "archive/archivelisting.h"
 #include "archive/cascadeselection.h"
-#include "platform/folderevents.h"
+#include "platform/writing.h"
 #include "windowfixture.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <memory>
@@ -40,6 +43,7 @@ bool writeNow(const QString &path, const QByteArray &content)
 } // namespace
 
 Q_DECLARE_METATYPE(Arrival)
+Q_DECLARE_METATYPE(archive::ListingBackend)
 
 class FollowModeTest : public QObject
 {
@@ -51,6 +55,7 @@ private slots:
     void olderChoiceStaysAndListsGainTheNewEntries();
     void lostFolderIsSaidAndWaitedFor();
     void misnamedFileChangesNothingForLaterArrivals();
+    void nameWrittenAgainIsShownOnce_data();
     void nameWrittenAgainIsShownOnce();
     void burstEndsWhereAFreshWindowOpens();
     void chartGainsTheMeltsThatLand_data();
@@ -250,24 +255,45 @@ void FollowModeTest::misnamedFileChangesNothingForLaterArrivals()
     QCOMPARE(times->currentText(), QStringLiteral("01:00:00"));
 }
 
+void FollowModeTest::nameWrittenAgainIsShownOnce_data()
+{
+    // The native walk, with the system's names of what changes where it has them; the portable walk,
+    // which lists the folder at each change as the watch does where the system names nothing
+    // (Windows): there a name gone and back between two listings is told by its time.
+    QTest::addColumn<archive::ListingBackend>("walk");
+    QTest::addColumn<bool>("renamedOver"); // written beside it and renamed over it, else removed first
+    QTest::newRow("native, removed and written") << archive::ListingBackend::Native << false;
+    QTest::newRow("native, renamed over") << archive::ListingBackend::Native << true;
+    QTest::newRow("portable, removed and written") << archive::ListingBackend::Portable << false;
+    QTest::newRow("portable, renamed over") << archive::ListingBackend::Portable << true;
+}
+
 void FollowModeTest::nameWrittenAgainIsShownOnce()
 {
+    QFETCH(archive::ListingBackend, walk);
+    QFETCH(bool, renamedOver);
+    archive::setListingBackend(walk);
+    const auto nativeAgain = qScopeGuard([] { archive::setListingBackend(archive::ListingBackend::Native); });
     fixture::WorkingFolder folder;
     QVERIFY(addArchive(folder));
     std::unique_ptr<MainWindow> window;
     app::FollowMode follow;
     QVERIFY(startFollowing(folder, follow, &window));
     QLabel *melt = fixture::label(window.get(), "nameSteelSmelt");
-    // Where the system does not name what enters the folder (Windows), the watch compares names only,
-    // and a name gone and back between two of its listings is not seen.
-    platform::FolderEvents named([](const QVector<platform::FolderEvents::Change> &, bool) {});
-    if (!named.watch(folder.archivePath()))
-        QSKIP("the system names no changes of a folder here: a name written again is not seen");
 
-    // WHEN a probe station sends an older measurement again: removed, then written anew
+    // WHEN a probe station sends an older measurement again: removed and written anew, or written
+    // beside it and renamed over it, with no moment between two listings where the name is missing
     const QString path = folder.archivePath() + QStringLiteral("/steel_UKP-2025_01_26-20_00_00.json");
-    QVERIFY(QFile::remove(path));
-    QVERIFY(writeNow(path, fixture::line(fixture::measurement(QStringLiteral("41519-resent")))));
+    const QByteArray resent = fixture::line(fixture::measurement(QStringLiteral("41519-resent")));
+    if (renamedOver) {
+        // A name the listing does not take, then renamed over the measurement's in one step.
+        QVERIFY(writeNow(folder.archivePath() + QStringLiteral("/resent.tmp"), resent));
+        const platform::writing::TargetFolder archive(folder.archivePath());
+        QCOMPARE(archive.replace(QStringLiteral("resent.tmp"), QFileInfo(path).fileName()), 0);
+    } else {
+        QVERIFY(QFile::remove(path));
+        QVERIFY(writeNow(path, resent));
+    }
 
     // THEN it is the newest now and shown, its name once in the time list
     QTRY_COMPARE_WITH_TIMEOUT(melt->text(), QStringLiteral("41519-resent"), arrivalTimeout);

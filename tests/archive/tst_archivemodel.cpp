@@ -7,6 +7,7 @@
 #include "archive/cascadeselection.h"
 #include "archivefolder.h"
 
+#include <QFile>
 #include <QObject>
 #include <QSignalSpy>
 #include <QTest>
@@ -43,6 +44,20 @@ QString chosenName(const CascadeSelection &selection)
     return selection.chosenFile() ? selection.chosenFile()->fileName : QString();
 }
 
+// What a refresh shows of a model: the technologies, the months, days and times down the first
+// entry of each, and where it starts.
+QStringList refreshView(const ArchiveModel &model)
+{
+    const QString technology = model.newestTechnology();
+    const QString month = model.months(technology).value(0);
+    const QString day = model.days(technology, month).value(0);
+    QStringList view{model.technologies().join(','), technology, model.months(technology).join(','),
+                     model.days(technology, month).join(',')};
+    for (const TimeEntry &entry : model.times(technology, month, day))
+        view.append(entry.time + ' ' + entry.file.fileName + ' ' + QString::number(entry.file.modifiedNsecs));
+    return view;
+}
+
 } // namespace
 
 class ArchiveModelTest : public QObject
@@ -60,6 +75,12 @@ private slots:
     void followNews();
     void burstEndsOnWhatARefreshChooses();
     void relistAfterGapKeepsAnOlderChoice();
+    void firstViewGivesTheSameView_data();
+    void firstViewGivesTheSameView();
+    void startOnAnEarlierListing_data();
+    void startOnAnEarlierListing();
+    void newsWhileAwaitingOutliveTheListing();
+    void fileChosenByNameWhileAwaitingIsFound();
 };
 
 void ArchiveModelTest::newestRule_data()
@@ -332,6 +353,166 @@ void ArchiveModelTest::relistAfterGapKeepsAnOlderChoice()
     folder.addFiles({"40 steel_K1-2025_01_26-12_00_00.json"});
     QVERIFY(selection.relist());
     QCOMPARE(chosenName(selection), QStringLiteral("steel_K1-2025_01_26-12_00_00.json"));
+}
+
+void ArchiveModelTest::firstViewGivesTheSameView_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("mostKept"); // at most this many files make the first view
+
+    QStringList plant;
+    for (int day = 1; day <= 28; ++day) {
+        for (int hour = 0; hour < 24; hour += 6) {
+            for (const char *technology : {"K1", "K2", "ДСП"})
+                plant.append(QStringLiteral("steel_%1-2025_%2_%3-%4_00_00.json@%5")
+                                 .arg(QLatin1String(technology))
+                                 .arg(day % 2 ? 1 : 2, 2, 10, QLatin1Char('0'))
+                                 .arg(day, 2, 10, QLatin1Char('0'))
+                                 .arg(hour, 2, 10, QLatin1Char('0'))
+                                 .arg(day * 100 + hour));
+        }
+    }
+    // 3 technologies; the 2 months of the newest; 14 days of its first month; 4 files of its day.
+    QTest::newRow("a month of three technologies") << plant << 3 + 2 + 14 + 4;
+    QTest::newRow("a misnamed newest file, a technology in two letter cases, a name without a moment")
+        << QStringList{"steel_K1-2025_01_26-10_00_00 (копия).json@90",
+                       "steel_k1-2025_01_26-09_00_00.json@50",
+                       "steel_K1-2025_01_26-08_00_00.json@40",
+                       "steel_K1-2025_01_25-08_00_00.json@30",
+                       "steel_K1-2024_12_31-08_00_00.json@20",
+                       "steel_x-.json@95",
+                       "steel_K2.json@10"}
+        << 7;
+    QTest::newRow("no file leads to a time") << QStringList{"steel_x-.json@5", "steel_K2.json@10"} << 2;
+}
+
+void ArchiveModelTest::firstViewGivesTheSameView()
+{
+    QFETCH(QStringList, files);
+    QFETCH(int, mostKept);
+    ArchiveModel whole;
+    whole.fill(QStringLiteral("archive"), filesOf(files));
+    const QVector<ArchiveEntry> kept = whole.firstViewFiles();
+    QVERIFY2(kept.size() <= mostKept, qPrintable(QString::number(kept.size())));
+
+    // Filled alone, they show what the whole archive shows, and start where it starts.
+    ArchiveModel first;
+    first.fill(QStringLiteral("archive"), kept);
+    QCOMPARE(refreshView(first), refreshView(whole));
+    QCOMPARE(first.newest(), whole.newest());
+}
+
+enum class Since
+{
+    nothing,
+    newerFileLanded,
+    olderFileLanded,
+    newestRemoved,
+    newestWrittenAgain,
+    olderRemoved,
+};
+Q_DECLARE_METATYPE(Since)
+
+void ArchiveModelTest::startOnAnEarlierListing_data()
+{
+    // The archive listed earlier: K1 of 2025.01.26 at 10:00 (newest) and 09:00, K2 of 2025.01.20.
+    QTest::addColumn<Since>("since");
+    QTest::addColumn<bool>("started");  // on the earlier listing, else to be refreshed
+    QTest::addColumn<int>("corrected"); // how many times the listing changed the file on show
+
+    QTest::newRow("nothing changed: confirmed without a change") << Since::nothing << true << 0;
+    QTest::newRow("a newer file landed: corrected") << Since::newerFileLanded << true << 1;
+    QTest::newRow("an older file landed: the lists gain it") << Since::olderFileLanded << true << 0;
+    QTest::newRow("an older file removed: the lists lose it") << Since::olderRemoved << true << 0;
+    QTest::newRow("the newest removed: refreshed instead") << Since::newestRemoved << false << 0;
+    QTest::newRow("the newest written again: refreshed instead") << Since::newestWrittenAgain << false << 0;
+}
+
+void ArchiveModelTest::startOnAnEarlierListing()
+{
+    QFETCH(Since, since);
+    ArchiveFolder folder;
+    folder.addFiles({"20 steel_K1-2025_01_26-10_00_00.json", "10 steel_K1-2025_01_26-09_00_00.json",
+                     "5 steel_K2-2025_01_20-10_00_00.json"});
+    CascadeSelection earlier;
+    earlier.refresh(folder.path());
+    const QVector<ArchiveEntry> firstView = earlier.model().firstViewFiles();
+    if (since == Since::newerFileLanded)
+        folder.addFiles({"30 steel_K2-2025_01_27-06_00_00.json"});
+    if (since == Since::olderFileLanded)
+        folder.addFiles({"1 steel_K1-2025_01_26-07_00_00.json"});
+    if (since == Since::newestRemoved || since == Since::olderRemoved)
+        QVERIFY(QFile::remove(folder.filePath(since == Since::newestRemoved
+                                                  ? "steel_K1-2025_01_26-10_00_00.json"
+                                                  : "steel_K1-2025_01_26-09_00_00.json")));
+    if (since == Since::newestWrittenAgain)
+        folder.setModified("steel_K1-2025_01_26-10_00_00.json", ArchiveFolder::minutes(25));
+
+    CascadeSelection selection;
+    QSignalSpy changes(&selection, &CascadeSelection::changed);
+    QTEST(selection.startOn(folder.path(), firstView), "started");
+    if (!selection.isAwaitingListing()) {
+        QCOMPARE(changes.count(), 0); // nothing told: the folder is refreshed now
+        return;
+    }
+    // At once the lists and the file of the earlier listing's refresh.
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(shown(selection), shown(earlier));
+    QCOMPARE(selection.chosenFile(), earlier.chosenFile());
+
+    // The folder's listing confirms or corrects: what a refresh of the folder now shows.
+    ArchiveModel listed;
+    QVERIFY(listed.fill(folder.path()));
+    QVERIFY(selection.confirm(listed));
+    QVERIFY(!selection.isAwaitingListing());
+    CascadeSelection fresh;
+    fresh.refresh(folder.path());
+    for (int level = 0; level < listLevels; ++level)
+        QCOMPARE(selection.list(ListLevel(level)), fresh.list(ListLevel(level)));
+    QCOMPARE(selection.chosenFile(), fresh.chosenFile());
+    QCOMPARE(selection.model().fileCount(), fresh.model().fileCount());
+    int corrections = 0;
+    for (const QList<QVariant> &change : changes.mid(1))
+        corrections += change.at(0).toBool() ? 1 : 0;
+    QTEST(corrections, "corrected");
+    // Said once: a second listing's word comes too late.
+    QVERIFY(!selection.confirm(listed));
+}
+
+void ArchiveModelTest::newsWhileAwaitingOutliveTheListing()
+{
+    ArchiveFolder folder;
+    folder.addFiles({"20 steel_K1-2025_01_26-10_00_00.json", "10 steel_K1-2025_01_26-09_00_00.json"});
+    CascadeSelection earlier;
+    earlier.refresh(folder.path());
+    CascadeSelection selection;
+    QVERIFY(selection.startOn(folder.path(), earlier.model().firstViewFiles()));
+    ArchiveModel listed;
+    QVERIFY(listed.fill(folder.path()));
+
+    // Told by the watch after the listing had read the folder: a file landed, one removed.
+    selection.put(filesOf({"steel_K1-2025_01_26-11_00_00.json@2000000000"}));
+    selection.remove({"steel_K1-2025_01_26-09_00_00.json"});
+    QCOMPARE(chosenName(selection), QStringLiteral("steel_K1-2025_01_26-11_00_00.json"));
+    QVERIFY(selection.confirm(listed));
+    QCOMPARE(chosenName(selection), QStringLiteral("steel_K1-2025_01_26-11_00_00.json"));
+    QCOMPARE(selection.list(ListLevel::time).entries.mid(1), (QStringList{"11:00:00", "10:00:00"}));
+}
+
+void ArchiveModelTest::fileChosenByNameWhileAwaitingIsFound()
+{
+    ArchiveFolder folder;
+    folder.addFiles({"20 steel_K1-2025_01_26-10_00_00.json", "10 steel_K1-2024_05_01-09_00_00.json"});
+    CascadeSelection earlier;
+    earlier.refresh(folder.path());
+    // The earlier listing's first view holds one file of each month, not the older month's day.
+    folder.addFiles({"1 steel_K1-2024_05_01-08_00_00.json"});
+    CascadeSelection selection;
+    QVERIFY(selection.startOn(folder.path(), earlier.model().firstViewFiles()));
+    QVERIFY(selection.chooseFile(QStringLiteral("steel_K1-2024_05_01-08_00_00.json")));
+    QCOMPARE(shown(selection), (QStringList{"K1", "2024.05", "01", "08:00:00"}));
+    // The folder was listed for it: the listing on its way has nothing more to say.
+    QVERIFY(!selection.isAwaitingListing());
 }
 
 QTEST_GUILESS_MAIN(ArchiveModelTest)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/archivewatcher.h"
 #include "archivefolder.h"
+#include "platform/writing.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -145,6 +147,9 @@ private slots:
         QTest::newRow("filled after the quiet period") << "late" << QList<QByteArray>{name(2)} << 1;
         QTest::newRow("removed before it parses") << "removed" << QList<QByteArray>{} << 0;
         QTest::newRow("moved in") << "moved in" << QList<QByteArray>{name(2)} << 0;
+        // A station sending a measurement again: the file there at the start replaced in one step.
+        QTest::newRow("renamed over a file there at the start")
+            << "renamed over" << QList<QByteArray>{name(1)} << 0;
         QTest::newRow("name not valid UTF-8") << "undecodable" << QList<QByteArray>{undecodable} << 0;
     }
     void reportsWhatLands()
@@ -173,6 +178,17 @@ private slots:
             write(outside, name(2), document);
             QVERIFY(QFile::rename(outside + QLatin1Char('/') + QString::fromUtf8(name(2)),
                                   folder + QLatin1Char('/') + QString::fromUtf8(name(2))));
+        } else if (how == QLatin1String("renamed over")) {
+            // Its time unlike the first one's, even to a walk that knows only milliseconds.
+            write(folder, "resent.tmp", document);
+            QFile resent(folder + QStringLiteral("/resent.tmp"));
+            QVERIFY(resent.open(QIODevice::ReadWrite));
+            QVERIFY(resent.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600),
+                                       QFileDevice::FileModificationTime));
+            resent.close();
+            QCOMPARE(platform::writing::TargetFolder(folder).replace(QStringLiteral("resent.tmp"),
+                                                                     QString::fromUtf8(name(1))),
+                     0);
         } else if (how == QLatin1String("removed")) {
             write(folder, name(2), "{\"Smelt\":");
             QVERIFY(QFile::remove(folder + QLatin1Char('/') + QString::fromUtf8(name(2))));

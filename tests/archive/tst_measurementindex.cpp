@@ -5,6 +5,7 @@
 // however the cache folder is reached.
 #include "archive/archivereader.h"
 #include "archive/indexrecord.h"
+#include "archive/lastlisting.h"
 #include "archive/measurementindex.h"
 #include "measurement/contentfindings.h"
 #include "platform/filesystem.h"
@@ -23,6 +24,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <limits>
 
 #ifdef Q_OS_LINUX
@@ -254,6 +256,59 @@ private slots:
         }
     }
 
+    // The viewer's last listing is read back exactly as kept, or not at all: a damaged row, a table
+    // missing, a file that is no index of ours all mean that the folder is listed first.
+    void lastListingIsWholeOrNone_data()
+    {
+        QTest::addColumn<QByteArray>("sql"); // run on the index once the listing is kept
+        QTest::addColumn<bool>("read");
+        QTest::newRow("kept as it was") << QByteArray() << true;
+        QTest::newRow("a time changed")
+            << QByteArray("UPDATE listing SET modified = modified + 1 WHERE name LIKE '%K1%'") << false;
+        QTest::newRow("a checksum changed")
+            << QByteArray("UPDATE listing SET checksum = checksum + 1") << false;
+        QTest::newRow("a name stored as a blob")
+            << QByteArray("UPDATE listing SET name = CAST(name AS BLOB)") << false;
+        QTest::newRow("an index the viewer never listed into") << QByteArray("DROP TABLE listing") << false;
+        QTest::newRow("not an index of ours") << QByteArray("junk") << false;
+    }
+
+    void lastListingIsWholeOrNone()
+    {
+        QFETCH(QByteArray, sql);
+        IndexedArchive archive;
+        archive.make();
+        const QVector<archive::ArchiveEntry> kept{{QStringLiteral("steel_ДСП-2025_01_26-10_00_00.json"),
+                                                   qint64(1737885600) * 1000000000 + 123456789},
+                                                  {firstName, -5}};
+        QVERIFY(!archive::lastListedFirstView(archive.folder));
+        archive::keepFirstView(archive.folder, kept);
+        const QString index = archive::MeasurementIndex::indexPath(archive.folder);
+        if (sql == "junk")
+            support::writeFile(QFileInfo(index).path(), QFileInfo(index).fileName(), "not SQLite");
+        else if (!sql.isEmpty())
+            QVERIFY(editIndex(index, sql));
+        QFETCH(bool, read);
+        const std::optional<QVector<archive::ArchiveEntry>> back =
+            archive::lastListedFirstView(archive.folder);
+        QCOMPARE(back.has_value(), read);
+        if (read) {
+            QVector<archive::ArchiveEntry> sorted = *back;
+            std::sort(sorted.begin(), sorted.end(),
+                      [](const archive::ArchiveEntry &a, const archive::ArchiveEntry &b) {
+                          return a.fileName < b.fileName;
+                      });
+            QCOMPARE(sorted, (QVector<archive::ArchiveEntry>{kept.at(1), kept.at(0)}));
+        }
+        // Kept anew, it is read again; the measurement rows beside it are untouched.
+        const QStringList fresh = melts(archive.folder, false);
+        archive::keepFirstView(archive.folder, kept);
+        QCOMPARE(
+            archive::lastListedFirstView(archive.folder).value_or(QVector<archive::ArchiveEntry>()).size(),
+            2);
+        QCOMPARE(melts(archive.folder, true), fresh);
+    }
+
     void rowsOfOtherRulesAreNeverRead()
     {
         QTemporaryDir dir;
@@ -437,6 +492,8 @@ private slots:
             QDir(archive.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         QVERIFY(!archive::MeasurementIndex::open(archive.folder, measurement::contentRulesVersion()));
         QCOMPARE(melts(archive.folder, true), fresh);
+        archive::keepFirstView(archive.folder, {{firstName, 1}});
+        QVERIFY(!archive::lastListedFirstView(archive.folder));
         QCOMPARE(QDir(archive.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  before);
     }

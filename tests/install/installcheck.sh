@@ -37,7 +37,7 @@ done
 # The viewer, started from an empty folder, draws all three images from the installed copies.
 empty="$work/empty"
 mkdir "$empty"
-report=$(cd "$empty" && QT_QPA_PLATFORM=offscreen STEEL_VIEWER_REPORT_IMAGES=1 "$prefix/$bindir/steel-viewer" 2>/dev/null) ||
+report=$(cd "$empty" && QT_QPA_PLATFORM=offscreen "$prefix/$bindir/steel-viewer" --report-images 2>/dev/null) ||
     fail "the viewer in an empty folder reports blank images: $report"
 for image in icon.bmp refresh-32.png unnamed.png; do
     grep -qx "$image $prefix/$datadir/$image drawn" <<<"$report" ||
@@ -46,7 +46,7 @@ done
 # An image in the working directory still comes first; a file there that is no image counts as missing.
 cp "$prefix/$datadir/unnamed.png" "$empty/"
 echo "not an image" >"$empty/refresh-32.png"
-report=$(cd "$empty" && QT_QPA_PLATFORM=offscreen STEEL_VIEWER_REPORT_IMAGES=1 "$prefix/$bindir/steel-viewer" 2>/dev/null) || true
+report=$(cd "$empty" && QT_QPA_PLATFORM=offscreen "$prefix/$bindir/steel-viewer" --report-images 2>/dev/null) || true
 grep -qx "unnamed.png $empty/unnamed.png drawn" <<<"$report" ||
     fail "the working directory's unnamed.png does not come first: $report"
 grep -qx "refresh-32.png $prefix/$datadir/refresh-32.png drawn" <<<"$report" ||
