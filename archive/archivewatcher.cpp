@@ -5,6 +5,7 @@
 #include "archivelisting.h"
 #include "archivescans.h"
 #include "displayname.h"
+#include "encodedname.h"
 
 #include "language/systemtext.h"
 #include "measurement/measurementfile.h"
@@ -170,7 +171,7 @@ private:
         QByteArray ascii;
         const bool listed = forEachArchiveFileName(
             directory, technologyPattern(), [&](QStringView name, const QByteArray &undecodable) {
-                const QByteArray encoded = undecodable.isEmpty() ? encodedName(name, &ascii) : undecodable;
+                const QByteArray encoded = undecodable.isEmpty() ? encodeFileName(name, &ascii) : undecodable;
                 if (known.contains(encoded))
                     ++stillThere;
                 else
@@ -188,20 +189,6 @@ private:
                 changes->gone.append(name);
         }
         return true;
-    }
-
-    // A name in the file-name encoding; a plain ASCII name (nearly every archive name) in `buffer`,
-    // without a conversion of its own.
-    static QByteArray encodedName(QStringView name, QByteArray *buffer)
-    {
-        buffer->resize(int(name.size()));
-        for (int i = 0; i < name.size(); ++i) {
-            const char16_t c = name.at(i).unicode();
-            if (c >= 0x80)
-                return platform::encodeFileName(name.toString());
-            (*buffer)[i] = char(c);
-        }
-        return QByteArray::fromRawData(buffer->constData(), buffer->size());
     }
 
     // Watches the folder `status` found, if it is still there under the same identity once the

@@ -4,6 +4,7 @@
 #include "archive/displayname.h"
 #include "platform/filestamp.h"
 #include "platform/filesystem.h"
+#include "platform/workqueue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,11 +12,9 @@
 #include <QTextCodec>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <functional>
+#include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 // The listing of a whole archive as the archive-wide readers hold it: every name in ascending byte
@@ -101,31 +100,27 @@ private:
 class ListedStamps
 {
 public:
-    void start(const ListedNames &names, const QByteArray &encodedFolder)
+    // `folder` is held open: each stamp is one status call relative to it, not a walk of the path.
+    void start(const ListedNames &names, const QString &folder)
     {
         stamps.assign(size_t(names.size()), Packed());
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        for (unsigned t = 0; t < cores; ++t)
-            workers.emplace_back([this, &names, encodedFolder] {
-                constexpr int chunk = 256;
-                for (int first = next.fetch_add(chunk); first < names.size(); first = next.fetch_add(chunk)) {
-                    const int last = std::min(first + chunk, names.size());
-                    for (int e = first; e < last; ++e) {
-                        const std::optional<platform::FileStamp> stamp =
-                            platform::regularFileStamp(encodedFolder + names.encodedNameListed(e));
-                        if (stamp)
-                            stamps[size_t(e)] = Packed(*stamp);
-                    }
-                }
+        held = std::make_unique<platform::HeldFolder>(folder);
+        counter = std::make_unique<platform::SharedCounter>(size_t(names.size()), 256);
+        work.start([this, &names] {
+            // The listing's names are views into one buffer: each is copied here, where it ends in
+            // the terminating zero the system call needs, into a buffer the thread reuses.
+            QByteArray name;
+            counter->drain([this, &names, &name](size_t e) {
+                const QByteArray listed = names.encodedNameListed(int(e));
+                name.resize(listed.size());
+                std::memcpy(name.data(), listed.constData(), size_t(listed.size()));
+                const std::optional<platform::FileStamp> stamp = held->regularFileStamp(name);
+                if (stamp)
+                    stamps[e] = Packed(*stamp);
             });
+        });
     }
-    void finish()
-    {
-        for (std::thread &worker : workers)
-            worker.join();
-        workers.clear();
-    }
-    ~ListedStamps() { finish(); }
+    void finish() { work.finish(); }
     bool taken() const { return !stamps.empty(); }
     // By place in the listing; std::nullopt for a file that was no longer a regular file.
     std::optional<platform::FileStamp> at(int e) const { return stamps[size_t(e)].unpacked(); }
@@ -166,41 +161,9 @@ private:
         qint32 changedNanoseconds = 0;
     };
     std::vector<Packed> stamps;
-    std::atomic<int> next{0};
-    std::vector<std::thread> workers;
-};
-
-// The files of one batch being read on all cores in the background, while the caller hands over the
-// batch before it: reading never waits for the visitor or the index, nor they for reading.
-template <typename Slot> class BackgroundReading
-{
-public:
-    void start(std::vector<Slot *> work, std::function<void(Slot &)> job)
-    {
-        work_ = std::move(work);
-        read = std::move(job);
-        next = 0;
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        const size_t threads = std::min<size_t>(cores, work_.size());
-        for (size_t t = 0; t < threads; ++t)
-            workers.emplace_back([this] {
-                for (size_t i = next++; i < work_.size(); i = next++)
-                    read(*work_[i]);
-            });
-    }
-    void finish()
-    {
-        for (std::thread &worker : workers)
-            worker.join();
-        workers.clear();
-    }
-    ~BackgroundReading() { finish(); }
-
-private:
-    std::vector<Slot *> work_;
-    std::function<void(Slot &)> read;
-    std::atomic<size_t> next{0};
-    std::vector<std::thread> workers;
+    std::unique_ptr<platform::HeldFolder> held;
+    std::unique_ptr<platform::SharedCounter> counter;
+    platform::BackgroundWork work; // last: finished before the rest goes
 };
 
 } // namespace archive

@@ -109,10 +109,11 @@ int main(int argc, char *argv[])
     QTemporaryDir cache(options->parent + QStringLiteral("/syncbench-cache-XXXXXX"));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     // Files made a moment ago are filed and stamped as well; a real archive's files settled long ago.
-    qputenv("STEEL_ARCHIVE_INDEX_SETTLE_MS", "0");
+    const QString settled = QStringLiteral("--settle-ms=0");
     const QString database = QStringLiteral("bench");
-    const QStringList sync{program, QStringLiteral("sync"), QString(), QStringLiteral("--to"),
-                           server.conninfo(database)};
+    const QStringList sync{
+        program, QStringLiteral("sync"), QString(), QStringLiteral("--to"), server.conninfo(database),
+        settled};
 
     std::printf("%9s  %-24s %10s %10s %7s %8s %8s %9s\n", "files", "command", "median ms", "baseline",
                 "ratio", "cpu ours", "cpu db", "peak MiB");
@@ -128,20 +129,21 @@ int main(int argc, char *argv[])
         double firstServer = 0;
         double unchangedServer = 0;
         const int runs = size >= 500000 ? std::min(options->runs, 3) : options->runs;
-        const std::vector<bench::Run> m = bench::medians(
-            runs,
-            {[&] {
-                 QDir(cache.path()).removeRecursively();
-                 return bench::runCommand({program, QStringLiteral("find"), dir, QStringLiteral("--json")});
-             },
-             [&] {
-                 server.createDatabase(database);
-                 return syncRun(syncDir, server, &firstServer);
-             },
-             [&] {
-                 return bench::runCommand({program, QStringLiteral("find"), dir, QStringLiteral("--json")});
-             },
-             [&] { return syncRun(syncDir, server, &unchangedServer); }});
+        const std::vector<bench::Run> m =
+            bench::medians(runs, {[&] {
+                                      QDir(cache.path()).removeRecursively();
+                                      return bench::runCommand({program, QStringLiteral("find"), dir,
+                                                                QStringLiteral("--json"), settled});
+                                  },
+                                  [&] {
+                                      server.createDatabase(database);
+                                      return syncRun(syncDir, server, &firstServer);
+                                  },
+                                  [&] {
+                                      return bench::runCommand({program, QStringLiteral("find"), dir,
+                                                                QStringLiteral("--json"), settled});
+                                  },
+                                  [&] { return syncRun(syncDir, server, &unchangedServer); }});
         const auto line = [&](const char *what, const bench::Run &run, const bench::Run &baseline,
                               double db) {
             std::printf("%9d  %-24s %10.0f %10.0f %7.2f %8.1f %8.1f %9.1f\n", size, what, run.msecs,
