@@ -82,10 +82,10 @@ FolderReading::FolderReading(const QString &directory, const ArchiveReadOptions 
 
 bool FolderReading::list()
 {
-    if (!listing.list(options.wanted))
+    // An index with rows: the files' stamps are taken on every core while the folder is read.
+    if (!listing.list(options.wanted, kept.start()))
         return false;
-    // An index with rows: the files' stamps are taken on every core while the names are sorted.
-    listing.sort(kept.start());
+    listing.sort(false);
     return true;
 }
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -94,36 +95,64 @@ private:
     std::vector<int> order;
 };
 
-// The stamps of every listed file, taken in the listing's order on all cores while the names are
-// sorted: what a run compares the stamps it kept (the index's, the database's) with. A run that
-// kept none takes each stamp where it opens the file instead, and needs none of these.
+// The stamps of every listed file, taken on all cores while the folder is still being listed (or
+// while the names are sorted): what a run compares the stamps it kept (the index's, the database's)
+// with. A run that kept none takes each stamp where it opens the file instead, and needs none of these.
 class ListedStamps
 {
 public:
-    // `folder` is held open: each stamp is one status call relative to it, not a walk of the path.
-    void start(const ListedNames &names, const QString &folder)
+    ListedStamps() = default;
+    ListedStamps(const ListedStamps &) = delete;
+    ListedStamps &operator=(const ListedStamps &) = delete;
+    // A listing given up halfway lets its lookers go.
+    ~ListedStamps()
     {
-        stamps.assign(size_t(names.size()), Packed());
-        held = std::make_unique<platform::HeldFolder>(folder);
-        counter = std::make_unique<platform::SharedCounter>(size_t(names.size()), 256);
-        work.start([this, &names] {
-            // The listing's names are views into one buffer: each is copied here, where it ends in
-            // the terminating zero the system call needs, into a buffer the thread reuses.
-            QByteArray name;
-            counter->drain([this, &names, &name](size_t e) {
-                const QByteArray listed = names.encodedNameListed(int(e));
-                name.resize(listed.size());
-                std::memcpy(name.data(), listed.constData(), size_t(listed.size()));
-                const std::optional<platform::FileStamp> stamp = held->regularFileStamp(name);
-                if (stamp)
-                    stamps[e] = Packed(*stamp);
-            });
-        });
+        published.close();
+        work.finish();
     }
-    void finish() { work.finish(); }
-    bool taken() const { return !stamps.empty(); }
+
+    // Starts the lookers; the names reach them through offer(). `folder` is held open: each stamp is
+    // one status call relative to it, not a walk of the path.
+    void start(const QString &folder)
+    {
+        held = std::make_unique<platform::HeldFolder>(folder);
+        work.start([this] { lookAtRuns(); });
+    }
+    // The names listed so far: each complete run of them goes to the lookers, and with `last` the
+    // rest as well.
+    void offer(const ListedNames &names, bool last = false)
+    {
+        while (offered < names.size() && (last || names.size() - offered >= runLength)) {
+            const int end = std::min(offered + runLength, names.size());
+            auto run = std::make_unique<Run>();
+            for (int e = offered; e < end; ++e) {
+                // Each name copied with the terminating zero the system call needs: the listing's
+                // own buffer grows meanwhile.
+                run->offsets.push_back(int(run->bytes.size()));
+                run->bytes.append(names.encodedNameListed(e));
+                run->bytes.append('\0');
+            }
+            run->stamps.assign(size_t(end - offered), Packed());
+            runs.push_back(std::move(run));
+            published.push(runs.back().get());
+            offered = end;
+        }
+    }
+    // Hands over the last names and waits for every stamp.
+    void finish(const ListedNames &names)
+    {
+        if (!work.running())
+            return;
+        offer(names, true);
+        published.close();
+        work.finish();
+    }
+    bool taken() const { return held != nullptr; }
     // By place in the listing; std::nullopt for a file that was no longer a regular file.
-    std::optional<platform::FileStamp> at(int e) const { return stamps[size_t(e)].unpacked(); }
+    std::optional<platform::FileStamp> at(int e) const
+    {
+        return runs[size_t(e / runLength)]->stamps[size_t(e % runLength)].unpacked();
+    }
 
 private:
     // A stamp in 56 bytes instead of 72: a million of them are held at once.
@@ -160,9 +189,35 @@ private:
         qint32 modifiedNanoseconds = 0; // below 10^9
         qint32 changedNanoseconds = 0;
     };
-    std::vector<Packed> stamps;
+    // Names handed to the lookers a run at a time, each run holding its own stamps.
+    static constexpr int runLength = 2048;
+    struct Run
+    {
+        QByteArray bytes; // the names, each ending in a zero
+        std::vector<int> offsets;
+        std::vector<Packed> stamps;
+    };
+
+    void lookAtRuns()
+    {
+        Run *run = nullptr;
+        while (published.pop(&run)) {
+            for (size_t k = 0; k < run->offsets.size(); ++k) {
+                const int at = run->offsets[k];
+                const int length = int(std::strlen(run->bytes.constData() + at));
+                const std::optional<platform::FileStamp> stamp =
+                    held->regularFileStamp(QByteArray::fromRawData(run->bytes.constData() + at, length));
+                if (stamp)
+                    run->stamps[k] = Packed(*stamp);
+            }
+        }
+    }
+
     std::unique_ptr<platform::HeldFolder> held;
-    std::unique_ptr<platform::SharedCounter> counter;
+    std::vector<std::unique_ptr<Run>> runs; // the listing thread's until finish()
+    int offered = 0;
+    // Never full: the thread that lists must not wait for the lookers.
+    platform::BoundedQueue<Run *> published{std::numeric_limits<size_t>::max()};
     platform::BackgroundWork work; // last: finished before the rest goes
 };
 

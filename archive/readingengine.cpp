@@ -27,12 +27,18 @@ FolderListing::FolderListing(const QString &directory)
       encodedFolder(platform::encodeFileName(folder) + '/')
 {}
 
-bool FolderListing::list(const std::function<bool(QStringView fileName)> &wanted)
+bool FolderListing::list(const std::function<bool(QStringView fileName)> &wanted, bool takeStamps)
 {
+    // The stamps are taken on all cores while the folder is still being read.
+    if (takeStamps)
+        stamps.start(folder);
     return forEachArchiveFileName(
         directory, technologyPattern(), [&](QStringView name, const QByteArray &undecodable) {
-            if (!wanted || wanted(undecodable.isEmpty() ? name : QStringView(displayName(undecodable))))
-                listed.add(name, undecodable);
+            if (wanted && !wanted(undecodable.isEmpty() ? name : QStringView(displayName(undecodable))))
+                return;
+            listed.add(name, undecodable);
+            if (takeStamps)
+                stamps.offer(listed);
         });
 }
 
@@ -45,10 +51,12 @@ void FolderListing::add(const QByteArray &encodedName)
 
 void FolderListing::sort(bool takeStamps)
 {
-    if (takeStamps)
-        stamps.start(listed, folder);
+    if (takeStamps && !stamps.taken()) {
+        stamps.start(folder);
+        stamps.offer(listed, true);
+    }
     listed.sortByName();
-    stamps.finish();
+    stamps.finish(listed);
 }
 
 std::optional<platform::FileStamp> FolderListing::stamp(int i) const

@@ -31,11 +31,13 @@ public:
     explicit FolderListing(const QString &directory);
 
     // Adds every archive file of the folder for which `wanted` (when given) is true; such a name as
-    // no text holds is seen by `wanted` in its escaped form. False if the folder could not be listed.
-    bool list(const std::function<bool(QStringView fileName)> &wanted = {});
+    // no text holds is seen by `wanted` in its escaped form. With `takeStamps`, every file's stamp
+    // is taken on all cores while the folder is read. False if the folder could not be listed.
+    bool list(const std::function<bool(QStringView fileName)> &wanted = {}, bool takeStamps = false);
     // Adds one file named by its bytes, as the listing would give it.
     void add(const QByteArray &encodedName);
-    // Orders the names; with `takeStamps`, every file's stamp is taken on all cores meanwhile.
+    // Orders the names; with `takeStamps` (or when list() took them), every file's stamp is taken
+    // on all cores meanwhile.
     void sort(bool takeStamps);
 
     int size() const { return listed.size(); }

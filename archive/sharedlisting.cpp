@@ -8,9 +8,8 @@
 #include "platform/workqueue.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <limits>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace archive {
@@ -52,12 +51,9 @@ struct SharedListing::Files
 private:
     void lookAtRuns(const platform::HeldFolder &folder);
 
-    // Between the thread reading the folder and the threads looking at the files.
-    std::mutex mutex;
-    std::condition_variable published;
-    size_t readyRuns = 0; // runs complete and handed over
-    size_t takenRuns = 0; // runs a thread has begun to look at
-    bool folderRead = false;
+    // From the thread reading the folder to the threads looking at the files: runs complete and
+    // not yet looked at. Never full: the reading thread is the last looker, and must not wait.
+    platform::BoundedQueue<Run *> published{std::numeric_limits<size_t>::max()};
 };
 
 void SharedListing::Files::take()
@@ -69,11 +65,11 @@ void SharedListing::Files::take()
         lookers.start([this, &folder] { lookAtRuns(folder); }, cores - 1);
 
     auto run = std::make_unique<Run>();
+    // Only this thread touches `runs` until the listing is taken; the lookers reach a run through
+    // the queue.
     const auto handOver = [this, &run] {
-        const std::lock_guard<std::mutex> lock(mutex);
         runs.push_back(std::move(run));
-        ++readyRuns;
-        published.notify_one();
+        published.push(runs.back().get());
     };
     // Names only: the status calls follow on all cores.
     listed = forEachMatchingFile(directory, technologyPattern(), false, [&](QStringView name, qint64) {
@@ -86,11 +82,7 @@ void SharedListing::Files::take()
     });
     if (!run->entries.empty())
         handOver();
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        folderRead = true;
-        published.notify_all();
-    }
+    published.close();
     lookAtRuns(folder); // this thread is one of the cores now
     lookers.finish();
 }
@@ -98,15 +90,8 @@ void SharedListing::Files::take()
 void SharedListing::Files::lookAtRuns(const platform::HeldFolder &folder)
 {
     QByteArray buffer; // this thread's, reused for every name
-    for (;;) {
-        Run *run = nullptr;
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            published.wait(lock, [this] { return takenRuns < readyRuns || folderRead; });
-            if (takenRuns == readyRuns)
-                return;
-            run = runs[takenRuns++].get();
-        }
+    Run *run = nullptr;
+    while (published.pop(&run)) {
         for (Entry &entry : run->entries) {
             // The name in the file-name encoding, the one the held folder decodes (UTF-8 on Windows,
             // not the ANSI code page).
