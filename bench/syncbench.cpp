@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 //
 // steel-archive sync at plant scale against find on the same archive, in turns: the first sync into an
-// empty database against a cold `find --json` (an empty index: every file read), and a sync with
-// nothing changed against a warm `find --json` (the index current). The database is a PostgreSQL 15
-// of the benchmark's own on the same machine (initdb in a temporary folder, as a plant's server
+// empty database against a cold `find --json` (an empty index: every file read) and against
+// PostgreSQL's own binary COPY of the rows that sync made (into fresh tables, in one transaction),
+// and a sync with nothing changed against a warm `find --json` (the index current). The database is a
+// PostgreSQL 15 of the benchmark's own on the same machine (initdb in a temporary folder, as a plant's server
 // writes: every commit synced to the disk), reached through a Unix socket. Prints wall times
 // (medians), the ratios, the processor time of steel-archive and of the server's processes that
 // served it, and peak memory. Asserts nothing.
@@ -14,13 +15,18 @@
 // makes them) and kept there.
 #include "benchsupport.h"
 #include "commandbench.h"
+#include "database/measurementrow.h"
+#include "database/pgconnection.h"
 #include "pgtestserver.h"
 #include "support/documents.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <string>
 
 #include <cstdio>
 
@@ -53,6 +59,47 @@ bench::Run syncRun(const QStringList &command, const TestServer &server, double 
     return run;
 }
 
+// The rows a sync made, in COPY's binary format: what the server's own COPY is timed with.
+bool takeRows(const TestServer &server, const QString &database, std::string *rows)
+{
+    const std::unique_ptr<database::Connection> connection = server.connect(database);
+    rows->clear();
+    return connection &&
+           connection->copyOut(QByteArray("COPY (SELECT ") + database::measurementColumns +
+                                   " FROM steel_archive.measurements) TO STDOUT (FORMAT binary)",
+                               [rows](const char *data, int length) {
+                                   rows->append(data, size_t(length));
+                                   return true;
+                               });
+}
+
+// PostgreSQL's binary COPY of `rows` into fresh tables (made by a sync of an empty folder), timed
+// alone, in one transaction: the least the server does to take the rows in.
+bench::Run copyRun(TestServer &server, const QString &database, const QStringList &makeTables,
+                   const std::string &rows, double *serverSeconds)
+{
+    bench::Run run;
+    server.createDatabase(database);
+    if (bench::runCommand(makeTables).exitCode != 0)
+        return run;
+    const std::unique_ptr<database::Connection> connection = server.connect(database);
+    const double before = serverChildrenSeconds(server.postmasterPid());
+    QElapsedTimer timer;
+    timer.start();
+    const bool copied =
+        connection && connection->copyIn(QByteArray("COPY steel_archive.measurements (") +
+                                             database::measurementColumns + ") FROM STDIN (FORMAT binary)",
+                                         rows.data(), qint64(rows.size()));
+    run.msecs = double(timer.nsecsElapsed()) / 1e6;
+    run.exitCode = copied ? 0 : 1;
+    if (!copied)
+        std::fprintf(stderr, "syncbench: COPY failed: %s\n",
+                     qPrintable(connection ? connection->error() : ""));
+    QThread::msleep(300);
+    *serverSeconds = serverChildrenSeconds(server.postmasterPid()) - before;
+    return run;
+}
+
 QString takeOption(QStringList &args, const QString &name)
 {
     const int at = args.indexOf(name);
@@ -76,6 +123,64 @@ QString archiveOf(int size, const QString &keep, const QString &temporary)
                                       : QFile::exists(made) || (support::writePlantArchive(dir, size, step) &&
                                                                 QFile(made).open(QIODevice::WriteOnly));
     return ready ? dir : QString();
+}
+
+// What the runs of every size share.
+struct Bench
+{
+    TestServer &server;
+    QString program;
+    QStringList sync; // the archive's folder at 2
+    QString cache;
+    QString parent;
+};
+
+// One size's figures, in turns. False when the rows of a first sync cannot be read back.
+bool timeSize(const Bench &b, int size, const QString &dir, int runs)
+{
+    const QString database = QStringLiteral("bench");
+    QStringList syncDir = b.sync;
+    syncDir[2] = dir;
+    double firstServer = 0;
+    double unchangedServer = 0;
+    double copyServer = 0;
+    // The rows a first sync makes, for the server's own COPY of them.
+    std::string rows;
+    b.server.createDatabase(database);
+    syncRun(syncDir, b.server, &firstServer);
+    if (!takeRows(b.server, database, &rows)) {
+        std::fprintf(stderr, "syncbench: the rows cannot be read back\n");
+        return false;
+    }
+    QTemporaryDir empty(b.parent + QStringLiteral("/syncbench-empty-XXXXXX"));
+    QStringList makeTables = b.sync;
+    makeTables[2] = empty.path();
+    const QStringList find{b.program, QStringLiteral("find"), dir, QStringLiteral("--json"), b.sync.last()};
+    const std::vector<bench::Run> m = bench::medians(
+        runs, {[&] {
+                   QDir(b.cache).removeRecursively();
+                   return bench::runCommand(find);
+               },
+               [&] {
+                   b.server.createDatabase(database);
+                   return syncRun(syncDir, b.server, &firstServer);
+               },
+               [&] { return bench::runCommand(find); },
+               [&] { return syncRun(syncDir, b.server, &unchangedServer); },
+               [&] { return copyRun(b.server, QStringLiteral("copied"), makeTables, rows, &copyServer); }});
+    const auto line = [&](const char *what, const bench::Run &run, const bench::Run &baseline, double db) {
+        std::printf("%9d  %-24s %10.0f %10.0f %7.2f %8.1f %8.1f %9.1f\n", size, what, run.msecs,
+                    baseline.msecs, run.msecs / baseline.msecs, run.cpuSeconds, db, run.peakMiB);
+    };
+    // The server's times are the last run's: the medians are of wall times.
+    line("find --json, cold", m[0], m[0], 0);
+    line("sync, first", m[1], m[0], firstServer);
+    line("COPY of its rows", m[4], m[4], copyServer);
+    line("sync, first / COPY", m[1], m[4], firstServer);
+    line("find --json, warm", m[2], m[2], 0);
+    line("sync, nothing changed", m[3], m[2], unchangedServer);
+    std::fflush(stdout);
+    return true;
 }
 
 } // namespace
@@ -124,37 +229,9 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "cannot create an archive of %d files\n", size);
             return 1;
         }
-        QStringList syncDir = sync;
-        syncDir[2] = dir;
-        double firstServer = 0;
-        double unchangedServer = 0;
-        const int runs = size >= 500000 ? std::min(options->runs, 3) : options->runs;
-        const std::vector<bench::Run> m =
-            bench::medians(runs, {[&] {
-                                      QDir(cache.path()).removeRecursively();
-                                      return bench::runCommand({program, QStringLiteral("find"), dir,
-                                                                QStringLiteral("--json"), settled});
-                                  },
-                                  [&] {
-                                      server.createDatabase(database);
-                                      return syncRun(syncDir, server, &firstServer);
-                                  },
-                                  [&] {
-                                      return bench::runCommand({program, QStringLiteral("find"), dir,
-                                                                QStringLiteral("--json"), settled});
-                                  },
-                                  [&] { return syncRun(syncDir, server, &unchangedServer); }});
-        const auto line = [&](const char *what, const bench::Run &run, const bench::Run &baseline,
-                              double db) {
-            std::printf("%9d  %-24s %10.0f %10.0f %7.2f %8.1f %8.1f %9.1f\n", size, what, run.msecs,
-                        baseline.msecs, run.msecs / baseline.msecs, run.cpuSeconds, db, run.peakMiB);
-        };
-        // The server's times are the last run's: the medians are of wall times.
-        line("find --json, cold", m[0], m[0], 0);
-        line("sync, first", m[1], m[0], firstServer);
-        line("find --json, warm", m[2], m[2], 0);
-        line("sync, nothing changed", m[3], m[2], unchangedServer);
-        std::fflush(stdout);
+        const Bench bench{server, program, sync, cache.path(), options->parent};
+        if (!timeSize(bench, size, dir, size >= 500000 ? std::min(options->runs, 3) : options->runs))
+            return 1;
     }
     return 0;
 }
