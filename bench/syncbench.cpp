@@ -26,8 +26,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <string>
-
 #include <cstdio>
 
 namespace {
@@ -59,42 +57,44 @@ bench::Run syncRun(const QStringList &command, const TestServer &server, double 
     return run;
 }
 
-// The rows a sync made, in COPY's binary format: what the server's own COPY is timed with.
-bool takeRows(const TestServer &server, const QString &database, std::string *rows)
+// The rows a sync made, written by the server in COPY's binary format into `file`: what the server's
+// own COPY is timed with. The server reads and writes the file itself, so that this program's memory
+// (which its children's peaks inherit) stays as it was.
+bool takeRows(const TestServer &server, const QString &database, const QString &file)
 {
     const std::unique_ptr<database::Connection> connection = server.connect(database);
-    rows->clear();
     return connection &&
-           connection->copyOut(QByteArray("COPY (SELECT ") + database::measurementColumns +
-                                   " FROM steel_archive.measurements) TO STDOUT (FORMAT binary)",
-                               [rows](const char *data, int length) {
-                                   rows->append(data, size_t(length));
-                                   return true;
-                               });
+           connection->run(QByteArray("COPY (SELECT ") + database::measurementColumns +
+                           " FROM steel_archive.measurements) TO '" + file.toUtf8() + "' (FORMAT binary)");
 }
 
-// PostgreSQL's binary COPY of `rows` into fresh tables (made by a sync of an empty folder), timed
-// alone, in one transaction: the least the server does to take the rows in.
-bench::Run copyRun(TestServer &server, const QString &database, const QStringList &makeTables,
-                   const std::string &rows, double *serverSeconds)
+// PostgreSQL's binary COPY of the rows in `file`, timed alone in one transaction, into a fresh table
+// made like the sync's own (its columns, defaults, indexes and constraints, not its foreign key) in
+// `database`: the least the server does to take the rows in.
+bench::Run copyRun(const TestServer &server, const QString &database, const QString &file,
+                   double *serverSeconds)
 {
     bench::Run run;
-    server.createDatabase(database);
-    if (bench::runCommand(makeTables).exitCode != 0)
+    std::unique_ptr<database::Connection> connection = server.connect(database);
+    if (!connection || !connection->run("DROP TABLE IF EXISTS steel_archive.copied") ||
+        !connection->run(
+            "CREATE TABLE steel_archive.copied (LIKE steel_archive.measurements INCLUDING ALL)")) {
+        std::fprintf(stderr, "syncbench: the table for COPY cannot be made\n");
         return run;
-    const std::unique_ptr<database::Connection> connection = server.connect(database);
+    }
     const double before = serverChildrenSeconds(server.postmasterPid());
     QElapsedTimer timer;
     timer.start();
     const bool copied =
-        connection && connection->copyIn(QByteArray("COPY steel_archive.measurements (") +
-                                             database::measurementColumns + ") FROM STDIN (FORMAT binary)",
-                                         rows.data(), qint64(rows.size()));
+        connection->run(QByteArray("COPY steel_archive.copied (") + database::measurementColumns +
+                        ") FROM '" + file.toUtf8() + "' (FORMAT binary)");
     run.msecs = double(timer.nsecsElapsed()) / 1e6;
     run.exitCode = copied ? 0 : 1;
     if (!copied)
-        std::fprintf(stderr, "syncbench: COPY failed: %s\n",
-                     qPrintable(connection ? connection->error() : ""));
+        std::fprintf(stderr, "syncbench: COPY failed: %s\n", qPrintable(connection->error()));
+    connection->run("DROP TABLE steel_archive.copied");
+    // The server's time of a connection is counted once it has ended.
+    connection.reset();
     QThread::msleep(300);
     *serverSeconds = serverChildrenSeconds(server.postmasterPid()) - before;
     return run;
@@ -145,29 +145,31 @@ bool timeSize(const Bench &b, int size, const QString &dir, int runs)
     double unchangedServer = 0;
     double copyServer = 0;
     // The rows a first sync makes, for the server's own COPY of them.
-    std::string rows;
+    QTemporaryDir scratch(b.parent + QStringLiteral("/syncbench-copy-XXXXXX"));
+    const QString rows = scratch.filePath(QStringLiteral("rows.copy"));
+    // The server may run as another user (under root, as nobody): it writes and reads the file here.
+    QFile::setPermissions(scratch.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                              QFileDevice::WriteOther | QFileDevice::ExeOther);
     b.server.createDatabase(database);
     syncRun(syncDir, b.server, &firstServer);
-    if (!takeRows(b.server, database, &rows)) {
+    if (!takeRows(b.server, database, rows)) {
         std::fprintf(stderr, "syncbench: the rows cannot be read back\n");
         return false;
     }
-    QTemporaryDir empty(b.parent + QStringLiteral("/syncbench-empty-XXXXXX"));
-    QStringList makeTables = b.sync;
-    makeTables[2] = empty.path();
     const QStringList find{b.program, QStringLiteral("find"), dir, QStringLiteral("--json"), b.sync.last()};
-    const std::vector<bench::Run> m = bench::medians(
-        runs, {[&] {
-                   QDir(b.cache).removeRecursively();
-                   return bench::runCommand(find);
-               },
-               [&] {
-                   b.server.createDatabase(database);
-                   return syncRun(syncDir, b.server, &firstServer);
-               },
-               [&] { return bench::runCommand(find); },
-               [&] { return syncRun(syncDir, b.server, &unchangedServer); },
-               [&] { return copyRun(b.server, QStringLiteral("copied"), makeTables, rows, &copyServer); }});
+    const std::vector<bench::Run> m =
+        bench::medians(runs, {[&] {
+                                  QDir(b.cache).removeRecursively();
+                                  return bench::runCommand(find);
+                              },
+                              [&] {
+                                  b.server.createDatabase(database);
+                                  return syncRun(syncDir, b.server, &firstServer);
+                              },
+                              [&] { return bench::runCommand(find); },
+                              [&] { return syncRun(syncDir, b.server, &unchangedServer); },
+                              [&] { return copyRun(b.server, database, rows, &copyServer); }});
     const auto line = [&](const char *what, const bench::Run &run, const bench::Run &baseline, double db) {
         std::printf("%9d  %-24s %10.0f %10.0f %7.2f %8.1f %8.1f %9.1f\n", size, what, run.msecs,
                     baseline.msecs, run.msecs / baseline.msecs, run.cpuSeconds, db, run.peakMiB);
