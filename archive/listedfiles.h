@@ -210,6 +210,9 @@ private:
                 if (stamp)
                     run->stamps[k] = Packed(*stamp);
             }
+            // The names' copies are let go at once: only the stamps are kept, a million at a time.
+            run->bytes = QByteArray();
+            run->offsets = std::vector<int>();
         }
     }
 

@@ -45,7 +45,7 @@ public:
     const ListedNames &names() const { return listed; }
     // The file's path in the file-name encoding's bytes.
     QByteArray path(int i) const { return encodedFolder + listed.encodedName(i); }
-    // The file's stamp: the one taken by sort() if it took them, else one status call now.
+    // The file's stamp: the one taken by list() or sort() if they took them, else one status call now.
     // std::nullopt for a file that is no longer a regular file.
     std::optional<platform::FileStamp> stamp(int i) const;
 
@@ -70,7 +70,6 @@ public:
 
     // Takes the first row; false when there is none.
     bool start() { return have = feed && feed->next(&row); }
-    bool any() const { return have; }
 
     // Hands every row before `name` to `gone` and the row of `name`, if kept, to `found`.
     template <typename Gone, typename Found> void seek(const QByteArray &name, Gone gone, Found found)
