@@ -73,5 +73,8 @@ bool readArchive(const QString &directory, const ArchiveReadOptions &options,
 // How long after its last change a file is first filed in the index: a change within the file
 // system's time resolution of the moment it was read would otherwise go unseen.
 qint64 indexSettleMilliseconds();
+// Sets that time for the whole program: for tests and benchmarks, whose files were written a moment
+// ago (steel-archive's --settle-ms); 2 seconds unless set.
+void setIndexSettleMilliseconds(qint64 milliseconds);
 
 } // namespace archive

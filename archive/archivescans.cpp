@@ -99,53 +99,62 @@ QString timePattern(const QString &technology, const QString &yearMonth, const Q
            QStringLiteral("*.json");
 }
 
-TechnologyScan scanTechnologies(const QString &directory)
+TechnologyScan scanTechnologies(const QString &directory, const SharedListing *listing)
 {
     TechnologyScan scan;
     DistinctTexts technologies;
     qint64 newestNsecs = 0;
     QString newestName;
     // Only the newest file matters for the order, so one pass keeps the maximum instead of sorting.
-    forEachScannedFile(directory, technologyPattern(), true, [&](QStringView name, qint64 modified) {
-        const QStringView technology = technologyView(name);
-        technologies.add(technology);
-        if (!scan.listedAnyFile || isNewer(modified, name, newestNsecs, newestName)) {
-            newestNsecs = modified;
-            newestName = name.toString();
-            scan.newestTechnology = technology.toString();
-        }
-        scan.listedAnyFile = true;
-    });
+    forEachScannedFile(
+        directory, technologyPattern(), true,
+        [&](QStringView name, qint64 modified) {
+            const QStringView technology = technologyView(name);
+            technologies.add(technology);
+            if (!scan.listedAnyFile || isNewer(modified, name, newestNsecs, newestName)) {
+                newestNsecs = modified;
+                newestName = name.toString();
+                scan.newestTechnology = technology.toString();
+            }
+            scan.listedAnyFile = true;
+        },
+        listing);
     scan.technologies = technologies.sorted();
     return scan;
 }
 
-QStringList scanYearMonths(const QString &directory, const QString &technology)
+QStringList scanYearMonths(const QString &directory, const QString &technology, const SharedListing *listing)
 {
     // Sorted by the moments in the names, so no modification times are read.
     QSet<int> months;
-    forEachScannedFile(directory, yearMonthPattern(technology), false, [&months](QStringView name, qint64) {
-        const Moment moment = momentOfName(name);
-        months.insert(moment.isValid() ? moment.date.year() * 100 + moment.date.month() : invalidKey);
-    });
+    forEachScannedFile(
+        directory, yearMonthPattern(technology), false,
+        [&months](QStringView name, qint64) {
+            const Moment moment = momentOfName(name);
+            months.insert(moment.isValid() ? moment.date.year() * 100 + moment.date.month() : invalidKey);
+        },
+        listing);
     return newestFirst(months, [](int key) {
         return yearMonthText(Moment{QDate(key / 100, key % 100, 1), QTime(0, 0)});
     });
 }
 
-QStringList scanDays(const QString &directory, const QString &technology, const QString &yearMonth)
+QStringList scanDays(const QString &directory, const QString &technology, const QString &yearMonth,
+                     const SharedListing *listing)
 {
     QSet<int> days;
-    forEachScannedFile(directory, dayPattern(technology, yearMonth), false,
-                       [&days](QStringView name, qint64) {
-                           const Moment moment = momentOfName(name);
-                           days.insert(moment.isValid() ? moment.date.day() : invalidKey);
-                       });
+    forEachScannedFile(
+        directory, dayPattern(technology, yearMonth), false,
+        [&days](QStringView name, qint64) {
+            const Moment moment = momentOfName(name);
+            days.insert(moment.isValid() ? moment.date.day() : invalidKey);
+        },
+        listing);
     return newestFirst(days, [](int key) { return dayText(Moment{QDate(2000, 1, key), QTime(0, 0)}); });
 }
 
 QStringList scanTimes(const QString &directory, const QString &technology, const QString &yearMonth,
-                      const QString &day)
+                      const QString &day, const SharedListing *listing)
 {
     struct Entry
     {
@@ -154,10 +163,12 @@ QStringList scanTimes(const QString &directory, const QString &technology, const
         QString time;
     };
     QVector<Entry> entries;
-    forEachScannedFile(directory, timePattern(technology, yearMonth, day), true,
-                       [&entries](QStringView name, qint64 modified) {
-                           entries.append(Entry{modified, name.toString(), timeText(momentOfName(name))});
-                       });
+    forEachScannedFile(
+        directory, timePattern(technology, yearMonth, day), true,
+        [&entries](QStringView name, qint64 modified) {
+            entries.append(Entry{modified, name.toString(), timeText(momentOfName(name))});
+        },
+        listing);
     // Listing order: most recently modified first, equal instants by name. Duplicate times stay.
     std::sort(entries.begin(), entries.end(),
               [](const Entry &a, const Entry &b) { return isNewer(a.modified, a.name, b.modified, b.name); });

@@ -5,6 +5,7 @@
 #include "archivelisting.h"
 #include "archivescans.h"
 #include "displayname.h"
+#include "encodedname.h"
 
 #include "language/systemtext.h"
 #include "measurement/measurementfile.h"
@@ -183,7 +184,7 @@ private:
         const bool listed = forEachArchiveFileStamp(
             directory, technologyPattern(),
             [&](QStringView name, const QByteArray &undecodable, const platform::FileStamp &stamp) {
-                const QByteArray encoded = undecodable.isEmpty() ? encodedName(name, &ascii) : undecodable;
+                const QByteArray encoded = undecodable.isEmpty() ? encodeFileName(name, &ascii) : undecodable;
                 const auto knownName = known.constFind(encoded);
                 const qint64 modified = stamp.modifiedMsecs();
                 if (knownName != known.cend()) {
@@ -212,20 +213,6 @@ private:
                 changes->gone.append(name.key());
         }
         return true;
-    }
-
-    // A name in the file-name encoding; a plain ASCII name (nearly every archive name) in `buffer`,
-    // without a conversion of its own.
-    static QByteArray encodedName(QStringView name, QByteArray *buffer)
-    {
-        buffer->resize(int(name.size()));
-        for (int i = 0; i < name.size(); ++i) {
-            const char16_t c = name.at(i).unicode();
-            if (c >= 0x80)
-                return platform::encodeFileName(name.toString());
-            (*buffer)[i] = char(c);
-        }
-        return QByteArray::fromRawData(buffer->constData(), buffer->size());
     }
 
     // Watches the folder `status` found, if it is still there under the same identity once the

@@ -7,6 +7,8 @@ RowFeed::RowFeed(MeasurementIndex *index) : index(index)
 {
     if (index)
         worker = std::thread([this] { produce(); });
+    else
+        chunks.close();
 }
 
 RowFeed::~RowFeed()
@@ -18,23 +20,12 @@ bool RowFeed::nextChunk()
 {
     current = Chunk();
     taken = 0;
-    std::unique_lock<std::mutex> lock(mutex);
-    filled.wait(lock, [this] { return !chunks.empty() || ended; });
-    if (chunks.empty())
-        return false;
-    current = std::move(chunks.front());
-    chunks.pop_front();
-    emptied.notify_one();
-    return true;
+    return chunks.pop(&current);
 }
 
 void RowFeed::stop()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        stopping = true;
-    }
-    emptied.notify_all();
+    chunks.cancel();
     if (worker.joinable())
         worker.join();
 }
@@ -54,17 +45,10 @@ void RowFeed::produce()
             chunk.bytes.append(row.record, size_t(row.recordSize));
             chunk.rows.push_back(place);
         }
-        std::unique_lock<std::mutex> lock(mutex);
-        emptied.wait(lock, [this] { return chunks.size() < chunksAhead || stopping; });
-        if (stopping)
-            break;
-        if (!chunk.rows.empty())
-            chunks.push_back(std::move(chunk));
-        filled.notify_one();
+        if (chunks.isCancelled() || (!chunk.rows.empty() && !chunks.push(std::move(chunk))))
+            return;
     }
-    std::lock_guard<std::mutex> lock(mutex);
-    ended = true;
-    filled.notify_all();
+    chunks.close();
 }
 
 IndexWriting::IndexWriting(MeasurementIndex *index) : index(index)
@@ -98,11 +82,7 @@ void IndexWriting::finish()
     if (!worker.joinable())
         return;
     handOver();
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        ending = true;
-    }
-    changed.notify_all();
+    chunks.close();
     worker.join();
 }
 
@@ -110,26 +90,14 @@ void IndexWriting::handOver()
 {
     if (gathered.empty() || !worker.joinable())
         return;
-    std::unique_lock<std::mutex> lock(mutex);
-    written.wait(lock, [this] { return chunks.size() < chunksAhead; });
-    chunks.push_back(std::move(gathered));
+    chunks.push(std::move(gathered));
     gathered = {};
-    changed.notify_one();
 }
 
 void IndexWriting::write()
 {
-    for (;;) {
-        std::vector<Change> chunk;
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            changed.wait(lock, [this] { return !chunks.empty() || ending; });
-            if (chunks.empty())
-                return;
-            chunk = std::move(chunks.front());
-            chunks.pop_front();
-            written.notify_one();
-        }
+    std::vector<Change> chunk;
+    while (chunks.pop(&chunk)) {
         for (const Change &change : chunk) {
             if (change.store)
                 index->store(change.name, change.stamp, change.digest);

@@ -4,12 +4,10 @@
 #include "archive/measurementindex.h"
 #include "measurement/measurementdigest.h"
 #include "platform/filestamp.h"
+#include "platform/workqueue.h"
 
 #include <QByteArray>
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,13 +67,8 @@ private:
     void produce();
 
     MeasurementIndex *index;
+    platform::BoundedQueue<Chunk> chunks{chunksAhead};
     std::thread worker;
-    std::mutex mutex;
-    std::condition_variable filled;
-    std::condition_variable emptied;
-    std::deque<Chunk> chunks;
-    bool ended = false;
-    bool stopping = false;
     Chunk current; // the consumer's own
     size_t taken = 0;
 };
@@ -112,12 +105,8 @@ private:
     void write();
 
     MeasurementIndex *index;
+    platform::BoundedQueue<std::vector<Change>> chunks{chunksAhead};
     std::thread worker;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::condition_variable written;
-    std::deque<std::vector<Change>> chunks;
-    bool ending = false;
     std::vector<Change> gathered; // the caller's own
 };
 

@@ -4,6 +4,7 @@
 #include "archive/displayname.h"
 #include "platform/filestamp.h"
 #include "platform/filesystem.h"
+#include "platform/workqueue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,11 +12,10 @@
 #include <QTextCodec>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <functional>
+#include <limits>
+#include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 // The listing of a whole archive as the archive-wide readers hold it: every name in ascending byte
@@ -95,40 +95,64 @@ private:
     std::vector<int> order;
 };
 
-// The stamps of every listed file, taken in the listing's order on all cores while the names are
-// sorted: what a run compares the stamps it kept (the index's, the database's) with. A run that
-// kept none takes each stamp where it opens the file instead, and needs none of these.
+// The stamps of every listed file, taken on all cores while the folder is still being listed (or
+// while the names are sorted): what a run compares the stamps it kept (the index's, the database's)
+// with. A run that kept none takes each stamp where it opens the file instead, and needs none of these.
 class ListedStamps
 {
 public:
-    void start(const ListedNames &names, const QByteArray &encodedFolder)
+    ListedStamps() = default;
+    ListedStamps(const ListedStamps &) = delete;
+    ListedStamps &operator=(const ListedStamps &) = delete;
+    // A listing given up halfway lets its lookers go.
+    ~ListedStamps()
     {
-        stamps.assign(size_t(names.size()), Packed());
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        for (unsigned t = 0; t < cores; ++t)
-            workers.emplace_back([this, &names, encodedFolder] {
-                constexpr int chunk = 256;
-                for (int first = next.fetch_add(chunk); first < names.size(); first = next.fetch_add(chunk)) {
-                    const int last = std::min(first + chunk, names.size());
-                    for (int e = first; e < last; ++e) {
-                        const std::optional<platform::FileStamp> stamp =
-                            platform::regularFileStamp(encodedFolder + names.encodedNameListed(e));
-                        if (stamp)
-                            stamps[size_t(e)] = Packed(*stamp);
-                    }
-                }
-            });
+        published.close();
+        work.finish();
     }
-    void finish()
+
+    // Starts the lookers; the names reach them through offer(). `folder` is held open: each stamp is
+    // one status call relative to it, not a walk of the path.
+    void start(const QString &folder)
     {
-        for (std::thread &worker : workers)
-            worker.join();
-        workers.clear();
+        held = std::make_unique<platform::HeldFolder>(folder);
+        work.start([this] { lookAtRuns(); });
     }
-    ~ListedStamps() { finish(); }
-    bool taken() const { return !stamps.empty(); }
+    // The names listed so far: each complete run of them goes to the lookers, and with `last` the
+    // rest as well.
+    void offer(const ListedNames &names, bool last = false)
+    {
+        while (offered < names.size() && (last || names.size() - offered >= runLength)) {
+            const int end = std::min(offered + runLength, names.size());
+            auto run = std::make_unique<Run>();
+            for (int e = offered; e < end; ++e) {
+                // Each name copied with the terminating zero the system call needs: the listing's
+                // own buffer grows meanwhile.
+                run->offsets.push_back(int(run->bytes.size()));
+                run->bytes.append(names.encodedNameListed(e));
+                run->bytes.append('\0');
+            }
+            run->stamps.assign(size_t(end - offered), Packed());
+            runs.push_back(std::move(run));
+            published.push(runs.back().get());
+            offered = end;
+        }
+    }
+    // Hands over the last names and waits for every stamp.
+    void finish(const ListedNames &names)
+    {
+        if (!work.running())
+            return;
+        offer(names, true);
+        published.close();
+        work.finish();
+    }
+    bool taken() const { return held != nullptr; }
     // By place in the listing; std::nullopt for a file that was no longer a regular file.
-    std::optional<platform::FileStamp> at(int e) const { return stamps[size_t(e)].unpacked(); }
+    std::optional<platform::FileStamp> at(int e) const
+    {
+        return runs[size_t(e / runLength)]->stamps[size_t(e % runLength)].unpacked();
+    }
 
 private:
     // A stamp in 56 bytes instead of 72: a million of them are held at once.
@@ -165,42 +189,39 @@ private:
         qint32 modifiedNanoseconds = 0; // below 10^9
         qint32 changedNanoseconds = 0;
     };
-    std::vector<Packed> stamps;
-    std::atomic<int> next{0};
-    std::vector<std::thread> workers;
-};
-
-// The files of one batch being read on all cores in the background, while the caller hands over the
-// batch before it: reading never waits for the visitor or the index, nor they for reading.
-template <typename Slot> class BackgroundReading
-{
-public:
-    void start(std::vector<Slot *> work, std::function<void(Slot &)> job)
+    // Names handed to the lookers a run at a time, each run holding its own stamps.
+    static constexpr int runLength = 2048;
+    struct Run
     {
-        work_ = std::move(work);
-        read = std::move(job);
-        next = 0;
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        const size_t threads = std::min<size_t>(cores, work_.size());
-        for (size_t t = 0; t < threads; ++t)
-            workers.emplace_back([this] {
-                for (size_t i = next++; i < work_.size(); i = next++)
-                    read(*work_[i]);
-            });
-    }
-    void finish()
-    {
-        for (std::thread &worker : workers)
-            worker.join();
-        workers.clear();
-    }
-    ~BackgroundReading() { finish(); }
+        QByteArray bytes; // the names, each ending in a zero
+        std::vector<int> offsets;
+        std::vector<Packed> stamps;
+    };
 
-private:
-    std::vector<Slot *> work_;
-    std::function<void(Slot &)> read;
-    std::atomic<size_t> next{0};
-    std::vector<std::thread> workers;
+    void lookAtRuns()
+    {
+        Run *run = nullptr;
+        while (published.pop(&run)) {
+            for (size_t k = 0; k < run->offsets.size(); ++k) {
+                const int at = run->offsets[k];
+                const int length = int(std::strlen(run->bytes.constData() + at));
+                const std::optional<platform::FileStamp> stamp =
+                    held->regularFileStamp(QByteArray::fromRawData(run->bytes.constData() + at, length));
+                if (stamp)
+                    run->stamps[k] = Packed(*stamp);
+            }
+            // The names' copies are let go at once: only the stamps are kept, a million at a time.
+            run->bytes = QByteArray();
+            run->offsets = std::vector<int>();
+        }
+    }
+
+    std::unique_ptr<platform::HeldFolder> held;
+    std::vector<std::unique_ptr<Run>> runs; // the listing thread's until finish()
+    int offered = 0;
+    // Never full: the thread that lists must not wait for the lookers.
+    platform::BoundedQueue<Run *> published{std::numeric_limits<size_t>::max()};
+    platform::BackgroundWork work; // last: finished before the rest goes
 };
 
 } // namespace archive

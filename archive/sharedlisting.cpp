@@ -3,13 +3,13 @@
 
 #include "archive/archivefolder.h"
 #include "archive/archivescans.h"
+#include "archive/encodedname.h"
 #include "platform/filesystem.h"
+#include "platform/workqueue.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <limits>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace archive {
@@ -19,24 +19,6 @@ namespace {
 // Names are looked at in runs of this many, so that the status calls can start while the folder is
 // still being read.
 constexpr int runLength = 4096;
-
-// The name in the platform's file-name encoding, the one the held folder decodes (UTF-8 on Windows,
-// not the ANSI code page): a plain ASCII name (nearly every archive name) without a conversion of
-// its own, in a buffer each thread reuses.
-const QByteArray &encoded(QStringView name)
-{
-    thread_local QByteArray bytes;
-    bytes.resize(int(name.size()));
-    for (int i = 0; i < name.size(); ++i) {
-        const char16_t c = name.at(i).unicode();
-        if (c >= 0x80) {
-            bytes = platform::encodeFileName(name.toString());
-            return bytes;
-        }
-        bytes[i] = char(c);
-    }
-    return bytes;
-}
 
 } // namespace
 
@@ -69,28 +51,25 @@ struct SharedListing::Files
 private:
     void lookAtRuns(const platform::HeldFolder &folder);
 
-    // Between the thread reading the folder and the threads looking at the files.
-    std::mutex mutex;
-    std::condition_variable published;
-    size_t readyRuns = 0; // runs complete and handed over
-    size_t takenRuns = 0; // runs a thread has begun to look at
-    bool folderRead = false;
+    // From the thread reading the folder to the threads looking at the files: runs complete and
+    // not yet looked at. Never full: the reading thread is the last looker, and must not wait.
+    platform::BoundedQueue<Run *> published{std::numeric_limits<size_t>::max()};
 };
 
 void SharedListing::Files::take()
 {
     const platform::HeldFolder folder(folderPath(directory));
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    std::vector<std::thread> lookers;
-    for (unsigned t = 1; t < cores; ++t)
-        lookers.emplace_back([this, &folder] { lookAtRuns(folder); });
+    platform::BackgroundWork lookers;
+    const unsigned cores = platform::coreCount();
+    if (cores > 1)
+        lookers.start([this, &folder] { lookAtRuns(folder); }, cores - 1);
 
     auto run = std::make_unique<Run>();
+    // Only this thread touches `runs` until the listing is taken; the lookers reach a run through
+    // the queue.
     const auto handOver = [this, &run] {
-        const std::lock_guard<std::mutex> lock(mutex);
         runs.push_back(std::move(run));
-        ++readyRuns;
-        published.notify_one();
+        published.push(runs.back().get());
     };
     // Names only: the status calls follow on all cores.
     listed = forEachMatchingFile(directory, technologyPattern(), false, [&](QStringView name, qint64) {
@@ -103,54 +82,33 @@ void SharedListing::Files::take()
     });
     if (!run->entries.empty())
         handOver();
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        folderRead = true;
-        published.notify_all();
-    }
+    published.close();
     lookAtRuns(folder); // this thread is one of the cores now
-    for (std::thread &looker : lookers)
-        looker.join();
+    lookers.finish();
 }
 
 void SharedListing::Files::lookAtRuns(const platform::HeldFolder &folder)
 {
-    for (;;) {
-        Run *run = nullptr;
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            published.wait(lock, [this] { return takenRuns < readyRuns || folderRead; });
-            if (takenRuns == readyRuns)
-                return;
-            run = runs[takenRuns++].get();
-        }
+    QByteArray buffer; // this thread's, reused for every name
+    Run *run = nullptr;
+    while (published.pop(&run)) {
         for (Entry &entry : run->entries) {
+            // The name in the file-name encoding, the one the held folder decodes (UTF-8 on Windows,
+            // not the ANSI code page).
             const std::optional<platform::FileStamp> stamp =
-                folder.regularFileStamp(encoded(run->name(entry)));
+                folder.regularFileStamp(encodeFileName(run->name(entry), &buffer));
             entry.modifiedNsecs = stamp ? modifiedNsecsOf(*stamp) : -1;
         }
     }
 }
 
-namespace {
-
-// The listing of the refresh running on this thread: a scan is an ordinary function call deep inside
-// it, with no parameter to hand the listing on.
-thread_local const SharedListing::Files *innermost = nullptr;
-
-} // namespace
-
-SharedListing::SharedListing(const QString &directory) : files(std::make_unique<Files>()), outer(innermost)
+SharedListing::SharedListing(const QString &directory) : files(std::make_unique<Files>())
 {
     files->directory = directory;
     files->take();
-    innermost = files.get();
 }
 
-SharedListing::~SharedListing()
-{
-    innermost = outer;
-}
+SharedListing::~SharedListing() = default;
 
 namespace {
 
@@ -182,12 +140,11 @@ bool SharedListing::forEachFile(const FileVisitor &visit) const
 }
 
 bool forEachScannedFile(const QString &directory, const QString &pattern, bool needTimes,
-                        const FileVisitor &visit)
+                        const FileVisitor &visit, const SharedListing *listing)
 {
-    const SharedListing::Files *shared = innermost;
-    if (!shared || shared->directory != directory)
+    if (!listing || listing->files->directory != directory)
         return forEachMatchingFile(directory, pattern, needTimes, visit);
-    return visitListed(*shared, pattern, needTimes, visit);
+    return visitListed(*listing->files, pattern, needTimes, visit);
 }
 
 } // namespace archive

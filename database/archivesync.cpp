@@ -2,12 +2,8 @@
 #include "database/archivesync.h"
 
 #include "archive/archivefolder.h"
-#include "archive/archivelisting.h"
-#include "archive/archivereader.h"
-#include "archive/archivescans.h"
-#include "archive/displayname.h"
-#include "archive/listedfiles.h"
 #include "archive/measurementindex.h"
+#include "archive/readingengine.h"
 #include "database/binarycopy.h"
 #include "database/knownfiles.h"
 #include "database/pgconnection.h"
@@ -15,18 +11,14 @@
 #include "platform/filesystem.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QSysInfo>
 
 #include <algorithm>
-#include <cstring>
 
 namespace database {
 
 namespace {
 
-// Files read between two hand-overs, as the archive reader reads them.
-constexpr int readingBatch = 2048;
 // A server that does not answer within this time is given up, unless the connection string says.
 constexpr int connectTimeoutSeconds = 15;
 // Removals gathered before they go in a transaction of their own.
@@ -34,13 +26,6 @@ constexpr int removalsPerBatch = 50000;
 // A transaction's rows are held in memory until it is sent: however many files a batch may hold,
 // its data ends here (some 5,000 ordinary files).
 constexpr size_t batchBytes = 16 * 1024 * 1024;
-
-int compareNames(const KnownFiles::Row &row, const QByteArray &name)
-{
-    const int common = std::min(row.nameSize, name.size());
-    const int order = std::memcmp(row.name, name.constData(), size_t(common));
-    return order != 0 ? order : row.nameSize - name.size();
-}
 
 Batch newBatch()
 {
@@ -82,14 +67,15 @@ struct ArchiveSync::Slot
 // What one run holds while it compares the archive with the database.
 struct ArchiveSync::Pass
 {
-    archive::ListedNames listed;
-    archive::ListedStamps stamps;
-    QByteArray encodedFolder;
-    qint64 settledBeforeNs = 0;
-    const QVector<QByteArray> *names = nullptr; // only these files, or all when null
+    Pass(const QString &directory, const QVector<QByteArray> *names, std::unique_ptr<KnownFiles> known)
+        : listing(directory), names(names), known(std::move(known)), kept(this->known.get())
+    {}
+
+    archive::FolderListing listing;
+    const qint64 settledBeforeNs = archive::settledBeforeNow();
+    const QVector<QByteArray> *names; // only these files, or all when null
     std::unique_ptr<KnownFiles> known;
-    KnownFiles::Row row;
-    bool haveRow = false;
+    archive::KeptRows<KnownFiles, KnownFiles::Row> kept;
     // Batches go to two senders in turn: the server takes in one while it takes in the other.
     std::unique_ptr<BatchSender> senders[2];
     int nextSender = 0;
@@ -303,11 +289,10 @@ SyncReport ArchiveSync::runPass(const QVector<QByteArray> *names)
     if (runId == 0) {
         fail(report, writer->error());
     } else {
-        Pass pass;
+        Pass pass(directory, names,
+                  names ? std::make_unique<KnownFiles>(reader.get(), schema, archiveId, *names)
+                        : std::make_unique<KnownFiles>(reader.get(), schema, archiveId));
         pass.runId = runId;
-        pass.names = names;
-        pass.known = names ? std::make_unique<KnownFiles>(reader.get(), schema, archiveId, *names)
-                           : std::make_unique<KnownFiles>(reader.get(), schema, archiveId);
         compare(pass, report);
         pass.known->stop();
         finishRun(runId, report);
@@ -321,70 +306,51 @@ SyncReport ArchiveSync::runPass(const QVector<QByteArray> *names)
 bool ArchiveSync::list(Pass &pass) const
 {
     if (!pass.names)
-        return archive::forEachArchiveFileName(
-            directory, archive::technologyPattern(),
-            [&pass](QStringView name, const QByteArray &undecodable) { pass.listed.add(name, undecodable); });
-    // Named files are taken as the listing would give them: by their bytes where no text holds them.
-    for (const QByteArray &name : *pass.names) {
-        const QString decoded = platform::decodeFileName(name);
-        pass.listed.add(decoded, platform::encodeFileName(decoded) == name ? QByteArray() : name);
-    }
+        return pass.listing.list();
+    for (const QByteArray &name : *pass.names)
+        pass.listing.add(name);
     return true;
 }
 
 void ArchiveSync::compare(Pass &pass, SyncReport &report)
 {
-    pass.settledBeforeNs =
-        (QDateTime::currentMSecsSinceEpoch() - archive::indexSettleMilliseconds()) * qint64(1000000);
-    pass.encodedFolder = platform::encodeFileName(archive::folderPath(directory)) + '/';
     // The database's rows are read while the folder is listed.
     if (!list(pass)) {
         report.outcome = SyncReport::Outcome::folderUnreadable;
         return;
     }
-    report.listed = pass.listed.size();
-    pass.haveRow = pass.known->next(&pass.row);
-    if (!pass.haveRow && !pass.known->failure().isEmpty()) {
+    report.listed = pass.listing.size();
+    const bool anyRow = pass.kept.start();
+    if (!anyRow && !pass.known->failure().isEmpty()) {
         fail(report, pass.known->failure());
         return;
     }
-    if (pass.listed.size() == 0 && pass.haveRow && !pass.names) {
+    if (pass.listing.size() == 0 && anyRow && !pass.names) {
         report.outcome = SyncReport::Outcome::emptyFolderKept;
         return;
     }
     // With rows to compare, every file's stamp is taken on all cores while the names are sorted.
-    if (pass.haveRow)
-        pass.stamps.start(pass.listed, pass.encodedFolder);
-    pass.listed.sortByName();
-    pass.stamps.finish();
+    pass.listing.sort(anyRow);
 
     pass.senders[0] =
         std::make_unique<BatchSender>(writer.get(), schema, archiveId, pass.runId, options.keepRemoved);
     pass.senders[1] =
         std::make_unique<BatchSender>(writer2.get(), schema, archiveId, pass.runId, options.keepRemoved);
-    std::vector<Slot> batches[2];
-    archive::BackgroundReading<Slot> reading;
-    const auto job = [this, &pass](Slot &slot) { readFile(pass, slot); };
-    const int total = pass.listed.size();
-    int current = 0;
-    if (total > 0)
-        reading.start(prepare(pass, batches[0], 0), job);
-    for (int first = 0; first < total && !pass.failed(); first += readingBatch) {
-        reading.finish();
-        if (first + readingBatch < total)
-            reading.start(prepare(pass, batches[1 - current], first + readingBatch), job);
-        handOver(pass, batches[current], report);
-        current = 1 - current;
-    }
-    reading.finish();
+    archive::BatchSteps<Slot> steps;
+    steps.prepare = [this, &pass](Slot &slot, int index) { prepare(pass, slot, index); };
+    steps.read = [this, &pass](Slot &slot) { readFile(pass, slot); };
+    steps.handOver = [this, &pass, &report](std::vector<Slot> &batch) { handOver(pass, batch, report); };
+    steps.stop = [&pass] { return pass.failed(); };
+    archive::readInBatches(pass.listing.size(), steps);
     // Rows after the last name listed belong to files that are gone.
-    while (pass.haveRow && !pass.failed()) {
-        pass.pending.removed.append(QByteArray(pass.row.name, pass.row.nameSize));
-        ++pass.pending.counts.removed;
-        if (pass.pending.removed.size() >= removalsPerBatch)
-            sendPending(pass);
-        pass.haveRow = pass.known->next(&pass.row);
-    }
+    pass.kept.drain(
+        [this, &pass](const KnownFiles::Row &row) {
+            pass.pending.removed.append(QByteArray(row.name, row.nameSize));
+            ++pass.pending.counts.removed;
+            if (pass.pending.removed.size() >= removalsPerBatch)
+                sendPending(pass);
+        },
+        [&pass] { return !pass.failed(); });
     sendPending(pass);
     QString error = pass.known->failure();
     for (std::unique_ptr<BatchSender> &sender : pass.senders) {
@@ -399,46 +365,33 @@ void ArchiveSync::compare(Pass &pass, SyncReport &report)
     report.outcome = SyncReport::Outcome::done;
 }
 
-std::vector<ArchiveSync::Slot *> ArchiveSync::prepare(Pass &pass, std::vector<Slot> &batch, int first)
+// Takes what the database holds of the file; the rows before it belong to files that are gone.
+void ArchiveSync::prepare(Pass &pass, Slot &slot, int index)
 {
-    const int count = std::min(readingBatch, pass.listed.size() - first);
-    // The slots are reused: the readers let go of what they held.
-    batch.resize(size_t(count));
-    std::vector<Slot *> work;
-    work.reserve(size_t(count));
-    for (int k = 0; k < count; ++k) {
-        Slot &slot = batch[size_t(k)];
-        slot.index = first + k;
-        slot.known = false;
-        slot.knownStampNull = true;
-        const QByteArray name = pass.listed.bytes(slot.index);
-        // Rows before this name belong to files that are gone.
-        while (pass.haveRow && compareNames(pass.row, name) < 0) {
-            pass.pending.removed.append(QByteArray(pass.row.name, pass.row.nameSize));
+    slot.index = index;
+    slot.known = false;
+    slot.knownStampNull = true;
+    pass.kept.seek(
+        pass.listing.names().bytes(index),
+        [&pass](const KnownFiles::Row &row) {
+            pass.pending.removed.append(QByteArray(row.name, row.nameSize));
             ++pass.pending.counts.removed;
-            pass.haveRow = pass.known->next(&pass.row);
-        }
-        if (pass.haveRow && compareNames(pass.row, name) == 0) {
+        },
+        [&slot](const KnownFiles::Row &row) {
             slot.known = true;
-            slot.knownStampNull = !pass.row.stamp;
-            if (pass.row.stamp)
-                slot.knownStamp.assign(pass.row.stamp, size_t(pass.row.stampSize));
-            pass.haveRow = pass.known->next(&pass.row);
-        }
-        work.push_back(&slot);
-    }
-    return work;
+            slot.knownStampNull = !row.stamp;
+            if (row.stamp)
+                slot.knownStamp.assign(row.stamp, size_t(row.stampSize));
+        });
 }
 
 // Runs on all cores: every status call, every read and the making of every row happen here.
 void ArchiveSync::readFile(Pass &pass, Slot &slot) const
 {
     slot.row.clear();
-    const QByteArray path = pass.encodedFolder + pass.listed.encodedName(slot.index);
+    const QByteArray path = pass.listing.path(slot.index);
     if (slot.known) {
-        const std::optional<platform::FileStamp> now = pass.stamps.taken()
-                                                           ? pass.stamps.at(pass.listed.listed(slot.index))
-                                                           : platform::regularFileStamp(path);
+        const std::optional<platform::FileStamp> now = pass.listing.stamp(slot.index);
         if (!now) {
             slot.kind = Slot::Kind::gone;
             return;
@@ -458,15 +411,14 @@ void ArchiveSync::readFile(Pass &pass, Slot &slot) const
     }
     FileRow file;
     file.archiveId = archiveId;
-    file.fileName = pass.listed.name(slot.index);
-    file.nameBytes = pass.listed.bytes(slot.index);
-    file.decodable = !pass.listed.undecodable(slot.index);
+    const archive::ListedNames &listed = pass.listing.names();
+    file.fileName = listed.name(slot.index);
+    file.nameBytes = listed.bytes(slot.index);
+    file.decodable = !listed.undecodable(slot.index);
     file.stamp = *atOpen;
     // A change within the clock's resolution of the reading would go unseen: such a file is sent
     // without a stamp, and so read again by the next run.
-    const qint64 lastChangeNs = std::max(atOpen->modifiedSeconds * 1000000000 + atOpen->modifiedNanoseconds,
-                                         atOpen->changedSeconds * 1000000000 + atOpen->changedNanoseconds);
-    file.settled = lastChangeNs < pass.settledBeforeNs;
+    file.settled = atOpen->settledBefore(pass.settledBeforeNs);
     countRead(slot, file, *m);
     writeMeasurementRow(&slot.row, file, *m, rulesVersion);
     slot.kind = Slot::Kind::read;
@@ -501,7 +453,7 @@ void ArchiveSync::handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &rep
     for (Slot &slot : batch) {
         Batch &pending = pass.pending;
         const auto name = [&] {
-            const QByteArray bytes = pass.listed.bytes(slot.index);
+            const QByteArray bytes = pass.listing.names().bytes(slot.index);
             return QByteArray(bytes.constData(), bytes.size());
         };
         switch (slot.kind) {
@@ -516,7 +468,7 @@ void ArchiveSync::handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &rep
             break;
         case Slot::Kind::unreadable:
             // Left out, as find leaves it out; its earlier row goes.
-            report.unreadable.append(pass.listed.name(slot.index));
+            report.unreadable.append(pass.listing.names().name(slot.index));
             ++pending.counts.failed;
             if (slot.known)
                 pending.replaced.append(name());
@@ -537,7 +489,7 @@ void ArchiveSync::handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &rep
             sendPending(pass);
     }
     if (options.progress && !batch.empty())
-        options.progress(batch.back().index + 1, pass.listed.size());
+        options.progress(batch.back().index + 1, pass.listing.size());
 }
 
 void ArchiveSync::sendPending(Pass &pass)

@@ -82,7 +82,7 @@ private:
     void readFile(Pass &pass, Slot &slot) const;
     // How a file read is counted, and what its row keeps for the next run to count by.
     void countRead(Slot &slot, FileRow &file, const measurement::Measurement &m) const;
-    std::vector<Slot *> prepare(Pass &pass, std::vector<Slot> &batch, int first);
+    void prepare(Pass &pass, Slot &slot, int index);
     void handOver(Pass &pass, std::vector<Slot> &batch, SyncReport &report);
     void sendPending(Pass &pass);
     QString fail(SyncReport &report, const QString &error);

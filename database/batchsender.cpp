@@ -10,9 +10,6 @@ namespace database {
 
 namespace {
 
-// One batch waits while one is sent: reading goes on meanwhile, and memory stays bounded.
-constexpr size_t batchesAhead = 1;
-
 Parameter namesParameter(const QVector<QByteArray> &names)
 {
     return Parameter{BinaryCopyWriter::byteaArray(names), false, true, oid::byteaArray};
@@ -36,25 +33,15 @@ BatchSender::~BatchSender()
 
 bool BatchSender::send(Batch &&batch)
 {
-    std::unique_lock<std::mutex> lock(mutex);
-    taken.wait(lock, [this] { return batches.size() < batchesAhead || failed; });
-    if (failed)
-        return false;
-    batches.push_back(std::move(batch));
-    queued.notify_one();
-    return true;
+    return batches.push(std::move(batch));
 }
 
 bool BatchSender::finish(QString *error)
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        ending = true;
-    }
-    queued.notify_all();
+    batches.close();
     if (worker.joinable())
         worker.join();
-    std::lock_guard<std::mutex> lock(mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     if (failed)
         *error = this->error;
     return !failed;
@@ -62,32 +49,24 @@ bool BatchSender::finish(QString *error)
 
 bool BatchSender::hasFailed() const
 {
-    std::lock_guard<std::mutex> lock(mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     return failed;
 }
 
 void BatchSender::work()
 {
-    for (;;) {
-        Batch batch;
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            queued.wait(lock, [this] { return !batches.empty() || ending; });
-            if (batches.empty())
-                return;
-            batch = std::move(batches.front());
-            batches.pop_front();
-        }
-        const bool sent = transact(batch);
-        std::lock_guard<std::mutex> lock(mutex);
-        if (!sent) {
-            failed = true;
-            error = connection->error();
-            batches.clear();
-        }
-        taken.notify_all();
-        if (failed)
+    Batch batch;
+    while (batches.pop(&batch)) {
+        if (!transact(batch)) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                failed = true;
+                error = connection->error();
+            }
+            // What waits is not sent, and send() says the run is over.
+            batches.cancel();
             return;
+        }
     }
 }
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/workqueue.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
 
-#include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -77,12 +77,10 @@ private:
     const int archiveId;
     const qint64 runId;
     const bool keepRemoved;
+    // One batch waits while one is sent: reading goes on meanwhile, and memory stays bounded.
+    platform::BoundedQueue<Batch> batches{1};
     std::thread worker;
-    mutable std::mutex mutex;
-    std::condition_variable queued;
-    std::condition_variable taken;
-    std::deque<Batch> batches;
-    bool ending = false;
+    mutable std::mutex mutex; // guards `failed` and `error`
     bool failed = false;
     QString error;
 };

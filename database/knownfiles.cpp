@@ -39,15 +39,19 @@ KnownFiles::~KnownFiles()
 
 bool KnownFiles::handOver(Chunk &chunk)
 {
-    std::unique_lock<std::mutex> lock(mutex);
-    emptied.wait(lock, [this] { return chunks.size() < chunksAhead || stopping; });
-    if (stopping)
-        return false;
-    if (!chunk.places.empty())
-        chunks.push_back(std::move(chunk));
+    const bool taken = chunk.rows.empty() ? !chunks.isCancelled() : chunks.push(std::move(chunk));
     chunk = Chunk();
-    filled.notify_one();
-    return true;
+    return taken;
+}
+
+void KnownFiles::Chunk::add(const char *name, int nameSize, const char *stamp, int stampSize)
+{
+    const int nameAt = int(bytes.size());
+    bytes.append(name, size_t(nameSize));
+    const int stampAt = int(bytes.size());
+    if (stamp)
+        bytes.append(stamp, size_t(stampSize));
+    rows.push_back(Place{nameAt, nameSize, stampAt, stamp ? stampSize : -1});
 }
 
 void KnownFiles::produce(const QByteArray &statement)
@@ -60,13 +64,8 @@ void KnownFiles::produce(const QByteArray &statement)
             wellFormed = false;
             return;
         }
-        const int nameAt = int(chunk.bytes.size());
-        chunk.bytes.append(fields[0], size_t(lengths[0]));
-        const int stampAt = int(chunk.bytes.size());
-        if (fields[1])
-            chunk.bytes.append(fields[1], size_t(lengths[1]));
-        chunk.places.insert(chunk.places.end(), {nameAt, lengths[0], stampAt, fields[1] ? lengths[1] : -1});
-        if (chunk.places.size() >= chunkRows * 4)
+        chunk.add(fields[0], lengths[0], fields[1], lengths[1]);
+        if (chunk.rows.size() >= chunkRows)
             wanted = handOver(chunk);
     });
     const bool read = connection->copyOut(statement, [&](const char *data, int length) {
@@ -93,13 +92,9 @@ void KnownFiles::produceNamed(const QByteArray &statement, const QVector<QByteAr
     Chunk chunk;
     for (int r = 0; rows.ok() && r < rows.rows(); ++r) {
         const QByteArray name = rows.bytes(r, 0);
-        const int nameAt = int(chunk.bytes.size());
-        chunk.bytes.append(name.constData(), size_t(name.size()));
-        const int stampAt = int(chunk.bytes.size());
         const QByteArray stamp = rows.bytes(r, 1);
-        chunk.bytes.append(stamp.constData(), size_t(stamp.size()));
-        chunk.places.insert(chunk.places.end(),
-                            {nameAt, int(name.size()), stampAt, rows.isNull(r, 1) ? -1 : int(stamp.size())});
+        chunk.add(name.constData(), name.size(), rows.isNull(r, 1) ? nullptr : stamp.constData(),
+                  stamp.size());
     }
     handOver(chunk);
     end(rows.ok() ? QString() : connection->error());
@@ -107,45 +102,37 @@ void KnownFiles::produceNamed(const QByteArray &statement, const QVector<QByteAr
 
 void KnownFiles::end(const QString &failure)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    error = failure;
-    ended = true;
-    filled.notify_all();
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        error = failure;
+    }
+    chunks.close();
 }
 
 bool KnownFiles::next(Row *row)
 {
-    if (taken * 4 == current.places.size()) {
+    if (taken == current.rows.size()) {
         current = Chunk();
         taken = 0;
-        std::unique_lock<std::mutex> lock(mutex);
-        filled.wait(lock, [this] { return !chunks.empty() || ended; });
-        if (chunks.empty())
+        if (!chunks.pop(&current))
             return false;
-        current = std::move(chunks.front());
-        chunks.pop_front();
-        emptied.notify_one();
     }
-    const int *place = current.places.data() + taken * 4;
-    ++taken;
+    const Chunk::Place &place = current.rows[taken++];
     const char *bytes = current.bytes.data();
-    *row = {bytes + place[0], place[1], place[3] < 0 ? nullptr : bytes + place[2], std::max(place[3], 0)};
+    *row = {bytes + place.name, place.nameSize, place.stampSize < 0 ? nullptr : bytes + place.stamp,
+            std::max(place.stampSize, 0)};
     return true;
 }
 
 QString KnownFiles::failure() const
 {
-    std::lock_guard<std::mutex> lock(mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     return error;
 }
 
 void KnownFiles::stop()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        stopping = true;
-    }
-    emptied.notify_all();
+    chunks.cancel();
     if (worker.joinable())
         worker.join();
 }

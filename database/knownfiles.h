@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/workqueue.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
 
-#include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -49,8 +49,18 @@ public:
 private:
     struct Chunk
     {
+        // Where one row's fields lie in `bytes`.
+        struct Place
+        {
+            int name;
+            int nameSize;
+            int stamp;
+            int stampSize; // -1: null
+        };
         std::string bytes;
-        std::vector<int> places; // per row: name at, name size, stamp at, stamp size (-1: null)
+        std::vector<Place> rows;
+
+        void add(const char *name, int nameSize, const char *stamp, int stampSize);
     };
     static constexpr size_t chunkRows = 1024;
     static constexpr size_t chunksAhead = 32;
@@ -61,13 +71,9 @@ private:
     bool handOver(Chunk &chunk);
 
     Connection *connection;
+    platform::BoundedQueue<Chunk> chunks{chunksAhead};
     std::thread worker;
-    mutable std::mutex mutex;
-    std::condition_variable filled;
-    std::condition_variable emptied;
-    std::deque<Chunk> chunks;
-    bool ended = false;
-    bool stopping = false;
+    mutable std::mutex mutex; // guards `error`
     QString error;
     Chunk current; // the consumer's own
     size_t taken = 0;

@@ -3,6 +3,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+
 namespace platform {
 
 // What the file system says of a file's content without reading it. A file whose stamp is unchanged
@@ -22,6 +24,17 @@ struct FileStamp
     // tells file systems apart.
     quint64 device = 0;
     quint64 mount = 0;
+
+    // The later of the modification and the change time, in nanoseconds since the epoch.
+    qint64 lastChangeNanoseconds() const
+    {
+        return std::max(modifiedSeconds * 1000000000 + modifiedNanoseconds,
+                        changedSeconds * 1000000000 + changedNanoseconds);
+    }
+    // Whether the file had last changed before `instantNs` (nanoseconds since the epoch): a file read
+    // now that changed within the file system's time resolution of the reading could change again
+    // under the same stamp, and so is kept only once it has settled.
+    bool settledBefore(qint64 instantNs) const { return lastChangeNanoseconds() < instantNs; }
 
     // Whole milliseconds rounded down, as QFileInfo gives them.
     qint64 modifiedMsecs() const { return modifiedSeconds * 1000 + modifiedNanoseconds / 1000000; }

@@ -2,6 +2,7 @@
 // Ctrl+F: a melt number and Return list that melt's measurements newest first, from the same search
 // and index as find --melt; Return on one (or a double click) chooses it down the window's lists.
 #include "app/findmeltdialog.h"
+#include "archive/archivereader.h"
 #include "windowfixture.h"
 
 #include "support/documents.h"
@@ -69,7 +70,7 @@ private:
 void FindMeltTest::initTestCase()
 {
     // Files written a moment ago go into the index too, so that the second search reads from it.
-    qputenv("STEEL_ARCHIVE_INDEX_SETTLE_MS", "0");
+    archive::setIndexSettleMilliseconds(0);
 }
 
 std::unique_ptr<MainWindow> FindMeltTest::openArchive(fixture::WorkingFolder &folder)

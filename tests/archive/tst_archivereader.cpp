@@ -136,7 +136,7 @@ private slots:
     void initTestCase()
     {
         // Files written a moment ago go into the index too, so that the warm runs read from it.
-        qputenv("STEEL_ARCHIVE_INDEX_SETTLE_MS", "0");
+        archive::setIndexSettleMilliseconds(0);
     }
 
     void readingWithTheIndexEqualsReadingWithout_data()

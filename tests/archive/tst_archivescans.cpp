@@ -145,13 +145,13 @@ private slots:
             std::unique_ptr<SharedListing> listing;
             if (shared)
                 listing = std::make_unique<SharedListing>(folder.path());
-            const TechnologyScan scan = scanTechnologies(folder.path());
+            const TechnologyScan scan = scanTechnologies(folder.path(), listing.get());
             QVERIFY(scan.listedAnyFile);
             QTEST(scan.technologies, "technologies");
             QTEST(scan.newestTechnology, "newest");
-            QTEST(scanYearMonths(folder.path(), technology), "months");
-            QTEST(scanDays(folder.path(), technology, yearMonth), "days");
-            QTEST(scanTimes(folder.path(), technology, yearMonth, day), "times");
+            QTEST(scanYearMonths(folder.path(), technology, listing.get()), "months");
+            QTEST(scanDays(folder.path(), technology, yearMonth, listing.get()), "days");
+            QTEST(scanTimes(folder.path(), technology, yearMonth, day, listing.get()), "times");
         }
 
         // The viewer's model of the folder holds the same lists; only its time list puts the empty
@@ -189,9 +189,9 @@ private slots:
 
         // THEN the refresh's scans see the folder as it was listed: the new file comes with the next
         // listing; another folder, or the same one spelt otherwise, is read for itself
-        QCOMPARE(scanTechnologies(folder.path()).technologies, QStringList{QStringLiteral("K1")});
-        QCOMPARE(scanTechnologies(other.path()).technologies, QStringList{QStringLiteral("Z9")});
-        QCOMPARE(scanTechnologies(folder.path() + QStringLiteral("/.")).technologies,
+        QCOMPARE(scanTechnologies(folder.path(), &listing).technologies, QStringList{QStringLiteral("K1")});
+        QCOMPARE(scanTechnologies(other.path(), &listing).technologies, QStringList{QStringLiteral("Z9")});
+        QCOMPARE(scanTechnologies(folder.path() + QStringLiteral("/."), &listing).technologies,
                  (QStringList{QStringLiteral("K1"), QStringLiteral("K2")}));
     }
 
@@ -205,10 +205,10 @@ private slots:
         folder.addDirectory(QStringLiteral("steel_D-2019_03_07-14_05_09.json"));
         folder.addFile(QStringLiteral("steel_K1-2019_03_07-14_05_09.json"), ArchiveFolder::minutes(5));
         const SharedListing listing(folder.path());
-        QCOMPARE(scanTechnologies(folder.path()).technologies, QStringList{QStringLiteral("K1")});
-        QCOMPARE(
-            scanTimes(folder.path(), QStringLiteral("B"), QStringLiteral("2019.03"), QStringLiteral("07")),
-            QStringList());
+        QCOMPARE(scanTechnologies(folder.path(), &listing).technologies, QStringList{QStringLiteral("K1")});
+        QCOMPARE(scanTimes(folder.path(), QStringLiteral("B"), QStringLiteral("2019.03"),
+                           QStringLiteral("07"), &listing),
+                 QStringList());
 #else
         QSKIP("links need privileges on this system");
 #endif

@@ -106,7 +106,7 @@ private slots:
     void initTestCase()
     {
         // Files written a moment ago go into the index too.
-        qputenv("STEEL_ARCHIVE_INDEX_SETTLE_MS", "0");
+        archive::setIndexSettleMilliseconds(0);
     }
 
     void rowIsServedOnlyUnderItsOwnStamp_data()

@@ -139,9 +139,9 @@ private slots:
                              QDir::toNativeSeparators(named.captured(1).replace(QStringLiteral("DIR"), dir)));
         // The file was written before either run: the first may keep it in the index at once.
         const auto run = [&arguments](const QString &locale) {
-            return runProgram(arguments, {QStringLiteral("LANG=") + locale, QStringLiteral("LC_ALL="),
-                                          QStringLiteral("LC_MESSAGES="),
-                                          QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=0")});
+            return runProgram(arguments + QStringList{QStringLiteral("--settle-ms=0")},
+                              {QStringLiteral("LANG=") + locale, QStringLiteral("LC_ALL="),
+                               QStringLiteral("LC_MESSAGES=")});
         };
         // First in the other language: what that run keeps (the index) must not speak for this one.
         run(locale.startsWith(QLatin1String("ru_")) ? QStringLiteral("C.UTF-8")

@@ -31,10 +31,10 @@ QString canonical(const QJsonArray &fields)
 CommandResult sync(const TestServer &server, const QString &database, const QString &directory,
                    const QStringList &arguments, const QStringList &environment)
 {
-    return runProgram(
-        QStringList{QStringLiteral("sync"), directory, QStringLiteral("--to"), server.conninfo(database)} +
-            arguments,
-        QStringList{QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=0")} + environment);
+    return runProgram(QStringList{QStringLiteral("sync"), directory, QStringLiteral("--to"),
+                                  server.conninfo(database), QStringLiteral("--settle-ms=0")} +
+                          arguments,
+                      environment);
 }
 
 QStringList findAnswer(const QString &directory)

@@ -155,7 +155,7 @@ private slots:
         // Changed within the settling time of both runs: sent, but counted waiting by each (a sixth
         // count, for the first run too), never added or changed; read again until settled.
         QTest::newRow("changed a moment before the first run")
-            << Change::none << none << QStringList{QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=600000")}
+            << Change::none << QStringList{QStringLiteral("--settle-ms=600000")} << none
             << QVector<int>{0, 0, 0, 0, 0, 5};
     }
 
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(sync(server, database, directory).exitCode, 0);
 
         // Files written now are younger than an hour: not settled for a run that asks that much.
-        QStringList environment;
+        QStringList settling;
         if (scenario == QLatin1String("copy")) {
             const QString copy = root.filePath(QStringLiteral("copy"));
             QCOMPARE(QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), directory, copy}), 0);
@@ -305,7 +305,7 @@ private slots:
             for (int i = 0; i < 5; ++i)
                 writeFile(directory, fileName(i), melt(i), baseTime.addSecs(3600 + i));
         } else {
-            environment << QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=3600000");
+            settling << QStringLiteral("--settle-ms=3600000");
             const QDateTime now = QDateTime::currentDateTimeUtc();
             if (scenario == QLatin1String("young edit"))
                 writeFile(directory, fileName(1), melt(1, "-edited"), now);
@@ -316,7 +316,7 @@ private slots:
         }
 
         for (const QVector<int> &expected : {counts, next}) {
-            const CommandResult result = sync(server, database, directory, {}, environment);
+            const CommandResult result = sync(server, database, directory, settling);
             QCOMPARE(result.exitCode, 0);
             const QString waiting =
                 expected[5] > 0 ? QStringLiteral(", waiting %1").arg(expected[5]) : QString();
@@ -337,7 +337,7 @@ private slots:
                                               .arg(expected[4])
                                               .arg(expected[5]));
             QCOMPARE(databaseAnswer(server, database, directory), findAnswer(directory));
-            environment.clear(); // the next run finds every file settled
+            settling.clear(); // the next run finds every file settled
         }
     }
 

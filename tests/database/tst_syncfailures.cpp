@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -166,12 +165,9 @@ class SyncFailuresTest : public QObject
     // Starts a sync of `directory` and waits until it has committed some batches.
     void startAndWait(QProcess &process, const QString &database, const QString &directory, int batch)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS"), QStringLiteral("0"));
-        process.setProcessEnvironment(environment);
         process.start(steelArchiveProgram(),
                       {QStringLiteral("sync"), directory, QStringLiteral("--to"), server.conninfo(database),
-                       QStringLiteral("--batch"), QString::number(batch)});
+                       QStringLiteral("--batch"), QString::number(batch), QStringLiteral("--settle-ms=0")});
         QVERIFY(process.waitForStarted());
         QElapsedTimer waited;
         waited.start();
@@ -248,9 +244,9 @@ private slots:
             return;
         const QString before = state(database);
 
-        const CommandResult synced =
-            runProgram({QStringLiteral("sync"), directory, QStringLiteral("--to"), conninfo},
-                       QStringList{QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=0")} + environment);
+        const CommandResult synced = runProgram({QStringLiteral("sync"), directory, QStringLiteral("--to"),
+                                                 conninfo, QStringLiteral("--settle-ms=0")},
+                                                environment);
         QCOMPARE(synced.exitCode, exitCode);
         QVERIFY2(!synced.err.contains(secret), qPrintable(synced.err));
         const QByteArray version = "SELECT max(version) FROM steel_archive.schema_version";
@@ -377,12 +373,9 @@ private slots:
         const QString database = server.freshDatabase();
         QProcess runs[2];
         for (QProcess &run : runs) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS"), QStringLiteral("0"));
-            run.setProcessEnvironment(environment);
             run.start(steelArchiveProgram(),
                       {QStringLiteral("sync"), directory, QStringLiteral("--to"), server.conninfo(database),
-                       QStringLiteral("--batch"), QStringLiteral("10")});
+                       QStringLiteral("--batch"), QStringLiteral("10"), QStringLiteral("--settle-ms=0")});
         }
         QString errors;
         for (QProcess &run : runs) {

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,11 +32,9 @@ class SyncWatchTest : public QObject
     // Starts the watch and waits for its first pass.
     void startWatch(QProcess &watch, const QString &database, const QString &directory)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS"), QStringLiteral("0"));
-        watch.setProcessEnvironment(environment);
-        watch.start(steelArchiveProgram(), {QStringLiteral("sync"), directory, QStringLiteral("--to"),
-                                            server.conninfo(database), QStringLiteral("--watch")});
+        watch.start(steelArchiveProgram(),
+                    {QStringLiteral("sync"), directory, QStringLiteral("--to"), server.conninfo(database),
+                     QStringLiteral("--watch"), QStringLiteral("--settle-ms=0")});
         QVERIFY(watch.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(watch.state() != QProcess::Running || watch.peek(1 << 20).contains("added"),
                                  60000);

@@ -603,10 +603,10 @@ private slots:
         auto switcher =
             std::make_unique<LinkSwitcher>(race + QLatin1Char('/') + switched, QStringList{archive, plain});
         for (int run = 0; run < 40; ++run) {
-            const CommandResult result = runProgram(
-                {QStringLiteral("find"), archive, QStringLiteral("--melt"), QStringLiteral("none")},
-                {QStringLiteral("XDG_CACHE_HOME=") + race + QLatin1Char('/') + cacheHome,
-                 QStringLiteral("STEEL_ARCHIVE_INDEX_SETTLE_MS=0")});
+            const CommandResult result =
+                runProgram({QStringLiteral("find"), archive, QStringLiteral("--melt"), QStringLiteral("none"),
+                            QStringLiteral("--settle-ms=0")},
+                           {QStringLiteral("XDG_CACHE_HOME=") + race + QLatin1Char('/') + cacheHome});
             QVERIFY2(result.exitCode >= 0, qPrintable(result.err));
         }
         switcher.reset();
