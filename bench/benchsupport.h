@@ -73,6 +73,18 @@ inline std::optional<Options> parseOptions(const QStringList &args, const QList<
     return options;
 }
 
+// Takes "--runs N" out of `args` for the benchmarks that read a folder of the caller's own rather than
+// make archives of given sizes; `runs` is kept where the option is not given.
+inline int takeRuns(QStringList &args, int runs)
+{
+    const int at = args.indexOf(QStringLiteral("--runs"));
+    if (at >= 0 && at + 1 < args.size()) {
+        runs = std::max(1, args.at(at + 1).toInt());
+        args.erase(args.begin() + at, args.begin() + at + 2);
+    }
+    return runs;
+}
+
 struct RefreshChoice
 {
     QString technology;

@@ -25,12 +25,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    int runs = 5;
-    const int runsAt = args.indexOf(QStringLiteral("--runs"));
-    if (runsAt >= 0 && runsAt + 1 < args.size()) {
-        runs = std::max(1, args.at(runsAt + 1).toInt());
-        args.erase(args.begin() + runsAt, args.begin() + runsAt + 2);
-    }
+    const int runs = bench::takeRuns(args, 5);
     if (args.size() != 4) {
         std::fprintf(stderr, "usage: chartbench [--runs N] FOLDER TECHNOLOGY FROM TO\n");
         return 2;
