@@ -179,6 +179,14 @@ bool isHiddenName(QStringView name)
 
 // ---- portable backend ---------------------------------------------------------------------------
 
+// What a walk takes of each file besides its name.
+enum class Times
+{
+    none,
+    stamp,    // the whole stamp, by a status call
+    modified, // the modification time alone, from the listing where it carries one
+};
+
 bool visitPortable(const QString &directory, const CompiledPattern &pattern, bool needTimes,
                    const StampVisitor &visit)
 {
@@ -219,9 +227,8 @@ bool visitPortable(const QString &directory, const CompiledPattern &pattern, boo
 class NativeWalker
 {
 public:
-    NativeWalker(const CompiledPattern &pattern, bool needTimes, bool keepUndecodable,
-                 const StampVisitor &visit)
-        : pattern(pattern), needTimes(needTimes), keepUndecodable(keepUndecodable), visit(visit)
+    NativeWalker(const CompiledPattern &pattern, Times times, bool keepUndecodable, const StampVisitor &visit)
+        : pattern(pattern), times(times), keepUndecodable(keepUndecodable), visit(visit)
     {}
 
     void entry(const platform::FolderEntry &entry)
@@ -268,11 +275,17 @@ public:
         }
 
         FileStamp stamp;
-        if (entry.kind != platform::FolderEntry::Kind::regular || needTimes) {
+        const bool listedTime = times == Times::modified &&
+                                entry.kind == platform::FolderEntry::Kind::regular &&
+                                entry.listedModifiedMsecs >= 0;
+        if (listedTime) {
+            stamp.modifiedSeconds = entry.listedModifiedMsecs / 1000;
+            stamp.modifiedNanoseconds = entry.listedModifiedMsecs % 1000 * 1000000;
+        } else if (entry.kind != platform::FolderEntry::Kind::regular || times != Times::none) {
             const std::optional<FileStamp> status = entry.regularFileStamp();
             if (!status)
                 return;
-            if (needTimes)
+            if (times != Times::none)
                 stamp = *status;
         }
         visit(view, undecodable, stamp);
@@ -280,17 +293,17 @@ public:
 
 private:
     const CompiledPattern &pattern;
-    bool needTimes;
+    Times times;
     bool keepUndecodable;
     const StampVisitor &visit;
     char16_t wide[1024];
     QString decoded;
 };
 
-bool visitNative(const QString &directory, const CompiledPattern &pattern, bool needTimes,
-                 bool keepUndecodable, const StampVisitor &visit)
+bool visitNative(const QString &directory, const CompiledPattern &pattern, Times times, bool keepUndecodable,
+                 const StampVisitor &visit)
 {
-    NativeWalker walker(pattern, needTimes, keepUndecodable, visit);
+    NativeWalker walker(pattern, times, keepUndecodable, visit);
     return platform::forEachFolderEntry(
         folderPath(directory), [&walker](const platform::FolderEntry &entry) { walker.entry(entry); });
 }
@@ -331,13 +344,13 @@ QString escapeWildcards(const QString &literal)
 
 namespace {
 
-bool walk(const QString &directory, const QString &pattern, bool needTimes, bool keepUndecodable,
+bool walk(const QString &directory, const QString &pattern, Times times, bool keepUndecodable,
           const StampVisitor &visit)
 {
     const CompiledPattern compiled(pattern);
     if (currentBackend == ListingBackend::Native)
-        return visitNative(directory, compiled, needTimes, keepUndecodable, visit);
-    return visitPortable(directory, compiled, needTimes, visit);
+        return visitNative(directory, compiled, times, keepUndecodable, visit);
+    return visitPortable(directory, compiled, times != Times::none, visit);
 }
 
 } // namespace
@@ -345,7 +358,7 @@ bool walk(const QString &directory, const QString &pattern, bool needTimes, bool
 bool forEachMatchingFile(const QString &directory, const QString &pattern, bool needTimes,
                          const FileVisitor &visit)
 {
-    return walk(directory, pattern, needTimes, false,
+    return walk(directory, pattern, needTimes ? Times::stamp : Times::none, false,
                 [&visit, needTimes](QStringView name, const QByteArray &, const FileStamp &stamp) {
                     visit(name, needTimes ? modifiedNsecsOf(stamp) : 0);
                 });
@@ -353,16 +366,18 @@ bool forEachMatchingFile(const QString &directory, const QString &pattern, bool 
 
 bool forEachArchiveFileName(const QString &directory, const QString &pattern, const NameVisitor &visit)
 {
-    return walk(directory, pattern, false, true,
+    return walk(directory, pattern, Times::none, true,
                 [&visit](QStringView name, const QByteArray &undecodable, const FileStamp &) {
                     visit(name, undecodable);
                 });
 }
 
-bool forEachArchiveFileStamp(const QString &directory, const QString &pattern,
-                             const StampedNameVisitor &visit)
+bool forEachArchiveFileTime(const QString &directory, const QString &pattern, const TimedNameVisitor &visit)
 {
-    return walk(directory, pattern, true, true, visit);
+    return walk(directory, pattern, Times::modified, true,
+                [&visit](QStringView name, const QByteArray &undecodable, const FileStamp &stamp) {
+                    visit(name, undecodable, stamp.modifiedMsecs());
+                });
 }
 
 bool visitArchiveEntry(const platform::HeldFolder &folder, const QByteArray &encodedName,
@@ -374,7 +389,7 @@ bool visitArchiveEntry(const platform::HeldFolder &folder, const QByteArray &enc
         visited = true;
         visit(name, undecodable);
     };
-    NativeWalker walker(compiled, false, true, stampless);
+    NativeWalker walker(compiled, Times::none, true, stampless);
     folder.visitEntry(encodedName, [&walker](const platform::FolderEntry &entry) { walker.entry(entry); });
     return visited;
 }

@@ -86,13 +86,12 @@ bool forEachMatchingFile(const QString &directory, const QString &pattern, bool 
 // files at all.
 using NameVisitor = std::function<void(QStringView fileName, const QByteArray &undecodableName)>;
 bool forEachArchiveFileName(const QString &directory, const QString &pattern, const NameVisitor &visit);
-// The same walk with each file's stamp (one status call per file): what a watch needs to tell a name
-// written again from one left alone. The portable walk's stamps hold the modification time to the
-// millisecond and the size.
-using StampedNameVisitor = std::function<void(QStringView fileName, const QByteArray &undecodableName,
-                                              const platform::FileStamp &stamp)>;
-bool forEachArchiveFileStamp(const QString &directory, const QString &pattern,
-                             const StampedNameVisitor &visit);
+// The same walk with each file's modification time in milliseconds since the epoch: what a watch
+// needs to tell a name written again from one left alone. Taken from the listing itself where the
+// system lists it (Windows), else by one status call per file.
+using TimedNameVisitor =
+    std::function<void(QStringView fileName, const QByteArray &undecodableName, qint64 modifiedMsecs)>;
+bool forEachArchiveFileTime(const QString &directory, const QString &pattern, const TimedNameVisitor &visit);
 // The same rules for one entry of a held folder, named by a change notification: calls `visit` as
 // forEachArchiveFileName would if it listed the folder now. True when it did.
 bool visitArchiveEntry(const platform::HeldFolder &folder, const QByteArray &encodedName,

@@ -156,12 +156,12 @@ private:
 
     bool list(Names *present) const
     {
-        return forEachArchiveFileStamp(
+        return forEachArchiveFileTime(
             directory, technologyPattern(),
-            [present](QStringView name, const QByteArray &undecodable, const platform::FileStamp &stamp) {
+            [present](QStringView name, const QByteArray &undecodable, qint64 modified) {
                 present->insert(undecodable.isEmpty() ? platform::encodeFileName(name.toString())
                                                       : undecodable,
-                                stamp.modifiedMsecs());
+                                modified);
             });
     }
 
@@ -181,26 +181,26 @@ private:
     {
         int stillThere = 0;
         QByteArray ascii;
-        const bool listed = forEachArchiveFileStamp(
-            directory, technologyPattern(),
-            [&](QStringView name, const QByteArray &undecodable, const platform::FileStamp &stamp) {
-                const QByteArray encoded = undecodable.isEmpty() ? encodeFileName(name, &ascii) : undecodable;
-                const auto knownName = known.constFind(encoded);
-                const qint64 modified = stamp.modifiedMsecs();
-                if (knownName != known.cend()) {
-                    ++stillThere;
-                    if (*knownName == modified)
-                        return;
-                }
-                const QByteArray copy(encoded.constData(), encoded.size());
-                changes->times.insert(copy, modified);
-                if (knownName == known.cend()) {
-                    changes->added.append(copy);
-                } else if (*knownName != unknownTime && !waiting.contains(copy)) {
-                    changes->gone.append(copy);
-                    changes->added.append(copy);
-                }
-            });
+        const bool listed =
+            forEachArchiveFileTime(directory, technologyPattern(),
+                                   [&](QStringView name, const QByteArray &undecodable, qint64 modified) {
+                                       const QByteArray encoded =
+                                           undecodable.isEmpty() ? encodeFileName(name, &ascii) : undecodable;
+                                       const auto knownName = known.constFind(encoded);
+                                       if (knownName != known.cend()) {
+                                           ++stillThere;
+                                           if (*knownName == modified)
+                                               return;
+                                       }
+                                       const QByteArray copy(encoded.constData(), encoded.size());
+                                       changes->times.insert(copy, modified);
+                                       if (knownName == known.cend()) {
+                                           changes->added.append(copy);
+                                       } else if (*knownName != unknownTime && !waiting.contains(copy)) {
+                                           changes->gone.append(copy);
+                                           changes->added.append(copy);
+                                       }
+                                   });
         if (!listed)
             return false;
         if (stillThere == known.size())

@@ -47,6 +47,11 @@ public:
     // regular file. One status call.
     std::optional<FileStamp> regularFileStamp() const;
 
+    // The modification time the listing itself carries, in milliseconds since the epoch, or -1 where
+    // the system's listing carries none (POSIX's readdir). Windows lists it with every name, so a
+    // watch that asks only for times is spared opening each file of a large folder.
+    qint64 listedModifiedMsecs = -1;
+
     // The implementation's own hold on the folder being read.
     const void *folder = nullptr;
 };

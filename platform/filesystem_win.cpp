@@ -213,6 +213,13 @@ bool forEachFolderEntry(const QString &folder, const std::function<void(const Fo
         entry.kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? FolderEntry::Kind::maybeFile
                      : isRegular(attributes)                     ? FolderEntry::Kind::regular
                                                                  : FolderEntry::Kind::other;
+        entry.listedModifiedMsecs = -1;
+        if (entry.kind == FolderEntry::Kind::regular) {
+            qint64 seconds = 0;
+            qint64 nanoseconds = 0;
+            splitTicks(ticksOf(found.ftLastWriteTime), &seconds, &nanoseconds);
+            entry.listedModifiedMsecs = seconds * 1000 + nanoseconds / 1000000;
+        }
         visit(entry);
     } while (::FindNextFileW(search, &found));
     const DWORD error = ::GetLastError();
