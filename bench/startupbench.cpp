@@ -209,9 +209,11 @@ bool addBenchMeasurement(const QString &directory)
 {
     QFile file(directory + QLatin1Char('/') + QLatin1String(benchFile));
     const QByteArray line = support::measurementLine(QString::fromLatin1(benchMelt));
-    if (!file.exists() && !(file.open(QIODevice::WriteOnly) && file.write(line) == line.size()))
-        return false;
-    file.close();
+    if (!file.exists()) {
+        if (!file.open(QIODevice::WriteOnly) || file.write(line) != line.size() || !file.flush())
+            return false;
+        file.close();
+    }
     return file.open(QIODevice::ReadWrite) &&
            file.setFileTime(QDateTime(QDate(2100, 1, 1), QTime(0, 0), Qt::UTC),
                             QFileDevice::FileModificationTime);
